@@ -1,0 +1,129 @@
+#include "TextCodec.h"
+
+#include <QLocale>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <cmath>
+#include <limits>
+
+namespace corvanta {
+
+QByteArray toGbk(QStringView text)
+{
+    QStringEncoder encoder("GBK");
+    QByteArray bytes = encoder.encode(text);
+    return bytes;
+}
+
+QString fromGbk(const QByteArray &bytes)
+{
+    QStringDecoder decoder("GBK");
+    QString text = decoder.decode(bytes);
+    return text;
+}
+
+bool fitsGbk(QStringView text)
+{
+    QStringEncoder encoder("GBK");
+    QByteArray bytes = encoder.encode(text);
+    return !encoder.hasError();
+}
+
+namespace {
+
+bool isSkipped(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\n';
+}
+
+// The characters that count for a number, with blanks, tabs and line feeds removed.
+QString squeeze(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        if (!isSkipped(c))
+            out.append(c);
+    }
+    return out;
+}
+
+double radixNumber(QStringView digits, int radix)
+{
+    double value = 0;
+    for (QChar c : digits) {
+        const int d = c.isDigit() ? c.digitValue()
+                                  : (radix == 16 && c.toLower() >= u'a' && c.toLower() <= u'f'
+                                         ? c.toLower().unicode() - u'a' + 10
+                                         : -1);
+        if (d < 0 || d >= radix)
+            break;
+        value = value * radix + d;
+    }
+    return value;
+}
+
+} // namespace
+
+double leadingNumber(QStringView text)
+{
+    const QString s = squeeze(text);
+    if (s.size() >= 2 && s[0] == u'&') {
+        const QChar kind = s[1].toUpper();
+        if (kind == u'H')
+            return radixNumber(QStringView(s).mid(2), 16);
+        if (kind == u'O')
+            return radixNumber(QStringView(s).mid(2), 8);
+        return 0;
+    }
+
+    qsizetype i = 0;
+    QByteArray number;
+    if (i < s.size() && (s[i] == u'+' || s[i] == u'-'))
+        number.append(char(s[i++].unicode()));
+    bool digits = false;
+    while (i < s.size() && s[i] >= u'0' && s[i] <= u'9') {
+        number.append(char(s[i++].unicode()));
+        digits = true;
+    }
+    if (i < s.size() && s[i] == u'.') {
+        number.append('.');
+        ++i;
+        while (i < s.size() && s[i] >= u'0' && s[i] <= u'9') {
+            number.append(char(s[i++].unicode()));
+            digits = true;
+        }
+    }
+    if (!digits)
+        return 0;
+    if (i < s.size() && (s[i].toUpper() == u'E' || s[i].toUpper() == u'D')) {
+        qsizetype j = i + 1;
+        QByteArray exponent("e");
+        if (j < s.size() && (s[j] == u'+' || s[j] == u'-'))
+            exponent.append(char(s[j++].unicode()));
+        bool expDigits = false;
+        while (j < s.size() && s[j] >= u'0' && s[j] <= u'9' && exponent.size() < 8) {
+            exponent.append(char(s[j++].unicode()));
+            expDigits = true;
+        }
+        if (expDigits)
+            number.append(exponent);
+    }
+    bool ok = false;
+    const double value = number.toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return 0;
+    return value;
+}
+
+QString shortestDecimal(double value)
+{
+    if (!std::isfinite(value))
+        return QStringLiteral("0");
+    if (value == 0)
+        return QStringLiteral("0");
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+} // namespace corvanta

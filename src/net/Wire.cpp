@@ -1,0 +1,161 @@
+#include "Wire.h"
+
+#include "core/TextCodec.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QRegularExpression>
+
+namespace corvanta {
+
+namespace {
+
+void appendEscaped(QString &out, unsigned char byte)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    out.append(u'%');
+    out.append(QLatin1Char(hex[byte >> 4]));
+    out.append(QLatin1Char(hex[byte & 0x0F]));
+}
+
+bool mustEscapeAscii(char16_t c)
+{
+    return c < 0x20 || c == 0x7F || c == u'&' || c == u'=' || c == u'%' || c == u'+';
+}
+
+} // namespace
+
+QString UrlEncode(const QString &value)
+{
+    QString out;
+    out.reserve(value.size() * 3);
+    qsizetype i = 0;
+    while (i < value.size()) {
+        const char16_t c = value[i].unicode();
+        if (c < 0x80) {
+            if (mustEscapeAscii(c))
+                appendEscaped(out, static_cast<unsigned char>(c));
+            else
+                out.append(QChar(c));
+            ++i;
+            continue;
+        }
+        // One character, which may be a surrogate pair.
+        const qsizetype len = (QChar::isHighSurrogate(c) && i + 1 < value.size()) ? 2 : 1;
+        const QStringView ch = QStringView(value).mid(i, len);
+        i += len;
+        if (!fitsGbk(ch)) {
+            out.append(u'?');
+            continue;
+        }
+        const QByteArray bytes = toGbk(ch);
+        for (char b : bytes)
+            appendEscaped(out, static_cast<unsigned char>(b));
+    }
+    return out;
+}
+
+FormFields &FormFields::add(const QString &name, const QString &value)
+{
+    m_fields.append({name, value});
+    return *this;
+}
+
+QByteArray FormFields::encoded() const
+{
+    QString out;
+    for (const auto &[name, value] : m_fields) {
+        if (!out.isEmpty())
+            out.append(u'&');
+        out.append(name);
+        out.append(u'=');
+        out.append(UrlEncode(value));
+    }
+    return out.toLatin1();
+}
+
+QByteArray percentDecode(const QByteArray &text)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    auto hexValue = [](char c) -> int {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return -1;
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '+') {
+            out.append(' ');
+        } else if (c == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
+                   hexValue(text[i + 2]) >= 0) {
+            out.append(char(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2])));
+            i += 2;
+        } else {
+            out.append(c);
+        }
+    }
+    return out;
+}
+
+QList<QPair<QString, QString>> decodeForm(const QByteArray &body)
+{
+    QList<QPair<QString, QString>> fields;
+    if (body.isEmpty())
+        return fields;
+    for (const QByteArray &part : body.split('&')) {
+        if (part.isEmpty())
+            continue;
+        const qsizetype eq = part.indexOf('=');
+        const QByteArray name = eq < 0 ? part : part.left(eq);
+        const QByteArray value = eq < 0 ? QByteArray() : part.mid(eq + 1);
+        fields.append({fromGbk(percentDecode(name)), fromGbk(percentDecode(value))});
+    }
+    return fields;
+}
+
+ReplyOutcome classifyReply(int status, const QString &reply, const QString &successWord)
+{
+    if (status != 200)
+        return ReplyOutcome::Failed;
+    return reply == successWord ? ReplyOutcome::Accepted : ReplyOutcome::Rejected;
+}
+
+QString Md5Hex(const QString &password)
+{
+    return QString::fromLatin1(
+        QCryptographicHash::hash(toGbk(password.trimmed()), QCryptographicHash::Md5).toHex());
+}
+
+QString randomAddressValue(RandomSource &random)
+{
+    return QString::number(static_cast<float>(random.next()), 'g', 7);
+}
+
+qint64 DateTextToSeconds(const QString &text)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral(R"(^\s*(\d{4})[-/](\d{1,2})[-/](\d{1,2})(?:[ T]+(\d{1,2}):(\d{1,2})(?::(\d{1,2}))?)?\s*$)"));
+    const QRegularExpressionMatch m = pattern.match(text);
+    if (!m.hasMatch())
+        return 0;
+    const QDate date(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    const QTime time(m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt());
+    if (!date.isValid() || !time.isValid())
+        return 0;
+    return QDateTime(date, time).toSecsSinceEpoch();
+}
+
+QString SecondsToDateText(qint64 seconds)
+{
+    // Beyond year 9999 the text would no longer read as a date.
+    if (seconds < -62135596800LL || seconds > 253402300799LL)
+        return {};
+    return QDateTime::fromSecsSinceEpoch(seconds).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+}
+
+} // namespace corvanta

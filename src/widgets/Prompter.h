@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+class QWidget;
+
+namespace corvanta {
+
+// Message-box icons by their classic values.
+enum class PromptIcon { None = 0, Critical = 16, Question = 32, Warning = 48, Information = 64 };
+
+// Every message box, yes/no question, file dialog and browser opening of the tool goes
+// through here, so windows can be driven in tests without a modal box ever blocking.
+class Prompter
+{
+public:
+    virtual ~Prompter() = default;
+
+    virtual void message(QWidget *parent, const QString &title, const QString &text, PromptIcon icon) = 0;
+    // Yes/No question; true for Yes.
+    virtual bool question(QWidget *parent, const QString &title, const QString &text, PromptIcon icon) = 0;
+    // File dialogs; the filter in Qt's form ("Name (*.ext);;All Files (*)"). Empty when
+    // cancelled. The save dialog itself asks nothing about overwriting.
+    virtual QString saveFileName(QWidget *parent, const QString &title, const QString &filter) = 0;
+    virtual QString openFileName(QWidget *parent, const QString &title, const QString &filter) = 0;
+    // Opens an address in the user's web browser.
+    virtual void openUrl(const QUrl &url) = 0;
+};
+
+// The real one: QMessageBox, QFileDialog, QDesktopServices.
+class QtPrompter final : public Prompter
+{
+public:
+    void message(QWidget *parent, const QString &title, const QString &text, PromptIcon icon) override;
+    bool question(QWidget *parent, const QString &title, const QString &text, PromptIcon icon) override;
+    QString saveFileName(QWidget *parent, const QString &title, const QString &filter) override;
+    QString openFileName(QWidget *parent, const QString &title, const QString &filter) override;
+    void openUrl(const QUrl &url) override;
+};
+
+} // namespace corvanta

@@ -1,0 +1,174 @@
+#include "net/Wire.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QTest>
+
+using namespace corvanta;
+
+namespace {
+class FixedRandom final : public RandomSource
+{
+public:
+    explicit FixedRandom(double v) : m_v(v) {}
+    double next() override { return m_v; }
+
+private:
+    double m_v;
+};
+} // namespace
+
+class TestWire : public QObject
+{
+    Q_OBJECT
+private slots:
+    void urlEncode_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("encoded");
+        QTest::newRow("ascii") << "abc 123" << "abc 123";
+        QTest::newRow("zhang san") << QStringLiteral("张三") << "%D5%C5%C8%FD";
+        QTest::newRow("class") << QStringLiteral("班") << "%B0%E0";
+        QTest::newRow("ampersand and equals") << "A&B=C" << "A%26B%3DC";
+        QTest::newRow("percent and plus") << "50%+1" << "50%25%2B1";
+        QTest::newRow("tab and crlf") << "a\tb\r\n" << "a%09b%0D%0A";
+        QTest::newRow("no gbk form") << QStringLiteral("x\U0001F600y") << "x?y";
+        QTest::newRow("check mark") << QStringLiteral("√") << "%A1%CC";
+        QTest::newRow("bar stays") << "a|b" << "a|b";
+    }
+    void urlEncode()
+    {
+        QFETCH(QString, value);
+        QFETCH(QString, encoded);
+        QCOMPARE(UrlEncode(value), encoded);
+    }
+
+    void formBodyKeepsItsBoundaries()
+    {
+        const QByteArray body = FormFields()
+                                    .add("username", QStringLiteral("张三"))
+                                    .add("password", "p&w=1")
+                                    .add("keti", "A&B=C")
+                                    .encoded();
+        QCOMPARE(body, QByteArray("username=%D5%C5%C8%FD&password=p%26w%3D1&keti=A%26B%3DC"));
+        const auto fields = decodeForm(body);
+        QCOMPARE(fields.size(), 3);
+        QCOMPARE(fields[0].second, QStringLiteral("张三"));
+        QCOMPARE(fields[1].second, QStringLiteral("p&w=1"));
+        QCOMPARE(fields[2].second, QStringLiteral("A&B=C"));
+    }
+
+    void decodeFormToleratesJunk_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("firstValue");
+        QTest::newRow("plus is space") << QByteArray("a=x+y") << 1 << "x y";
+        QTest::newRow("raw tab") << QByteArray("a=x\ty") << 1 << "x\ty";
+        QTest::newRow("cut escape") << QByteArray("a=x%4") << 1 << "x%4";
+        QTest::newRow("bad escape") << QByteArray("a=%ZZ") << 1 << "%ZZ";
+        QTest::newRow("no equals") << QByteArray("flag") << 1 << "";
+        QTest::newRow("empty parts") << QByteArray("&&a=1&") << 1 << "1";
+        QTest::newRow("raw gbk") << QByteArray("a=\xB0\xE0") << 1 << QStringLiteral("班");
+        QTest::newRow("empty") << QByteArray() << 0 << "";
+    }
+    void decodeFormToleratesJunk()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(int, count);
+        QFETCH(QString, firstValue);
+        const auto fields = decodeForm(body);
+        QCOMPARE(fields.size(), count);
+        if (count > 0)
+            QCOMPARE(fields[0].second, firstValue);
+    }
+
+    void classify_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<int>("outcome");
+        QTest::newRow("accepted") << 200 << "Success!" << "Success!" << int(ReplyOutcome::Accepted);
+        QTest::newRow("trailing line break") << 200 << "Success!\r\n" << "Success!" << int(ReplyOutcome::Rejected);
+        QTest::newRow("case differs") << 200 << "success!" << "Success!" << int(ReplyOutcome::Rejected);
+        QTest::newRow("reset page") << 200 << "success" << "success" << int(ReplyOutcome::Accepted);
+        QTest::newRow("reset refused") << 200 << "failure" << "success" << int(ReplyOutcome::Rejected);
+        QTest::newRow("server error with word") << 500 << "Success!" << "Success!" << int(ReplyOutcome::Failed);
+        QTest::newRow("no connection") << 0 << "" << "Success!" << int(ReplyOutcome::Failed);
+    }
+    void classify()
+    {
+        QFETCH(int, status);
+        QFETCH(QString, reply);
+        QFETCH(QString, word);
+        QFETCH(int, outcome);
+        QCOMPARE(int(classifyReply(status, reply, word)), outcome);
+    }
+
+    void md5_data()
+    {
+        // RFC 1321's test suite.
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("digest");
+        QTest::newRow("empty") << "" << "d41d8cd98f00b204e9800998ecf8427e";
+        QTest::newRow("a") << "a" << "0cc175b9c0f1b6a831c399e269772661";
+        QTest::newRow("abc") << "abc" << "900150983cd24fb0d6963f7d28e17f72";
+        QTest::newRow("message digest") << "message digest" << "f96b697d7cb7938d525a2f31aaf161d0";
+        QTest::newRow("alphabet") << "abcdefghijklmnopqrstuvwxyz" << "c3fcd3d76192e4007dfb496cca67e13b";
+        QTest::newRow("alnum") << "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789"
+                               << "d174ab98d277d9f5a5611c2c9f419d9f";
+        QTest::newRow("digits")
+            << "12345678901234567890123456789012345678901234567890123456789012345678901234567890"
+            << "57edf4a22be3c955ac49da2e2107b67a";
+        QTest::newRow("trimmed like the body") << "  abc " << "900150983cd24fb0d6963f7d28e17f72";
+    }
+    void md5()
+    {
+        QFETCH(QString, password);
+        QFETCH(QString, digest);
+        QCOMPARE(Md5Hex(password), digest);
+    }
+
+    void md5OfChineseUsesGbkBytes()
+    {
+        QCOMPARE(Md5Hex(QStringLiteral("班")),
+                 QString::fromLatin1(QCryptographicHash::hash("\xB0\xE0", QCryptographicHash::Md5).toHex()));
+    }
+
+    void randomValueIsShort()
+    {
+        FixedRandom r(0.70554751234);
+        QCOMPARE(randomAddressValue(r), QStringLiteral("0.7055475"));
+    }
+
+    void dateText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("isDate");
+        QTest::newRow("date only") << "2013-3-15" << true;
+        QTest::newRow("full") << "2026-03-05 09:07:02" << true;
+        QTest::newRow("slashes") << "2026/3/5 9:07" << true;
+        QTest::newRow("no date") << "hello" << false;
+        QTest::newRow("bad month") << "2026-13-01" << false;
+        QTest::newRow("empty") << "" << false;
+    }
+    void dateText()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, isDate);
+        const qint64 s = DateTextToSeconds(text);
+        QCOMPARE(s != 0, isDate);
+        if (isDate)
+            QCOMPARE(DateTextToSeconds(SecondsToDateText(s)), s);
+    }
+
+    void floorIsLocalMidnight()
+    {
+        QCOMPARE(DateTextToSeconds("2013-3-15"), QDateTime(QDate(2013, 3, 15), QTime(0, 0)).toSecsSinceEpoch());
+        QCOMPARE(SecondsToDateText(1LL << 50), QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWire)
+#include "tst_Wire.moc"
