@@ -1,0 +1,48 @@
+#pragma once
+
+#include "app/Pools.h"
+#include "core/Clock.h"
+
+#include <array>
+
+namespace corvanta {
+
+// The draw over the twelve pools: idle, or running on one pool while names flash.
+// Pure state; the main window maps it onto its buttons and the name display.
+class Draw
+{
+public:
+    void setPools(const std::array<QStringList, PoolCount> &pools);
+    const QStringList &pool(int index) const { return m_pools[index]; }
+
+    bool running() const { return m_running >= 0; }
+    int runningPool() const { return m_running; }
+
+    // Starts drawing from the pool; false when it is empty, out of range or a draw runs.
+    bool start(int pool);
+    // One animation step: the name now shown ("" when the copy is empty).
+    QString step(RandomSource &random);
+    const QString &shown() const { return m_shown; }
+    // Index, in the pool's copy, of the name shown last; -1 before the first step.
+    int award() const { return m_award; }
+
+    // Ends the draw; the name shown last is the chosen one. It joins pool 2 (once) and
+    // leaves the pool drawn from unless that is pool 0 or 2. Returns the chosen name,
+    // "" when no name was shown.
+    QString stop();
+
+    // A name picked by hand (search): called in this lesson, no longer "not yet called".
+    void markCalled(const QString &name);
+
+    // Which of the draw buttons 0..11 may be pressed.
+    bool buttonEnabled(int pool) const;
+
+private:
+    std::array<QStringList, PoolCount> m_pools;
+    QStringList m_copy; // the pool being drawn from, as it was at the start
+    int m_running = -1;
+    int m_award = -1; // index in m_copy of the name shown last
+    QString m_shown;
+};
+
+} // namespace corvanta

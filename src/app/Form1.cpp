@@ -1,0 +1,614 @@
+#include "Form1.h"
+
+#include "net/ServerLink.h"
+#include "widgets/Prompter.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+
+namespace corvanta {
+
+namespace {
+
+// Sizes in twips.
+constexpr int FrameLeft = -120, FrameTop = -120, FrameWidth = 8055, FrameHeight = 2775;
+constexpr int CollapsedWidth = 700, CollapsedHeight = 900;
+// The window sizes are outer sizes; a tool window's frame takes this much of them.
+constexpr int FrameAllowanceX = 6, FrameAllowanceY = 26;
+constexpr int SplitterDefaultLeft = 4400, SplitterWidth = 75;
+constexpr int Combo3Left = 1820;
+constexpr int RowA = 1680, RowB = 2040, RowC = 2400, RowHeight = 315;
+
+QPixmap iconPicture(const QColor &color, const QString &glyph)
+{
+    QPixmap pixmap(Form1::tw(600), Form1::tw(600));
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(color);
+    p.setPen(Qt::NoPen);
+    p.drawRoundedRect(pixmap.rect().adjusted(2, 2, -2, -2), 8, 8);
+    p.setPen(Qt::white);
+    QFont f = p.font();
+    f.setPixelSize(pixmap.height() / 2);
+    f.setBold(true);
+    p.setFont(f);
+    p.drawText(pixmap.rect(), Qt::AlignCenter, glyph);
+    return pixmap;
+}
+
+void place(QWidget *w, int left, int top, int width, int height)
+{
+    w->setGeometry(Form1::tw(left), Form1::tw(top), Form1::tw(width), Form1::tw(height));
+}
+
+QString twoDigits(int v)
+{
+    return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+Form1::Form1(const AppConfig &config, LoginState &login, Prompter &prompter, RandomSource &random,
+             ServerLink *link, QWidget *parent)
+    : QWidget(parent), m_config(config), m_login(login), m_prompter(prompter), m_random(random), m_link(link),
+      m_records(config.recordFile())
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Corvanta"));
+    setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setAttribute(Qt::WA_QuitOnClose, true);
+    buildControls();
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+void Form1::buildControls()
+{
+    Frame5 = new QFrame(this);
+    Frame5->setObjectName(QStringLiteral("Frame5"));
+    Frame5->setFrameShape(QFrame::StyledPanel);
+    place(Frame5, FrameLeft, FrameTop, FrameWidth, FrameHeight);
+
+    // The icon under the name box shows only while the window is collapsed.
+    Image1 = new QLabel(Frame5);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setPixmap(iconPicture(QColor(0x2e, 0x7d, 0x32), QStringLiteral("点")));
+    Image1->setMouseTracking(true);
+    Image1->installEventFilter(this);
+    place(Image1, 120, 120, 600, 600);
+
+    Text13 = new QFrame(Frame5);
+    Text13->setObjectName(QStringLiteral("Text13"));
+    Text13->setFrameShape(QFrame::Box);
+    Text13->setAutoFillBackground(true);
+    Text13->setStyleSheet(QStringLiteral("#Text13 { background: white; border: 1px solid #8a8a8a; }"));
+    place(Text13, 120, 120, 4215, 1515);
+
+    Text2 = new QLineEdit(Frame5);
+    Text2->setObjectName(QStringLiteral("Text2"));
+    Text2->setReadOnly(true);
+    Text2->setFrame(false);
+    Text2->setAlignment(Qt::AlignCenter);
+    Text2->setFocusPolicy(Qt::NoFocus);
+    Text2->setStyleSheet(QStringLiteral("QLineEdit { background: white; color: #b71c1c; }"));
+    place(Text2, 150, 150, 4125, 1395);
+    connect(Text2, &QLineEdit::textChanged, this, &Form1::nameDisplayChanged);
+
+    Label30 = new QLabel(QStringLiteral("00:00"), Frame5);
+    Label30->setObjectName(QStringLiteral("Label30"));
+    QFont stopwatchFont(QStringLiteral("Arial Narrow"), 12, QFont::Bold);
+    Label30->setFont(stopwatchFont);
+    Label30->setStyleSheet(QStringLiteral("color: #555; background: transparent;"));
+    Label30->move(tw(120) + 2, tw(360));
+    Label30->adjustSize();
+    Label30->installEventFilter(this);
+
+    const QFont numberFont(QStringLiteral("Arial Black"), 11, QFont::Black);
+    Label28 = new QLabel(Frame5);
+    Label28->setObjectName(QStringLiteral("Label28"));
+    Label28->setFont(numberFont);
+    Label28->setToolTip(QStringLiteral("次数"));
+    Label28->setAlignment(Qt::AlignCenter);
+    place(Label28, 120, RowA, 780, RowHeight);
+    Label4 = new QLabel(Frame5);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    Label4->setFont(numberFont);
+    Label4->setToolTip(QStringLiteral("成绩"));
+    Label4->setAlignment(Qt::AlignCenter);
+    place(Label4, 930, RowA, 860, RowHeight);
+
+    Splitter1 = new QFrame(Frame5);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->setFrameShape(QFrame::VLine);
+    Splitter1->setCursor(Qt::SplitHCursor);
+    place(Splitter1, SplitterDefaultLeft, 120, SplitterWidth, 1515);
+
+    List1 = new QListWidget(Frame5);
+    List1->setObjectName(QStringLiteral("List1"));
+    List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    place(List1, SplitterDefaultLeft + SplitterWidth + 120, 120, 3000, 1515 + RowHeight + 45);
+
+    Combo3 = new QComboBox(Frame5);
+    Combo3->setObjectName(QStringLiteral("Combo3"));
+    Combo3->setEditable(true);
+    Combo3->setInsertPolicy(QComboBox::NoInsert);
+    place(Combo3, Combo3Left, RowA, 4000, RowHeight);
+    connect(Combo3, &QComboBox::editTextChanged, this, &Form1::topicTyped);
+    connect(Combo3, &QComboBox::activated, this, [this] { topicChosen(); });
+
+    Image2 = new QLabel(Frame5);
+    Image2->setObjectName(QStringLiteral("Image2"));
+    Image2->setPixmap(iconPicture(QColor(0x15, 0x65, 0xc0), QStringLiteral("收")));
+    Image2->setToolTip(QStringLiteral("收起"));
+    Image2->setMouseTracking(true);
+    Image2->installEventFilter(this);
+    place(Image2, 160, RowB, 600, 600);
+
+    Combo2 = new QComboBox(Frame5);
+    Combo2->setObjectName(QStringLiteral("Combo2"));
+    Combo2->setEditable(true);
+    Combo2->lineEdit()->setReadOnly(true);
+    Combo2->setInsertPolicy(QComboBox::NoInsert);
+    place(Combo2, 840, RowB, 975, RowHeight);
+    connect(Combo2, &QComboBox::activated, this, [this] { classChosen(); });
+
+    txtManual = new QLineEdit(Frame5);
+    txtManual->setObjectName(QStringLiteral("txtManual"));
+    txtManual->setToolTip(QStringLiteral("拼音首字母或姓名"));
+    place(txtManual, 840, RowC, 975, 300);
+    List2 = new QListWidget(Frame5);
+    List2->setObjectName(QStringLiteral("List2"));
+    List2->hide();
+
+    // Thirteen draw buttons in two rows; "手动" closes the second row.
+    const QFont buttonFont(QString(), 9);
+    for (int i = 0; i <= ManualButton; ++i) {
+        auto *b = new QPushButton(poolCaption(i), Frame5);
+        b->setObjectName(QStringLiteral("btnChou_%1").arg(i));
+        b->setFont(buttonFont);
+        const int row = i < 7 ? 0 : 1;
+        const int col = i < 7 ? i : i - 7;
+        place(b, 1860 + col * 570, row == 0 ? RowB : RowC, 555, RowHeight);
+        connect(b, &QPushButton::clicked, this, [this, i] { drawButtonClicked(i); });
+        btnChou[i] = b;
+    }
+
+    Command1 = new QPushButton(QStringLiteral("用户"), Frame5);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    place(Command1, 5880, RowB, 660, RowHeight);
+    connect(Command1, &QPushButton::clicked, this, &Form1::loginRequested);
+    Command11 = new QPushButton(QStringLiteral("上传"), Frame5);
+    Command11->setObjectName(QStringLiteral("Command11"));
+    place(Command11, 6555, RowB, 660, RowHeight);
+    connect(Command11, &QPushButton::clicked, this, &Form1::uploadRequested);
+    btnManage = new QPushButton(QStringLiteral("后台"), Frame5);
+    btnManage->setObjectName(QStringLiteral("btnManage"));
+    place(btnManage, 7230, RowB, 660, RowHeight);
+    connect(btnManage, &QPushButton::clicked, this, &Form1::consoleRequested);
+
+    Combo1 = new QComboBox(Frame5);
+    Combo1->setObjectName(QStringLiteral("Combo1"));
+    Combo1->setEditable(true);
+    Combo1->setInsertPolicy(QComboBox::NoInsert);
+    // Comic Sans bold; sized to the row the window leaves for it.
+    Combo1->setFont(QFont(QStringLiteral("Comic Sans MS"), 12, QFont::Bold));
+    place(Combo1, 5295, RowC - 30, 2595, RowHeight + 60);
+
+    // Hidden holders below the visible area.
+    for (int i = 0; i < PoolCount; ++i) {
+        lstKind[i] = new QListWidget(this);
+        lstKind[i]->setObjectName(QStringLiteral("lstKind_%1").arg(i));
+        lstKind[i]->hide();
+    }
+    lstJiangChi = new QListWidget(this);
+    lstJiangChi->setObjectName(QStringLiteral("lstJiangChi"));
+    lstJiangChi->hide();
+    Text6 = new QPlainTextEdit(this);
+    Text6->setObjectName(QStringLiteral("Text6"));
+    Text6->hide();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Tick);
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    connect(Timer2, &QTimer::timeout, this, &Form1::Timer2_Tick);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    for (int i = 0; i < 5; ++i) {
+        m_panels[i] = new QLabel(StatusBar1);
+        m_panels[i]->setObjectName(QStringLiteral("StatusBar1_%1").arg(i + 1));
+        m_panels[i]->setFrameShape(QFrame::Panel);
+        m_panels[i]->setFrameShadow(QFrame::Sunken);
+        m_panels[i]->installEventFilter(this);
+        StatusBar1->addWidget(m_panels[i]);
+    }
+}
+
+QSize Form1::expandedSize() const
+{
+    return {tw(debug_width + FrameWidth - 100) - FrameAllowanceX,
+            tw(debug_width + FrameHeight + 600) - FrameAllowanceY};
+}
+
+int Form1::innerWidthTwips() const
+{
+    return width() * 15;
+}
+
+void Form1::Form_Load()
+{
+    class_num.clear();
+    Timer1->setInterval(5);
+    Timer2->setInterval(1000);
+    timer_time = 0;
+    setFixedSize(expandedSize());
+    StatusBar1->setGeometry(0, height() - 22, width(), 22);
+    Combo2->setEnabled(false);
+    Combo2->setEditText(QStringLiteral("班级"));
+    Combo3->setEditText(QStringLiteral("课题"));
+    for (auto *list : lstKind)
+        list->clear();
+    for (auto *b : btnChou)
+        b->setEnabled(false);
+    RefreshStandardList();
+    Combo1->clear();
+    Combo1->addItems({QStringLiteral("5分"), QStringLiteral("4分"), QStringLiteral("3分"), QStringLiteral("2分"),
+                      QStringLiteral("1分"), QStringLiteral("0分")});
+    Combo1->setEditText(QString());
+    Combo1->setEnabled(false);
+    List1->setEnabled(false);
+    Label4->clear();
+    Label28->clear();
+
+    const int widths[4] = {1200, 1800, 1500, 1200};
+    setPanelText(1, QStringLiteral("版本:") + programVersionText());
+    setPanelText(2, QString());
+    m_panels[1]->setToolTip(QStringLiteral("双击可下载最新版本"));
+    setPanelText(3, QStringLiteral("作者:Oskaro"));
+    setPanelText(4, QStringLiteral("双击计时"));
+    m_panels[3]->setToolTip(QStringLiteral("计时开关"));
+    setPanelText(5, m_config.vendorBase);
+    m_panels[4]->setToolTip(QStringLiteral("双击访问官网"));
+    int used = 0;
+    for (int i = 0; i < 4; ++i) {
+        m_panels[i]->setFixedWidth(tw(widths[i]));
+        used += tw(widths[i]);
+    }
+    m_panels[4]->setFixedWidth(std::max(0, width() - used - 8));
+    Timer2->start();
+}
+
+void Form1::setPanelText(int panel, const QString &text)
+{
+    if (panel >= 1 && panel <= 5)
+        m_panels[panel - 1]->setText(text);
+}
+
+QString Form1::panelText(int panel) const
+{
+    return panel >= 1 && panel <= 5 ? m_panels[panel - 1]->text() : QString();
+}
+
+void Form1::panelDoubleClicked(int panel)
+{
+    switch (panel) {
+    case 2:
+        m_prompter.openUrl(QUrl(m_config.vendorBase + QStringLiteral("/soft/update.php?sort=Selvane")));
+        break;
+    case 4:
+        toggleStopwatch();
+        break;
+    case 5:
+        m_prompter.openUrl(QUrl(m_config.vendorBase));
+        break;
+    default:
+        break;
+    }
+}
+
+void Form1::collapse()
+{
+    m_collapsed = true;
+    setFixedSize(tw(CollapsedWidth) - FrameAllowanceX, tw(CollapsedHeight) - FrameAllowanceY);
+    Text2->hide();
+    Text13->hide();
+    StatusBar1->hide();
+}
+
+void Form1::expand()
+{
+    m_collapsed = false;
+    setFixedSize(expandedSize());
+    Text2->show();
+    Text13->show();
+    StatusBar1->show();
+    RefreshStandardList();
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (watched == Image2 && (type == QEvent::MouseMove || type == QEvent::Enter)) {
+        if (!m_collapsed)
+            collapse();
+    } else if (watched == Image1 && (type == QEvent::MouseMove || type == QEvent::Enter)) {
+        if (m_collapsed)
+            expand();
+    } else if (type == QEvent::MouseButtonDblClick) {
+        if (watched == Label30) {
+            panelDoubleClicked(4);
+            return true;
+        }
+        for (int i = 0; i < 5; ++i) {
+            if (watched == m_panels[i]) {
+                panelDoubleClicked(i + 1);
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    // Closing the main window ends the program; every score is already on disk.
+    Timer1->stop();
+    Timer2->stop();
+    emit closing();
+    event->accept();
+}
+
+// ---- Class record file and roster ----
+
+void Form1::LoadClassLists(const QString &mode)
+{
+    setWindowTitle(QStringLiteral("Corvanta [") + m_login.LoginUser + u']');
+    if (mode == QStringLiteral("online") && m_link)
+        m_link->RefreshRecordCache(m_login.LoginUser);
+
+    const QStringList classes = m_records.classNames();
+    Combo2->clear();
+    Combo2->addItems(classes);
+    Combo2->setCurrentIndex(-1);
+    Combo2->setEditText(QStringLiteral("班级"));
+    Combo2->setEnabled(true);
+
+    const QStringList topics = m_records.topicNames();
+    {
+        const QSignalBlocker block(Combo3);
+        Combo3->clear();
+        Combo3->addItems(topics);
+        Combo3->setCurrentIndex(-1);
+        Combo3->setEditText(QString());
+    }
+    if (!topics.isEmpty())
+        Combo3->setEditText(topics.first()); // fires the topic change
+    else
+        topicTyped(QString());
+
+    Text6->clear();
+    if (m_draw.running()) {
+        Timer1->stop();
+        btnChou[m_draw.runningPool()]->setText(tmpcaption);
+    }
+    m_draw.setPools({});
+    syncPoolLists();
+    for (auto *b : btnChou)
+        b->setEnabled(false);
+}
+
+void Form1::classChosen()
+{
+    class_num = Combo2->currentText();
+    if (m_draw.running()) {
+        Timer1->stop();
+        btnChou[m_draw.runningPool()]->setText(tmpcaption);
+    }
+    const QString text = m_records.ReadRecordLines(class_num + u'\t');
+    Text6->setPlainText(text);
+    const QList<StudentRecord> students = m_records.students(class_num);
+    const Roster roster = buildRoster(students);
+    m_draw.setPools(roster.pools);
+    syncPoolLists();
+    btnChou[ManualButton]->setEnabled(true);
+    UpdateDrawButtons();
+    txtManual->clear();
+}
+
+void Form1::topicTyped(const QString &text)
+{
+    emit topicChanged(text);
+    if (!text.trimmed().isEmpty())
+        RefreshStandardList();
+    else
+        List1->clear();
+}
+
+void Form1::topicChosen()
+{
+    emit topicChanged(Combo3->currentText());
+    RefreshStandardList();
+}
+
+void Form1::RefreshStandardList()
+{
+    List1->clear();
+    const QString topic = Combo3->currentText();
+    if (!topic.isEmpty() && !topic.contains(u'\t')) {
+        for (const Standard &s : m_records.standards(topic))
+            List1->addItem(standardListLine(s));
+    }
+    layoutNameArea();
+}
+
+void Form1::layoutNameArea()
+{
+    const int W = innerWidthTwips();
+    auto setWidth = [](QWidget *w, int twips) { w->resize(std::max(1, Form1::tw(twips)), w->height()); };
+    if (List1->count() == 0) {
+        List1->hide();
+        Splitter1->hide();
+        setWidth(Text2, W - 200);
+        setWidth(Text13, W - 140);
+        setWidth(Combo3, W - 140 - 1700);
+    } else {
+        const int splitLeft = Splitter1->x() * 15;
+        setWidth(Text13, splitLeft - 120 + 120);
+        setWidth(Text2, splitLeft - 150 + 90);
+        setWidth(Combo3, splitLeft - Combo3Left + 120);
+        const int listLeft = splitLeft + Splitter1->width() * 15 + 120;
+        List1->move(tw(listLeft), List1->y());
+        List1->resize(std::max(1, tw(W - listLeft) + tw(-FrameLeft) - 4), List1->height());
+        List1->show();
+        Splitter1->show();
+    }
+    nameDisplayChanged(Text2->text());
+}
+
+int Form1::MeasureListWidth(const QListWidget *list)
+{
+    if (list->count() == 0)
+        return 0;
+    const QFontMetrics metrics(list->font());
+    int widest = 0;
+    for (int i = 0; i < list->count(); ++i)
+        widest = std::max(widest, metrics.horizontalAdvance(list->item(i)->text()));
+    return widest + 8;
+}
+
+void Form1::nameDisplayChanged(const QString &text)
+{
+    if (!text.isEmpty()) {
+        QFont f = Text2->font();
+        f.setPointSize(nameFontSize(Text2->width() * 15, int(text.size())));
+        Text2->setFont(f);
+    }
+    const int height = Text2->fontMetrics().height() + 4;
+    Text2->resize(Text2->width(), std::min(height, Text13->height()));
+    Text2->move(Text2->x(), (Text13->height() - Text2->height()) / 2 + tw(120));
+
+    if (const auto record = m_records.findStudent(Combo2->currentText(), text)) {
+        if (record->count > 0) {
+            Label4->setText(record->scoreField);
+            Label28->setText(record->countField);
+        } else {
+            Label4->clear();
+            Label28->clear();
+        }
+    }
+}
+
+// ---- Draw ----
+
+void Form1::syncPoolLists()
+{
+    for (int i = 0; i < PoolCount; ++i) {
+        lstKind[i]->clear();
+        lstKind[i]->addItems(m_draw.pool(i));
+    }
+}
+
+void Form1::UpdateDrawButtons()
+{
+    for (int i = 0; i < PoolCount; ++i)
+        btnChou[i]->setEnabled(m_draw.buttonEnabled(i));
+    txtManual->setEnabled(true);
+    txtManual->setFocus();
+}
+
+void Form1::drawButtonClicked(int index)
+{
+    if (index == ManualButton)
+        return; // the statistics panel for a manual pick comes with its own window
+    if (m_draw.running() && m_draw.runningPool() == index)
+        stopDraw(index);
+    else if (!m_draw.running())
+        startDraw(index);
+}
+
+void Form1::startDraw(int index)
+{
+    if (!m_draw.start(index))
+        return;
+    RefreshStandardList();
+    tmpcaption = btnChou[index]->text();
+    btnChou[index]->setText(QStringLiteral("暂停"));
+    for (int i = 0; i < PoolCount; ++i)
+        btnChou[i]->setEnabled(i == index);
+    Combo1->setEditText(QString());
+    lstJiangChi->clear();
+    lstJiangChi->addItems(m_draw.pool(index));
+    // Show a first name at once, so even an immediate stop chooses someone.
+    Timer1_Tick();
+    Timer1->start();
+    if (btnChou[index]->isEnabled())
+        btnChou[index]->setFocus();
+}
+
+void Form1::Timer1_Tick()
+{
+    Text2->setText(m_draw.step(m_random));
+}
+
+void Form1::stopDraw(int index)
+{
+    btnChou[index]->setText(tmpcaption);
+    Timer1->stop();
+    const QString chosen = m_draw.stop();
+    List1->setEnabled(true);
+    Combo1->setEnabled(true);
+    Combo1->setEditText(QString());
+    NewStu = chosen.isEmpty() ? Text2->text() : chosen;
+    syncPoolLists();
+    UpdateDrawButtons();
+    if (btnChou[index]->isEnabled())
+        btnChou[index]->setFocus();
+    if (!NewStu.isEmpty())
+        emit studentChosen(NewStu);
+}
+
+// ---- Stopwatch ----
+
+void Form1::toggleStopwatch()
+{
+    if (RecTime) {
+        RecTime = false;
+    } else {
+        RecTime = true;
+        timer_class = 0;
+    }
+}
+
+void Form1::Timer2_Tick()
+{
+    ++timer_time;
+    if (timer_class < 32767)
+        ++timer_class;
+    if (RecTime) {
+        const int t = timer_class;
+        const QString mm = twoDigits((t % 3600) / 60), ss = twoDigits(t % 60);
+        setPanelText(4, twoDigits(t / 3600) + u':' + mm + u':' + ss);
+        Label30->setText(mm + u':' + ss);
+    }
+    if (timer_time == 1)
+        emit firstTick();
+}
+
+} // namespace corvanta

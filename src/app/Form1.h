@@ -1,0 +1,141 @@
+#pragma once
+
+#include "app/Draw.h"
+#include "app/RecordFile.h"
+#include "core/AppConfig.h"
+#include "core/Clock.h"
+#include "net/LoginState.h"
+
+#include <QWidget>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QStatusBar;
+class QTimer;
+
+namespace corvanta {
+
+class Prompter;
+class ServerLink;
+
+// The main window: name display, class and topic selectors, the draw buttons, the score
+// combo and a status bar with a stopwatch. Always on top; closing it ends the program.
+class Form1 : public QWidget
+{
+    Q_OBJECT
+public:
+    Form1(const AppConfig &config, LoginState &login, Prompter &prompter, RandomSource &random,
+          ServerLink *link = nullptr, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // Twips (1/1440 inch) to logical pixels: 15 twips a pixel at 96 dpi; Qt applies the
+    // screen's device pixel ratio on top.
+    static int tw(int twips) { return qRound(twips / 15.0); }
+
+    // Fills the class and topic combos from the class record file; "online" first
+    // downloads a fresh copy.
+    void LoadClassLists(const QString &mode);
+    void RefreshStandardList();
+    void UpdateDrawButtons();
+    // Width in pixels of the widest item + 8; 0 for an empty list.
+    static int MeasureListWidth(const QListWidget *list);
+
+    void collapse();
+    void expand();
+    bool isCollapsed() const { return m_collapsed; }
+    QSize expandedSize() const;
+
+    // Status bar panels 1..5.
+    void setPanelText(int panel, const QString &text);
+    QString panelText(int panel) const;
+    void panelDoubleClicked(int panel);
+
+    RecordFile &recordFile() { return m_records; }
+    const Draw &draw() const { return m_draw; }
+
+    // Window-level variables other parts of the tool read.
+    int award() const { return m_draw.award(); }
+    int debug_width = 0;
+    qint64 timer_time = 0;
+    qint16 timer_class = 0;
+    QString class_num;
+    QString tmpcaption;
+    QString NewStu;
+    bool RecTime = false;
+
+signals:
+    void loginRequested();   // "用户"
+    void consoleRequested(); // "后台"
+    void uploadRequested();  // "上传"
+    void firstTick();        // first Timer2 tick: clock and version checks
+    void topicChanged(const QString &topic);
+    void studentChosen(const QString &name);
+    void closing();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void Form_Load();
+    void classChosen();
+    void topicTyped(const QString &text);
+    void topicChosen();
+    void nameDisplayChanged(const QString &text);
+    void drawButtonClicked(int index);
+    void startDraw(int index);
+    void stopDraw(int index);
+    void Timer1_Tick();
+    void Timer2_Tick();
+    void toggleStopwatch();
+    void syncPoolLists();
+    void layoutNameArea();
+    int innerWidthTwips() const;
+
+public:
+    // Controls, named as on the form.
+    QFrame *Frame5 = nullptr;
+    QFrame *Text13 = nullptr;
+    QLineEdit *Text2 = nullptr;
+    QLabel *Image1 = nullptr;
+    QLabel *Image2 = nullptr;
+    QLabel *Label30 = nullptr;
+    QLabel *Label28 = nullptr;
+    QLabel *Label4 = nullptr;
+    QListWidget *List1 = nullptr;
+    QFrame *Splitter1 = nullptr;
+    QComboBox *Combo2 = nullptr;
+    QComboBox *Combo3 = nullptr;
+    QComboBox *Combo1 = nullptr;
+    QPushButton *btnChou[ManualButton + 1] = {};
+    QLineEdit *txtManual = nullptr;
+    QListWidget *List2 = nullptr;
+    QPushButton *Command1 = nullptr;
+    QPushButton *Command11 = nullptr;
+    QPushButton *btnManage = nullptr;
+    QListWidget *lstKind[PoolCount] = {};
+    QListWidget *lstJiangChi = nullptr;
+    QPlainTextEdit *Text6 = nullptr;
+    QTimer *Timer1 = nullptr;
+    QTimer *Timer2 = nullptr;
+    QStatusBar *StatusBar1 = nullptr;
+
+private:
+    AppConfig m_config;
+    LoginState &m_login;
+    Prompter &m_prompter;
+    RandomSource &m_random;
+    ServerLink *m_link;
+    RecordFile m_records;
+    Draw m_draw;
+    bool m_collapsed = false;
+    QLabel *m_panels[5] = {};
+};
+
+} // namespace corvanta

@@ -1,0 +1,87 @@
+#include "Pools.h"
+
+namespace corvanta {
+
+QString poolCaption(int index)
+{
+    static const char16_t *const captions[] = {u"所有", u"未点", u"已点", u"从未", u"很少", u"较少", u"较多",
+                                               u"很多", u"较易", u"中等", u"较难", u"很难", u"手动"};
+    if (index < 0 || index > ManualButton)
+        return {};
+    return QString::fromUtf16(captions[index]);
+}
+
+namespace {
+
+double meanOf(const QList<double> &values)
+{
+    if (values.isEmpty())
+        return 0;
+    double sum = 0;
+    for (double v : values)
+        sum += v;
+    return sum / double(values.size());
+}
+
+} // namespace
+
+PoolThresholds computeThresholds(const QList<double> &counts)
+{
+    PoolThresholds t;
+    t.overall = meanOf(counts);
+    QList<double> below, atOrAbove;
+    for (double c : counts)
+        (c < t.overall ? below : atOrAbove).append(c);
+    t.lower = meanOf(below);
+    t.upper = meanOf(atOrAbove);
+    return t;
+}
+
+int countPool(double count, const PoolThresholds &t)
+{
+    if (count == 0)
+        return 3;
+    if (count < t.lower)
+        return 4;
+    if (count < t.overall)
+        return 5;
+    if (count < t.upper)
+        return 6;
+    return 7;
+}
+
+int scorePool(double count, double score)
+{
+    if (count == 0)
+        return -1;
+    if (score < 2)
+        return 8;
+    if (score < 3)
+        return 9;
+    if (score < 4)
+        return 10;
+    return 11;
+}
+
+Roster buildRoster(const QList<StudentRecord> &students)
+{
+    Roster roster;
+    QList<double> counts;
+    counts.reserve(students.size());
+    for (const StudentRecord &s : students)
+        counts.append(s.count);
+    roster.thresholds = computeThresholds(counts);
+
+    for (const StudentRecord &s : students) {
+        roster.pools[0].append(s.name);
+        roster.pools[1].append(s.name);
+        roster.pools[countPool(s.count, roster.thresholds)].append(s.name);
+        if (const int p = scorePool(s.count, s.score); p >= 0)
+            roster.pools[p].append(s.name);
+        if (s.group >= 0)
+            roster.groups[s.group].append(s.name);
+    }
+    return roster;
+}
+
+} // namespace corvanta

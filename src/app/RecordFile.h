@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace corvanta {
+
+// One student record of the class record file: exactly six TAB-separated fields.
+struct StudentRecord
+{
+    QString className;
+    QString name;
+    QString groupField;
+    QString scoreField; // as it stands in the file
+    QString countField; // as it stands in the file
+    double score = 0;   // leading number of scoreField
+    double count = 0;   // leading number of countField
+    int group = -1;     // 0..15, or -1 when the field is not such a whole number
+
+    // "name\t[count次,score分]", the item of the search list.
+    QString listItem() const;
+};
+
+struct Standard
+{
+    QString text;
+    QString score; // as it stands in the file
+};
+
+// Splits the raw bytes of a class record file into its records: one record per line
+// (CR LF, LF or a lone CR ends it), read as GBK. Commas are ordinary characters.
+QStringList parseRecordLines(const QByteArray &bytes);
+
+// Parses one line as a student record; nothing when it does not have six fields.
+std::optional<StudentRecord> parseStudentRecord(const QString &line);
+
+// The class record file as the main window reads it. Every query behaves as if the file
+// were read afresh, but the parsed file is kept and read again only when the file on
+// disk changes (size, modification time or identity), since a draw looks a name up every
+// few milliseconds.
+class RecordFile
+{
+public:
+    explicit RecordFile(QString path = {});
+
+    const QString &path() const { return m_path; }
+    void setPath(const QString &path);
+
+    // Every record that begins with the key, each followed by CR LF, in file order.
+    QString ReadRecordLines(const QString &key);
+
+    // Class names of the class list record: fields 2 .. next-to-last.
+    QStringList classNames();
+    // Topic names in file order.
+    QStringList topicNames();
+    // Standards of the first topic record for the topic; empty when none.
+    QList<Standard> standards(const QString &topic);
+    // Student records of the class: lines whose first field equals the class name
+    // and which have exactly six fields, in file order.
+    QList<StudentRecord> students(const QString &className);
+    // First student record for class + TAB + name + TAB.
+    std::optional<StudentRecord> findStudent(const QString &className, const QString &name);
+
+    // The records as currently on disk (re-read when the file changed).
+    const QStringList &lines();
+
+private:
+    void refresh();
+
+    QString m_path;
+    QStringList m_lines;
+    QHash<QString, int> m_firstStudent; // "class\tname" -> index of its first six-field record
+    // What the kept copy was read from.
+    bool m_loaded = false;
+    bool m_existed = false;
+    qint64 m_size = -1;
+    qint64 m_mtimeNs = 0;
+    quint64 m_inode = 0;
+    qint64 m_ctimeNs = 0;
+};
+
+// Standards list line: "[" + score + "分]" + TAB + text.
+QString standardListLine(const Standard &standard);
+
+// Font size of the name display for a text: width in twips / (characters x 24), at most 70;
+// never below 1. 0 (keep the size) for an empty text.
+int nameFontSize(int widthTwips, int textLength);
+
+} // namespace corvanta

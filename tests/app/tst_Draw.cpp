@@ -1,0 +1,186 @@
+#include "app/Draw.h"
+#include "app/Pools.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+using namespace corvanta;
+
+namespace {
+
+StudentRecord student(const QString &name, double count, double score = 0, int group = 0)
+{
+    StudentRecord s;
+    s.name = name;
+    s.count = count;
+    s.score = score;
+    s.group = group;
+    return s;
+}
+
+// A fixed, repeatable stream of values in [0, 1).
+class ReplayRandom final : public RandomSource
+{
+public:
+    explicit ReplayRandom(quint32 start) : m_gen(start) {}
+    double next() override { return m_gen.generateDouble(); }
+
+private:
+    QRandomGenerator m_gen;
+};
+
+} // namespace
+
+class TestDraw : public QObject
+{
+    Q_OBJECT
+private slots:
+    void countPools_data()
+    {
+        QTest::addColumn<QList<double>>("counts");
+        QTest::addColumn<double>("overall");
+        QTest::addColumn<double>("lower");
+        QTest::addColumn<double>("upper");
+        QTest::addColumn<QList<int>>("pools");
+        QTest::newRow("spread") << QList<double>{1, 2, 3, 6} << 3.0 << 1.5 << 4.5 << QList<int>{4, 5, 6, 7};
+        QTest::newRow("zeros") << QList<double>{0, 0, 2, 4} << 1.5 << 0.0 << 3.0 << QList<int>{3, 3, 6, 7};
+        QTest::newRow("all equal") << QList<double>{5, 5, 5} << 5.0 << 0.0 << 5.0 << QList<int>{7, 7, 7};
+        QTest::newRow("all zero") << QList<double>{0, 0} << 0.0 << 0.0 << 0.0 << QList<int>{3, 3};
+        QTest::newRow("none") << QList<double>{} << 0.0 << 0.0 << 0.0 << QList<int>{};
+    }
+    void countPools()
+    {
+        QFETCH(QList<double>, counts);
+        QFETCH(double, overall);
+        QFETCH(double, lower);
+        QFETCH(double, upper);
+        QFETCH(QList<int>, pools);
+        const PoolThresholds t = computeThresholds(counts);
+        QCOMPARE(t.overall, overall);
+        QCOMPARE(t.lower, lower);
+        QCOMPARE(t.upper, upper);
+        QList<int> got;
+        for (double c : counts)
+            got.append(countPool(c, t));
+        QCOMPARE(got, pools);
+    }
+
+    void scorePools_data()
+    {
+        QTest::addColumn<double>("count");
+        QTest::addColumn<double>("score");
+        QTest::addColumn<int>("pool");
+        QTest::newRow("1.5") << 1.0 << 1.5 << 8;
+        QTest::newRow("2") << 1.0 << 2.0 << 9;
+        QTest::newRow("3.99") << 1.0 << 3.99 << 10;
+        QTest::newRow("4") << 1.0 << 4.0 << 11;
+        QTest::newRow("never called") << 0.0 << 4.0 << -1;
+    }
+    void scorePools()
+    {
+        QFETCH(double, count);
+        QFETCH(double, score);
+        QFETCH(int, pool);
+        QCOMPARE(scorePool(count, score), pool);
+    }
+
+    void rosterFillsPoolsAndGroups()
+    {
+        const Roster r = buildRoster({student("a", 0, 0, 1), student("b", 2, 4.5, 1), student("c", 4, 1, -1)});
+        QCOMPARE(r.pools[0], QStringList({"a", "b", "c"}));
+        QCOMPARE(r.pools[1], QStringList({"a", "b", "c"}));
+        QVERIFY(r.pools[2].isEmpty());
+        QCOMPARE(r.pools[3], QStringList({"a"}));
+        QCOMPARE(r.pools[11], QStringList({"b"}));
+        QCOMPARE(r.pools[8], QStringList({"c"}));
+        QCOMPARE(r.groups[1], QStringList({"a", "b"}));
+        int grouped = 0;
+        for (const auto &g : r.groups)
+            grouped += int(g.size());
+        QCOMPARE(grouped, 2); // "c" has no valid group
+    }
+
+    void startAndStop_data()
+    {
+        QTest::addColumn<int>("pool");
+        QTest::addColumn<bool>("shrinks");
+        QTest::newRow("all") << 0 << false;
+        QTest::newRow("not yet") << 1 << true;
+        QTest::newRow("called") << 2 << false;
+        QTest::newRow("never") << 3 << true;
+    }
+    void startAndStop()
+    {
+        QFETCH(int, pool);
+        QFETCH(bool, shrinks);
+        Draw draw;
+        std::array<QStringList, PoolCount> pools;
+        pools[0] = pools[1] = pools[3] = QStringList({"a", "b", "c"});
+        pools[2] = QStringList({"a", "b", "c"});
+        draw.setPools(pools);
+        ReplayRandom random(7);
+        QVERIFY(draw.start(pool));
+        QVERIFY(draw.running());
+        QVERIFY(!draw.start(5)); // one draw at a time
+        for (int i = 0; i < PoolCount; ++i)
+            QCOMPARE(draw.buttonEnabled(i), i == pool);
+        const QString shown = draw.step(random);
+        const QString chosen = draw.stop();
+        QCOMPARE(chosen, shown);
+        QVERIFY(!draw.running());
+        QCOMPARE(draw.pool(pool).contains(chosen), !shrinks);
+        QCOMPARE(draw.pool(pool).size(), shrinks ? 2 : 3);
+        QCOMPARE(draw.pool(2).count(chosen), 1);
+        if (pool == 3)
+            QVERIFY(draw.pool(1).contains(chosen)); // stays "not yet called"
+    }
+
+    void lastNameEmptiesItsPool()
+    {
+        Draw draw;
+        std::array<QStringList, PoolCount> pools;
+        pools[0] = pools[1] = QStringList({"a"});
+        pools[5] = QStringList({"a"});
+        draw.setPools(pools);
+        ReplayRandom random(1);
+        QVERIFY(draw.start(5));
+        QCOMPARE(draw.step(random), QStringLiteral("a"));
+        QCOMPARE(draw.stop(), QStringLiteral("a"));
+        QVERIFY(draw.pool(5).isEmpty());
+        QVERIFY(!draw.buttonEnabled(5));
+        QVERIFY(!draw.start(5));
+        QVERIFY(draw.buttonEnabled(2));
+    }
+
+    void everyNameEquallyLikely()
+    {
+        // 20 names, 200,000 steps from a fixed random start: each name should come up
+        // 10,000 times; the first and last no less often than the others.
+        QStringList names;
+        for (int i = 0; i < 20; ++i)
+            names.append(QString::number(i));
+        Draw draw;
+        std::array<QStringList, PoolCount> pools;
+        pools[0] = names;
+        draw.setPools(pools);
+        ReplayRandom random(20261207);
+        QVERIFY(draw.start(0));
+        QHash<QString, int> seen;
+        const int steps = 200000;
+        for (int i = 0; i < steps; ++i)
+            ++seen[draw.step(random)];
+        double chi2 = 0;
+        const double expected = steps / 20.0;
+        for (const QString &n : names) {
+            const double d = seen.value(n) - expected;
+            chi2 += d * d / expected;
+        }
+        // 19 degrees of freedom: 43.8 is the 0.1% critical value.
+        QVERIFY2(chi2 < 43.8, qPrintable(QString::number(chi2)));
+        QVERIFY(seen.value("0") > expected * 0.9);
+        QVERIFY(seen.value("19") > expected * 0.9);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDraw)
+#include "tst_Draw.moc"

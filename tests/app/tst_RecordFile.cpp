@@ -1,0 +1,183 @@
+#include "app/RecordFile.h"
+#include "core/TextCodec.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace corvanta;
+
+namespace {
+
+QByteArray gbk(const QString &s)
+{
+    return toGbk(s);
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+const char *const Sample = "Class_Is_Ready\t1\t10\t三(2)班\t\r\n"
+                           "[keti]\t朗读\t读得流利, 有感情\t5\t声音响亮\t3\t\r\n"
+                           "[keti]\t默写\t\r\n"
+                           "1\t张三\t2\t0\t4.5\t3\r\n"
+                           "1\t李四\t0\t0\t0\t0\r\n"
+                           "10\t王五\t1\t0\t2\t7\r\n"
+                           "1\t赵六\t99\t0\t1\t2\r\n"
+                           "1\t钱七\t3\t0\t3\t1\t\r\n"
+                           "三(2)班\t孙八\tx\t0\t3\t3次\r\n"
+                           "1\t张三\t5\t0\t1\t1\r\n";
+
+} // namespace
+
+class TestRecordFile : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_path;
+
+private slots:
+    void init()
+    {
+        m_path = m_dir.filePath(QStringLiteral("ServerRec.cvd"));
+        QVERIFY(writeFile(m_path, gbk(QString::fromUtf8(Sample))));
+    }
+
+    void classesAndTopics()
+    {
+        RecordFile file(m_path);
+        QCOMPARE(file.classNames(), QStringList({"1", "10", QStringLiteral("三(2)班")}));
+        QCOMPARE(file.topicNames(), QStringList({QStringLiteral("朗读"), QStringLiteral("默写")}));
+    }
+
+    void lastClassWithoutTabIsLost()
+    {
+        QVERIFY(writeFile(m_path, "Class_Is_Ready\tA\tB\r\n"));
+        RecordFile file(m_path);
+        QCOMPARE(file.classNames(), QStringList({"A"}));
+    }
+
+    void standards_data()
+    {
+        QTest::addColumn<QString>("topic");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("comma kept in the text")
+            << QStringLiteral("朗读")
+            << QStringList({QStringLiteral("[5分]\t读得流利, 有感情"), QStringLiteral("[3分]\t声音响亮")});
+        QTest::newRow("no standards") << QStringLiteral("默写") << QStringList();
+        QTest::newRow("unknown topic") << QStringLiteral("作文") << QStringList();
+        QTest::newRow("prefix of a topic") << QStringLiteral("朗") << QStringList();
+    }
+    void standards()
+    {
+        QFETCH(QString, topic);
+        QFETCH(QStringList, lines);
+        RecordFile file(m_path);
+        QStringList got;
+        for (const Standard &s : file.standards(topic))
+            got.append(standardListLine(s));
+        QCOMPARE(got, lines);
+    }
+
+    void studentsBelongToTheirClassOnly()
+    {
+        RecordFile file(m_path);
+        QStringList names;
+        for (const StudentRecord &s : file.students("1"))
+            names.append(s.name);
+        // "10" never mixes into "1"; the seven-field record is no student.
+        QCOMPARE(names, QStringList({QStringLiteral("张三"), QStringLiteral("李四"), QStringLiteral("赵六"),
+                                     QStringLiteral("张三")}));
+    }
+
+    void fieldsAreReadByLeadingNumber()
+    {
+        RecordFile file(m_path);
+        const auto sun = file.findStudent(QStringLiteral("三(2)班"), QStringLiteral("孙八"));
+        QVERIFY(sun);
+        QCOMPARE(sun->count, 3.0);
+        QCOMPARE(sun->group, -1);
+        QCOMPARE(sun->listItem(), QStringLiteral("孙八\t[3次次,3分]")); // fields as they stand
+        const auto zhao = file.findStudent("1", QStringLiteral("赵六"));
+        QVERIFY(zhao);
+        QCOMPARE(zhao->group, -1); // 99 is no group
+        const auto zhang = file.findStudent("1", QStringLiteral("张三"));
+        QVERIFY(zhang);
+        QCOMPARE(zhang->scoreField, QStringLiteral("4.5")); // the first record wins
+        QVERIFY(!file.findStudent("1", QStringLiteral("钱七")));
+        QVERIFY(!file.findStudent("1", QStringLiteral("王五")));
+    }
+
+    void readRecordLinesKeepsFileOrder()
+    {
+        RecordFile file(m_path);
+        QCOMPARE(file.ReadRecordLines(QStringLiteral("[keti]\t默写\t")), QStringLiteral("[keti]\t默写\t\r\n"));
+        QCOMPARE(file.ReadRecordLines(QStringLiteral("nothing")), QString());
+    }
+
+    void followsTheFileOnDisk()
+    {
+        RecordFile file(m_path);
+        QCOMPARE(file.classNames().size(), 3);
+        // Same size, written again: the kept copy must not answer.
+        QVERIFY(writeFile(m_path, gbk(QString::fromUtf8(Sample)).replace("Class_Is_Ready\t1", "Class_Is_Ready\t2")));
+        QCOMPARE(file.classNames().first(), QStringLiteral("2"));
+        QVERIFY(QFile::remove(m_path));
+        QVERIFY(file.classNames().isEmpty());
+        QVERIFY(!file.findStudent("1", QStringLiteral("张三")));
+    }
+
+    void badFilesNeverCrash_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("error text") << QByteArray("wrong password");
+        QTest::newRow("truncated record") << QByteArray("Class_Is_Ready\t1\t\r\n1\t\xD5");
+        QTest::newRow("not gbk") << QByteArray("Class_Is_Ready\t\xFF\xFF\x80\t\r\n\xFF\t\xFE\t1\t0\t1\t1\r\n");
+        QTest::newRow("only tabs") << QByteArray(5000, '\t');
+        QTest::newRow("nul bytes") << QByteArray("Class_Is_Ready\t\0\t\r\n", 19);
+        QTest::newRow("marker alone") << QByteArray("Class_Is_Ready");
+        QTest::newRow("keti alone") << QByteArray("[keti]\r\n[keti]\tx");
+        QByteArray huge;
+        for (int i = 0; i < 200000; ++i)
+            huge.append("1\tname").append(QByteArray::number(i)).append("\t0\t0\t3\t2\r\n");
+        QTest::newRow("huge") << huge;
+        QTest::newRow("one endless line") << QByteArray(3 * 1024 * 1024, 'x');
+    }
+    void badFilesNeverCrash()
+    {
+        QFETCH(QByteArray, bytes);
+        QVERIFY(writeFile(m_path, bytes));
+        RecordFile file(m_path);
+        file.classNames();
+        file.topicNames();
+        file.standards(QStringLiteral("x"));
+        file.students("1");
+        file.findStudent("1", "name5");
+        file.ReadRecordLines("1\t");
+    }
+
+    void nameFontSize_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("size");
+        QTest::newRow("ten characters") << 4800 << 10 << 20;
+        QTest::newRow("two characters capped") << 4800 << 2 << 70;
+        QTest::newRow("very long name") << 4800 << 500 << 1;
+        QTest::newRow("empty keeps") << 4800 << 0 << 0;
+    }
+    void nameFontSize()
+    {
+        QFETCH(int, width);
+        QFETCH(int, length);
+        QFETCH(int, size);
+        QCOMPARE(corvanta::nameFontSize(width, length), size);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRecordFile)
+#include "tst_RecordFile.moc"
