@@ -1,12 +1,16 @@
 #include "Form1.h"
 
 #include "net/ServerLink.h"
+#include "scoring/DailyLog.h"
+#include "scoring/ScoreLine.h"
+#include "scoring/UploadPanel.h"
 #include "widgets/Prompter.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -61,15 +65,18 @@ QString twoDigits(int v)
 } // namespace
 
 Form1::Form1(const AppConfig &config, LoginState &login, Prompter &prompter, RandomSource &random,
-             ServerLink *link, QWidget *parent)
+             const Clock &clock, ServerLink &link, PendingScores &pending, QWidget *parent)
     : QWidget(parent), m_config(config), m_login(login), m_prompter(prompter), m_random(random), m_link(link),
-      m_records(config.recordFile())
+      m_recorder(std::make_unique<ScoreRecorder>(config.dataDir, pending, clock)), m_records(config.recordFile())
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Corvanta"));
     setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setAttribute(Qt::WA_QuitOnClose, true);
+    Frame4 = new UploadPanel(m_link, m_prompter, pending, this);
+    Frame4->hide();
+    connect(Frame4, &UploadPanel::closeRequested, this, &Form1::closeUploadPanel);
     buildControls();
     Form_Load();
 }
@@ -194,7 +201,7 @@ void Form1::buildControls()
     Command11 = new QPushButton(QStringLiteral("上传"), Frame5);
     Command11->setObjectName(QStringLiteral("Command11"));
     place(Command11, 6555, RowB, 660, RowHeight);
-    connect(Command11, &QPushButton::clicked, this, &Form1::uploadRequested);
+    connect(Command11, &QPushButton::clicked, this, &Form1::openUploadPanel);
     btnManage = new QPushButton(QStringLiteral("后台"), Frame5);
     btnManage->setObjectName(QStringLiteral("btnManage"));
     place(btnManage, 7230, RowB, 660, RowHeight);
@@ -207,6 +214,10 @@ void Form1::buildControls()
     // Comic Sans bold; sized to the row the window leaves for it.
     Combo1->setFont(QFont(QStringLiteral("Comic Sans MS"), 12, QFont::Bold));
     place(Combo1, 5295, RowC - 30, 2595, RowHeight + 60);
+    connect(Combo1, &QComboBox::activated, this, [this] { scoreByCombo(); });
+    Combo1->installEventFilter(this);
+    Combo1->lineEdit()->installEventFilter(this);
+    connect(List1, &QListWidget::itemDoubleClicked, this, [this] { scoreByStandard(); });
 
     // Hidden holders below the visible area.
     for (int i = 0; i < PoolCount; ++i) {
@@ -351,6 +362,10 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     } else if (watched == Image1 && (type == QEvent::MouseMove || type == QEvent::Enter)) {
         if (m_collapsed)
             expand();
+    } else if ((watched == Combo1 || watched == Combo1->lineEdit()) && type == QEvent::KeyRelease) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !Combo1->currentText().isEmpty())
+            scoreByCombo();
     } else if (type == QEvent::MouseButtonDblClick) {
         if (watched == Label30) {
             panelDoubleClicked(4);
@@ -380,8 +395,8 @@ void Form1::closeEvent(QCloseEvent *event)
 void Form1::LoadClassLists(const QString &mode)
 {
     setWindowTitle(QStringLiteral("Corvanta [") + m_login.LoginUser + u']');
-    if (mode == QStringLiteral("online") && m_link)
-        m_link->RefreshRecordCache(m_login.LoginUser);
+    if (mode == QStringLiteral("online"))
+        m_link.RefreshRecordCache(m_login.LoginUser);
 
     const QStringList classes = m_records.classNames();
     Combo2->clear();
@@ -434,7 +449,7 @@ void Form1::classChosen()
 
 void Form1::topicTyped(const QString &text)
 {
-    emit topicChanged(text);
+    Frame4->setTopic(text);
     if (!text.trimmed().isEmpty())
         RefreshStandardList();
     else
@@ -443,7 +458,7 @@ void Form1::topicTyped(const QString &text)
 
 void Form1::topicChosen()
 {
-    emit topicChanged(Combo3->currentText());
+    Frame4->setTopic(Combo3->currentText());
     RefreshStandardList();
 }
 
@@ -582,6 +597,70 @@ void Form1::stopDraw(int index)
         btnChou[index]->setFocus();
     if (!NewStu.isEmpty())
         emit studentChosen(NewStu);
+}
+
+// ---- Scoring ----
+
+void Form1::scoreByCombo()
+{
+    const QString student = Text2->text();
+    // One score from the combo per draw.
+    if (student.isEmpty() || student != NewStu)
+        return;
+    const RecordResult result = m_recorder->record(m_login.LoginUser, class_num, student, Combo1->currentText());
+    NewStu.clear();
+    Combo1->setEnabled(false);
+    List1->setEnabled(false);
+    txtManual->setFocus();
+    reportRecordProblems(result);
+}
+
+void Form1::scoreByStandard()
+{
+    QListWidgetItem *item = List1->currentItem();
+    if (!item || Text2->text().isEmpty())
+        return;
+    const auto given = scoreFromStandardLine(item->text());
+    if (!given)
+        return;
+    Combo1->setEditText(given->score);
+    Combo1->setEnabled(false);
+    const RecordResult result =
+        m_recorder->record(m_login.LoginUser, class_num, Text2->text(), given->score, given->standard);
+    item->setText(given->markedLine);
+    reportRecordProblems(result);
+}
+
+void Form1::reportRecordProblems(const RecordResult &result)
+{
+    QStringList problems;
+    if (!result.logged)
+        problems.append(QStringLiteral("当天的成绩日志无法写入：") + result.logError);
+    if (!result.kept)
+        problems.append(QStringLiteral("待上传成绩无法保存到文件：") + result.keptError);
+    if (problems.isEmpty())
+        return;
+    m_prompter.message(this, QStringLiteral("提示"),
+                       problems.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n") +
+                           QStringLiteral("这条成绩已在待上传列表中，没有丢失。"),
+                       PromptIcon::Warning);
+}
+
+void Form1::openUploadPanel()
+{
+    Frame4->setGeometry(tw(100), tw(100), width() - 2 * tw(100), height() - 2 * tw(100));
+    Frame4->show();
+    Frame4->raise();
+    Frame5->hide();
+    StatusBar1->hide();
+    Frame4->openPanel();
+}
+
+void Form1::closeUploadPanel()
+{
+    Frame4->hide();
+    Frame5->show();
+    StatusBar1->show();
 }
 
 // ---- Stopwatch ----

@@ -8,6 +8,8 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -20,8 +22,11 @@ class QTimer;
 
 namespace corvanta {
 
+class PendingScores;
 class Prompter;
+class ScoreRecorder;
 class ServerLink;
+class UploadPanel;
 
 // The main window: name display, class and topic selectors, the draw buttons, the score
 // combo and a status bar with a stopwatch. Always on top; closing it ends the program.
@@ -30,7 +35,7 @@ class Form1 : public QWidget
     Q_OBJECT
 public:
     Form1(const AppConfig &config, LoginState &login, Prompter &prompter, RandomSource &random,
-          ServerLink *link = nullptr, QWidget *parent = nullptr);
+          const Clock &clock, ServerLink &link, PendingScores &pending, QWidget *parent = nullptr);
     ~Form1() override;
 
     // Twips (1/1440 inch) to logical pixels: 15 twips a pixel at 96 dpi; Qt applies the
@@ -71,9 +76,7 @@ public:
 signals:
     void loginRequested();   // "用户"
     void consoleRequested(); // "后台"
-    void uploadRequested();  // "上传"
     void firstTick();        // first Timer2 tick: clock and version checks
-    void topicChanged(const QString &topic);
     void studentChosen(const QString &name);
     void closing();
 
@@ -94,6 +97,11 @@ private:
     void Timer1_Tick();
     void Timer2_Tick();
     void toggleStopwatch();
+    void scoreByCombo();
+    void scoreByStandard();
+    void reportRecordProblems(const struct RecordResult &result);
+    void openUploadPanel();
+    void closeUploadPanel();
     void syncPoolLists();
     void layoutNameArea();
     int innerWidthTwips() const;
@@ -125,13 +133,15 @@ public:
     QTimer *Timer1 = nullptr;
     QTimer *Timer2 = nullptr;
     QStatusBar *StatusBar1 = nullptr;
+    UploadPanel *Frame4 = nullptr;
 
 private:
     AppConfig m_config;
     LoginState &m_login;
     Prompter &m_prompter;
     RandomSource &m_random;
-    ServerLink *m_link;
+    ServerLink &m_link;
+    std::unique_ptr<ScoreRecorder> m_recorder;
     RecordFile m_records;
     Draw m_draw;
     bool m_collapsed = false;
