@@ -81,7 +81,13 @@ Form1::Form1(const AppConfig &config, LoginState &login, Prompter &prompter, Ran
     Form_Load();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // Children outlive this object's members; a focus change while they are torn down
+    // must not reach the handlers.
+    for (QObject *child : findChildren<QObject *>())
+        child->blockSignals(true);
+}
 
 void Form1::buildControls()
 {
@@ -340,6 +346,8 @@ void Form1::collapse()
     setFixedSize(tw(CollapsedWidth) - FrameAllowanceX, tw(CollapsedHeight) - FrameAllowanceY);
     Text2->hide();
     Text13->hide();
+    // The stopwatch label would cover the icon that brings the window back.
+    Label30->hide();
     StatusBar1->hide();
 }
 
@@ -349,6 +357,7 @@ void Form1::expand()
     setFixedSize(expandedSize());
     Text2->show();
     Text13->show();
+    Label30->show();
     StatusBar1->show();
     RefreshStandardList();
 }

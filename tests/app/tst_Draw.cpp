@@ -1,10 +1,12 @@
 #include "app/Draw.h"
 #include "app/Pools.h"
+#include "support/TestClock.h"
 
 #include <QRandomGenerator>
 #include <QTest>
 
 using namespace corvanta;
+using corvanta::test::ReplayRandom;
 
 namespace {
 
@@ -17,17 +19,6 @@ StudentRecord student(const QString &name, double count, double score = 0, int g
     s.group = group;
     return s;
 }
-
-// A fixed, repeatable stream of values in [0, 1).
-class ReplayRandom final : public RandomSource
-{
-public:
-    explicit ReplayRandom(quint32 start) : m_gen(start) {}
-    double next() override { return m_gen.generateDouble(); }
-
-private:
-    QRandomGenerator m_gen;
-};
 
 } // namespace
 

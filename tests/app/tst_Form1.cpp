@@ -1,0 +1,364 @@
+#include "app/Form1.h"
+#include "core/TextCodec.h"
+#include "net/ServerLink.h"
+#include "scoring/PendingScores.h"
+#include "scoring/UploadPanel.h"
+#include "support/FakePrompter.h"
+#include "support/TestClock.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace corvanta;
+using namespace corvanta::test;
+
+namespace {
+
+const char *const SampleRoster = "Class_Is_Ready\t1\t10\t\r\n"
+                           "[keti]\t朗读\t读得流利\t5\t声音响亮\t3\t\r\n"
+                           "[keti]\t默写\t\r\n"
+                           "1\t张三\t1\t0\t4.5\t3\r\n"
+                           "1\t李四\t1\t0\t0\t0\r\n"
+                           "1\t王五\t2\t0\t2\t1\r\n"
+                           "1\t赵六\t2\t0\t1\t6\r\n"
+                           "10\t孙八\t0\t0\t3\t2\r\n";
+
+} // namespace
+
+class TestForm1 : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    AppConfig m_config;
+    LoginState m_login;
+    FakePrompter m_prompter;
+    ReplayRandom m_random{42};
+    FixedClock m_clock;
+    std::unique_ptr<ServerLink> m_link;
+    std::unique_ptr<PendingScores> m_pending;
+    std::unique_ptr<Form1> m_form;
+
+    template <typename T> T *child(const QString &name) const
+    {
+        T *w = m_form->findChild<T *>(name);
+        if (!w)
+            qWarning("missing control %s", qPrintable(name));
+        return w;
+    }
+    QPushButton *button(int i) const { return child<QPushButton>(QStringLiteral("btnChou_%1").arg(i)); }
+
+    void writeRoster(const QByteArray &bytes = toGbk(QString::fromUtf8(SampleRoster)))
+    {
+        QFile f(m_config.recordFile());
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+
+    void loadOffline()
+    {
+        writeRoster();
+        m_login.LoginUser = LoginState::offlineUser();
+        m_form->LoadClassLists(QStringLiteral("offline"));
+    }
+
+    void chooseClass(const QString &name)
+    {
+        auto *combo = child<QComboBox>("Combo2");
+        const int index = combo->findText(name);
+        QVERIFY(index >= 0);
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+    }
+
+    QString drawOnce(int pool)
+    {
+        QTest::mouseClick(button(pool), Qt::LeftButton);
+        QTest::mouseClick(button(pool), Qt::LeftButton);
+        return m_form->Text2->text();
+    }
+
+private slots:
+    void init()
+    {
+        QDir(m_dir.path()).removeRecursively();
+        QDir().mkpath(m_dir.path());
+        m_config.dataDir = m_dir.path();
+        m_config.serverBase = QStringLiteral("http://127.0.0.1:9");
+        m_config.vendorBase = QStringLiteral("http://vendor.invalid");
+        m_login = {};
+        m_prompter = {};
+        m_link = std::make_unique<ServerLink>(m_config, m_login, m_random);
+        m_pending = std::make_unique<PendingScores>(m_config.dataFile(PendingScores::defaultFileName()));
+        m_form = std::make_unique<Form1>(m_config, m_login, m_prompter, m_random, m_clock, *m_link, *m_pending);
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    }
+    void cleanup() { m_form.reset(); }
+
+    void startsWithNothingLoaded()
+    {
+        QVERIFY(!child<QComboBox>("Combo2")->isEnabled());
+        QCOMPARE(child<QComboBox>("Combo2")->currentText(), QStringLiteral("班级"));
+        for (int i = 0; i <= 12; ++i)
+            QVERIFY(!button(i)->isEnabled());
+        QVERIFY(child<QListWidget>("List1")->isHidden());
+        QVERIFY(child<QWidget>("Splitter1")->isHidden());
+        auto *combo1 = child<QComboBox>("Combo1");
+        QStringList items;
+        for (int i = 0; i < combo1->count(); ++i)
+            items.append(combo1->itemText(i));
+        QCOMPARE(items, QStringList({"5分", "4分", "3分", "2分", "1分", "0分"}));
+        QCOMPARE(m_form->panelText(1), QStringLiteral("版本:2.6.1"));
+        QCOMPARE(m_form->panelText(3), QStringLiteral("作者:Oskaro"));
+        QCOMPARE(m_form->panelText(4), QStringLiteral("双击计时"));
+        QCOMPARE(m_form->panelText(5), QStringLiteral("http://vendor.invalid"));
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("Corvanta"));
+        QVERIFY(m_form->windowFlags() & Qt::WindowStaysOnTopHint);
+        QCOMPARE(m_form->Timer2->interval(), 1000);
+        QVERIFY(m_form->Timer2->isActive());
+        QVERIFY(!m_form->Timer1->isActive());
+    }
+
+    void statusPanelFillsTheRest()
+    {
+        int sum = 0;
+        for (int i = 1; i <= 5; ++i)
+            sum += child<QLabel>(QStringLiteral("StatusBar1_%1").arg(i))->width();
+        QVERIFY(qAbs(sum - m_form->width()) < 16);
+    }
+
+    void loadFillsCombosAndStandards()
+    {
+        loadOffline();
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("Corvanta [离线用户]"));
+        auto *classes = child<QComboBox>("Combo2");
+        QVERIFY(classes->isEnabled());
+        QCOMPARE(classes->count(), 2);
+        QCOMPARE(child<QComboBox>("Combo3")->currentText(), QStringLiteral("朗读"));
+        auto *list1 = child<QListWidget>("List1");
+        QCOMPARE(list1->count(), 2);
+        QCOMPARE(list1->item(0)->text(), QStringLiteral("[5分]\t读得流利"));
+        QVERIFY(!list1->isHidden());
+        QCOMPARE(m_form->Frame4->topic(), QStringLiteral("朗读"));
+        for (int i = 0; i <= 12; ++i)
+            QVERIFY(!button(i)->isEnabled());
+
+        // A topic without standards hides the list and widens the name box.
+        const int narrow = m_form->Text2->width();
+        child<QComboBox>("Combo3")->setEditText(QStringLiteral("默写"));
+        QVERIFY(list1->isHidden());
+        QVERIFY(m_form->Text2->width() > narrow);
+    }
+
+    void missingOrForeignFileLoadsNothing_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("error text") << QByteArray("密码错误");
+        QTest::newRow("garbage") << QByteArray("\xFF\xFE\x00\x81", 4);
+        QTest::newRow("empty") << QByteArray();
+    }
+    void missingOrForeignFileLoadsNothing()
+    {
+        QFETCH(QByteArray, bytes);
+        writeRoster(bytes);
+        m_login.LoginUser = LoginState::offlineUser();
+        m_form->LoadClassLists(QStringLiteral("offline"));
+        QVERIFY(child<QComboBox>("Combo2")->isEnabled());
+        QCOMPARE(child<QComboBox>("Combo2")->count(), 0);
+        QCOMPARE(child<QComboBox>("Combo3")->count(), 0);
+        QVERIFY(child<QListWidget>("List1")->isHidden());
+    }
+
+    void classChoiceFillsPools()
+    {
+        loadOffline();
+        chooseClass("1");
+        QCOMPARE(m_form->class_num, QStringLiteral("1"));
+        QCOMPARE(child<QListWidget>("lstKind_0")->count(), 4);
+        QCOMPARE(child<QListWidget>("lstKind_1")->count(), 4);
+        QCOMPARE(child<QListWidget>("lstKind_2")->count(), 0);
+        QCOMPARE(child<QListWidget>("lstKind_3")->count(), 1); // 李四 was never called
+        QVERIFY(button(12)->isEnabled());
+        QVERIFY(button(0)->isEnabled());
+        QVERIFY(!button(2)->isEnabled());
+        QVERIFY(button(3)->isEnabled());
+    }
+
+    void drawStartsAndStops()
+    {
+        loadOffline();
+        chooseClass("1");
+        QTest::mouseClick(button(1), Qt::LeftButton);
+        QCOMPARE(button(1)->text(), QStringLiteral("暂停"));
+        QCOMPARE(m_form->tmpcaption, QStringLiteral("未点"));
+        QVERIFY(m_form->Timer1->isActive());
+        QCOMPARE(m_form->Timer1->interval(), 5);
+        for (int i = 0; i < 12; ++i)
+            QCOMPARE(button(i)->isEnabled(), i == 1);
+        QVERIFY(!m_form->Text2->text().isEmpty());
+        QTest::qWait(30); // let the names flash
+
+        QTest::mouseClick(button(1), Qt::LeftButton);
+        const QString chosen = m_form->Text2->text();
+        QCOMPARE(button(1)->text(), QStringLiteral("未点"));
+        QVERIFY(!m_form->Timer1->isActive());
+        QCOMPARE(m_form->NewStu, chosen);
+        QCOMPARE(child<QListWidget>("lstKind_1")->count(), 3);
+        QCOMPARE(child<QListWidget>("lstKind_2")->findItems(chosen, Qt::MatchExactly).size(), 1);
+        QVERIFY(button(2)->isEnabled());
+        QVERIFY(child<QComboBox>("Combo1")->isEnabled());
+        QVERIFY(child<QListWidget>("List1")->isEnabled());
+
+        // Choosing the class again starts a new lesson.
+        chooseClass("1");
+        QCOMPARE(child<QListWidget>("lstKind_1")->count(), 4);
+        QCOMPARE(child<QListWidget>("lstKind_2")->count(), 0);
+    }
+
+    void labelsShowScoreAndCount()
+    {
+        loadOffline();
+        chooseClass("1");
+        m_form->Text2->setText(QStringLiteral("张三"));
+        QCOMPARE(child<QLabel>("Label4")->text(), QStringLiteral("4.5"));
+        QCOMPARE(child<QLabel>("Label28")->text(), QStringLiteral("3"));
+        m_form->Text2->setText(QStringLiteral("李四")); // count 0
+        QCOMPARE(child<QLabel>("Label4")->text(), QString());
+        QCOMPARE(child<QLabel>("Label28")->text(), QString());
+        m_form->Text2->setText(QStringLiteral("赵六"));
+        m_form->Text2->setText(QStringLiteral("孙八")); // not in this class: labels keep
+        QCOMPARE(child<QLabel>("Label28")->text(), QStringLiteral("6"));
+    }
+
+    void scoreByComboOncePerDraw()
+    {
+        loadOffline();
+        chooseClass("1");
+        const QString student = drawOnce(0);
+        auto *combo1 = child<QComboBox>("Combo1");
+        combo1->setCurrentIndex(2);
+        emit combo1->activated(2);
+        QCOMPARE(m_pending->lines(),
+                 QStringList({QStringLiteral("1\t%1\t3分\t2026-03-05 09:07:02\t").arg(student)}));
+        QVERIFY(!combo1->isEnabled());
+        QVERIFY(m_form->NewStu.isEmpty());
+        emit combo1->activated(1); // a second choice in the same draw does nothing
+        QCOMPARE(m_pending->size(), 1);
+        QFile log(m_config.dataFile(QStringLiteral("离线用户_1_2026-03-05.Log")));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QCOMPARE(fromGbk(log.readAll()), QStringLiteral("1\t%1\t3分\t2026-03-05 09:07:02\t\r\n").arg(student));
+
+        drawOnce(0); // a new draw allows it again
+        combo1->setCurrentIndex(0);
+        emit combo1->activated(0);
+        QCOMPARE(m_pending->size(), 2);
+    }
+
+    void scoreByStandardMarksIt()
+    {
+        loadOffline();
+        chooseClass("1");
+        const QString student = drawOnce(0);
+        auto *list1 = child<QListWidget>("List1");
+        list1->setCurrentRow(0);
+        emit list1->itemDoubleClicked(list1->item(0));
+        QCOMPARE(child<QComboBox>("Combo1")->currentText(), QStringLiteral("5分"));
+        QVERIFY(!child<QComboBox>("Combo1")->isEnabled());
+        QCOMPARE(list1->item(0)->text(), QStringLiteral("[5分]√\t读得流利"));
+        QCOMPARE(m_pending->lines().last(), QStringLiteral("1\t%1\t5分\t2026-03-05 09:07:02\t读得流利").arg(student));
+        emit list1->itemDoubleClicked(list1->item(0)); // given once per draw
+        QCOMPARE(m_pending->size(), 1);
+        list1->setCurrentRow(1);
+        emit list1->itemDoubleClicked(list1->item(1));
+        QCOMPARE(m_pending->size(), 2);
+        // A new draw clears the marks.
+        drawOnce(0);
+        QCOMPARE(list1->item(0)->text(), QStringLiteral("[5分]\t读得流利"));
+    }
+
+    void nobodyChosenLogsNothing()
+    {
+        loadOffline();
+        auto *list1 = child<QListWidget>("List1");
+        list1->setCurrentRow(0);
+        emit list1->itemDoubleClicked(list1->item(0));
+        emit child<QComboBox>("Combo1")->activated(0);
+        QCOMPARE(m_pending->size(), 0);
+    }
+
+    void unwritableLogKeepsTheScore()
+    {
+        loadOffline();
+        chooseClass("1");
+        drawOnce(0);
+        // A folder where the log file should be: the log cannot be written.
+        QVERIFY(QDir().mkpath(m_config.dataFile(QStringLiteral("离线用户_1_2026-03-05.Log"))));
+        emit child<QComboBox>("Combo1")->activated(0);
+        QCOMPARE(m_pending->size(), 1);
+        QVERIFY(m_prompter.last());
+        QCOMPARE(m_prompter.last()->icon, PromptIcon::Warning);
+        QVERIFY(m_prompter.last()->text.contains(QStringLiteral("日志")));
+    }
+
+    void collapseAndExpandKeepState()
+    {
+        loadOffline();
+        chooseClass("1");
+        const QSize expanded = m_form->size();
+        QTest::mouseMove(m_form->Image2);
+        QVERIFY(m_form->isCollapsed());
+        QVERIFY(m_form->width() < 60);
+        QVERIFY(m_form->Text2->isHidden());
+        QTest::mouseMove(m_form->Image1);
+        QVERIFY(!m_form->isCollapsed());
+        QCOMPARE(m_form->size(), expanded);
+        QCOMPARE(child<QListWidget>("lstKind_0")->count(), 4);
+    }
+
+    void stopwatchToggles()
+    {
+        QCOMPARE(m_form->RecTime, false);
+        QTest::mouseDClick(child<QLabel>("Label30"), Qt::LeftButton);
+        QVERIFY(m_form->RecTime);
+        QCOMPARE(m_form->timer_class, qint16(0));
+        QTRY_COMPARE_WITH_TIMEOUT(child<QLabel>("Label30")->text(), QStringLiteral("00:01"), 3000);
+        QCOMPARE(m_form->panelText(4), QStringLiteral("00:00:01"));
+        QTest::mouseDClick(child<QLabel>("Label30"), Qt::LeftButton);
+        QVERIFY(!m_form->RecTime);
+        QCOMPARE(child<QLabel>("Label30")->text(), QStringLiteral("00:01"));
+    }
+
+    void vendorPanelsOpenPages()
+    {
+        m_form->panelDoubleClicked(2);
+        m_form->panelDoubleClicked(5);
+        m_form->panelDoubleClicked(1);
+        QCOMPARE(m_prompter.openedUrls,
+                 QList<QUrl>({QUrl("http://vendor.invalid/soft/update.php?sort=Selvane"), QUrl("http://vendor.invalid")}));
+    }
+
+    void uploadPanelSwapsWithMainPanel()
+    {
+        QTest::mouseClick(child<QPushButton>("Command11"), Qt::LeftButton);
+        QVERIFY(m_form->Frame4->isVisible());
+        QVERIFY(m_form->Frame5->isHidden());
+        QVERIFY(m_form->StatusBar1->isHidden());
+        QTest::mouseClick(m_form->Frame4->Command12, Qt::LeftButton);
+        QVERIFY(m_form->Frame5->isVisible());
+        QVERIFY(m_form->StatusBar1->isVisible());
+    }
+};
+
+QTEST_MAIN(TestForm1)
+#include "tst_Form1.moc"
