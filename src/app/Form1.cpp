@@ -176,13 +176,13 @@ void Form1::buildControls()
     Combo2->setEditable(true);
     Combo2->lineEdit()->setReadOnly(true);
     Combo2->setInsertPolicy(QComboBox::NoInsert);
-    place(Combo2, 840, RowB, 975, RowHeight);
+    place(Combo2, 840, RowB, 1275, RowHeight);
     connect(Combo2, &QComboBox::activated, this, [this] { classChosen(); });
 
     txtManual = new QLineEdit(Frame5);
     txtManual->setObjectName(QStringLiteral("txtManual"));
     txtManual->setToolTip(QStringLiteral("拼音首字母或姓名"));
-    place(txtManual, 840, RowC, 975, 300);
+    place(txtManual, 840, RowC, 1275, 300);
     List2 = new QListWidget(Frame5);
     List2->setObjectName(QStringLiteral("List2"));
     List2->hide();
@@ -195,22 +195,22 @@ void Form1::buildControls()
         b->setFont(buttonFont);
         const int row = i < 7 ? 0 : 1;
         const int col = i < 7 ? i : i - 7;
-        place(b, 1860 + col * 570, row == 0 ? RowB : RowC, 555, RowHeight);
+        place(b, 2160 + col * 570, row == 0 ? RowB : RowC, 555, RowHeight);
         connect(b, &QPushButton::clicked, this, [this, i] { drawButtonClicked(i); });
         btnChou[i] = b;
     }
 
     Command1 = new QPushButton(QStringLiteral("用户"), Frame5);
     Command1->setObjectName(QStringLiteral("Command1"));
-    place(Command1, 5880, RowB, 660, RowHeight);
+    place(Command1, 6180, RowB, 555, RowHeight);
     connect(Command1, &QPushButton::clicked, this, &Form1::loginRequested);
     Command11 = new QPushButton(QStringLiteral("上传"), Frame5);
     Command11->setObjectName(QStringLiteral("Command11"));
-    place(Command11, 6555, RowB, 660, RowHeight);
+    place(Command11, 6750, RowB, 555, RowHeight);
     connect(Command11, &QPushButton::clicked, this, &Form1::openUploadPanel);
     btnManage = new QPushButton(QStringLiteral("后台"), Frame5);
     btnManage->setObjectName(QStringLiteral("btnManage"));
-    place(btnManage, 7230, RowB, 660, RowHeight);
+    place(btnManage, 7320, RowB, 555, RowHeight);
     connect(btnManage, &QPushButton::clicked, this, &Form1::consoleRequested);
 
     Combo1 = new QComboBox(Frame5);
@@ -219,7 +219,7 @@ void Form1::buildControls()
     Combo1->setInsertPolicy(QComboBox::NoInsert);
     // Comic Sans bold; sized to the row the window leaves for it.
     Combo1->setFont(QFont(QStringLiteral("Comic Sans MS"), 12, QFont::Bold));
-    place(Combo1, 5295, RowC - 30, 2595, RowHeight + 60);
+    place(Combo1, 5610, RowC - 30, 2265, RowHeight + 60);
     connect(Combo1, &QComboBox::activated, this, [this] { scoreByCombo(); });
     Combo1->installEventFilter(this);
     Combo1->lineEdit()->installEventFilter(this);
@@ -441,6 +441,7 @@ void Form1::LoadClassLists(const QString &mode)
 void Form1::classChosen()
 {
     class_num = Combo2->currentText();
+    Combo2->lineEdit()->setCursorPosition(0);
     if (m_draw.running()) {
         Timer1->stop();
         btnChou[m_draw.runningPool()]->setText(tmpcaption);
@@ -521,7 +522,11 @@ void Form1::nameDisplayChanged(const QString &text)
 {
     if (!text.isEmpty()) {
         QFont f = Text2->font();
-        f.setPointSize(nameFontSize(Text2->width() * 15, int(text.size())));
+        int size = nameFontSize(Text2->width() * 15, int(text.size()));
+        f.setPointSize(size);
+        // CJK fonts here stand taller than the size suggests: keep the name inside its box.
+        while (size > 1 && QFontMetrics(f).height() > Text13->height() - 2)
+            f.setPointSize(--size);
         Text2->setFont(f);
     }
     const int height = Text2->fontMetrics().height() + 4;
