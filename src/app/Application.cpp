@@ -1,7 +1,6 @@
 #include "Application.h"
 
 #include "app/Form1.h"
-#include "net/ServerChecks.h"
 #include "net/ServerLink.h"
 #include "net/frmLogin.h"
 #include "scoring/PendingScores.h"
@@ -32,7 +31,6 @@ Application::Application(const AppConfig &config, Prompter *prompter, const Cloc
     m_config.ensureDataDir();
     m_link = std::make_unique<ServerLink>(m_config, m_login, m_random);
     m_pending = std::make_unique<PendingScores>(m_config.dataFile(PendingScores::defaultFileName()));
-    m_checks = std::make_unique<ServerChecks>(*m_link, m_prompter, m_clock);
     m_form = std::make_unique<Form1>(m_config, m_login, m_prompter, m_random, m_clock, *m_link, *m_pending);
     m_loginWindow = std::make_unique<frmLogin>(*m_link, m_login, m_prompter, m_config);
 
@@ -50,9 +48,6 @@ Application::Application(const AppConfig &config, Prompter *prompter, const Cloc
     connect(loginWindow, &frmLogin::loggedInOffline, this, [this] {
         m_form->LoadClassLists(QStringLiteral("offline"));
         resetConsoleStudentPage();
-    });
-    connect(form, &Form1::firstTick, this, [this] {
-        m_checks->runFirstTick(m_form.get(), [this](const QString &text) { m_form->setPanelText(2, text); });
     });
     // Closing the main window ends the program at once.
     connect(form, &Form1::closing, qApp, &QCoreApplication::quit, Qt::QueuedConnection);

@@ -14,7 +14,6 @@ class Form1;
 class frmLogin;
 class PendingScores;
 class Prompter;
-class ServerChecks;
 class ServerLink;
 
 // Owns the tool's windows and shared state, and wires the windows' signals together;
@@ -50,7 +49,6 @@ private:
     RandomSource &m_random;
     std::unique_ptr<ServerLink> m_link;
     std::unique_ptr<PendingScores> m_pending;
-    std::unique_ptr<ServerChecks> m_checks;
     std::unique_ptr<Form1> m_form;
     std::unique_ptr<frmLogin> m_loginWindow;
 };

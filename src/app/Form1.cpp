@@ -1,5 +1,6 @@
 #include "Form1.h"
 
+#include "net/ServerChecks.h"
 #include "net/ServerLink.h"
 #include "scoring/DailyLog.h"
 #include "scoring/ScoreLine.h"
@@ -67,7 +68,8 @@ QString twoDigits(int v)
 Form1::Form1(const AppConfig &config, LoginState &login, Prompter &prompter, RandomSource &random,
              const Clock &clock, ServerLink &link, PendingScores &pending, QWidget *parent)
     : QWidget(parent), m_config(config), m_login(login), m_prompter(prompter), m_random(random), m_link(link),
-      m_recorder(std::make_unique<ScoreRecorder>(config.dataDir, pending, clock)), m_records(config.recordFile())
+      m_recorder(std::make_unique<ScoreRecorder>(config.dataDir, pending, clock)),
+      m_checks(std::make_unique<ServerChecks>(link, prompter, clock)), m_records(config.recordFile())
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Corvanta"));
@@ -325,19 +327,10 @@ QString Form1::panelText(int panel) const
 
 void Form1::panelDoubleClicked(int panel)
 {
-    switch (panel) {
-    case 2:
-        m_prompter.openUrl(QUrl(m_config.vendorBase + QStringLiteral("/soft/update.php?sort=Selvane")));
-        break;
-    case 4:
+    if (panel == 4)
         toggleStopwatch();
-        break;
-    case 5:
-        m_prompter.openUrl(QUrl(m_config.vendorBase));
-        break;
-    default:
-        break;
-    }
+    else
+        m_checks->panelDoubleClicked(panel);
 }
 
 void Form1::collapse()
@@ -701,7 +694,7 @@ void Form1::Timer2_Tick()
         Label30->setText(mm + u':' + ss);
     }
     if (timer_time == 1)
-        emit firstTick();
+        m_checks->runFirstTick(this, [this](const QString &text) { setPanelText(2, text); });
 }
 
 } // namespace corvanta

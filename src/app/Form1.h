@@ -25,6 +25,7 @@ namespace corvanta {
 class PendingScores;
 class Prompter;
 class ScoreRecorder;
+class ServerChecks;
 class ServerLink;
 class UploadPanel;
 
@@ -76,7 +77,6 @@ public:
 signals:
     void loginRequested();   // "用户"
     void consoleRequested(); // "后台"
-    void firstTick();        // first Timer2 tick: clock and version checks
     void studentChosen(const QString &name);
     void closing();
 
@@ -142,6 +142,7 @@ private:
     RandomSource &m_random;
     ServerLink &m_link;
     std::unique_ptr<ScoreRecorder> m_recorder;
+    std::unique_ptr<ServerChecks> m_checks;
     RecordFile m_records;
     Draw m_draw;
     bool m_collapsed = false;

@@ -1,0 +1,324 @@
+#include "frmLogin.h"
+
+#include "net/LoginState.h"
+#include "net/SavedNames.h"
+#include "net/ServerLink.h"
+#include "net/Wire.h"
+#include "widgets/Prompter.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCompleter>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMetaMethod>
+#include <QNetworkInformation>
+#include <QNetworkInterface>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+namespace corvanta {
+
+namespace {
+
+const QString kPromptText = QStringLiteral("请在此输入登录帐号");
+
+// The form is laid out in twips; 15 twips make one (device-independent) pixel.
+QRect twips(int left, int top, int width, int height)
+{
+    auto px = [](int t) { return qRound(t / 15.0); };
+    return {px(left), px(top), px(width), px(height)};
+}
+
+} // namespace
+
+frmLogin::frmLogin(ServerLink &link, LoginState &login, Prompter &prompter, AppConfig config, QWidget *parent)
+    : QDialog(parent), m_link(link), m_login(login), m_prompter(prompter), m_config(std::move(config)),
+      m_probe(&frmLogin::systemHasConnection)
+{
+    buildControls();
+    Form_Load();
+}
+
+frmLogin::~frmLogin() = default;
+
+void frmLogin::buildControls()
+{
+    setObjectName(QStringLiteral("frmLogin"));
+    setWindowTitle(QStringLiteral("登录"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint);
+    setFixedSize(twips(0, 0, 4845, 2010).size());
+
+    auto makeLabel = [this](const QString &name, const QString &caption, QRect rect) {
+        auto *label = new QLabel(caption, this);
+        label->setObjectName(name);
+        label->setGeometry(rect);
+        return label;
+    };
+    auto makeButton = [this](const QString &name, const QString &caption, QRect rect) {
+        auto *button = new QPushButton(caption, this);
+        button->setObjectName(name);
+        button->setGeometry(rect);
+        button->setAutoDefault(false);
+        return button;
+    };
+
+    lblLabels_0 =
+        makeLabel(QStringLiteral("lblLabels_0"), QStringLiteral("登录帐号:"), twips(240, 270, 840, 270));
+    ComboUser = new QComboBox(this);
+    ComboUser->setObjectName(QStringLiteral("ComboUser"));
+    ComboUser->setGeometry(twips(1200, 240, 2295, 300));
+    ComboUser->setEditable(true);
+    ComboUser->setInsertPolicy(QComboBox::NoInsert);
+    // Saved names differ by letter case; completion must not change the case typed.
+    ComboUser->completer()->setCaseSensitivity(Qt::CaseSensitive);
+    Command4 =
+        makeButton(QStringLiteral("Command4"), QStringLiteral("清除记录"), twips(3600, 240, 1095, 300));
+
+    lblLabels_1 =
+        makeLabel(QStringLiteral("lblLabels_1"), QStringLiteral("登录密码:"), twips(240, 840, 840, 270));
+    txtPassword = new QLineEdit(this);
+    txtPassword->setObjectName(QStringLiteral("txtPassword"));
+    txtPassword->setGeometry(twips(1170, 840, 2325, 300));
+    txtPassword->setEchoMode(QLineEdit::Password);
+    Command3 =
+        makeButton(QStringLiteral("Command3"), QStringLiteral("忘记密码"), twips(3600, 840, 1095, 300));
+
+    Command2 =
+        makeButton(QStringLiteral("Command2"), QStringLiteral("注册帐号"), twips(120, 1440, 1095, 420));
+    cmdOK = makeButton(QStringLiteral("cmdOK"), QStringLiteral("确定"), twips(1280, 1440, 1095, 420));
+    cmdOK->setDefault(true);
+    Command1 =
+        makeButton(QStringLiteral("Command1"), QStringLiteral("离线登录"), twips(2440, 1440, 1095, 420));
+    cmdCancel = makeButton(QStringLiteral("cmdCancel"), QStringLiteral("取消"), twips(3600, 1440, 1095, 420));
+
+    setTabOrder(ComboUser, Command4);
+    setTabOrder(Command4, txtPassword);
+    setTabOrder(txtPassword, cmdOK);
+    setTabOrder(cmdOK, Command1);
+    setTabOrder(Command1, Command2);
+    setTabOrder(Command2, cmdCancel);
+    setTabOrder(cmdCancel, Command3);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(500);
+
+    connect(cmdOK, &QPushButton::clicked, this, &frmLogin::cmdOK_Click);
+    connect(Command1, &QPushButton::clicked, this, &frmLogin::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmLogin::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &frmLogin::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &frmLogin::Command4_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmLogin::cmdCancel_Click);
+    connect(Timer1, &QTimer::timeout, this, &frmLogin::Timer1_Timer);
+}
+
+void frmLogin::Form_Load()
+{
+    txtPassword->clear();
+    ComboUser->clear();
+
+    const SavedNames saved;
+    const QString username = saved.usernameValue();
+    ComboUser->addItems(saved.names());
+    // Adding items selects the first one; the box shows the prompt or the last login.
+    ComboUser->setCurrentIndex(-1);
+    ComboUser->setEditText(username.isEmpty() ? kPromptText : saved.lastLogin());
+
+    // Availability is known only from the first tick on.
+    m_ticked = false;
+    m_reloadOnShow = false;
+    updateButtons();
+    Timer1->start();
+}
+
+void frmLogin::setAccountName(const QString &name)
+{
+    ComboUser->setEditText(name);
+}
+
+void frmLogin::setConnectionProbe(std::function<bool()> probe)
+{
+    m_probe = probe ? std::move(probe) : std::function<bool()>(&frmLogin::systemHasConnection);
+}
+
+bool frmLogin::systemHasConnection()
+{
+    static const bool backendLoaded = QNetworkInformation::loadDefaultBackend();
+    if (backendLoaded) {
+        if (const QNetworkInformation *info = QNetworkInformation::instance();
+            info && info->supports(QNetworkInformation::Feature::Reachability)) {
+            const auto reach = info->reachability();
+            if (reach != QNetworkInformation::Reachability::Unknown)
+                return reach != QNetworkInformation::Reachability::Disconnected;
+        }
+    }
+    const auto interfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface &iface : interfaces) {
+        const auto flags = iface.flags();
+        if (flags.testFlag(QNetworkInterface::IsUp) && flags.testFlag(QNetworkInterface::IsRunning) &&
+            !flags.testFlag(QNetworkInterface::IsLoopBack))
+            return true;
+    }
+    return false;
+}
+
+void frmLogin::Timer1_Timer()
+{
+    m_hasRecordFile = QFileInfo(m_config.recordFile()).isFile();
+    m_hasConnection = m_probe();
+    m_ticked = true;
+    updateButtons();
+}
+
+void frmLogin::updateButtons()
+{
+    const bool idle = !m_waiting;
+    Command1->setEnabled(idle && m_ticked && m_hasRecordFile);
+    cmdOK->setEnabled(idle && m_ticked && m_hasConnection);
+    Command2->setEnabled(idle && m_ticked && m_hasConnection);
+    Command3->setEnabled(idle);
+    Command4->setEnabled(idle);
+    cmdCancel->setEnabled(idle);
+}
+
+void frmLogin::cmdOK_Click()
+{
+    if (m_waiting)
+        return;
+    const QString user = ComboUser->currentText();
+    const QString password = txtPassword->text();
+    if (user.isEmpty() || password.isEmpty()) {
+        m_prompter.message(this, QStringLiteral("错误"), QStringLiteral("请输入用户名和密码！"),
+                           PromptIcon::Critical);
+        return;
+    }
+
+    QPointer<frmLogin> self(this);
+    // Held until the class lists are loaded too: that download waits inside this click.
+    m_waiting = true;
+    updateButtons();
+    loginOnline(user, password);
+    if (!self)
+        return;
+    m_waiting = false;
+    updateButtons();
+}
+
+// The window may go away while a request waits; nothing of it is touched after that.
+void frmLogin::loginOnline(const QString &user, const QString &password)
+{
+    QPointer<frmLogin> self(this);
+    const HttpResult reply = m_link.checkPassword(user, password);
+    if (!self)
+        return;
+
+    switch (reply.outcome()) {
+    case ReplyOutcome::Failed:
+        m_prompter.message(this, QStringLiteral("错误"), reply.text + QStringLiteral("\r\n网络异常！"),
+                           PromptIcon::None);
+        break;
+    case ReplyOutcome::Rejected:
+        m_prompter.message(this, QStringLiteral("登录"), QStringLiteral("无效的密码，请重试!"),
+                           PromptIcon::Warning);
+        txtPassword->setFocus();
+        txtPassword->selectAll();
+        break;
+    case ReplyOutcome::Accepted:
+        m_login.LoginUser = user;
+        m_login.LoginDigest = Md5Hex(password);
+        emit showMainWindowRequested();
+        emit loggedInOnline();
+        if (!self)
+            return;
+        hide();
+        SavedNames().remember(m_login.LoginUser);
+        break;
+    }
+}
+
+void frmLogin::Command1_Click()
+{
+    if (m_waiting)
+        return;
+    QPointer<frmLogin> self(this);
+    m_waiting = true;
+    m_login.LoginUser = LoginState::offlineUser();
+    emit loggedInOffline();
+    if (!self)
+        return;
+    m_waiting = false;
+    hide();
+    emit showMainWindowRequested();
+    updateButtons();
+}
+
+void frmLogin::Command2_Click()
+{
+    if (m_waiting)
+        return;
+    // Until a registration window listens, stay here rather than leave no window open.
+    if (!isSignalConnected(QMetaMethod::fromSignal(&frmLogin::registerRequested)))
+        return;
+    hide();
+    emit registerRequested();
+}
+
+void frmLogin::Command3_Click()
+{
+    if (m_waiting)
+        return;
+    if (!isSignalConnected(QMetaMethod::fromSignal(&frmLogin::resetPasswordRequested)))
+        return;
+    emit resetPasswordRequested();
+    hide();
+}
+
+void frmLogin::Command4_Click()
+{
+    if (m_waiting)
+        return;
+    ComboUser->clear();
+    ComboUser->setEditText(QString());
+    SavedNames().clear();
+}
+
+void frmLogin::cmdCancel_Click()
+{
+    if (m_waiting)
+        return;
+    hide();
+    emit showMainWindowRequested();
+}
+
+void frmLogin::reject()
+{
+    cmdCancel_Click();
+}
+
+void frmLogin::closeEvent(QCloseEvent *event)
+{
+    if (m_waiting) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    // A closed window starts afresh when it is shown again.
+    Timer1->stop();
+    m_reloadOnShow = true;
+    emit showMainWindowRequested();
+}
+
+void frmLogin::showEvent(QShowEvent *event)
+{
+    if (m_reloadOnShow)
+        Form_Load();
+    if (const QScreen *s = screen())
+        move(s->availableGeometry().center() - rect().center());
+    QDialog::showEvent(event);
+}
+
+} // namespace corvanta

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "core/AppConfig.h"
+
+#include <QDialog>
+
+#include <functional>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+
+namespace corvanta {
+
+class Prompter;
+class ServerLink;
+struct LoginState;
+
+// The login window: online login against the score server, offline login on the cached
+// class record file, the list of account names used on this computer.
+//
+// It knows no other window. After a login it emits, in this order:
+//   online:  LoginUser and LoginDigest set -> showMainWindowRequested() ->
+//            loggedInOnline() (the receiver loads the class lists "online") ->
+//            the window hides -> the account names are saved.
+//   offline: LoginUser set -> loggedInOffline() (the receiver loads the class lists
+//            "offline") -> the window hides -> showMainWindowRequested().
+// "取消", Esc and closing the window hide it and ask for the main window.
+class frmLogin : public QDialog
+{
+    Q_OBJECT
+public:
+    frmLogin(ServerLink &link, LoginState &login, Prompter &prompter, AppConfig config,
+             QWidget *parent = nullptr);
+    ~frmLogin() override;
+
+    // Puts an account name into ComboUser (after a registration).
+    void setAccountName(const QString &name);
+    // Replaces the question "has this computer a network connection?" (tests).
+    void setConnectionProbe(std::function<bool()> probe);
+    // The system's answer: QNetworkInformation where a backend knows, else any
+    // interface that is up, running and not the loopback.
+    static bool systemHasConnection();
+
+signals:
+    void loggedInOffline();
+    void loggedInOnline();
+    void showMainWindowRequested();
+    void registerRequested();
+    void resetPasswordRequested();
+
+protected:
+    void reject() override;
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void buildControls();
+    void Form_Load();
+    void Timer1_Timer();
+    void updateButtons();
+    void cmdOK_Click();
+    void loginOnline(const QString &user, const QString &password);
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void cmdCancel_Click();
+
+    ServerLink &m_link;
+    LoginState &m_login;
+    Prompter &m_prompter;
+    AppConfig m_config;
+    std::function<bool()> m_probe;
+
+    bool m_ticked = false; // Timer1 has ticked since the last load
+    bool m_hasRecordFile = false;
+    bool m_hasConnection = false;
+    bool m_waiting = false;      // one of our own actions is under way
+    bool m_reloadOnShow = false; // closed by the user: load again when shown
+
+    QLabel *lblLabels_0 = nullptr;
+    QComboBox *ComboUser = nullptr;
+    QPushButton *Command4 = nullptr;
+    QLabel *lblLabels_1 = nullptr;
+    QLineEdit *txtPassword = nullptr;
+    QPushButton *Command3 = nullptr;
+    QPushButton *Command2 = nullptr;
+    QPushButton *cmdOK = nullptr;
+    QPushButton *Command1 = nullptr;
+    QPushButton *cmdCancel = nullptr;
+    QTimer *Timer1 = nullptr;
+};
+
+} // namespace corvanta

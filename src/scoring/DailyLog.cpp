@@ -1,0 +1,80 @@
+#include "DailyLog.h"
+
+#include "PendingScores.h"
+#include "ScoreLine.h"
+
+#include "core/Clock.h"
+#include "core/TextCodec.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace corvanta {
+
+QString safeFileNamePart(const QString &text)
+{
+    static const QString forbidden = QStringLiteral("/\\:*?\"<>|");
+    QString safe = text;
+    for (QChar &c : safe) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || forbidden.contains(c))
+            c = u'_';
+    }
+    return safe;
+}
+
+QString dailyLogFileName(const QString &loginUser, const QString &className, const QDate &day)
+{
+    return safeFileNamePart(loginUser) + u'_' + safeFileNamePart(className) + u'_' +
+           day.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".Log");
+}
+
+AppendResult AppendLine(const QString &path, const QString &line)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        return {false,
+                QStringLiteral("无法打开日志文件 ") + shown + QStringLiteral("：") + file.errorString()};
+    }
+    const QByteArray bytes = toGbk(line) + "\r\n";
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        return {false,
+                QStringLiteral("无法写入日志文件 ") + shown + QStringLiteral("：") + file.errorString()};
+    }
+    file.close();
+    if (file.error() != QFileDevice::NoError) {
+        return {false,
+                QStringLiteral("无法写入日志文件 ") + shown + QStringLiteral("：") + file.errorString()};
+    }
+    return {true, {}};
+}
+
+ScoreRecorder::ScoreRecorder(const QString &dataDir, PendingScores &pending, const Clock &clock)
+    : m_dataDir(dataDir), m_pending(pending), m_clock(clock)
+{
+}
+
+QString ScoreRecorder::logFilePath(const QString &loginUser, const QString &className, const QDate &day) const
+{
+    return QDir(m_dataDir).filePath(dailyLogFileName(loginUser, className, day));
+}
+
+RecordResult ScoreRecorder::record(const QString &loginUser, const QString &className, const QString &student,
+                                   const QString &scoreText, const QString &standard)
+{
+    // One reading of the clock: a score given at midnight lands in the log of its own date.
+    const QDateTime now = m_clock.now();
+    RecordResult result;
+    result.line = ScoreLine{className, student, scoreText, scoreTimeText(now), standard}.text();
+
+    const AppendResult logged = AppendLine(logFilePath(loginUser, className, now.date()), result.line);
+    result.logged = logged.ok;
+    result.logError = logged.error;
+
+    result.kept = m_pending.append(result.line);
+    if (!result.kept)
+        result.keptError = m_pending.lastError();
+    return result;
+}
+
+} // namespace corvanta

@@ -1,0 +1,120 @@
+#include "ScoreDataFile.h"
+
+#include "core/TextCodec.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace corvanta {
+
+namespace {
+
+QString shownPath(const QString &path)
+{
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+} // namespace
+
+bool isStorableScoreLine(const QString &line)
+{
+    if (line.count(u'\t') < 4)
+        return false;
+    for (const QChar c : line) {
+        if (c == u'\t')
+            continue;
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || c == QChar::ReplacementCharacter)
+            return false;
+    }
+    return true;
+}
+
+ScoreFileContent readScoreLines(const QString &path, qint64 maxBytes)
+{
+    ScoreFileContent content;
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        content.error = QStringLiteral("文件不存在：") + shownPath(path);
+        return content;
+    }
+    if (info.isDir()) {
+        content.error = QStringLiteral("这是一个文件夹，不是数据文件：") + shownPath(path);
+        return content;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        content.error = QStringLiteral("无法读取文件：") + shownPath(path) + QStringLiteral("（") +
+                        file.errorString() + QStringLiteral("）");
+        return content;
+    }
+    // The size on disk may lie (a growing file, a device); never read past the limit.
+    const QByteArray bytes = file.read(maxBytes + 1);
+    if (bytes.size() > maxBytes) {
+        content.error = QStringLiteral("文件太大，不是成绩数据文件：") + shownPath(path);
+        return content;
+    }
+    if (file.error() != QFileDevice::NoError) {
+        content.error = QStringLiteral("无法读取文件：") + shownPath(path) + QStringLiteral("（") +
+                        file.errorString() + QStringLiteral("）");
+        return content;
+    }
+
+    // Split the bytes first: a broken byte sequence then spoils only its own line.
+    const QList<QByteArray> rawLines = bytes.split('\n');
+    for (qsizetype i = 0; i < rawLines.size(); ++i) {
+        QByteArray raw = rawLines[i];
+        if (raw.endsWith('\r'))
+            raw.chop(1);
+        const QString line = fromGbk(raw);
+        if (line.trimmed().isEmpty())
+            continue;
+        // Bytes that do not come back unchanged were not GBK (or were cut inside a character).
+        if (isStorableScoreLine(line) && toGbk(line) == raw)
+            content.lines.append(line);
+        else
+            content.badLines.append(int(i + 1));
+    }
+    return content;
+}
+
+QString writeScoreLines(const QString &path, const QStringList &lines)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return QStringLiteral("无法创建文件：") + shownPath(path) + QStringLiteral("（") +
+               file.errorString() + QStringLiteral("）");
+    }
+    QByteArray bytes;
+    for (const QString &line : lines) {
+        bytes += toGbk(line);
+        bytes += "\r\n";
+    }
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        return QStringLiteral("无法写入文件：") + shownPath(path) + QStringLiteral("（") +
+               file.errorString() + QStringLiteral("）");
+    }
+    return {};
+}
+
+QString withDataFileSuffix(const QString &path)
+{
+    if (!QFileInfo(path).suffix().isEmpty())
+        return path;
+    return path.endsWith(u'.') ? path + QStringLiteral("cvr") : path + QStringLiteral(".cvr");
+}
+
+QString describeBadLines(const QList<int> &badLines)
+{
+    constexpr int kShown = 5;
+    QStringList numbers;
+    for (int i = 0; i < badLines.size() && i < kShown; ++i)
+        numbers.append(QString::number(badLines[i]));
+    QString text = QStringLiteral("第 ") + numbers.join(QStringLiteral("、")) + QStringLiteral(" 行");
+    if (badLines.size() > kShown)
+        text += QStringLiteral("等 %1 行").arg(badLines.size());
+    return text;
+}
+
+} // namespace corvanta

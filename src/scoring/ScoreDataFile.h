@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Score data files (".cvr") and the pending-score file share one form: score lines as GBK
+// text, each ended by CR LF, nothing else.
+namespace corvanta {
+
+// Nobody keeps this many pending scores; a larger file is not one of ours.
+inline constexpr qint64 kMaxScoreFileBytes = 16 * 1024 * 1024;
+
+struct ScoreFileContent
+{
+    QStringList lines;   // the score lines, in file order; blank lines skipped
+    QList<int> badLines; // 1-based numbers of lines that are not score lines
+    QString error;       // set when the file could not be read at all (nothing in lines)
+};
+
+// True when a line can stand in a score data file: five or more TAB-separated fields, no
+// control character other than TAB, nothing that failed to decode.
+bool isStorableScoreLine(const QString &line);
+
+// Reads a file of score lines; never throws or crashes on what it finds. Files larger than
+// maxBytes are refused unread. Lines with a wrong form are listed in badLines, not taken.
+ScoreFileContent readScoreLines(const QString &path, qint64 maxBytes = kMaxScoreFileBytes);
+
+// Writes the lines, each followed by CR LF, replacing the file only once everything is
+// written. Returns an empty text on success, else why it failed.
+QString writeScoreLines(const QString &path, const QStringList &lines);
+
+// A name typed without an extension gets ".cvr".
+QString withDataFileSuffix(const QString &path);
+
+// "第 3、7 行" style list of bad line numbers for a message, shortened when long.
+QString describeBadLines(const QList<int> &badLines);
+
+} // namespace corvanta

@@ -1,0 +1,339 @@
+#include "UploadPanel.h"
+
+#include "PendingScores.h"
+#include "ScoreDataFile.h"
+
+#include "net/ServerLink.h"
+#include "widgets/Prompter.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace corvanta {
+
+namespace {
+
+const QString kDataFileFilter = QStringLiteral("Corvan成绩记录(*.cvr);;All Files(*.*)");
+const QString kCrLf = QStringLiteral("\r\n");
+
+QString shownPath(const QString &path)
+{
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+bool sameFile(const QString &a, const QString &b)
+{
+    const QFileInfo fa(a);
+    const QFileInfo fb(b);
+    const QString ca = fa.canonicalFilePath();
+    if (!ca.isEmpty())
+        return ca == fb.canonicalFilePath();
+    return fa.absoluteFilePath() == fb.absoluteFilePath();
+}
+
+} // namespace
+
+UploadPanel::UploadPanel(ServerLink &link, Prompter &prompter, PendingScores &pending, QWidget *parent)
+    : QGroupBox(parent), m_link(link), m_prompter(prompter), m_pending(pending)
+{
+    setObjectName(QStringLiteral("Frame4"));
+    setTitle(QStringLiteral("上传到服务器"));
+
+    List4 = new QListWidget(this);
+    List4->setObjectName(QStringLiteral("List4"));
+    List4->setSelectionMode(QAbstractItemView::MultiSelection); // a click toggles a line
+
+    List3 = new QListWidget(this);
+    List3->setObjectName(QStringLiteral("List3"));
+    List3->setToolTip(QStringLiteral("上传寄存器"));
+    List3->hide();
+
+    Text5 = new QLineEdit(this);
+    Text5->setObjectName(QStringLiteral("Text5"));
+    Text4 = new QLineEdit(this);
+    Text4->setObjectName(QStringLiteral("Text4"));
+    Text4->setEchoMode(QLineEdit::Password);
+    Text4->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // "*"
+
+    Command13 = new QPushButton(QStringLiteral("上传"), this);
+    Command13->setObjectName(QStringLiteral("Command13"));
+    Command13->setEnabled(false);
+    Command12 = new QPushButton(QStringLiteral("返回"), this);
+    Command12->setObjectName(QStringLiteral("Command12"));
+    Command14 = new QPushButton(QStringLiteral("导出"), this);
+    Command14->setObjectName(QStringLiteral("Command14"));
+    Command15 = new QPushButton(QStringLiteral("导入"), this);
+    Command15->setObjectName(QStringLiteral("Command15"));
+
+    auto *fields = new QGridLayout;
+    auto *topicLabel = new QLabel(QStringLiteral("课题："), this);
+    topicLabel->setBuddy(Text5);
+    auto *passwordLabel = new QLabel(QStringLiteral("操作密码："), this);
+    passwordLabel->setBuddy(Text4);
+    fields->addWidget(topicLabel, 0, 0);
+    fields->addWidget(Text5, 0, 1);
+    fields->addWidget(passwordLabel, 1, 0);
+    fields->addWidget(Text4, 1, 1);
+
+    m_buttonRow = new QHBoxLayout;
+    m_buttonRow->addWidget(Command13);
+    m_buttonRow->addWidget(Command14);
+    m_buttonRow->addWidget(Command15);
+    // The group statistics button ("小组统计") joins this row, before "返回".
+    m_buttonRow->addStretch();
+    m_buttonRow->addWidget(Command12);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(List4, 1);
+    layout->addWidget(List3);
+    layout->addLayout(fields);
+    layout->addLayout(m_buttonRow);
+
+    // A double-click on a List4 line will open the correction panel.
+
+    connect(Text4, &QLineEdit::textChanged, this, [this] { updateSendEnabled(false); });
+    connect(Command13, &QPushButton::clicked, this, &UploadPanel::upload);
+    connect(Command14, &QPushButton::clicked, this, &UploadPanel::saveSelected);
+    connect(Command15, &QPushButton::clicked, this, &UploadPanel::importFile);
+    connect(Command12, &QPushButton::clicked, this, [this] {
+        if (!m_waiting)
+            emit closeRequested();
+    });
+
+    connect(&m_pending, &PendingScores::linesAppended, this,
+            [this](int, const QStringList &lines) { List4->addItems(lines); });
+    connect(&m_pending, &PendingScores::rowsRemoved, this, [this](const QList<int> &rows) {
+        for (auto it = rows.crbegin(); it != rows.crend(); ++it)
+            delete List4->takeItem(*it);
+    });
+    connect(&m_pending, &PendingScores::lineReplaced, this, [this](int row, const QString &line) {
+        if (QListWidgetItem *item = List4->item(row))
+            item->setText(line);
+    });
+    connect(&m_pending, &PendingScores::reset, this, &UploadPanel::rebuildList);
+    rebuildList();
+}
+
+void UploadPanel::rebuildList()
+{
+    List4->clear();
+    List4->addItems(m_pending.lines());
+}
+
+void UploadPanel::addScoreLine(const QString &line)
+{
+    if (!m_pending.append(line))
+        reportStoreError();
+}
+
+void UploadPanel::setTopic(const QString &text)
+{
+    Text5->setText(text);
+}
+
+QString UploadPanel::topic() const
+{
+    return Text5->text();
+}
+
+void UploadPanel::setGroupPassword(const QString &text)
+{
+    Text4->setText(text);
+}
+
+QString UploadPanel::operationPassword() const
+{
+    return Text4->text();
+}
+
+void UploadPanel::openPanel()
+{
+    updateSendEnabled(true);
+    List4->selectAll();
+}
+
+// Opening the panel sets the state both ways; typing a password only ever enables.
+void UploadPanel::updateSendEnabled(bool mayDisable)
+{
+    const bool allowed = m_link.login().isOnline() && !Text4->text().isEmpty();
+    if (m_waiting) {
+        if (allowed || mayDisable)
+            m_sendEnabledBeforeWait = allowed;
+        return;
+    }
+    if (allowed || mayDisable)
+        Command13->setEnabled(allowed);
+}
+
+QList<int> UploadPanel::selectedRows() const
+{
+    QList<int> rows;
+    for (int row = 0; row < List4->count(); ++row) {
+        if (List4->item(row)->isSelected())
+            rows.append(row);
+    }
+    return rows;
+}
+
+QStringList UploadPanel::takeIntoRegister(const QList<int> &rows)
+{
+    List3->clear();
+    QStringList lines;
+    for (int row : rows)
+        lines.append(List4->item(row)->text());
+    List3->addItems(lines);
+    return lines;
+}
+
+// Removes the rows taken for an upload or save. Only appends can happen meanwhile, which
+// leave earlier rows where they were; a row that no longer holds its line is looked up.
+void UploadPanel::removeTakenRows(const QList<int> &rows, const QStringList &lines)
+{
+    const QStringList &now = m_pending.lines();
+    QList<int> gone;
+    for (qsizetype i = 0; i < rows.size() && i < lines.size(); ++i) {
+        int row = rows[i];
+        if (row >= now.size() || now[row] != lines[i]) {
+            row = -1;
+            for (qsizetype j = 0; j < now.size(); ++j) {
+                if (now[j] == lines[i] && !gone.contains(int(j))) {
+                    row = int(j);
+                    break;
+                }
+            }
+        }
+        if (row >= 0 && !gone.contains(row))
+            gone.append(row);
+    }
+    if (!m_pending.removeRows(gone))
+        reportStoreError();
+}
+
+void UploadPanel::setWaiting(bool waiting)
+{
+    m_waiting = waiting;
+    if (waiting)
+        m_sendEnabledBeforeWait = Command13->isEnabled();
+    for (QWidget *w : {static_cast<QWidget *>(List4), static_cast<QWidget *>(Command12),
+                       static_cast<QWidget *>(Command14), static_cast<QWidget *>(Command15)})
+        w->setEnabled(!waiting);
+    Command13->setEnabled(waiting ? false : m_sendEnabledBeforeWait);
+}
+
+void UploadPanel::reportStoreError()
+{
+    m_prompter.message(this, QStringLiteral("错误"),
+                       QStringLiteral("待上传成绩无法写入文件，程序关闭后将会丢失：") + kCrLf +
+                           m_pending.lastError(),
+                       PromptIcon::Warning);
+}
+
+void UploadPanel::upload()
+{
+    if (m_waiting)
+        return;
+    const QList<int> rows = selectedRows();
+    const QStringList lines = takeIntoRegister(rows);
+    if (!m_link.login().isOnline() || Text4->text().isEmpty() || lines.isEmpty())
+        return;
+
+    setWaiting(true);
+    QPointer<UploadPanel> self(this);
+    const HttpResult result = m_link.uploadScores(Text4->text(), Text5->text(), lines);
+    if (!self)
+        return;
+    setWaiting(false);
+
+    switch (result.outcome()) {
+    case ReplyOutcome::Accepted: {
+        // The scores are on the server now, whatever the teacher answers next.
+        removeTakenRows(rows, lines);
+        if (m_prompter.question(this, QStringLiteral("成功"),
+                                QStringLiteral("上传成功，是否上网查看上传结果！"), PromptIcon::None))
+            m_prompter.openUrl(m_link.recentScoresPage(int(lines.size())));
+        break;
+    }
+    case ReplyOutcome::Rejected:
+        m_prompter.message(this, QStringLiteral("错误"), result.text + kCrLf + QStringLiteral("上传错误！"),
+                           PromptIcon::Warning);
+        break;
+    case ReplyOutcome::Failed:
+        m_prompter.message(this, QStringLiteral("错误"),
+                           QStringLiteral("网络异常！建议保存数据，然后导入上传！"), PromptIcon::Warning);
+        saveSelected();
+        break;
+    }
+}
+
+void UploadPanel::saveSelected()
+{
+    if (m_waiting)
+        return;
+    const QList<int> rows = selectedRows();
+    const QStringList lines = takeIntoRegister(rows);
+    if (lines.isEmpty())
+        return;
+
+    const QString chosen = m_prompter.saveFileName(this, QStringLiteral("另存数据文件"), kDataFileFilter);
+    if (chosen.isEmpty())
+        return;
+    const QString path = withDataFileSuffix(chosen);
+    if (sameFile(path, m_pending.filePath())) {
+        m_prompter.message(this, QStringLiteral("提示"),
+                           QStringLiteral("这是程序保存待上传成绩的文件，请另选一个文件名。"),
+                           PromptIcon::Warning);
+        return;
+    }
+    if (QFileInfo::exists(path) &&
+        !m_prompter.question(this, QStringLiteral("另存数据文件"),
+                             shownPath(path) + kCrLf + QStringLiteral("文件已存在，是否替换？"),
+                             PromptIcon::Question))
+        return;
+
+    const QString error = writeScoreLines(path, lines);
+    if (!error.isEmpty()) {
+        m_prompter.message(this, QStringLiteral("错误"),
+                           QStringLiteral("数据文件保存失败，成绩仍在待上传列表中。") + kCrLf + error,
+                           PromptIcon::Warning);
+        return;
+    }
+    removeTakenRows(rows, lines);
+    m_prompter.message(this, QStringLiteral("保存成功"),
+                       QStringLiteral("数据已保存，你可以再次导入此数据上传！") + kCrLf +
+                           QStringLiteral("保存位置：") + shownPath(path),
+                       PromptIcon::Information);
+}
+
+void UploadPanel::importFile()
+{
+    if (m_waiting)
+        return;
+    const QString path = m_prompter.openFileName(this, QStringLiteral("打开数据文件"), kDataFileFilter);
+    if (path.isEmpty())
+        return;
+
+    const ScoreFileContent content = readScoreLines(path);
+    QString problem = content.error;
+    if (problem.isEmpty() && !content.badLines.isEmpty()) {
+        problem = describeBadLines(content.badLines) + QStringLiteral("不是成绩记录：") + shownPath(path);
+    }
+    if (!problem.isEmpty()) {
+        m_prompter.message(this, QStringLiteral("错误"),
+                           QStringLiteral("数据文件无法导入，待上传列表没有改变。") + kCrLf + problem,
+                           PromptIcon::Warning);
+        return;
+    }
+    if (!m_pending.appendNew(content.lines))
+        reportStoreError();
+    List4->selectAll();
+}
+
+} // namespace corvanta

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QGroupBox>
+#include <QList>
+#include <QStringList>
+
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QHBoxLayout;
+
+namespace corvanta {
+
+class PendingScores;
+class Prompter;
+class ServerLink;
+
+// The upload panel of the main window: the pending score list, the topic and operation
+// password, and the buttons that send, save and import score lines. The list follows the
+// pending scores; whoever adds a score adds it there (ScoreRecorder) and the list shows it.
+class UploadPanel : public QGroupBox
+{
+    Q_OBJECT
+public:
+    UploadPanel(ServerLink &link, Prompter &prompter, PendingScores &pending, QWidget *parent = nullptr);
+
+    // Adds a line to the pending scores without logging it.
+    void addScoreLine(const QString &line);
+    // The topic shown in Text5; the main window keeps it equal to its topic combo.
+    void setTopic(const QString &text);
+    QString topic() const;
+    // The group password box writes through to the operation password on every change.
+    void setGroupPassword(const QString &text);
+    QString operationPassword() const;
+
+    // Prepares the panel to be shown: selects every line and sets the send button's state.
+    // Showing and hiding the panels is the main window's.
+    void openPanel();
+
+    // Rows of List4 that are selected, in list order.
+    QList<int> selectedRows() const;
+    // True while the panel waits for the server; it takes no action meanwhile.
+    bool waiting() const { return m_waiting; }
+
+    // The save action: offers to save the selected lines to a score data file; the saved
+    // lines leave the pending list. Also run when the server cannot be reached.
+    void saveSelected();
+    // Adds the lines of a score data file that are not pending yet.
+    void importFile();
+    // Sends the selected lines with the operation password and topic.
+    void upload();
+
+    // Controls, named as the main window names them.
+    QListWidget *List4;
+    QListWidget *List3; // upload register: the lines taken for this upload or save; never shown
+    QLineEdit *Text5;
+    QLineEdit *Text4;
+    QPushButton *Command13;
+    QPushButton *Command12;
+    QPushButton *Command14;
+    QPushButton *Command15;
+
+signals:
+    void closeRequested();
+
+private:
+    void updateSendEnabled(bool mayDisable);
+    QStringList takeIntoRegister(const QList<int> &rows);
+    void removeTakenRows(const QList<int> &rows, const QStringList &lines);
+    void setWaiting(bool waiting);
+    void reportStoreError();
+    void rebuildList();
+
+    ServerLink &m_link;
+    Prompter &m_prompter;
+    PendingScores &m_pending;
+    bool m_waiting = false;
+    bool m_sendEnabledBeforeWait = false;
+    QHBoxLayout *m_buttonRow;
+};
+
+} // namespace corvanta

@@ -1,0 +1,187 @@
+#include "scoring/DailyLog.h"
+#include "scoring/ScoreLine.h"
+
+#include <QTest>
+
+using namespace corvanta;
+
+Q_DECLARE_METATYPE(corvanta::ScoreLine)
+
+class TestScoreLine : public QObject
+{
+    Q_OBJECT
+private slots:
+    void lineText_data()
+    {
+        QTest::addColumn<ScoreLine>("score");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("from the combo ends with a TAB")
+            << ScoreLine{"C1", "Zhang", "3分", "2026-03-05 09:07:02", ""}
+            << "C1\tZhang\t3分\t2026-03-05 09:07:02\t";
+        QTest::newRow("from a standard ends in its text")
+            << ScoreLine{"C1", "Zhang", "4分", "2026-03-05 09:07:02", "S"}
+            << "C1\tZhang\t4分\t2026-03-05 09:07:02\tS";
+        QTest::newRow("chinese names")
+            << ScoreLine{"初二(3)班", "张三", "4.5分", "2026-03-05 21:00:00", "完整表述"}
+            << "初二(3)班\t张三\t4.5分\t2026-03-05 21:00:00\t完整表述";
+    }
+    void lineText()
+    {
+        QFETCH(ScoreLine, score);
+        QFETCH(QString, text);
+        QCOMPARE(score.text(), text);
+        const auto back = ScoreLine::parse(text);
+        QVERIFY(back.has_value());
+        QCOMPARE(back->text(), text);
+        QCOMPARE(back->student, score.student);
+        QCOMPARE(back->standard, score.standard);
+    }
+
+    void parseRejectsShortLines_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty") << "";
+        QTest::newRow("four fields") << "C1\tZhang\t3分\t2026-03-05 09:07:02";
+        QTest::newRow("no tab") << "C1 Zhang 3分";
+    }
+    void parseRejectsShortLines()
+    {
+        QFETCH(QString, text);
+        QVERIFY(!ScoreLine::parse(text).has_value());
+    }
+
+    void timeText_data()
+    {
+        QTest::addColumn<QDateTime>("when");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("morning, zero padded")
+            << QDateTime(QDate(2026, 3, 5), QTime(9, 7, 2)) << "2026-03-05 09:07:02";
+        QTest::newRow("afternoon on a 24-hour clock")
+            << QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59)) << "2026-12-31 23:59:59";
+        QTest::newRow("midnight") << QDateTime(QDate(2026, 1, 1), QTime(0, 0, 0)) << "2026-01-01 00:00:00";
+    }
+    void timeText()
+    {
+        QFETCH(QDateTime, when);
+        QFETCH(QString, text);
+        QCOMPARE(scoreTimeText(when), text);
+    }
+
+    void logFileName_data()
+    {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<QDate>("day");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("example") << "t01"
+                                 << "C1" << QDate(2026, 3, 5) << "t01_C1_2026-03-05.Log";
+        QTest::newRow("offline user") << "离线用户"
+                                      << "C1" << QDate(2026, 3, 5) << "离线用户_C1_2026-03-05.Log";
+        QTest::newRow("slash in class") << "t01"
+                                        << "C1/2" << QDate(2026, 3, 5) << "t01_C1_2_2026-03-05.Log";
+        QTest::newRow("every forbidden character")
+            << "t01"
+            << "a/b\\c:d*e?f\"g<h>i|j" << QDate(2026, 3, 5) << "t01_a_b_c_d_e_f_g_h_i_j_2026-03-05.Log";
+        QTest::newRow("control characters") << "t\x01"
+                                            << "C\t1\n"
+                                            << QDate(2026, 3, 5) << "t__C_1__2026-03-05.Log";
+        QTest::newRow("parent folder stays in the folder")
+            << "t01"
+            << "../x" << QDate(2026, 3, 5) << "t01_.._x_2026-03-05.Log";
+        QTest::newRow("chinese class")
+            << "t01"
+            << "初二(3)班" << QDate(2026, 11, 20) << "t01_初二(3)班_2026-11-20.Log";
+    }
+    void logFileName()
+    {
+        QFETCH(QString, user);
+        QFETCH(QString, className);
+        QFETCH(QDate, day);
+        QFETCH(QString, name);
+        QCOMPARE(dailyLogFileName(user, className, day), name);
+    }
+
+    void standardGiven_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("given");
+        QTest::newRow("fresh") << "[4分]\tS" << false;
+        QTest::newRow("marked") << "[4分]√\tS" << true;
+        QTest::newRow("mark without tab after it") << "[4分]√S" << false;
+        QTest::newRow("mark on a non-score field") << "[4]√\tS" << false;
+        QTest::newRow("empty") << "" << false;
+    }
+    void standardGiven()
+    {
+        QFETCH(QString, line);
+        QFETCH(bool, given);
+        QCOMPARE(corvanta::standardGiven(line), given);
+    }
+
+    void scoreFromStandard_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("score");
+        QTest::addColumn<QString>("standard");
+        QTest::addColumn<QString>("marked");
+        QTest::newRow("example") << "[4分]\tS"
+                                 << "4分"
+                                 << "S"
+                                 << "[4分]√\tS";
+        QTest::newRow("half point") << "[4.5分]\t表述清楚"
+                                    << "4.5分"
+                                    << "表述清楚"
+                                    << "[4.5分]√\t表述清楚";
+        QTest::newRow("trailing zeros dropped") << "[3.50分]\tS"
+                                                << "3.5分"
+                                                << "S"
+                                                << "[3.50分]√\tS";
+        QTest::newRow("empty standard text") << "[5分]\t"
+                                             << "5分"
+                                             << ""
+                                             << "[5分]√\t";
+        QTest::newRow("no number reads as zero") << "[分]\tS"
+                                                 << "0分"
+                                                 << "S"
+                                                 << "[分]√\tS";
+        QTest::newRow("bracket in the standard text is not marked") << "[2分]\t用[]表示"
+                                                                    << "2分"
+                                                                    << "用[]表示"
+                                                                    << "[2分]√\t用[]表示";
+        QTest::newRow("third field ignored") << "[1分]\tS\textra"
+                                             << "1分"
+                                             << "S"
+                                             << "[1分]√\tS\textra";
+    }
+    void scoreFromStandard()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, score);
+        QFETCH(QString, standard);
+        QFETCH(QString, marked);
+        const auto given = scoreFromStandardLine(line);
+        QVERIFY(given.has_value());
+        QCOMPARE(given->score, score);
+        QCOMPARE(given->standard, standard);
+        QCOMPARE(given->markedLine, marked);
+        // Once marked, the same standard cannot be given again in this draw.
+        QVERIFY(corvanta::standardGiven(given->markedLine));
+        QVERIFY(!scoreFromStandardLine(given->markedLine).has_value());
+    }
+
+    void standardLineNotScored_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::newRow("no tab") << "[4分] S";
+        QTest::newRow("empty") << "";
+        QTest::newRow("already given") << "[4分]√\tS";
+    }
+    void standardLineNotScored()
+    {
+        QFETCH(QString, line);
+        QVERIFY(!scoreFromStandardLine(line).has_value());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestScoreLine)
+#include "tst_ScoreLine.moc"
