@@ -5,7 +5,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Corvanix"));
+    QApplication::setOrganizationName(QStringLiteral("Corvanta"));
     QApplication::setApplicationName(QStringLiteral("Corvanix"));
     corvanta::Application corvantaApp(corvanta::AppConfig::fromArguments(QApplication::arguments()));
     corvantaApp.start();
