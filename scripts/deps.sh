@@ -6,6 +6,7 @@ packages=(
   qt6-base-dev qt6-httpserver-dev qt6-websockets-dev
   libqt6sql6-sqlite libqt6sql6-psql
   xvfb xauth fonts-noto-cjk
+  wrk
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,123 @@
+#include "Credentials.h"
+
+#include "core/TextCodec.h"
+
+#include <QMessageAuthenticationCode>
+#include <QPasswordDigestor>
+#include <QRandomGenerator>
+#include <QStringList>
+
+namespace corvanta::server {
+
+namespace {
+
+constexpr int kIterations = 20000;
+constexpr int kKeyLength = 32;
+
+QByteArray randomBytes(int size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32 *>(bytes.data()), size / 4);
+    return bytes;
+}
+
+QByteArray derive(const QString &password, const QByteArray &salt, int iterations)
+{
+    return QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha256, toGbk(password), salt, iterations,
+                                              kKeyLength);
+}
+
+// Compares without stopping at the first difference.
+bool sameBytes(const QByteArray &a, const QByteArray &b)
+{
+    if (a.size() != b.size())
+        return false;
+    unsigned char diff = 0;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        diff |= static_cast<unsigned char>(a[i] ^ b[i]);
+    return diff == 0;
+}
+
+} // namespace
+
+QString hashOperationPassword(const QString &password)
+{
+    const QByteArray salt = randomBytes(16);
+    return QStringLiteral("pbkdf2-sha256$%1$%2$%3")
+        .arg(kIterations)
+        .arg(QString::fromLatin1(salt.toBase64()),
+             QString::fromLatin1(derive(password, salt, kIterations).toBase64()));
+}
+
+bool verifyOperationPassword(const QString &password, const QString &stored)
+{
+    const QStringList parts = stored.split(u'$');
+    if (parts.size() != 4 || parts[0] != u"pbkdf2-sha256")
+        return false;
+    bool ok = false;
+    const int iterations = parts[1].toInt(&ok);
+    if (!ok || iterations < 1 || iterations > 10000000)
+        return false;
+    const QByteArray salt = QByteArray::fromBase64(parts[2].toLatin1());
+    const QByteArray key = QByteArray::fromBase64(parts[3].toLatin1());
+    return !key.isEmpty() && sameBytes(derive(password, salt, iterations), key);
+}
+
+VerifiedPasswords::VerifiedPasswords() : m_key(randomBytes(32)) {}
+
+QByteArray VerifiedPasswords::digest(const QString &password, const QString &stored) const
+{
+    return QMessageAuthenticationCode::hash(toGbk(password) + '\0' + stored.toUtf8(), m_key,
+                                            QCryptographicHash::Sha256);
+}
+
+bool VerifiedPasswords::verify(const QString &password, const QString &stored)
+{
+    const auto known = m_verified.constFind(stored);
+    if (known != m_verified.cend() && sameBytes(known.value(), digest(password, stored)))
+        return true;
+    if (!verifyOperationPassword(password, stored))
+        return false;
+    if (m_verified.size() > 10000)
+        m_verified.clear();
+    m_verified.insert(stored, digest(password, stored));
+    return true;
+}
+
+qint64 FailureLimiter::now() const
+{
+    return m_clock.now().toSecsSinceEpoch();
+}
+
+bool FailureLimiter::isLocked(const QString &key)
+{
+    const auto it = m_entries.find(key);
+    if (it == m_entries.end())
+        return false;
+    if (it->lockedUntil > now())
+        return true;
+    if (it->lockedUntil != 0) {
+        m_entries.erase(it); // the lock has run out: start afresh
+    }
+    return false;
+}
+
+void FailureLimiter::recordFailure(const QString &key)
+{
+    const qint64 t = now();
+    Entry &entry = m_entries[key];
+    entry.failures.append(t);
+    while (!entry.failures.isEmpty() && entry.failures.first() <= t - kWindowSeconds)
+        entry.failures.removeFirst();
+    if (entry.failures.size() >= kMaxFailures) {
+        entry.lockedUntil = t + kLockSeconds;
+        entry.failures.clear();
+    }
+}
+
+void FailureLimiter::recordSuccess(const QString &key)
+{
+    m_entries.remove(key);
+}
+
+} // namespace corvanta::server

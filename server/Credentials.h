@@ -1,0 +1,58 @@
+#pragma once
+
+#include "core/Clock.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+
+namespace corvanta::server {
+
+// Operation passwords are kept only as a salted PBKDF2-HMAC-SHA256 text
+// "pbkdf2-sha256$ITERATIONS$SALT$KEY" (salt and key in Base64).
+QString hashOperationPassword(const QString &password);
+bool verifyOperationPassword(const QString &password, const QString &stored);
+
+// Remembers, in memory only, which operation password last matched each stored hash, as a
+// fast keyed digest, so the slow hash runs once per password and not on every upload.
+class VerifiedPasswords
+{
+public:
+    VerifiedPasswords();
+    bool verify(const QString &password, const QString &stored);
+
+private:
+    QByteArray digest(const QString &password, const QString &stored) const;
+
+    QByteArray m_key; // random per process
+    QHash<QString, QByteArray> m_verified;
+};
+
+// Five failures of one key (an account and a kind of secret) within ten minutes lock the
+// key for ten minutes; a success clears its failures.
+class FailureLimiter
+{
+public:
+    static constexpr int kMaxFailures = 5;
+    static constexpr qint64 kWindowSeconds = 600;
+    static constexpr qint64 kLockSeconds = 600;
+
+    explicit FailureLimiter(const Clock &clock) : m_clock(clock) {}
+
+    bool isLocked(const QString &key);
+    void recordFailure(const QString &key);
+    void recordSuccess(const QString &key);
+
+private:
+    struct Entry
+    {
+        QList<qint64> failures;
+        qint64 lockedUntil = 0;
+    };
+    qint64 now() const;
+
+    const Clock &m_clock;
+    QHash<QString, Entry> m_entries;
+};
+
+} // namespace corvanta::server

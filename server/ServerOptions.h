@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QHostAddress>
+#include <QString>
+#include <QStringList>
+
+namespace corvanta::server {
+
+struct ServerOptions
+{
+    QHostAddress host = QHostAddress(QHostAddress::LocalHost);
+    quint16 port = 8080;
+    QString database = QStringLiteral("sqlite:corvanta.db");
+    QString mailDir;  // one .eml file per message
+    QString sendmail; // or a sendmail-compatible command reading the message on stdin
+    QString mailFrom = QStringLiteral("corvanta@localhost");
+    bool demo = false;
+    bool help = false;
+    // Hidden: adds a teacher with this account of 20 classes x 50 students for the benchmark.
+    QString benchTeacher;
+};
+
+// Reads the command line (arguments[0] is the program). On a bad option returns false and
+// sets *error to a message for the operator.
+bool parseServerOptions(const QStringList &arguments, ServerOptions *options, QString *error);
+
+// The text of --help.
+QString serverUsage();
+
+// "sqlite:PATH" -> PATH; empty when the text names no SQLite database.
+QString sqlitePath(const QString &database);
+
+} // namespace corvanta::server

@@ -1,0 +1,613 @@
+#include "SqlStore.h"
+
+#include <QSet>
+#include <QSqlError>
+#include <QSqlRecord>
+
+using namespace Qt::StringLiterals;
+
+namespace corvanta::server {
+
+namespace {
+
+[[noreturn]] void fail(const QString &what, const QSqlError &error)
+{
+    throw StoreError((what + QStringLiteral(": ") + error.text()).toStdString());
+}
+
+QString accountKey(const QString &account)
+{
+    return account.toLower();
+}
+
+} // namespace
+
+SqlStore::SqlStore(const QString &connectionName) : m_connectionName(connectionName) {}
+
+SqlStore::~SqlStore()
+{
+    closeDatabase();
+}
+
+void SqlStore::closeDatabase()
+{
+    m_statements.clear();
+    if (QSqlDatabase::contains(m_connectionName)) {
+        {
+            QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+            if (db.isOpen())
+                db.close();
+        }
+        QSqlDatabase::removeDatabase(m_connectionName);
+    }
+}
+
+QSqlDatabase SqlStore::database() const
+{
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+QSqlQuery &SqlStore::run(const QString &sql, const QVariantList &values)
+{
+    auto &slot = m_statements[sql];
+    if (!slot) {
+        auto query = std::make_shared<QSqlQuery>(database());
+        if (!query->prepare(sql))
+            fail(QStringLiteral("prepare"), query->lastError());
+        slot = query;
+    }
+    QSqlQuery &query = *slot;
+    query.finish();
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        // A null QString would be bound as SQL NULL; texts are never NULL here.
+        if (values[i].typeId() == QMetaType::QString && values[i].toString().isNull())
+            query.bindValue(static_cast<int>(i), QString(u""_s));
+        else
+            query.bindValue(static_cast<int>(i), values[i]);
+    }
+    if (!query.exec())
+        fail(QStringLiteral("query"), query.lastError());
+    return query;
+}
+
+QList<QVariantList> SqlStore::select(const QString &sql, const QVariantList &values)
+{
+    QSqlQuery &query = run(sql, values);
+    QList<QVariantList> rows;
+    const int columns = query.record().count();
+    while (query.next()) {
+        QVariantList row;
+        row.reserve(columns);
+        for (int c = 0; c < columns; ++c)
+            row.append(query.value(c));
+        rows.append(std::move(row));
+    }
+    query.finish();
+    return rows;
+}
+
+std::optional<QVariantList> SqlStore::selectOne(const QString &sql, const QVariantList &values)
+{
+    QSqlQuery &query = run(sql, values);
+    std::optional<QVariantList> row;
+    if (query.next()) {
+        QVariantList r;
+        for (int c = 0; c < query.record().count(); ++c)
+            r.append(query.value(c));
+        row = std::move(r);
+    }
+    query.finish();
+    return row;
+}
+
+int SqlStore::change(const QString &sql, const QVariantList &values)
+{
+    QSqlQuery &query = run(sql, values);
+    const int affected = query.numRowsAffected();
+    query.finish();
+    return affected;
+}
+
+void SqlStore::exec(const QString &sql)
+{
+    QSqlQuery query(database());
+    if (!query.exec(sql))
+        fail(QStringLiteral("exec"), query.lastError());
+}
+
+SqlStore::Transaction::Transaction(SqlStore &store) : m_store(store)
+{
+    if (!m_store.database().transaction())
+        fail(QStringLiteral("begin"), m_store.database().lastError());
+}
+
+SqlStore::Transaction::~Transaction()
+{
+    if (!m_done)
+        m_store.database().rollback();
+}
+
+void SqlStore::Transaction::commit()
+{
+    if (!m_store.database().commit())
+        fail(QStringLiteral("commit"), m_store.database().lastError());
+    m_done = true;
+}
+
+// --- teachers ---
+
+std::optional<Teacher> SqlStore::teacherByAccount(const QString &account)
+{
+    const auto row =
+        selectOne(QStringLiteral("SELECT id, account, name, email, mobile, phone, qq, login_verifier, "
+                                 "operation_hash, data_version FROM teacher WHERE account_key = ?"),
+                  {accountKey(account)});
+    if (!row)
+        return std::nullopt;
+    const QVariantList &r = *row;
+    Teacher t;
+    t.id = r[0].toLongLong();
+    t.account = r[1].toString();
+    t.name = r[2].toString();
+    t.email = r[3].toString();
+    t.mobile = r[4].toString();
+    t.phone = r[5].toString();
+    t.qq = r[6].toString();
+    t.loginVerifier = r[7].toString();
+    t.operationHash = r[8].toString();
+    t.dataVersion = r[9].toLongLong();
+    return t;
+}
+
+StoreResult SqlStore::createTeacher(const Teacher &t)
+{
+    Transaction tx(*this);
+    if (selectOne(QStringLiteral("SELECT id FROM teacher WHERE account_key = ?"), {accountKey(t.account)}))
+        return StoreResult::NameTaken;
+    change(
+        QStringLiteral("INSERT INTO teacher (account, account_key, name, email, mobile, phone, qq, "
+                       "login_verifier, operation_hash, data_version) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, 1)"),
+        {t.account, accountKey(t.account), t.name, t.email, t.mobile, t.phone, t.qq, t.loginVerifier,
+         t.operationHash});
+    tx.commit();
+    return StoreResult::Done;
+}
+
+void SqlStore::updateTeacher(qint64 teacher, const std::optional<QString> &email,
+                             const std::optional<QString> &loginVerifier,
+                             const std::optional<QString> &operationHash)
+{
+    Transaction tx(*this);
+    if (email)
+        change(QStringLiteral("UPDATE teacher SET email = ? WHERE id = ?"), {*email, teacher});
+    if (loginVerifier)
+        change(QStringLiteral("UPDATE teacher SET login_verifier = ? WHERE id = ?"),
+               {*loginVerifier, teacher});
+    if (operationHash)
+        change(QStringLiteral("UPDATE teacher SET operation_hash = ? WHERE id = ?"),
+               {*operationHash, teacher});
+    touch(teacher);
+    tx.commit();
+}
+
+void SqlStore::touch(qint64 teacher)
+{
+    change(QStringLiteral("UPDATE teacher SET data_version = data_version + 1 WHERE id = ?"), {teacher});
+}
+
+// --- lists ---
+
+std::optional<qint64> SqlStore::classId(qint64 teacher, const QString &name)
+{
+    const auto row =
+        selectOne(QStringLiteral("SELECT id FROM class WHERE teacher_id = ? AND name = ?"), {teacher, name});
+    if (!row)
+        return std::nullopt;
+    return row->at(0).toLongLong();
+}
+
+std::optional<qint64> SqlStore::topicId(qint64 teacher, const QString &name)
+{
+    const auto row =
+        selectOne(QStringLiteral("SELECT id FROM topic WHERE teacher_id = ? AND name = ?"), {teacher, name});
+    if (!row)
+        return std::nullopt;
+    return row->at(0).toLongLong();
+}
+
+void SqlStore::replaceNamedList(const QString &table, const QString &ownerColumn, qint64 owner,
+                                const QStringList &names, const QString &extraColumns,
+                                const QVariantList &extraValues)
+{
+    QHash<QString, qint64> existing;
+    for (const QVariantList &row :
+         select(QStringLiteral("SELECT id, name FROM %1 WHERE %2 = ?").arg(table, ownerColumn), {owner}))
+        existing.insert(row[1].toString(), row[0].toLongLong());
+
+    QSet<QString> wanted(names.begin(), names.end());
+    for (auto it = existing.cbegin(); it != existing.cend(); ++it) {
+        if (!wanted.contains(it.key()))
+            change(QStringLiteral("DELETE FROM %1 WHERE id = ?").arg(table), {it.value()});
+    }
+    QSet<QString> placed;
+    int position = 0;
+    for (const QString &name : names) {
+        if (placed.contains(name))
+            continue;
+        placed.insert(name);
+        if (existing.contains(name)) {
+            change(QStringLiteral("UPDATE %1 SET position = ? WHERE id = ?").arg(table),
+                   {position, existing.value(name)});
+        } else {
+            QString columns = ownerColumn + QStringLiteral(", name, position");
+            QString marks = QStringLiteral("?, ?, ?");
+            QVariantList values{owner, name, position};
+            if (!extraColumns.isEmpty()) {
+                columns += QStringLiteral(", ") + extraColumns;
+                for (const QVariant &v : extraValues) {
+                    marks += QStringLiteral(", ?");
+                    values.append(v);
+                }
+            }
+            change(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, columns, marks), values);
+        }
+        ++position;
+    }
+}
+
+QStringList SqlStore::classNames(qint64 teacher)
+{
+    QStringList names;
+    for (const QVariantList &row : select(
+             QStringLiteral("SELECT name FROM class WHERE teacher_id = ? ORDER BY position, id"), {teacher}))
+        names.append(row[0].toString());
+    return names;
+}
+
+void SqlStore::replaceClasses(qint64 teacher, const QStringList &names)
+{
+    Transaction tx(*this);
+    replaceNamedList(QStringLiteral("class"), QStringLiteral("teacher_id"), teacher, names, {}, {});
+    touch(teacher);
+    tx.commit();
+}
+
+StoreResult SqlStore::renameNamed(qint64 teacher, const QString &table, const QString &ownerColumn,
+                                  qint64 owner, const QString &from, const QString &to)
+{
+    Transaction tx(*this);
+    const QString find =
+        QStringLiteral("SELECT id FROM %1 WHERE %2 = ? AND name = ?").arg(table, ownerColumn);
+    const auto row = selectOne(find, {owner, from});
+    if (!row)
+        return StoreResult::NotFound;
+    if (from == to)
+        return StoreResult::Done;
+    if (selectOne(find, {owner, to}))
+        return StoreResult::NameTaken;
+    change(QStringLiteral("UPDATE %1 SET name = ? WHERE id = ?").arg(table), {to, row->at(0)});
+    touch(teacher);
+    tx.commit();
+    return StoreResult::Done;
+}
+
+StoreResult SqlStore::renameClass(qint64 teacher, const QString &from, const QString &to)
+{
+    return renameNamed(teacher, QStringLiteral("class"), QStringLiteral("teacher_id"), teacher, from, to);
+}
+
+std::optional<QList<QPair<QString, int>>> SqlStore::students(qint64 teacher, const QString &className)
+{
+    const auto id = classId(teacher, className);
+    if (!id)
+        return std::nullopt;
+    QList<QPair<QString, int>> out;
+    for (const QVariantList &row : select(
+             QStringLiteral("SELECT name, grp FROM student WHERE class_id = ? ORDER BY position, id"), {*id}))
+        out.append({row[0].toString(), row[1].toInt()});
+    return out;
+}
+
+StoreResult SqlStore::replaceStudents(qint64 teacher, const QString &className, const QStringList &names)
+{
+    Transaction tx(*this);
+    const auto id = classId(teacher, className);
+    if (!id)
+        return StoreResult::NotFound;
+    replaceNamedList(QStringLiteral("student"), QStringLiteral("class_id"), *id, names, QStringLiteral("grp"),
+                     {0});
+    touch(teacher);
+    tx.commit();
+    return StoreResult::Done;
+}
+
+StoreResult SqlStore::renameStudent(qint64 teacher, const QString &className, const QString &from,
+                                    const QString &to)
+{
+    const auto cls = classId(teacher, className);
+    if (!cls)
+        return StoreResult::NotFound;
+    return renameNamed(teacher, QStringLiteral("student"), QStringLiteral("class_id"), *cls, from, to);
+}
+
+StoreResult SqlStore::setGroups(qint64 teacher, const QString &className,
+                                const QList<QPair<QString, int>> &groups)
+{
+    Transaction tx(*this);
+    const auto cls = classId(teacher, className);
+    if (!cls)
+        return StoreResult::NotFound;
+    for (const auto &[name, group] : groups) {
+        if (change(QStringLiteral("UPDATE student SET grp = ? WHERE class_id = ? AND name = ?"),
+                   {group, *cls, name}) != 1)
+            return StoreResult::NotFound;
+    }
+    touch(teacher);
+    tx.commit();
+    return StoreResult::Done;
+}
+
+// --- topics and scales ---
+
+QStringList SqlStore::topicNames(qint64 teacher)
+{
+    QStringList names;
+    for (const QVariantList &row : select(
+             QStringLiteral("SELECT name FROM topic WHERE teacher_id = ? ORDER BY position, id"), {teacher}))
+        names.append(row[0].toString());
+    return names;
+}
+
+void SqlStore::replaceTopics(qint64 teacher, const QStringList &names)
+{
+    Transaction tx(*this);
+    replaceNamedList(QStringLiteral("topic"), QStringLiteral("teacher_id"), teacher, names, {}, {});
+    touch(teacher);
+    tx.commit();
+}
+
+StoreResult SqlStore::renameTopic(qint64 teacher, const QString &from, const QString &to)
+{
+    return renameNamed(teacher, QStringLiteral("topic"), QStringLiteral("teacher_id"), teacher, from, to);
+}
+
+std::optional<QList<Scale>> SqlStore::scales(qint64 teacher, const QString &topic)
+{
+    const auto id = topicId(teacher, topic);
+    if (!id)
+        return std::nullopt;
+    QList<Scale> out;
+    for (const QVariantList &row :
+         select(QStringLiteral("SELECT id, text, score FROM scale WHERE topic_id = ? ORDER BY id"), {*id}))
+        out.append({row[0].toLongLong(), row[1].toString(), row[2].toDouble()});
+    return out;
+}
+
+StoreResult SqlStore::addScales(qint64 teacher, const QString &topic, const QList<Scale> &scales)
+{
+    Transaction tx(*this);
+    const auto id = topicId(teacher, topic);
+    if (!id)
+        return StoreResult::NotFound;
+    for (const Scale &s : scales)
+        change(QStringLiteral("INSERT INTO scale (topic_id, text, score) VALUES (?, ?, ?)"),
+               {*id, s.text, s.score});
+    touch(teacher);
+    tx.commit();
+    return StoreResult::Done;
+}
+
+StoreResult SqlStore::editScale(qint64 teacher, qint64 scaleId, const QString &text, double score)
+{
+    Transaction tx(*this);
+    if (change(QStringLiteral("UPDATE scale SET text = ?, score = ? WHERE id = ? AND topic_id IN "
+                              "(SELECT id FROM topic WHERE teacher_id = ?)"),
+               {text, score, scaleId, teacher}) != 1)
+        return StoreResult::NotFound;
+    touch(teacher);
+    tx.commit();
+    return StoreResult::Done;
+}
+
+void SqlStore::deleteScales(qint64 teacher, const QList<qint64> &ids)
+{
+    Transaction tx(*this);
+    for (qint64 id : ids)
+        change(QStringLiteral("DELETE FROM scale WHERE id = ? AND topic_id IN (SELECT id FROM topic WHERE "
+                              "teacher_id = ?)"),
+               {id, teacher});
+    touch(teacher);
+    tx.commit();
+}
+
+// --- scores ---
+
+AddScoresResult SqlStore::addScores(qint64 teacher, const QList<ScoreRecord> &scores)
+{
+    AddScoresResult result;
+    Transaction tx(*this);
+    QHash<QString, qint64> classes;
+    QHash<QPair<qint64, QString>, qint64> students;
+    for (int i = 0; i < scores.size(); ++i) {
+        const ScoreRecord &s = scores[i];
+        auto cls = classes.constFind(s.className);
+        if (cls == classes.cend()) {
+            const auto id = classId(teacher, s.className);
+            if (!id) {
+                result.result = StoreResult::NotFound;
+                result.failedIndex = i;
+                result.unknownClass = true;
+                return result;
+            }
+            cls = classes.insert(s.className, *id);
+        }
+        const QPair<qint64, QString> key{cls.value(), s.student};
+        auto stu = students.constFind(key);
+        if (stu == students.cend()) {
+            const auto row =
+                selectOne(QStringLiteral("SELECT id FROM student WHERE class_id = ? AND name = ?"),
+                          {cls.value(), s.student});
+            if (!row) {
+                result.result = StoreResult::NotFound;
+                result.failedIndex = i;
+                return result;
+            }
+            stu = students.insert(key, row->at(0).toLongLong());
+        }
+        result.stored +=
+            change(QStringLiteral("INSERT INTO score (student_id, score, at, topic, note) VALUES "
+                                  "(?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"),
+                   {stu.value(), s.score, s.time, s.topic, s.note});
+    }
+    if (result.stored > 0)
+        touch(teacher);
+    tx.commit();
+    return result;
+}
+
+namespace {
+
+ScoreRecord scoreFromRow(const QVariantList &row)
+{
+    ScoreRecord r;
+    r.id = row[0].toLongLong();
+    r.className = row[1].toString();
+    r.student = row[2].toString();
+    r.score = row[3].toDouble();
+    r.time = row[4].toLongLong();
+    r.topic = row[5].toString();
+    r.note = row[6].toString();
+    return r;
+}
+
+} // namespace
+
+std::optional<QList<ScoreRecord>> SqlStore::scoresOfClass(qint64 teacher, const QString &className)
+{
+    const auto cls = classId(teacher, className);
+    if (!cls)
+        return std::nullopt;
+    QList<ScoreRecord> out;
+    for (const QVariantList &row :
+         select(QStringLiteral("SELECT sc.id, c.name, s.name, sc.score, sc.at, sc.topic, "
+                               "sc.note FROM score sc JOIN student s ON s.id = "
+                               "sc.student_id JOIN class c ON c.id = s.class_id "
+                               "WHERE c.id = ? ORDER BY sc.at, sc.id"),
+                {*cls}))
+        out.append(scoreFromRow(row));
+    return out;
+}
+
+QList<ScoreRecord> SqlStore::recentScores(qint64 teacher, int n)
+{
+    QList<ScoreRecord> out;
+    for (const QVariantList &row : select(
+             QStringLiteral("SELECT sc.id, c.name, s.name, sc.score, sc.at, sc.topic, sc.note FROM score sc "
+                            "JOIN student s ON s.id = sc.student_id JOIN class c ON c.id = s.class_id "
+                            "WHERE c.teacher_id = ? ORDER BY sc.id DESC LIMIT ?"),
+             {teacher, n}))
+        out.append(scoreFromRow(row));
+    return out;
+}
+
+StoreResult SqlStore::editScore(qint64 teacher, const ScoreRecord &record)
+{
+    Transaction tx(*this);
+    const auto row =
+        selectOne(QStringLiteral("SELECT sc.student_id FROM score sc JOIN student s ON s.id = "
+                                 "sc.student_id JOIN class c ON c.id = s.class_id WHERE sc.id = ? "
+                                 "AND c.teacher_id = ?"),
+                  {record.id, teacher});
+    if (!row)
+        return StoreResult::NotFound;
+    const qint64 student = row->at(0).toLongLong();
+    if (selectOne(
+            QStringLiteral("SELECT id FROM score WHERE student_id = ? AND score = ? AND at = ? AND topic = ? "
+                           "AND note = ? AND id <> ?"),
+            {student, record.score, record.time, record.topic, record.note, record.id}))
+        return StoreResult::Duplicate;
+    change(QStringLiteral("UPDATE score SET score = ?, at = ?, topic = ?, note = ? WHERE id = ?"),
+           {record.score, record.time, record.topic, record.note, record.id});
+    touch(teacher);
+    tx.commit();
+    return StoreResult::Done;
+}
+
+void SqlStore::deleteScores(qint64 teacher, const QList<qint64> &ids)
+{
+    Transaction tx(*this);
+    for (qint64 id : ids)
+        change(QStringLiteral("DELETE FROM score WHERE id = ? AND student_id IN (SELECT s.id FROM student s "
+                              "JOIN class c ON c.id = s.class_id WHERE c.teacher_id = ?)"),
+               {id, teacher});
+    touch(teacher);
+    tx.commit();
+}
+
+// --- the class record file ---
+
+RecordData SqlStore::recordData(qint64 teacher)
+{
+    RecordData data;
+    QHash<qint64, qsizetype> classIndex;
+    for (const QVariantList &row :
+         select(QStringLiteral("SELECT id, name FROM class WHERE teacher_id = ? ORDER BY position, id"),
+                {teacher})) {
+        classIndex.insert(row[0].toLongLong(), data.classes.size());
+        data.classes.append({row[1].toString(), {}});
+    }
+    for (const QVariantList &row : select(
+             QStringLiteral("SELECT s.class_id, s.name, s.grp, COUNT(sc.id), COALESCE(SUM(sc.score), 0) "
+                            "FROM student s JOIN class c ON c.id = s.class_id LEFT JOIN score sc ON "
+                            "sc.student_id = s.id WHERE c.teacher_id = ? "
+                            "GROUP BY s.id, s.class_id, s.name, s.grp, s.position ORDER BY s.position, s.id"),
+             {teacher})) {
+        const auto idx = classIndex.constFind(row[0].toLongLong());
+        if (idx == classIndex.cend())
+            continue;
+        data.classes[idx.value()].students.append(
+            {row[1].toString(), row[2].toInt(), row[3].toInt(), row[4].toDouble()});
+    }
+    QHash<qint64, qsizetype> topicIndex;
+    for (const QVariantList &row :
+         select(QStringLiteral("SELECT id, name FROM topic WHERE teacher_id = ? ORDER BY position, id"),
+                {teacher})) {
+        topicIndex.insert(row[0].toLongLong(), data.topics.size());
+        data.topics.append({row[1].toString(), {}});
+    }
+    for (const QVariantList &row :
+         select(QStringLiteral("SELECT sc.topic_id, sc.id, sc.text, sc.score FROM scale sc JOIN topic t ON "
+                               "t.id = sc.topic_id WHERE t.teacher_id = ? ORDER BY sc.id"),
+                {teacher})) {
+        const auto idx = topicIndex.constFind(row[0].toLongLong());
+        if (idx == topicIndex.cend())
+            continue;
+        data.topics[idx.value()].scales.append({row[1].toLongLong(), row[2].toString(), row[3].toDouble()});
+    }
+    return data;
+}
+
+// --- check codes ---
+
+void SqlStore::putCheckCode(qint64 teacher, const QString &codeHash, qint64 expiresAt)
+{
+    Transaction tx(*this);
+    change(QStringLiteral("DELETE FROM check_code WHERE teacher_id = ?"), {teacher});
+    change(QStringLiteral("INSERT INTO check_code (teacher_id, code_hash, expires_at) VALUES (?, ?, ?)"),
+           {teacher, codeHash, expiresAt});
+    tx.commit();
+}
+
+bool SqlStore::takeCheckCode(qint64 teacher, const QString &codeHash, qint64 now)
+{
+    Transaction tx(*this);
+    const auto row = selectOne(
+        QStringLiteral("SELECT code_hash, expires_at FROM check_code WHERE teacher_id = ?"), {teacher});
+    if (!row || row->at(0).toString() != codeHash || now >= row->at(1).toLongLong())
+        return false;
+    change(QStringLiteral("DELETE FROM check_code WHERE teacher_id = ?"), {teacher});
+    tx.commit();
+    return true;
+}
+
+} // namespace corvanta::server

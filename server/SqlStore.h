@@ -1,0 +1,99 @@
+#pragma once
+
+#include "Store.h"
+
+#include <QHash>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+#include <memory>
+
+namespace corvanta::server {
+
+// The Store over Qt Sql with statements every SQL database understands (bound values
+// only). A database type adds how to open a connection and its schema.
+class SqlStore : public Store
+{
+public:
+    ~SqlStore() override;
+
+    std::optional<Teacher> teacherByAccount(const QString &account) override;
+    StoreResult createTeacher(const Teacher &teacher) override;
+    void updateTeacher(qint64 teacher, const std::optional<QString> &email,
+                       const std::optional<QString> &loginVerifier,
+                       const std::optional<QString> &operationHash) override;
+
+    QStringList classNames(qint64 teacher) override;
+    void replaceClasses(qint64 teacher, const QStringList &names) override;
+    StoreResult renameClass(qint64 teacher, const QString &from, const QString &to) override;
+    std::optional<QList<QPair<QString, int>>> students(qint64 teacher, const QString &className) override;
+    StoreResult replaceStudents(qint64 teacher, const QString &className, const QStringList &names) override;
+    StoreResult renameStudent(qint64 teacher, const QString &className, const QString &from,
+                              const QString &to) override;
+    StoreResult setGroups(qint64 teacher, const QString &className,
+                          const QList<QPair<QString, int>> &groups) override;
+
+    QStringList topicNames(qint64 teacher) override;
+    void replaceTopics(qint64 teacher, const QStringList &names) override;
+    StoreResult renameTopic(qint64 teacher, const QString &from, const QString &to) override;
+    std::optional<QList<Scale>> scales(qint64 teacher, const QString &topic) override;
+    StoreResult addScales(qint64 teacher, const QString &topic, const QList<Scale> &scales) override;
+    StoreResult editScale(qint64 teacher, qint64 scaleId, const QString &text, double score) override;
+    void deleteScales(qint64 teacher, const QList<qint64> &ids) override;
+
+    AddScoresResult addScores(qint64 teacher, const QList<ScoreRecord> &scores) override;
+    std::optional<QList<ScoreRecord>> scoresOfClass(qint64 teacher, const QString &className) override;
+    QList<ScoreRecord> recentScores(qint64 teacher, int n) override;
+    StoreResult editScore(qint64 teacher, const ScoreRecord &record) override;
+    void deleteScores(qint64 teacher, const QList<qint64> &ids) override;
+
+    RecordData recordData(qint64 teacher) override;
+
+    void putCheckCode(qint64 teacher, const QString &codeHash, qint64 expiresAt) override;
+    bool takeCheckCode(qint64 teacher, const QString &codeHash, qint64 now) override;
+
+protected:
+    explicit SqlStore(const QString &connectionName);
+
+    QSqlDatabase database() const;
+    // Statements are prepared once and kept; every result is read whole and the statement
+    // finished, so no statement holds the database open between calls. StoreError on failure.
+    QList<QVariantList> select(const QString &sql, const QVariantList &values = {});
+    std::optional<QVariantList> selectOne(const QString &sql, const QVariantList &values = {});
+    int change(const QString &sql, const QVariantList &values = {}); // rows affected
+    void exec(const QString &sql);                                   // unprepared: schema, settings
+
+    // Begins a transaction that rolls back unless commit() is called.
+    class Transaction
+    {
+    public:
+        explicit Transaction(SqlStore &store);
+        ~Transaction();
+        void commit();
+        Transaction(const Transaction &) = delete;
+        Transaction &operator=(const Transaction &) = delete;
+
+    private:
+        SqlStore &m_store;
+        bool m_done = false;
+    };
+
+    void closeDatabase();
+
+private:
+    QSqlQuery &run(const QString &sql, const QVariantList &values);
+    std::optional<qint64> classId(qint64 teacher, const QString &name);
+    std::optional<qint64> topicId(qint64 teacher, const QString &name);
+    void touch(qint64 teacher);
+    StoreResult renameNamed(qint64 teacher, const QString &table, const QString &ownerColumn, qint64 owner,
+                            const QString &from, const QString &to);
+    // Brings the rows of table (owned by ownerColumn = owner) to the names in order.
+    void replaceNamedList(const QString &table, const QString &ownerColumn, qint64 owner,
+                          const QStringList &names, const QString &extraColumns,
+                          const QVariantList &extraValues);
+
+    QString m_connectionName;
+    QHash<QString, std::shared_ptr<QSqlQuery>> m_statements;
+};
+
+} // namespace corvanta::server

@@ -1,0 +1,124 @@
+#include "SqliteStore.h"
+
+#include <QAtomicInt>
+#include <QFileInfo>
+#include <QSqlError>
+
+namespace corvanta::server {
+
+namespace {
+
+constexpr int kSchemaVersion = 1;
+
+const char *const kSchema[] = {
+    "CREATE TABLE teacher ("
+    " id INTEGER PRIMARY KEY,"
+    " account TEXT NOT NULL,"
+    " account_key TEXT NOT NULL UNIQUE,"
+    " name TEXT NOT NULL,"
+    " email TEXT NOT NULL,"
+    " mobile TEXT NOT NULL DEFAULT '',"
+    " phone TEXT NOT NULL DEFAULT '',"
+    " qq TEXT NOT NULL DEFAULT '',"
+    " login_verifier TEXT NOT NULL,"
+    " operation_hash TEXT NOT NULL,"
+    " data_version INTEGER NOT NULL DEFAULT 0)",
+    "CREATE TABLE class ("
+    " id INTEGER PRIMARY KEY,"
+    " teacher_id INTEGER NOT NULL REFERENCES teacher(id) ON DELETE CASCADE,"
+    " name TEXT NOT NULL,"
+    " position INTEGER NOT NULL,"
+    " UNIQUE (teacher_id, name))",
+    "CREATE TABLE student ("
+    " id INTEGER PRIMARY KEY,"
+    " class_id INTEGER NOT NULL REFERENCES class(id) ON DELETE CASCADE,"
+    " name TEXT NOT NULL,"
+    " grp INTEGER NOT NULL DEFAULT 0,"
+    " position INTEGER NOT NULL,"
+    " UNIQUE (class_id, name))",
+    "CREATE TABLE topic ("
+    " id INTEGER PRIMARY KEY,"
+    " teacher_id INTEGER NOT NULL REFERENCES teacher(id) ON DELETE CASCADE,"
+    " name TEXT NOT NULL,"
+    " position INTEGER NOT NULL,"
+    " UNIQUE (teacher_id, name))",
+    "CREATE TABLE scale ("
+    " id INTEGER PRIMARY KEY,"
+    " topic_id INTEGER NOT NULL REFERENCES topic(id) ON DELETE CASCADE,"
+    " text TEXT NOT NULL,"
+    " score REAL NOT NULL)",
+    "CREATE INDEX scale_topic ON scale (topic_id)",
+    // The unique key is what keeps a repeated upload from storing a line twice.
+    "CREATE TABLE score ("
+    " id INTEGER PRIMARY KEY,"
+    " student_id INTEGER NOT NULL REFERENCES student(id) ON DELETE CASCADE,"
+    " score REAL NOT NULL,"
+    " at INTEGER NOT NULL,"
+    " topic TEXT NOT NULL,"
+    " note TEXT NOT NULL,"
+    " UNIQUE (student_id, at, score, topic, note))",
+    "CREATE TABLE check_code ("
+    " teacher_id INTEGER PRIMARY KEY REFERENCES teacher(id) ON DELETE CASCADE,"
+    " code_hash TEXT NOT NULL,"
+    " expires_at INTEGER NOT NULL)",
+};
+
+} // namespace
+
+SqliteStore::SqliteStore(const QString &connectionName) : SqlStore(connectionName) {}
+
+std::unique_ptr<SqliteStore> SqliteStore::open(const QString &path, QString *error)
+{
+    static QAtomicInt counter;
+    const QString name = QStringLiteral("corvanta-store-%1").arg(counter.fetchAndAddRelaxed(1));
+    if (QFileInfo(path).isDir()) {
+        *error = QStringLiteral("%1 is a directory, not a database file").arg(path);
+        return nullptr;
+    }
+    std::unique_ptr<SqliteStore> store(new SqliteStore(name));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    db.setDatabaseName(path);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open()) {
+        *error = QStringLiteral("cannot open %1: %2").arg(path, db.lastError().text());
+        return nullptr;
+    }
+    try {
+        store->exec(QStringLiteral("PRAGMA journal_mode = WAL"));
+        // NORMAL in WAL mode: a commit is in the WAL file before it returns, which a killed
+        // process cannot undo; only a power loss may take the last commits.
+        store->exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+        store->exec(QStringLiteral("PRAGMA foreign_keys = ON"));
+        // Reads straight from the mapped file instead of a copy per page.
+        store->exec(QStringLiteral("PRAGMA mmap_size = 268435456"));
+        store->exec(QStringLiteral("PRAGMA cache_size = -32000"));
+        store->migrate();
+    } catch (const StoreError &e) {
+        *error = QStringLiteral("cannot use %1 as a database: %2").arg(path, QString::fromUtf8(e.what()));
+        return nullptr;
+    }
+    return store;
+}
+
+void SqliteStore::migrate()
+{
+    Transaction tx(*this);
+    exec(QStringLiteral("CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT NOT NULL)"));
+    const auto row = selectOne(QStringLiteral("SELECT value FROM meta WHERE key = 'schema'"));
+    const int version = row ? row->at(0).toInt() : 0;
+    if (version > kSchemaVersion)
+        throw StoreError(QStringLiteral("schema version %1 is newer than this server (%2)")
+                             .arg(version)
+                             .arg(kSchemaVersion)
+                             .toStdString());
+    if (version < 1) {
+        for (const char *statement : kSchema)
+            exec(QString::fromLatin1(statement));
+    }
+    // Later schema versions add their steps here, each raising the version by one.
+    change(QStringLiteral("INSERT OR REPLACE INTO meta (key, value) VALUES ('schema', ?)"),
+           {QString::number(kSchemaVersion)});
+    tx.commit();
+}
+
+} // namespace corvanta::server

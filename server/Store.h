@@ -1,0 +1,156 @@
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <stdexcept>
+
+// The server's data, behind one interface so that another database (PostgreSQL) can take
+// SQLite's place without any page noticing. Every method is one transaction: it happens
+// whole or not at all. A failing database throws StoreError, which the server answers with
+// status 500.
+namespace corvanta::server {
+
+class StoreError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct Teacher
+{
+    qint64 id = 0;
+    QString account; // as registered
+    QString name;
+    QString email;
+    QString mobile;
+    QString phone;
+    QString qq;
+    QString loginVerifier;  // Md5Hex of the login password
+    QString operationHash;  // slow salted hash of the operation password
+    qint64 dataVersion = 0; // grows with every change of the teacher's data
+};
+
+struct Scale
+{
+    qint64 id = 0;
+    QString text;
+    double score = 0;
+};
+
+struct TopicData
+{
+    QString name;
+    QList<Scale> scales;
+};
+
+struct StudentData
+{
+    QString name;
+    int group = 0;
+    int count = 0;       // recorded scores
+    double scoreSum = 0; // their sum
+};
+
+struct ClassData
+{
+    QString name;
+    QList<StudentData> students;
+};
+
+// Everything the class record file shows, in list order.
+struct RecordData
+{
+    QList<ClassData> classes;
+    QList<TopicData> topics;
+};
+
+struct ScoreRecord
+{
+    qint64 id = 0;
+    QString className;
+    QString student;
+    double score = 0;
+    qint64 time = 0; // Unix seconds
+    QString topic;
+    QString note;
+};
+
+enum class StoreResult {
+    Done,
+    NotFound,  // the named class, student, topic or record does not exist
+    NameTaken, // the new name is already used
+    Duplicate, // an identical record exists
+};
+
+struct AddScoresResult
+{
+    StoreResult result = StoreResult::Done;
+    int failedIndex = -1; // first score naming an unknown class or student
+    bool unknownClass = false;
+    int stored = 0; // scores newly stored (identical ones are not stored again)
+};
+
+class Store
+{
+public:
+    virtual ~Store() = default;
+
+    // Accounts compare ignoring case.
+    virtual std::optional<Teacher> teacherByAccount(const QString &account) = 0;
+    // NameTaken when the account exists (ignoring case).
+    virtual StoreResult createTeacher(const Teacher &teacher) = 0;
+    // Empty optionals keep the stored value.
+    virtual void updateTeacher(qint64 teacher, const std::optional<QString> &email,
+                               const std::optional<QString> &loginVerifier,
+                               const std::optional<QString> &operationHash) = 0;
+
+    virtual QStringList classNames(qint64 teacher) = 0;
+    // Replaces the class list: removed classes lose their students and scores.
+    virtual void replaceClasses(qint64 teacher, const QStringList &names) = 0;
+    virtual StoreResult renameClass(qint64 teacher, const QString &from, const QString &to) = 0;
+    // Students of a class in list order with their group; nullopt for an unknown class.
+    virtual std::optional<QList<QPair<QString, int>>> students(qint64 teacher, const QString &className) = 0;
+    // Replaces the student list: removed students lose their scores; new ones start in group 0.
+    virtual StoreResult replaceStudents(qint64 teacher, const QString &className,
+                                        const QStringList &names) = 0;
+    virtual StoreResult renameStudent(qint64 teacher, const QString &className, const QString &from,
+                                      const QString &to) = 0;
+    // Sets the groups of the named students; NotFound (and nothing changed) when the class or
+    // any student is unknown.
+    virtual StoreResult setGroups(qint64 teacher, const QString &className,
+                                  const QList<QPair<QString, int>> &groups) = 0;
+
+    virtual QStringList topicNames(qint64 teacher) = 0;
+    // Replaces the topic list: removed topics lose their scales; recorded scores keep their
+    // topic text.
+    virtual void replaceTopics(qint64 teacher, const QStringList &names) = 0;
+    virtual StoreResult renameTopic(qint64 teacher, const QString &from, const QString &to) = 0;
+    virtual std::optional<QList<Scale>> scales(qint64 teacher, const QString &topic) = 0;
+    virtual StoreResult addScales(qint64 teacher, const QString &topic, const QList<Scale> &scales) = 0;
+    virtual StoreResult editScale(qint64 teacher, qint64 scaleId, const QString &text, double score) = 0;
+    // Ids that are not the teacher's are ignored, so a repeated request changes nothing.
+    virtual void deleteScales(qint64 teacher, const QList<qint64> &ids) = 0;
+
+    // All or nothing: an unknown class or student stores none of them.
+    virtual AddScoresResult addScores(qint64 teacher, const QList<ScoreRecord> &scores) = 0;
+    virtual std::optional<QList<ScoreRecord>> scoresOfClass(qint64 teacher, const QString &className) = 0;
+    // The n most recent records, newest first.
+    virtual QList<ScoreRecord> recentScores(qint64 teacher, int n) = 0;
+    // NotFound for a record that is not the teacher's; Duplicate when another record would
+    // become identical to it.
+    virtual StoreResult editScore(qint64 teacher, const ScoreRecord &record) = 0;
+    virtual void deleteScores(qint64 teacher, const QList<qint64> &ids) = 0;
+
+    virtual RecordData recordData(qint64 teacher) = 0;
+
+    // One check code per teacher; a new one replaces the old.
+    virtual void putCheckCode(qint64 teacher, const QString &codeHash, qint64 expiresAt) = 0;
+    // True (and the code is used up) when it matches and has not expired.
+    virtual bool takeCheckCode(qint64 teacher, const QString &codeHash, qint64 now) = 0;
+};
+
+} // namespace corvanta::server

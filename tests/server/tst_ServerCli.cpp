@@ -1,0 +1,129 @@
+// The server as an operator starts it: options, exit status, demo data, durability.
+#include "support/ServerProcess.h"
+
+#include "core/TextCodec.h"
+#include "net/Wire.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace corvanta;
+using corvanta::test::ServerProcess;
+
+class TestServerCli : public QObject
+{
+    Q_OBJECT
+
+    static QProcess *run(const QStringList &args)
+    {
+        auto *p = new QProcess;
+        p->start(QStringLiteral(CORVANTA_SERVER_BINARY), args);
+        p->waitForFinished(20000);
+        return p;
+    }
+
+private slots:
+    void help()
+    {
+        std::unique_ptr<QProcess> p(run({"--help"}));
+        QCOMPARE(p->exitCode(), 0);
+        const QString out = QString::fromLocal8Bit(p->readAllStandardOutput());
+        for (const char *option : {"--listen", "--database", "--mail-dir", "--sendmail", "--demo", "--help"})
+            QVERIFY2(out.contains(QLatin1String(option)), option);
+    }
+
+    void refusedStarts_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        QTemporaryDir dir;
+        QTest::newRow("unknown option") << QStringList{"--colour"} << "unknown option";
+        QTest::newRow("missing value") << QStringList{"--listen"} << "needs a value";
+        QTest::newRow("bad port") << QStringList{"--listen", "127.0.0.1:http"} << "not a port";
+        QTest::newRow("bad host") << QStringList{"--listen", "nowhere:80"} << "not an IP address";
+        QTest::newRow("not sqlite") << QStringList{"--database", "mysql://x"} << "is not sqlite:PATH";
+        QTest::newRow("no such folder")
+            << QStringList{"--listen", "127.0.0.1:0", "--database", "sqlite:/nonexistent/dir/x.db"}
+            << "cannot";
+        QTest::newRow("a folder") << QStringList{"--listen", "127.0.0.1:0", "--database", "sqlite:/tmp"}
+                                  << "directory";
+        QTest::newRow("both mailers")
+            << QStringList{"--mail-dir", "/tmp/x", "--sendmail", "cat"} << "exclude";
+    }
+    void refusedStarts()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        std::unique_ptr<QProcess> p(run(args));
+        QCOMPARE(p->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p->exitCode(), 2);
+        QVERIFY(p->readAllStandardOutput().isEmpty());
+        const QString err = QString::fromLocal8Bit(p->readAllStandardError());
+        QVERIFY2(err.contains(message), qPrintable(err));
+    }
+
+    void fileThatIsNoDatabase()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("junk.db");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, 'j'));
+        f.close();
+        std::unique_ptr<QProcess> p(run({"--listen", "127.0.0.1:0", "--database", "sqlite:" + path}));
+        QCOMPARE(p->exitCode(), 2);
+        QVERIFY(QString::fromLocal8Bit(p->readAllStandardError()).contains("cannot use"));
+    }
+
+    void demoData()
+    {
+        ServerProcess server({"--demo"});
+        QVERIFY2(server.start(), qPrintable(server.errorText()));
+        QCOMPARE(server.post("/score/checkpassword.php", {{"username", "demo"}, {"password", "demo"}}).text(),
+                 QStringLiteral("Success!"));
+        const QString file = server.get("/score/record.php", {{"t", "demo"}, {"mp", Md5Hex("demo")}}).text();
+        const QStringList lines = file.split("\r\n", Qt::SkipEmptyParts);
+        QCOMPARE(lines[0].split(u'\t').size(), 4); // marker, two classes, final TAB
+        QCOMPARE(lines.filter(QRegularExpression("^\\[keti\\]\t[^\t]+\t([^\t]+\t[^\t]+\t){3}$")).size(), 2);
+        const QStringList students = lines.filter(QRegularExpression("^[^\t\\[]+(\t[^\t]+){5}$"));
+        QVERIFY(students.size() >= 50 && students.size() <= 70);
+        QSet<int> groups;
+        int scored = 0;
+        for (const QString &s : students) {
+            groups.insert(s.section(u'\t', 2, 2).toInt());
+            scored += s.section(u'\t', 5, 5).toInt() > 0;
+        }
+        QCOMPARE(groups, QSet<int>({0, 1, 2, 3, 4, 5}));
+        QVERIFY(scored >= 3);
+        QVERIFY(server.setClasses("demo", "demo", {"只有一班"}));
+        // The demo teacher is added only when absent: a restart keeps the change.
+        const QString db = server.databasePath();
+        server.stop();
+        QCOMPARE(server.exitCode(), 0);
+        QVERIFY(QFile::exists(db));
+    }
+
+    void killedServerKeepsAcceptedChanges()
+    {
+        QTemporaryDir dir;
+        const QString db = dir.filePath("kept.db");
+        const QStringList args = {"--database", "sqlite:" + db};
+        {
+            ServerProcess first(args); // the later --database wins over the helper's own
+            QVERIFY2(first.start(), qPrintable(first.errorText()));
+            QVERIFY(first.registerTeacher("keeper", "l", "o"));
+            QVERIFY(first.setClasses("keeper", "o", {"甲班"}));
+            first.kill();
+        }
+        ServerProcess second(args);
+        QVERIFY2(second.start(), qPrintable(second.errorText()));
+        QVERIFY(second.get("/score/record.php", {{"t", "keeper"}, {"mp", Md5Hex("l")}})
+                    .text()
+                    .startsWith(QStringLiteral("Class_Is_Ready\t甲班\t")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestServerCli)
+#include "tst_ServerCli.moc"

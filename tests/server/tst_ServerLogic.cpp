@@ -1,0 +1,354 @@
+// The server's logic in-process: request decoding, the record file writer, options, the
+// lock-out and check-code clocks (which the binary cannot be made to skip through).
+#include "Credentials.h"
+#include "DemoData.h"
+#include "Mailer.h"
+#include "PageRequest.h"
+#include "RecordFile.h"
+#include "Routes.h"
+#include "ScoreService.h"
+#include "ServerOptions.h"
+#include "SqliteStore.h"
+
+#include "core/TextCodec.h"
+#include "net/Wire.h"
+
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace corvanta;
+using namespace corvanta::server;
+
+namespace {
+
+class FakeClock final : public Clock
+{
+public:
+    QDateTime now() const override { return m_now; }
+    void advance(qint64 seconds) { m_now = m_now.addSecs(seconds); }
+
+private:
+    QDateTime m_now = QDateTime(QDate(2026, 3, 5), QTime(9, 0));
+};
+
+class RecordingMailer final : public Mailer
+{
+public:
+    bool send(const MailMessage &message, QString *) override
+    {
+        sent.append(message);
+        return true;
+    }
+    QList<MailMessage> sent;
+};
+
+// A service on a fresh database with a clock the test moves.
+struct InProcess
+{
+    QTemporaryDir dir;
+    QString error;
+    std::unique_ptr<SqliteStore> store = SqliteStore::open(dir.filePath("db"), &error);
+    FakeClock clock;
+    RecordingMailer mailer;
+    ScoreService service{*store, mailer, clock, QStringLiteral("server@example.org")};
+};
+
+PageRequest post(const QString &path, const QList<QPair<QString, QString>> &fields)
+{
+    FormFields form;
+    for (const auto &[n, v] : fields)
+        form.add(n, v);
+    return decodeRequest(Method::Post, path, {}, form.encoded());
+}
+
+PageRequest get(const QString &path, const QList<QPair<QString, QString>> &fields)
+{
+    FormFields form;
+    for (const auto &[n, v] : fields)
+        form.add(n, v);
+    return decodeRequest(Method::Get, path, form.encoded(), {});
+}
+
+} // namespace
+
+class TestServerLogic : public QObject
+{
+    Q_OBJECT
+private slots:
+    void decodeRequest_data()
+    {
+        QTest::addColumn<QByteArray>("query");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("escaped gbk") << QByteArray() << QByteArray("class=%B0%E0") << "class"
+                                     << "班";
+        QTest::newRow("raw gbk") << QByteArray() << toGbk(u"class=班") << "class"
+                                 << "班";
+        QTest::newRow("tab escaped") << QByteArray() << QByteArray("score=a%09b") << "score"
+                                     << "a\tb";
+        QTest::newRow("tab raw") << QByteArray() << QByteArray("score=a\tb") << "score"
+                                 << "a\tb";
+        QTest::newRow("plus is a space") << QByteArray() << QByteArray("keti=a+b") << "keti"
+                                         << "a b";
+        QTest::newRow("escaped ampersand") << QByteArray() << QByteArray("keti=A%26B%3DC") << "keti"
+                                           << "A&B=C";
+        QTest::newRow("query") << QByteArray("t=demo&mp=ab") << QByteArray() << "mp"
+                               << "ab";
+        QTest::newRow("body before query") << QByteArray("t=q") << QByteArray("t=b") << "t"
+                                           << "b";
+        QTest::newRow("lone percent") << QByteArray() << QByteArray("x=100%") << "x"
+                                      << "100%";
+        QTest::newRow("missing") << QByteArray() << QByteArray("x") << "y"
+                                 << "";
+    }
+    void decodeRequest()
+    {
+        QFETCH(QByteArray, query);
+        QFETCH(QByteArray, body);
+        QFETCH(QString, name);
+        QFETCH(QString, value);
+        const PageRequest r = server::decodeRequest(Method::Post, "/p", query, body);
+        QCOMPARE(r.fields.value(name), value);
+    }
+
+    void splitIds_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QList<qint64>>("ids");
+        QTest::newRow("two") << "|40|31" << true << QList<qint64>{40, 31};
+        QTest::newRow("empty") << "" << true << QList<qint64>{};
+        QTest::newRow("spaces") << "| 7 |" << true << QList<qint64>{7};
+        QTest::newRow("letters") << "|4x" << false << QList<qint64>{};
+        QTest::newRow("negative") << "|-4" << false << QList<qint64>{};
+    }
+    void splitIds()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        QFETCH(QList<qint64>, ids);
+        QList<qint64> got;
+        QCOMPARE(server::splitIds(text, &got), ok);
+        if (ok)
+            QCOMPARE(got, ids);
+    }
+
+    void meanScore_data()
+    {
+        QTest::addColumn<double>("sum");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("none") << 0.0 << 0 << "0";
+        QTest::newRow("whole") << 10.0 << 2 << "5";
+        QTest::newRow("half") << 9.0 << 2 << "4.5";
+        QTest::newRow("thirds") << 13.0 << 3 << "4.33";
+        QTest::newRow("rounds up") << 5.0 << 3 << "1.67";
+        QTest::newRow("negative") << -1.0 << 1 << "-1";
+    }
+    void meanScore()
+    {
+        QFETCH(double, sum);
+        QFETCH(int, count);
+        QFETCH(QString, text);
+        QCOMPARE(meanScoreText(sum, count), text);
+    }
+
+    void recordFileWithoutData()
+    {
+        QCOMPARE(writeRecordFile({}), QByteArray("Class_Is_Ready\t\r\n"));
+        RecordData data;
+        data.classes.append({QStringLiteral("1"), {{QStringLiteral("甲"), 3, 0, 0}}});
+        data.classes.append({QStringLiteral("10"), {}});
+        data.topics.append({QStringLiteral("无标准"), {}});
+        QCOMPARE(fromGbk(writeRecordFile(data)),
+                 QStringLiteral("Class_Is_Ready\t1\t10\t\r\n[keti]\t无标准\t\r\n1\t甲\t3\t0\t0\t0\r\n"));
+    }
+
+    void options_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("listen");
+        QTest::addColumn<QString>("database");
+        QTest::newRow("defaults") << QStringList{} << true << "127.0.0.1:8080"
+                                  << "sqlite:corvanta.db";
+        QTest::newRow("all") << QStringList{"--listen", "0.0.0.0:0", "--database=sqlite:/x.db", "--demo"}
+                             << true << "0.0.0.0:0"
+                             << "sqlite:/x.db";
+        QTest::newRow("ipv6") << QStringList{"--listen", "[::1]:81"} << true << "::1:81"
+                              << "sqlite:corvanta.db";
+        QTest::newRow("port too big") << QStringList{"--listen", "127.0.0.1:65536"} << false << ""
+                                      << "";
+        QTest::newRow("no port") << QStringList{"--listen", "127.0.0.1"} << false << ""
+                                 << "";
+        QTest::newRow("demo with value") << QStringList{"--demo=1"} << false << ""
+                                         << "";
+    }
+    void options()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(bool, ok);
+        QFETCH(QString, listen);
+        QFETCH(QString, database);
+        ServerOptions o;
+        QString error;
+        args.prepend("corvanta-server");
+        QCOMPARE(parseServerOptions(args, &o, &error), ok);
+        QCOMPARE(error.isEmpty(), ok);
+        if (ok) {
+            QCOMPARE(o.host.toString() + ":" + QString::number(o.port), listen);
+            QCOMPARE(o.database, database);
+        }
+    }
+
+    void operationPasswordHash()
+    {
+        const QString stored = hashOperationPassword(QStringLiteral("操作密码"));
+        QVERIFY(stored.startsWith("pbkdf2-sha256$"));
+        QVERIFY(!stored.contains(QStringLiteral("操作密码")));
+        QVERIFY(verifyOperationPassword(QStringLiteral("操作密码"), stored));
+        QVERIFY(!verifyOperationPassword(QStringLiteral("操作密"), stored));
+        QVERIFY(stored != hashOperationPassword(QStringLiteral("操作密码"))); // salted
+        for (const char *broken : {"", "pbkdf2-sha256$x$a$b", "md5$1$a$b", "pbkdf2-sha256$1$$"})
+            QVERIFY(!verifyOperationPassword("x", QLatin1String(broken)));
+        VerifiedPasswords verified;
+        QVERIFY(verified.verify(QStringLiteral("操作密码"), stored));
+        QVERIFY(verified.verify(QStringLiteral("操作密码"), stored)); // from memory now
+        QVERIFY(!verified.verify(QStringLiteral("other"), stored));
+    }
+
+    void failureLimiter()
+    {
+        FakeClock clock;
+        FailureLimiter limiter(clock);
+        for (int i = 0; i < 4; ++i) {
+            limiter.recordFailure("a");
+            clock.advance(60);
+        }
+        QVERIFY(!limiter.isLocked("a"));
+        clock.advance(400); // the first failure is now more than ten minutes old
+        limiter.recordFailure("a");
+        QVERIFY(!limiter.isLocked("a"));
+        limiter.recordFailure("a");
+        QVERIFY(limiter.isLocked("a"));
+        QVERIFY(!limiter.isLocked("b"));
+        clock.advance(599);
+        QVERIFY(limiter.isLocked("a"));
+        clock.advance(1);
+        QVERIFY(!limiter.isLocked("a"));
+        limiter.recordFailure("a"); // counting starts afresh after a lock
+        QVERIFY(!limiter.isLocked("a"));
+        for (int i = 0; i < 3; ++i)
+            limiter.recordFailure("a");
+        limiter.recordSuccess("a");
+        limiter.recordFailure("a");
+        QVERIFY(!limiter.isLocked("a"));
+    }
+
+    void lockOutEndsAfterTenMinutes()
+    {
+        InProcess p;
+        QVERIFY2(p.store, qPrintable(p.error));
+        ScoreService &service = p.service;
+        FakeClock &clock = p.clock;
+        QVERIFY(service.addTeacher("lock", "x", "login", "oper", "l@example.org"));
+        const auto check = [&](const QString &pw) {
+            return fromGbk(
+                dispatch(service, post("/score/checkpassword.php", {{"username", "lock"}, {"password", pw}}))
+                    .body);
+        };
+        for (int i = 0; i < 5; ++i)
+            check("bad");
+        QCOMPARE(check("login"), QStringLiteral("密码错误次数过多，帐号已锁定10分钟，请稍后再试！"));
+        clock.advance(600);
+        QCOMPARE(check("login"), QStringLiteral("Success!"));
+    }
+
+    void checkCodeExpires()
+    {
+        InProcess p;
+        QVERIFY2(p.store, qPrintable(p.error));
+        ScoreService &service = p.service;
+        FakeClock &clock = p.clock;
+        RecordingMailer &mailer = p.mailer;
+        QVERIFY(service.addTeacher("mailme", "x", "login", "oper", "m@example.org"));
+        const auto askCode = [&]() -> QString {
+            if (fromGbk(dispatch(service, get("/score/getpswdcode.php",
+                                              {{"username", "mailme"}, {"email", "m@example.org"}}))
+                            .body) != u"success")
+                return {};
+            return QRegularExpression("(\\d{6})").match(mailer.sent.last().body).captured(1);
+        };
+        const auto reset = [&](const QString &code) {
+            return fromGbk(dispatch(service, post("/score/setpassword.php", {{"username", "mailme"},
+                                                                             {"checkcode", code},
+                                                                             {"newpswd", ""},
+                                                                             {"newsuperpswd", "neu"}}))
+                               .body);
+        };
+        QString code = askCode();
+        QCOMPARE(mailer.sent.last().from, QStringLiteral("server@example.org"));
+        QCOMPARE(mailer.sent.last().to, QStringLiteral("m@example.org"));
+        clock.advance(ScoreService::kCheckCodeSeconds);
+        QCOMPARE(reset(code), QStringLiteral("failure"));
+        const QString first = askCode();
+        code = askCode(); // a new code replaces the one before
+        if (first != code)
+            QCOMPARE(reset(first), QStringLiteral("failure"));
+        clock.advance(ScoreService::kCheckCodeSeconds - 1);
+        QCOMPARE(reset(code), QStringLiteral("success"));
+        QCOMPARE(
+            fromGbk(dispatch(service, post("/score/setclass.php",
+                                           {{"username", "mailme"}, {"password", "neu"}, {"class", "A"}}))
+                        .body),
+            QStringLiteral("Success!"));
+    }
+
+    void mailMessage()
+    {
+        const QByteArray m =
+            composeMail({"a@example.org", "b@example.org\r\nBcc: x@example.org", QStringLiteral("验证码"),
+                         QStringLiteral("内容")},
+                        QDateTime(QDate(2026, 3, 5), QTime(1, 2, 3), Qt::UTC), "id@corvanta");
+        QVERIFY(m.startsWith("From: a@example.org\r\nTo: b@example.org  Bcc: x@example.org\r\n"));
+        QVERIFY(
+            m.contains("\r\nSubject: =?UTF-8?B?" + QStringLiteral("验证码").toUtf8().toBase64() + "?=\r\n"));
+        QVERIFY(m.contains("\r\nDate: Thu, 05 Mar 2026 01:02:03 +0000\r\n"));
+        QVERIFY(m.endsWith("\r\n\r\n" + QStringLiteral("内容").toUtf8().toBase64() + "\r\n"));
+    }
+
+    void routeTable()
+    {
+        QSet<QString> seen;
+        for (const Route &r : routes()) {
+            const QString key = QString::number(int(r.method)) + QLatin1String(r.path);
+            QVERIFY2(!seen.contains(key), r.path); // one page per path and method
+            seen.insert(key);
+        }
+        for (const char *page :
+             {"checkpassword", "record",   "servertime",  "index",         "group",         "getteacher",
+              "setteacher",    "setclass", "renameclass", "student",       "renamestudent", "setketi",
+              "renameketi",    "getscale", "newscale",    "editscale",     "delscale",      "getscore",
+              "editscore",     "delscore", "regteacher",  "checkusername", "getpswdcode",   "setpassword"})
+            QVERIFY2(std::any_of(routes().cbegin(), routes().cend(),
+                                 [&](const Route &r) {
+                                     return QLatin1String(r.path) ==
+                                            QStringLiteral("/score/%1.php").arg(QLatin1String(page));
+                                 }),
+                     page);
+    }
+
+    void demoNamesAreDistinct()
+    {
+        QSet<QString> names;
+        for (int n = 0; n < 1000; ++n)
+            names.insert(studentName(n));
+        QCOMPARE(names.size(), 1000);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestServerLogic)
+#include "tst_ServerLogic.moc"

@@ -1,0 +1,727 @@
+// Every page of the score server, through the real binary on a free port.
+#include "support/ServerProcess.h"
+
+#include "core/TextCodec.h"
+#include "net/Wire.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace corvanta;
+using corvanta::test::ServerProcess;
+
+namespace {
+
+const QString kOk = QStringLiteral("Success!");
+const QString kClassA = QStringLiteral("一班");
+const QString kClassB = QStringLiteral("二班");
+const QString kTopic = QStringLiteral("课堂提问");
+
+QString timeText(int minute)
+{
+    return QDateTime(QDate(2026, 3, 5), QTime(9, 0))
+        .addSecs(minute * 60)
+        .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+}
+
+QString line(const QString &cls, const QString &student, const QString &score, int minute,
+             const QString &standard = {})
+{
+    return cls + u'\t' + student + u'\t' + score + u'\t' + timeText(minute) + u'\t' + standard;
+}
+
+} // namespace
+
+class TestServerPages : public QObject
+{
+    Q_OBJECT
+
+    ServerProcess m_server;
+    int m_accounts = 0;
+
+    // A fresh teacher per test keeps the tests independent of each other.
+    QString newTeacher(const QString &login = QStringLiteral("login"),
+                       const QString &operation = QStringLiteral("oper"))
+    {
+        const QString account = QStringLiteral("teacher%1").arg(++m_accounts, 3, 10, QLatin1Char('0'));
+        if (!m_server.registerTeacher(account, login, operation))
+            qFatal("could not register %s", qPrintable(account));
+        return account;
+    }
+    // A teacher with classes 一班 (张三, 李四) and 二班 (王五) and the topic 课堂提问.
+    QString teacherWithClasses()
+    {
+        const QString t = newTeacher();
+        if (!m_server.setClasses(t, "oper", {kClassA, kClassB}) ||
+            !m_server.setStudents(t, "oper", kClassA, {QStringLiteral("张三"), QStringLiteral("李四")}) ||
+            !m_server.setStudents(t, "oper", kClassB, {QStringLiteral("王五")}) ||
+            !m_server.setTopics(t, "oper", {kTopic}))
+            qFatal("could not set up %s", qPrintable(t));
+        return t;
+    }
+    QByteArray recordFile(const QString &account, const QString &login = QStringLiteral("login"))
+    {
+        return m_server.get("/score/record.php", {{"t", account}, {"mp", Md5Hex(login)}}).body;
+    }
+    QString recordText(const QString &account) { return fromGbk(recordFile(account)); }
+    QStringList scoreLines(const QString &account, const QString &cls)
+    {
+        const QString text =
+            m_server.get("/score/getscore.php", {{"class", cls}, {"t", account}, {"mp", Md5Hex("login")}})
+                .text();
+        return text.isEmpty() ? QStringList() : text.split(QStringLiteral("\r\n"));
+    }
+    ServerProcess::Reply op(const QString &page, const QString &account, ServerProcess::Fields fields)
+    {
+        fields.prepend({"password", "oper"});
+        fields.prepend({"username", account});
+        return m_server.post(page, fields);
+    }
+
+private slots:
+    void initTestCase() { QVERIFY2(m_server.start(), qPrintable(m_server.errorText())); }
+
+    void registration_data()
+    {
+        QTest::addColumn<QString>("account");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("email");
+        QTest::addColumn<QString>("login");
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QString>("reply");
+        QTest::newRow("accepted") << "reg_ok1"
+                                  << "李老师"
+                                  << "li@example.org"
+                                  << "a"
+                                  << "b" << kOk;
+        QTest::newRow("taken ignoring case") << "REG_OK1"
+                                             << "x"
+                                             << "x@example.org"
+                                             << "a"
+                                             << "b"
+                                             << "该帐号已被注册！";
+        QTest::newRow("too short") << "abc"
+                                   << "x"
+                                   << "x@example.org"
+                                   << "a"
+                                   << "b"
+                                   << "帐号只能由字母、数字和下划线组成，至少4位！";
+        QTest::newRow("hyphen") << "ab-cd"
+                                << "x"
+                                << "x@example.org"
+                                << "a"
+                                << "b"
+                                << "帐号只能由字母、数字和下划线组成，至少4位！";
+        QTest::newRow("no teacher name") << "reg_ok2"
+                                         << "  "
+                                         << "x@example.org"
+                                         << "a"
+                                         << "b"
+                                         << "请输入教师姓名！";
+        QTest::newRow("email without dot") << "reg_ok2"
+                                           << "x"
+                                           << "x@example"
+                                           << "a"
+                                           << "b"
+                                           << "Email地址不正确！";
+        QTest::newRow("no login password") << "reg_ok2"
+                                           << "x"
+                                           << "x@example.org"
+                                           << " "
+                                           << "b"
+                                           << "请输入登录密码！";
+        QTest::newRow("no operation password") << "reg_ok2"
+                                               << "x"
+                                               << "x@example.org"
+                                               << "a"
+                                               << ""
+                                               << "请输入操作密码！";
+    }
+    void registration()
+    {
+        QFETCH(QString, account);
+        QFETCH(QString, name);
+        QFETCH(QString, email);
+        QFETCH(QString, login);
+        QFETCH(QString, operation);
+        QFETCH(QString, reply);
+        const auto r = m_server.post("/score/regteacher.php", {{"username", account},
+                                                               {"teachername", name},
+                                                               {"password", login},
+                                                               {"superpassword", operation},
+                                                               {"email", email},
+                                                               {"mb", ""},
+                                                               {"tel", ""},
+                                                               {"qq", ""}});
+        QCOMPARE(r.status, 200);
+        QCOMPARE(r.text(), reply);
+    }
+
+    void checkUsername_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("reply");
+        QTest::newRow("free") << "free_name"
+                              << "√";
+        QTest::newRow("taken") << "reg_ok1"
+                               << "该帐号已被注册";
+        QTest::newRow("taken other case") << "Reg_Ok1"
+                                          << "该帐号已被注册";
+        QTest::newRow("short") << "ab"
+                               << "4位以上字母数字_";
+        QTest::newRow("illegal") << "ab-cd"
+                                 << "非法字符";
+        QTest::newRow("chinese") << "张三三三"
+                                 << "非法字符";
+    }
+    void checkUsername()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, reply);
+        QCOMPARE(m_server.get("/score/checkusername.php", {{"u", name}}).text(), reply);
+    }
+
+    void checkPassword_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("right") << "密码abc" << true;
+        QTest::newRow("right, blanks around") << " 密码abc " << true;
+        QTest::newRow("wrong") << "密码abd" << false;
+        QTest::newRow("empty") << "" << false;
+    }
+    void checkPassword()
+    {
+        QFETCH(QString, password);
+        QFETCH(bool, accepted);
+        static const QString account = newTeacher(QStringLiteral("密码abc"));
+        const auto r =
+            m_server.post("/score/checkpassword.php", {{"username", account}, {"password", password}});
+        QCOMPARE(r.status, 200);
+        QCOMPARE(r.text() == kOk, accepted);
+        if (accepted) // the GET pages know the teacher by the digest of the same password
+            QVERIFY(recordFile(account, QStringLiteral("密码abc")).startsWith("Class_Is_Ready"));
+    }
+
+    void recordFileByteForByte()
+    {
+        const QString t = teacherWithClasses();
+        QVERIFY(m_server.setTopics(t, "oper", {kTopic, QStringLiteral("作业")}));
+        QVERIFY(m_server.addScales(t, "oper", kTopic,
+                                   {{QStringLiteral("回答正确"), 5}, {QStringLiteral("部分正确"), 2.5}}));
+        QVERIFY(m_server.upload(t, "oper", kTopic,
+                                {line(kClassA, "张三", "5分", 1, "回答正确"), line(kClassA, "张三", "4分", 2),
+                                 line(kClassA, "张三", "4分", 3)}));
+        QCOMPARE(op("/score/group.php", t, {{"class", kClassA}, {"group[2]", "李四"}}).text(), kOk);
+        const QString expected = QStringLiteral("Class_Is_Ready\t一班\t二班\t\r\n"
+                                                "[keti]\t课堂提问\t回答正确\t5\t部分正确\t2.5\t\r\n"
+                                                "[keti]\t作业\t\r\n"
+                                                "一班\t张三\t0\t0\t4.33\t3\r\n"
+                                                "一班\t李四\t2\t0\t0\t0\r\n"
+                                                "二班\t王五\t0\t0\t0\t0\r\n");
+        QCOMPARE(recordFile(t), toGbk(expected));
+    }
+
+    void readingPagesRefuseAWrongDigest_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::newRow("record") << "/score/record.php";
+        QTest::newRow("teacher") << "/score/getteacher.php";
+        QTest::newRow("scales") << "/score/getscale.php";
+        QTest::newRow("scores") << "/score/getscore.php";
+    }
+    void readingPagesRefuseAWrongDigest()
+    {
+        QFETCH(QString, page);
+        static const QString t = teacherWithClasses();
+        const auto r =
+            m_server.get(page, {{"class", kClassA}, {"keti", kTopic}, {"t", t}, {"mp", Md5Hex("wrong")}});
+        QCOMPARE(r.status, 200);
+        QCOMPARE(r.text(), QStringLiteral("用户名或密码错误！"));
+        QVERIFY(!r.body.contains("Class_Is_Ready"));
+        // Three wrong digests per page row stay below the lock; the right one still works.
+        QVERIFY(recordText(t).startsWith("Class_Is_Ready"));
+    }
+
+    void teacherSettings()
+    {
+        const QString t = newTeacher();
+        auto info = [&](const QString &login) {
+            return m_server.get("/score/getteacher.php", {{"t", t}, {"mp", Md5Hex(login)}}).text();
+        };
+        QCOMPARE(info("login"),
+                 t.isEmpty() ? QString() : QStringLiteral("测试老师\r\n") + t + "\r\nteacher@example.org");
+        auto set = [&](const QString &old, const QString &email, const QString &login,
+                       const QString &operation) {
+            return m_server
+                .post("/score/setteacher.php", {{"username", t},
+                                                {"email", email},
+                                                {"oldsuperpassword", old},
+                                                {"newlogpassword", login},
+                                                {"newsuperpassword", operation}})
+                .text();
+        };
+        QCOMPARE(set("wrong", "new@example.org", "", ""), QStringLiteral("用户名或操作密码错误！"));
+        QCOMPARE(set("oper", "not an address", "", ""), QStringLiteral("Email地址不正确！"));
+        QCOMPARE(set("oper", "new@example.org", "", ""), kOk);
+        QVERIFY(info("login").endsWith("new@example.org"));
+        QCOMPARE(set("oper", "new@example.org", "新登录", "新操作"), kOk);
+        QCOMPARE(info("login"), QStringLiteral("用户名或密码错误！"));
+        QVERIFY(info("新登录").startsWith(QStringLiteral("测试老师")));
+        QCOMPARE(m_server.post("/score/checkpassword.php", {{"username", t}, {"password", "新登录"}}).text(),
+                 kOk);
+        QCOMPARE(m_server.setClasses(t, "新操作", {"C"}), true);
+        QCOMPARE(m_server.setClasses(t, "oper", {"C"}), false);
+    }
+
+    void listReplacementAndCascades()
+    {
+        const QString t = teacherWithClasses();
+        QVERIFY(m_server.addScales(t, "oper", kTopic, {{"A", 5}}));
+        QVERIFY(m_server.upload(t, "oper", kTopic,
+                                {line(kClassA, "张三", "5分", 1), line(kClassA, "李四", "3分", 1),
+                                 line(kClassB, "王五", "4分", 1)}));
+        // A student removed loses its scores; the others keep theirs.
+        QVERIFY(m_server.setStudents(t, "oper", kClassA, {QStringLiteral("李四"), QStringLiteral("赵六")}));
+        QStringList a = scoreLines(t, kClassA);
+        QCOMPARE(a.size(), 1);
+        QVERIFY(a[0].contains(QStringLiteral("\t李四\t3\t")));
+        QVERIFY(
+            recordText(t).contains(QStringLiteral("一班\t李四\t0\t0\t3\t1\r\n一班\t赵六\t0\t0\t0\t0\r\n")));
+        // A class removed loses its students and scores, also when it comes back.
+        QVERIFY(m_server.setClasses(t, "oper", {kClassA}));
+        QVERIFY(!recordText(t).contains(kClassB));
+        QVERIFY(m_server.setClasses(t, "oper", {kClassB, kClassA}));
+        QVERIFY(recordText(t).startsWith(QStringLiteral("Class_Is_Ready\t二班\t一班\t\r\n")));
+        QVERIFY(scoreLines(t, kClassB).isEmpty());
+        QVERIFY(!recordText(t).contains(QStringLiteral("王五")));
+        // A topic removed loses its scales; recorded scores keep their topic text.
+        QVERIFY(m_server.setTopics(t, "oper", {QStringLiteral("新课题")}));
+        QVERIFY(!recordText(t).contains(kTopic));
+        QCOMPARE(
+            m_server.get("/score/getscale.php", {{"keti", kTopic}, {"t", t}, {"mp", Md5Hex("login")}}).text(),
+            QString());
+        QVERIFY(scoreLines(t, kClassA).at(0).endsWith(QStringLiteral("\t课堂提问\t")));
+        // An empty list empties; a class name that names no class is refused.
+        QVERIFY(m_server.setStudents(t, "oper", kClassA, {}));
+        QVERIFY(!recordText(t).contains(QStringLiteral("李四")));
+        QCOMPARE(op("/score/student.php", t, {{"class", "三班"}, {"student", "x"}}).text(),
+                 QStringLiteral("班级不存在：三班"));
+        // Names are stored as they come, SQL included.
+        const QString odd = QStringLiteral("'; DROP TABLE class; --");
+        QVERIFY(m_server.setClasses(t, "oper", {odd, QStringLiteral("A B")}));
+        QVERIFY(recordText(t).startsWith(QStringLiteral("Class_Is_Ready\t") + odd + "\tA B\t\r\n"));
+        // A name with a TAB would break the record file.
+        QCOMPARE(op("/score/setclass.php", t, {{"class", "x\ty"}}).text(),
+                 QStringLiteral("名称含有不允许的字符：x\ty"));
+    }
+
+    void renames_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("oldField");
+        QTest::addColumn<QString>("newField");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<QString>("recordPart"); // found in the record file afterwards
+        const QString c = "/score/renameclass.php", s = "/score/renamestudent.php",
+                      k = "/score/renameketi.php";
+        QTest::newRow("class") << c << "oldclassname"
+                               << "newclassname" << kClassA << "三班" << kOk << "三班\t张三\t";
+        QTest::newRow("class to empty") << c << "oldclassname"
+                                        << "newclassname" << kClassA << ""
+                                        << "新名称不能为空！"
+                                        << "一班\t张三\t";
+        QTest::newRow("class to used") << c << "oldclassname"
+                                       << "newclassname" << kClassA << kClassB << "名称已被使用：二班"
+                                       << "一班\t张三\t";
+        QTest::newRow("unknown class") << c << "oldclassname"
+                                       << "newclassname"
+                                       << "九班"
+                                       << "十班"
+                                       << "班级不存在：九班"
+                                       << "一班\t张三\t";
+        QTest::newRow("student") << s << "oldstuname"
+                                 << "newstuname"
+                                 << "张三"
+                                 << "张三丰" << kOk << "一班\t张三丰\t";
+        QTest::newRow("student to used") << s << "oldstuname"
+                                         << "newstuname"
+                                         << "张三"
+                                         << "李四"
+                                         << "名称已被使用：李四"
+                                         << "一班\t张三\t";
+        QTest::newRow("topic") << k << "oldketi"
+                               << "newketi" << kTopic << "课堂练习" << kOk << "[keti]\t课堂练习\t";
+        QTest::newRow("topic to empty") << k << "oldketi"
+                                        << "newketi" << kTopic << ""
+                                        << "新名称不能为空！"
+                                        << "[keti]\t课堂提问\t";
+    }
+    void renames()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, oldField);
+        QFETCH(QString, newField);
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(QString, reply);
+        QFETCH(QString, recordPart);
+        const QString t = teacherWithClasses();
+        QVERIFY(m_server.upload(t, "oper", kTopic, {line(kClassA, "张三", "5分", 1)}));
+        QCOMPARE(op(page, t, {{oldField, from}, {newField, to}, {"class", kClassA}}).text(), reply);
+        QVERIFY2(recordText(t).contains(recordPart), qPrintable(recordText(t)));
+        // Scores follow a renamed class or student.
+        QVERIFY(recordText(t).contains(QRegularExpression(QStringLiteral("\t张三[丰]?\t0\t0\t5\t1\r\n"))));
+    }
+
+    void upload()
+    {
+        const QString t = teacherWithClasses();
+        const QStringList lines = {line(kClassA, "张三", "5分", 1, "A&B=C 100%+1"),
+                                   line(kClassA, "李四", "3.5分", 2)};
+        QVERIFY(m_server.upload(t, "oper", kTopic, lines));
+        QStringList got = scoreLines(t, kClassA);
+        QCOMPARE(got.size(), 2);
+        QVERIFY(got[0].endsWith(QStringLiteral("\t张三\t5\t") + timeText(1) +
+                                QStringLiteral("\t课堂提问\tA&B=C 100%+1")));
+        QVERIFY(
+            got[1].endsWith(QStringLiteral("\t李四\t3.5\t") + timeText(2) + QStringLiteral("\t课堂提问\t")));
+
+        // The same upload again (a reply that got lost) stores nothing twice.
+        QVERIFY(m_server.upload(t, "oper", kTopic, lines));
+        QCOMPARE(scoreLines(t, kClassA).size(), 2);
+
+        // One unknown student refuses the whole upload.
+        const auto r =
+            op("/score/index.php", t,
+               {{"keti", kTopic},
+                {"score", line(kClassA, "张三", "1分", 9) + "|" + line(kClassA, "无名", "2分", 9)}});
+        QCOMPARE(r.text(), QStringLiteral("学生不存在：一班 无名"));
+        QCOMPARE(
+            op("/score/index.php", t, {{"keti", kTopic}, {"score", line("九班", "张三", "1分", 9)}}).text(),
+            QStringLiteral("班级不存在：九班"));
+        QCOMPARE(op("/score/index.php", t, {{"keti", kTopic}, {"score", "一班\t张三\t1分\t昨天\t"}}).text(),
+                 QStringLiteral("第1行时间不正确：昨天"));
+        QCOMPARE(op("/score/index.php", t, {{"keti", kTopic}, {"score", "一班 张三"}}).text(),
+                 QStringLiteral("第1行格式不正确：一班 张三"));
+        QCOMPARE(op("/score/index.php", t, {{"keti", kTopic}, {"score", ""}}).text(),
+                 QStringLiteral("没有要上传的计分！"));
+        QCOMPARE(scoreLines(t, kClassA).size(), 2);
+
+        // TAB raw or as %09, GBK bytes escaped or raw: the same lines.
+        const QByteArray rawBody = "username=" + t.toLatin1() + "&password=oper&keti=" + toGbk(kTopic) +
+                                   "&score=" + toGbk(line(kClassB, "王五", "4分", 3));
+        QCOMPARE(m_server.postRaw("/score/index.php", rawBody).text(), kOk);
+        QCOMPARE(m_server
+                     .post("/score/index.php", {{"username", t},
+                                                {"password", "oper"},
+                                                {"keti", kTopic},
+                                                {"score", line(kClassB, "王五", "4分", 3)}})
+                     .text(),
+                 kOk);
+        QCOMPARE(scoreLines(t, kClassB).size(), 1);
+
+        // The operation password is checked first.
+        QCOMPARE(m_server
+                     .post("/score/index.php", {{"username", t},
+                                                {"password", "login"},
+                                                {"keti", kTopic},
+                                                {"score", line(kClassB, "王五", "2分", 4)}})
+                     .text(),
+                 QStringLiteral("用户名或操作密码错误！"));
+    }
+
+    void groups()
+    {
+        const QString t = teacherWithClasses();
+        QCOMPARE(op("/score/group.php", t,
+                    {{"class", kClassA}, {"group[0]", ""}, {"group[15]", "张三"}, {"group[3]", "李四"}})
+                     .text(),
+                 kOk);
+        QVERIFY(recordText(t).contains(QStringLiteral("一班\t张三\t15\t0\t0\t0\r\n一班\t李四\t3\t")));
+        QCOMPARE(op("/score/group.php", t, {{"class", kClassA}, {"group[1]", "张三|王五"}}).text(),
+                 QStringLiteral("学生不在本班：王五"));
+        QVERIFY(recordText(t).contains(QStringLiteral("一班\t张三\t15\t")));
+        QCOMPARE(op("/score/group.php", t, {{"class", "九班"}, {"group[1]", "张三"}}).text(),
+                 QStringLiteral("班级不存在：九班"));
+    }
+
+    void scales()
+    {
+        const QString t = teacherWithClasses();
+        auto list = [&] {
+            return m_server.get("/score/getscale.php", {{"keti", kTopic}, {"t", t}, {"mp", Md5Hex("login")}})
+                .text()
+                .split("\r\n");
+        };
+        QCOMPARE(op("/score/newscale.php", t,
+                    {{"keti", kTopic}, {"newscale", "好\t\t\t\t"}, {"newscore", "4\t\t7分\t\t"}})
+                     .text(),
+                 kOk);
+        QStringList lines = list();
+        QCOMPARE(lines.size(), 2);
+        const QString id = lines[0].section(u'\t', 0, 0);
+        QCOMPARE(lines[0], id + QStringLiteral("\t好\t4"));
+        QVERIFY(lines[1].endsWith(QStringLiteral("\t\t7")));
+        QCOMPARE(op("/score/newscale.php", t,
+                    {{"keti", kTopic}, {"newscale", "\t\t\t\t"}, {"newscore", " \t\t\t\t"}})
+                     .text(),
+                 QStringLiteral("至少填写一个标准或评分！"));
+        QCOMPARE(op("/score/newscale.php", t, {{"keti", "无"}, {"newscale", "x"}, {"newscore", "1"}}).text(),
+                 QStringLiteral("课题不存在：无"));
+        QCOMPARE(op("/score/editscale.php", t,
+                    {{"class", ""}, {"scaleid", id}, {"scale", "很好"}, {"score", "4.5"}})
+                     .text(),
+                 kOk);
+        QCOMPARE(list().at(0), id + QStringLiteral("\t很好\t4.5"));
+        QVERIFY(recordText(t).contains(QStringLiteral("[keti]\t课堂提问\t很好\t4.5\t\t7\t\r\n")));
+        QCOMPARE(op("/score/editscale.php", t,
+                    {{"class", ""}, {"scaleid", "999999"}, {"scale", "x"}, {"score", "1"}})
+                     .text(),
+                 QStringLiteral("评分标准不存在！"));
+        // Deleting the same ids twice is no error: the console sends them again.
+        const QString other = lines[1].section(u'\t', 0, 0);
+        QCOMPARE(op("/score/delscale.php", t, {{"keti", kTopic}, {"delid", "|" + other}}).text(), kOk);
+        QCOMPARE(op("/score/delscale.php", t, {{"keti", kTopic}, {"delid", "|" + other}}).text(), kOk);
+        QCOMPARE(list().size(), 1);
+        QCOMPARE(op("/score/delscale.php", t, {{"keti", kTopic}, {"delid", "|x"}}).text(),
+                 QStringLiteral("记录编号不正确！"));
+        // Another teacher's scale is not found.
+        const QString u = teacherWithClasses();
+        QCOMPARE(
+            op("/score/editscale.php", u, {{"class", ""}, {"scaleid", id}, {"scale", "x"}, {"score", "1"}})
+                .text(),
+            QStringLiteral("评分标准不存在！"));
+        QCOMPARE(op("/score/delscale.php", u, {{"keti", kTopic}, {"delid", "|" + id}}).text(), kOk);
+        QCOMPARE(list().size(), 1);
+    }
+
+    void scoreRecords()
+    {
+        const QString t = teacherWithClasses();
+        QVERIFY(m_server.upload(t, "oper", kTopic,
+                                {line(kClassA, "张三", "5分", 1), line(kClassA, "张三", "3分", 2)}));
+        QStringList lines = scoreLines(t, kClassA);
+        QCOMPARE(lines.size(), 2);
+        const QString id1 = lines[0].section(u'\t', 0, 0), id2 = lines[1].section(u'\t', 0, 0);
+        const QString newTime = QString::number(DateTextToSeconds(timeText(30)));
+        auto edit = [&](const QString &id, const QString &score, const QString &time, const QString &note) {
+            return op("/score/editscore.php", t,
+                      {{"class", kClassA},
+                       {"scoreid", id},
+                       {"score", score},
+                       {"time", time},
+                       {"keti", "改"},
+                       {"addtion", note}})
+                .text();
+        };
+        QCOMPARE(edit(id1, "4.5", newTime, "补记"), kOk);
+        lines = scoreLines(t, kClassA);
+        QCOMPARE(lines.last(),
+                 id1 + QStringLiteral("\t张三\t4.5\t") + timeText(30) + QStringLiteral("\t改\t补记"));
+        QCOMPARE(edit(id2, "4.5", newTime, "补记"), QStringLiteral("与已有的计分记录相同！"));
+        QCOMPARE(edit(id2, "4", "0", ""), QStringLiteral("时间不正确！"));
+        QCOMPARE(edit("999999", "4", newTime, ""), QStringLiteral("计分记录不存在！"));
+        QVERIFY(recordText(t).contains(QStringLiteral("一班\t张三\t0\t0\t3.75\t2\r\n")));
+        QCOMPARE(op("/score/delscore.php", t, {{"class", kClassA}, {"delid", "|" + id2 + "|" + id1}}).text(),
+                 kOk);
+        QCOMPARE(op("/score/delscore.php", t, {{"class", kClassA}, {"delid", ""}}).text(), kOk);
+        QVERIFY(scoreLines(t, kClassA).isEmpty());
+        QVERIFY(recordText(t).contains(QStringLiteral("一班\t张三\t0\t0\t0\t0\r\n")));
+        QVERIFY(scoreLines(t, "九班").isEmpty());
+    }
+
+    void operationPasswordLockOut()
+    {
+        const QString t = teacherWithClasses();
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(
+                m_server.post("/score/setketi.php", {{"username", t}, {"password", "bad"}, {"keti", "x"}})
+                    .text(),
+                QStringLiteral("用户名或操作密码错误！"));
+        QCOMPARE(
+            m_server.post("/score/setketi.php", {{"username", t}, {"password", "bad"}, {"keti", "x"}}).text(),
+            QStringLiteral("密码错误次数过多，帐号已锁定10分钟，请稍后再试！"));
+        // Locked: even the right password is refused, and nothing changes.
+        QCOMPARE(op("/score/setketi.php", t, {{"keti", "x"}}).text(),
+                 QStringLiteral("密码错误次数过多，帐号已锁定10分钟，请稍后再试！"));
+        QVERIFY(recordText(t).contains(kTopic));
+        // The login password is a separate secret with its own count.
+        QCOMPARE(m_server.post("/score/checkpassword.php", {{"username", t}, {"password", "login"}}).text(),
+                 kOk);
+    }
+
+    void loginLockOut()
+    {
+        const QString t = newTeacher();
+        for (int i = 0; i < 5; ++i)
+            QVERIFY(
+                m_server.post("/score/checkpassword.php", {{"username", t}, {"password", "bad"}}).text() !=
+                kOk);
+        QCOMPARE(m_server.post("/score/checkpassword.php", {{"username", t}, {"password", "login"}}).text(),
+                 QStringLiteral("密码错误次数过多，帐号已锁定10分钟，请稍后再试！"));
+        QVERIFY(!recordFile(t).contains("Class_Is_Ready"));
+    }
+
+    void checkCodes()
+    {
+        const QString t = newTeacher();
+        const auto code = [&](const QString &email) {
+            return m_server.get("/score/getpswdcode.php", {{"username", t}, {"email", email}}).text();
+        };
+        QCOMPARE(code("other@example.org"), QStringLiteral("failure"));
+        QCOMPARE(
+            m_server.get("/score/getpswdcode.php", {{"username", "nobody_here"}, {"email", "x@example.org"}})
+                .text(),
+            QStringLiteral("failure"));
+        const qsizetype before = m_server.mails().size();
+        QCOMPARE(code("Teacher@Example.org"), QStringLiteral("success"));
+        QTRY_COMPARE(m_server.mails().size(), before + 1);
+        QFile mail(m_server.mails().last());
+        QVERIFY(mail.open(QIODevice::ReadOnly));
+        const QByteArray message = mail.readAll();
+        QVERIFY(message.contains("\r\nTo: teacher@example.org\r\n"));
+        const QByteArray body =
+            QByteArray::fromBase64(message.mid(message.indexOf("\r\n\r\n") + 4).replace("\r\n", ""));
+        const QRegularExpressionMatch m =
+            QRegularExpression(QStringLiteral("验证码是：(\\d{6})")).match(QString::fromUtf8(body));
+        QVERIFY2(m.hasMatch(), body.constData());
+        const QString checkCode = m.captured(1);
+
+        auto reset = [&](const QString &c) {
+            return m_server
+                .post("/score/setpassword.php",
+                      {{"username", t}, {"checkcode", c}, {"newpswd", "重置后"}, {"newsuperpswd", ""}})
+                .text();
+        };
+        QCOMPARE(reset(checkCode == "000000" ? "000001" : "000000"), QStringLiteral("failure"));
+        QCOMPARE(reset(checkCode), QStringLiteral("success"));
+        QCOMPARE(reset(checkCode), QStringLiteral("failure")); // used up
+        QCOMPARE(m_server.post("/score/checkpassword.php", {{"username", t}, {"password", "重置后"}}).text(),
+                 kOk);
+        QCOMPARE(m_server.setClasses(t, "oper", {"C"}), true); // the operation password was kept
+    }
+
+    void checkCodeLockOut()
+    {
+        const QString t = newTeacher();
+        QCOMPARE(m_server.get("/score/getpswdcode.php", {{"username", t}, {"email", "teacher@example.org"}})
+                     .text(),
+                 QStringLiteral("success"));
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(m_server
+                         .post("/score/setpassword.php", {{"username", t},
+                                                          {"checkcode", QString::number(100000 + i)},
+                                                          {"newpswd", "x"},
+                                                          {"newsuperpswd", ""}})
+                         .text(),
+                     QStringLiteral("failure"));
+        // Even the mailed code is refused now; guessing a million codes is out of reach.
+        QFile mail(m_server.mails().last());
+        QVERIFY(mail.open(QIODevice::ReadOnly));
+        const QByteArray message = mail.readAll();
+        const QString body = QString::fromUtf8(
+            QByteArray::fromBase64(message.mid(message.indexOf("\r\n\r\n") + 4).replace("\r\n", "")));
+        const QString checkCode = QRegularExpression(QStringLiteral("(\\d{6})")).match(body).captured(1);
+        QCOMPARE(
+            m_server
+                .post("/score/setpassword.php",
+                      {{"username", t}, {"checkcode", checkCode}, {"newpswd", "x"}, {"newsuperpswd", ""}})
+                .text(),
+            QStringLiteral("failure"));
+    }
+
+    void malformedRequests_data()
+    {
+        QTest::addColumn<QByteArray>("method");
+        QTest::addColumn<QByteArray>("target");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("reply");
+        QTest::newRow("no fields") << QByteArray("POST") << QByteArray("/score/index.php") << QByteArray()
+                                   << 200 << "请求缺少字段：username";
+        QTest::newRow("garbage body")
+            << QByteArray("POST") << QByteArray("/score/setclass.php")
+            << QByteArray("%%%&&==&username=%ZZ&password&class=\xff\xfe") << 200 << "用户名或操作密码错误！";
+        QTest::newRow("truncated escape")
+            << QByteArray("POST") << QByteArray("/score/checkpassword.php")
+            << QByteArray("username=a&password=%D") << 200 << "用户名或密码错误！";
+        QTest::newRow("over 1 MiB") << QByteArray("POST") << QByteArray("/score/index.php")
+                                    << QByteArray("score=") + QByteArray(1024 * 1024, 'x') << 413
+                                    << "请求内容过大";
+        QTest::newRow("unknown page")
+            << QByteArray("GET") << QByteArray("/score/nothing.php") << QByteArray() << 404 << "页面不存在";
+        QTest::newRow("wrong method") << QByteArray("GET") << QByteArray("/score/setclass.php")
+                                      << QByteArray() << 405 << "不支持的请求方法";
+        QTest::newRow("digest page without fields") << QByteArray("GET") << QByteArray("/score/record.php")
+                                                    << QByteArray() << 200 << "用户名或密码错误！";
+    }
+    void malformedRequests()
+    {
+        QFETCH(QByteArray, method);
+        QFETCH(QByteArray, target);
+        QFETCH(QByteArray, body);
+        QFETCH(int, status);
+        QFETCH(QString, reply);
+        const auto r = m_server.send(method, target, body);
+        QCOMPARE(r.status, status);
+        QCOMPARE(r.text(), reply);
+        // The server is still there.
+        QCOMPARE(m_server.get("/score/servertime.php").status, 200);
+    }
+
+    void serverTime()
+    {
+        const auto r = m_server.get("/score/servertime.php", {{"t", "0.7055475"}});
+        QVERIFY(r.body.size() >= 10);
+        QVERIFY(qAbs(r.body.toLongLong() - QDateTime::currentSecsSinceEpoch()) < 60);
+    }
+
+    void vendorAndHtmlPages()
+    {
+        QVERIFY(m_server.get("/version.php", {{"s", "Selvane"}, {"t", "0.5"}}).text().startsWith("Selvane:"));
+        QVERIFY(m_server.get("/version.php", {{"s", "Selvane"}}).text().size() > 8);
+        for (const char *page : {"/", "/soft/update.php?sort=Selvane", "/score"}) {
+            const auto r = m_server.send("GET", page, {});
+            QCOMPARE(r.status, 200);
+            QVERIFY2(r.body.startsWith("<!DOCTYPE html>"), page);
+        }
+        const QString t = teacherWithClasses();
+        QVERIFY(
+            m_server.upload(t, "oper", kTopic,
+                            {line(kClassA, "张三", "5分", 1, "<b>好</b>"), line(kClassA, "李四", "3分", 2)}));
+        const auto page = m_server.get("/score/", {{"t", t}, {"n", "1"}, {"mp", Md5Hex("login")}});
+        const QString html = QString::fromUtf8(page.body);
+        QVERIFY(html.contains(QStringLiteral("李四")));
+        QVERIFY(!html.contains(QStringLiteral("张三"))); // only the newest one
+        const auto all =
+            QString::fromUtf8(m_server.get("/score/", {{"t", t}, {"n", "2"}, {"mp", Md5Hex("login")}}).body);
+        QVERIFY(all.contains(QStringLiteral("&lt;b&gt;好&lt;/b&gt;")));
+        QVERIFY(!QString::fromUtf8(m_server.get("/score/", {{"t", t}, {"n", "2"}, {"mp", "0"}}).body)
+                     .contains(QStringLiteral("李四")));
+        // The sign-in form of the home page.
+        const auto signedIn =
+            QString::fromUtf8(m_server.post("/score/", {{"username", t}, {"password", "login"}}).body);
+        QVERIFY(signedIn.contains(kClassA) && signedIn.contains(kClassB) &&
+                signedIn.contains(QStringLiteral("李四")));
+        const auto refused =
+            QString::fromUtf8(m_server.post("/score/", {{"username", t}, {"password", "x"}}).body);
+        QVERIFY(refused.contains(QStringLiteral("用户名或密码错误！")) && !refused.contains(kClassA));
+    }
+
+    void requestLogHasNoPasswords()
+    {
+        const QString t = newTeacher(QStringLiteral("secret_login_pw"), QStringLiteral("secret_oper_pw"));
+        QVERIFY(m_server.setClasses(t, "secret_oper_pw", {"C"}));
+        QTRY_VERIFY(m_server.serverLog().contains(QStringLiteral("POST /score/setclass.php account=") + t +
+                                                  " ok 200"));
+        QVERIFY(!m_server.serverLog().contains("secret_"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestServerPages)
+#include "tst_ServerPages.moc"
