@@ -54,7 +54,7 @@ bool addDemoTeacher(ScoreService &service, Store &store)
     const QString account = QStringLiteral("demo");
     if (store.teacherByAccount(account))
         return true;
-    if (!service.addTeacher(account, QStringLiteral("王老师"), QStringLiteral("demo"), QStringLiteral("demo"),
+    if (!service.addTeacher(account, QStringLiteral("王明"), QStringLiteral("demo"), QStringLiteral("demo"),
                             QStringLiteral("demo@example.org")))
         return false;
     const qint64 teacher = store.teacherByAccount(account)->id;
@@ -77,7 +77,7 @@ bool addDemoTeacher(ScoreService &service, Store &store)
     const auto students0 = store.students(teacher, classes[0]).value_or(QList<QPair<QString, int>>{});
     QList<ScoreRecord> scores;
     const double points[] = {5, 3, 4, 5, 1, 3};
-    for (int i = 0; i < 6 && i < students0.size(); ++i) {
+    for (int i = 0; i < 6 && i * 2 < students0.size(); ++i) {
         ScoreRecord s;
         s.className = classes[0];
         s.student = students0[i * 2].first;
@@ -85,7 +85,11 @@ bool addDemoTeacher(ScoreService &service, Store &store)
         s.time = QDateTime::fromString(demoTime(1, i * 3), QStringLiteral("yyyy-MM-dd hh:mm:ss"))
                      .toSecsSinceEpoch();
         s.topic = QStringLiteral("课堂提问");
-        s.note = i % 2 == 0 ? QStringLiteral("回答完整准确") : QString();
+        // A standard's score comes with its text; a score from the score combo has none.
+        s.note = points[i] == 5 ? QStringLiteral("回答完整准确")
+                 : points[i] == 3 ? QStringLiteral("基本正确")
+                 : points[i] == 1 ? QStringLiteral("需要提示")
+                                  : QString();
         scores.append(s);
     }
     store.addScores(teacher, scores);
