@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
-build=${BUILD_DIR:-build}
+build=${BUILD_DIR:-build-run}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANTA_BUILD_TESTS=OFF -DCORVANTA_BUILD_BENCH=OFF
 cmake --build "$build" -j"$(nproc)"
 

@@ -397,8 +397,12 @@ void Form1::closeEvent(QCloseEvent *event)
 void Form1::LoadClassLists(const QString &mode)
 {
     setWindowTitle(QStringLiteral("Corvanta [") + m_login.LoginUser + u']');
-    if (mode == QStringLiteral("online"))
+    if (mode == QStringLiteral("online")) {
+        // The download waits in the event loop: no draw or class choice meanwhile.
+        Frame5->setEnabled(false);
         m_link.RefreshRecordCache(m_login.LoginUser);
+        Frame5->setEnabled(true);
+    }
 
     const QStringList classes = m_records.classNames();
     Combo2->clear();

@@ -5,6 +5,7 @@
 #include "scoring/UploadPanel.h"
 #include "support/FakePrompter.h"
 #include "support/TestClock.h"
+#include "net/RawHttpPeer.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -21,6 +22,7 @@
 
 using namespace corvanta;
 using namespace corvanta::test;
+using corvanta::test::RawHttpPeer;
 
 namespace {
 
@@ -346,6 +348,26 @@ private slots:
         m_form->panelDoubleClicked(1);
         QCOMPARE(m_prompter.openedUrls,
                  QList<QUrl>({QUrl("http://vendor.invalid/soft/update.php?sort=Selvane"), QUrl("http://vendor.invalid")}));
+    }
+
+    void noActionWhileTheClassListsDownload()
+    {
+        writeRoster();
+        RawHttpPeer peer;
+        peer.silent = true;
+        QVERIFY(peer.listen());
+        m_config.serverBase = peer.base();
+        m_link = std::make_unique<ServerLink>(m_config, m_login, m_random);
+        m_link->setTimeoutMs(300);
+        m_form = std::make_unique<Form1>(m_config, m_login, m_prompter, m_random, m_clock, *m_link, *m_pending);
+        m_login.LoginUser = QStringLiteral("teacher01");
+        bool enabledWhileWaiting = true;
+        QTimer::singleShot(100, this, [&] { enabledWhileWaiting = m_form->Frame5->isEnabled(); });
+        m_form->LoadClassLists(QStringLiteral("online"));
+        QVERIFY(!enabledWhileWaiting);
+        QVERIFY(m_form->Frame5->isEnabled());
+        // The download failed: the cached file still fills the lists.
+        QCOMPARE(child<QComboBox>("Combo2")->count(), 2);
     }
 
     void uploadPanelSwapsWithMainPanel()
