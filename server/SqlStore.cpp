@@ -440,19 +440,16 @@ AddScoresResult SqlStore::addScores(qint64 teacher, const QList<ScoreRecord> &sc
                 return result;
             }
             cls = classes.insert(s.className, *id);
+            // One read for the whole class: an upload names many of its students.
+            for (const QVariantList &row :
+                 select(QStringLiteral("SELECT id, name FROM student WHERE class_id = ?"), {*id}))
+                students.insert({*id, row.at(1).toString()}, row.at(0).toLongLong());
         }
-        const QPair<qint64, QString> key{cls.value(), s.student};
-        auto stu = students.constFind(key);
+        const auto stu = students.constFind({cls.value(), s.student});
         if (stu == students.cend()) {
-            const auto row =
-                selectOne(QStringLiteral("SELECT id FROM student WHERE class_id = ? AND name = ?"),
-                          {cls.value(), s.student});
-            if (!row) {
-                result.result = StoreResult::NotFound;
-                result.failedIndex = i;
-                return result;
-            }
-            stu = students.insert(key, row->at(0).toLongLong());
+            result.result = StoreResult::NotFound;
+            result.failedIndex = i;
+            return result;
         }
         result.stored +=
             change(QStringLiteral("INSERT INTO score (student_id, score, at, topic, note) VALUES "

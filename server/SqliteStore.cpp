@@ -92,6 +92,8 @@ std::unique_ptr<SqliteStore> SqliteStore::open(const QString &path, QString *err
         // Reads straight from the mapped file instead of a copy per page.
         store->exec(QStringLiteral("PRAGMA mmap_size = 268435456"));
         store->exec(QStringLiteral("PRAGMA cache_size = -32000"));
+        // After a burst of uploads the WAL file shrinks back once it starts over.
+        store->exec(QStringLiteral("PRAGMA journal_size_limit = 67108864"));
         store->migrate();
     } catch (const StoreError &e) {
         *error = QStringLiteral("cannot use %1 as a database: %2").arg(path, QString::fromUtf8(e.what()));
