@@ -428,6 +428,8 @@ AddScoresResult SqlStore::addScores(qint64 teacher, const QList<ScoreRecord> &sc
     Transaction tx(*this);
     QHash<QString, qint64> classes;
     QHash<QPair<qint64, QString>, qint64> students;
+    QList<ScoreRow> rows;
+    rows.reserve(scores.size());
     for (int i = 0; i < scores.size(); ++i) {
         const ScoreRecord &s = scores[i];
         auto cls = classes.constFind(s.className);
@@ -451,15 +453,23 @@ AddScoresResult SqlStore::addScores(qint64 teacher, const QList<ScoreRecord> &sc
             result.failedIndex = i;
             return result;
         }
-        result.stored +=
-            change(QStringLiteral("INSERT INTO score (student_id, score, at, topic, note) VALUES "
-                                  "(?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"),
-                   {stu.value(), s.score, s.time, s.topic, s.note});
+        rows.append({stu.value(), s.score, s.time, s.topic, s.note});
     }
+    result.stored = insertScoreRows(rows);
     if (result.stored > 0)
         touch(teacher);
     tx.commit();
     return result;
+}
+
+int SqlStore::insertScoreRows(const QList<ScoreRow> &rows)
+{
+    int stored = 0;
+    for (const ScoreRow &r : rows)
+        stored += change(QStringLiteral("INSERT INTO score (student_id, score, at, topic, note) VALUES "
+                                        "(?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"),
+                         {r.student, r.score, r.at, r.topic, r.note});
+    return stored;
 }
 
 namespace {

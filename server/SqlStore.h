@@ -55,6 +55,18 @@ public:
 protected:
     explicit SqlStore(const QString &connectionName);
 
+    struct ScoreRow
+    {
+        qint64 student = 0;
+        double score = 0;
+        qint64 at = 0;
+        QString topic;
+        QString note;
+    };
+    // Stores the rows inside the open transaction, skipping those already stored (or
+    // repeated); returns how many were stored. A database may do this its own faster way.
+    virtual int insertScoreRows(const QList<ScoreRow> &rows);
+
     QSqlDatabase database() const;
     // Statements are prepared once and kept; every result is read whole and the statement
     // finished, so no statement holds the database open between calls. StoreError on failure.

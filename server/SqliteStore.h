@@ -4,6 +4,8 @@
 
 #include <memory>
 
+struct sqlite3_stmt;
+
 namespace corvanta::server {
 
 // The embedded database: one SQLite file in WAL mode. A change is on disk (in the WAL)
@@ -11,13 +13,22 @@ namespace corvanta::server {
 class SqliteStore final : public SqlStore
 {
 public:
+    ~SqliteStore() override;
+
     // Opens or creates the file and creates or migrates the schema; nullptr and *error when
     // the file cannot be used as a database.
     static std::unique_ptr<SqliteStore> open(const QString &path, QString *error);
 
+protected:
+    int insertScoreRows(const QList<ScoreRow> &rows) override;
+
 private:
     explicit SqliteStore(const QString &connectionName);
     void migrate();
+
+    // The upload's insert, straight on SQLite: binding through Qt Sql cost more than
+    // SQLite's own work for a 40-line upload.
+    ::sqlite3_stmt *m_insertScore = nullptr;
 };
 
 } // namespace corvanta::server

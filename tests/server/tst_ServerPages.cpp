@@ -391,9 +391,12 @@ private slots:
         QVERIFY(
             got[1].endsWith(QStringLiteral("\t李四\t3.5\t") + timeText(2) + QStringLiteral("\t课堂提问\t")));
 
-        // The same upload again (a reply that got lost) stores nothing twice.
+        // The same upload again (a reply that got lost) stores nothing twice, nor does a
+        // line repeated within one upload.
         QVERIFY(m_server.upload(t, "oper", kTopic, lines));
         QCOMPARE(scoreLines(t, kClassA).size(), 2);
+        QVERIFY(m_server.upload(t, "oper", kTopic, {lines[0], line(kClassA, "李四", "1分", 5), lines[0]}));
+        QCOMPARE(scoreLines(t, kClassA).size(), 3);
 
         // One unknown student refuses the whole upload.
         const auto r =
@@ -410,7 +413,7 @@ private slots:
                  QStringLiteral("第1行格式不正确：一班 张三"));
         QCOMPARE(op("/score/index.php", t, {{"keti", kTopic}, {"score", ""}}).text(),
                  QStringLiteral("没有要上传的计分！"));
-        QCOMPARE(scoreLines(t, kClassA).size(), 2);
+        QCOMPARE(scoreLines(t, kClassA).size(), 3);
 
         // TAB raw or as %09, GBK bytes escaped or raw: the same lines.
         const QByteArray rawBody = "username=" + t.toLatin1() + "&password=oper&keti=" + toGbk(kTopic) +
