@@ -606,8 +606,6 @@ void Form1::stopDraw(int index)
     UpdateDrawButtons();
     if (btnChou[index]->isEnabled())
         btnChou[index]->setFocus();
-    if (!NewStu.isEmpty())
-        emit studentChosen(NewStu);
 }
 
 // ---- Scoring ----

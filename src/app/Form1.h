@@ -61,8 +61,6 @@ public:
     QString panelText(int panel) const;
     void panelDoubleClicked(int panel);
 
-    RecordFile &recordFile() { return m_records; }
-    const Draw &draw() const { return m_draw; }
 
     // Window-level variables other parts of the tool read.
     int award() const { return m_draw.award(); }
@@ -77,7 +75,6 @@ public:
 signals:
     void loginRequested();   // "用户"
     void consoleRequested(); // "后台"
-    void studentChosen(const QString &name);
     void closing();
 
 protected:
