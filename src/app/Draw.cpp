@@ -49,13 +49,6 @@ QString Draw::stop()
     return chosen;
 }
 
-void Draw::markCalled(const QString &name)
-{
-    m_pools[1].removeOne(name);
-    if (!m_pools[2].contains(name))
-        m_pools[2].append(name);
-}
-
 bool Draw::buttonEnabled(int pool) const
 {
     if (pool < 0 || pool >= PoolCount)

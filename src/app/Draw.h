@@ -31,9 +31,6 @@ public:
     // "" when no name was shown.
     QString stop();
 
-    // A name picked by hand (search): called in this lesson, no longer "not yet called".
-    void markCalled(const QString &name);
-
     // Which of the draw buttons 0..11 may be pressed.
     bool buttonEnabled(int pool) const;
 
