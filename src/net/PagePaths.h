@@ -1,0 +1,48 @@
+#pragma once
+
+// Every address of the score server and of the vendor site, written once. The tool builds
+// its requests from these and the server's route table routes them.
+namespace corvanta::pages {
+
+// Login, record file and clock.
+inline constexpr char kCheckPassword[] = "/score/checkpassword.php";
+inline constexpr char kRecord[] = "/score/record.php";
+inline constexpr char kServerTime[] = "/score/servertime.php";
+
+// Scores and groups.
+inline constexpr char kUpload[] = "/score/index.php";
+inline constexpr char kGroup[] = "/score/group.php";
+
+// The console's pages.
+inline constexpr char kGetTeacher[] = "/score/getteacher.php";
+inline constexpr char kSetTeacher[] = "/score/setteacher.php";
+inline constexpr char kSetClass[] = "/score/setclass.php";
+inline constexpr char kRenameClass[] = "/score/renameclass.php";
+inline constexpr char kStudent[] = "/score/student.php";
+inline constexpr char kRenameStudent[] = "/score/renamestudent.php";
+inline constexpr char kSetKeti[] = "/score/setketi.php";
+inline constexpr char kRenameKeti[] = "/score/renameketi.php";
+inline constexpr char kGetScale[] = "/score/getscale.php";
+inline constexpr char kNewScale[] = "/score/newscale.php";
+inline constexpr char kEditScale[] = "/score/editscale.php";
+inline constexpr char kDelScale[] = "/score/delscale.php";
+inline constexpr char kGetScore[] = "/score/getscore.php";
+inline constexpr char kEditScore[] = "/score/editscore.php";
+inline constexpr char kDelScore[] = "/score/delscore.php";
+
+// Accounts.
+inline constexpr char kRegTeacher[] = "/score/regteacher.php";
+inline constexpr char kCheckUsername[] = "/score/checkusername.php";
+inline constexpr char kGetPswdCode[] = "/score/getpswdcode.php";
+inline constexpr char kSetPassword[] = "/score/setpassword.php";
+
+// The web pages for people.
+inline constexpr char kScoreHomeBare[] = "/score";
+inline constexpr char kScoreHome[] = "/score/";
+
+// The vendor site.
+inline constexpr char kVersion[] = "/version.php";
+inline constexpr char kUpdate[] = "/soft/update.php";
+inline constexpr char kVendorHome[] = "/";
+
+} // namespace corvanta::pages
