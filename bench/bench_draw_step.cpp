@@ -3,6 +3,7 @@
 #include "app/Form1.h"
 #include "app/RecordFile.h"
 #include "core/TextCodec.h"
+#include "net/LoginState.h"
 #include "net/ServerLink.h"
 #include "scoring/PendingScores.h"
 #include "support/FakePrompter.h"
@@ -86,16 +87,18 @@ private slots:
         test::FakePrompter prompter;
         test::ReplayRandom random(3);
         test::FixedClock clock;
-        ServerLink link(config, login, random);
+        ServerLink link(config);
         PendingScores pending(m_dir.filePath(QStringLiteral("Pending.cvr")));
-        Form1 form(config, login, prompter, random, clock, link, pending);
+        AppContext context{config, login, prompter, clock, random, link, pending};
+        Form1 form(context);
         form.LoadClassLists(QStringLiteral("offline"));
         auto *classes = form.findChild<QComboBox *>(QStringLiteral("Combo2"));
         classes->setCurrentIndex(39);
         emit classes->activated(39);
+        auto *nameDisplay = form.findChild<QLineEdit *>(QStringLiteral("Text2"));
         int i = 0;
         QBENCHMARK {
-            form.Text2->setText(m_names[i++ % m_names.size()]);
+            nameDisplay->setText(m_names[i++ % m_names.size()]);
         }
     }
 };

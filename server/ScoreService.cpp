@@ -1,7 +1,8 @@
 #include "ScoreService.h"
 
 #include "HtmlPages.h"
-#include "RecordFile.h"
+#include "net/RecordFormat.h"
+#include "net/ScoreLine.h"
 
 #include "core/AppConfig.h"
 #include "core/TextCodec.h"
@@ -266,21 +267,19 @@ PageReply ScoreService::upload(const PageRequest &request)
             line.chop(1);
         if (line.isEmpty())
             continue;
-        QStringList fields = line.split(u'\t');
-        if (fields.size() == 4)
-            fields.append(QString()); // the standard may be cut off with its TAB
+        const std::optional<ScoreLine> parsed = ScoreLine::parse(line);
         const QString lineNo = QString::number(i + 1);
-        if (fields.size() != 5 || !isStorableText(fields[4]))
+        if (!parsed)
             return refused(QStringLiteral("第%1行格式不正确：").arg(lineNo) + line, account);
         ScoreRecord s;
-        s.className = fields[0];
-        s.student = fields[1];
-        s.score = leadingNumber(fields[2]);
-        s.time = DateTextToSeconds(fields[3]);
+        s.className = parsed->className;
+        s.student = parsed->student;
+        s.score = leadingNumber(parsed->score);
+        s.time = DateTextToSeconds(parsed->time);
         s.topic = topic;
-        s.note = fields[4];
+        s.note = parsed->standard;
         if (s.time == 0)
-            return refused(QStringLiteral("第%1行时间不正确：").arg(lineNo) + fields[3], account);
+            return refused(QStringLiteral("第%1行时间不正确：").arg(lineNo) + parsed->time, account);
         scores.append(s);
     }
     if (scores.isEmpty())

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/RecordFormat.h"
+
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -32,40 +34,6 @@ struct Teacher
     QString loginVerifier;  // Md5Hex of the login password
     QString operationHash;  // slow salted hash of the operation password
     qint64 dataVersion = 0; // grows with every change of the teacher's data
-};
-
-struct Scale
-{
-    qint64 id = 0;
-    QString text;
-    double score = 0;
-};
-
-struct TopicData
-{
-    QString name;
-    QList<Scale> scales;
-};
-
-struct StudentData
-{
-    QString name;
-    int group = 0;
-    int count = 0;       // recorded scores
-    double scoreSum = 0; // their sum
-};
-
-struct ClassData
-{
-    QString name;
-    QList<StudentData> students;
-};
-
-// Everything the class record file shows, in list order.
-struct RecordData
-{
-    QList<ClassData> classes;
-    QList<TopicData> topics;
 };
 
 struct ScoreRecord

@@ -1,9 +1,11 @@
 #include "Application.h"
 
+#include "account/frmLogin.h"
 #include "app/Form1.h"
+#include "net/RecordCache.h"
 #include "net/ServerLink.h"
-#include "net/frmLogin.h"
 #include "scoring/PendingScores.h"
+#include "widgets/BusyGuard.h"
 #include "widgets/Prompter.h"
 
 #include <QApplication>
@@ -24,15 +26,17 @@ template <typename Own, typename T, typename Base> T &ownOrGiven(T *given, std::
 
 Application::Application(const AppConfig &config, Prompter *prompter, const Clock *clock, RandomSource *random,
                          QObject *parent)
-    : QObject(parent), m_config(config), m_prompter(ownOrGiven<QtPrompter>(prompter, m_ownPrompter)),
-      m_clock(ownOrGiven<SystemClock>(clock, m_ownClock)),
-      m_random(ownOrGiven<SystemRandom>(random, m_ownRandom))
+    : QObject(parent), m_config(config)
 {
     m_config.ensureDataDir();
-    m_link = std::make_unique<ServerLink>(m_config, m_login, m_random);
+    Prompter &usedPrompter = ownOrGiven<QtPrompter>(prompter, m_ownPrompter);
+    const Clock &usedClock = ownOrGiven<SystemClock>(clock, m_ownClock);
+    RandomSource &usedRandom = ownOrGiven<SystemRandom>(random, m_ownRandom);
+    m_link = std::make_unique<ServerLink>(m_config);
     m_pending = std::make_unique<PendingScores>(m_config.dataFile(PendingScores::defaultFileName()));
-    m_form = std::make_unique<Form1>(m_config, m_login, m_prompter, m_random, m_clock, *m_link, *m_pending);
-    m_loginWindow = std::make_unique<frmLogin>(*m_link, m_login, m_prompter, m_config);
+    m_context.reset(new AppContext{m_config, m_login, usedPrompter, usedClock, usedRandom, *m_link, *m_pending});
+    m_form = std::make_unique<Form1>(*m_context);
+    m_loginWindow = std::make_unique<frmLogin>(*m_context);
 
     Form1 *form = m_form.get();
     frmLogin *loginWindow = m_loginWindow.get();
@@ -41,14 +45,8 @@ Application::Application(const AppConfig &config, Prompter *prompter, const Cloc
         loginWindow->show();
     });
     connect(loginWindow, &frmLogin::showMainWindowRequested, form, &QWidget::show);
-    connect(loginWindow, &frmLogin::loggedInOnline, this, [this] {
-        m_form->LoadClassLists(QStringLiteral("online"));
-        resetConsoleStudentPage();
-    });
-    connect(loginWindow, &frmLogin::loggedInOffline, this, [this] {
-        m_form->LoadClassLists(QStringLiteral("offline"));
-        resetConsoleStudentPage();
-    });
+    connect(loginWindow, &frmLogin::loggedInOnline, this, &Application::loggedInOnline);
+    connect(loginWindow, &frmLogin::loggedInOffline, this, &Application::loggedInOffline);
     // Closing the main window ends the program at once.
     connect(form, &Form1::closing, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
@@ -60,7 +58,33 @@ void Application::start()
     const QString problem = m_pending->load();
     m_form->show();
     if (!problem.isEmpty())
-        m_prompter.message(m_form.get(), QStringLiteral("提示"), problem, PromptIcon::Warning);
+        m_context->prompter.message(m_form.get(), QStringLiteral("提示"), problem, PromptIcon::Warning);
+}
+
+void Application::loggedInOnline()
+{
+    {
+        // The download waits in the event loop: no draw or class choice meanwhile.
+        BusyGuard busy(m_form.get(), {m_form.get()});
+        const Result refreshed = RefreshRecordCache(*m_link, m_config, m_login);
+        if (!busy.windowAlive())
+            return;
+        busy.release();
+        if (!refreshed) {
+            m_context->prompter.message(m_form.get(), QStringLiteral("提示"),
+                                        QStringLiteral("班级数据没有下载成功，现在显示的是上次保存的数据。") +
+                                            QStringLiteral("\r\n") + refreshed.error(),
+                                        PromptIcon::Warning);
+        }
+    }
+    m_form->LoadClassLists(QStringLiteral("online"));
+    resetConsoleStudentPage();
+}
+
+void Application::loggedInOffline()
+{
+    m_form->LoadClassLists(QStringLiteral("offline"));
+    resetConsoleStudentPage();
 }
 
 void Application::resetConsoleStudentPage()

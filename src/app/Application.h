@@ -3,6 +3,7 @@
 #include "core/AppConfig.h"
 #include "core/Clock.h"
 #include "net/LoginState.h"
+#include "widgets/AppContext.h"
 
 #include <QObject>
 
@@ -16,8 +17,8 @@ class PendingScores;
 class Prompter;
 class ServerLink;
 
-// Owns the tool's windows and shared state, and wires the windows' signals together;
-// no window knows another.
+// Owns the tool's shared state (one context) and its windows, and wires the windows'
+// signals together; no window knows another.
 class Application : public QObject
 {
     Q_OBJECT
@@ -30,13 +31,13 @@ public:
     // Restores the pending scores and shows the main window.
     void start();
 
+    AppContext &context() { return *m_context; }
     Form1 *mainWindow() const { return m_form.get(); }
     frmLogin *loginWindow() const { return m_loginWindow.get(); }
-    LoginState &login() { return m_login; }
-    ServerLink &link() { return *m_link; }
-    PendingScores &pending() { return *m_pending; }
 
 private:
+    void loggedInOnline();
+    void loggedInOffline();
     void resetConsoleStudentPage();
 
     AppConfig m_config;
@@ -44,11 +45,9 @@ private:
     std::unique_ptr<Prompter> m_ownPrompter;
     std::unique_ptr<Clock> m_ownClock;
     std::unique_ptr<RandomSource> m_ownRandom;
-    Prompter &m_prompter;
-    const Clock &m_clock;
-    RandomSource &m_random;
     std::unique_ptr<ServerLink> m_link;
     std::unique_ptr<PendingScores> m_pending;
+    std::unique_ptr<AppContext> m_context;
     std::unique_ptr<Form1> m_form;
     std::unique_ptr<frmLogin> m_loginWindow;
 };

@@ -1,9 +1,10 @@
 #include "Form1.h"
 
-#include "net/ServerChecks.h"
-#include "net/ServerLink.h"
+#include "app/ServerChecks.h"
+#include "core/AppConfig.h"
+#include "net/LoginState.h"
 #include "scoring/DailyLog.h"
-#include "scoring/ScoreLine.h"
+#include "scoring/StandardLine.h"
 #include "scoring/UploadPanel.h"
 #include "widgets/Prompter.h"
 
@@ -65,18 +66,17 @@ QString twoDigits(int v)
 
 } // namespace
 
-Form1::Form1(const AppConfig &config, LoginState &login, Prompter &prompter, RandomSource &random,
-             const Clock &clock, ServerLink &link, PendingScores &pending, QWidget *parent)
-    : QWidget(parent), m_config(config), m_login(login), m_prompter(prompter), m_random(random), m_link(link),
-      m_recorder(std::make_unique<ScoreRecorder>(config.dataDir, pending, clock)),
-      m_checks(std::make_unique<ServerChecks>(link, prompter, clock)), m_records(config.recordFile())
+Form1::Form1(AppContext &context, QWidget *parent)
+    : QWidget(parent), m_context(context),
+      m_recorder(std::make_unique<ScoreRecorder>(context.config.dataDir, context.pending, context.clock)),
+      m_checks(std::make_unique<ServerChecks>(context)), m_records(context.config.recordFile())
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Corvanta"));
     setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setAttribute(Qt::WA_QuitOnClose, true);
-    Frame4 = new UploadPanel(m_link, m_prompter, pending, this);
+    Frame4 = new UploadPanel(m_context, this);
     Frame4->hide();
     connect(Frame4, &UploadPanel::closeRequested, this, &Form1::closeUploadPanel);
     buildControls();
@@ -303,7 +303,7 @@ void Form1::Form_Load()
     setPanelText(3, QStringLiteral("作者:Oskaro"));
     setPanelText(4, QStringLiteral("双击计时"));
     m_panels[3]->setToolTip(QStringLiteral("计时开关"));
-    setPanelText(5, m_config.vendorBase);
+    setPanelText(5, m_context.config.vendorBase);
     m_panels[4]->setToolTip(QStringLiteral("双击访问官网"));
     int used = 0;
     for (int i = 0; i < 4; ++i) {
@@ -396,13 +396,8 @@ void Form1::closeEvent(QCloseEvent *event)
 
 void Form1::LoadClassLists(const QString &mode)
 {
-    setWindowTitle(QStringLiteral("Corvanta [") + m_login.LoginUser + u']');
-    if (mode == QStringLiteral("online")) {
-        // The download waits in the event loop: no draw or class choice meanwhile.
-        Frame5->setEnabled(false);
-        m_link.RefreshRecordCache(m_login.LoginUser);
-        Frame5->setEnabled(true);
-    }
+    Q_UNUSED(mode); // the application refreshed the file before an online load
+    setWindowTitle(QStringLiteral("Corvanta [") + m_context.login.LoginUser + u']');
 
     const QStringList classes = m_records.classNames();
     Combo2->clear();
@@ -433,6 +428,7 @@ void Form1::LoadClassLists(const QString &mode)
     syncPoolLists();
     for (auto *b : btnChou)
         b->setEnabled(false);
+    emit classListsLoaded();
 }
 
 void Form1::classChosen()
@@ -590,7 +586,7 @@ void Form1::startDraw(int index)
 
 void Form1::Timer1_Tick()
 {
-    Text2->setText(m_draw.step(m_random));
+    Text2->setText(m_draw.step(m_context.random));
 }
 
 void Form1::stopDraw(int index)
@@ -606,6 +602,8 @@ void Form1::stopDraw(int index)
     UpdateDrawButtons();
     if (btnChou[index]->isEnabled())
         btnChou[index]->setFocus();
+    if (!NewStu.isEmpty())
+        emit studentChosen(class_num, NewStu);
 }
 
 // ---- Scoring ----
@@ -616,7 +614,7 @@ void Form1::scoreByCombo()
     // One score from the combo per draw.
     if (student.isEmpty() || student != NewStu)
         return;
-    const RecordResult result = m_recorder->record(m_login.LoginUser, class_num, student, Combo1->currentText());
+    const RecordResult result = m_recorder->record(m_context.login.LoginUser, class_num, student, Combo1->currentText());
     NewStu.clear();
     Combo1->setEnabled(false);
     List1->setEnabled(false);
@@ -635,7 +633,7 @@ void Form1::scoreByStandard()
     Combo1->setEditText(given->score);
     Combo1->setEnabled(false);
     const RecordResult result =
-        m_recorder->record(m_login.LoginUser, class_num, Text2->text(), given->score, given->standard);
+        m_recorder->record(m_context.login.LoginUser, class_num, Text2->text(), given->score, given->standard);
     item->setText(given->markedLine);
     reportRecordProblems(result);
 }
@@ -644,12 +642,12 @@ void Form1::reportRecordProblems(const RecordResult &result)
 {
     QStringList problems;
     if (!result.logged)
-        problems.append(QStringLiteral("当天的成绩日志无法写入：") + result.logError);
+        problems.append(QStringLiteral("当天的成绩日志无法写入：") + result.logged.error());
     if (!result.kept)
-        problems.append(QStringLiteral("待上传成绩无法保存到文件：") + result.keptError);
+        problems.append(QStringLiteral("待上传成绩无法保存到文件：") + result.kept.error());
     if (problems.isEmpty())
         return;
-    m_prompter.message(this, QStringLiteral("提示"),
+    m_context.prompter.message(this, QStringLiteral("提示"),
                        problems.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n") +
                            QStringLiteral("这条成绩已在待上传列表中，没有丢失。"),
                        PromptIcon::Warning);

@@ -2,9 +2,7 @@
 
 #include "app/Draw.h"
 #include "app/RecordFile.h"
-#include "core/AppConfig.h"
-#include "core/Clock.h"
-#include "net/LoginState.h"
+#include "widgets/AppContext.h"
 
 #include <QWidget>
 
@@ -22,29 +20,27 @@ class QTimer;
 
 namespace corvanta {
 
-class PendingScores;
-class Prompter;
 class ScoreRecorder;
 class ServerChecks;
-class ServerLink;
 class UploadPanel;
+struct RecordResult;
 
 // The main window: name display, class and topic selectors, the draw buttons, the score
 // combo and a status bar with a stopwatch. Always on top; closing it ends the program.
+// It arranges its panels; what other windows need it publishes as signals.
 class Form1 : public QWidget
 {
     Q_OBJECT
 public:
-    Form1(const AppConfig &config, LoginState &login, Prompter &prompter, RandomSource &random,
-          const Clock &clock, ServerLink &link, PendingScores &pending, QWidget *parent = nullptr);
+    explicit Form1(AppContext &context, QWidget *parent = nullptr);
     ~Form1() override;
 
     // Twips (1/1440 inch) to logical pixels: 15 twips a pixel at 96 dpi; Qt applies the
     // screen's device pixel ratio on top.
     static int tw(int twips) { return qRound(twips / 15.0); }
 
-    // Fills the class and topic combos from the class record file; "online" first
-    // downloads a fresh copy.
+    // Fills the class and topic combos from the class record file as it is on disk
+    // ("online" after the application refreshed it, "offline" on the cached copy).
     void LoadClassLists(const QString &mode);
     void RefreshStandardList();
     void UpdateDrawButtons();
@@ -61,21 +57,14 @@ public:
     QString panelText(int panel) const;
     void panelDoubleClicked(int panel);
 
-
-    // Window-level variables other parts of the tool read.
-    int award() const { return m_draw.award(); }
-    int debug_width = 0;
-    qint64 timer_time = 0;
-    qint16 timer_class = 0;
-    QString class_num;
-    QString tmpcaption;
-    QString NewStu;
-    bool RecTime = false;
-
 signals:
     void loginRequested();   // "用户"
     void consoleRequested(); // "后台"
     void closing();
+    // A student was drawn and now stands in the name display, ready to be scored.
+    void studentChosen(const QString &className, const QString &name);
+    // The class and topic lists were filled again from the class record file.
+    void classListsLoaded();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -96,14 +85,13 @@ private:
     void toggleStopwatch();
     void scoreByCombo();
     void scoreByStandard();
-    void reportRecordProblems(const struct RecordResult &result);
+    void reportRecordProblems(const RecordResult &result);
     void openUploadPanel();
     void closeUploadPanel();
     void syncPoolLists();
     void layoutNameArea();
     int innerWidthTwips() const;
 
-public:
     // Controls, named as on the form.
     QFrame *Frame5 = nullptr;
     QFrame *Text13 = nullptr;
@@ -132,12 +120,16 @@ public:
     QStatusBar *StatusBar1 = nullptr;
     UploadPanel *Frame4 = nullptr;
 
-private:
-    AppConfig m_config;
-    LoginState &m_login;
-    Prompter &m_prompter;
-    RandomSource &m_random;
-    ServerLink &m_link;
+    // Window-level variables.
+    int debug_width = 0;
+    qint64 timer_time = 0;
+    qint16 timer_class = 0;
+    QString class_num;
+    QString tmpcaption;
+    QString NewStu;
+    bool RecTime = false;
+
+    AppContext &m_context;
     std::unique_ptr<ScoreRecorder> m_recorder;
     std::unique_ptr<ServerChecks> m_checks;
     RecordFile m_records;

@@ -17,51 +17,6 @@ const QString Tab = QStringLiteral("\t");
 
 } // namespace
 
-QString StudentRecord::listItem() const
-{
-    return name + Tab + QStringLiteral("[") + countField + QStringLiteral("次,") + scoreField + QStringLiteral("分]");
-}
-
-QStringList parseRecordLines(const QByteArray &bytes)
-{
-    const QString text = fromGbk(bytes);
-    QStringList lines;
-    qsizetype start = 0;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        if (c == u'\r' || c == u'\n') {
-            if (i > start)
-                lines.append(text.mid(start, i - start));
-            if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
-                ++i;
-            start = i + 1;
-        }
-    }
-    if (start < n)
-        lines.append(text.mid(start));
-    return lines;
-}
-
-std::optional<StudentRecord> parseStudentRecord(const QString &line)
-{
-    const QStringList f = line.split(u'\t');
-    if (f.size() != 6)
-        return std::nullopt;
-    StudentRecord r;
-    r.className = f[0];
-    r.name = f[1];
-    r.groupField = f[2];
-    r.scoreField = f[4];
-    r.countField = f[5];
-    r.score = leadingNumber(f[4]);
-    r.count = leadingNumber(f[5]);
-    bool ok = false;
-    const int g = f[2].toInt(&ok);
-    r.group = (ok && g >= 0 && g <= 15) ? g : -1;
-    return r;
-}
-
 RecordFile::RecordFile(QString path) : m_path(std::move(path)) {}
 
 void RecordFile::setPath(const QString &path)
@@ -129,11 +84,8 @@ QString RecordFile::ReadRecordLines(const QString &key)
 QStringList RecordFile::classNames()
 {
     for (const QString &line : lines()) {
-        if (!line.startsWith(QStringLiteral("Class_Is_Ready")))
-            continue;
-        const QStringList fields = line.split(u'\t');
-        // Field 0 is the marker; the field after the final TAB is not a class.
-        return fields.mid(1, fields.size() - 2);
+        if (auto names = parseClassListRecord(line))
+            return *names;
     }
     return {};
 }
@@ -141,30 +93,19 @@ QStringList RecordFile::classNames()
 QStringList RecordFile::topicNames()
 {
     QStringList names;
-    const QString key = QStringLiteral("[keti]");
     for (const QString &line : lines()) {
-        if (!line.startsWith(key))
-            continue;
-        const QStringList fields = line.split(u'\t');
-        if (fields.size() >= 2)
-            names.append(fields[1]);
+        if (auto name = parseTopicName(line))
+            names.append(*name);
     }
     return names;
 }
 
 QList<Standard> RecordFile::standards(const QString &topic)
 {
-    const QString key = QStringLiteral("[keti]\t") + topic + Tab;
+    const QString key = topicRecordKey(topic);
     for (const QString &line : lines()) {
-        if (!line.startsWith(key))
-            continue;
-        const QStringList f = line.split(u'\t');
-        QList<Standard> result;
-        // Pairs stand at fields 2k, 2k+1; the field after the final TAB is not read.
-        const int m = int(f.size()) - 1;
-        for (int i = 2; i <= m - 1; i += 2)
-            result.append({f[i], i + 1 <= m ? f[i + 1] : QString()});
-        return result;
+        if (line.startsWith(key))
+            return parseTopicStandards(line);
     }
     return {};
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/RecordFormat.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -7,35 +9,6 @@
 #include <optional>
 
 namespace corvanta {
-
-// One student record of the class record file: exactly six TAB-separated fields.
-struct StudentRecord
-{
-    QString className;
-    QString name;
-    QString groupField;
-    QString scoreField; // as it stands in the file
-    QString countField; // as it stands in the file
-    double score = 0;   // leading number of scoreField
-    double count = 0;   // leading number of countField
-    int group = -1;     // 0..15, or -1 when the field is not such a whole number
-
-    // "name\t[count次,score分]", the item of the search list.
-    QString listItem() const;
-};
-
-struct Standard
-{
-    QString text;
-    QString score; // as it stands in the file
-};
-
-// Splits the raw bytes of a class record file into its records: one record per line
-// (CR LF, LF or a lone CR ends it), read as GBK. Commas are ordinary characters.
-QStringList parseRecordLines(const QByteArray &bytes);
-
-// Parses one line as a student record; nothing when it does not have six fields.
-std::optional<StudentRecord> parseStudentRecord(const QString &line);
 
 // The class record file as the main window reads it. Every query behaves as if the file
 // were read afresh, but the parsed file is kept and read again only when the file on

@@ -123,7 +123,8 @@ QString shortestDecimal(double value)
         return QStringLiteral("0");
     if (value == 0)
         return QStringLiteral("0");
-    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+    // Fixed notation: 100000 is "100000", never "1e+05".
+    return QString::number(value, 'f', QLocale::FloatingPointShortest);
 }
 
 } // namespace corvanta

@@ -22,7 +22,8 @@ bool fitsGbk(QStringView text);
 // the number is ignored; no number at all reads as 0.
 double leadingNumber(QStringView text);
 
-// The shortest decimal text of a number: 5 -> "5", 4.5 -> "4.5", 0.1 -> "0.1".
+// The shortest decimal text of a number: 5 -> "5", 4.5 -> "4.5", 0.1 -> "0.1"; never an
+// exponent (100000 -> "100000").
 QString shortestDecimal(double value);
 
 } // namespace corvanta

@@ -58,9 +58,8 @@ bool transportFailed(QNetworkReply::NetworkError error)
 
 } // namespace
 
-ServerLink::ServerLink(const AppConfig &config, LoginState &login, RandomSource &random, QObject *parent)
-    : QObject(parent), m_config(config), m_login(login), m_random(random),
-      m_manager(new QNetworkAccessManager(this))
+ServerLink::ServerLink(const AppConfig &config, QObject *parent)
+    : QObject(parent), m_config(config), m_manager(new QNetworkAccessManager(this))
 {
     // No cache object at all: every answer comes from the server.
     m_manager->setCache(nullptr);
@@ -77,6 +76,27 @@ QUrl ServerLink::serverUrl(const QString &path, const FormFields &query) const
 QUrl ServerLink::vendorUrl(const QString &path, const FormFields &query) const
 {
     return buildUrl(m_config.vendorBase, path, query);
+}
+
+QUrl ServerLink::address(const PageCall &call) const
+{
+    const QString &base = call.site == Site::Vendor ? m_config.vendorBase : m_config.serverBase;
+    if (call.method == PageMethod::Post)
+        return buildUrl(base, call.path, {});
+    return buildUrl(base, call.path, call.fields);
+}
+
+HttpResult ServerLink::send(const PageCall &call)
+{
+    if (call.method == PageMethod::Post)
+        return PostForm(address(call), call.fields);
+    return HttpGetRaw(address(call));
+}
+
+Result ServerLink::download(const PageCall &call, const QString &filePath,
+                            const std::function<bool(const QByteArray &)> &accept)
+{
+    return DownloadToFile(address(call), filePath, accept);
 }
 
 QNetworkRequest ServerLink::makeRequest(const QUrl &address) const
@@ -125,6 +145,10 @@ ServerLink::RawReply ServerLink::waitFor(QNetworkReply *reply)
     if (!cutOff && !transportFailed(reply->error()) && reply->bytesAvailable() <= m_maxReplyBytes) {
         raw.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         raw.body = reply->readAll();
+    } else if (cutOff) {
+        raw.error = QStringLiteral("服务器没有及时回应，或回应过大");
+    } else {
+        raw.error = reply->errorString();
     }
     disconnect(sizeWatch); // it refers to this frame
     reply->deleteLater();
@@ -136,7 +160,7 @@ ServerLink::RawReply ServerLink::waitFor(QNetworkReply *reply)
 
 HttpResult ServerLink::toResult(const RawReply &raw)
 {
-    return {raw.status, raw.status == 0 ? QString() : fromGbk(raw.body)};
+    return {raw.status, raw.status == 0 ? QString() : fromGbk(raw.body), raw.error};
 }
 
 HttpResult ServerLink::PostForm(const QUrl &address, const FormFields &body)
@@ -158,95 +182,28 @@ HttpResult ServerLink::HttpGetRaw(const QUrl &address)
     return toResult(waitFor(m_manager->get(makeRequest(address))));
 }
 
-bool ServerLink::DownloadToFile(const QUrl &address, const QString &filePath,
-                                const std::function<bool(const QByteArray &)> &accept)
+Result ServerLink::DownloadToFile(const QUrl &address, const QString &filePath,
+                                  const std::function<bool(const QByteArray &)> &accept)
 {
     const RawReply raw = waitFor(m_manager->get(makeRequest(address)));
-    if (raw.status != 200 || (accept && !accept(raw.body)))
-        return false;
+    if (raw.status == 0)
+        return Result::failure(raw.error);
+    if (raw.status != 200)
+        return Result::failure(QStringLiteral("服务器回应 %1").arg(raw.status));
+    if (accept && !accept(raw.body))
+        return Result::failure(QStringLiteral("服务器的回应不是所要的文件"));
     // Written beside the old file and renamed over it: a failed write keeps the old copy.
     QSaveFile file(filePath);
     if (!file.open(QIODevice::WriteOnly))
-        return false;
+        return Result::failure(file.errorString());
     if (file.write(raw.body) != raw.body.size()) {
+        const QString why = file.errorString();
         file.cancelWriting();
-        return false;
+        return Result::failure(why);
     }
-    return file.commit();
-}
-
-bool ServerLink::looksLikeRecordFile(const QByteArray &body)
-{
-    static const QByteArray marker("Class_Is_Ready");
-    for (qsizetype from = 0; from >= 0 && from < body.size();) {
-        if (QByteArrayView(body).sliced(from).startsWith(marker))
-            return true;
-        const qsizetype next = body.indexOf('\n', from);
-        from = next < 0 ? -1 : next + 1;
-    }
-    return false;
-}
-
-HttpResult ServerLink::checkPassword(const QString &username, const QString &password)
-{
-    // The name goes as typed; the password without the blanks around it.
-    return PostForm(serverUrl(QStringLiteral("/score/checkpassword.php")),
-                    FormFields()
-                        .add(QStringLiteral("username"), username)
-                        .add(QStringLiteral("password"), password.trimmed()));
-}
-
-bool ServerLink::RefreshRecordCache(const QString &username)
-{
-    if (!m_config.ensureDataDir())
-        return false;
-    const QUrl address = serverUrl(
-        QStringLiteral("/score/record.php"),
-        FormFields().add(QStringLiteral("t"), username).add(QStringLiteral("mp"), m_login.LoginDigest));
-    return DownloadToFile(address, m_config.recordFile(), &ServerLink::looksLikeRecordFile);
-}
-
-HttpResult ServerLink::uploadScores(const QString &password, const QString &keti, const QStringList &lines)
-{
-    return PostForm(serverUrl(QStringLiteral("/score/index.php")),
-                    FormFields()
-                        .add(QStringLiteral("username"), m_login.LoginUser)
-                        .add(QStringLiteral("password"), password)
-                        .add(QStringLiteral("keti"), keti)
-                        .add(QStringLiteral("score"), lines.join(u'|')));
-}
-
-QUrl ServerLink::recentScoresPage(int count) const
-{
-    return serverUrl(QStringLiteral("/score/"), FormFields()
-                                                    .add(QStringLiteral("t"), m_login.LoginUser)
-                                                    .add(QStringLiteral("n"), QString::number(count))
-                                                    .add(QStringLiteral("mp"), m_login.LoginDigest));
-}
-
-HttpResult ServerLink::serverTime()
-{
-    return HttpGetRaw(serverUrl(QStringLiteral("/score/servertime.php"),
-                                FormFields().add(QStringLiteral("t"), randomAddressValue(m_random))));
-}
-
-HttpResult ServerLink::versionQuery()
-{
-    return HttpGetRaw(vendorUrl(QStringLiteral("/version.php"),
-                                FormFields()
-                                    .add(QStringLiteral("s"), QStringLiteral("Selvane"))
-                                    .add(QStringLiteral("t"), randomAddressValue(m_random))));
-}
-
-QUrl ServerLink::vendorUpdatePage() const
-{
-    return vendorUrl(QStringLiteral("/soft/update.php"),
-                     FormFields().add(QStringLiteral("sort"), QStringLiteral("Selvane")));
-}
-
-QUrl ServerLink::vendorHomePage() const
-{
-    return QUrl::fromEncoded(m_config.vendorBase.toUtf8(), QUrl::TolerantMode);
+    if (!file.commit())
+        return Result::failure(file.errorString());
+    return Result::success();
 }
 
 } // namespace corvanta

@@ -1,7 +1,7 @@
 #include "DailyLog.h"
 
 #include "PendingScores.h"
-#include "ScoreLine.h"
+#include "net/ScoreLine.h"
 
 #include "core/Clock.h"
 #include "core/TextCodec.h"
@@ -28,25 +28,22 @@ QString dailyLogFileName(const QString &loginUser, const QString &className, con
            day.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".Log");
 }
 
-AppendResult AppendLine(const QString &path, const QString &line)
+Result AppendLine(const QString &path, const QString &line)
 {
     const QString shown = QDir::toNativeSeparators(path);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        return {false,
-                QStringLiteral("无法打开日志文件 ") + shown + QStringLiteral("：") + file.errorString()};
+        return Result::failure(QStringLiteral("无法打开日志文件 ") + shown + QStringLiteral("：") + file.errorString());
     }
     const QByteArray bytes = toGbk(line) + "\r\n";
     if (file.write(bytes) != bytes.size() || !file.flush()) {
-        return {false,
-                QStringLiteral("无法写入日志文件 ") + shown + QStringLiteral("：") + file.errorString()};
+        return Result::failure(QStringLiteral("无法写入日志文件 ") + shown + QStringLiteral("：") + file.errorString());
     }
     file.close();
     if (file.error() != QFileDevice::NoError) {
-        return {false,
-                QStringLiteral("无法写入日志文件 ") + shown + QStringLiteral("：") + file.errorString()};
+        return Result::failure(QStringLiteral("无法写入日志文件 ") + shown + QStringLiteral("：") + file.errorString());
     }
-    return {true, {}};
+    return Result::success();
 }
 
 ScoreRecorder::ScoreRecorder(const QString &dataDir, PendingScores &pending, const Clock &clock)
@@ -67,13 +64,8 @@ RecordResult ScoreRecorder::record(const QString &loginUser, const QString &clas
     RecordResult result;
     result.line = ScoreLine{className, student, scoreText, scoreTimeText(now), standard}.text();
 
-    const AppendResult logged = AppendLine(logFilePath(loginUser, className, now.date()), result.line);
-    result.logged = logged.ok;
-    result.logError = logged.error;
-
+    result.logged = AppendLine(logFilePath(loginUser, className, now.date()), result.line);
     result.kept = m_pending.append(result.line);
-    if (!result.kept)
-        result.keptError = m_pending.lastError();
     return result;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <QDate>
 #include <QString>
 
@@ -15,22 +17,14 @@ QString safeFileNamePart(const QString &text);
 // "user_class_yyyy-MM-dd.Log": one log per user, class and calendar day.
 QString dailyLogFileName(const QString &loginUser, const QString &className, const QDate &day);
 
-struct AppendResult
-{
-    bool ok = false;
-    QString error; // why it failed, for the teacher
-};
-
 // Appends the line and CR LF to the file as GBK text, creating the file when missing.
-AppendResult AppendLine(const QString &path, const QString &line);
+Result AppendLine(const QString &path, const QString &line);
 
 struct RecordResult
 {
-    QString line;        // the score line that was built
-    bool logged = false; // the daily log holds it
-    QString logError;    // why the daily log could not be written
-    bool kept = false;   // the pending-score file holds it (memory always does)
-    QString keptError;   // why the pending-score file could not be written
+    QString line;                      // the score line that was built
+    Result logged = Result::success(); // the daily log holds it
+    Result kept = Result::success();   // the pending-score file holds it (memory always does)
 };
 
 // Gives a score: builds the line with the present time, appends it to the day's log in the

@@ -19,7 +19,6 @@ PendingScores::PendingScores(const QString &filePath, QObject *parent) : QObject
 QString PendingScores::load()
 {
     m_lines.clear();
-    m_lastError.clear();
     if (!QFileInfo::exists(m_filePath)) {
         emit reset();
         return {};
@@ -43,18 +42,17 @@ QString PendingScores::load()
             problem += QStringLiteral("\r\n原文件无法另存：") + QDir::toNativeSeparators(aside);
     }
     emit reset();
-    m_lastError = problem;
     return problem;
 }
 
-bool PendingScores::append(const QString &line)
+Result PendingScores::append(const QString &line)
 {
     m_lines.append(line);
     emit linesAppended(int(m_lines.size() - 1), {line});
     return save();
 }
 
-bool PendingScores::appendNew(const QStringList &lines, int *added)
+Result PendingScores::appendNew(const QStringList &lines, int *added)
 {
     QSet<QString> known(m_lines.cbegin(), m_lines.cend());
     QStringList fresh;
@@ -67,14 +65,14 @@ bool PendingScores::appendNew(const QStringList &lines, int *added)
     if (added)
         *added = int(fresh.size());
     if (fresh.isEmpty())
-        return true;
+        return Result::success();
     const int first = int(m_lines.size());
     m_lines.append(fresh);
     emit linesAppended(first, fresh);
     return save();
 }
 
-bool PendingScores::removeRows(QList<int> rows)
+Result PendingScores::removeRows(QList<int> rows)
 {
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
@@ -82,31 +80,28 @@ bool PendingScores::removeRows(QList<int> rows)
                               [this](int row) { return row < 0 || row >= m_lines.size(); }),
                rows.end());
     if (rows.isEmpty())
-        return true;
+        return Result::success();
     for (auto it = rows.crbegin(); it != rows.crend(); ++it)
         m_lines.removeAt(*it);
     emit rowsRemoved(rows);
     return save();
 }
 
-bool PendingScores::replaceLine(int row, const QString &line)
+Result PendingScores::replaceLine(int row, const QString &line)
 {
     if (row < 0 || row >= m_lines.size())
-        return true;
+        return Result::success();
     m_lines[row] = line;
     emit lineReplaced(row, line);
     return save();
 }
 
-bool PendingScores::save()
+Result PendingScores::save()
 {
     const QString folder = QFileInfo(m_filePath).absolutePath();
-    if (!QDir().mkpath(folder)) {
-        m_lastError = QStringLiteral("无法创建数据文件夹：") + QDir::toNativeSeparators(folder);
-        return false;
-    }
-    m_lastError = writeScoreLines(m_filePath, m_lines);
-    return m_lastError.isEmpty();
+    if (!QDir().mkpath(folder))
+        return Result::failure(QStringLiteral("无法创建数据文件夹：") + QDir::toNativeSeparators(folder));
+    return writeScoreLines(m_filePath, m_lines);
 }
 
 } // namespace corvanta

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -9,7 +11,7 @@ namespace corvanta {
 
 // The pending score lines (what the upload panel lists), kept in a file of the data folder
 // so they survive the end of the program. Every change rewrites the whole file atomically;
-// when that fails the lines stay in memory and lastError() says why.
+// when that fails the lines stay in memory and the result says why.
 class PendingScores : public QObject
 {
     Q_OBJECT
@@ -29,15 +31,13 @@ public:
     const QStringList &lines() const { return m_lines; }
     qsizetype size() const { return m_lines.size(); }
 
-    // Each returns false when the change could not be written to the file.
-    bool append(const QString &line);
+    // Each fails when the change could not be written to the file.
+    Result append(const QString &line);
     // Adds the lines that are not pending yet (nor repeated in the list), in their order.
-    bool appendNew(const QStringList &lines, int *added = nullptr);
+    Result appendNew(const QStringList &lines, int *added = nullptr);
     // Rows as they stand now; out-of-range rows are ignored.
-    bool removeRows(QList<int> rows);
-    bool replaceLine(int row, const QString &line);
-
-    QString lastError() const { return m_lastError; }
+    Result removeRows(QList<int> rows);
+    Result replaceLine(int row, const QString &line);
 
 signals:
     void linesAppended(int first, const QStringList &lines);
@@ -47,11 +47,10 @@ signals:
     void reset();
 
 private:
-    bool save();
+    Result save();
 
     QString m_filePath;
     QStringList m_lines;
-    QString m_lastError;
 };
 
 } // namespace corvanta

@@ -1,6 +1,7 @@
 #include "ScoreDataFile.h"
 
 #include "core/TextCodec.h"
+#include "net/ScoreLine.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,19 +18,6 @@ QString shownPath(const QString &path)
 }
 
 } // namespace
-
-bool isStorableScoreLine(const QString &line)
-{
-    if (line.count(u'\t') < 4)
-        return false;
-    for (const QChar c : line) {
-        if (c == u'\t')
-            continue;
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F || c == QChar::ReplacementCharacter)
-            return false;
-    }
-    return true;
-}
 
 ScoreFileContent readScoreLines(const QString &path, qint64 maxBytes)
 {
@@ -71,7 +59,7 @@ ScoreFileContent readScoreLines(const QString &path, qint64 maxBytes)
         if (line.trimmed().isEmpty())
             continue;
         // Bytes that do not come back unchanged were not GBK (or were cut inside a character).
-        if (isStorableScoreLine(line) && toGbk(line) == raw)
+        if (isValidScoreLine(line) && toGbk(line) == raw)
             content.lines.append(line);
         else
             content.badLines.append(int(i + 1));
@@ -79,12 +67,12 @@ ScoreFileContent readScoreLines(const QString &path, qint64 maxBytes)
     return content;
 }
 
-QString writeScoreLines(const QString &path, const QStringList &lines)
+Result writeScoreLines(const QString &path, const QStringList &lines)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        return QStringLiteral("无法创建文件：") + shownPath(path) + QStringLiteral("（") +
-               file.errorString() + QStringLiteral("）");
+        return Result::failure(QStringLiteral("无法创建文件：") + shownPath(path) + QStringLiteral("（") +
+                               file.errorString() + QStringLiteral("）"));
     }
     QByteArray bytes;
     for (const QString &line : lines) {
@@ -92,10 +80,10 @@ QString writeScoreLines(const QString &path, const QStringList &lines)
         bytes += "\r\n";
     }
     if (file.write(bytes) != bytes.size() || !file.commit()) {
-        return QStringLiteral("无法写入文件：") + shownPath(path) + QStringLiteral("（") +
-               file.errorString() + QStringLiteral("）");
+        return Result::failure(QStringLiteral("无法写入文件：") + shownPath(path) + QStringLiteral("（") +
+                               file.errorString() + QStringLiteral("）"));
     }
-    return {};
+    return Result::success();
 }
 
 QString withDataFileSuffix(const QString &path)

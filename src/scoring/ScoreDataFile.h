@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -18,17 +20,13 @@ struct ScoreFileContent
     QString error;       // set when the file could not be read at all (nothing in lines)
 };
 
-// True when a line can stand in a score data file: five or more TAB-separated fields, no
-// control character other than TAB, nothing that failed to decode.
-bool isStorableScoreLine(const QString &line);
-
 // Reads a file of score lines; never throws or crashes on what it finds. Files larger than
-// maxBytes are refused unread. Lines with a wrong form are listed in badLines, not taken.
+// maxBytes are refused unread. Lines that are not score lines (isValidScoreLine) are listed in badLines, not taken.
 ScoreFileContent readScoreLines(const QString &path, qint64 maxBytes = kMaxScoreFileBytes);
 
 // Writes the lines, each followed by CR LF, replacing the file only once everything is
-// written. Returns an empty text on success, else why it failed.
-QString writeScoreLines(const QString &path, const QStringList &lines);
+// written.
+Result writeScoreLines(const QString &path, const QStringList &lines);
 
 // A name typed without an extension gets ".cvr".
 QString withDataFileSuffix(const QString &path);

@@ -3,7 +3,10 @@
 #include "PendingScores.h"
 #include "ScoreDataFile.h"
 
+#include "net/LoginState.h"
+#include "net/ScorePages.h"
 #include "net/ServerLink.h"
+#include "widgets/BusyGuard.h"
 #include "widgets/Prompter.h"
 
 #include <QDir>
@@ -13,7 +16,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -41,8 +43,8 @@ bool sameFile(const QString &a, const QString &b)
 
 } // namespace
 
-UploadPanel::UploadPanel(ServerLink &link, Prompter &prompter, PendingScores &pending, QWidget *parent)
-    : QGroupBox(parent), m_link(link), m_prompter(prompter), m_pending(pending)
+UploadPanel::UploadPanel(AppContext &context, QWidget *parent)
+    : QGroupBox(parent), m_context(context), m_pending(context.pending)
 {
     setObjectName(QStringLiteral("Frame4"));
     setTitle(QStringLiteral("上传到服务器"));
@@ -104,7 +106,7 @@ UploadPanel::UploadPanel(ServerLink &link, Prompter &prompter, PendingScores &pe
     connect(Command14, &QPushButton::clicked, this, &UploadPanel::saveSelected);
     connect(Command15, &QPushButton::clicked, this, &UploadPanel::importFile);
     connect(Command12, &QPushButton::clicked, this, [this] {
-        if (!m_waiting)
+        if (!waiting())
             emit closeRequested();
     });
 
@@ -130,8 +132,8 @@ void UploadPanel::rebuildList()
 
 void UploadPanel::addScoreLine(const QString &line)
 {
-    if (!m_pending.append(line))
-        reportStoreError();
+    if (const Result kept = m_pending.append(line); !kept)
+        reportStoreError(kept);
 }
 
 void UploadPanel::setTopic(const QString &text)
@@ -160,15 +162,18 @@ void UploadPanel::openPanel()
     List4->selectAll();
 }
 
+bool UploadPanel::waiting() const
+{
+    return BusyGuard::isBusy(this);
+}
+
 // Opening the panel sets the state both ways; typing a password only ever enables.
 void UploadPanel::updateSendEnabled(bool mayDisable)
 {
-    const bool allowed = m_link.login().isOnline() && !Text4->text().isEmpty();
-    if (m_waiting) {
-        if (allowed || mayDisable)
-            m_sendEnabledBeforeWait = allowed;
+    // While a request waits the guard holds the button; it is set again after the wait.
+    if (waiting())
         return;
-    }
+    const bool allowed = m_context.login.isOnline() && !Text4->text().isEmpty();
     if (allowed || mayDisable)
         Command13->setEnabled(allowed);
 }
@@ -213,60 +218,51 @@ void UploadPanel::removeTakenRows(const QList<int> &rows, const QStringList &lin
         if (row >= 0 && !gone.contains(row))
             gone.append(row);
     }
-    if (!m_pending.removeRows(gone))
-        reportStoreError();
+    if (const Result kept = m_pending.removeRows(gone); !kept)
+        reportStoreError(kept);
 }
 
-void UploadPanel::setWaiting(bool waiting)
+void UploadPanel::reportStoreError(const Result &failure)
 {
-    m_waiting = waiting;
-    if (waiting)
-        m_sendEnabledBeforeWait = Command13->isEnabled();
-    for (QWidget *w : {static_cast<QWidget *>(List4), static_cast<QWidget *>(Command12),
-                       static_cast<QWidget *>(Command14), static_cast<QWidget *>(Command15)})
-        w->setEnabled(!waiting);
-    Command13->setEnabled(waiting ? false : m_sendEnabledBeforeWait);
-}
-
-void UploadPanel::reportStoreError()
-{
-    m_prompter.message(this, QStringLiteral("错误"),
+    m_context.prompter.message(this, QStringLiteral("错误"),
                        QStringLiteral("待上传成绩无法写入文件，程序关闭后将会丢失：") + kCrLf +
-                           m_pending.lastError(),
+                                   failure.error(),
                        PromptIcon::Warning);
 }
 
 void UploadPanel::upload()
 {
-    if (m_waiting)
+    if (waiting())
         return;
     const QList<int> rows = selectedRows();
     const QStringList lines = takeIntoRegister(rows);
-    if (!m_link.login().isOnline() || Text4->text().isEmpty() || lines.isEmpty())
+    if (!m_context.login.isOnline() || Text4->text().isEmpty() || lines.isEmpty())
         return;
 
-    setWaiting(true);
-    QPointer<UploadPanel> self(this);
-    const HttpResult result = m_link.uploadScores(Text4->text(), Text5->text(), lines);
-    if (!self)
+    BusyGuard busy(this, {List4, Command12, Command13, Command14, Command15});
+    const HttpResult result =
+        m_context.link.send(score_pages::upload(m_context.login.LoginUser, Text4->text(), Text5->text(), lines));
+    if (!busy.windowAlive())
         return;
-    setWaiting(false);
+    busy.release();
+    updateSendEnabled(false);
 
     switch (result.outcome()) {
     case ReplyOutcome::Accepted: {
         // The scores are on the server now, whatever the teacher answers next.
         removeTakenRows(rows, lines);
-        if (m_prompter.question(this, QStringLiteral("成功"),
+        if (m_context.prompter.question(this, QStringLiteral("成功"),
                                 QStringLiteral("上传成功，是否上网查看上传结果！"), PromptIcon::None))
-            m_prompter.openUrl(m_link.recentScoresPage(int(lines.size())));
+            m_context.prompter.openUrl(m_context.link.address(
+                score_pages::recentScores(m_context.login.LoginUser, int(lines.size()), m_context.login.LoginDigest)));
         break;
     }
     case ReplyOutcome::Rejected:
-        m_prompter.message(this, QStringLiteral("错误"), result.text + kCrLf + QStringLiteral("上传错误！"),
+        m_context.prompter.message(this, QStringLiteral("错误"), result.text + kCrLf + QStringLiteral("上传错误！"),
                            PromptIcon::Warning);
         break;
     case ReplyOutcome::Failed:
-        m_prompter.message(this, QStringLiteral("错误"),
+        m_context.prompter.message(this, QStringLiteral("错误"),
                            QStringLiteral("网络异常！建议保存数据，然后导入上传！"), PromptIcon::Warning);
         saveSelected();
         break;
@@ -275,38 +271,38 @@ void UploadPanel::upload()
 
 void UploadPanel::saveSelected()
 {
-    if (m_waiting)
+    if (waiting())
         return;
     const QList<int> rows = selectedRows();
     const QStringList lines = takeIntoRegister(rows);
     if (lines.isEmpty())
         return;
 
-    const QString chosen = m_prompter.saveFileName(this, QStringLiteral("另存数据文件"), kDataFileFilter);
+    const QString chosen = m_context.prompter.saveFileName(this, QStringLiteral("另存数据文件"), kDataFileFilter);
     if (chosen.isEmpty())
         return;
     const QString path = withDataFileSuffix(chosen);
     if (sameFile(path, m_pending.filePath())) {
-        m_prompter.message(this, QStringLiteral("提示"),
+        m_context.prompter.message(this, QStringLiteral("提示"),
                            QStringLiteral("这是程序保存待上传成绩的文件，请另选一个文件名。"),
                            PromptIcon::Warning);
         return;
     }
     if (QFileInfo::exists(path) &&
-        !m_prompter.question(this, QStringLiteral("另存数据文件"),
+        !m_context.prompter.question(this, QStringLiteral("另存数据文件"),
                              shownPath(path) + kCrLf + QStringLiteral("文件已存在，是否替换？"),
                              PromptIcon::Question))
         return;
 
-    const QString error = writeScoreLines(path, lines);
-    if (!error.isEmpty()) {
-        m_prompter.message(this, QStringLiteral("错误"),
-                           QStringLiteral("数据文件保存失败，成绩仍在待上传列表中。") + kCrLf + error,
+    const Result written = writeScoreLines(path, lines);
+    if (!written) {
+        m_context.prompter.message(this, QStringLiteral("错误"),
+                           QStringLiteral("数据文件保存失败，成绩仍在待上传列表中。") + kCrLf + written.error(),
                            PromptIcon::Warning);
         return;
     }
     removeTakenRows(rows, lines);
-    m_prompter.message(this, QStringLiteral("保存成功"),
+    m_context.prompter.message(this, QStringLiteral("保存成功"),
                        QStringLiteral("数据已保存，你可以再次导入此数据上传！") + kCrLf +
                            QStringLiteral("保存位置：") + shownPath(path),
                        PromptIcon::Information);
@@ -314,9 +310,9 @@ void UploadPanel::saveSelected()
 
 void UploadPanel::importFile()
 {
-    if (m_waiting)
+    if (waiting())
         return;
-    const QString path = m_prompter.openFileName(this, QStringLiteral("打开数据文件"), kDataFileFilter);
+    const QString path = m_context.prompter.openFileName(this, QStringLiteral("打开数据文件"), kDataFileFilter);
     if (path.isEmpty())
         return;
 
@@ -326,13 +322,13 @@ void UploadPanel::importFile()
         problem = describeBadLines(content.badLines) + QStringLiteral("不是成绩记录：") + shownPath(path);
     }
     if (!problem.isEmpty()) {
-        m_prompter.message(this, QStringLiteral("错误"),
+        m_context.prompter.message(this, QStringLiteral("错误"),
                            QStringLiteral("数据文件无法导入，待上传列表没有改变。") + kCrLf + problem,
                            PromptIcon::Warning);
         return;
     }
-    if (!m_pending.appendNew(content.lines))
-        reportStoreError();
+    if (const Result kept = m_pending.appendNew(content.lines); !kept)
+        reportStoreError(kept);
     List4->selectAll();
 }
 

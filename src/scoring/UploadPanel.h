@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/Result.h"
+#include "widgets/AppContext.h"
+
 #include <QGroupBox>
 #include <QList>
 #include <QStringList>
@@ -11,10 +14,6 @@ class QHBoxLayout;
 
 namespace corvanta {
 
-class PendingScores;
-class Prompter;
-class ServerLink;
-
 // The upload panel of the main window: the pending score list, the topic and operation
 // password, and the buttons that send, save and import score lines. The list follows the
 // pending scores; whoever adds a score adds it there (ScoreRecorder) and the list shows it.
@@ -22,7 +21,7 @@ class UploadPanel : public QGroupBox
 {
     Q_OBJECT
 public:
-    UploadPanel(ServerLink &link, Prompter &prompter, PendingScores &pending, QWidget *parent = nullptr);
+    explicit UploadPanel(AppContext &context, QWidget *parent = nullptr);
 
     // Adds a line to the pending scores without logging it.
     void addScoreLine(const QString &line);
@@ -40,7 +39,7 @@ public:
     // Rows of List4 that are selected, in list order.
     QList<int> selectedRows() const;
     // True while the panel waits for the server; it takes no action meanwhile.
-    bool waiting() const { return m_waiting; }
+    bool waiting() const;
 
     // The save action: offers to save the selected lines to a score data file; the saved
     // lines leave the pending list. Also run when the server cannot be reached.
@@ -50,6 +49,10 @@ public:
     // Sends the selected lines with the operation password and topic.
     void upload();
 
+signals:
+    void closeRequested();
+
+private:
     // Controls, named as the main window names them.
     QListWidget *List4;
     QListWidget *List3; // upload register: the lines taken for this upload or save; never shown
@@ -60,22 +63,14 @@ public:
     QPushButton *Command14;
     QPushButton *Command15;
 
-signals:
-    void closeRequested();
-
-private:
     void updateSendEnabled(bool mayDisable);
     QStringList takeIntoRegister(const QList<int> &rows);
     void removeTakenRows(const QList<int> &rows, const QStringList &lines);
-    void setWaiting(bool waiting);
-    void reportStoreError();
+    void reportStoreError(const Result &failure);
     void rebuildList();
 
-    ServerLink &m_link;
-    Prompter &m_prompter;
+    AppContext &m_context;
     PendingScores &m_pending;
-    bool m_waiting = false;
-    bool m_sendEnabledBeforeWait = false;
     QHBoxLayout *m_buttonRow;
 };
 

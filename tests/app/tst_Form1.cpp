@@ -1,11 +1,7 @@
 #include "app/Form1.h"
 #include "core/TextCodec.h"
-#include "net/ServerLink.h"
-#include "scoring/PendingScores.h"
 #include "scoring/UploadPanel.h"
-#include "support/FakePrompter.h"
-#include "support/TestClock.h"
-#include "net/RawHttpPeer.h"
+#include "support/WindowRig.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -22,7 +18,6 @@
 
 using namespace corvanta;
 using namespace corvanta::test;
-using corvanta::test::RawHttpPeer;
 
 namespace {
 
@@ -37,35 +32,17 @@ const char *const SampleRoster = "Class_Is_Ready\t1\t10\t\r\n"
 
 } // namespace
 
-class TestForm1 : public QObject
+class TestForm1 : public QObject, private WindowRig
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    AppConfig m_config;
-    LoginState m_login;
-    FakePrompter m_prompter;
-    ReplayRandom m_random{42};
-    FixedClock m_clock;
-    std::unique_ptr<ServerLink> m_link;
-    std::unique_ptr<PendingScores> m_pending;
     std::unique_ptr<Form1> m_form;
 
-    template <typename T> T *child(const QString &name) const
-    {
-        T *w = m_form->findChild<T *>(name);
-        if (!w)
-            qWarning("missing control %s", qPrintable(name));
-        return w;
-    }
+    template <typename T> T *child(const QString &name) const { return WindowRig::child<T>(m_form.get(), name); }
+    QLineEdit *nameDisplay() const { return child<QLineEdit>("Text2"); }
     QPushButton *button(int i) const { return child<QPushButton>(QStringLiteral("btnChou_%1").arg(i)); }
 
-    void writeRoster(const QByteArray &bytes = toGbk(QString::fromUtf8(SampleRoster)))
-    {
-        QFile f(m_config.recordFile());
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    }
+    void writeRoster(const QByteArray &bytes = toGbk(QString::fromUtf8(SampleRoster))) { writeRecordFile(bytes); }
 
     void loadOffline()
     {
@@ -87,26 +64,22 @@ class TestForm1 : public QObject
     {
         QTest::mouseClick(button(pool), Qt::LeftButton);
         QTest::mouseClick(button(pool), Qt::LeftButton);
-        return m_form->Text2->text();
+        return nameDisplay()->text();
     }
 
 private slots:
     void init()
     {
-        QDir(m_dir.path()).removeRecursively();
-        QDir().mkpath(m_dir.path());
-        m_config.dataDir = m_dir.path();
-        m_config.serverBase = QStringLiteral("http://127.0.0.1:9");
-        m_config.vendorBase = QStringLiteral("http://vendor.invalid");
-        m_login = {};
-        m_prompter = {};
-        m_link = std::make_unique<ServerLink>(m_config, m_login, m_random);
-        m_pending = std::make_unique<PendingScores>(m_config.dataFile(PendingScores::defaultFileName()));
-        m_form = std::make_unique<Form1>(m_config, m_login, m_prompter, m_random, m_clock, *m_link, *m_pending);
+        resetRig();
+        m_form = std::make_unique<Form1>(context());
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
     }
-    void cleanup() { m_form.reset(); }
+    void cleanup()
+    {
+        m_form.reset();
+        dropRig();
+    }
 
     void startsWithNothingLoaded()
     {
@@ -127,9 +100,9 @@ private slots:
         QCOMPARE(m_form->panelText(5), QStringLiteral("http://vendor.invalid"));
         QCOMPARE(m_form->windowTitle(), QStringLiteral("Corvanta"));
         QVERIFY(m_form->windowFlags() & Qt::WindowStaysOnTopHint);
-        QCOMPARE(m_form->Timer2->interval(), 1000);
-        QVERIFY(m_form->Timer2->isActive());
-        QVERIFY(!m_form->Timer1->isActive());
+        QCOMPARE(child<QTimer>("Timer2")->interval(), 1000);
+        QVERIFY(child<QTimer>("Timer2")->isActive());
+        QVERIFY(!child<QTimer>("Timer1")->isActive());
     }
 
     void statusPanelFillsTheRest()
@@ -152,15 +125,15 @@ private slots:
         QCOMPARE(list1->count(), 2);
         QCOMPARE(list1->item(0)->text(), QStringLiteral("[5分]\t读得流利"));
         QVERIFY(!list1->isHidden());
-        QCOMPARE(m_form->Frame4->topic(), QStringLiteral("朗读"));
+        QCOMPARE(child<UploadPanel>("Frame4")->topic(), QStringLiteral("朗读"));
         for (int i = 0; i <= 12; ++i)
             QVERIFY(!button(i)->isEnabled());
 
         // A topic without standards hides the list and widens the name box.
-        const int narrow = m_form->Text2->width();
+        const int narrow = nameDisplay()->width();
         child<QComboBox>("Combo3")->setEditText(QStringLiteral("默写"));
         QVERIFY(list1->isHidden());
-        QVERIFY(m_form->Text2->width() > narrow);
+        QVERIFY(nameDisplay()->width() > narrow);
     }
 
     void missingOrForeignFileLoadsNothing_data()
@@ -186,7 +159,6 @@ private slots:
     {
         loadOffline();
         chooseClass("1");
-        QCOMPARE(m_form->class_num, QStringLiteral("1"));
         QCOMPARE(child<QListWidget>("lstKind_0")->count(), 4);
         QCOMPARE(child<QListWidget>("lstKind_1")->count(), 4);
         QCOMPARE(child<QListWidget>("lstKind_2")->count(), 0);
@@ -201,21 +173,22 @@ private slots:
     {
         loadOffline();
         chooseClass("1");
+        QSignalSpy chosenSpy(m_form.get(), &Form1::studentChosen);
         QTest::mouseClick(button(1), Qt::LeftButton);
         QCOMPARE(button(1)->text(), QStringLiteral("暂停"));
-        QCOMPARE(m_form->tmpcaption, QStringLiteral("未点"));
-        QVERIFY(m_form->Timer1->isActive());
-        QCOMPARE(m_form->Timer1->interval(), 5);
+        QVERIFY(child<QTimer>("Timer1")->isActive());
+        QCOMPARE(child<QTimer>("Timer1")->interval(), 5);
         for (int i = 0; i < 12; ++i)
             QCOMPARE(button(i)->isEnabled(), i == 1);
-        QVERIFY(!m_form->Text2->text().isEmpty());
+        QVERIFY(!nameDisplay()->text().isEmpty());
         QTest::qWait(30); // let the names flash
 
         QTest::mouseClick(button(1), Qt::LeftButton);
-        const QString chosen = m_form->Text2->text();
+        const QString chosen = nameDisplay()->text();
         QCOMPARE(button(1)->text(), QStringLiteral("未点"));
-        QVERIFY(!m_form->Timer1->isActive());
-        QCOMPARE(m_form->NewStu, chosen);
+        QVERIFY(!child<QTimer>("Timer1")->isActive());
+        QCOMPARE(chosenSpy.size(), 1);
+        QCOMPARE(chosenSpy.first(), QVariantList({QStringLiteral("1"), chosen}));
         QCOMPARE(child<QListWidget>("lstKind_1")->count(), 3);
         QCOMPARE(child<QListWidget>("lstKind_2")->findItems(chosen, Qt::MatchExactly).size(), 1);
         QVERIFY(button(2)->isEnabled());
@@ -232,14 +205,14 @@ private slots:
     {
         loadOffline();
         chooseClass("1");
-        m_form->Text2->setText(QStringLiteral("张三"));
+        nameDisplay()->setText(QStringLiteral("张三"));
         QCOMPARE(child<QLabel>("Label4")->text(), QStringLiteral("4.5"));
         QCOMPARE(child<QLabel>("Label28")->text(), QStringLiteral("3"));
-        m_form->Text2->setText(QStringLiteral("李四")); // count 0
+        nameDisplay()->setText(QStringLiteral("李四")); // count 0
         QCOMPARE(child<QLabel>("Label4")->text(), QString());
         QCOMPARE(child<QLabel>("Label28")->text(), QString());
-        m_form->Text2->setText(QStringLiteral("赵六"));
-        m_form->Text2->setText(QStringLiteral("孙八")); // not in this class: labels keep
+        nameDisplay()->setText(QStringLiteral("赵六"));
+        nameDisplay()->setText(QStringLiteral("孙八")); // not in this class: labels keep
         QCOMPARE(child<QLabel>("Label28")->text(), QStringLiteral("6"));
     }
 
@@ -254,7 +227,6 @@ private slots:
         QCOMPARE(m_pending->lines(),
                  QStringList({QStringLiteral("1\t%1\t3分\t2026-03-05 09:07:02\t").arg(student)}));
         QVERIFY(!combo1->isEnabled());
-        QVERIFY(m_form->NewStu.isEmpty());
         emit combo1->activated(1); // a second choice in the same draw does nothing
         QCOMPARE(m_pending->size(), 1);
         QFile log(m_config.dataFile(QStringLiteral("离线用户_1_2026-03-05.Log")));
@@ -318,11 +290,11 @@ private slots:
         loadOffline();
         chooseClass("1");
         const QSize expanded = m_form->size();
-        QTest::mouseMove(m_form->Image2);
+        QTest::mouseMove(child<QLabel>("Image2"));
         QVERIFY(m_form->isCollapsed());
         QVERIFY(m_form->width() < 60);
-        QVERIFY(m_form->Text2->isHidden());
-        QTest::mouseMove(m_form->Image1);
+        QVERIFY(nameDisplay()->isHidden());
+        QTest::mouseMove(child<QLabel>("Image1"));
         QVERIFY(!m_form->isCollapsed());
         QCOMPARE(m_form->size(), expanded);
         QCOMPARE(child<QListWidget>("lstKind_0")->count(), 4);
@@ -330,14 +302,15 @@ private slots:
 
     void stopwatchToggles()
     {
-        QCOMPARE(m_form->RecTime, false);
+        // Off at start: the ticks leave the panel alone.
+        QTest::qWait(1100);
+        QCOMPARE(m_form->panelText(4), QStringLiteral("双击计时"));
         QTest::mouseDClick(child<QLabel>("Label30"), Qt::LeftButton);
-        QVERIFY(m_form->RecTime);
-        QCOMPARE(m_form->timer_class, qint16(0));
+        // Counting starts from zero at the switch.
         QTRY_COMPARE_WITH_TIMEOUT(child<QLabel>("Label30")->text(), QStringLiteral("00:01"), 3000);
         QCOMPARE(m_form->panelText(4), QStringLiteral("00:00:01"));
         QTest::mouseDClick(child<QLabel>("Label30"), Qt::LeftButton);
-        QVERIFY(!m_form->RecTime);
+        QTest::qWait(1100);
         QCOMPARE(child<QLabel>("Label30")->text(), QStringLiteral("00:01"));
     }
 
@@ -350,35 +323,15 @@ private slots:
                  QList<QUrl>({QUrl("http://vendor.invalid/soft/update.php?sort=Selvane"), QUrl("http://vendor.invalid")}));
     }
 
-    void noActionWhileTheClassListsDownload()
-    {
-        writeRoster();
-        RawHttpPeer peer;
-        peer.silent = true;
-        QVERIFY(peer.listen());
-        m_config.serverBase = peer.base();
-        m_link = std::make_unique<ServerLink>(m_config, m_login, m_random);
-        m_link->setTimeoutMs(300);
-        m_form = std::make_unique<Form1>(m_config, m_login, m_prompter, m_random, m_clock, *m_link, *m_pending);
-        m_login.LoginUser = QStringLiteral("teacher01");
-        bool enabledWhileWaiting = true;
-        QTimer::singleShot(100, this, [&] { enabledWhileWaiting = m_form->Frame5->isEnabled(); });
-        m_form->LoadClassLists(QStringLiteral("online"));
-        QVERIFY(!enabledWhileWaiting);
-        QVERIFY(m_form->Frame5->isEnabled());
-        // The download failed: the cached file still fills the lists.
-        QCOMPARE(child<QComboBox>("Combo2")->count(), 2);
-    }
-
     void uploadPanelSwapsWithMainPanel()
     {
         QTest::mouseClick(child<QPushButton>("Command11"), Qt::LeftButton);
-        QVERIFY(m_form->Frame4->isVisible());
-        QVERIFY(m_form->Frame5->isHidden());
-        QVERIFY(m_form->StatusBar1->isHidden());
-        QTest::mouseClick(m_form->Frame4->Command12, Qt::LeftButton);
-        QVERIFY(m_form->Frame5->isVisible());
-        QVERIFY(m_form->StatusBar1->isVisible());
+        QVERIFY(child<UploadPanel>("Frame4")->isVisible());
+        QVERIFY(child<QFrame>("Frame5")->isHidden());
+        QVERIFY(child<QStatusBar>("StatusBar1")->isHidden());
+        QTest::mouseClick(child<QPushButton>("Command12"), Qt::LeftButton);
+        QVERIFY(child<QFrame>("Frame5")->isVisible());
+        QVERIFY(child<QStatusBar>("StatusBar1")->isVisible());
     }
 };
 

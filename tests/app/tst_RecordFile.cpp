@@ -46,6 +46,39 @@ private slots:
         QVERIFY(writeFile(m_path, gbk(QString::fromUtf8(Sample))));
     }
 
+    // What the score server writes is what the tool reads back, name for name.
+    void serverWriterToolReaderRoundTrip()
+    {
+        RecordData data;
+        data.classes.append({QStringLiteral("三(2)班"),
+                             {{QStringLiteral("张三"), 3, 2, 9.5}, {QStringLiteral("李 四"), 0, 0, 0}}});
+        data.classes.append({QStringLiteral("10"), {{QStringLiteral("王五"), 15, 1, 100000}}});
+        data.topics.append({QStringLiteral("朗读"), {{0, QStringLiteral("读得流利, 有感情"), 4.5},
+                                                   {0, QStringLiteral("[满分]"), 5}}});
+        data.topics.append({QStringLiteral("默写"), {}});
+        QVERIFY(writeFile(m_path, writeRecordFile(data)));
+
+        RecordFile file(m_path);
+        QCOMPARE(file.classNames(), QStringList({QStringLiteral("三(2)班"), QStringLiteral("10")}));
+        QCOMPARE(file.topicNames(), QStringList({QStringLiteral("朗读"), QStringLiteral("默写")}));
+        const QList<Standard> standards = file.standards(QStringLiteral("朗读"));
+        QCOMPARE(standards.size(), 2);
+        QCOMPARE(standards[0].text, QStringLiteral("读得流利, 有感情"));
+        QCOMPARE(standards[0].score, QStringLiteral("4.5"));
+        QCOMPARE(standards[1].text, QStringLiteral("[满分]"));
+        QVERIFY(file.standards(QStringLiteral("默写")).isEmpty());
+        const QList<StudentRecord> students = file.students(QStringLiteral("三(2)班"));
+        QCOMPARE(students.size(), 2);
+        QCOMPARE(students[0].listItem(), QStringLiteral("张三\t[2次,4.75分]"));
+        QCOMPARE(students[0].group, 3);
+        QCOMPARE(students[1].name, QStringLiteral("李 四"));
+        const auto wang = file.findStudent(QStringLiteral("10"), QStringLiteral("王五"));
+        QVERIFY(wang.has_value());
+        QCOMPARE(wang->group, 15);
+        QCOMPARE(wang->scoreField, QStringLiteral("100000")); // never "1e+05"
+        QVERIFY(looksLikeRecordFile(writeRecordFile(data)));
+    }
+
     void classesAndTopics()
     {
         RecordFile file(m_path);

@@ -49,6 +49,9 @@ private slots:
         QTest::newRow("zero") << 0.0 << "0";
         QTest::newRow("two decimals") << 3.25 << "3.25";
         QTest::newRow("tenth") << 0.1 << "0.1";
+        QTest::newRow("large, no exponent") << 100000.0 << "100000";
+        QTest::newRow("small, no exponent") << 0.00001 << "0.00001";
+        QTest::newRow("negative") << -2.5 << "-2.5";
     }
     void shortestDecimal()
     {

@@ -3,9 +3,9 @@
 // checks.
 #include "app/Application.h"
 #include "app/Form1.h"
+#include "account/frmLogin.h"
 #include "net/ServerLink.h"
 #include "net/Wire.h"
-#include "net/frmLogin.h"
 #include "scoring/PendingScores.h"
 #include "scoring/UploadPanel.h"
 #include "support/FakePrompter.h"
@@ -98,7 +98,7 @@ class TestEndToEnd : public QObject
         QTest::mouseClick(button, Qt::LeftButton);
         QTest::qWait(20);
         QTest::mouseClick(button, Qt::LeftButton);
-        return form()->NewStu;
+        return formChild<QLineEdit>("Text2")->text();
     }
 
     QStringList serverScores()
@@ -155,7 +155,7 @@ private slots:
         QCOMPARE(classes->itemText(0), ClassName);
         QCOMPARE(formChild<QComboBox>("Combo3")->currentText(), Topic);
         QCOMPARE(formChild<QListWidget>("List1")->count(), 2);
-        QCOMPARE(m_app->login().LoginDigest, Md5Hex(LoginPassword));
+        QCOMPARE(m_app->context().login.LoginDigest, Md5Hex(LoginPassword));
         QVERIFY(QFile::exists(QDir(m_dataDir->path()).filePath("ServerRec.cvd")));
     }
 
@@ -167,7 +167,7 @@ private slots:
         QCOMPARE(m_prompter.last()->text, QStringLiteral("无效的密码，请重试!"));
         QCOMPARE(m_prompter.last()->title, QStringLiteral("登录"));
         QCOMPARE(loginChild<QLineEdit>("txtPassword")->selectedText(), QStringLiteral("wrong"));
-        QVERIFY(m_app->login().LoginUser.isEmpty());
+        QVERIFY(m_app->context().login.LoginUser.isEmpty());
         QVERIFY(!formChild<QComboBox>("Combo2")->isEnabled());
     }
 
@@ -212,23 +212,23 @@ private slots:
             list1->setCurrentRow(row);
             emit list1->itemDoubleClicked(list1->item(row));
         }
-        QCOMPARE(m_app->pending().size(), 3);
+        QCOMPARE(m_app->context().pending.size(), 3);
 
         // A wrong operation password: the server's reason, the lines stay.
-        UploadPanel *panel = form()->Frame4;
+        UploadPanel *panel = formChild<UploadPanel>("Frame4");
         QTest::mouseClick(formChild<QPushButton>("Command11"), Qt::LeftButton);
-        panel->Text4->setText(QStringLiteral("nope"));
-        QTest::mouseClick(panel->Command13, Qt::LeftButton);
+        panel->findChild<QLineEdit *>("Text4")->setText(QStringLiteral("nope"));
+        QTest::mouseClick(panel->findChild<QPushButton *>("Command13"), Qt::LeftButton);
         QVERIFY(m_prompter.last());
         QVERIFY(m_prompter.last()->text.endsWith(QStringLiteral("\r\n上传错误！")));
-        QCOMPARE(m_app->pending().size(), 3);
+        QCOMPARE(m_app->context().pending.size(), 3);
 
-        panel->Text4->setText(OperationPassword);
+        panel->findChild<QLineEdit *>("Text4")->setText(OperationPassword);
         panel->openPanel();
         m_prompter.questionAnswers = {false};
-        QTest::mouseClick(panel->Command13, Qt::LeftButton);
+        QTest::mouseClick(panel->findChild<QPushButton *>("Command13"), Qt::LeftButton);
         QCOMPARE(m_prompter.last()->title, QStringLiteral("成功"));
-        QCOMPARE(m_app->pending().size(), 0);
+        QCOMPARE(m_app->context().pending.size(), 0);
 
         const QString today = m_clock.when.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
         QStringList expected = {
@@ -253,19 +253,19 @@ private slots:
         draw(0);
         combo1->setCurrentIndex(2);
         emit combo1->activated(2);
-        QCOMPARE(m_app->pending().size(), 2);
-        const QStringList given = m_app->pending().lines();
+        QCOMPARE(m_app->context().pending.size(), 2);
+        const QStringList given = m_app->context().pending.lines();
 
         m_server->stop();
-        UploadPanel *panel = form()->Frame4;
+        UploadPanel *panel = formChild<UploadPanel>("Frame4");
         QTest::mouseClick(formChild<QPushButton>("Command11"), Qt::LeftButton);
-        panel->Text4->setText(OperationPassword);
+        panel->findChild<QLineEdit *>("Text4")->setText(OperationPassword);
         const QString saved = QDir(m_dataDir->path()).filePath(QStringLiteral("课堂"));
         m_prompter.fileNames = {saved};
-        QTest::mouseClick(panel->Command13, Qt::LeftButton);
+        QTest::mouseClick(panel->findChild<QPushButton *>("Command13"), Qt::LeftButton);
         QCOMPARE(m_prompter.shown.at(m_prompter.shown.size() - 3).text,
                  QStringLiteral("网络异常！建议保存数据，然后导入上传！"));
-        QCOMPARE(m_app->pending().size(), 0);
+        QCOMPARE(m_app->context().pending.size(), 0);
         QFile file(saved + QStringLiteral(".cvr"));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll().count("\r\n"), 2);
@@ -278,12 +278,12 @@ private slots:
         QCOMPARE(m_server->baseUrl(), before);
         for (int round = 0; round < 2; ++round) {
             m_prompter.fileNames = {saved + QStringLiteral(".cvr")};
-            QTest::mouseClick(panel->Command15, Qt::LeftButton);
-            QCOMPARE(m_app->pending().lines(), given);
+            QTest::mouseClick(panel->findChild<QPushButton *>("Command15"), Qt::LeftButton);
+            QCOMPARE(m_app->context().pending.lines(), given);
             panel->openPanel();
-            QTest::mouseClick(panel->Command13, Qt::LeftButton);
+            QTest::mouseClick(panel->findChild<QPushButton *>("Command13"), Qt::LeftButton);
             QCOMPARE(m_prompter.last()->title, QStringLiteral("成功"));
-            QCOMPARE(m_app->pending().size(), 0);
+            QCOMPARE(m_app->context().pending.size(), 0);
             QCOMPARE(serverScores().size(), 2);
         }
     }
@@ -296,12 +296,12 @@ private slots:
         chooseClass();
         draw(0);
         emit formChild<QComboBox>("Combo1")->activated(0);
-        const QStringList lines = m_app->pending().lines();
+        const QStringList lines = m_app->context().pending.lines();
         QCOMPARE(lines.size(), 1);
         m_app.reset();
         startApp();
-        QCOMPARE(m_app->pending().lines(), lines);
-        QCOMPARE(form()->Frame4->List4->count(), 1);
+        QCOMPARE(m_app->context().pending.lines(), lines);
+        QCOMPARE(formChild<QListWidget>("List4")->count(), 1);
     }
 
     void firstTickChecksClockAndVersion_data()

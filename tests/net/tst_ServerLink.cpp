@@ -1,6 +1,10 @@
-#include "RawHttpPeer.h"
+#include "support/RawHttpPeer.h"
 
 #include "core/TextCodec.h"
+#include "net/LoginState.h"
+#include "net/RecordCache.h"
+#include "net/RecordFormat.h"
+#include "net/ScorePages.h"
 #include "net/ServerLink.h"
 #include "support/TestClock.h"
 
@@ -25,7 +29,6 @@ class TestServerLink : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    ReplayRandom m_random;
     LoginState m_login;
 
     AppConfig config(const QString &base) const
@@ -41,6 +44,14 @@ class TestServerLink : public QObject
     {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+
+    // The record file of `user`, with the digest of the present login state.
+    bool refresh(ServerLink &link, const QString &user)
+    {
+        LoginState login = m_login;
+        login.LoginUser = user;
+        return RefreshRecordCache(link, link.config(), login).ok();
     }
 
     void writeFile(const QString &path, const QByteArray &bytes)
@@ -89,8 +100,8 @@ private slots:
         RawHttpPeer peer;
         QVERIFY(peer.listen());
         peer.response = response;
-        ServerLink link(config(peer.base()), m_login, m_random);
-        const HttpResult result = link.checkPassword("u", "p");
+        ServerLink link(config(peer.base()));
+        const HttpResult result = link.send(score_pages::checkPassword("u", "p"));
         QCOMPARE(result.status, status);
         QCOMPARE(result.text, text);
         QCOMPARE(int(result.outcome()), outcome);
@@ -99,9 +110,9 @@ private slots:
 
     void closedPortFails()
     {
-        ServerLink link(config(RawHttpPeer::closedBase()), m_login, m_random);
+        ServerLink link(config(RawHttpPeer::closedBase()));
         QSignalSpy busySpy(&link, &ServerLink::busyChanged);
-        const HttpResult result = link.checkPassword("u", "p");
+        const HttpResult result = link.send(score_pages::checkPassword("u", "p"));
         QCOMPARE(result.status, 0);
         QCOMPARE(result.outcome(), ReplyOutcome::Failed);
         QCOMPARE(busySpy.size(), 2);
@@ -117,7 +128,7 @@ private slots:
         RawHttpPeer peer;
         QVERIFY(peer.listen());
         peer.silent = true;
-        ServerLink link(config(peer.base()), m_login, m_random);
+        ServerLink link(config(peer.base()));
         link.setTimeoutMs(300);
 
         int ticks = 0;
@@ -144,8 +155,8 @@ private slots:
         RawHttpPeer peer;
         QVERIFY(peer.listen());
         peer.response = RawHttpPeer::reply(200, "Success!");
-        ServerLink link(config(peer.base()), m_login, m_random);
-        link.checkPassword(QStringLiteral(" 张三"), "  p&w=1 ");
+        ServerLink link(config(peer.base()));
+        (void)link.send(score_pages::checkPassword(QStringLiteral(" 张三"), "  p&w=1 "));
         QCOMPARE(peer.requests.size(), 1);
         const QByteArray request = peer.requests[0];
         QCOMPARE(RawHttpPeer::requestLine(request), QByteArray("POST /score/checkpassword.php HTTP/1.1"));
@@ -160,8 +171,8 @@ private slots:
         QVERIFY(peer.listen());
         peer.response = RawHttpPeer::reply(200, "Success!");
         m_login.LoginUser = "t01";
-        ServerLink link(config(peer.base()), m_login, m_random);
-        link.uploadScores("op", QStringLiteral("课"), {"1\ta\t5分", "1\tb\t3分"});
+        ServerLink link(config(peer.base()));
+        (void)link.send(score_pages::upload(m_login.LoginUser, "op", QStringLiteral("课"), {"1\ta\t5分", "1\tb\t3分"}));
         QCOMPARE(RawHttpPeer::body(peer.requests.value(0)),
                  QByteArray("username=t01&password=op&keti=%BF%CE&score=1%09a%095%B7%D6|1%09b%093%B7%D6"));
     }
@@ -186,8 +197,8 @@ private slots:
         QVERIFY(peer.listen());
         peer.response = RawHttpPeer::reply(200, kRecord);
         m_login.LoginDigest = "d1";
-        ServerLink link(config(peer.base()), m_login, m_random);
-        QVERIFY(link.RefreshRecordCache(user));
+        ServerLink link(config(peer.base()));
+        QVERIFY(refresh(link, user));
         QCOMPARE(RawHttpPeer::requestLine(peer.requests.value(0)), requestLine);
     }
 
@@ -196,9 +207,9 @@ private slots:
         RawHttpPeer peer;
         QVERIFY(peer.listen());
         peer.response = RawHttpPeer::reply(200, kRecord);
-        ServerLink link(config(peer.base()), m_login, m_random);
-        QVERIFY(link.RefreshRecordCache("t01"));
-        QVERIFY(link.RefreshRecordCache("t01"));
+        ServerLink link(config(peer.base()));
+        QVERIFY(refresh(link, "t01"));
+        QVERIFY(refresh(link, "t01"));
         QCOMPARE(link.HttpGetText(link.serverUrl("/score/getteacher.php")), QString::fromLatin1(kRecord));
         QCOMPARE(peer.requests.size(), 3);
         for (const QByteArray &request : std::as_const(peer.requests)) {
@@ -211,11 +222,11 @@ private slots:
     {
         m_login.LoginUser = "t01";
         m_login.LoginDigest = "0123456789abcdef0123456789abcdef";
-        ServerLink link(config("http://h:1"), m_login, m_random);
-        QCOMPARE(link.recentScoresPage(2).toEncoded(),
+        ServerLink link(config("http://h:1"));
+        QCOMPARE(link.address(score_pages::recentScores(m_login.LoginUser, 2, m_login.LoginDigest)).toEncoded(),
                  QByteArray("http://h:1/score/?t=t01&n=2&mp=0123456789abcdef0123456789abcdef"));
-        QCOMPARE(link.vendorUpdatePage().toEncoded(), QByteArray("http://h:1/soft/update.php?sort=Selvane"));
-        QCOMPARE(link.vendorHomePage().toEncoded(), QByteArray("http://h:1"));
+        QCOMPARE(link.address(score_pages::updatePage()).toEncoded(), QByteArray("http://h:1/soft/update.php?sort=Selvane"));
+        QCOMPARE(link.address(score_pages::vendorHome()).toEncoded(), QByteArray("http://h:1"));
     }
 
     void clockAndVersionAddresses()
@@ -224,9 +235,9 @@ private slots:
         QVERIFY(peer.listen());
         peer.response = RawHttpPeer::reply(200, "1");
         ReplayRandom random(7), sameRandom(7);
-        ServerLink link(config(peer.base()), m_login, random);
-        link.serverTime();
-        link.versionQuery();
+        ServerLink link(config(peer.base()));
+        (void)link.send(score_pages::serverTime(random));
+        (void)link.send(score_pages::versionQuery(random));
         const QByteArray first = randomAddressValue(sameRandom).toLatin1();
         const QByteArray second = randomAddressValue(sameRandom).toLatin1();
         QVERIFY(first != second);
@@ -252,7 +263,7 @@ private slots:
     {
         QFETCH(QByteArray, body);
         QFETCH(bool, accepted);
-        QCOMPARE(ServerLink::looksLikeRecordFile(body), accepted);
+        QCOMPARE(looksLikeRecordFile(body), accepted);
     }
 
     // The offline login works from this file: only a whole class record file replaces it.
@@ -280,12 +291,12 @@ private slots:
         RawHttpPeer peer;
         QVERIFY(peer.listen());
         peer.response = response;
-        ServerLink link(config(closedPort ? RawHttpPeer::closedBase() : peer.base()), m_login, m_random);
+        ServerLink link(config(closedPort ? RawHttpPeer::closedBase() : peer.base()));
         link.setMaxReplyBytes(1024);
         const QString path = link.config().recordFile();
         const QByteArray old = "Class_Is_Ready\told\t\r\n";
         writeFile(path, old);
-        QCOMPARE(link.RefreshRecordCache("t01"), replaced);
+        QCOMPARE(refresh(link, "t01"), replaced);
         QCOMPARE(readFile(path), replaced ? kRecord : old);
     }
 
@@ -296,8 +307,8 @@ private slots:
         peer.response = RawHttpPeer::reply(200, kRecord);
         AppConfig c = config(peer.base());
         c.dataDir = m_dir.filePath("new/sub");
-        ServerLink link(c, m_login, m_random);
-        QVERIFY(link.RefreshRecordCache("t01"));
+        ServerLink link(c);
+        QVERIFY(refresh(link, "t01"));
         QCOMPARE(readFile(c.recordFile()), kRecord);
     }
 
@@ -306,7 +317,7 @@ private slots:
         RawHttpPeer peer;
         QVERIFY(peer.listen());
         peer.response = RawHttpPeer::reply(200, kRecord);
-        ServerLink link(config(peer.base()), m_login, m_random);
+        ServerLink link(config(peer.base()));
         QVERIFY(!link.DownloadToFile(link.serverUrl("/f"), m_dir.filePath("no/such/dir/file")));
     }
 };

@@ -40,8 +40,8 @@ private slots:
     void appendLineAppendsGbkWithCrLf()
     {
         const QString path = m_dir->filePath("t01_C1_2026-03-05.Log");
-        QVERIFY(AppendLine(path, kCombo).ok);
-        QVERIFY(AppendLine(path, kStandard).ok);
+        QVERIFY(AppendLine(path, kCombo));
+        QVERIFY(AppendLine(path, kStandard));
         QCOMPARE(fileBytes(path), gbkLines({kCombo, kStandard}));
     }
 
@@ -57,9 +57,9 @@ private slots:
         QFETCH(QString, relative);
         QVERIFY(writeBytes(m_dir->filePath("blocker"), "x"));
         QVERIFY(QDir(m_dir->path()).mkdir("folder"));
-        const AppendResult result = AppendLine(m_dir->filePath(relative), kCombo);
-        QVERIFY(!result.ok);
-        QVERIFY2(result.error.contains(QStringLiteral("日志文件")), qPrintable(result.error));
+        const Result result = AppendLine(m_dir->filePath(relative), kCombo);
+        QVERIFY(!result);
+        QVERIFY2(result.error().contains(QStringLiteral("日志文件")), qPrintable(result.error()));
     }
 
     void recordWritesLogThenPending()
@@ -107,7 +107,7 @@ private slots:
 
         const RecordResult result = recorder.record("t01", "C1", "Zhang", "3分");
         QVERIFY(!result.logged);
-        QVERIFY(!result.logError.isEmpty());
+        QVERIFY(!result.logged.error().isEmpty());
         QVERIFY(result.kept);
         QCOMPARE(pending.lines(), QStringList{kCombo});
         PendingScores restarted(pending.filePath());
@@ -121,7 +121,7 @@ private slots:
         FixedClock clock(QDateTime(QDate(2026, 3, 5), QTime(9, 7, 2)));
         ScoreRecorder recorder(m_dir->path(), pending, clock);
         const RecordResult result = recorder.record("t01", "C1/2", "Zhang", "3分");
-        QVERIFY2(result.logged, qPrintable(result.logError));
+        QVERIFY2(result.logged, qPrintable(result.logged.error()));
         // Only the file name changes; the line keeps the class as it is.
         QVERIFY(result.line.startsWith("C1/2\t"));
         QCOMPARE(fileBytes(m_dir->filePath("t01_C1_2_2026-03-05.Log")), gbkLines({result.line}));
@@ -157,7 +157,7 @@ private slots:
     void pendingAppendNewSkipsKnownLines()
     {
         PendingScores pending(m_dir->filePath("Pending.cvr"));
-        pending.append(kCombo);
+        QVERIFY(pending.append(kCombo));
         QSignalSpy appended(&pending, &PendingScores::linesAppended);
         int added = -1;
         QVERIFY(
@@ -189,7 +189,7 @@ private slots:
         QFETCH(QList<int>, signalled);
         PendingScores pending(m_dir->filePath("Pending.cvr"));
         for (const char *line : {"a", "b", "c", "d"})
-            pending.append(QString::fromLatin1(line));
+            QVERIFY(pending.append(QString::fromLatin1(line)));
         QSignalSpy removed(&pending, &PendingScores::rowsRemoved);
         QVERIFY(pending.removeRows(rows));
         QCOMPARE(pending.lines(), left);
@@ -205,8 +205,9 @@ private slots:
     {
         QVERIFY(writeBytes(m_dir->filePath("blocker"), "x"));
         PendingScores pending(m_dir->filePath("blocker/Pending.cvr"));
-        QVERIFY(!pending.append(kCombo));
-        QVERIFY(!pending.lastError().isEmpty());
+        const Result kept = pending.append(kCombo);
+        QVERIFY(!kept);
+        QVERIFY(!kept.error().isEmpty());
         QCOMPARE(pending.lines(), QStringList{kCombo});
     }
 
@@ -243,7 +244,7 @@ private slots:
     void writeThenRead()
     {
         const QString path = m_dir->filePath("two.cvr");
-        QCOMPARE(writeScoreLines(path, {kCombo, kStandard}), QString());
+        QVERIFY(writeScoreLines(path, {kCombo, kStandard}));
         const QByteArray bytes = fileBytes(path);
         QCOMPARE(bytes, gbkLines({kCombo, kStandard}));
         QCOMPARE(bytes.count("\r\n"), 2);
@@ -257,12 +258,12 @@ private slots:
     {
         const QString path = m_dir->filePath("old.cvr");
         QVERIFY(writeBytes(path, gbkLines({kStandard})));
-        QCOMPARE(writeScoreLines(path, {kCombo}), QString());
+        QVERIFY(writeScoreLines(path, {kCombo}));
         QCOMPARE(fileBytes(path), gbkLines({kCombo}));
 
         QVERIFY(QDir(m_dir->path()).mkdir("folder"));
-        QVERIFY(!writeScoreLines(m_dir->filePath("folder"), {kCombo}).isEmpty());
-        QVERIFY(!writeScoreLines(m_dir->filePath("old.cvr/x.cvr"), {kCombo}).isEmpty());
+        QVERIFY(!writeScoreLines(m_dir->filePath("folder"), {kCombo}).error().isEmpty());
+        QVERIFY(!writeScoreLines(m_dir->filePath("old.cvr/x.cvr"), {kCombo}).error().isEmpty());
         QCOMPARE(fileBytes(path), gbkLines({kCombo}));
     }
 

@@ -1,5 +1,6 @@
 #include "scoring/DailyLog.h"
-#include "scoring/ScoreLine.h"
+#include "net/ScoreLine.h"
+#include "scoring/StandardLine.h"
 
 #include <QTest>
 
@@ -37,17 +38,29 @@ private slots:
         QCOMPARE(back->standard, score.standard);
     }
 
-    void parseRejectsShortLines_data()
+    // One rule on both sides of the wire: what the tool keeps as pending, the server takes.
+    void validLine_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::newRow("empty") << "";
-        QTest::newRow("four fields") << "C1\tZhang\t3分\t2026-03-05 09:07:02";
-        QTest::newRow("no tab") << "C1 Zhang 3分";
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("no tab") << "C1 Zhang 3分" << false;
+        QTest::newRow("three fields") << "C1\tZhang\t3分" << false;
+        QTest::newRow("standard cut off with its tab") << "C1\tZhang\t3分\t2026-03-05 09:07:02" << true;
+        QTest::newRow("empty standard") << "C1\tZhang\t3分\t2026-03-05 09:07:02\t" << true;
+        QTest::newRow("line end dropped") << "C1\tZhang\t3分\t2026-03-05 09:07:02\tS\r\n" << true;
+        QTest::newRow("tab inside the standard") << "C1\tZhang\t3分\t2026-03-05 09:07:02\tS\tT" << false;
+        QTest::newRow("bar splits an upload") << "C1\tZhang\t3分\t2026-03-05 09:07:02\ta|b" << false;
+        QTest::newRow("bar in a name") << "C1\tZh|ang\t3分\t2026-03-05 09:07:02\t" << false;
+        QTest::newRow("line break inside") << "C1\tZhang\n\t3分\t2026-03-05 09:07:02\t" << false;
+        QTest::newRow("undecodable text") << QStringLiteral("C1\tZh\uFFFD\t3分\t2026-03-05 09:07:02\t") << false;
     }
-    void parseRejectsShortLines()
+    void validLine()
     {
         QFETCH(QString, text);
-        QVERIFY(!ScoreLine::parse(text).has_value());
+        QFETCH(bool, valid);
+        QCOMPARE(isValidScoreLine(text), valid);
+        QCOMPARE(ScoreLine::parse(text).has_value(), valid);
     }
 
     void timeText_data()

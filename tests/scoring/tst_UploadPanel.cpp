@@ -61,14 +61,14 @@ private slots:
         QCOMPARE(m_panel->title(), "上传到服务器");
         QCOMPARE(listTexts(), fiveLines());
         QVERIFY(m_panel->selectedRows().isEmpty());
-        QVERIFY(m_panel->List3->isHidden());
-        QCOMPARE(m_panel->Text4->echoMode(), QLineEdit::Password);
+        QVERIFY(panelChild<QListWidget>("List3")->isHidden());
+        QCOMPARE(panelChild<QLineEdit>("Text4")->echoMode(), QLineEdit::Password);
     }
 
     void newScoresFollowTheStore()
     {
         makePanel();
-        m_pending->append(fiveLines()[0]);
+        QVERIFY(m_pending->append(fiveLines()[0]));
         m_panel->addScoreLine(fiveLines()[1]);
         QCOMPARE(listTexts(), fiveLines().mid(0, 2));
         QCOMPARE(fileBytes(m_pending->filePath()), gbkLines(fiveLines().mid(0, 2)));
@@ -109,9 +109,9 @@ private slots:
         QFETCH(bool, enabled);
         makePanel();
         m_login.LoginUser = user;
-        m_panel->Text4->setText(password);
+        panelChild<QLineEdit>("Text4")->setText(password);
         m_panel->openPanel();
-        QCOMPARE(m_panel->Command13->isEnabled(), enabled);
+        QCOMPARE(panelChild<QPushButton>("Command13")->isEnabled(), enabled);
     }
 
     void typingOnlyEverEnables()
@@ -119,13 +119,13 @@ private slots:
         makePanel();
         m_login.LoginUser = "t01";
         m_panel->openPanel();
-        QVERIFY(!m_panel->Command13->isEnabled());
-        QTest::keyClicks(m_panel->Text4, "x");
-        QVERIFY(m_panel->Command13->isEnabled());
-        m_panel->Text4->clear();
-        QVERIFY(m_panel->Command13->isEnabled());
+        QVERIFY(!panelChild<QPushButton>("Command13")->isEnabled());
+        QTest::keyClicks(panelChild<QLineEdit>("Text4"), "x");
+        QVERIFY(panelChild<QPushButton>("Command13")->isEnabled());
+        panelChild<QLineEdit>("Text4")->clear();
+        QVERIFY(panelChild<QPushButton>("Command13")->isEnabled());
         m_panel->openPanel();
-        QVERIFY(!m_panel->Command13->isEnabled());
+        QVERIFY(!panelChild<QPushButton>("Command13")->isEnabled());
     }
 
     void groupPasswordMirrors()
@@ -134,21 +134,21 @@ private slots:
         m_login.LoginUser = "t01";
         m_panel->openPanel();
         m_panel->setGroupPassword("secret");
-        QCOMPARE(m_panel->Text4->text(), "secret");
+        QCOMPARE(panelChild<QLineEdit>("Text4")->text(), "secret");
         QCOMPARE(m_panel->operationPassword(), "secret");
-        QVERIFY(m_panel->Command13->isEnabled());
+        QVERIFY(panelChild<QPushButton>("Command13")->isEnabled());
 
         m_login.LoginUser = LoginState::offlineUser();
         m_panel->openPanel();
         m_panel->setGroupPassword("other");
-        QVERIFY(!m_panel->Command13->isEnabled());
+        QVERIFY(!panelChild<QPushButton>("Command13")->isEnabled());
     }
 
     void returnAsksToClose()
     {
         makePanel();
         QSignalSpy closing(m_panel.get(), &UploadPanel::closeRequested);
-        QTest::mouseClick(m_panel->Command12, Qt::LeftButton);
+        QTest::mouseClick(panelChild<QPushButton>("Command12"), Qt::LeftButton);
         QCOMPARE(closing.size(), 1);
     }
 
@@ -156,8 +156,8 @@ private slots:
     {
         makePanel(fiveLines());
         readyToSend();
-        m_panel->List4->clearSelection();
-        QTest::mouseClick(m_panel->Command13, Qt::LeftButton);
+        panelChild<QListWidget>("List4")->clearSelection();
+        QTest::mouseClick(panelChild<QPushButton>("Command13"), Qt::LeftButton);
         QVERIFY(m_prompter.shown.isEmpty());
         QCOMPARE(listTexts(), fiveLines());
     }
@@ -169,7 +169,7 @@ private slots:
         selectOnly({1, 3});
         const QString path = m_dir->filePath("kept.cvr");
         m_prompter.fileNames = {path};
-        QTest::mouseClick(m_panel->Command13, Qt::LeftButton);
+        QTest::mouseClick(panelChild<QPushButton>("Command13"), Qt::LeftButton);
 
         QCOMPARE(m_prompter.shown.size(), 3);
         QCOMPARE(m_prompter.shown[0].kind, "message");
@@ -181,14 +181,14 @@ private slots:
         QCOMPARE(m_prompter.shown[2].title, "保存成功");
         QCOMPARE(fileBytes(path), gbkLines({fiveLines()[1], fiveLines()[3]}));
         QCOMPARE(listTexts(), (QStringList{fiveLines()[0], fiveLines()[2], fiveLines()[4]}));
-        QCOMPARE(m_panel->List3->count(), 2);
+        QCOMPARE(panelChild<QListWidget>("List3")->count(), 2);
     }
 
     void networkFailureThenCancelKeepsLines()
     {
         makePanel(fiveLines());
         readyToSend();
-        QTest::mouseClick(m_panel->Command13, Qt::LeftButton);
+        QTest::mouseClick(panelChild<QPushButton>("Command13"), Qt::LeftButton);
         QCOMPARE(m_prompter.shown.size(), 2);
         QCOMPARE(m_prompter.shown[1].kind, "save");
         QCOMPARE(listTexts(), fiveLines());
@@ -212,30 +212,30 @@ private slots:
                 return;
             }
             QVERIFY(m_panel->waiting());
-            QVERIFY(!m_panel->Command13->isEnabled());
-            QVERIFY(!m_panel->List4->isEnabled());
+            QVERIFY(!panelChild<QPushButton>("Command13")->isEnabled());
+            QVERIFY(!panelChild<QListWidget>("List4")->isEnabled());
             // Clicks and calls meanwhile do nothing.
             m_panel->upload();
             m_panel->saveSelected();
             m_panel->importFile();
-            QTest::mouseClick(m_panel->Command12, Qt::LeftButton);
+            QTest::mouseClick(panelChild<QPushButton>("Command12"), Qt::LeftButton);
             QVERIFY(m_prompter.shown.isEmpty());
             // A score given meanwhile still arrives and is not part of this upload.
-            m_pending->append("C1\t新\t1分\t2026-03-05 10:00:00\t");
+            QVERIFY(m_pending->append("C1\t新\t1分\t2026-03-05 10:00:00\t"));
             checked = true;
             socket->abort();
         });
         QSignalSpy closing(m_panel.get(), &UploadPanel::closeRequested);
-        QTest::mouseClick(m_panel->Command13, Qt::LeftButton);
+        QTest::mouseClick(panelChild<QPushButton>("Command13"), Qt::LeftButton);
 
         QVERIFY(checked);
         QVERIFY(!m_panel->waiting());
-        QVERIFY(m_panel->Command13->isEnabled());
-        QVERIFY(m_panel->List4->isEnabled());
+        QVERIFY(panelChild<QPushButton>("Command13")->isEnabled());
+        QVERIFY(panelChild<QListWidget>("List4")->isEnabled());
         QCOMPARE(closing.size(), 0);
         QCOMPARE(m_prompter.shown.size(), 2); // network message, then the save dialog (cancelled)
         QCOMPARE(m_prompter.shown[0].text, kNetworkText);
-        QCOMPARE(m_panel->List4->count(), 6);
+        QCOMPARE(panelChild<QListWidget>("List4")->count(), 6);
         QCOMPARE(m_panel->selectedRows(), (QList<int>{0, 1, 2, 3, 4}));
     }
 
@@ -243,7 +243,7 @@ private slots:
     {
         makePanel(fiveLines());
         selectOnly({0, 4});
-        QTest::mouseClick(m_panel->Command14, Qt::LeftButton);
+        QTest::mouseClick(panelChild<QPushButton>("Command14"), Qt::LeftButton);
         QCOMPARE(m_prompter.shown.size(), 1);
         QCOMPARE(m_prompter.shown[0].kind, "save");
         QCOMPARE(m_prompter.shown[0].title, "另存数据文件");
@@ -256,7 +256,7 @@ private slots:
     void saveWithNothingSelectedShowsNoDialog()
     {
         makePanel(fiveLines());
-        QTest::mouseClick(m_panel->Command14, Qt::LeftButton);
+        QTest::mouseClick(panelChild<QPushButton>("Command14"), Qt::LeftButton);
         QVERIFY(m_prompter.shown.isEmpty());
     }
 
@@ -278,7 +278,7 @@ private slots:
         makePanel(fiveLines());
         selectOnly({1, 2});
         m_prompter.fileNames = {m_dir->filePath(typed)};
-        QTest::mouseClick(m_panel->Command14, Qt::LeftButton);
+        QTest::mouseClick(panelChild<QPushButton>("Command14"), Qt::LeftButton);
 
         const QString path = m_dir->filePath(written);
         QCOMPARE(fileBytes(path), gbkLines({fiveLines()[1], fiveLines()[2]}));
@@ -368,7 +368,7 @@ private slots:
     {
         makePanel(fiveLines());
         selectOnly({2});
-        QTest::mouseClick(m_panel->Command15, Qt::LeftButton);
+        QTest::mouseClick(panelChild<QPushButton>("Command15"), Qt::LeftButton);
         QCOMPARE(m_prompter.shown.size(), 1);
         QCOMPARE(m_prompter.shown[0].kind, "open");
         QCOMPARE(m_prompter.shown[0].title, "打开数据文件");
@@ -386,7 +386,7 @@ private slots:
         QVERIFY(
             writeBytes(path, gbkLines({lines[1], "", lines[3]}) + "\r\n" + gbkLines({lines[4], lines[3]})));
         m_prompter.fileNames = {path};
-        QTest::mouseClick(m_panel->Command15, Qt::LeftButton);
+        QTest::mouseClick(panelChild<QPushButton>("Command15"), Qt::LeftButton);
 
         QVERIFY(m_prompter.shown.size() == 1);
         QCOMPARE(listTexts(), lines);
@@ -401,11 +401,11 @@ private slots:
         const QString path = m_dir->filePath("round.cvr");
         m_prompter.fileNames = {path, path};
         m_panel->saveSelected();
-        QCOMPARE(m_panel->List4->count(), 3);
+        QCOMPARE(panelChild<QListWidget>("List4")->count(), 3);
         m_panel->importFile();
         QCOMPARE(listTexts(), (QStringList{fiveLines()[1], fiveLines()[3], fiveLines()[4], fiveLines()[0],
                                            fiveLines()[2]}));
-        QVERIFY(m_panel->List4->item(3)->text().endsWith(u'\t'));
+        QVERIFY(panelChild<QListWidget>("List4")->item(3)->text().endsWith(u'\t'));
     }
 
     void importRefusesBadFile_data()
@@ -440,7 +440,7 @@ private slots:
     void storeFailureIsReported()
     {
         QVERIFY(writeBytes(m_dir->filePath("blocker"), "x"));
-        m_pending.reset(new PendingScores(m_dir->filePath("blocker/Pending.cvr")));
+        usePendingFile(m_dir->filePath("blocker/Pending.cvr"));
         makePanel();
         m_panel->addScoreLine(fiveLines()[0]);
         QCOMPARE(listTexts(), fiveLines().mid(0, 1));
@@ -454,14 +454,14 @@ private:
     {
         m_login.LoginUser = "t01";
         m_login.LoginDigest = QString(32, u'a');
-        m_panel->Text4->setText("pw");
+        panelChild<QLineEdit>("Text4")->setText("pw");
         m_panel->setTopic("课题一");
         m_panel->openPanel();
-        QVERIFY(m_panel->Command13->isEnabled());
+        QVERIFY(panelChild<QPushButton>("Command13")->isEnabled());
     }
     void clickLine(int row)
     {
-        QListWidget *list = m_panel->List4;
+        QListWidget *list = panelChild<QListWidget>("List4");
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualItemRect(list->item(row)).center());
     }

@@ -49,7 +49,7 @@ private slots:
         m_login.LoginUser = kAccount;
         m_login.LoginDigest = Md5Hex(kLoginPassword);
         for (const QString &line : kLines)
-            m_pending->append(line);
+            QVERIFY(m_pending->append(line));
         connectPanel();
     }
     void cleanup()
@@ -61,9 +61,9 @@ private slots:
     void onlySentLinesLeave()
     {
         m_panel->openPanel();
-        m_panel->List4->item(1)->setSelected(false);
+        panelChild<QListWidget>("List4")->item(1)->setSelected(false);
         m_prompter.questionAnswers = {true};
-        QTest::mouseClick(m_panel->Command13, Qt::LeftButton);
+        QTest::mouseClick(panelChild<QPushButton>("Command13"), Qt::LeftButton);
 
         QCOMPARE(m_prompter.shown.size(), 1);
         QCOMPARE(m_prompter.shown[0].kind, "question");
@@ -78,8 +78,8 @@ private slots:
         QCOMPARE(query.queryItemValue("n"), "2");
         QCOMPARE(query.queryItemValue("mp"), Md5Hex(kLoginPassword));
 
-        QCOMPARE(m_panel->List4->count(), 1);
-        QCOMPARE(m_panel->List4->item(0)->text(), kLines[1]);
+        QCOMPARE(panelChild<QListWidget>("List4")->count(), 1);
+        QCOMPARE(panelChild<QListWidget>("List4")->item(0)->text(), kLines[1]);
         QCOMPARE(m_pending->lines(), QStringList{kLines[1]});
 
         const QStringList stored = storedScores();
@@ -94,18 +94,18 @@ private slots:
     {
         m_panel->openPanel();
         m_prompter.questionAnswers = {false};
-        QTest::mouseClick(m_panel->Command13, Qt::LeftButton);
+        QTest::mouseClick(panelChild<QPushButton>("Command13"), Qt::LeftButton);
         QVERIFY(m_prompter.openedUrls.isEmpty());
-        QCOMPARE(m_panel->List4->count(), 0);
+        QCOMPARE(panelChild<QListWidget>("List4")->count(), 0);
         QCOMPARE(fileBytes(m_pending->filePath()), QByteArray());
         QCOMPARE(storedScores().size(), 3);
     }
 
     void wrongOperationPasswordKeepsLines()
     {
-        m_panel->Text4->setText("wrong");
+        panelChild<QLineEdit>("Text4")->setText("wrong");
         m_panel->openPanel();
-        QTest::mouseClick(m_panel->Command13, Qt::LeftButton);
+        QTest::mouseClick(panelChild<QPushButton>("Command13"), Qt::LeftButton);
 
         QCOMPARE(m_prompter.shown.size(), 1);
         const auto &shown = m_prompter.shown[0];
@@ -116,7 +116,7 @@ private slots:
         const QString reason = shown.text.chopped(QStringLiteral("\r\n上传错误！").size());
         QVERIFY(!reason.isEmpty());
         QVERIFY(reason != "Success!");
-        QCOMPARE(m_panel->List4->count(), 3);
+        QCOMPARE(panelChild<QListWidget>("List4")->count(), 3);
         QCOMPARE(m_panel->selectedRows().size(), 3);
         QCOMPARE(m_pending->lines(), kLines);
         QVERIFY(storedScores().isEmpty());
@@ -128,13 +128,13 @@ private slots:
         m_panel->openPanel();
         const QString file = m_dir->filePath("offline");
         m_prompter.fileNames = {file};
-        QTest::mouseClick(m_panel->Command13, Qt::LeftButton);
+        QTest::mouseClick(panelChild<QPushButton>("Command13"), Qt::LeftButton);
 
         QCOMPARE(m_prompter.shown.size(), 3);
         QCOMPARE(m_prompter.shown[0].text, "网络异常！建议保存数据，然后导入上传！");
         QCOMPARE(m_prompter.shown[1].kind, "save");
         QCOMPARE(m_prompter.shown[2].title, "保存成功");
-        QCOMPARE(m_panel->List4->count(), 0);
+        QCOMPARE(panelChild<QListWidget>("List4")->count(), 0);
         QCOMPARE(fileBytes(file + ".cvr"), gbkLines(kLines));
 
         // The server comes back (on a new port, same database); the tool is started again.
@@ -144,11 +144,11 @@ private slots:
             m_prompter = FakePrompter();
             m_prompter.fileNames = {file + ".cvr"};
             m_prompter.questionAnswers = {false};
-            QTest::mouseClick(m_panel->Command15, Qt::LeftButton);
+            QTest::mouseClick(panelChild<QPushButton>("Command15"), Qt::LeftButton);
             QCOMPARE(m_panel->selectedRows().size(), 3);
-            QTest::mouseClick(m_panel->Command13, Qt::LeftButton);
+            QTest::mouseClick(panelChild<QPushButton>("Command13"), Qt::LeftButton);
             QCOMPARE(m_prompter.last()->title, "成功");
-            QCOMPARE(m_panel->List4->count(), 0);
+            QCOMPARE(panelChild<QListWidget>("List4")->count(), 0);
             // A second upload of the same lines adds nothing on the server.
             QCOMPARE(storedScores().size(), 3);
         }

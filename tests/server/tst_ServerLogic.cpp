@@ -4,7 +4,7 @@
 #include "DemoData.h"
 #include "Mailer.h"
 #include "PageRequest.h"
-#include "RecordFile.h"
+#include "net/RecordFormat.h"
 #include "Routes.h"
 #include "ScoreService.h"
 #include "ServerOptions.h"

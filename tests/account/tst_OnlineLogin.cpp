@@ -1,10 +1,10 @@
+#include "account/frmLogin.h"
+#include "app/ServerChecks.h"
+#include "net/RecordCache.h"
+#include "net/RecordFormat.h"
 #include "net/SavedNames.h"
-#include "net/ServerChecks.h"
-#include "net/ServerLink.h"
-#include "net/frmLogin.h"
-#include "support/FakePrompter.h"
 #include "support/ServerProcess.h"
-#include "support/TestClock.h"
+#include "support/WindowRig.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -17,27 +17,19 @@
 #include <memory>
 
 using namespace corvanta;
-using corvanta::test::FakePrompter;
-using corvanta::test::FixedClock;
 using corvanta::test::ServerProcess;
 
 // The login window and the record cache against the real score server.
-class TestOnlineLogin : public QObject
+class TestOnlineLogin : public QObject, private corvanta::test::WindowRig
 {
     Q_OBJECT
 
     QTemporaryDir m_settingsDir;
-    QTemporaryDir m_dataDir;
     ServerProcess m_server;
-    SystemRandom m_random;
-    LoginState m_login;
-    FakePrompter m_prompter;
-    std::unique_ptr<ServerLink> m_link;
     std::unique_ptr<frmLogin> m_window;
     QStringList m_events;
 
-    AppConfig config() const { return {m_dataDir.path(), m_server.baseUrl(), m_server.baseUrl()}; }
-    QString recordFile() const { return config().recordFile(); }
+    QString recordFile() const { return m_config.recordFile(); }
 
     template <typename T> T *child(const char *name) { return m_window->findChild<T *>(QLatin1String(name)); }
 
@@ -45,8 +37,7 @@ class TestOnlineLogin : public QObject
     // (loading the class lists "online") is played by a download of the record file.
     void open()
     {
-        m_link = std::make_unique<ServerLink>(config(), m_login, m_random);
-        m_window = std::make_unique<frmLogin>(*m_link, m_login, m_prompter, config());
+        m_window = std::make_unique<frmLogin>(context());
         m_window->setConnectionProbe([] { return true; });
         frmLogin *w = m_window.get();
         connect(w, &frmLogin::showMainWindowRequested, this, [this, w] {
@@ -54,7 +45,7 @@ class TestOnlineLogin : public QObject
                             (w->isVisible() ? " visible" : " hidden");
         });
         connect(w, &frmLogin::loggedInOnline, this, [this, w] {
-            const bool loaded = m_link->RefreshRecordCache(m_login.LoginUser);
+            const bool loaded = RefreshRecordCache(*m_link, m_config, m_login).ok();
             m_events << QString("online loaded=%1 saved=%2%3")
                             .arg(loaded)
                             .arg(SavedNames().lastLogin())
@@ -85,16 +76,14 @@ private slots:
     void init()
     {
         SavedNames().clear();
-        QFile::remove(recordFile());
-        m_login = LoginState();
-        m_prompter.shown.clear();
+        resetRig(m_server.baseUrl(), m_server.baseUrl());
         m_events.clear();
     }
 
     void cleanup()
     {
         m_window.reset();
-        m_link.reset();
+        dropRig();
     }
 
     void loginSucceeds_data()
@@ -134,7 +123,7 @@ private slots:
         QCOMPARE(SavedNames().lastLogin(), user);
         QFile file(recordFile());
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(ServerLink::looksLikeRecordFile(file.readAll()));
+        QVERIFY(looksLikeRecordFile(file.readAll()));
     }
 
     void secondLoginKeepsTheList()
@@ -197,8 +186,10 @@ private slots:
             file.write(old);
         }
         m_login.LoginDigest = Md5Hex("not the password");
-        ServerLink link(config(), m_login, m_random);
-        QVERIFY(!link.RefreshRecordCache("t001"));
+        m_login.LoginUser = QStringLiteral("t001");
+        const Result refreshed = RefreshRecordCache(*m_link, m_config, m_login);
+        QVERIFY(!refreshed);
+        QVERIFY(!refreshed.error().isEmpty());
         QFile file(recordFile());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), old);
@@ -216,9 +207,8 @@ private slots:
     {
         QFETCH(int, offset);
         QFETCH(bool, shown);
-        ServerLink link(config(), m_login, m_random);
-        FixedClock clock(QDateTime::currentDateTime().addSecs(offset));
-        ServerChecks checks(link, m_prompter, clock);
+        m_clock.when = QDateTime::currentDateTime().addSecs(offset);
+        ServerChecks checks(context());
         checks.runFirstTick(nullptr, {});
         QCOMPARE(m_prompter.shown.size(), shown ? 1 : 0);
         if (shown) {

@@ -1,37 +1,34 @@
-#include "RawHttpPeer.h"
+#include "support/RawHttpPeer.h"
 
-#include "net/ServerChecks.h"
-#include "net/ServerLink.h"
-#include "support/FakePrompter.h"
-#include "support/TestClock.h"
+#include "app/ServerChecks.h"
+#include "support/WindowRig.h"
 
 #include <QTest>
 
 using namespace corvanta;
 using corvanta::test::FakePrompter;
-using corvanta::test::FixedClock;
 using corvanta::test::RawHttpPeer;
-using corvanta::test::ReplayRandom;
 
 namespace {
 
 const qint64 kLocal = 1700000000;
 
-// The checks over a link to the given addresses, with a fixed clock and a recording prompter.
-struct Rig
+// The checks on a fresh window rig, with the clock at kLocal.
+struct Rig : corvanta::test::WindowRig
 {
     Rig(const QString &serverBase, const QString &vendorBase)
-        : config{QString(), serverBase, vendorBase}, clock(QDateTime::fromSecsSinceEpoch(kLocal)),
-          link(config, login, random), checks(link, prompter, clock)
     {
+        resetRig(serverBase, vendorBase);
+        m_clock.when = QDateTime::fromSecsSinceEpoch(kLocal);
+        checks = std::make_unique<ServerChecks>(context());
     }
-    AppConfig config;
-    LoginState login;
-    ReplayRandom random;
-    FixedClock clock;
-    FakePrompter prompter;
-    ServerLink link;
-    ServerChecks checks;
+    ~Rig()
+    {
+        checks.reset();
+        dropRig();
+    }
+    FakePrompter &prompter = m_prompter;
+    std::unique_ptr<ServerChecks> checks;
 };
 
 } // namespace
@@ -130,8 +127,8 @@ private slots:
 
         QStringList texts;
         auto setPanel2 = [&texts](const QString &t) { texts.append(t); };
-        rig.checks.runFirstTick(nullptr, setPanel2);
-        rig.checks.runFirstTick(nullptr, setPanel2);
+        rig.checks->runFirstTick(nullptr, setPanel2);
+        rig.checks->runFirstTick(nullptr, setPanel2);
         QCOMPARE(texts, panelTexts);
         QVERIFY(rig.prompter.shown.isEmpty());
         QCOMPARE(vendor.requests.size(), vendorReply.isEmpty() ? 0 : 1);
@@ -152,7 +149,7 @@ private slots:
         QFETCH(int, panel);
         QFETCH(QString, opened);
         Rig rig(RawHttpPeer::closedBase(), "http://v.example:81");
-        QCOMPARE(rig.checks.panelDoubleClicked(panel), !opened.isEmpty());
+        QCOMPARE(rig.checks->panelDoubleClicked(panel), !opened.isEmpty());
         QCOMPARE(rig.prompter.openedUrls.size(), opened.isEmpty() ? 0 : 1);
         if (!opened.isEmpty())
             QCOMPARE(QString::fromLatin1(rig.prompter.openedUrls[0].toEncoded()), opened);

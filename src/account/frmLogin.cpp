@@ -1,9 +1,12 @@
 #include "frmLogin.h"
 
+#include "core/AppConfig.h"
 #include "net/LoginState.h"
 #include "net/SavedNames.h"
+#include "net/ScorePages.h"
 #include "net/ServerLink.h"
 #include "net/Wire.h"
+#include "widgets/BusyGuard.h"
 #include "widgets/Prompter.h"
 
 #include <QCloseEvent>
@@ -35,9 +38,8 @@ QRect twips(int left, int top, int width, int height)
 
 } // namespace
 
-frmLogin::frmLogin(ServerLink &link, LoginState &login, Prompter &prompter, AppConfig config, QWidget *parent)
-    : QDialog(parent), m_link(link), m_login(login), m_prompter(prompter), m_config(std::move(config)),
-      m_probe(&frmLogin::systemHasConnection)
+frmLogin::frmLogin(AppContext &context, QWidget *parent)
+    : QDialog(parent), m_context(context), m_probe(&frmLogin::systemHasConnection)
 {
     buildControls();
     Form_Load();
@@ -168,43 +170,47 @@ bool frmLogin::systemHasConnection()
 
 void frmLogin::Timer1_Timer()
 {
-    m_hasRecordFile = QFileInfo(m_config.recordFile()).isFile();
+    m_hasRecordFile = QFileInfo(m_context.config.recordFile()).isFile();
     m_hasConnection = m_probe();
     m_ticked = true;
     updateButtons();
 }
 
+QList<QWidget *> frmLogin::actionButtons() const
+{
+    return {cmdOK, Command1, Command2, Command3, Command4, cmdCancel};
+}
+
 void frmLogin::updateButtons()
 {
-    const bool idle = !m_waiting;
-    Command1->setEnabled(idle && m_ticked && m_hasRecordFile);
-    cmdOK->setEnabled(idle && m_ticked && m_hasConnection);
-    Command2->setEnabled(idle && m_ticked && m_hasConnection);
-    Command3->setEnabled(idle);
-    Command4->setEnabled(idle);
-    cmdCancel->setEnabled(idle);
+    // While an action waits, its guard holds the buttons; they get their state after it.
+    if (BusyGuard::isBusy(this))
+        return;
+    Command1->setEnabled(m_ticked && m_hasRecordFile);
+    cmdOK->setEnabled(m_ticked && m_hasConnection);
+    Command2->setEnabled(m_ticked && m_hasConnection);
+    Command3->setEnabled(true);
+    Command4->setEnabled(true);
+    cmdCancel->setEnabled(true);
 }
 
 void frmLogin::cmdOK_Click()
 {
-    if (m_waiting)
+    if (BusyGuard::isBusy(this))
         return;
     const QString user = ComboUser->currentText();
     const QString password = txtPassword->text();
     if (user.isEmpty() || password.isEmpty()) {
-        m_prompter.message(this, QStringLiteral("错误"), QStringLiteral("请输入用户名和密码！"),
-                           PromptIcon::Critical);
+        m_context.prompter.message(this, QStringLiteral("错误"), QStringLiteral("请输入用户名和密码！"),
+                                   PromptIcon::Critical);
         return;
     }
-
-    QPointer<frmLogin> self(this);
     // Held until the class lists are loaded too: that download waits inside this click.
-    m_waiting = true;
-    updateButtons();
+    BusyGuard busy(this, actionButtons());
     loginOnline(user, password);
-    if (!self)
+    if (!busy.windowAlive())
         return;
-    m_waiting = false;
+    busy.release();
     updateButtons();
 }
 
@@ -212,45 +218,44 @@ void frmLogin::cmdOK_Click()
 void frmLogin::loginOnline(const QString &user, const QString &password)
 {
     QPointer<frmLogin> self(this);
-    const HttpResult reply = m_link.checkPassword(user, password);
+    const HttpResult reply = m_context.link.send(score_pages::checkPassword(user, password));
     if (!self)
         return;
 
     switch (reply.outcome()) {
     case ReplyOutcome::Failed:
-        m_prompter.message(this, QStringLiteral("错误"), reply.text + QStringLiteral("\r\n网络异常！"),
-                           PromptIcon::None);
+        m_context.prompter.message(this, QStringLiteral("错误"), reply.text + QStringLiteral("\r\n网络异常！"),
+                                   PromptIcon::None);
         break;
     case ReplyOutcome::Rejected:
-        m_prompter.message(this, QStringLiteral("登录"), QStringLiteral("无效的密码，请重试!"),
-                           PromptIcon::Warning);
+        m_context.prompter.message(this, QStringLiteral("登录"), QStringLiteral("无效的密码，请重试!"),
+                                   PromptIcon::Warning);
         txtPassword->setFocus();
         txtPassword->selectAll();
         break;
     case ReplyOutcome::Accepted:
-        m_login.LoginUser = user;
-        m_login.LoginDigest = Md5Hex(password);
+        m_context.login.LoginUser = user;
+        m_context.login.LoginDigest = Md5Hex(password);
         emit showMainWindowRequested();
         emit loggedInOnline();
         if (!self)
             return;
         hide();
-        SavedNames().remember(m_login.LoginUser);
+        SavedNames().remember(m_context.login.LoginUser);
         break;
     }
 }
 
 void frmLogin::Command1_Click()
 {
-    if (m_waiting)
+    if (BusyGuard::isBusy(this))
         return;
-    QPointer<frmLogin> self(this);
-    m_waiting = true;
-    m_login.LoginUser = LoginState::offlineUser();
+    BusyGuard busy(this, actionButtons());
+    m_context.login.LoginUser = LoginState::offlineUser();
     emit loggedInOffline();
-    if (!self)
+    if (!busy.windowAlive())
         return;
-    m_waiting = false;
+    busy.release();
     hide();
     emit showMainWindowRequested();
     updateButtons();
@@ -258,7 +263,7 @@ void frmLogin::Command1_Click()
 
 void frmLogin::Command2_Click()
 {
-    if (m_waiting)
+    if (BusyGuard::isBusy(this))
         return;
     // Until a registration window listens, stay here rather than leave no window open.
     if (!isSignalConnected(QMetaMethod::fromSignal(&frmLogin::registerRequested)))
@@ -269,7 +274,7 @@ void frmLogin::Command2_Click()
 
 void frmLogin::Command3_Click()
 {
-    if (m_waiting)
+    if (BusyGuard::isBusy(this))
         return;
     if (!isSignalConnected(QMetaMethod::fromSignal(&frmLogin::resetPasswordRequested)))
         return;
@@ -279,7 +284,7 @@ void frmLogin::Command3_Click()
 
 void frmLogin::Command4_Click()
 {
-    if (m_waiting)
+    if (BusyGuard::isBusy(this))
         return;
     ComboUser->clear();
     ComboUser->setEditText(QString());
@@ -288,7 +293,7 @@ void frmLogin::Command4_Click()
 
 void frmLogin::cmdCancel_Click()
 {
-    if (m_waiting)
+    if (BusyGuard::isBusy(this))
         return;
     hide();
     emit showMainWindowRequested();
@@ -301,7 +306,7 @@ void frmLogin::reject()
 
 void frmLogin::closeEvent(QCloseEvent *event)
 {
-    if (m_waiting) {
+    if (BusyGuard::isBusy(this)) {
         event->ignore();
         return;
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/AppConfig.h"
+#include "widgets/AppContext.h"
 
 #include <QDialog>
 
@@ -13,10 +13,6 @@ class QPushButton;
 class QTimer;
 
 namespace corvanta {
-
-class Prompter;
-class ServerLink;
-struct LoginState;
 
 // The login window: online login against the score server, offline login on the cached
 // class record file, the list of account names used on this computer.
@@ -32,8 +28,7 @@ class frmLogin : public QDialog
 {
     Q_OBJECT
 public:
-    frmLogin(ServerLink &link, LoginState &login, Prompter &prompter, AppConfig config,
-             QWidget *parent = nullptr);
+    explicit frmLogin(AppContext &context, QWidget *parent = nullptr);
     ~frmLogin() override;
 
     // Puts an account name into ComboUser (after a registration).
@@ -61,6 +56,7 @@ private:
     void Form_Load();
     void Timer1_Timer();
     void updateButtons();
+    QList<QWidget *> actionButtons() const;
     void cmdOK_Click();
     void loginOnline(const QString &user, const QString &password);
     void Command1_Click();
@@ -69,16 +65,12 @@ private:
     void Command4_Click();
     void cmdCancel_Click();
 
-    ServerLink &m_link;
-    LoginState &m_login;
-    Prompter &m_prompter;
-    AppConfig m_config;
+    AppContext &m_context;
     std::function<bool()> m_probe;
 
     bool m_ticked = false; // Timer1 has ticked since the last load
     bool m_hasRecordFile = false;
     bool m_hasConnection = false;
-    bool m_waiting = false;      // one of our own actions is under way
     bool m_reloadOnShow = false; // closed by the user: load again when shown
 
     QLabel *lblLabels_0 = nullptr;

@@ -1,10 +1,9 @@
-#include "RawHttpPeer.h"
+#include "support/RawHttpPeer.h"
 
 #include "core/TextCodec.h"
+#include "account/frmLogin.h"
 #include "net/SavedNames.h"
-#include "net/ServerLink.h"
-#include "net/frmLogin.h"
-#include "support/FakePrompter.h"
+#include "support/WindowRig.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -44,43 +43,30 @@ QStringList comboItems(const QComboBox *combo)
 
 } // namespace
 
-class TestFrmLogin : public QObject
+class TestFrmLogin : public QObject, private corvanta::test::WindowRig
 {
     Q_OBJECT
 
     QTemporaryDir m_settingsDir;
-    QTemporaryDir m_dataDir;
-    SystemRandom m_random;
-    LoginState m_login;
-    FakePrompter m_prompter;
-    std::unique_ptr<ServerLink> m_link;
     std::unique_ptr<frmLogin> m_window;
     bool m_connected = true;
 
     // A fresh window over a link to `base`; the connection probe answers m_connected.
     frmLogin *open(const QString &base)
     {
-        AppConfig config;
-        config.dataDir = m_dataDir.path();
-        config.serverBase = base;
-        config.vendorBase = base;
         m_window.reset();
-        m_link = std::make_unique<ServerLink>(config, m_login, m_random);
+        m_config.vendorBase = base;
+        linkTo(base);
         m_link->setTimeoutMs(2000);
-        m_window = std::make_unique<frmLogin>(*m_link, m_login, m_prompter, config);
+        m_window = std::make_unique<frmLogin>(context());
         m_window->setConnectionProbe([this] { return m_connected; });
         return m_window.get();
     }
 
     template <typename T> T *child(const char *name) { return m_window->findChild<T *>(QLatin1String(name)); }
     QPushButton *button(const char *name) { return child<QPushButton>(name); }
-    QString recordFile() const { return m_dataDir.filePath("ServerRec.cvd"); }
-    void writeRecordFile()
-    {
-        QFile f(recordFile());
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("Class_Is_Ready\t1\t\r\n");
-    }
+    QString recordFile() const { return m_config.recordFile(); }
+    void writeRecordFile() { WindowRig::writeRecordFile("Class_Is_Ready\t1\t\r\n"); }
     void waitForFirstTick()
     {
         // "取消" is always available; the tick shows in the record-file button.
@@ -99,17 +85,14 @@ private slots:
     void init()
     {
         saveRaw(QString(), QString());
-        QFile::remove(recordFile());
-        m_login = LoginState();
-        m_prompter.shown.clear();
-        m_prompter.openedUrls.clear();
+        resetRig();
         m_connected = true;
     }
 
     void cleanup()
     {
         m_window.reset();
-        m_link.reset();
+        dropRig();
     }
 
     void controls()

@@ -2,6 +2,7 @@
 
 #include "core/Clock.h"
 #include "core/TextCodec.h"
+#include "net/ScorePages.h"
 #include "net/ServerLink.h"
 #include "net/Wire.h"
 #include "widgets/Prompter.h"
@@ -41,10 +42,7 @@ QString checkingVersionText()
     return QStringLiteral("正在检测服务器版本");
 }
 
-ServerChecks::ServerChecks(ServerLink &link, Prompter &prompter, const Clock &clock)
-    : m_link(link), m_prompter(prompter), m_clock(clock)
-{
-}
+ServerChecks::ServerChecks(AppContext &context) : m_context(context) {}
 
 void ServerChecks::runFirstTick(QWidget *parent, const std::function<void(const QString &)> &setPanel2Text)
 {
@@ -53,14 +51,14 @@ void ServerChecks::runFirstTick(QWidget *parent, const std::function<void(const 
     m_ran = true;
 
     // Only a whole 200 reply is read; anything else reads as 0, which is before the floor.
-    const HttpResult clock = m_link.serverTime();
+    const HttpResult clock = m_context.link.send(score_pages::serverTime(m_context.random));
     const QString clockText = clock.status == 200 ? clock.text : QString();
-    if (const auto message = CheckServerClock(clockText, m_clock.now()))
-        m_prompter.message(parent, QStringLiteral("时间错误"), *message, PromptIcon::Warning);
+    if (const auto message = CheckServerClock(clockText, m_context.clock.now()))
+        m_context.prompter.message(parent, QStringLiteral("时间错误"), *message, PromptIcon::Warning);
 
     if (setPanel2Text)
         setPanel2Text(checkingVersionText());
-    const HttpResult version = m_link.versionQuery();
+    const HttpResult version = m_context.link.send(score_pages::versionQuery(m_context.random));
     const auto text = version.status == 200 ? versionPanelText(version.text) : std::nullopt;
     if (text && setPanel2Text)
         setPanel2Text(*text);
@@ -70,10 +68,10 @@ bool ServerChecks::panelDoubleClicked(int panel)
 {
     switch (panel) {
     case 2:
-        m_prompter.openUrl(m_link.vendorUpdatePage());
+        m_context.prompter.openUrl(m_context.link.address(score_pages::updatePage()));
         return true;
     case 5:
-        m_prompter.openUrl(m_link.vendorHomePage());
+        m_context.prompter.openUrl(m_context.link.address(score_pages::vendorHome()));
         return true;
     default:
         return false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/AppContext.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -10,9 +12,6 @@ class QWidget;
 
 namespace corvanta {
 
-class Clock;
-class Prompter;
-class ServerLink;
 
 // Clock check: the server's reply to the clock page (decimal Unix seconds, read by its
 // leading number) against the computer's "now". Returns the message to show when they
@@ -32,7 +31,7 @@ QString checkingVersionText();
 class ServerChecks
 {
 public:
-    ServerChecks(ServerLink &link, Prompter &prompter, const Clock &clock);
+    explicit ServerChecks(AppContext &context);
 
     // Clock check (a modal message when off), then the version query into panel 2.
     // Runs once: later calls, also nested ones while a request waits, do nothing.
@@ -42,9 +41,7 @@ public:
     bool panelDoubleClicked(int panel);
 
 private:
-    ServerLink &m_link;
-    Prompter &m_prompter;
-    const Clock &m_clock;
+    AppContext &m_context;
     bool m_ran = false;
 };
 

@@ -1,4 +1,4 @@
-#include "ScoreLine.h"
+#include "StandardLine.h"
 
 #include "core/TextCodec.h"
 
@@ -6,30 +6,6 @@ namespace corvanta {
 
 namespace {
 const QChar kTab = u'\t';
-}
-
-QString ScoreLine::text() const
-{
-    return QStringList{className, student, score, time, standard}.join(kTab);
-}
-
-std::optional<ScoreLine> ScoreLine::parse(const QString &line)
-{
-    const QStringList fields = line.split(kTab);
-    if (fields.size() < 5)
-        return std::nullopt;
-    ScoreLine score;
-    score.className = fields[0];
-    score.student = fields[1];
-    score.score = fields[2];
-    score.time = fields[3];
-    score.standard = fields.mid(4).join(kTab);
-    return score;
-}
-
-QString scoreTimeText(const QDateTime &when)
-{
-    return when.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
 }
 
 bool standardGiven(const QString &standardsLine)

@@ -1,0 +1,76 @@
+#include "ScorePages.h"
+
+#include "net/PagePaths.h"
+
+namespace corvanta::score_pages {
+
+namespace {
+
+PageCall call(Site site, PageMethod method, const char *path, FormFields fields = {})
+{
+    return {site, method, QString::fromLatin1(path), std::move(fields)};
+}
+
+} // namespace
+
+PageCall checkPassword(const QString &username, const QString &password)
+{
+    return call(Site::ScoreServer, PageMethod::Post, pages::kCheckPassword,
+                FormFields()
+                    .add(QStringLiteral("username"), username)
+                    .add(QStringLiteral("password"), password.trimmed()));
+}
+
+PageCall record(const QString &username, const QString &digest)
+{
+    return call(Site::ScoreServer, PageMethod::Get, pages::kRecord,
+                FormFields().add(QStringLiteral("t"), username).add(QStringLiteral("mp"), digest));
+}
+
+PageCall upload(const QString &username, const QString &operationPassword, const QString &keti,
+                const QStringList &lines)
+{
+    return call(Site::ScoreServer, PageMethod::Post, pages::kUpload,
+                FormFields()
+                    .add(QStringLiteral("username"), username)
+                    .add(QStringLiteral("password"), operationPassword)
+                    .add(QStringLiteral("keti"), keti)
+                    .add(QStringLiteral("score"), lines.join(u'|')));
+}
+
+PageCall recentScores(const QString &username, int count, const QString &digest)
+{
+    return call(Site::ScoreServer, PageMethod::Get, pages::kScoreHome,
+                FormFields()
+                    .add(QStringLiteral("t"), username)
+                    .add(QStringLiteral("n"), QString::number(count))
+                    .add(QStringLiteral("mp"), digest));
+}
+
+PageCall serverTime(RandomSource &random)
+{
+    return call(Site::ScoreServer, PageMethod::Get, pages::kServerTime,
+                FormFields().add(QStringLiteral("t"), randomAddressValue(random)));
+}
+
+PageCall versionQuery(RandomSource &random)
+{
+    return call(Site::Vendor, PageMethod::Get, pages::kVersion,
+                FormFields()
+                    .add(QStringLiteral("s"), QStringLiteral("Selvane"))
+                    .add(QStringLiteral("t"), randomAddressValue(random)));
+}
+
+PageCall updatePage()
+{
+    return call(Site::Vendor, PageMethod::Get, pages::kUpdate,
+                FormFields().add(QStringLiteral("sort"), QStringLiteral("Selvane")));
+}
+
+PageCall vendorHome()
+{
+    // The bare base address, as the status bar shows it.
+    return {Site::Vendor, PageMethod::Get, QString(), {}};
+}
+
+} // namespace corvanta::score_pages

@@ -1,0 +1,26 @@
+#pragma once
+
+namespace corvanta {
+
+struct AppConfig;
+struct LoginState;
+class Clock;
+class PendingScores;
+class Prompter;
+class RandomSource;
+class ServerLink;
+
+// The long-lived pieces every window and panel works with. The application object owns
+// them and hands each window this one reference; a window keeps no other shared state.
+struct AppContext
+{
+    const AppConfig &config;
+    LoginState &login;
+    Prompter &prompter;
+    const Clock &clock;
+    RandomSource &random;
+    ServerLink &link;
+    PendingScores &pending;
+};
+
+} // namespace corvanta
