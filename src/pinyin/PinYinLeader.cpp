@@ -79,6 +79,16 @@ constexpr int Level2Last = 0xF7FE - SignedOffset;  // -2050
 static_assert(std::size(SpecialCharacters) == 26 && std::size(SpecialLetters) == 26);
 static_assert(std::size(Level2Texts) == Level2TextCount);
 
+// The letter of the range holding the code; 0 outside the block.
+char level1Letter(int code)
+{
+    for (const Level1Range &range : Level1Ranges) {
+        if (code >= range.first - SignedOffset && code <= range.last - SignedOffset)
+            return range.letter;
+    }
+    return 0;
+}
+
 } // namespace
 
 QStringView pinYinSpecialCharacters()
@@ -113,19 +123,6 @@ const QString &Level2Leaders()
     static const QString letters = BuildLevel2Leaders();
     return letters;
 }
-
-namespace {
-
-char level1Letter(int code)
-{
-    for (const Level1Range &range : Level1Ranges) {
-        if (code >= range.first - SignedOffset && code <= range.last - SignedOffset)
-            return range.letter;
-    }
-    return 0;
-}
-
-} // namespace
 
 QString Level1Leader(int code)
 {
