@@ -49,6 +49,17 @@ QString Draw::stop()
     return chosen;
 }
 
+bool Draw::pick(const QString &name)
+{
+    const qsizetype at = m_pools[1].indexOf(name);
+    if (at < 0)
+        return false;
+    m_pools[1].removeAt(at);
+    if (!m_pools[2].contains(name))
+        m_pools[2].append(name);
+    return true;
+}
+
 bool Draw::buttonEnabled(int pool) const
 {
     if (pool < 0 || pool >= PoolCount)

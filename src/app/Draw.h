@@ -14,6 +14,7 @@ class Draw
 public:
     void setPools(const std::array<QStringList, PoolCount> &pools);
     const QStringList &pool(int index) const { return m_pools[index]; }
+    const std::array<QStringList, PoolCount> &pools() const { return m_pools; }
 
     bool running() const { return m_running >= 0; }
     int runningPool() const { return m_running; }
@@ -30,6 +31,10 @@ public:
     // leaves the pool drawn from unless that is pool 0 or 2. Returns the chosen name,
     // "" when no name was shown.
     QString stop();
+
+    // A name picked by hand rather than drawn: its first line in pool 1 leaves it and the
+    // name joins pool 2 (once). A name not in pool 1 changes nothing; false then.
+    bool pick(const QString &name);
 
     // Which of the draw buttons 0..11 may be pressed.
     bool buttonEnabled(int pool) const;
