@@ -1,4 +1,4 @@
-#include "AccountPages.h"
+#include "Pages.h"
 
 #include "net/Wire.h"
 

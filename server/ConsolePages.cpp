@@ -1,4 +1,4 @@
-#include "ConsolePages.h"
+#include "Pages.h"
 
 #include "core/TextCodec.h"
 #include "net/Wire.h"

@@ -1,10 +1,7 @@
 #include "Routes.h"
 
-#include "AccountPages.h"
-#include "ConsolePages.h"
 #include "HtmlPages.h"
-#include "ScorePages.h"
-#include "WebPages.h"
+#include "Pages.h"
 
 #include "net/PagePaths.h"
 

@@ -1,4 +1,4 @@
-#include "WebPages.h"
+#include "Pages.h"
 
 #include "HtmlPages.h"
 
