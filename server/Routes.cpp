@@ -22,7 +22,7 @@ PageReply run(ScoreService &service, const Route &route, const PageRequest &requ
 {
     for (const char *name : route.required) {
         if (!request.fields.has(QLatin1String(name)))
-            return refused(QStringLiteral("请求缺少字段：") + QLatin1String(name),
+            return refusal(route, QStringLiteral("请求缺少字段：") + QLatin1String(name),
                            request.fields.value(QStringLiteral("username")));
     }
     Teacher teacher;
