@@ -80,17 +80,13 @@ bool HttpFront::handleRequest(const QHttpServerRequest &request, QTcpSocket *soc
 
     {
         QHttpServerResponder responder = makeResponder(request, socket);
-        const auto status = static_cast<QHttpServerResponder::StatusCode>(reply.status);
-        if (reply.status == 405) {
-            responder.write(reply.body,
-                            {{"Content-Type", reply.contentType},
-                             {"Cache-Control", "no-store"},
-                             {"Allow", method == Method::Post ? "GET" : "POST"}},
-                            status);
-        } else {
-            responder.write(reply.body, {{"Content-Type", reply.contentType}, {"Cache-Control", "no-store"}},
-                            status);
-        }
+        responder.writeStatusLine(static_cast<QHttpServerResponder::StatusCode>(reply.status));
+        responder.writeHeader("Content-Type", reply.contentType);
+        responder.writeHeader("Cache-Control", "no-store");
+        for (const auto &[name, value] : std::as_const(reply.headers))
+            responder.writeHeader(name, value);
+        responder.writeHeader("Content-Length", QByteArray::number(reply.body.size()));
+        responder.writeBody(reply.body);
     }
     // Qt's server keeps every connection open; a client that asks to close gets it closed.
     if (request.value("Connection").toLower().contains("close"))

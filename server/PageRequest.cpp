@@ -2,6 +2,8 @@
 
 #include "net/Wire.h"
 
+#include <QRegularExpression>
+
 namespace corvanta::server {
 
 bool FieldMap::has(const QString &name) const
@@ -77,6 +79,13 @@ bool isStorableText(const QString &text)
 bool isStorableName(const QString &name)
 {
     return isStorableText(name) && !name.contains(u'|');
+}
+
+bool isValidEmail(const QString &email)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral(R"(^\w+([\-+.]\w+)*@\w+([\-.]\w+)*\.\w+([\-.]\w+)*$)"));
+    return email.size() <= 254 && pattern.match(email).hasMatch();
 }
 
 } // namespace corvanta::server

@@ -49,7 +49,10 @@ bool splitIds(const QString &value, QList<qint64> *ids);
 // A name or text that has to stay one field of one line of the class record file: no TAB,
 // no line break, no other control character, no "|" (the list separator).
 bool isStorableName(const QString &name);
-// Like isStorableName, but "|" is allowed (topic of a score, a note, a scale text).
+// Like isStorableName, but "|" is allowed (topic of a score, a note).
 bool isStorableText(const QString &text);
+
+// An e-mail address the mailer can send to (registration and the teacher's settings).
+bool isValidEmail(const QString &email);
 
 } // namespace corvanta::server

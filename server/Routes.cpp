@@ -1,63 +1,135 @@
 #include "Routes.h"
 
+#include "HtmlPages.h"
+#include "Pages.h"
+
+#include "net/PagePaths.h"
+
 namespace corvanta::server {
+
+namespace {
+
+PageReply refusal(const Route &route, const QString &text, const QString &account)
+{
+    PageReply reply =
+        route.options & kSignInPageRefusal ? PageReply::html(html::signInPage(text)) : PageReply::text(text);
+    reply.outcome = QStringLiteral("refused");
+    reply.account = account;
+    return reply;
+}
+
+PageReply run(ScoreService &service, const Route &route, const PageRequest &request)
+{
+    for (const char *name : route.required) {
+        if (!request.fields.has(QLatin1String(name)))
+            return refusal(route, QStringLiteral("请求缺少字段：") + QLatin1String(name),
+                           request.fields.value(QStringLiteral("username")));
+    }
+    Teacher teacher;
+    const QString accountField = ScoreService::accountField(route.credential);
+    const bool guest = (route.options & kGuestWithoutAccount) && !request.fields.has(accountField);
+    if (route.credential != Credential::None && !guest) {
+        const Authentication auth = service.authenticate(route.credential, request, route.secretField);
+        if (!auth.teacher)
+            return refusal(route, auth.refusal, request.fields.value(accountField));
+        teacher = *auth.teacher;
+    }
+    PageReply reply = route.page({service, request, teacher});
+    if (reply.account.isEmpty())
+        reply.account = teacher.account;
+    return reply;
+}
+
+} // namespace
 
 const QList<Route> &routes()
 {
-    using S = ScoreService;
+    using namespace corvanta::pages;
+    constexpr Method Get = Method::Get, Post = Method::Post;
+    constexpr Credential Digest = Credential::LoginDigest, Login = Credential::LoginPassword,
+                         Operation = Credential::OperationPassword, None = Credential::None;
+    constexpr unsigned Web = kSignInPageRefusal | kGuestWithoutAccount;
+    // clang-format off
     static const QList<Route> table = {
-        {"/score/checkpassword.php", Method::Post, &S::checkPassword},
-        {"/score/record.php", Method::Get, &S::record},
-        {"/score/servertime.php", Method::Get, &S::serverTime},
-        {"/score/index.php", Method::Post, &S::upload},
-        {"/score/group.php", Method::Post, &S::group},
-        {"/score/getteacher.php", Method::Get, &S::getTeacher},
-        {"/score/setteacher.php", Method::Post, &S::setTeacher},
-        {"/score/setclass.php", Method::Post, &S::setClass},
-        {"/score/renameclass.php", Method::Post, &S::renameClass},
-        {"/score/student.php", Method::Post, &S::student},
-        {"/score/renamestudent.php", Method::Post, &S::renameStudent},
-        {"/score/setketi.php", Method::Post, &S::setKeti},
-        {"/score/renameketi.php", Method::Post, &S::renameKeti},
-        {"/score/getscale.php", Method::Get, &S::getScale},
-        {"/score/newscale.php", Method::Post, &S::newScale},
-        {"/score/editscale.php", Method::Post, &S::editScale},
-        {"/score/delscale.php", Method::Post, &S::delScale},
-        {"/score/getscore.php", Method::Get, &S::getScore},
-        {"/score/editscore.php", Method::Post, &S::editScore},
-        {"/score/delscore.php", Method::Post, &S::delScore},
-        {"/score/regteacher.php", Method::Post, &S::regTeacher},
-        {"/score/checkusername.php", Method::Get, &S::checkUsername},
-        {"/score/getpswdcode.php", Method::Get, &S::getPswdCode},
-        {"/score/setpassword.php", Method::Post, &S::setPassword},
-        {"/score", Method::Get, &S::scoreHome},
-        {"/score/", Method::Get, &S::scoreHome},
-        {"/score/", Method::Post, &S::scoreHome},
-        {"/score/index.php", Method::Get, &S::scoreHome},
-        {"/version.php", Method::Get, &S::version},
-        {"/soft/update.php", Method::Get, &S::updatePage},
-        {"/", Method::Get, &S::vendorHome},
+        // Login, record file and clock.
+        {kCheckPassword, Post, &account::checkPassword, Login, {"username", "password"}},
+        {kRecord,        Get,  &scores::record,         Digest},
+        {kServerTime,    Get,  &scores::serverTime},
+        // Scores and groups.
+        {kUpload, Post, &scores::upload, Operation, {"username", "password", "keti", "score"}},
+        {kGroup,  Post, &scores::group,  Operation, {"class", "username", "password"}},
+        // The console's pages.
+        {kGetTeacher,    Get,  &console::getTeacher,    Digest},
+        {kSetTeacher,    Post, &console::setTeacher,    Operation,
+         {"username", "email", "oldsuperpassword", "newlogpassword", "newsuperpassword"}, "oldsuperpassword"},
+        {kSetClass,      Post, &console::setClass,      Operation, {"username", "password", "class"}},
+        {kRenameClass,   Post, &console::renameClass,   Operation,
+         {"username", "password", "oldclassname", "newclassname"}},
+        {kStudent,       Post, &console::student,       Operation,
+         {"username", "password", "class", "student"}},
+        {kRenameStudent, Post, &console::renameStudent, Operation,
+         {"username", "password", "oldstuname", "newstuname", "class"}},
+        {kSetKeti,       Post, &console::setKeti,       Operation, {"username", "password", "keti"}},
+        {kRenameKeti,    Post, &console::renameKeti,    Operation,
+         {"username", "password", "oldketi", "newketi"}},
+        {kGetScale,      Get,  &console::getScale,      Digest},
+        {kNewScale,      Post, &console::newScale,      Operation,
+         {"username", "password", "keti", "newscale", "newscore"}},
+        {kEditScale,     Post, &console::editScale,     Operation,
+         {"username", "password", "scaleid", "scale", "score"}},
+        {kDelScale,      Post, &console::delScale,      Operation, {"username", "password", "delid"}},
+        {kGetScore,      Get,  &console::getScore,      Digest},
+        {kEditScore,     Post, &console::editScore,     Operation,
+         {"username", "password", "scoreid", "score", "time", "keti", "addtion"}},
+        {kDelScore,      Post, &console::delScore,      Operation, {"username", "password", "delid"}},
+        // Accounts: these pages check what they are given themselves.
+        {kRegTeacher,    Post, &account::regTeacher,    None,
+         {"username", "teachername", "password", "superpassword", "email"}},
+        {kCheckUsername, Get,  &account::checkUsername},
+        {kGetPswdCode,   Get,  &account::getPswdCode},
+        {kSetPassword,   Post, &account::setPassword},
+        // The web pages for people.
+        {kScoreHomeBare,  Get,  &web::scoreHome, Digest, {}, nullptr, Web},
+        {kScoreHome,      Get,  &web::scoreHome, Digest, {}, nullptr, Web},
+        {kScoreHome,      Post, &web::signedIn,  Login,  {}, nullptr, kSignInPageRefusal},
+        {kScoreHomeIndex, Get,  &web::scoreHome, Digest, {}, nullptr, Web},
+        // The vendor site.
+        {kVersion,    Get, &web::version},
+        {kUpdate,     Get, &web::updatePage},
+        {kVendorHome, Get, &web::vendorHome},
     };
+    // clang-format on
     return table;
+}
+
+QByteArray allowedMethods(const QString &path)
+{
+    QByteArrayList allowed;
+    for (const auto &[method, name] : {std::pair(Method::Get, "GET"), std::pair(Method::Post, "POST")}) {
+        for (const Route &route : routes()) {
+            if (route.method == method && path == QLatin1String(route.path)) {
+                allowed.append(name);
+                break;
+            }
+        }
+    }
+    return allowed.join(", ");
 }
 
 PageReply dispatch(ScoreService &service, const PageRequest &request)
 {
-    bool pathKnown = false;
     for (const Route &route : routes()) {
-        if (request.path != QLatin1String(route.path))
-            continue;
-        if (route.method == request.method)
-            return (service.*route.page)(request);
-        pathKnown = true;
+        if (route.method == request.method && request.path == QLatin1String(route.path))
+            return run(service, route, request);
     }
-    if (pathKnown) {
-        PageReply reply =
-            PageReply::text(QStringLiteral("不支持的请求方法"), QStringLiteral("method not allowed"));
-        reply.status = 405;
-        return reply;
-    }
-    return PageReply::notFound();
+    const QByteArray allow = allowedMethods(request.path);
+    if (allow.isEmpty())
+        return PageReply::notFound();
+    PageReply reply =
+        PageReply::text(QStringLiteral("不支持的请求方法"), QStringLiteral("method not allowed"));
+    reply.status = 405;
+    reply.headers.append({"Allow", allow});
+    return reply;
 }
 
 } // namespace corvanta::server

@@ -1,24 +1,43 @@
 #pragma once
 
-#include "ScoreService.h"
+#include "PageCall.h"
 
+#include <QByteArray>
 #include <QList>
-#include <QString>
 
 namespace corvanta::server {
 
-// The one table of pages: path, allowed method, and the page that answers.
+// How a route meets a refusal and a visitor who names no account.
+enum RouteOption : unsigned {
+    kPlain = 0,
+    kSignInPageRefusal = 1,   // a refusal is shown on the sign-in form (the web pages for people)
+    kGuestWithoutAccount = 2, // a request naming no account is served without a teacher
+};
+
+// One row of the page table: the address and method, what the dispatcher checks before the
+// page runs, and the page.
 struct Route
 {
     const char *path;
     Method method;
-    PageReply (ScoreService::*page)(const PageRequest &);
+    PageHandler page;
+    Credential credential = Credential::None;
+    // Fields that must be present, checked in this order before the credential.
+    QList<const char *> required = {};
+    // The field holding the credential's secret when it is not the usual one.
+    const char *secretField = nullptr;
+    unsigned options = kPlain;
 };
 
 const QList<Route> &routes();
 
-// Answers a decoded request: the page of its route, 405 for a known path with another
-// method, 404 for an unknown path. StoreError escapes to the caller (status 500).
+// "GET, POST": the methods routed for the path, empty for an unknown path.
+QByteArray allowedMethods(const QString &path);
+
+// Answers a decoded request: the route's checks in order (missing field, credential and its
+// lock-out), then its page with the authenticated teacher; 405 with an Allow header for a
+// known path with another method; 404 for an unknown path. The reply names the account
+// for the log. StoreError escapes to the caller (status 500).
 PageReply dispatch(ScoreService &service, const PageRequest &request);
 
 } // namespace corvanta::server

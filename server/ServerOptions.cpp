@@ -1,8 +1,63 @@
 #include "ServerOptions.h"
 
+#include "core/AppConfig.h"
+
+#include <QCommandLineParser>
+
 namespace corvanta::server {
 
 namespace {
+
+// The options, defined once for parsing and for --help.
+void addOptions(QCommandLineParser &parser)
+{
+    parser.setApplicationDescription(QStringLiteral(
+        "The Corvanta score server: teachers' accounts, classes, students, topics, scales and\n"
+        "scores, served to the corvanta tool over HTTP."));
+    parser.addOptions({
+        {QStringLiteral("listen"),
+         QStringLiteral("address to listen on (default 127.0.0.1:8080). Port 0 picks a free port. The "
+                        "first line on standard output is always \"listening on http://HOST:PORT\"."),
+         QStringLiteral("HOST:PORT")},
+        {QStringLiteral("database"),
+         QStringLiteral("database (default sqlite:corvanta.db); the schema is created or migrated at start."),
+         QStringLiteral("sqlite:PATH")},
+        {QStringLiteral("mail-dir"), QStringLiteral("write every outgoing e-mail as one .eml file into DIR."),
+         QStringLiteral("DIR")},
+        {QStringLiteral("sendmail"),
+         QStringLiteral("pipe every outgoing e-mail to a sendmail-compatible command (run by /bin/sh, "
+                        "message on standard input)."),
+         QStringLiteral("COMMAND")},
+        {QStringLiteral("mail-from"),
+         QStringLiteral("sender address of the e-mails (default corvanta@localhost)."),
+         QStringLiteral("ADDRESS")},
+        {QStringLiteral("demo"),
+         QStringLiteral("add the demo teacher (account demo, password demo, operation password demo) "
+                        "with two classes and two topics when absent.")},
+        {{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("show this text.")},
+        {QStringLiteral("version"), QStringLiteral("show the version.")},
+    });
+    QCommandLineOption bench(QStringLiteral("bench-teacher"),
+                             QStringLiteral("add a large teacher for the benchmark."),
+                             QStringLiteral("ACCOUNT"));
+    bench.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(bench);
+}
+
+// The parser's own messages do not name the fix; these do.
+QString parseError(const QCommandLineParser &parser, const QStringList &arguments)
+{
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty()) {
+        const QString name = QLatin1String(unknown.first().size() > 1 ? "--" : "-") + unknown.first();
+        return QStringLiteral("unknown option \"%1\" (see --help)").arg(name);
+    }
+    // Only a last argument can lack its value: any other takes the next one.
+    const QString last = arguments.size() > 1 ? arguments.last() : QString();
+    if (last.startsWith(u"--") && !last.contains(u'=') && !parser.isSet(QStringLiteral("help")))
+        return QStringLiteral("%1 needs a value").arg(last);
+    return parser.errorText();
+}
 
 bool parseListen(const QString &text, ServerOptions *options, QString *error)
 {
@@ -34,6 +89,16 @@ bool parseListen(const QString &text, ServerOptions *options, QString *error)
     return true;
 }
 
+bool parseDatabase(const QString &text, ServerOptions *options, QString *error)
+{
+    if (sqlitePath(text).isEmpty()) {
+        *error = QStringLiteral("--database: \"%1\" is not sqlite:PATH").arg(text);
+        return false;
+    }
+    options->database = text;
+    return true;
+}
+
 } // namespace
 
 QString sqlitePath(const QString &database)
@@ -45,57 +110,33 @@ QString sqlitePath(const QString &database)
 
 bool parseServerOptions(const QStringList &arguments, ServerOptions *options, QString *error)
 {
-    const QStringList valued = {QStringLiteral("--listen"),    QStringLiteral("--database"),
-                                QStringLiteral("--mail-dir"),  QStringLiteral("--sendmail"),
-                                QStringLiteral("--mail-from"), QStringLiteral("--bench-teacher")};
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        QString name = arguments[i];
-        QString value;
-        bool hasValue = false;
-        const qsizetype eq = name.indexOf(u'=');
-        if (name.startsWith(u"--") && eq > 0) {
-            value = name.mid(eq + 1);
-            name = name.left(eq);
-            hasValue = true;
-        }
-        if (name == u"--help" || name == u"-h") {
-            options->help = true;
-            continue;
-        }
-        if (name == u"--demo" && !hasValue) {
-            options->demo = true;
-            continue;
-        }
-        if (!valued.contains(name)) {
-            *error = QStringLiteral("unknown option \"%1\" (see --help)").arg(arguments[i]);
-            return false;
-        }
-        if (!hasValue) {
-            if (i + 1 >= arguments.size()) {
-                *error = QStringLiteral("%1 needs a value").arg(name);
-                return false;
-            }
-            value = arguments[++i];
-        }
-        if (name == u"--listen") {
-            if (!parseListen(value, options, error))
-                return false;
-        } else if (name == u"--database") {
-            if (sqlitePath(value).isEmpty()) {
-                *error = QStringLiteral("--database: \"%1\" is not sqlite:PATH").arg(value);
-                return false;
-            }
-            options->database = value;
-        } else if (name == u"--mail-dir") {
-            options->mailDir = value;
-        } else if (name == u"--sendmail") {
-            options->sendmail = value;
-        } else if (name == u"--mail-from") {
-            options->mailFrom = value;
-        } else if (name == u"--bench-teacher") {
-            options->benchTeacher = value;
-        }
+    QCommandLineParser parser;
+    addOptions(parser);
+    if (!parser.parse(arguments)) {
+        *error = parseError(parser, arguments);
+        return false;
     }
+    if (!parser.positionalArguments().isEmpty()) {
+        *error = QStringLiteral("unexpected argument \"%1\" (see --help)")
+                     .arg(parser.positionalArguments().first());
+        return false;
+    }
+    const auto value = [&](const char *name) { return parser.value(QLatin1String(name)); };
+    const auto isSet = [&](const char *name) { return parser.isSet(QLatin1String(name)); };
+    if (isSet("listen") && !parseListen(value("listen"), options, error))
+        return false;
+    if (isSet("database") && !parseDatabase(value("database"), options, error))
+        return false;
+    for (const auto &[name, field] :
+         {std::pair("mail-dir", &ServerOptions::mailDir), std::pair("sendmail", &ServerOptions::sendmail),
+          std::pair("mail-from", &ServerOptions::mailFrom),
+          std::pair("bench-teacher", &ServerOptions::benchTeacher)}) {
+        if (isSet(name))
+            options->*field = value(name);
+    }
+    options->demo = isSet("demo");
+    options->help = isSet("help");
+    options->version = isSet("version");
     if (!options->mailDir.isEmpty() && !options->sendmail.isEmpty()) {
         *error = QStringLiteral("--mail-dir and --sendmail exclude each other");
         return false;
@@ -105,29 +146,22 @@ bool parseServerOptions(const QStringList &arguments, ServerOptions *options, QS
 
 QString serverUsage()
 {
-    return QStringLiteral(
-        "Usage: corvanta-server [options]\n"
-        "The Corvanta score server: teachers' accounts, classes, students, topics, scales and\n"
-        "scores, served to the corvanta tool over HTTP.\n"
-        "\n"
-        "Options:\n"
-        "  --listen HOST:PORT     address to listen on (default 127.0.0.1:8080). Port 0 picks a\n"
-        "                         free port. The first line on standard output is always\n"
-        "                         \"listening on http://HOST:PORT\".\n"
-        "  --database sqlite:PATH database (default sqlite:corvanta.db); the schema is created or\n"
-        "                         migrated at start.\n"
-        "  --mail-dir DIR         write every outgoing e-mail as one .eml file into DIR.\n"
-        "  --sendmail \"COMMAND\"   pipe every outgoing e-mail to a sendmail-compatible command\n"
-        "                         (run by /bin/sh, message on standard input).\n"
-        "  --mail-from ADDRESS    sender address of the e-mails (default corvanta@localhost).\n"
-        "  --demo                 add the demo teacher (account demo, password demo, operation\n"
-        "                         password demo) with two classes and two topics when absent.\n"
-        "  --help                 show this text.\n"
-        "\n"
-        "Without --mail-dir or --sendmail, check-code e-mails cannot be sent.\n"
-        "Every request is logged on standard error, one line each.\n"
-        "Exit status: 0 after a normal stop (SIGTERM, SIGINT), 2 on a bad option or a\n"
-        "database that cannot be used, 1 when the address cannot be listened on.\n");
+    QCommandLineParser parser;
+    addOptions(parser);
+    QString text = parser.helpText();
+    // The parser names the program by the path it was started with.
+    text = QStringLiteral("Usage: corvanta-server [options]") + text.mid(text.indexOf(u'\n'));
+    return text +
+           QStringLiteral("\n"
+                          "Without --mail-dir or --sendmail, check-code e-mails cannot be sent.\n"
+                          "Every request is logged on standard error, one line each.\n"
+                          "Exit status: 0 after a normal stop (SIGTERM, SIGINT), 2 on a bad option or a\n"
+                          "database that cannot be used, 1 when the address cannot be listened on.\n");
+}
+
+QString serverVersion()
+{
+    return QStringLiteral("corvanta-server ") + programVersionText();
 }
 
 } // namespace corvanta::server

@@ -16,6 +16,7 @@ struct ServerOptions
     QString mailFrom = QStringLiteral("corvanta@localhost");
     bool demo = false;
     bool help = false;
+    bool version = false;
     // Hidden: adds a teacher with this account of 20 classes x 50 students for the benchmark.
     QString benchTeacher;
 };
@@ -26,6 +27,8 @@ bool parseServerOptions(const QStringList &arguments, ServerOptions *options, QS
 
 // The text of --help.
 QString serverUsage();
+// The text of --version: "corvanta-server 2.6.0".
+QString serverVersion();
 
 // "sqlite:PATH" -> PATH; empty when the text names no SQLite database.
 QString sqlitePath(const QString &database);

@@ -69,6 +69,10 @@ int main(int argc, char *argv[])
         printLine(stdout, serverUsage());
         return 0;
     }
+    if (options.version) {
+        printLine(stdout, serverVersion());
+        return 0;
+    }
 
     std::unique_ptr<SqliteStore> store = SqliteStore::open(sqlitePath(options.database), &error);
     if (!store) {

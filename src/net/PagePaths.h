@@ -39,6 +39,8 @@ inline constexpr char kSetPassword[] = "/score/setpassword.php";
 // The web pages for people.
 inline constexpr char kScoreHomeBare[] = "/score";
 inline constexpr char kScoreHome[] = "/score/";
+// The upload's address: a GET there is the home page.
+inline constexpr char kScoreHomeIndex[] = "/score/index.php";
 
 // The vendor site.
 inline constexpr char kVersion[] = "/version.php";

@@ -1,6 +1,7 @@
 // The server as an operator starts it: options, exit status, demo data, durability.
 #include "support/ServerProcess.h"
 
+#include "core/AppConfig.h"
 #include "core/TextCodec.h"
 #include "net/Wire.h"
 
@@ -25,13 +26,25 @@ class TestServerCli : public QObject
     }
 
 private slots:
-    void help()
+    void helpAndVersion_data()
     {
-        std::unique_ptr<QProcess> p(run({"--help"}));
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QStringList>("shown");
+        const QStringList options = {"--listen",   "--database", "--mail-dir",
+                                     "--sendmail", "--demo",     "--help"};
+        QTest::newRow("help") << "--help" << options;
+        QTest::newRow("short help") << "-h" << options;
+        QTest::newRow("version") << "--version" << QStringList{"corvanta-server " + programVersionText()};
+    }
+    void helpAndVersion()
+    {
+        QFETCH(QString, option);
+        QFETCH(QStringList, shown);
+        std::unique_ptr<QProcess> p(run({option}));
         QCOMPARE(p->exitCode(), 0);
         const QString out = QString::fromLocal8Bit(p->readAllStandardOutput());
-        for (const char *option : {"--listen", "--database", "--mail-dir", "--sendmail", "--demo", "--help"})
-            QVERIFY2(out.contains(QLatin1String(option)), option);
+        for (const QString &text : shown)
+            QVERIFY2(out.contains(text), qPrintable(out));
     }
 
     void refusedStarts_data()
@@ -40,6 +53,7 @@ private slots:
         QTest::addColumn<QString>("message");
         QTemporaryDir dir;
         QTest::newRow("unknown option") << QStringList{"--colour"} << "unknown option";
+        QTest::newRow("stray argument") << QStringList{"--demo", "now"} << "unexpected argument";
         QTest::newRow("missing value") << QStringList{"--listen"} << "needs a value";
         QTest::newRow("bad port") << QStringList{"--listen", "127.0.0.1:http"} << "not a port";
         QTest::newRow("bad host") << QStringList{"--listen", "nowhere:80"} << "not an IP address";

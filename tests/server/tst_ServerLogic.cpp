@@ -1,5 +1,7 @@
 // The server's logic in-process: request decoding, the record file writer, options, the
 // lock-out and check-code clocks (which the binary cannot be made to skip through).
+#include "ServiceRig.h"
+
 #include "Credentials.h"
 #include "DemoData.h"
 #include "Mailer.h"
@@ -10,6 +12,7 @@
 #include "ServerOptions.h"
 #include "SqliteStore.h"
 
+#include "core/AppConfig.h"
 #include "core/TextCodec.h"
 #include "net/Wire.h"
 
@@ -21,57 +24,8 @@
 using namespace corvanta;
 using namespace corvanta::server;
 
-namespace {
-
-class FakeClock final : public Clock
-{
-public:
-    QDateTime now() const override { return m_now; }
-    void advance(qint64 seconds) { m_now = m_now.addSecs(seconds); }
-
-private:
-    QDateTime m_now = QDateTime(QDate(2026, 3, 5), QTime(9, 0));
-};
-
-class RecordingMailer final : public Mailer
-{
-public:
-    bool send(const MailMessage &message, QString *) override
-    {
-        sent.append(message);
-        return true;
-    }
-    QList<MailMessage> sent;
-};
-
-// A service on a fresh database with a clock the test moves.
-struct InProcess
-{
-    QTemporaryDir dir;
-    QString error;
-    std::unique_ptr<SqliteStore> store = SqliteStore::open(dir.filePath("db"), &error);
-    FakeClock clock;
-    RecordingMailer mailer;
-    ScoreService service{*store, mailer, clock, QStringLiteral("server@example.org")};
-};
-
-PageRequest post(const QString &path, const QList<QPair<QString, QString>> &fields)
-{
-    FormFields form;
-    for (const auto &[n, v] : fields)
-        form.add(n, v);
-    return decodeRequest(Method::Post, path, {}, form.encoded());
-}
-
-PageRequest get(const QString &path, const QList<QPair<QString, QString>> &fields)
-{
-    FormFields form;
-    for (const auto &[n, v] : fields)
-        form.add(n, v);
-    return decodeRequest(Method::Get, path, form.encoded(), {});
-}
-
-} // namespace
+using corvanta::test::ServiceRig;
+using corvanta::test::textOf;
 
 class TestServerLogic : public QObject
 {
@@ -204,6 +158,52 @@ private slots:
         }
     }
 
+    void optionRequests_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("help");
+        QTest::addColumn<bool>("version");
+        QTest::addColumn<QString>("error"); // a part of the message; empty when accepted
+        QTest::newRow("help") << QStringList{"--help"} << true << false << "";
+        QTest::newRow("short help") << QStringList{"-h"} << true << false << "";
+        QTest::newRow("version") << QStringList{"--version"} << false << true << "";
+        QTest::newRow("unknown") << QStringList{"--colour"} << false << false
+                                 << "unknown option \"--colour\"";
+        QTest::newRow("unknown short") << QStringList{"-x"} << false << false << "unknown option \"-x\"";
+        QTest::newRow("unknown after help")
+            << QStringList{"--help", "--colour"} << false << false << "unknown option";
+        QTest::newRow("stray argument")
+            << QStringList{"8080"} << false << false << "unexpected argument \"8080\"";
+        QTest::newRow("value missing at the end")
+            << QStringList{"--demo", "--mail-from"} << false << false << "--mail-from needs a value";
+        QTest::newRow("value on a switch") << QStringList{"--version=2"} << false << false << "--version";
+    }
+    void optionRequests()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(bool, help);
+        QFETCH(bool, version);
+        QFETCH(QString, error);
+        ServerOptions o;
+        QString message;
+        args.prepend("corvanta-server");
+        QCOMPARE(parseServerOptions(args, &o, &message), error.isEmpty());
+        QVERIFY2(message.contains(error), qPrintable(message));
+        QCOMPARE(o.help, help);
+        QCOMPARE(o.version, version);
+    }
+
+    void usageNamesEveryOption()
+    {
+        const QString usage = serverUsage();
+        QVERIFY(usage.startsWith("Usage: corvanta-server [options]\n"));
+        for (const char *option : {"--listen", "--database", "--mail-dir", "--sendmail", "--mail-from",
+                                   "--demo", "--help", "--version"})
+            QVERIFY2(usage.contains(QLatin1String(option)), option);
+        QVERIFY(!usage.contains("bench")); // for the benchmark only
+        QCOMPARE(serverVersion(), "corvanta-server " + programVersionText());
+    }
+
     void operationPasswordHash()
     {
         const QString stored = hashOperationPassword(QStringLiteral("操作密码"));
@@ -222,22 +222,22 @@ private slots:
 
     void failureLimiter()
     {
-        FakeClock clock;
-        FailureLimiter limiter(clock);
+        ServiceRig p;
+        FailureLimiter limiter(p.clock);
         for (int i = 0; i < 4; ++i) {
             limiter.recordFailure("a");
-            clock.advance(60);
+            p.advance(60);
         }
         QVERIFY(!limiter.isLocked("a"));
-        clock.advance(400); // the first failure is now more than ten minutes old
+        p.advance(400); // the first failure is now more than ten minutes old
         limiter.recordFailure("a");
         QVERIFY(!limiter.isLocked("a"));
         limiter.recordFailure("a");
         QVERIFY(limiter.isLocked("a"));
         QVERIFY(!limiter.isLocked("b"));
-        clock.advance(599);
+        p.advance(599);
         QVERIFY(limiter.isLocked("a"));
-        clock.advance(1);
+        p.advance(1);
         QVERIFY(!limiter.isLocked("a"));
         limiter.recordFailure("a"); // counting starts afresh after a lock
         QVERIFY(!limiter.isLocked("a"));
@@ -248,63 +248,36 @@ private slots:
         QVERIFY(!limiter.isLocked("a"));
     }
 
-    void lockOutEndsAfterTenMinutes()
-    {
-        InProcess p;
-        QVERIFY2(p.store, qPrintable(p.error));
-        ScoreService &service = p.service;
-        FakeClock &clock = p.clock;
-        QVERIFY(service.addTeacher("lock", "x", "login", "oper", "l@example.org"));
-        const auto check = [&](const QString &pw) {
-            return fromGbk(
-                dispatch(service, post("/score/checkpassword.php", {{"username", "lock"}, {"password", pw}}))
-                    .body);
-        };
-        for (int i = 0; i < 5; ++i)
-            check("bad");
-        QCOMPARE(check("login"), QStringLiteral("密码错误次数过多，帐号已锁定10分钟，请稍后再试！"));
-        clock.advance(600);
-        QCOMPARE(check("login"), QStringLiteral("Success!"));
-    }
-
     void checkCodeExpires()
     {
-        InProcess p;
+        ServiceRig p;
         QVERIFY2(p.store, qPrintable(p.error));
-        ScoreService &service = p.service;
-        FakeClock &clock = p.clock;
-        RecordingMailer &mailer = p.mailer;
-        QVERIFY(service.addTeacher("mailme", "x", "login", "oper", "m@example.org"));
+        QVERIFY(p.service.addTeacher("mailme", "x", "login", "oper", "m@example.org"));
         const auto askCode = [&]() -> QString {
-            if (fromGbk(dispatch(service, get("/score/getpswdcode.php",
-                                              {{"username", "mailme"}, {"email", "m@example.org"}}))
-                            .body) != u"success")
+            if (textOf(p.get("/score/getpswdcode.php",
+                             {{"username", "mailme"}, {"email", "m@example.org"}})) != u"success")
                 return {};
-            return QRegularExpression("(\\d{6})").match(mailer.sent.last().body).captured(1);
+            return QRegularExpression("(\\d{6})").match(p.mailer.sent.last().body).captured(1);
         };
         const auto reset = [&](const QString &code) {
-            return fromGbk(dispatch(service, post("/score/setpassword.php", {{"username", "mailme"},
-                                                                             {"checkcode", code},
-                                                                             {"newpswd", ""},
-                                                                             {"newsuperpswd", "neu"}}))
-                               .body);
+            return textOf(p.post(
+                "/score/setpassword.php",
+                {{"username", "mailme"}, {"checkcode", code}, {"newpswd", ""}, {"newsuperpswd", "neu"}}));
         };
         QString code = askCode();
-        QCOMPARE(mailer.sent.last().from, QStringLiteral("server@example.org"));
-        QCOMPARE(mailer.sent.last().to, QStringLiteral("m@example.org"));
-        clock.advance(ScoreService::kCheckCodeSeconds);
+        QCOMPARE(p.mailer.sent.last().from, QStringLiteral("server@example.org"));
+        QCOMPARE(p.mailer.sent.last().to, QStringLiteral("m@example.org"));
+        p.advance(ScoreService::kCheckCodeSeconds);
         QCOMPARE(reset(code), QStringLiteral("failure"));
         const QString first = askCode();
         code = askCode(); // a new code replaces the one before
         if (first != code)
             QCOMPARE(reset(first), QStringLiteral("failure"));
-        clock.advance(ScoreService::kCheckCodeSeconds - 1);
+        p.advance(ScoreService::kCheckCodeSeconds - 1);
         QCOMPARE(reset(code), QStringLiteral("success"));
-        QCOMPARE(
-            fromGbk(dispatch(service, post("/score/setclass.php",
-                                           {{"username", "mailme"}, {"password", "neu"}, {"class", "A"}}))
-                        .body),
-            QStringLiteral("Success!"));
+        QCOMPARE(textOf(p.post("/score/setclass.php",
+                               {{"username", "mailme"}, {"password", "neu"}, {"class", "A"}})),
+                 QStringLiteral("Success!"));
     }
 
     void mailMessage()

@@ -677,6 +677,76 @@ private slots:
         QCOMPARE(m_server.get("/score/servertime.php").status, 200);
     }
 
+    void methodNotAllowed_data()
+    {
+        QTest::addColumn<QByteArray>("method");
+        QTest::addColumn<QByteArray>("path");
+        QTest::addColumn<QByteArray>("allow");
+        // The upload and the home page share an address.
+        QTest::newRow("put upload") << QByteArray("PUT") << QByteArray("/score/index.php")
+                                    << QByteArray("GET, POST");
+        QTest::newRow("delete home") << QByteArray("DELETE") << QByteArray("/score/")
+                                     << QByteArray("GET, POST");
+        QTest::newRow("post bare home") << QByteArray("POST") << QByteArray("/score") << QByteArray("GET");
+        QTest::newRow("get a changing page")
+            << QByteArray("GET") << QByteArray("/score/setclass.php") << QByteArray("POST");
+        QTest::newRow("post a reading page")
+            << QByteArray("POST") << QByteArray("/score/record.php") << QByteArray("GET");
+        QTest::newRow("post registration check")
+            << QByteArray("POST") << QByteArray("/score/checkusername.php") << QByteArray("GET");
+        QTest::newRow("patch vendor home") << QByteArray("PATCH") << QByteArray("/") << QByteArray("GET");
+        QTest::newRow("post version")
+            << QByteArray("POST") << QByteArray("/version.php") << QByteArray("GET");
+    }
+    void methodNotAllowed()
+    {
+        QFETCH(QByteArray, method);
+        QFETCH(QByteArray, path);
+        QFETCH(QByteArray, allow);
+        const auto r = m_server.send(method, path, {});
+        QCOMPARE(r.status, 405);
+        QCOMPARE(r.allow, allow);
+        QCOMPARE(r.text(), QStringLiteral("不支持的请求方法"));
+        // Only a 405 says which methods there are.
+        QCOMPARE(m_server.send("GET", "/score/nothing.php", {}).allow, QByteArray());
+    }
+
+    // A "|" in a scale text would split the standard of every later upload naming it, so
+    // each of those uploads would be refused whole.
+    void scaleTextWithBar_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("textField");
+        QTest::addColumn<QString>("scoreField");
+        QTest::newRow("new scale") << "/score/newscale.php"
+                                   << "newscale"
+                                   << "newscore";
+        QTest::newRow("edited scale") << "/score/editscale.php"
+                                      << "scale"
+                                      << "score";
+    }
+    void scaleTextWithBar()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, textField);
+        QFETCH(QString, scoreField);
+        const QString t = teacherWithClasses();
+        QCOMPARE(
+            op("/score/newscale.php", t, {{"keti", kTopic}, {"newscale", "好"}, {"newscore", "4"}}).text(),
+            kOk);
+        const QString before =
+            m_server.get("/score/getscale.php", {{"keti", kTopic}, {"t", t}, {"mp", Md5Hex("login")}}).text();
+        const QString id = before.section(u'\t', 0, 0);
+        QCOMPARE(
+            op(page, t, {{"keti", kTopic}, {"scaleid", id}, {textField, "好|差"}, {scoreField, "5"}}).text(),
+            QStringLiteral("评分标准含有不允许的字符：好|差"));
+        QCOMPARE(
+            m_server.get("/score/getscale.php", {{"keti", kTopic}, {"t", t}, {"mp", Md5Hex("login")}}).text(),
+            before);
+        QVERIFY(m_server.upload(t, "oper", kTopic,
+                                {line(kClassA, "张三", "4", 1, "好"), line(kClassA, "李四", "4", 2)}));
+    }
+
     void serverTime()
     {
         const auto r = m_server.get("/score/servertime.php", {{"t", "0.7055475"}});

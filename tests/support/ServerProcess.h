@@ -41,8 +41,9 @@ class ServerProcess
 public:
     struct Reply
     {
-        int status = 0;  // 0 when no reply came at all
-        QByteArray body; // bytes as sent
+        int status = 0;   // 0 when no reply came at all
+        QByteArray body;  // bytes as sent
+        QByteArray allow; // the Allow header, when one came
         QString text() const { return fromGbk(body); }
     };
     using Fields = QList<QPair<QString, QString>>;
@@ -203,6 +204,7 @@ public:
         Reply out;
         out.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         out.body = reply->readAll();
+        out.allow = reply->rawHeader("Allow");
         reply->deleteLater();
         return out;
     }

@@ -1,0 +1,168 @@
+#include "Pages.h"
+
+#include "net/Wire.h"
+
+#include <QCryptographicHash>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+
+#include <functional>
+
+namespace corvanta::server::account {
+
+namespace {
+
+const QString kSuccessWord = QStringLiteral("success");
+const QString kFailureWord = QStringLiteral("failure");
+
+bool validAccountName(const QString &name)
+{
+    static const QRegularExpression pattern(QStringLiteral("^[A-Za-z0-9_]{4,64}$"));
+    return pattern.match(name).hasMatch();
+}
+
+QString checkCodeHash(const QString &code)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(code.toUtf8(), QCryptographicHash::Sha256).toHex());
+}
+
+// Both check-code pages count against one lock, so guessing by either is bounded. The
+// check does not run while locked (taking a code uses it up).
+bool passesCodeCheck(ScoreService &service, const Teacher &teacher, const std::function<bool()> &check)
+{
+    if (service.isLocked(Secret::CheckCode, teacher))
+        return false;
+    if (!check()) {
+        service.recordFailure(Secret::CheckCode, teacher);
+        return false;
+    }
+    return true;
+}
+
+MailMessage checkCodeMail(const QString &from, const Teacher &teacher, const QString &code)
+{
+    MailMessage message;
+    message.from = from;
+    message.to = teacher.email;
+    message.subject = QStringLiteral("Corvanta 重置密码验证码");
+    message.body =
+        QStringLiteral("%1 老师：\r\n\r\n您的帐号 %2 的重置密码验证码是：%3\r\n\r\n"
+                       "验证码15分钟内有效，只能使用一次。如果不是您本人的操作，请忽略本邮件。\r\n")
+            .arg(teacher.name, teacher.account, code);
+    return message;
+}
+
+} // namespace
+
+PageReply checkPassword(const PageCall &)
+{
+    return accepted(); // the route has checked the login password
+}
+
+PageReply regTeacher(const PageCall &call)
+{
+    const auto field = [&](const char *name) { return call.field(name).trimmed(); };
+    const QString account = field("username");
+    if (!validAccountName(account))
+        return refused(QStringLiteral("帐号只能由字母、数字和下划线组成，至少4位！"), account);
+    Teacher t;
+    t.account = account;
+    t.name = field("teachername");
+    t.email = field("email");
+    t.mobile = field("mb");
+    t.phone = field("tel");
+    t.qq = field("qq");
+    if (t.name.isEmpty())
+        return refused(QStringLiteral("请输入教师姓名！"), account);
+    if (!isValidEmail(t.email))
+        return refused(QStringLiteral("Email地址不正确！"), account);
+    const QString login = field("password");
+    const QString operation = field("superpassword");
+    if (login.isEmpty())
+        return refused(QStringLiteral("请输入登录密码！"), account);
+    if (operation.isEmpty())
+        return refused(QStringLiteral("请输入操作密码！"), account);
+    for (const QString &text : {t.name, t.mobile, t.phone, t.qq}) {
+        if (!isStorableText(text) || text.size() > 100)
+            return refused(QStringLiteral("填写的内容含有不允许的字符或过长！"), account);
+    }
+    if (call.store().teacherByAccount(account))
+        return refused(QStringLiteral("该帐号已被注册！"), account);
+    t.loginVerifier = Md5Hex(login);
+    t.operationHash = hashOperationPassword(operation);
+    if (call.store().createTeacher(t) != StoreResult::Done)
+        return refused(QStringLiteral("该帐号已被注册！"), account);
+    PageReply reply = accepted();
+    reply.account = account;
+    return reply;
+}
+
+PageReply checkUsername(const PageCall &call)
+{
+    const QString name = call.field("u").trimmed();
+    PageReply reply;
+    static const QRegularExpression allowed(QStringLiteral("^[A-Za-z0-9_]*$"));
+    if (!allowed.match(name).hasMatch())
+        reply = refused(QStringLiteral("非法字符"));
+    else if (name.size() < 4)
+        reply = refused(QStringLiteral("4位以上字母数字_"));
+    else if (!validAccountName(name))
+        reply = refused(QStringLiteral("帐号过长"));
+    else if (call.store().teacherByAccount(name))
+        reply = refused(QStringLiteral("该帐号已被注册"));
+    else
+        reply = PageReply::text(QStringLiteral("√"));
+    reply.account = name;
+    return reply;
+}
+
+PageReply getPswdCode(const PageCall &call)
+{
+    const QString account = call.field("username").trimmed();
+    const QString email = call.field("email").trimmed();
+    const std::optional<Teacher> teacher = call.store().teacherByAccount(account);
+    if (!teacher)
+        return refused(kFailureWord, account);
+    if (!passesCodeCheck(call.service, *teacher, [&] {
+            return !email.isEmpty() && email.compare(teacher->email, Qt::CaseInsensitive) == 0;
+        }))
+        return refused(kFailureWord, teacher->account);
+    const QString code =
+        QStringLiteral("%1").arg(QRandomGenerator::system()->bounded(1000000), 6, 10, QLatin1Char('0'));
+    call.store().putCheckCode(teacher->id, checkCodeHash(code),
+                              call.service.now() + ScoreService::kCheckCodeSeconds);
+    QString error;
+    PageReply reply =
+        call.service.mailer().send(checkCodeMail(call.service.mailFrom(), *teacher, code), &error)
+            ? accepted(kSuccessWord)
+            : PageReply::text(QStringLiteral("邮件发送失败"), QStringLiteral("failed: ") + error);
+    reply.account = teacher->account;
+    return reply;
+}
+
+PageReply setPassword(const PageCall &call)
+{
+    const QString account = call.field("username").trimmed();
+    const QString code = call.field("checkcode").trimmed();
+    const QString newLogin = call.field("newpswd").trimmed();
+    const QString newOperation = call.field("newsuperpswd").trimmed();
+    const std::optional<Teacher> teacher = call.store().teacherByAccount(account);
+    if (!teacher || code.isEmpty() || (newLogin.isEmpty() && newOperation.isEmpty()))
+        return refused(kFailureWord, account);
+    if (!passesCodeCheck(call.service, *teacher, [&] {
+            return call.store().takeCheckCode(teacher->id, checkCodeHash(code), call.service.now());
+        }))
+        return refused(kFailureWord, teacher->account);
+    call.service.recordSuccess(Secret::CheckCode, *teacher);
+    call.store().updateTeacher(
+        teacher->id, std::nullopt, newLogin.isEmpty() ? std::nullopt : std::optional(Md5Hex(newLogin)),
+        newOperation.isEmpty() ? std::nullopt : std::optional(hashOperationPassword(newOperation)));
+    // A new password also ends a lock-out of the old one.
+    call.service.recordSuccess(Secret::Login, *teacher);
+    call.service.recordSuccess(Secret::Operation, *teacher);
+    PageReply reply = accepted(kSuccessWord);
+    reply.account = teacher->account;
+    return reply;
+}
+
+} // namespace corvanta::server::account

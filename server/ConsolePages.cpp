@@ -1,0 +1,262 @@
+#include "Pages.h"
+
+#include "core/TextCodec.h"
+#include "net/Wire.h"
+
+#include <QSet>
+
+namespace corvanta::server::console {
+
+namespace {
+
+enum ListKind { Classes, Students, Topics };
+
+// Names of a list field: pieces in order, the first of equal names kept.
+QStringList uniqueNames(const QString &value)
+{
+    QStringList out;
+    QSet<QString> seen;
+    for (const QString &name : splitList(value)) {
+        if (!seen.contains(name)) {
+            seen.insert(name);
+            out.append(name);
+        }
+    }
+    return out;
+}
+
+// The reading pages answer one record a line.
+PageReply lines(const QStringList &lines)
+{
+    return PageReply::text(lines.join(QStringLiteral("\r\n")));
+}
+
+QString scoreLine(const ScoreRecord &r)
+{
+    const QString tab = QStringLiteral("\t");
+    return QString::number(r.id) + tab + r.student + tab + shortestDecimal(r.score) + tab +
+           SecondsToDateText(r.time) + tab + r.topic + tab + r.note;
+}
+
+// A scale text becomes one field of a "|"-separated list in the record file, so "|" would
+// break every later upload naming it.
+std::optional<PageReply> refusedScaleText(const QString &text)
+{
+    if (!isStorableName(text))
+        return refused(QStringLiteral("评分标准含有不允许的字符：") + text);
+    return std::nullopt;
+}
+
+PageReply deleteIds(const PageCall &call, void (Store::*remove)(qint64, const QList<qint64> &))
+{
+    QList<qint64> ids;
+    if (!splitIds(call.field("delid"), &ids))
+        return refused(QStringLiteral("记录编号不正确！"));
+    if (!ids.isEmpty())
+        (call.store().*remove)(call.teacher.id, ids);
+    return accepted();
+}
+
+PageReply listReplace(const PageCall &call, const char *listField, ListKind kind)
+{
+    const QStringList names = uniqueNames(call.field(listField));
+    for (const QString &name : names) {
+        if (!isStorableName(name))
+            return refused(QStringLiteral("名称含有不允许的字符：") + name);
+    }
+    const qint64 teacher = call.teacher.id;
+    if (kind == Classes) {
+        call.store().replaceClasses(teacher, names);
+    } else if (kind == Topics) {
+        call.store().replaceTopics(teacher, names);
+    } else {
+        const QString className = call.field("class");
+        if (call.store().replaceStudents(teacher, className, names) != StoreResult::Done)
+            return refused(QStringLiteral("班级不存在：") + className);
+    }
+    return accepted();
+}
+
+PageReply rename(const PageCall &call, const char *oldField, const char *newField, ListKind kind)
+{
+    const QString from = call.field(oldField);
+    const QString to = call.field(newField);
+    if (to.isEmpty())
+        return refused(QStringLiteral("新名称不能为空！"));
+    if (!isStorableName(to))
+        return refused(QStringLiteral("名称含有不允许的字符：") + to);
+    const qint64 teacher = call.teacher.id;
+    StoreResult result = StoreResult::NotFound;
+    QString notFound;
+    if (kind == Classes) {
+        result = call.store().renameClass(teacher, from, to);
+        notFound = QStringLiteral("班级不存在：") + from;
+    } else if (kind == Topics) {
+        result = call.store().renameTopic(teacher, from, to);
+        notFound = QStringLiteral("课题不存在：") + from;
+    } else {
+        const QString className = call.field("class");
+        result = call.store().renameStudent(teacher, className, from, to);
+        notFound = QStringLiteral("学生不存在：") + className + QStringLiteral(" ") + from;
+    }
+    switch (result) {
+    case StoreResult::Done:
+        return accepted();
+    case StoreResult::NameTaken:
+        return refused(QStringLiteral("名称已被使用：") + to);
+    default:
+        return refused(notFound);
+    }
+}
+
+} // namespace
+
+// --- teacher ---
+
+PageReply getTeacher(const PageCall &call)
+{
+    const Teacher &t = call.teacher;
+    return PageReply::text(t.name + QStringLiteral("\r\n") + t.account + QStringLiteral("\r\n") + t.email);
+}
+
+PageReply setTeacher(const PageCall &call)
+{
+    const QString email = call.field("email").trimmed();
+    if (!isValidEmail(email))
+        return refused(QStringLiteral("Email地址不正确！"));
+    const QString newLogin = call.field("newlogpassword").trimmed();
+    const QString newOperation = call.field("newsuperpassword").trimmed();
+    call.store().updateTeacher(
+        call.teacher.id, email, newLogin.isEmpty() ? std::nullopt : std::optional(Md5Hex(newLogin)),
+        newOperation.isEmpty() ? std::nullopt : std::optional(hashOperationPassword(newOperation)));
+    return accepted();
+}
+
+// --- classes, students, topics ---
+
+PageReply setClass(const PageCall &call)
+{
+    return listReplace(call, "class", Classes);
+}
+
+PageReply renameClass(const PageCall &call)
+{
+    return rename(call, "oldclassname", "newclassname", Classes);
+}
+
+PageReply student(const PageCall &call)
+{
+    return listReplace(call, "student", Students);
+}
+
+PageReply renameStudent(const PageCall &call)
+{
+    return rename(call, "oldstuname", "newstuname", Students);
+}
+
+PageReply setKeti(const PageCall &call)
+{
+    return listReplace(call, "keti", Topics);
+}
+
+PageReply renameKeti(const PageCall &call)
+{
+    return rename(call, "oldketi", "newketi", Topics);
+}
+
+// --- scales ---
+
+PageReply getScale(const PageCall &call)
+{
+    QStringList out;
+    if (const auto scales = call.store().scales(call.teacher.id, call.field("keti"))) {
+        for (const Scale &s : *scales)
+            out.append(QString::number(s.id) + u'\t' + s.text + u'\t' + shortestDecimal(s.score));
+    }
+    return lines(out);
+}
+
+PageReply newScale(const PageCall &call)
+{
+    const QStringList texts = call.field("newscale").split(u'\t');
+    const QStringList scores = call.field("newscore").split(u'\t');
+    QList<Scale> scales;
+    for (qsizetype i = 0; i < qMax(texts.size(), scores.size()); ++i) {
+        const QString text = i < texts.size() ? texts[i] : QString();
+        const QString score = i < scores.size() ? scores[i] : QString();
+        if (text.trimmed().isEmpty() && score.trimmed().isEmpty())
+            continue;
+        if (auto refusal = refusedScaleText(text))
+            return *refusal;
+        scales.append({0, text, leadingNumber(score)});
+    }
+    if (scales.isEmpty())
+        return refused(QStringLiteral("至少填写一个标准或评分！"));
+    const QString topic = call.field("keti");
+    if (call.store().addScales(call.teacher.id, topic, scales) != StoreResult::Done)
+        return refused(QStringLiteral("课题不存在：") + topic);
+    return accepted();
+}
+
+PageReply editScale(const PageCall &call)
+{
+    bool ok = false;
+    const qint64 id = call.field("scaleid").trimmed().toLongLong(&ok);
+    const QString text = call.field("scale");
+    if (auto refusal = refusedScaleText(text))
+        return *refusal;
+    if (!ok || call.store().editScale(call.teacher.id, id, text, leadingNumber(call.field("score"))) !=
+                   StoreResult::Done)
+        return refused(QStringLiteral("评分标准不存在！"));
+    return accepted();
+}
+
+PageReply delScale(const PageCall &call)
+{
+    return deleteIds(call, &Store::deleteScales);
+}
+
+// --- score records ---
+
+PageReply getScore(const PageCall &call)
+{
+    QStringList out;
+    if (const auto records = call.store().scoresOfClass(call.teacher.id, call.field("class"))) {
+        for (const ScoreRecord &r : *records)
+            out.append(scoreLine(r));
+    }
+    return lines(out);
+}
+
+PageReply editScore(const PageCall &call)
+{
+    ScoreRecord record;
+    bool ok = false;
+    record.id = call.field("scoreid").trimmed().toLongLong(&ok);
+    if (!ok)
+        return refused(QStringLiteral("计分记录不存在！"));
+    record.score = leadingNumber(call.field("score"));
+    record.time = call.field("time").trimmed().toLongLong(&ok);
+    // Time 0 is what the tool sends for a text that is not a date.
+    if (!ok || record.time <= 0)
+        return refused(QStringLiteral("时间不正确！"));
+    record.topic = call.field("keti");
+    record.note = call.field("addtion");
+    if (!isStorableText(record.topic) || !isStorableText(record.note))
+        return refused(QStringLiteral("课题或说明含有不允许的字符！"));
+    switch (call.store().editScore(call.teacher.id, record)) {
+    case StoreResult::Done:
+        return accepted();
+    case StoreResult::Duplicate:
+        return refused(QStringLiteral("与已有的计分记录相同！"));
+    default:
+        return refused(QStringLiteral("计分记录不存在！"));
+    }
+}
+
+PageReply delScore(const PageCall &call)
+{
+    return deleteIds(call, &Store::deleteScores);
+}
+
+} // namespace corvanta::server::console

@@ -1,0 +1,265 @@
+// The checks every route declares, run by the dispatcher before a page: required fields,
+// the credential, its lock-out, and the account the request log names.
+#include "ServiceRig.h"
+
+#include "core/AppConfig.h"
+
+#include <QTest>
+
+using namespace corvanta;
+using namespace corvanta::server;
+using corvanta::test::Fields;
+using corvanta::test::ServiceRig;
+using corvanta::test::textOf;
+
+Q_DECLARE_METATYPE(corvanta::server::Method)
+
+namespace {
+
+const QString kOk = QStringLiteral("Success!");
+const QString kWrongLogin = QStringLiteral("用户名或密码错误！");
+const QString kWrongOperation = QStringLiteral("用户名或操作密码错误！");
+const QString kLocked = QStringLiteral("密码错误次数过多，帐号已锁定10分钟，请稍后再试！");
+
+// The teacher of every row: account "keeper", login password "login", operation "oper".
+const QString kDigest = Md5Hex(QStringLiteral("login"));
+
+Fields login(const QString &password)
+{
+    return {{"username", "keeper"}, {"password", password}};
+}
+Fields digest(const QString &mp)
+{
+    return {{"t", "keeper"}, {"mp", mp}};
+}
+Fields operation(const QString &password, Fields more = {{"keti", "甲"}})
+{
+    more.prepend({"password", password});
+    more.prepend({"username", "keeper"});
+    return more;
+}
+
+} // namespace
+
+class TestServerRoutes : public QObject
+{
+    Q_OBJECT
+
+    static void addTeacher(ServiceRig &rig)
+    {
+        QVERIFY2(rig.store, qPrintable(rig.error));
+        QVERIFY(rig.service.addTeacher("keeper", "守门老师", "login", "oper", "keeper@example.org"));
+    }
+
+private slots:
+    void checks_data()
+    {
+        QTest::addColumn<Method>("method");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<Fields>("fields");
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<QString>("account"); // as the request log names it
+        QTest::addColumn<QString>("outcome");
+        const auto row = [](const char *name) -> QTestData & { return QTest::newRow(name); };
+        const QString checkPassword = "/score/checkpassword.php";
+        const QString setKeti = "/score/setketi.php";
+        const QString setTeacher = "/score/setteacher.php";
+        const QString getTeacher = "/score/getteacher.php";
+
+        // Login password.
+        row("login: missing password")
+            << Method::Post << checkPassword << Fields{{"username", "keeper"}} << "请求缺少字段：password"
+            << "keeper"
+            << "refused";
+        row("login: wrong") << Method::Post << checkPassword << login("logi") << kWrongLogin << "keeper"
+                            << "refused";
+        row("login: blank") << Method::Post << checkPassword << login("  ") << kWrongLogin << "keeper"
+                            << "refused";
+        row("login: unknown account")
+            << Method::Post << checkPassword << Fields{{"username", "nobody"}, {"password", "login"}}
+            << kWrongLogin << "nobody"
+            << "refused";
+        row("login: right") << Method::Post << checkPassword << login("login") << kOk << "keeper"
+                            << "ok";
+        row("login: account in other case")
+            << Method::Post << checkPassword << Fields{{"username", "KEEPER"}, {"password", "login"}} << kOk
+            << "keeper"
+            << "ok";
+
+        // Login digest: the reading pages.
+        row("digest: none") << Method::Get << getTeacher << Fields{{"t", "keeper"}} << kWrongLogin << "keeper"
+                            << "refused";
+        row("digest: wrong") << Method::Get << getTeacher << digest(Md5Hex("other")) << kWrongLogin
+                             << "keeper"
+                             << "refused";
+        row("digest: the password itself")
+            << Method::Get << getTeacher << digest("login") << kWrongLogin << "keeper"
+            << "refused";
+        row("digest: upper case") << Method::Get << getTeacher << digest(kDigest.toUpper())
+                                  << "守门老师\r\nkeeper\r\nkeeper@example.org"
+                                  << "keeper"
+                                  << "ok";
+
+        // Operation password: the pages that change data.
+        row("operation: missing field")
+            << Method::Post << setKeti << operation("oper", {}) << "请求缺少字段：keti"
+            << "keeper"
+            << "refused";
+        row("operation: missing field before a wrong password")
+            << Method::Post << setKeti << operation("bad", {}) << "请求缺少字段：keti"
+            << "keeper"
+            << "refused";
+        row("operation: fields in declared order")
+            << Method::Post << "/score/group.php" << Fields{} << "请求缺少字段：class"
+            << ""
+            << "refused";
+        row("operation: wrong") << Method::Post << setKeti << operation("Oper") << kWrongOperation << "keeper"
+                                << "refused";
+        row("operation: the login password")
+            << Method::Post << setKeti << operation("login") << kWrongOperation << "keeper"
+            << "refused";
+        row("operation: empty") << Method::Post << setKeti << operation("") << kWrongOperation << "keeper"
+                                << "refused";
+        row("operation: right") << Method::Post << setKeti << operation("oper") << kOk << "keeper"
+                                << "ok";
+
+        // The teacher's settings take the operation password from another field.
+        const Fields settings = {{"username", "keeper"},
+                                 {"email", "new@example.org"},
+                                 {"newlogpassword", ""},
+                                 {"newsuperpassword", ""}};
+        row("settings: password field is not the secret")
+            << Method::Post << setTeacher
+            << (Fields(settings) << QPair<QString, QString>("oldsuperpassword", "bad")
+                                 << QPair<QString, QString>("password", "oper"))
+            << kWrongOperation << "keeper"
+            << "refused";
+        row("settings: right") << Method::Post << setTeacher
+                               << (Fields(settings) << QPair<QString, QString>("oldsuperpassword", "oper"))
+                               << kOk << "keeper"
+                               << "ok";
+
+        // No credential: registration checks its own fields.
+        row("none: missing field") << Method::Post << "/score/regteacher.php"
+                                   << Fields{{"username", "newone"}, {"teachername", "x"}}
+                                   << "请求缺少字段：password"
+                                   << "newone"
+                                   << "refused";
+        row("none: no account") << Method::Get << "/version.php" << Fields{{"s", "Selvane"}}
+                                << "Selvane:" + programVersionText() << ""
+                                << "ok";
+    }
+    void checks()
+    {
+        QFETCH(Method, method);
+        QFETCH(QString, path);
+        QFETCH(Fields, fields);
+        QFETCH(QString, reply);
+        QFETCH(QString, account);
+        QFETCH(QString, outcome);
+        ServiceRig rig;
+        addTeacher(rig);
+        const PageReply r = rig.send(method, path, fields);
+        QCOMPARE(r.status, 200);
+        QCOMPARE(textOf(r), reply);
+        QCOMPARE(r.account, account);
+        QCOMPARE(r.outcome, outcome);
+    }
+
+    void lockOut_data()
+    {
+        QTest::addColumn<QString>("failPath");
+        QTest::addColumn<Method>("failMethod");
+        QTest::addColumn<Fields>("failFields");
+        QTest::addColumn<QString>("wrongText");
+        QTest::addColumn<QString>("rightPath");
+        QTest::addColumn<Method>("rightMethod");
+        QTest::addColumn<Fields>("rightFields");
+        const QString checkPassword = "/score/checkpassword.php";
+        const QString record = "/score/record.php";
+        const QString setKeti = "/score/setketi.php";
+        QTest::newRow("login password") << checkPassword << Method::Post << login("bad") << kWrongLogin
+                                        << checkPassword << Method::Post << login("login");
+        QTest::newRow("digest") << record << Method::Get << digest(Md5Hex("bad")) << kWrongLogin << record
+                                << Method::Get << digest(kDigest);
+        // The digest stands for the login password: one count for both.
+        QTest::newRow("digest locks the login password")
+            << record << Method::Get << digest(Md5Hex("bad")) << kWrongLogin << checkPassword << Method::Post
+            << login("login");
+        QTest::newRow("operation password") << setKeti << Method::Post << operation("bad") << kWrongOperation
+                                            << setKeti << Method::Post << operation("oper");
+        QTest::newRow("operation through the settings page")
+            << "/score/setteacher.php" << Method::Post
+            << Fields{{"username", "keeper"},
+                      {"email", "k@example.org"},
+                      {"oldsuperpassword", "bad"},
+                      {"newlogpassword", ""},
+                      {"newsuperpassword", ""}}
+            << kWrongOperation << setKeti << Method::Post << operation("oper");
+    }
+    void lockOut()
+    {
+        QFETCH(QString, failPath);
+        QFETCH(Method, failMethod);
+        QFETCH(Fields, failFields);
+        QFETCH(QString, wrongText);
+        QFETCH(QString, rightPath);
+        QFETCH(Method, rightMethod);
+        QFETCH(Fields, rightFields);
+        ServiceRig rig;
+        addTeacher(rig);
+        for (int i = 1; i < 5; ++i)
+            QCOMPARE(textOf(rig.send(failMethod, failPath, failFields)), wrongText);
+        QCOMPARE(textOf(rig.send(failMethod, failPath, failFields)), kLocked);
+        // Locked: the right secret is refused too, and the page does not run.
+        const PageReply locked = rig.send(rightMethod, rightPath, rightFields);
+        QCOMPARE(textOf(locked), kLocked);
+        QCOMPARE(locked.outcome, QStringLiteral("refused"));
+        QCOMPARE(locked.account, QStringLiteral("keeper"));
+        QVERIFY(!rig.service.recordFile(*rig.store->teacherByAccount("keeper")).contains("甲"));
+        rig.advance(599);
+        QCOMPARE(textOf(rig.send(rightMethod, rightPath, rightFields)), kLocked);
+        rig.advance(1);
+        const PageReply open = rig.send(rightMethod, rightPath, rightFields);
+        QCOMPARE(open.outcome, QStringLiteral("ok"));
+        QCOMPARE(open.account, QStringLiteral("keeper"));
+    }
+
+    void otherSecretStaysOpen()
+    {
+        ServiceRig rig;
+        addTeacher(rig);
+        for (int i = 0; i < 5; ++i)
+            rig.post("/score/setketi.php", operation("bad"));
+        QCOMPARE(textOf(rig.post("/score/checkpassword.php", login("login"))), kOk);
+        QCOMPARE(textOf(rig.get("/score/getteacher.php", digest(kDigest))).section(u'\r', 0, 0),
+                 QStringLiteral("守门老师"));
+    }
+
+    void signInPageShowsARefusal_data()
+    {
+        QTest::addColumn<Method>("method");
+        QTest::addColumn<Fields>("fields");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("no account: the form") << Method::Get << Fields{} << "<form";
+        QTest::newRow("wrong digest") << Method::Get << digest("0") << kWrongLogin;
+        QTest::newRow("wrong password") << Method::Post << login("x") << kWrongLogin;
+        QTest::newRow("signed in") << Method::Post << login("login") << "守门老师";
+        QTest::newRow("recent scores") << Method::Get << digest(kDigest) << "守门老师";
+    }
+    void signInPageShowsARefusal()
+    {
+        QFETCH(Method, method);
+        QFETCH(Fields, fields);
+        QFETCH(QString, shown);
+        ServiceRig rig;
+        addTeacher(rig);
+        const PageReply r = rig.send(method, "/score/", fields);
+        QCOMPARE(r.status, 200);
+        QVERIFY(r.contentType.startsWith("text/html"));
+        QVERIFY2(QString::fromUtf8(r.body).contains(shown), r.body.constData());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestServerRoutes)
+#include "tst_ServerRoutes.moc"
