@@ -1,0 +1,305 @@
+#include "Form1.h"
+
+#include "app/Form1Layout.h"
+#include "core/AppConfig.h"
+#include "net/LoginState.h"
+#include "scoring/DailyLog.h"
+#include "scoring/StandardLine.h"
+#include "scoring/UploadPanel.h"
+#include "widgets/Prompter.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+
+// The main window's class lists, draw and scoring; its building and window states are in
+// Form1.cpp.
+namespace corvanta {
+
+using namespace form1_layout;
+
+// ---- Class record file and roster ----
+
+void Form1::LoadClassLists(const QString &mode)
+{
+    Q_UNUSED(mode); // the application refreshed the file before an online load
+    setWindowTitle(QStringLiteral("Corvanta [") + m_context.login.LoginUser + u']');
+
+    const QStringList classes = m_records.classNames();
+    Combo2->clear();
+    Combo2->addItems(classes);
+    Combo2->setCurrentIndex(-1);
+    Combo2->setEditText(QStringLiteral("班级"));
+    Combo2->setEnabled(true);
+
+    const QStringList topics = m_records.topicNames();
+    {
+        const QSignalBlocker block(Combo3);
+        Combo3->clear();
+        Combo3->addItems(topics);
+        Combo3->setCurrentIndex(-1);
+        Combo3->setEditText(QString());
+    }
+    if (!topics.isEmpty())
+        Combo3->setEditText(topics.first()); // fires the topic change
+    else
+        topicTyped(QString());
+
+    Text6->clear();
+    if (m_draw.running()) {
+        Timer1->stop();
+        btnChou[m_draw.runningPool()]->setText(tmpcaption);
+    }
+    m_draw.setPools({});
+    syncPoolLists();
+    for (auto *b : btnChou)
+        b->setEnabled(false);
+    emit classListsLoaded();
+}
+
+void Form1::classChosen()
+{
+    class_num = Combo2->currentText();
+    Combo2->lineEdit()->setCursorPosition(0);
+    if (m_draw.running()) {
+        Timer1->stop();
+        btnChou[m_draw.runningPool()]->setText(tmpcaption);
+    }
+    const QString text = m_records.ReadRecordLines(class_num + u'\t');
+    Text6->setPlainText(text);
+    const QList<StudentRecord> students = m_records.students(class_num);
+    const Roster roster = buildRoster(students);
+    m_draw.setPools(roster.pools);
+    syncPoolLists();
+    btnChou[ManualButton]->setEnabled(true);
+    UpdateDrawButtons();
+    txtManual->clear();
+}
+
+void Form1::topicTyped(const QString &text)
+{
+    Frame4->setTopic(text);
+    if (!text.trimmed().isEmpty())
+        RefreshStandardList();
+    else
+        List1->clear();
+}
+
+void Form1::topicChosen()
+{
+    Frame4->setTopic(Combo3->currentText());
+    RefreshStandardList();
+}
+
+void Form1::RefreshStandardList()
+{
+    List1->clear();
+    const QString topic = Combo3->currentText();
+    if (!topic.isEmpty() && !topic.contains(u'\t')) {
+        for (const Standard &s : m_records.standards(topic))
+            List1->addItem(standardListLine(s));
+    }
+    layoutNameArea();
+}
+
+void Form1::layoutNameArea()
+{
+    const int W = innerWidthTwips();
+    auto setWidth = [](QWidget *w, int twips) { w->resize(std::max(1, Form1::tw(twips)), w->height()); };
+    if (List1->count() == 0) {
+        List1->hide();
+        Splitter1->hide();
+        setWidth(Text2, W - 200);
+        setWidth(Text13, W - 140);
+        setWidth(Combo3, W - 140 - 1700);
+    } else {
+        const int splitLeft = Splitter1->x() * 15;
+        setWidth(Text13, splitLeft - 120 + 120);
+        setWidth(Text2, splitLeft - 150 + 90);
+        setWidth(Combo3, splitLeft - Combo3Left + 120);
+        const int listLeft = splitLeft + Splitter1->width() * 15 + 120;
+        List1->move(tw(listLeft), List1->y());
+        List1->resize(std::max(1, tw(W - listLeft) + tw(-FrameLeft) - 4), List1->height());
+        List1->show();
+        Splitter1->show();
+    }
+    nameDisplayChanged(Text2->text());
+}
+
+int Form1::MeasureListWidth(const QListWidget *list)
+{
+    if (list->count() == 0)
+        return 0;
+    const QFontMetrics metrics(list->font());
+    int widest = 0;
+    for (int i = 0; i < list->count(); ++i)
+        widest = std::max(widest, metrics.horizontalAdvance(list->item(i)->text()));
+    return widest + 8;
+}
+
+void Form1::nameDisplayChanged(const QString &text)
+{
+    if (!text.isEmpty()) {
+        QFont f = Text2->font();
+        int size = nameFontSize(Text2->width() * 15, int(text.size()));
+        f.setPointSize(size);
+        // CJK fonts here stand taller than the size suggests: keep the name inside its box.
+        while (size > 1 && QFontMetrics(f).height() > Text13->height() - 2)
+            f.setPointSize(--size);
+        Text2->setFont(f);
+    }
+    const int height = Text2->fontMetrics().height() + 4;
+    Text2->resize(Text2->width(), std::min(height, Text13->height()));
+    Text2->move(Text2->x(), (Text13->height() - Text2->height()) / 2 + tw(120));
+
+    if (const auto record = m_records.findStudent(Combo2->currentText(), text)) {
+        if (record->count > 0) {
+            Label4->setText(record->scoreField);
+            Label28->setText(record->countField);
+        } else {
+            Label4->clear();
+            Label28->clear();
+        }
+    }
+}
+
+// ---- Draw ----
+
+void Form1::syncPoolLists()
+{
+    for (int i = 0; i < PoolCount; ++i) {
+        lstKind[i]->clear();
+        lstKind[i]->addItems(m_draw.pool(i));
+    }
+}
+
+void Form1::UpdateDrawButtons()
+{
+    for (int i = 0; i < PoolCount; ++i)
+        btnChou[i]->setEnabled(m_draw.buttonEnabled(i));
+    txtManual->setEnabled(true);
+    txtManual->setFocus();
+}
+
+void Form1::drawButtonClicked(int index)
+{
+    if (index == ManualButton)
+        return; // the statistics panel for a manual pick comes with its own window
+    if (m_draw.running() && m_draw.runningPool() == index)
+        stopDraw(index);
+    else if (!m_draw.running())
+        startDraw(index);
+}
+
+void Form1::startDraw(int index)
+{
+    if (!m_draw.start(index))
+        return;
+    RefreshStandardList();
+    tmpcaption = btnChou[index]->text();
+    btnChou[index]->setText(QStringLiteral("暂停"));
+    for (int i = 0; i < PoolCount; ++i)
+        btnChou[i]->setEnabled(i == index);
+    Combo1->setEditText(QString());
+    lstJiangChi->clear();
+    lstJiangChi->addItems(m_draw.pool(index));
+    // Show a first name at once, so even an immediate stop chooses someone.
+    Timer1_Tick();
+    Timer1->start();
+    if (btnChou[index]->isEnabled())
+        btnChou[index]->setFocus();
+}
+
+void Form1::Timer1_Tick()
+{
+    Text2->setText(m_draw.step(m_context.random));
+}
+
+void Form1::stopDraw(int index)
+{
+    btnChou[index]->setText(tmpcaption);
+    Timer1->stop();
+    const QString chosen = m_draw.stop();
+    List1->setEnabled(true);
+    Combo1->setEnabled(true);
+    Combo1->setEditText(QString());
+    NewStu = chosen.isEmpty() ? Text2->text() : chosen;
+    syncPoolLists();
+    UpdateDrawButtons();
+    if (btnChou[index]->isEnabled())
+        btnChou[index]->setFocus();
+    if (!NewStu.isEmpty())
+        emit studentChosen(class_num, NewStu);
+}
+
+// ---- Scoring ----
+
+void Form1::scoreByCombo()
+{
+    const QString student = Text2->text();
+    // One score from the combo per draw.
+    if (student.isEmpty() || student != NewStu)
+        return;
+    const RecordResult result = m_recorder->record(m_context.login.LoginUser, class_num, student, Combo1->currentText());
+    NewStu.clear();
+    Combo1->setEnabled(false);
+    List1->setEnabled(false);
+    txtManual->setFocus();
+    reportRecordProblems(result);
+}
+
+void Form1::scoreByStandard()
+{
+    QListWidgetItem *item = List1->currentItem();
+    if (!item || Text2->text().isEmpty())
+        return;
+    const auto given = scoreFromStandardLine(item->text());
+    if (!given)
+        return;
+    Combo1->setEditText(given->score);
+    Combo1->setEnabled(false);
+    const RecordResult result =
+        m_recorder->record(m_context.login.LoginUser, class_num, Text2->text(), given->score, given->standard);
+    item->setText(given->markedLine);
+    reportRecordProblems(result);
+}
+
+void Form1::reportRecordProblems(const RecordResult &result)
+{
+    QStringList problems;
+    if (!result.logged)
+        problems.append(QStringLiteral("当天的成绩日志无法写入：") + result.logged.error());
+    if (!result.kept)
+        problems.append(QStringLiteral("待上传成绩无法保存到文件：") + result.kept.error());
+    if (problems.isEmpty())
+        return;
+    m_context.prompter.message(this, QStringLiteral("提示"),
+                       problems.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n") +
+                           QStringLiteral("这条成绩已在待上传列表中，没有丢失。"),
+                       PromptIcon::Warning);
+}
+
+void Form1::openUploadPanel()
+{
+    Frame4->setGeometry(tw(100), tw(100), width() - 2 * tw(100), height() - 2 * tw(100));
+    Frame4->show();
+    Frame4->raise();
+    Frame5->hide();
+    StatusBar1->hide();
+    Frame4->openPanel();
+}
+
+void Form1::closeUploadPanel()
+{
+    Frame4->hide();
+    Frame5->show();
+    StatusBar1->show();
+}
+
+} // namespace corvanta
