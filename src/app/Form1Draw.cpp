@@ -31,6 +31,11 @@ void Form1::LoadClassLists(const QString &mode)
     Q_UNUSED(mode); // the application refreshed the file before an online load
     setWindowTitle(QStringLiteral("Corvanta [") + m_context.login.LoginUser + u']');
 
+    if (const QString problem = m_records.problem(); !problem.isEmpty()) {
+        m_context.prompter.message(this, QStringLiteral("提示"),
+                                   problem + QStringLiteral("\r\n请重新在线登录以下载班级数据。"),
+                                   PromptIcon::Warning);
+    }
     const QStringList classes = m_records.classNames();
     Combo2->clear();
     Combo2->addItems(classes);

@@ -10,9 +10,6 @@ namespace corvanta {
 
 namespace {
 
-// Class record files are one teacher's data; anything far larger is not one.
-constexpr qint64 MaxRecordFileBytes = 64 * 1024 * 1024;
-
 const QString Tab = QStringLiteral("\t");
 
 } // namespace
@@ -45,13 +42,22 @@ void RecordFile::refresh()
     m_inode = exists ? quint64(st.st_ino) : 0;
     m_lines.clear();
     m_firstStudent.clear();
+    m_problem.clear();
     if (!exists)
         return;
 
     QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_problem = QStringLiteral("无法读取班级数据文件：") + file.errorString();
         return;
-    m_lines = parseRecordLines(file.read(MaxRecordFileBytes));
+    }
+    // One byte past the limit tells a file that is too large from one that just fits.
+    const QByteArray bytes = file.read(kMaxRecordFileBytes + 1);
+    if (const Result usable = checkRecordLimits(bytes); !usable) {
+        m_problem = usable.error();
+        return;
+    }
+    m_lines = parseRecordLines(bytes);
     for (int i = 0; i < m_lines.size(); ++i) {
         const QString &line = m_lines[i];
         if (line.count(u'\t') != 5)
@@ -67,6 +73,12 @@ const QStringList &RecordFile::lines()
 {
     refresh();
     return m_lines;
+}
+
+QString RecordFile::problem()
+{
+    refresh();
+    return m_problem;
 }
 
 QString RecordFile::ReadRecordLines(const QString &key)

@@ -39,12 +39,16 @@ public:
 
     // The records as currently on disk (re-read when the file changed).
     const QStringList &lines();
+    // Why the file on disk was not read (too large, a line too long, ...); empty when it
+    // was, or when there is no file. Nothing of such a file is shown.
+    QString problem();
 
 private:
     void refresh();
 
     QString m_path;
     QStringList m_lines;
+    QString m_problem;
     QHash<QString, int> m_firstStudent; // "class\tname" -> index of its first six-field record
     // What the kept copy was read from.
     bool m_loaded = false;

@@ -11,7 +11,7 @@ Result RefreshRecordCache(ServerLink &link, const AppConfig &config, const Login
     if (!config.ensureDataDir())
         return Result::failure(QStringLiteral("无法建立数据文件夹：") + config.dataDir);
     return link.download(score_pages::record(login.LoginUser, login.LoginDigest), config.recordFile(),
-                         &looksLikeRecordFile);
+                         &checkRecordFile);
 }
 
 } // namespace corvanta

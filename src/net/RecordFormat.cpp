@@ -133,4 +133,47 @@ bool looksLikeRecordFile(const QByteArray &body)
     return false;
 }
 
+namespace {
+
+const QString kNotOurs = QStringLiteral("不是班级数据文件：");
+
+} // namespace
+
+Result checkRecordFile(const QByteArray &bytes)
+{
+    if (!looksLikeRecordFile(bytes))
+        return Result::failure(kNotOurs + QStringLiteral("没有班级列表"));
+    return checkRecordLimits(bytes);
+}
+
+Result checkRecordLimits(const QByteArray &bytes)
+{
+    const QString &notOurs = kNotOurs;
+    if (bytes.size() > kMaxRecordFileBytes)
+        return Result::failure(notOurs + QStringLiteral("文件太大（%1 MB）").arg(bytes.size() / (1024 * 1024)));
+    // Line lengths and the record count are checked on the bytes, before any text is made.
+    qsizetype records = 0;
+    for (qsizetype from = 0; from < bytes.size();) {
+        qsizetype end = from;
+        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r')
+            ++end;
+        if (end - from > kMaxRecordLineBytes)
+            return Result::failure(notOurs + QStringLiteral("第 %1 行太长").arg(records + 1));
+        if (end > from && ++records > kMaxRecords)
+            return Result::failure(notOurs + QStringLiteral("记录超过 %1 条").arg(kMaxRecords));
+        from = end + 1;
+    }
+    for (const QString &line : parseRecordLines(bytes)) {
+        const std::optional<QStringList> classes = parseClassListRecord(line);
+        if (!classes)
+            continue;
+        if (classes->size() > kMaxRecordClasses)
+            return Result::failure(notOurs + QStringLiteral("班级超过 %1 个").arg(kMaxRecordClasses));
+        if (classes->contains(QString()))
+            return Result::failure(notOurs + QStringLiteral("班级列表中有空的班级名"));
+        break;
+    }
+    return Result::success();
+}
+
 } // namespace corvanta

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -104,5 +106,18 @@ QString topicRecordKey(const QString &topic);
 
 // True when a body holds a line starting with the class list marker.
 bool looksLikeRecordFile(const QByteArray &body);
+
+// What one teacher's record file can hold; anything beyond is not one, and reading it
+// would only exhaust the computer.
+inline constexpr qint64 kMaxRecordFileBytes = 64 * 1024 * 1024;
+inline constexpr int kMaxRecordLineBytes = 64 * 1024;
+inline constexpr int kMaxRecordClasses = 10000;
+inline constexpr int kMaxRecords = 100000;
+
+// Whether the bytes stay within the limits above and name no empty class. The failure
+// says what is wrong, for a person.
+Result checkRecordLimits(const QByteArray &bytes);
+// checkRecordLimits, and a class list record must be there: what may replace the cached file.
+Result checkRecordFile(const QByteArray &bytes);
 
 } // namespace corvanta

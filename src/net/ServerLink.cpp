@@ -94,7 +94,7 @@ HttpResult ServerLink::send(const PageCall &call)
 }
 
 Result ServerLink::download(const PageCall &call, const QString &filePath,
-                            const std::function<bool(const QByteArray &)> &accept)
+                            const std::function<Result(const QByteArray &)> &accept)
 {
     return DownloadToFile(address(call), filePath, accept);
 }
@@ -183,15 +183,17 @@ HttpResult ServerLink::HttpGetRaw(const QUrl &address)
 }
 
 Result ServerLink::DownloadToFile(const QUrl &address, const QString &filePath,
-                                  const std::function<bool(const QByteArray &)> &accept)
+                                  const std::function<Result(const QByteArray &)> &accept)
 {
     const RawReply raw = waitFor(m_manager->get(makeRequest(address)));
     if (raw.status == 0)
         return Result::failure(raw.error);
     if (raw.status != 200)
         return Result::failure(QStringLiteral("服务器回应 %1").arg(raw.status));
-    if (accept && !accept(raw.body))
-        return Result::failure(QStringLiteral("服务器的回应不是所要的文件"));
+    if (accept) {
+        if (Result usable = accept(raw.body); !usable)
+            return usable;
+    }
     // Written beside the old file and renamed over it: a failed write keeps the old copy.
     QSaveFile file(filePath);
     if (!file.open(QIODevice::WriteOnly))

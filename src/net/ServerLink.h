@@ -36,7 +36,7 @@ public:
     HttpResult send(const PageCall &call);
     // GETs the call into a file; see DownloadToFile.
     Result download(const PageCall &call, const QString &filePath,
-                    const std::function<bool(const QByteArray &)> &accept = {});
+                    const std::function<Result(const QByteArray &)> &accept = {});
 
     // Full address of a page path: the base, the path as given, and the query with every
     // value escaped by UrlEncode (kept byte for byte on the wire).
@@ -51,7 +51,7 @@ public:
     // (written to a temporary file, then renamed over the old one); otherwise the old
     // file stays and the result says why.
     Result DownloadToFile(const QUrl &address, const QString &filePath,
-                          const std::function<bool(const QByteArray &)> &accept = {});
+                          const std::function<Result(const QByteArray &)> &accept = {});
 
     // True while a request of this link waits for its reply.
     bool busy() const { return m_pending > 0; }

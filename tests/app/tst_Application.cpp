@@ -78,6 +78,36 @@ private slots:
         QVERIFY(m_prompter.shown.isEmpty());
         QCOMPARE(app->mainWindow()->findChild<QComboBox *>(QStringLiteral("Combo2"))->count(), 1);
     }
+
+    // A cached file the tool cannot hold (once it aborted the program at every offline
+    // login) is shown as nothing, with a message.
+    void offlineLoginOnAnUnreadableCache()
+    {
+        QByteArray tabs = "Class_Is_Ready";
+        tabs.append(QByteArray(1 << 20, '\t'));
+        writeCache(tabs);
+        auto app = makeApp(RawHttpPeer::closedBase());
+        app->context().login.LoginUser = LoginState::offlineUser();
+        emit app->loginWindow()->loggedInOffline();
+        QCOMPARE(m_prompter.shown.size(), 1);
+        QVERIFY2(m_prompter.last()->text.contains(QStringLiteral("不是班级数据文件")), qPrintable(m_prompter.last()->text));
+        QCOMPARE(app->mainWindow()->findChild<QComboBox *>(QStringLiteral("Combo2"))->count(), 0);
+    }
+
+    // A downloaded file beyond the limits does not replace the cached one.
+    void refusedDownloadKeepsTheCache()
+    {
+        writeCache("Class_Is_Ready\t1\t\r\n");
+        RawHttpPeer peer;
+        QVERIFY(peer.listen());
+        peer.response = RawHttpPeer::reply(200, "Class_Is_Ready\t\t\t\r\n");
+        auto app = makeApp(peer.base());
+        app->context().login.LoginUser = QStringLiteral("teacher01");
+        emit app->loginWindow()->loggedInOnline();
+        QCOMPARE(m_prompter.shown.size(), 1);
+        QVERIFY(m_prompter.last()->text.contains(QStringLiteral("空的班级名")));
+        QCOMPARE(app->mainWindow()->findChild<QComboBox *>(QStringLiteral("Combo2"))->count(), 1);
+    }
 };
 
 QTEST_MAIN(TestApplication)

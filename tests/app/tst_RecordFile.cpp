@@ -193,6 +193,62 @@ private slots:
         file.ReadRecordLines("1\t");
     }
 
+    // What may replace the cached file, and what the reader refuses to show.
+    void recordLimits_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("replaces"); // checkRecordFile
+        QTest::addColumn<bool>("readable"); // checkRecordLimits
+        QTest::addColumn<QString>("why");
+        QTest::newRow("sample") << gbk(QString::fromUtf8(Sample)) << true << true << "";
+        QTest::newRow("no classes yet") << QByteArray("Class_Is_Ready\t\r\n") << true << true << "";
+        QTest::newRow("error text") << QByteArray("wrong password") << false << true << "没有班级列表";
+        QTest::newRow("empty class name") << QByteArray("Class_Is_Ready\t1\t\t2\t\r\n") << false << false
+                                         << "空的班级名";
+        QByteArray tabs = "Class_Is_Ready";
+        tabs.append(QByteArray(200000, '\t'));
+        QTest::newRow("millions of empty fields") << tabs << false << false << "第 1 行太长";
+        QByteArray classes = "Class_Is_Ready";
+        for (int i = 0; i <= kMaxRecordClasses; ++i)
+            classes.append('\t').append(QByteArray::number(i));
+        classes.append("\t\r\n");
+        QTest::newRow("too many classes") << classes << false << false << "班级超过";
+        QByteArray records = "Class_Is_Ready\t1\t\r\n";
+        for (int i = 0; i < kMaxRecords; ++i)
+            records.append("1\tn\t0\t0\t0\t0\r\n");
+        QTest::newRow("too many records") << records << false << false << "记录超过";
+    }
+    void recordLimits()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, replaces);
+        QFETCH(bool, readable);
+        QFETCH(QString, why);
+        const Result replacing = checkRecordFile(bytes);
+        QCOMPARE(replacing.ok(), replaces);
+        QCOMPARE(checkRecordLimits(bytes).ok(), readable);
+        if (!replaces)
+            QVERIFY2(replacing.error().contains(why), qPrintable(replacing.error()));
+
+        // The reader shows nothing of a file beyond the limits, and says why.
+        QVERIFY(writeFile(m_path, bytes));
+        RecordFile file(m_path);
+        QCOMPARE(file.problem().isEmpty(), readable);
+        if (!readable)
+            QVERIFY(file.classNames().isEmpty());
+    }
+
+    void oversizedFileIsRefusedNotCut()
+    {
+        QFile f(m_path);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QVERIFY(f.resize(kMaxRecordFileBytes + 10)); // sparse: no room taken on disk
+        f.close();
+        RecordFile file(m_path);
+        QVERIFY2(file.problem().contains(QStringLiteral("文件太大")), qPrintable(file.problem()));
+        QVERIFY(file.classNames().isEmpty());
+    }
+
     void nameFontSize_data()
     {
         QTest::addColumn<int>("width");
