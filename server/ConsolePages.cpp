@@ -60,6 +60,10 @@ PageReply deleteIds(const PageCall &call, void (Store::*remove)(qint64, const QL
 PageReply listReplace(const PageCall &call, const char *listField, ListKind kind)
 {
     const QStringList names = uniqueNames(call.field(listField));
+    const int most = kind == Classes ? kMaxClasses : kind == Topics ? kMaxTopics : kMaxStudentsPerClass;
+    if (names.size() > most)
+        return refused(QStringLiteral("名单太长：最多 %1 项，收到 %2 项！").arg(QString::number(most),
+                                                                              QString::number(names.size())));
     for (const QString &name : names) {
         if (!isStorableName(name))
             return refused(QStringLiteral("名称含有不允许的字符：") + name);
@@ -188,11 +192,16 @@ PageReply newScale(const PageCall &call)
             continue;
         if (auto refusal = refusedScaleText(text))
             return *refusal;
+        if (!isSaneScore(leadingNumber(score)))
+            return refused(QStringLiteral("评分不正确：") + score);
         scales.append({0, text, leadingNumber(score)});
     }
     if (scales.isEmpty())
         return refused(QStringLiteral("至少填写一个标准或评分！"));
     const QString topic = call.field("keti");
+    const auto existing = call.store().scales(call.teacher.id, topic);
+    if (existing && existing->size() + scales.size() > kMaxScalesPerTopic)
+        return refused(QStringLiteral("一个课题最多 %1 条评分标准！").arg(kMaxScalesPerTopic));
     if (call.store().addScales(call.teacher.id, topic, scales) != StoreResult::Done)
         return refused(QStringLiteral("课题不存在：") + topic);
     return accepted();
@@ -205,8 +214,10 @@ PageReply editScale(const PageCall &call)
     const QString text = call.field("scale");
     if (auto refusal = refusedScaleText(text))
         return *refusal;
-    if (!ok || call.store().editScale(call.teacher.id, id, text, leadingNumber(call.field("score"))) !=
-                   StoreResult::Done)
+    const double score = leadingNumber(call.field("score"));
+    if (!isSaneScore(score))
+        return refused(QStringLiteral("评分不正确：") + call.field("score"));
+    if (!ok || call.store().editScale(call.teacher.id, id, text, score) != StoreResult::Done)
         return refused(QStringLiteral("评分标准不存在！"));
     return accepted();
 }
@@ -236,6 +247,8 @@ PageReply editScore(const PageCall &call)
     if (!ok)
         return refused(QStringLiteral("计分记录不存在！"));
     record.score = leadingNumber(call.field("score"));
+    if (!isSaneScore(record.score))
+        return refused(QStringLiteral("分数不正确：") + call.field("score"));
     record.time = call.field("time").trimmed().toLongLong(&ok);
     // Time 0 is what the tool sends for a text that is not a date.
     if (!ok || record.time <= 0)

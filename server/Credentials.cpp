@@ -40,8 +40,10 @@ bool sameBytes(const QByteArray &a, const QByteArray &b)
 
 } // namespace
 
-QString hashOperationPassword(const QString &password)
+QString hashOperationPassword(const QString &typed)
 {
+    // Kept as it will be typed later: without the blanks around it.
+    const QString password = typed.trimmed();
     const QByteArray salt = randomBytes(16);
     return QStringLiteral("pbkdf2-sha256$%1$%2$%3")
         .arg(kIterations)
@@ -49,7 +51,9 @@ QString hashOperationPassword(const QString &password)
              QString::fromLatin1(derive(password, salt, kIterations).toBase64()));
 }
 
-bool verifyOperationPassword(const QString &password, const QString &stored)
+namespace {
+
+bool matchesStored(const QString &password, const QString &stored)
 {
     const QStringList parts = stored.split(u'$');
     if (parts.size() != 4 || parts[0] != u"pbkdf2-sha256")
@@ -61,6 +65,16 @@ bool verifyOperationPassword(const QString &password, const QString &stored)
     const QByteArray salt = QByteArray::fromBase64(parts[2].toLatin1());
     const QByteArray key = QByteArray::fromBase64(parts[3].toLatin1());
     return !key.isEmpty() && sameBytes(derive(password, salt, iterations), key);
+}
+
+} // namespace
+
+bool verifyOperationPassword(const QString &typed, const QString &stored)
+{
+    // Compared trimmed, as it is stored; a password stored with its blanks before they
+    // were trimmed still matches as typed.
+    const QString trimmed = typed.trimmed();
+    return matchesStored(trimmed, stored) || (trimmed != typed && matchesStored(typed, stored));
 }
 
 VerifiedPasswords::VerifiedPasswords() : m_key(randomBytes(32)) {}

@@ -68,7 +68,7 @@ QString teacherPage(const Teacher &teacher, const QList<ClassData> &classes, con
         body += QStringLiteral("<table><tr><th>班级</th><th>学生人数</th></tr>\n");
         for (const ClassData &c : classes)
             body +=
-                QStringLiteral("<tr><td>%1</td><td>%2</td></tr>\n").arg(esc(c.name)).arg(c.students.size());
+                QStringLiteral("<tr><td>%1</td><td>%2</td></tr>\n").arg(esc(c.name), QString::number(c.students.size()));
         body += QStringLiteral("</table>");
     }
     body += QStringLiteral("<h2>最近的计分</h2>") + scoreTable(recent);
@@ -79,7 +79,7 @@ QString teacherPage(const Teacher &teacher, const QList<ClassData> &classes, con
 QString recentScoresPage(const Teacher &teacher, const QList<ScoreRecord> &recent)
 {
     const QString body =
-        QStringLiteral("<h1>%1 老师最近的 %2 条计分</h1>").arg(esc(teacher.name)).arg(recent.size()) +
+        QStringLiteral("<h1>%1 老师最近的 %2 条计分</h1>").arg(esc(teacher.name), QString::number(recent.size())) +
         scoreTable(recent);
     return page(QStringLiteral("上传结果"), body);
 }

@@ -1,6 +1,10 @@
 #include "PageRequest.h"
 
+#include "core/TextCodec.h"
+#include "net/RecordFormat.h"
 #include "net/Wire.h"
+
+#include <cmath>
 
 #include <QRegularExpression>
 
@@ -35,9 +39,7 @@ PageRequest decodeRequest(Method method, const QString &path, const QByteArray &
     PageRequest request;
     request.method = method;
     request.path = path;
-    if (method == Method::Post)
-        request.fields = FieldMap(decodeForm(body));
-    request.fields.append(FieldMap(decodeForm(rawQuery)));
+    request.fields = FieldMap(decodeForm(method == Method::Post ? body : rawQuery));
     return request;
 }
 
@@ -70,15 +72,21 @@ bool splitIds(const QString &value, QList<qint64> *ids)
 bool isStorableText(const QString &text)
 {
     for (QChar c : text) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || c == QChar::ReplacementCharacter)
             return false;
     }
-    return true;
+    return fitsGbk(text);
 }
 
 bool isStorableName(const QString &name)
 {
-    return isStorableText(name) && !name.contains(u'|');
+    return isStorableText(name) && !name.contains(u'|') && name != QLatin1String(kClassListMarker) &&
+           !name.startsWith(QLatin1String(kTopicMarker));
+}
+
+bool isSaneScore(double score)
+{
+    return std::isfinite(score) && std::fabs(score) <= kMaxScoreMagnitude;
 }
 
 bool isValidEmail(const QString &email)

@@ -36,7 +36,8 @@ struct PageRequest
     FieldMap fields; // body fields first, then query fields
 };
 
-// rawQuery: the query as it came, still percent-escaped; body: the form body bytes.
+// rawQuery: the query as it came, still percent-escaped; body: the form body bytes. A POST
+// page reads its body only, a GET page its query only.
 PageRequest decodeRequest(Method method, const QString &path, const QByteArray &rawQuery,
                           const QByteArray &body);
 
@@ -46,11 +47,24 @@ QStringList splitList(const QString &value);
 // "|12|17" -> 12, 17. Empty pieces are skipped; false when a piece is not a record number.
 bool splitIds(const QString &value, QList<qint64> *ids);
 
-// A name or text that has to stay one field of one line of the class record file: no TAB,
-// no line break, no other control character, no "|" (the list separator).
-bool isStorableName(const QString &name);
-// Like isStorableName, but "|" is allowed (topic of a score, a note).
+// A text the class record file and the GBK replies can carry back unchanged: no TAB, no
+// line break, no other control character, every character with a GBK form (a note, the
+// topic of a score).
 bool isStorableText(const QString &text);
+// A name of a list (class, student, topic, scale text): a storable text without "|" (the
+// list separator) that no reader of the class record file takes for one of its markers
+// (a class "Class_Is_Ready" or "[keti]..." would turn its students into other records).
+bool isStorableName(const QString &name);
+
+// Scores are finite and within this range.
+inline constexpr double kMaxScoreMagnitude = 1000;
+bool isSaneScore(double score);
+
+// The most a teacher's lists may hold.
+inline constexpr int kMaxClasses = 500;
+inline constexpr int kMaxStudentsPerClass = 200;
+inline constexpr int kMaxTopics = 200;
+inline constexpr int kMaxScalesPerTopic = 100;
 
 // An e-mail address the mailer can send to (registration and the teacher's settings).
 bool isValidEmail(const QString &email);

@@ -39,6 +39,10 @@ std::optional<ScoreRecord> parseUploadLine(QString line, qsizetype lineNo, QStri
     s.score = leadingNumber(parsed->score);
     s.time = DateTextToSeconds(parsed->time);
     s.note = parsed->standard;
+    if (!isSaneScore(s.score)) {
+        *refusal = QStringLiteral("第%1行分数不正确：").arg(lineNo) + parsed->score;
+        return std::nullopt;
+    }
     if (s.time == 0) {
         *refusal = QStringLiteral("第%1行时间不正确：").arg(lineNo) + parsed->time;
         return std::nullopt;

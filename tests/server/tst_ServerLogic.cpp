@@ -49,8 +49,9 @@ private slots:
                                          << "a b";
         QTest::newRow("escaped ampersand") << QByteArray() << QByteArray("keti=A%26B%3DC") << "keti"
                                            << "A&B=C";
-        QTest::newRow("query") << QByteArray("t=demo&mp=ab") << QByteArray() << "mp"
-                               << "ab";
+        // A POST page reads its body only: a query can carry no field of it.
+        QTest::newRow("query of a post is not read") << QByteArray("t=demo&mp=ab") << QByteArray() << "mp"
+                                                     << "";
         QTest::newRow("body before query") << QByteArray("t=q") << QByteArray("t=b") << "t"
                                            << "b";
         QTest::newRow("lone percent") << QByteArray() << QByteArray("x=100%") << "x"
@@ -66,6 +67,65 @@ private slots:
         QFETCH(QString, value);
         const PageRequest r = server::decodeRequest(Method::Post, "/p", query, body);
         QCOMPARE(r.fields.value(name), value);
+    }
+
+    void getReadsItsQueryOnly()
+    {
+        const PageRequest r = server::decodeRequest(Method::Get, "/p", "t=demo&mp=ab", "mp=body");
+        QCOMPARE(r.fields.value("t"), QStringLiteral("demo"));
+        QCOMPARE(r.fields.value("mp"), QStringLiteral("ab"));
+    }
+
+    // What goes in must come out: the record file and the GBK replies carry it back.
+    void storableNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("text");
+        QTest::addColumn<bool>("listName");
+        QTest::newRow("chinese") << QStringLiteral("三年级(2)班") << true << true;
+        QTest::newRow("bar") << "a|b" << true << false;
+        QTest::newRow("tab") << "a\tb" << false << false;
+        QTest::newRow("class list marker") << "Class_Is_Ready" << true << false;
+        QTest::newRow("marker inside a name") << "My Class_Is_Ready" << true << true;
+        QTest::newRow("topic marker") << "[keti]x" << true << false;
+        QTest::newRow("outside gbk") << QStringLiteral("한국") << false << false;
+        QTest::newRow("emoji") << QStringLiteral("ab\U0001F600") << false << false;
+        QTest::newRow("replacement character") << QStringLiteral("a\uFFFD") << false << false;
+    }
+    void storableNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, text);
+        QFETCH(bool, listName);
+        QCOMPARE(isStorableText(name), text);
+        QCOMPARE(isStorableName(name), listName);
+    }
+
+    void saneScores_data()
+    {
+        QTest::addColumn<double>("score");
+        QTest::addColumn<bool>("sane");
+        QTest::newRow("five") << 5.0 << true;
+        QTest::newRow("limit") << 1000.0 << true;
+        QTest::newRow("negative limit") << -1000.0 << true;
+        QTest::newRow("beyond") << 1000.5 << false;
+        QTest::newRow("huge") << 1e308 << false;
+        QTest::newRow("infinite") << std::numeric_limits<double>::infinity() << false;
+        QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << false;
+    }
+    void saneScores()
+    {
+        QFETCH(double, score);
+        QFETCH(bool, sane);
+        QCOMPARE(isSaneScore(score), sane);
+    }
+
+    void operationPasswordComparedTrimmed()
+    {
+        const QString stored = hashOperationPassword(QStringLiteral("  oper8 "));
+        QVERIFY(verifyOperationPassword(QStringLiteral("oper8"), stored));
+        QVERIFY(verifyOperationPassword(QStringLiteral(" oper8  "), stored));
+        QVERIFY(!verifyOperationPassword(QStringLiteral("oper"), stored));
     }
 
     void splitIds_data()
