@@ -36,7 +36,7 @@ for _ in $(seq 100); do
   grep -q '^listening on' "$state/server.out" 2>/dev/null && break
   if ! kill -0 "$server" 2>/dev/null; then
     cat "$state/server.log" >&2
-    echo "The score server did not start on port $port (taken? try CORVANTA_PORT=18080)." >&2
+    echo "The score server did not start on port $port. If another program uses it, choose another: CORVANTA_PORT=$((port + 1)) bash scripts/run.sh" >&2
     exit 1
   fi
   sleep 0.1
