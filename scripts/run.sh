@@ -47,6 +47,7 @@ command=("$build/src/app/corvanta" --data-dir "$state/data" --server "http://127
   --vendor "http://127.0.0.1:$port")
 # The tool's own process id and display go to files, so that it can be stopped and its
 # screen looked at (scripts/screenshot.sh) from another terminal.
+# shellcheck disable=SC2016 # expanded by the inner sh, in the tool's own process
 record='echo $$ >"$0/tool.pid"; printf "%s\n%s\n" "$DISPLAY" "${XAUTHORITY:-}" >"$0/display"; exec "$@"'
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No screen: running the tool under Xvfb; bash scripts/screenshot.sh shows it."
