@@ -2,6 +2,7 @@
 // file and the name display update (font fit, score and count labels), without painting.
 #include "app/Form1.h"
 #include "app/RecordFile.h"
+#include "core/Settings.h"
 #include "core/TextCodec.h"
 #include "net/LoginState.h"
 #include "net/ServerLink.h"
@@ -89,7 +90,8 @@ private slots:
         test::FixedClock clock;
         ServerLink link(config);
         PendingScores pending(m_dir.filePath(QStringLiteral("Pending.cvr")));
-        AppContext context{config, login, prompter, clock, random, link, pending};
+        Settings settings;
+        AppContext context{config, login, prompter, clock, random, link, pending, settings};
         Form1 form(context);
         form.LoadClassLists(QStringLiteral("offline"));
         auto *classes = form.findChild<QComboBox *>(QStringLiteral("Combo2"));

@@ -2,6 +2,7 @@
 
 #include "account/frmLogin.h"
 #include "app/Form1.h"
+#include "core/Settings.h"
 #include "net/RecordCache.h"
 #include "net/ServerLink.h"
 #include "scoring/PendingScores.h"
@@ -34,7 +35,8 @@ Application::Application(const AppConfig &config, Prompter *prompter, const Cloc
     RandomSource &usedRandom = ownOrGiven<SystemRandom>(random, m_ownRandom);
     m_link = std::make_unique<ServerLink>(m_config);
     m_pending = std::make_unique<PendingScores>(m_config.dataFile(PendingScores::defaultFileName()));
-    m_context.reset(new AppContext{m_config, m_login, usedPrompter, usedClock, usedRandom, *m_link, *m_pending});
+    m_settings = std::make_unique<Settings>();
+    m_context.reset(new AppContext{m_config, m_login, usedPrompter, usedClock, usedRandom, *m_link, *m_pending, *m_settings});
     m_form = std::make_unique<Form1>(*m_context);
     m_loginWindow = std::make_unique<frmLogin>(*m_context);
 

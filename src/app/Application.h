@@ -16,6 +16,7 @@ class frmLogin;
 class PendingScores;
 class Prompter;
 class ServerLink;
+class Settings;
 
 // Owns the tool's shared state (one context) and its windows, and wires the windows'
 // signals together; no window knows another.
@@ -47,6 +48,7 @@ private:
     std::unique_ptr<RandomSource> m_ownRandom;
     std::unique_ptr<ServerLink> m_link;
     std::unique_ptr<PendingScores> m_pending;
+    std::unique_ptr<Settings> m_settings;
     std::unique_ptr<AppContext> m_context;
     std::unique_ptr<Form1> m_form;
     std::unique_ptr<frmLogin> m_loginWindow;

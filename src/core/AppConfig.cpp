@@ -1,5 +1,6 @@
 #include "AppConfig.h"
 
+#include <QCommandLineParser>
 #include <QDir>
 #include <QStandardPaths>
 
@@ -14,19 +15,7 @@ QString stripTrailingSlash(QString base)
 
 namespace {
 
-// Value of "--name VALUE" or "--name=VALUE"; empty when absent.
-QString optionValue(const QStringList &arguments, const QString &name)
-{
-    QString value;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString &arg = arguments[i];
-        if (arg == name && i + 1 < arguments.size())
-            value = arguments[++i];
-        else if (arg.startsWith(name + u'='))
-            value = arg.mid(name.size() + 1);
-    }
-    return value;
-}
+const QString kProgram = QStringLiteral("corvanta");
 
 QString firstNonEmpty(std::initializer_list<QString> candidates)
 {
@@ -37,23 +26,73 @@ QString firstNonEmpty(std::initializer_list<QString> candidates)
     return {};
 }
 
+CommandLineResult stop(int exitCode, const QString &text)
+{
+    CommandLineResult result;
+    result.run = false;
+    result.exitCode = exitCode;
+    result.text = text;
+    return result;
+}
+
+CommandLineResult refuse(const QString &why)
+{
+    return stop(2, QStringLiteral("%1: %2\nTry '%1 --help'.").arg(kProgram, why));
+}
+
 } // namespace
 
-AppConfig AppConfig::fromArguments(const QStringList &arguments)
+CommandLineResult AppConfig::parseCommandLine(const QStringList &arguments,
+                                              const QProcessEnvironment &environment)
 {
-    AppConfig config;
-    config.dataDir = firstNonEmpty({optionValue(arguments, QStringLiteral("--data-dir")),
-                                    qEnvironmentVariable("CORVANTA_DATA_DIR"),
-                                    QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)});
-    config.serverBase = stripTrailingSlash(firstNonEmpty({optionValue(arguments, QStringLiteral("--server")),
-                                                          qEnvironmentVariable("CORVANTA_SERVER"),
-                                                          QStringLiteral(CORVANTA_SERVER_BASE)}));
-    config.vendorBase = stripTrailingSlash(firstNonEmpty({optionValue(arguments, QStringLiteral("--vendor")),
-                                                          qEnvironmentVariable("CORVANTA_VENDOR"),
-                                                          QStringLiteral(CORVANTA_VENDOR_BASE)}));
+    QCommandLineParser parser;
+    // "-platform" left in by mistake is named as one word, not as eight unknown letters.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(QStringLiteral("Classroom roll-call and scoring tool."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the program's version and exit."));
+    const QCommandLineOption dataDirOption(
+        QStringLiteral("data-dir"),
+        QStringLiteral("Folder of the class record file, the daily logs and the pending scores "
+                       "(or CORVANTA_DATA_DIR; default: the per-user application-data folder)."),
+        QStringLiteral("DIR"));
+    const QCommandLineOption serverOption(
+        QStringLiteral("server"),
+        QStringLiteral("Score server base address (or CORVANTA_SERVER; default: %1).")
+            .arg(QStringLiteral(CORVANTA_SERVER_BASE)),
+        QStringLiteral("URL"));
+    const QCommandLineOption vendorOption(
+        QStringLiteral("vendor"),
+        QStringLiteral("Vendor web site base address (or CORVANTA_VENDOR; default: %1).")
+            .arg(QStringLiteral(CORVANTA_VENDOR_BASE)),
+        QStringLiteral("URL"));
+    parser.addOptions({help, version, dataDirOption, serverOption, vendorOption});
+
+    if (!parser.parse(arguments))
+        return refuse(parser.errorText());
+    if (parser.isSet(help))
+        return stop(0, parser.helpText().trimmed());
+    if (parser.isSet(version))
+        return stop(0, kProgram + u' ' + programVersionText());
+    if (!parser.positionalArguments().isEmpty())
+        return refuse(QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first()));
+
+    CommandLineResult result;
+    AppConfig &config = result.config;
+    config.dataDir =
+        firstNonEmpty({parser.value(dataDirOption), environment.value(QStringLiteral("CORVANTA_DATA_DIR")),
+                       QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)});
+    config.serverBase = stripTrailingSlash(
+        firstNonEmpty({parser.value(serverOption), environment.value(QStringLiteral("CORVANTA_SERVER")),
+                       QStringLiteral(CORVANTA_SERVER_BASE)}));
+    config.vendorBase = stripTrailingSlash(
+        firstNonEmpty({parser.value(vendorOption), environment.value(QStringLiteral("CORVANTA_VENDOR")),
+                       QStringLiteral(CORVANTA_VENDOR_BASE)}));
     if (!config.dataDir.isEmpty())
         config.dataDir = QDir(config.dataDir).absolutePath();
-    return config;
+    return result;
 }
 
 QString AppConfig::dataFile(const QString &name) const

@@ -1,29 +1,14 @@
 #include "SavedNames.h"
 
-#include <QSettings>
-
 namespace corvanta {
 
 namespace {
 
-const QString kGroup = QStringLiteral("Userinfo");
-const QString kUsername = QStringLiteral("Username");
-const QString kLast = QStringLiteral("LastlogUsername");
-
-QString readText(const QString &key)
-{
-    QSettings settings(SavedNames::organisationName(), SavedNames::applicationName());
-    settings.beginGroup(kGroup);
-    const QVariant value = settings.value(key);
-    return value.canConvert<QString>() ? value.toString() : QString();
-}
-
 void writeTexts(const QString &username, const QString &last)
 {
-    QSettings settings(SavedNames::organisationName(), SavedNames::applicationName());
-    settings.beginGroup(kGroup);
-    settings.setValue(kUsername, username);
-    settings.setValue(kLast, last);
+    Settings settings;
+    settings.setValue(Settings::Key::Username, username);
+    settings.setValue(Settings::Key::LastlogUsername, last);
     settings.sync();
 }
 
@@ -31,12 +16,12 @@ void writeTexts(const QString &username, const QString &last)
 
 QString SavedNames::usernameValue() const
 {
-    return readText(kUsername);
+    return Settings().text(Settings::Key::Username);
 }
 
 QString SavedNames::lastLogin() const
 {
-    return readText(kLast);
+    return Settings().text(Settings::Key::LastlogUsername);
 }
 
 QStringList SavedNames::names() const

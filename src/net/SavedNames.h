@@ -1,18 +1,20 @@
 #pragma once
 
+#include "core/Settings.h"
+
 #include <QString>
 #include <QStringList>
 
 namespace corvanta {
 
-// Account names that logged in online on this computer, in the per-user settings store
-// (application "Corvanix", section "Userinfo"). "Username" holds "|A|B" in order of first
-// login, "LastlogUsername" the last one. A store that cannot be read counts as empty.
+// Account names that logged in online on this computer, kept in two keys of the settings
+// store: "Username" holds "|A|B" in order of first login, "LastlogUsername" the last one.
+// A store that cannot be read counts as empty.
 class SavedNames
 {
 public:
-    static QString organisationName() { return QStringLiteral("Corvanta"); }
-    static QString applicationName() { return QStringLiteral("Corvanix"); }
+    static QString organisationName() { return Settings::organisationName(); }
+    static QString applicationName() { return Settings::applicationName(); }
 
     QString usernameValue() const;
     QString lastLogin() const;

@@ -9,6 +9,7 @@ class PendingScores;
 class Prompter;
 class RandomSource;
 class ServerLink;
+class Settings;
 
 // The long-lived pieces every window and panel works with. The application object owns
 // them and hands each window this one reference; a window keeps no other shared state.
@@ -21,6 +22,7 @@ struct AppContext
     RandomSource &random;
     ServerLink &link;
     PendingScores &pending;
+    Settings &settings;
 };
 
 } // namespace corvanta

@@ -2,6 +2,7 @@
 #include "app/ServerChecks.h"
 #include "net/RecordCache.h"
 #include "net/RecordFormat.h"
+#include "core/Settings.h"
 #include "net/SavedNames.h"
 #include "support/ServerProcess.h"
 #include "support/WindowRig.h"
@@ -10,7 +11,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -65,7 +65,7 @@ class TestOnlineLogin : public QObject, private corvanta::test::WindowRig
 private slots:
     void initTestCase()
     {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
+        Settings::redirectForTests(m_settingsDir.path());
         QVERIFY2(m_server.start(), qPrintable(m_server.errorText()));
         QVERIFY(m_server.registerTeacher("t001", "secret", "oper"));
         QVERIFY(m_server.registerTeacher(QStringLiteral("teach2"), QStringLiteral("密码1"), "oper"));

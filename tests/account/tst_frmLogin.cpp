@@ -2,6 +2,7 @@
 
 #include "core/TextCodec.h"
 #include "account/frmLogin.h"
+#include "core/Settings.h"
 #include "net/SavedNames.h"
 #include "support/WindowRig.h"
 
@@ -9,7 +10,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -27,10 +27,9 @@ const QString kPrompt = QStringLiteral("请在此输入登录帐号");
 
 void saveRaw(const QString &username, const QString &last)
 {
-    QSettings settings(SavedNames::organisationName(), SavedNames::applicationName());
-    settings.beginGroup("Userinfo");
-    settings.setValue("Username", username);
-    settings.setValue("LastlogUsername", last);
+    Settings settings;
+    settings.setValue(Settings::Key::Username, username);
+    settings.setValue(Settings::Key::LastlogUsername, last);
 }
 
 QStringList comboItems(const QComboBox *combo)
@@ -78,8 +77,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_settingsDir.isValid());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
+        Settings::redirectForTests(m_settingsDir.path());
     }
 
     void init()

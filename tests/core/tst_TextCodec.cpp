@@ -1,4 +1,3 @@
-#include "core/AppConfig.h"
 #include "core/Clock.h"
 #include "core/TextCodec.h"
 
@@ -98,21 +97,6 @@ private slots:
         QFETCH(int, n);
         QFETCH(int, index);
         QCOMPARE(fairIndex(r, n), index);
-    }
-
-    void configOptions()
-    {
-        qunsetenv("CORVANTA_DATA_DIR");
-        qputenv("CORVANTA_SERVER", "http://env.example:1/");
-        const AppConfig c = AppConfig::fromArguments(
-            {"corvanta", "--data-dir", "/tmp/x", "--vendor=http://v.example/", "-platform", "offscreen"});
-        QCOMPARE(c.dataDir, QStringLiteral("/tmp/x"));
-        QCOMPARE(c.serverBase, QStringLiteral("http://env.example:1"));
-        QCOMPARE(c.vendorBase, QStringLiteral("http://v.example"));
-        QCOMPARE(c.recordFile(), QStringLiteral("/tmp/x/ServerRec.cvd"));
-        const AppConfig d = AppConfig::fromArguments({"corvanta", "--server", "http://arg.example"});
-        QCOMPARE(d.serverBase, QStringLiteral("http://arg.example"));
-        qunsetenv("CORVANTA_SERVER");
     }
 };
 

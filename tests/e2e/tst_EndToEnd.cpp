@@ -2,6 +2,7 @@
 // score, upload; offline after the server is gone; the first tick's clock and version
 // checks.
 #include "app/Application.h"
+#include "core/Settings.h"
 #include "app/Form1.h"
 #include "account/frmLogin.h"
 #include "net/ServerLink.h"
@@ -17,7 +18,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -116,7 +116,7 @@ class TestEndToEnd : public QObject
 private slots:
     void initTestCase()
     {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
+        Settings::redirectForTests(m_settingsDir.path());
     }
 
     void init()

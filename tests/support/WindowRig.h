@@ -4,6 +4,7 @@
 #include "support/TestClock.h"
 
 #include "core/AppConfig.h"
+#include "core/Settings.h"
 #include "net/LoginState.h"
 #include "net/ServerLink.h"
 #include "scoring/PendingScores.h"
@@ -50,14 +51,14 @@ protected:
         m_context.reset();
         m_config.serverBase = base;
         m_link = std::make_unique<ServerLink>(m_config);
-        m_context.reset(new AppContext{m_config, m_login, m_prompter, m_clock, m_random, *m_link, *m_pending});
+        m_context.reset(new AppContext{m_config, m_login, m_prompter, m_clock, m_random, *m_link, *m_pending, m_settings});
     }
     // Pending scores kept in another file (one that cannot be written, say).
     void usePendingFile(const QString &path)
     {
         m_context.reset();
         m_pending = std::make_unique<PendingScores>(path);
-        m_context.reset(new AppContext{m_config, m_login, m_prompter, m_clock, m_random, *m_link, *m_pending});
+        m_context.reset(new AppContext{m_config, m_login, m_prompter, m_clock, m_random, *m_link, *m_pending, m_settings});
     }
     AppContext &context() { return *m_context; }
 
@@ -85,6 +86,7 @@ protected:
     ReplayRandom m_random{42};
     std::unique_ptr<ServerLink> m_link;
     std::unique_ptr<PendingScores> m_pending;
+    Settings m_settings;
     std::unique_ptr<AppContext> m_context;
 };
 
