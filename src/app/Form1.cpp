@@ -251,7 +251,7 @@ void Form1::buildControls()
         m_panels[i]->setFrameShape(QFrame::Panel);
         m_panels[i]->setFrameShadow(QFrame::Sunken);
         m_panels[i]->installEventFilter(this);
-        StatusBar1->addWidget(m_panels[i]);
+        StatusBar1->addWidget(m_panels[i], i == 4 ? 1 : 0);
     }
 }
 
@@ -302,12 +302,8 @@ void Form1::Form_Load()
     m_panels[3]->setToolTipLead(QStringLiteral("计时开关"));
     setPanelText(5, m_context.config.vendorBase);
     m_panels[4]->setToolTipLead(QStringLiteral("双击访问官网"));
-    int used = 0;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 4; ++i)
         m_panels[i]->setFixedWidth(tw(widths[i]));
-        used += tw(widths[i]);
-    }
-    m_panels[4]->setFixedWidth(std::max(0, width() - used - 8));
     Timer2->start();
 }
 
@@ -341,7 +337,7 @@ void Form1::collapse()
     StatusBar1->hide();
     placeStopwatch();
     // The whole icon, and the stopwatch below it.
-    setFixedSize(Image1->width(), Image1->height() + Label30->height());
+    setFixedSize(Label30->width(), Image1->height() + Label30->height());
 }
 
 void Form1::expand()
@@ -362,10 +358,13 @@ void Form1::placeStopwatch()
 {
     // Expanded: in the row of the search box, between the box and the second row of
     // draw buttons. Collapsed: under the icon.
-    if (m_collapsed)
-        place(Label30, 120, 120 + 600, 600, 270);
-    else
+    if (m_collapsed) {
+        const QSize text = Label30->sizeHint();
+        Label30->setGeometry(Image1->x(), Image1->y() + Image1->height(),
+                             std::max(Image1->width(), text.width() + 4), text.height());
+    } else {
         place(Label30, 1830, RowC, 870, 300);
+    }
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)

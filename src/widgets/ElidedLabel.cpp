@@ -5,8 +5,12 @@ namespace corvanta {
 ElidedLabel::ElidedLabel(QWidget *parent) : QLabel(parent)
 {
     setTextFormat(Qt::PlainText);
+}
+
+QSize ElidedLabel::minimumSizeHint() const
+{
     // The label takes the width it is given, not the width of its text.
-    setMinimumWidth(1);
+    return {0, QLabel::minimumSizeHint().height()};
 }
 
 void ElidedLabel::setFullText(const QString &text)

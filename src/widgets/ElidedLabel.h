@@ -17,6 +17,8 @@ public:
     // Shown above the whole text in the tool tip.
     void setToolTipLead(const QString &lead);
 
+    QSize minimumSizeHint() const override;
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
 
