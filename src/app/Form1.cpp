@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -304,6 +305,8 @@ void Form1::Form_Load()
     m_panels[4]->setToolTipLead(QStringLiteral("双击访问官网"));
     for (int i = 0; i < 4; ++i)
         m_panels[i]->setFixedWidth(tw(widths[i]));
+    // The address panel takes what the others leave, from the first paint on.
+    StatusBar1->layout()->activate();
     Timer2->start();
 }
 
