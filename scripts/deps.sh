@@ -5,7 +5,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-httpserver-dev qt6-websockets-dev
   libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev
-  xvfb xauth fonts-noto-cjk imagemagick
+  xvfb xauth fonts-noto-cjk fonts-comic-neue imagemagick
   wrk
 )
 missing=()

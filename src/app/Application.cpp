@@ -25,8 +25,8 @@ template <typename Own, typename T, typename Base> T &ownOrGiven(T *given, std::
 
 } // namespace
 
-Application::Application(const AppConfig &config, Prompter *prompter, const Clock *clock, RandomSource *random,
-                         QObject *parent)
+Application::Application(const AppConfig &config, Prompter *prompter, const Clock *clock,
+                         RandomSource *random, QObject *parent)
     : QObject(parent), m_config(config)
 {
     m_config.ensureDataDir();
@@ -36,7 +36,8 @@ Application::Application(const AppConfig &config, Prompter *prompter, const Cloc
     m_link = std::make_unique<ServerLink>(m_config);
     m_pending = std::make_unique<PendingScores>(m_config.dataFile(PendingScores::defaultFileName()));
     m_settings = std::make_unique<Settings>();
-    m_context.reset(new AppContext{m_config, m_login, usedPrompter, usedClock, usedRandom, *m_link, *m_pending, *m_settings});
+    m_context.reset(new AppContext{m_config, m_login, usedPrompter, usedClock, usedRandom, *m_link, *m_pending,
+                                   *m_settings});
     m_form = std::make_unique<Form1>(*m_context);
     m_loginWindow = std::make_unique<frmLogin>(*m_context);
 

@@ -49,6 +49,13 @@ QString Draw::stop()
     return chosen;
 }
 
+void Draw::cancel()
+{
+    m_running = -1;
+    m_award = -1;
+    m_copy.clear();
+}
+
 bool Draw::pick(const QString &name)
 {
     const qsizetype at = m_pools[1].indexOf(name);

@@ -31,6 +31,9 @@ public:
     // leaves the pool drawn from unless that is pool 0 or 2. Returns the chosen name,
     // "" when no name was shown.
     QString stop();
+    // Ends the draw without choosing anyone (a name was picked by hand meanwhile): the
+    // pools stay as they are.
+    void cancel();
 
     // A name picked by hand rather than drawn: its first line in pool 1 leaves it and the
     // name joins pool 2 (once). A name not in pool 1 changes nothing; false then.

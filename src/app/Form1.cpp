@@ -1,19 +1,25 @@
 #include "Form1.h"
 
 #include "app/Form1Layout.h"
+#include "app/ManualSearchBox.h"
+#include "app/NameDisplay.h"
 #include "app/ServerChecks.h"
+#include "app/StatisticsPanel.h"
 #include "core/AppConfig.h"
 #include "net/LoginState.h"
 #include "scoring/DailyLog.h"
 #include "scoring/StandardLine.h"
 #include "scoring/UploadPanel.h"
+#include "widgets/ElidedLabel.h"
 #include "widgets/Prompter.h"
+#include "widgets/Splitter.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,6 +27,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -70,10 +77,13 @@ Form1::Form1(AppContext &context, QWidget *parent)
     setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setAttribute(Qt::WA_QuitOnClose, true);
+    // Linux has no Comic Sans; Comic Neue is drawn in its spirit.
+    QFont::insertSubstitution(QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"));
     Frame4 = new UploadPanel(m_context, this);
     Frame4->hide();
     connect(Frame4, &UploadPanel::closeRequested, this, &Form1::closeUploadPanel);
     buildControls();
+    buildSearchAndPanels();
     Form_Load();
 }
 
@@ -107,13 +117,8 @@ void Form1::buildControls()
     Text13->setStyleSheet(QStringLiteral("#Text13 { background: white; border: 1px solid #8a8a8a; }"));
     place(Text13, 120, 120, 4215, 1515);
 
-    Text2 = new QLineEdit(Frame5);
+    Text2 = new NameDisplay(Frame5);
     Text2->setObjectName(QStringLiteral("Text2"));
-    Text2->setReadOnly(true);
-    Text2->setFrame(false);
-    Text2->setAlignment(Qt::AlignCenter);
-    Text2->setFocusPolicy(Qt::NoFocus);
-    Text2->setStyleSheet(QStringLiteral("QLineEdit { background: white; color: #b71c1c; }"));
     place(Text2, 150, 150, 4125, 1395);
     connect(Text2, &QLineEdit::textChanged, this, &Form1::nameDisplayChanged);
 
@@ -122,9 +127,9 @@ void Form1::buildControls()
     QFont stopwatchFont(QStringLiteral("Arial Narrow"), 12, QFont::Bold);
     Label30->setFont(stopwatchFont);
     Label30->setStyleSheet(QStringLiteral("color: #555; background: transparent;"));
-    Label30->move(tw(120) + 2, tw(360));
-    Label30->adjustSize();
+    Label30->setAlignment(Qt::AlignCenter);
     Label30->installEventFilter(this);
+    placeStopwatch();
 
     const QFont numberFont(QStringLiteral("Arial Black"), 11, QFont::Black);
     Label28 = new QLabel(Frame5);
@@ -140,11 +145,15 @@ void Form1::buildControls()
     Label4->setAlignment(Qt::AlignCenter);
     place(Label4, 930, RowA, 860, RowHeight);
 
-    Splitter1 = new QFrame(Frame5);
+    // The bar lies over the right edge of the name box: it takes the box's white, so the
+    // box shows whole and only the cursor tells where the bar is.
+    Splitter1 = new Splitter(Frame5);
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
-    Splitter1->setFrameShape(QFrame::VLine);
-    Splitter1->setCursor(Qt::SplitHCursor);
-    place(Splitter1, SplitterDefaultLeft, 120, SplitterWidth, 1515);
+    Splitter1->setOrientation(Splitter::Vertical);
+    Splitter1->setBackColor(Qt::white);
+    place(Splitter1, SplitterDefaultLeft, 135, SplitterWidth, 1485);
+    connect(Splitter1, &Splitter::BeforeSplit, this, &Form1::Splitter1_BeforeSplit, Qt::DirectConnection);
+    connect(Splitter1, &Splitter::Split, this, [this] { layoutNameArea(); });
 
     List1 = new QListWidget(Frame5);
     List1->setObjectName(QStringLiteral("List1"));
@@ -175,22 +184,15 @@ void Form1::buildControls()
     place(Combo2, 840, RowB, 1275, RowHeight);
     connect(Combo2, &QComboBox::activated, this, [this] { classChosen(); });
 
-    txtManual = new QLineEdit(Frame5);
-    txtManual->setObjectName(QStringLiteral("txtManual"));
-    txtManual->setToolTip(QStringLiteral("拼音首字母或姓名"));
-    place(txtManual, 840, RowC, 1275, 300);
-    List2 = new QListWidget(Frame5);
-    List2->setObjectName(QStringLiteral("List2"));
-    List2->hide();
-
     // Thirteen draw buttons in two rows; "手动" closes the second row.
     const QFont buttonFont(QString(), 9);
     for (int i = 0; i <= ManualButton; ++i) {
         auto *b = new QPushButton(poolCaption(i), Frame5);
         b->setObjectName(QStringLiteral("btnChou_%1").arg(i));
         b->setFont(buttonFont);
+        // The second row starts one column in: the stopwatch stands before it.
         const int row = i < 7 ? 0 : 1;
-        const int col = i < 7 ? i : i - 7;
+        const int col = i < 7 ? i : i - 6;
         place(b, 2160 + col * 570, row == 0 ? RowB : RowC, 555, RowHeight);
         connect(b, &QPushButton::clicked, this, [this, i] { drawButtonClicked(i); });
         btnChou[i] = b;
@@ -215,7 +217,7 @@ void Form1::buildControls()
     Combo1->setInsertPolicy(QComboBox::NoInsert);
     // Comic Sans bold; sized to the row the window leaves for it.
     Combo1->setFont(QFont(QStringLiteral("Comic Sans MS"), 12, QFont::Bold));
-    place(Combo1, 5610, RowC - 30, 2265, RowHeight + 60);
+    place(Combo1, 6180, RowC - 30, 1695, RowHeight + 60);
     connect(Combo1, &QComboBox::activated, this, [this] { scoreByCombo(); });
     Combo1->installEventFilter(this);
     Combo1->lineEdit()->installEventFilter(this);
@@ -245,12 +247,12 @@ void Form1::buildControls()
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
     for (int i = 0; i < 5; ++i) {
-        m_panels[i] = new QLabel(StatusBar1);
+        m_panels[i] = new ElidedLabel(StatusBar1);
         m_panels[i]->setObjectName(QStringLiteral("StatusBar1_%1").arg(i + 1));
         m_panels[i]->setFrameShape(QFrame::Panel);
         m_panels[i]->setFrameShadow(QFrame::Sunken);
         m_panels[i]->installEventFilter(this);
-        StatusBar1->addWidget(m_panels[i]);
+        StatusBar1->addWidget(m_panels[i], i == 4 ? 1 : 0);
     }
 }
 
@@ -280,10 +282,12 @@ void Form1::Form_Load()
         list->clear();
     for (auto *b : btnChou)
         b->setEnabled(false);
+    // Nothing to search before a class is chosen.
+    txtManual->setEnabled(false);
     RefreshStandardList();
     Combo1->clear();
-    Combo1->addItems({QStringLiteral("5分"), QStringLiteral("4分"), QStringLiteral("3分"), QStringLiteral("2分"),
-                      QStringLiteral("1分"), QStringLiteral("0分")});
+    Combo1->addItems({QStringLiteral("5分"), QStringLiteral("4分"), QStringLiteral("3分"),
+                      QStringLiteral("2分"), QStringLiteral("1分"), QStringLiteral("0分")});
     Combo1->setEditText(QString());
     Combo1->setEnabled(false);
     List1->setEnabled(false);
@@ -293,30 +297,28 @@ void Form1::Form_Load()
     const int widths[4] = {1200, 1800, 1500, 1200};
     setPanelText(1, QStringLiteral("版本:") + programVersionText());
     setPanelText(2, QString());
-    m_panels[1]->setToolTip(QStringLiteral("双击可下载最新版本"));
+    m_panels[1]->setToolTipLead(QStringLiteral("双击可下载最新版本"));
     setPanelText(3, QStringLiteral("作者:Oskaro"));
     setPanelText(4, QStringLiteral("双击计时"));
-    m_panels[3]->setToolTip(QStringLiteral("计时开关"));
+    m_panels[3]->setToolTipLead(QStringLiteral("计时开关"));
     setPanelText(5, m_context.config.vendorBase);
-    m_panels[4]->setToolTip(QStringLiteral("双击访问官网"));
-    int used = 0;
-    for (int i = 0; i < 4; ++i) {
+    m_panels[4]->setToolTipLead(QStringLiteral("双击访问官网"));
+    for (int i = 0; i < 4; ++i)
         m_panels[i]->setFixedWidth(tw(widths[i]));
-        used += tw(widths[i]);
-    }
-    m_panels[4]->setFixedWidth(std::max(0, width() - used - 8));
+    // The address panel takes what the others leave, from the first paint on.
+    StatusBar1->layout()->activate();
     Timer2->start();
 }
 
 void Form1::setPanelText(int panel, const QString &text)
 {
     if (panel >= 1 && panel <= 5)
-        m_panels[panel - 1]->setText(text);
+        m_panels[panel - 1]->setFullText(text);
 }
 
 QString Form1::panelText(int panel) const
 {
-    return panel >= 1 && panel <= 5 ? m_panels[panel - 1]->text() : QString();
+    return panel >= 1 && panel <= 5 ? m_panels[panel - 1]->fullText() : QString();
 }
 
 void Form1::panelDoubleClicked(int panel)
@@ -329,35 +331,52 @@ void Form1::panelDoubleClicked(int panel)
 
 void Form1::collapse()
 {
+    if (m_collapsed || m_resizing)
+        return;
+    const QScopedValueRollback resizing(m_resizing, true);
     m_collapsed = true;
-    setFixedSize(tw(CollapsedWidth) - FrameAllowanceX, tw(CollapsedHeight) - FrameAllowanceY);
     Text2->hide();
     Text13->hide();
-    // The stopwatch label would cover the icon that brings the window back.
-    Label30->hide();
     StatusBar1->hide();
+    placeStopwatch();
+    // The whole icon, and the stopwatch below it.
+    setFixedSize(Label30->width(), Image1->height() + Label30->height());
 }
 
 void Form1::expand()
 {
+    if (!m_collapsed || m_resizing)
+        return;
+    const QScopedValueRollback resizing(m_resizing, true);
     m_collapsed = false;
     setFixedSize(expandedSize());
     Text2->show();
     Text13->show();
-    Label30->show();
     StatusBar1->show();
+    placeStopwatch();
     RefreshStandardList();
+}
+
+void Form1::placeStopwatch()
+{
+    // Expanded: in the row of the search box, between the box and the second row of
+    // draw buttons. Collapsed: under the icon.
+    if (m_collapsed) {
+        const QSize text = Label30->sizeHint();
+        Label30->setGeometry(Image1->x(), Image1->y() + Image1->height(),
+                             std::max(Image1->width(), text.width() + 4), text.height());
+    } else {
+        place(Label30, 1830, RowC, 870, 300);
+    }
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
     if (watched == Image2 && (type == QEvent::MouseMove || type == QEvent::Enter)) {
-        if (!m_collapsed)
-            collapse();
+        collapse();
     } else if (watched == Image1 && (type == QEvent::MouseMove || type == QEvent::Enter)) {
-        if (m_collapsed)
-            expand();
+        expand();
     } else if ((watched == Combo1 || watched == Combo1->lineEdit()) && type == QEvent::KeyRelease) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !Combo1->currentText().isEmpty())

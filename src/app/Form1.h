@@ -20,9 +20,15 @@ class QTimer;
 
 namespace corvanta {
 
+class ElidedLabel;
+class ManualSearchBox;
+class NameDisplay;
 class ScoreRecorder;
 class ServerChecks;
+class Splitter;
+class StatisticsPanel;
 class UploadPanel;
+struct SplitRequest;
 struct RecordResult;
 
 // The main window: name display, class and topic selectors, the draw buttons, the score
@@ -88,27 +94,38 @@ private:
     void reportRecordProblems(const RecordResult &result);
     void openUploadPanel();
     void closeUploadPanel();
+    void openStatisticsPanel();
+    void closeStatisticsPanel();
+    void buildSearchAndPanels();
     void syncPoolLists();
     void layoutNameArea();
+    void placeStopwatch();
+    void Splitter1_BeforeSplit(SplitRequest *request);
     int innerWidthTwips() const;
+    // A student chosen by hand (search result, view or group list) goes to scoring as a
+    // drawn one does; a draw still running is abandoned first, so the name on screen is
+    // the one scored.
+    void handPickToScoring(const QString &name);
+    void abandonRunningDraw();
+    void searchPicked(const QString &name);
+    void panelPicked(const QString &name);
 
     // Controls, named as on the form.
     QFrame *Frame5 = nullptr;
     QFrame *Text13 = nullptr;
-    QLineEdit *Text2 = nullptr;
+    NameDisplay *Text2 = nullptr;
     QLabel *Image1 = nullptr;
     QLabel *Image2 = nullptr;
     QLabel *Label30 = nullptr;
     QLabel *Label28 = nullptr;
     QLabel *Label4 = nullptr;
     QListWidget *List1 = nullptr;
-    QFrame *Splitter1 = nullptr;
+    Splitter *Splitter1 = nullptr;
     QComboBox *Combo2 = nullptr;
     QComboBox *Combo3 = nullptr;
     QComboBox *Combo1 = nullptr;
     QPushButton *btnChou[ManualButton + 1] = {};
-    QLineEdit *txtManual = nullptr;
-    QListWidget *List2 = nullptr;
+    ManualSearchBox *txtManual = nullptr;
     QPushButton *Command1 = nullptr;
     QPushButton *Command11 = nullptr;
     QPushButton *btnManage = nullptr;
@@ -119,6 +136,7 @@ private:
     QTimer *Timer2 = nullptr;
     QStatusBar *StatusBar1 = nullptr;
     UploadPanel *Frame4 = nullptr;
+    StatisticsPanel *Frame6 = nullptr;
 
     // Window-level variables.
     int debug_width = 0;
@@ -135,7 +153,10 @@ private:
     RecordFile m_records;
     Draw m_draw;
     bool m_collapsed = false;
-    QLabel *m_panels[5] = {};
+    // Set while the window changes size: the icons' enter events that the change itself
+    // causes must not start the opposite change.
+    bool m_resizing = false;
+    ElidedLabel *m_panels[5] = {};
 };
 
 } // namespace corvanta

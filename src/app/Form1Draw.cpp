@@ -1,12 +1,17 @@
 #include "Form1.h"
 
 #include "app/Form1Layout.h"
+#include "app/GroupListsPanel.h"
+#include "app/ManualSearchBox.h"
+#include "app/NameDisplay.h"
+#include "app/StatisticsPanel.h"
 #include "core/AppConfig.h"
 #include "net/LoginState.h"
 #include "scoring/DailyLog.h"
 #include "scoring/StandardLine.h"
 #include "scoring/UploadPanel.h"
 #include "widgets/Prompter.h"
+#include "widgets/Splitter.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -57,14 +62,18 @@ void Form1::LoadClassLists(const QString &mode)
         topicTyped(QString());
 
     Text6->clear();
-    if (m_draw.running()) {
-        Timer1->stop();
-        btnChou[m_draw.runningPool()]->setText(tmpcaption);
-    }
+    abandonRunningDraw();
     m_draw.setPools({});
     syncPoolLists();
     for (auto *b : btnChou)
         b->setEnabled(false);
+    // No class is chosen now: nothing of the last one stays findable or in view.
+    txtManual->clearClass();
+    txtManual->setEnabled(false);
+    Frame6->groupLists().clearGroups();
+    Frame6->clearViews();
+    if (Frame6->isVisible())
+        Frame6->showSelectedTab();
     emit classListsLoaded();
 }
 
@@ -72,16 +81,18 @@ void Form1::classChosen()
 {
     class_num = Combo2->currentText();
     Combo2->lineEdit()->setCursorPosition(0);
-    if (m_draw.running()) {
-        Timer1->stop();
-        btnChou[m_draw.runningPool()]->setText(tmpcaption);
-    }
+    abandonRunningDraw();
     const QString text = m_records.ReadRecordLines(class_num + u'\t');
     Text6->setPlainText(text);
     const QList<StudentRecord> students = m_records.students(class_num);
     const Roster roster = buildRoster(students);
     m_draw.setPools(roster.pools);
     syncPoolLists();
+    Frame6->groupLists().setGroups(roster.groups);
+    txtManual->setClass(roster.pools[0], students);
+    Frame6->clearViews();
+    if (Frame6->isVisible())
+        Frame6->showSelectedTab();
     btnChou[ManualButton]->setEnabled(true);
     UpdateDrawButtons();
     txtManual->clear();
@@ -150,18 +161,13 @@ int Form1::MeasureListWidth(const QListWidget *list)
 
 void Form1::nameDisplayChanged(const QString &text)
 {
-    if (!text.isEmpty()) {
-        QFont f = Text2->font();
-        int size = nameFontSize(Text2->width() * 15, int(text.size()));
-        f.setPointSize(size);
-        // CJK fonts here stand taller than the size suggests: keep the name inside its box.
-        while (size > 1 && QFontMetrics(f).height() > Text13->height() - 2)
-            f.setPointSize(--size);
-        Text2->setFont(f);
-    }
-    const int height = Text2->fontMetrics().height() + 4;
-    Text2->resize(Text2->width(), std::min(height, Text13->height()));
-    Text2->move(Text2->x(), (Text13->height() - Text2->height()) / 2 + tw(120));
+    // The box's inside, less its border.
+    const int room = Text13->height() - 2 * Text13->frameWidth();
+    if (!text.isEmpty())
+        Text2->fitFont(nameFontSize(Text2->width() * 15, int(text.size())), room);
+    // One line of the font, as far as the box allows, centred on the box.
+    Text2->resize(Text2->width(), std::min(Text2->fontMetrics().height(), room));
+    Text2->move(Text2->x(), Text13->y() + (Text13->height() - Text2->height()) / 2);
 
     if (const auto record = m_records.findStudent(Combo2->currentText(), text)) {
         if (record->count > 0) {
@@ -194,8 +200,10 @@ void Form1::UpdateDrawButtons()
 
 void Form1::drawButtonClicked(int index)
 {
-    if (index == ManualButton)
-        return; // the statistics panel for a manual pick comes with its own window
+    if (index == ManualButton) {
+        openStatisticsPanel();
+        return;
+    }
     if (m_draw.running() && m_draw.runningPool() == index)
         stopDraw(index);
     else if (!m_draw.running())
@@ -251,7 +259,8 @@ void Form1::scoreByCombo()
     // One score from the combo per draw.
     if (student.isEmpty() || student != NewStu)
         return;
-    const RecordResult result = m_recorder->record(m_context.login.LoginUser, class_num, student, Combo1->currentText());
+    const RecordResult result =
+        m_recorder->record(m_context.login.LoginUser, class_num, student, Combo1->currentText());
     NewStu.clear();
     Combo1->setEnabled(false);
     List1->setEnabled(false);
@@ -269,8 +278,8 @@ void Form1::scoreByStandard()
         return;
     Combo1->setEditText(given->score);
     Combo1->setEnabled(false);
-    const RecordResult result =
-        m_recorder->record(m_context.login.LoginUser, class_num, Text2->text(), given->score, given->standard);
+    const RecordResult result = m_recorder->record(m_context.login.LoginUser, class_num, Text2->text(),
+                                                   given->score, given->standard);
     item->setText(given->markedLine);
     reportRecordProblems(result);
 }
@@ -285,9 +294,18 @@ void Form1::reportRecordProblems(const RecordResult &result)
     if (problems.isEmpty())
         return;
     m_context.prompter.message(this, QStringLiteral("提示"),
-                       problems.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n") +
-                           QStringLiteral("这条成绩已在待上传列表中，没有丢失。"),
-                       PromptIcon::Warning);
+                               problems.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n") +
+                                   QStringLiteral("这条成绩已在待上传列表中，没有丢失。"),
+                               PromptIcon::Warning);
+}
+
+void Form1::abandonRunningDraw()
+{
+    if (!m_draw.running())
+        return;
+    Timer1->stop();
+    btnChou[m_draw.runningPool()]->setText(tmpcaption);
+    m_draw.cancel();
 }
 
 void Form1::openUploadPanel()

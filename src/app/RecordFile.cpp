@@ -24,7 +24,9 @@ void RecordFile::setPath(const QString &path)
 
 void RecordFile::refresh()
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     const QByteArray native = QFile::encodeName(m_path);
     const bool exists = !m_path.isEmpty() && ::stat(native.constData(), &st) == 0 && S_ISREG(st.st_mode);
     const qint64 mtimeNs = exists ? qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec : 0;

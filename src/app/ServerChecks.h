@@ -12,7 +12,6 @@ class QWidget;
 
 namespace corvanta {
 
-
 // Clock check: the server's reply to the clock page (decimal Unix seconds, read by its
 // leading number) against the computer's "now". Returns the message to show when they
 // differ by more than 300 seconds and the server time lies after 2013-03-15 00:00 local

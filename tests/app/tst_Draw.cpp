@@ -126,6 +126,23 @@ private slots:
             QVERIFY(draw.pool(1).contains(chosen)); // stays "not yet called"
     }
 
+    void cancelledDrawChoosesNobody()
+    {
+        Draw draw;
+        std::array<QStringList, PoolCount> pools;
+        pools[0] = pools[1] = QStringList({"a", "b"});
+        draw.setPools(pools);
+        ReplayRandom random(3);
+        QVERIFY(draw.start(1));
+        draw.step(random);
+        draw.cancel();
+        QVERIFY(!draw.running());
+        QCOMPARE(draw.pool(1), QStringList({"a", "b"}));
+        QCOMPARE(draw.pool(2), QStringList());
+        QCOMPARE(draw.stop(), QString()); // nothing left to stop
+        QVERIFY(draw.start(1));           // and a new draw may begin
+    }
+
     void lastNameEmptiesItsPool()
     {
         Draw draw;

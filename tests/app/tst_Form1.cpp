@@ -1,7 +1,5 @@
-#include "app/Form1.h"
-#include "core/TextCodec.h"
+#include "Form1Rig.h"
 #include "scoring/UploadPanel.h"
-#include "support/WindowRig.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -22,64 +20,26 @@ using namespace corvanta::test;
 namespace {
 
 const char *const SampleRoster = "Class_Is_Ready\t1\t10\t\r\n"
-                           "[keti]\t朗读\t读得流利\t5\t声音响亮\t3\t\r\n"
-                           "[keti]\t默写\t\r\n"
-                           "1\t张三\t1\t0\t4.5\t3\r\n"
-                           "1\t李四\t1\t0\t0\t0\r\n"
-                           "1\t王五\t2\t0\t2\t1\r\n"
-                           "1\t赵六\t2\t0\t1\t6\r\n"
-                           "10\t孙八\t0\t0\t3\t2\r\n";
+                                 "[keti]\t朗读\t读得流利\t5\t声音响亮\t3\t\r\n"
+                                 "[keti]\t默写\t\r\n"
+                                 "1\t张三\t1\t0\t4.5\t3\r\n"
+                                 "1\t李四\t1\t0\t0\t0\r\n"
+                                 "1\t王五\t2\t0\t2\t1\r\n"
+                                 "1\t赵六\t2\t0\t1\t6\r\n"
+                                 "10\t孙八\t0\t0\t3\t2\r\n";
 
 } // namespace
 
-class TestForm1 : public QObject, private WindowRig
+class TestForm1 : public QObject, private Form1Rig
 {
     Q_OBJECT
 
-    std::unique_ptr<Form1> m_form;
-
-    template <typename T> T *child(const QString &name) const { return WindowRig::child<T>(m_form.get(), name); }
-    QLineEdit *nameDisplay() const { return child<QLineEdit>("Text2"); }
-    QPushButton *button(int i) const { return child<QPushButton>(QStringLiteral("btnChou_%1").arg(i)); }
-
-    void writeRoster(const QByteArray &bytes = toGbk(QString::fromUtf8(SampleRoster))) { writeRecordFile(bytes); }
-
-    void loadOffline()
-    {
-        writeRoster();
-        m_login.LoginUser = LoginState::offlineUser();
-        m_form->LoadClassLists(QStringLiteral("offline"));
-    }
-
-    void chooseClass(const QString &name)
-    {
-        auto *combo = child<QComboBox>("Combo2");
-        const int index = combo->findText(name);
-        QVERIFY(index >= 0);
-        combo->setCurrentIndex(index);
-        emit combo->activated(index);
-    }
-
-    QString drawOnce(int pool)
-    {
-        QTest::mouseClick(button(pool), Qt::LeftButton);
-        QTest::mouseClick(button(pool), Qt::LeftButton);
-        return nameDisplay()->text();
-    }
+    void writeRoster(const QByteArray &bytes) { writeRecordFile(bytes); }
+    void loadOffline() { Form1Rig::loadOffline(SampleRoster); }
 
 private slots:
-    void init()
-    {
-        resetRig();
-        m_form = std::make_unique<Form1>(context());
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-    }
-    void cleanup()
-    {
-        m_form.reset();
-        dropRig();
-    }
+    void init() { openForm(); }
+    void cleanup() { closeForm(); }
 
     void startsWithNothingLoaded()
     {
@@ -107,10 +67,24 @@ private slots:
 
     void statusPanelFillsTheRest()
     {
-        int sum = 0;
-        for (int i = 1; i <= 5; ++i)
-            sum += child<QLabel>(QStringLiteral("StatusBar1_%1").arg(i))->width();
-        QVERIFY(qAbs(sum - m_form->width()) < 16);
+        auto *address = child<QLabel>("StatusBar1_5");
+        const int right = address->mapTo(m_form.get(), QPoint(address->width(), 0)).x();
+        QVERIFY(qAbs(right - m_form->width()) <= 4);
+    }
+
+    void longAddressIsElided()
+    {
+        closeForm();
+        const QString address =
+            QStringLiteral("http://www.corvanta-classroom-tools.example.com/downloads/latest");
+        openForm(address);
+        auto *panel = child<QLabel>("StatusBar1_5");
+        QVERIFY(panel->text().endsWith(QChar(0x2026)));
+        QVERIFY(address.startsWith(panel->text().chopped(1)));
+        QVERIFY(panel->fontMetrics().horizontalAdvance(panel->text()) <= panel->contentsRect().width());
+        QVERIFY(panel->toolTip().contains(address));
+        QVERIFY(panel->toolTip().contains(QStringLiteral("双击访问官网")));
+        QCOMPARE(m_form->panelText(5), address);
     }
 
     void loadFillsCombosAndStandards()
@@ -231,7 +205,8 @@ private slots:
         QCOMPARE(m_pending->size(), 1);
         QFile log(m_config.dataFile(QStringLiteral("离线用户_1_2026-03-05.Log")));
         QVERIFY(log.open(QIODevice::ReadOnly));
-        QCOMPARE(fromGbk(log.readAll()), QStringLiteral("1\t%1\t3分\t2026-03-05 09:07:02\t\r\n").arg(student));
+        QCOMPARE(fromGbk(log.readAll()),
+                 QStringLiteral("1\t%1\t3分\t2026-03-05 09:07:02\t\r\n").arg(student));
 
         drawOnce(0); // a new draw allows it again
         combo1->setCurrentIndex(0);
@@ -250,7 +225,8 @@ private slots:
         QCOMPARE(child<QComboBox>("Combo1")->currentText(), QStringLiteral("5分"));
         QVERIFY(!child<QComboBox>("Combo1")->isEnabled());
         QCOMPARE(list1->item(0)->text(), QStringLiteral("[5分]√\t读得流利"));
-        QCOMPARE(m_pending->lines().last(), QStringLiteral("1\t%1\t5分\t2026-03-05 09:07:02\t读得流利").arg(student));
+        QCOMPARE(m_pending->lines().last(),
+                 QStringLiteral("1\t%1\t5分\t2026-03-05 09:07:02\t读得流利").arg(student));
         emit list1->itemDoubleClicked(list1->item(0)); // given once per draw
         QCOMPARE(m_pending->size(), 1);
         list1->setCurrentRow(1);
@@ -294,6 +270,15 @@ private slots:
         QVERIFY(m_form->isCollapsed());
         QVERIFY(m_form->width() < 60);
         QVERIFY(nameDisplay()->isHidden());
+        // The whole icon shows, and the stopwatch below it.
+        auto *icon = child<QLabel>("Image1");
+        const QRect iconRect(icon->mapTo(m_form.get(), QPoint()), icon->size());
+        QVERIFY(m_form->rect().contains(iconRect));
+        auto *stopwatch = child<QLabel>("Label30");
+        QVERIFY(stopwatch->isVisible());
+        const QRect stopwatchRect(stopwatch->mapTo(m_form.get(), QPoint()), stopwatch->size());
+        QVERIFY(m_form->rect().contains(stopwatchRect));
+        QVERIFY(!stopwatchRect.intersects(iconRect));
         QTest::mouseMove(child<QLabel>("Image1"));
         QVERIFY(!m_form->isCollapsed());
         QCOMPARE(m_form->size(), expanded);
@@ -320,7 +305,8 @@ private slots:
         m_form->panelDoubleClicked(5);
         m_form->panelDoubleClicked(1);
         QCOMPARE(m_prompter.openedUrls,
-                 QList<QUrl>({QUrl("http://vendor.invalid/soft/update.php?sort=Selvane"), QUrl("http://vendor.invalid")}));
+                 QList<QUrl>({QUrl("http://vendor.invalid/soft/update.php?sort=Selvane"),
+                              QUrl("http://vendor.invalid")}));
     }
 
     void uploadPanelSwapsWithMainPanel()

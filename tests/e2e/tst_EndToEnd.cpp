@@ -1,10 +1,10 @@
 // The whole tool against the real score server: log in, fill the main window, draw,
 // score, upload; offline after the server is gone; the first tick's clock and version
 // checks.
+#include "account/frmLogin.h"
 #include "app/Application.h"
 #include "core/Settings.h"
 #include "app/Form1.h"
-#include "account/frmLogin.h"
 #include "net/ServerLink.h"
 #include "net/Wire.h"
 #include "scoring/PendingScores.h"
@@ -103,8 +103,9 @@ class TestEndToEnd : public QObject
 
     QStringList serverScores()
     {
-        const auto reply = m_server->get(QStringLiteral("/score/getscore.php"),
-                                         {{"class", ClassName}, {"t", Account}, {"mp", Md5Hex(LoginPassword)}});
+        const auto reply =
+            m_server->get(QStringLiteral("/score/getscore.php"),
+                          {{"class", ClassName}, {"t", Account}, {"mp", Md5Hex(LoginPassword)}});
         QStringList lines = reply.text().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
         // Record numbers differ from run to run; the rest is what the teacher gave.
         for (QString &line : lines)
@@ -126,8 +127,9 @@ private slots:
         QVERIFY2(m_server->start(), qPrintable(m_server->errorText()));
         QVERIFY(m_server->registerTeacher(Account, LoginPassword, OperationPassword));
         QVERIFY(m_server->setClasses(Account, OperationPassword, {ClassName, QStringLiteral("四年级(1)班")}));
-        QVERIFY(m_server->setStudents(Account, OperationPassword, ClassName,
-                                      {QStringLiteral("王子涵"), QStringLiteral("李思远"), QStringLiteral("张雨桐")}));
+        QVERIFY(m_server->setStudents(
+            Account, OperationPassword, ClassName,
+            {QStringLiteral("王子涵"), QStringLiteral("李思远"), QStringLiteral("张雨桐")}));
         QVERIFY(m_server->setTopics(Account, OperationPassword, {Topic, QStringLiteral("口算")}));
         QVERIFY(m_server->addScales(Account, OperationPassword, Topic,
                                     {{QStringLiteral("读音准确"), 5}, {QStringLiteral("有感情"), 3}}));
@@ -288,6 +290,40 @@ private slots:
         }
     }
 
+    void searchByInitialsPicksAndScores()
+    {
+        const QString otherClass = QStringLiteral("四年级(1)班");
+        QVERIFY(m_server->setStudents(Account, OperationPassword, otherClass,
+                                      {QStringLiteral("李小明"), QStringLiteral("李明"),
+                                       QStringLiteral("王珺"), QStringLiteral("翟志强")}));
+        startApp();
+        loginOnline(LoginPassword);
+        QTRY_VERIFY(form()->isVisible());
+        auto *classes = formChild<QComboBox>("Combo2");
+        const int index = classes->findText(otherClass);
+        QVERIFY(index >= 0);
+        classes->setCurrentIndex(index);
+        emit classes->activated(index);
+
+        auto *search = formChild<QLineEdit>("txtManual");
+        QVERIFY(search->isEnabled());
+        QTest::keyClicks(search, QStringLiteral("lxm"));
+        auto *results = formChild<QListWidget>("List2");
+        QVERIFY(results->isVisible());
+        QVERIFY(results->item(0)->text().startsWith(QStringLiteral("李小明\t")));
+        QTest::keyClick(search, Qt::Key_Return);
+        QTest::keyClick(results, Qt::Key_Return);
+        QCOMPARE(formChild<QLineEdit>("Text2")->text(), QStringLiteral("李小明"));
+
+        auto *combo1 = formChild<QComboBox>("Combo1");
+        QVERIFY(combo1->isEnabled());
+        combo1->setCurrentIndex(0);
+        emit combo1->activated(0);
+        auto *pending = formChild<QListWidget>("List4");
+        QCOMPARE(pending->count(), 1);
+        QVERIFY(pending->item(0)->text().startsWith(otherClass + QStringLiteral("\t李小明\t5分\t")));
+    }
+
     void pendingScoresSurviveARestart()
     {
         startApp();
@@ -318,7 +354,8 @@ private slots:
     {
         QFETCH(int, offset);
         QFETCH(bool, warned);
-        const qint64 serverNow = m_server->get(QStringLiteral("/score/servertime.php"), {{"t", "0.5"}}).text().toLongLong();
+        const qint64 serverNow =
+            m_server->get(QStringLiteral("/score/servertime.php"), {{"t", "0.5"}}).text().toLongLong();
         QVERIFY(serverNow > 0);
         m_clock.when = QDateTime::fromSecsSinceEpoch(serverNow + offset);
         startApp();

@@ -1,0 +1,126 @@
+#include "StatisticsPanel.h"
+
+#include "app/Draw.h"
+#include "app/GroupListsPanel.h"
+
+#include <QGroupBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabBar>
+#include <QVBoxLayout>
+
+namespace corvanta {
+
+namespace {
+
+int px(int twips)
+{
+    return qRound(twips / 15.0);
+}
+
+void place(QWidget *w, int left, int top, int width, int height)
+{
+    w->setGeometry(px(left), px(top), px(width), px(height));
+}
+
+// Where the panel's controls stand, in twips.
+constexpr int PanelWidth = 7575, PanelHeight = 2775;
+constexpr int StripLeft = 120, StripTop = 240, StripWidth = 7335, StripHeight = 2295;
+constexpr int TabRowHeight = 330;
+constexpr int PageTop = StripTop + TabRowHeight, PageHeight = StripHeight - TabRowHeight;
+
+} // namespace
+
+StatisticsPanel::StatisticsPanel(const Draw &draw, QWidget *parent) : QFrame(parent), m_draw(draw)
+{
+    setObjectName(QStringLiteral("Frame6"));
+    setFrameShape(QFrame::StyledPanel);
+    setAutoFillBackground(true);
+    resize(px(PanelWidth), px(PanelHeight));
+
+    TabStrip1 = new QTabBar(this);
+    TabStrip1->setObjectName(QStringLiteral("TabStrip1"));
+    TabStrip1->setExpanding(false);
+    TabStrip1->setDrawBase(false);
+    for (int t = 1; t <= ViewTabCount; ++t)
+        TabStrip1->addTab(viewTabCaption(t));
+    place(TabStrip1, StripLeft, StripTop, StripWidth, TabRowHeight);
+    // A click runs the tab's steps even on the tab already selected.
+    connect(TabStrip1, &QTabBar::tabBarClicked, this, [this](int index) {
+        if (index < 0)
+            return;
+        if (index == TabStrip1->currentIndex())
+            showTab(index + 1);
+        else
+            TabStrip1->setCurrentIndex(index);
+    });
+    connect(TabStrip1, &QTabBar::currentChanged, this, [this](int index) { showTab(index + 1); });
+
+    auto *page = new QFrame(this);
+    page->setFrameShape(QFrame::StyledPanel);
+    place(page, StripLeft, PageTop, StripWidth, PageHeight);
+    page->lower();
+
+    const int frameWidth = (StripWidth - 5 * 60) / ViewFrameCount;
+    for (int k = 0; k < ViewFrameCount; ++k) {
+        Frame_m[k] = new QGroupBox(this);
+        Frame_m[k]->setObjectName(QStringLiteral("Frame_m_%1").arg(k));
+        place(Frame_m[k], StripLeft + 60 + k * (frameWidth + 60), PageTop + 30, frameWidth, PageHeight - 90);
+        auto *layout = new QVBoxLayout(Frame_m[k]);
+        layout->setContentsMargins(3, 3, 3, 3);
+        List_manual[k] = new QListWidget(Frame_m[k]);
+        List_manual[k]->setObjectName(QStringLiteral("List_manual_%1").arg(k));
+        layout->addWidget(List_manual[k]);
+        connect(List_manual[k], &QListWidget::itemDoubleClicked, this,
+                [this](QListWidgetItem *item) { emit studentPicked(item->text()); });
+    }
+
+    m_groups = new GroupListsPanel(this);
+    m_groups->setObjectName(QStringLiteral("GroupLists"));
+    place(m_groups, StripLeft + 60, PageTop + 60, StripWidth - 120, PageHeight - 120);
+    m_groups->hide();
+    connect(m_groups, &GroupListsPanel::namePicked, this, &StatisticsPanel::studentPicked);
+
+    Command24 = new QPushButton(QStringLiteral("返回"), this);
+    Command24->setObjectName(QStringLiteral("Command24"));
+    place(Command24, StripLeft + StripWidth - 900, StripTop - 30, 900, TabRowHeight);
+    connect(Command24, &QPushButton::clicked, this, &StatisticsPanel::closeRequested);
+}
+
+int StatisticsPanel::selectedTab() const
+{
+    return TabStrip1->currentIndex() + 1;
+}
+
+void StatisticsPanel::showSelectedTab()
+{
+    showTab(selectedTab());
+}
+
+void StatisticsPanel::clearViews()
+{
+    for (auto *list : List_manual)
+        list->clear();
+}
+
+void StatisticsPanel::showTab(int tab)
+{
+    clearViews();
+    emit tabShown(tab);
+    if (tab == GroupTab) {
+        for (auto *frame : Frame_m)
+            frame->hide();
+        m_groups->show();
+        return;
+    }
+    for (int k = 0; k < ViewFrameCount; ++k) {
+        Frame_m[k]->setTitle(viewFrameCaption(tab, k));
+        Frame_m[k]->show();
+    }
+    m_groups->hide();
+    const auto lists = viewLists(m_draw.pools(), tab);
+    for (int k = 0; k < ViewFrameCount; ++k)
+        List_manual[k]->addItems(lists[k]);
+}
+
+} // namespace corvanta

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "app/StatisticsViews.h"
+
+#include <QFrame>
+
+class QGroupBox;
+class QListWidget;
+class QPushButton;
+class QTabBar;
+
+namespace corvanta {
+
+class Draw;
+class GroupListsPanel;
+
+// The statistics panel of the main window (Frame6): four tabs, the first three showing four
+// draw pools side by side, the fourth the group lists. The views are snapshots of the pools
+// taken at each tab click. A double-click on a name picks that student.
+class StatisticsPanel : public QFrame
+{
+    Q_OBJECT
+public:
+    StatisticsPanel(const Draw &draw, QWidget *parent = nullptr);
+
+    // Fills the views of the selected tab, as a click on it does.
+    void showSelectedTab();
+    // The class changed: no view may show the old one.
+    void clearViews();
+    int selectedTab() const;
+    GroupListsPanel &groupLists() { return *m_groups; }
+
+signals:
+    // A tab was clicked and its views were taken (a running draw freezes meanwhile).
+    void tabShown(int tab);
+    void studentPicked(const QString &name);
+    void closeRequested(); // "返回"
+
+private:
+    void showTab(int tab);
+
+    QTabBar *TabStrip1;
+    QGroupBox *Frame_m[ViewFrameCount] = {};
+    QListWidget *List_manual[ViewFrameCount] = {};
+    QPushButton *Command24;
+    GroupListsPanel *m_groups;
+    const Draw &m_draw;
+};
+
+} // namespace corvanta

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QLabel>
+
+namespace corvanta {
+
+// A label that keeps its whole text but shows only what fits, with an ellipsis, and offers
+// the whole text in its tool tip (after a fixed lead-in, when one is given).
+class ElidedLabel : public QLabel
+{
+    Q_OBJECT
+public:
+    explicit ElidedLabel(QWidget *parent = nullptr);
+
+    void setFullText(const QString &text);
+    const QString &fullText() const { return m_fullText; }
+    // Shown above the whole text in the tool tip.
+    void setToolTipLead(const QString &lead);
+
+    QSize minimumSizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void refresh();
+
+    QString m_fullText;
+    QString m_lead;
+};
+
+} // namespace corvanta
