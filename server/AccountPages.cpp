@@ -1,5 +1,6 @@
 #include "Pages.h"
 
+#include "net/AccountPages.h"
 #include "net/Wire.h"
 
 #include <QCryptographicHash>
@@ -101,10 +102,9 @@ PageReply checkUsername(const PageCall &call)
 {
     const QString name = call.field("u").trimmed();
     PageReply reply;
-    static const QRegularExpression allowed(QStringLiteral("^[A-Za-z0-9_]*$"));
-    if (!allowed.match(name).hasMatch())
+    if (!account_pages::isAccountNameText(name))
         reply = refused(QStringLiteral("非法字符"));
-    else if (name.size() < 4)
+    else if (name.size() < account_pages::kMinAccountName)
         reply = refused(QStringLiteral("4位以上字母数字_"));
     else if (!validAccountName(name))
         reply = refused(QStringLiteral("帐号过长"));

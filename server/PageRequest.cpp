@@ -1,8 +1,7 @@
 #include "PageRequest.h"
 
+#include "net/AccountPages.h"
 #include "net/Wire.h"
-
-#include <QRegularExpression>
 
 namespace corvanta::server {
 
@@ -83,9 +82,7 @@ bool isStorableName(const QString &name)
 
 bool isValidEmail(const QString &email)
 {
-    static const QRegularExpression pattern(
-        QStringLiteral(R"(^\w+([\-+.]\w+)*@\w+([\-.]\w+)*\.\w+([\-.]\w+)*$)"));
-    return email.size() <= 254 && pattern.match(email).hasMatch();
+    return email.size() <= 254 && account_pages::isEmailAddress(email);
 }
 
 } // namespace corvanta::server

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QStandardPaths>
+#include <QUrl>
 
 namespace corvanta {
 
@@ -51,6 +52,10 @@ AppConfig AppConfig::fromArguments(const QStringList &arguments)
     config.vendorBase = stripTrailingSlash(firstNonEmpty({optionValue(arguments, QStringLiteral("--vendor")),
                                                           qEnvironmentVariable("CORVANTA_VENDOR"),
                                                           QStringLiteral(CORVANTA_VENDOR_BASE)}));
+    config.contactAddress = firstNonEmpty({optionValue(arguments, QStringLiteral("--contact")),
+                                           qEnvironmentVariable("CORVANTA_CONTACT"),
+                                           QStringLiteral(CORVANTA_CONTACT_ADDRESS),
+                                           QUrl(config.vendorBase).host()});
     if (!config.dataDir.isEmpty())
         config.dataDir = QDir(config.dataDir).absolutePath();
     return config;

@@ -12,10 +12,13 @@ struct AppConfig
     QString dataDir;    // class record file, daily logs, pending scores
     QString serverBase; // score server: scheme, host and port, no trailing "/"
     QString vendorBase; // vendor web site: scheme, host and port, no trailing "/"
+    // Where teachers who registered no e-mail address turn for a new password.
+    QString contactAddress;
 
-    // Options: --data-dir DIR, --server URL, --vendor URL (also as --opt=value).
-    // Environment: CORVANTA_DATA_DIR, CORVANTA_SERVER, CORVANTA_VENDOR.
-    // Defaults: the per-user application-data folder and the build's base addresses.
+    // Options: --data-dir DIR, --server URL, --vendor URL, --contact TEXT (also as
+    // --opt=value). Environment: CORVANTA_DATA_DIR, CORVANTA_SERVER, CORVANTA_VENDOR,
+    // CORVANTA_CONTACT. Defaults: the per-user application-data folder, the build's base
+    // addresses and contact (when the build names none, the vendor site's host).
     // Unknown arguments are left for others (Qt's own options, for instance).
     static AppConfig fromArguments(const QStringList &arguments);
 

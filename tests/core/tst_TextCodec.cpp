@@ -114,6 +114,22 @@ private slots:
         QCOMPARE(d.serverBase, QStringLiteral("http://arg.example"));
         qunsetenv("CORVANTA_SERVER");
     }
+
+    // The reset window's contact: option, environment, else the vendor site's host.
+    void contactAddress()
+    {
+        qunsetenv("CORVANTA_CONTACT");
+        if (!QStringLiteral(CORVANTA_CONTACT_ADDRESS).isEmpty())
+            QSKIP("this build names a contact of its own");
+        QCOMPARE(
+            AppConfig::fromArguments({"corvanta", "--vendor", "http://soft.example:81/x"}).contactAddress,
+            QStringLiteral("soft.example"));
+        QCOMPARE(AppConfig::fromArguments({"corvanta", "--contact", "help@school.example"}).contactAddress,
+                 QStringLiteral("help@school.example"));
+        qputenv("CORVANTA_CONTACT", "env@school.example");
+        QCOMPARE(AppConfig::fromArguments({"corvanta"}).contactAddress, QStringLiteral("env@school.example"));
+        qunsetenv("CORVANTA_CONTACT");
+    }
 };
 
 QTEST_GUILESS_MAIN(TestTextCodec)
