@@ -10,7 +10,6 @@
 #include "widgets/Twips.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -25,7 +24,7 @@ const QString kEmailCaption = QStringLiteral("Email:");
 
 } // namespace
 
-frmPswd::frmPswd(AppContext &context, QWidget *parent) : QDialog(parent), m_context(context)
+frmPswd::frmPswd(AppContext &context, QWidget *parent) : AccountWindow(parent), m_context(context)
 {
     buildControls();
     Form_Load();
@@ -37,7 +36,6 @@ void frmPswd::buildControls()
 {
     setObjectName(QStringLiteral("frmPswd"));
     setWindowTitle(QStringLiteral("重置密码"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint);
     setFixedSize(twips(0, 0, 5550, 4260).size());
 
     Label1 = fc::label(this, QStringLiteral("Label1"), QStringLiteral("帐号:"), twips(240, 270, 900, 270));
@@ -83,7 +81,7 @@ void frmPswd::buildControls()
     connect(Check2, &QCheckBox::clicked, this, &frmPswd::Check2_Click);
     connect(Command3, &QPushButton::clicked, this, &frmPswd::Command3_Click);
     connect(Command1, &QPushButton::clicked, this, &frmPswd::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &frmPswd::Command2_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmPswd::backToLogin);
 }
 
 void frmPswd::Form_Load()
@@ -97,7 +95,6 @@ void frmPswd::Form_Load()
     Label2->setText(kEmailCaption);
     Command1->setEnabled(false);
     Command3->setEnabled(false);
-    m_reloadOnShow = false;
 }
 
 QList<QWidget *> frmPswd::inputs() const
@@ -198,45 +195,10 @@ void frmPswd::Command1_Click()
     UpdateResetButtons();
 }
 
-void frmPswd::Command2_Click()
+void frmPswd::forgetSecrets()
 {
-    if (BusyGuard::isBusy(this))
-        return;
-    hide();
-    emit loginWindowRequested();
-}
-
-void frmPswd::reject()
-{
-    Command2_Click();
-}
-
-void frmPswd::closeEvent(QCloseEvent *event)
-{
-    if (BusyGuard::isBusy(this)) {
-        event->ignore();
-        return;
-    }
-    event->accept();
-    // A closed window starts afresh (the "Email:" caption too) when it is shown again.
-    m_reloadOnShow = true;
-    emit loginWindowRequested();
-}
-
-void frmPswd::showEvent(QShowEvent *event)
-{
-    if (m_reloadOnShow)
-        Form_Load();
-    fc::centreOnScreen(this);
-    QDialog::showEvent(event);
-}
-
-void frmPswd::hideEvent(QHideEvent *event)
-{
-    // New passwords are not kept while nobody looks at them.
     Text3->clear();
     Text4->clear();
-    QDialog::hideEvent(event);
 }
 
 } // namespace corvanta

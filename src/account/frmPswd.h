@@ -1,8 +1,7 @@
 #pragma once
 
+#include "account/AccountWindow.h"
 #include "widgets/AppContext.h"
-
-#include <QDialog>
 
 class QCheckBox;
 class QLabel;
@@ -16,35 +15,25 @@ namespace corvanta {
 //
 // It knows no other window. "返回", Esc and closing it emit loginWindowRequested(). The
 // new-password boxes are emptied whenever the window hides.
-class frmPswd : public QDialog
+class frmPswd : public AccountWindow
 {
     Q_OBJECT
 public:
     explicit frmPswd(AppContext &context, QWidget *parent = nullptr);
     ~frmPswd() override;
 
-signals:
-    void loginWindowRequested();
-
-protected:
-    void reject() override;
-    void closeEvent(QCloseEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
-
 private:
     void buildControls();
-    void Form_Load();
+    void Form_Load() override;
+    void forgetSecrets() override;
     void UpdateResetButtons();
     void Check1_Click();
     void Check2_Click();
     void Command3_Click();
     void Command1_Click();
-    void Command2_Click();
     QList<QWidget *> inputs() const;
 
     AppContext &m_context;
-    bool m_reloadOnShow = false;
 
     QLabel *Label1 = nullptr;
     QLineEdit *Text1 = nullptr;

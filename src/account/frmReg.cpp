@@ -7,7 +7,6 @@
 #include "widgets/Prompter.h"
 #include "widgets/Twips.h"
 
-#include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,7 +24,7 @@ const QColor kRed(255, 0, 0);
 
 } // namespace
 
-frmReg::frmReg(AppContext &context, QWidget *parent) : QDialog(parent), m_context(context)
+frmReg::frmReg(AppContext &context, QWidget *parent) : AccountWindow(parent), m_context(context)
 {
     buildControls();
     Form_Load();
@@ -37,7 +36,6 @@ void frmReg::buildControls()
 {
     setObjectName(QStringLiteral("frmReg"));
     setWindowTitle(QStringLiteral("用户注册"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint);
     setFixedSize(twips(0, 0, 6255, 5700).size());
 
     // Positions inside a frame are the frame's own.
@@ -96,7 +94,7 @@ void frmReg::buildControls()
 
     connect(Text1, &QLineEdit::textChanged, this, &frmReg::Text1_Change);
     connect(Command1, &QPushButton::clicked, this, &frmReg::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &frmReg::Command2_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmReg::backToLogin);
 }
 
 void frmReg::Form_Load()
@@ -108,7 +106,6 @@ void frmReg::Form_Load()
     Label5->setText(account_rules::kNameHint);
     setNameBackground(kWhite);
     Command1->setEnabled(false);
-    m_reloadOnShow = false;
 }
 
 void frmReg::setNameBackground(const QColor &color)
@@ -232,45 +229,10 @@ void frmReg::registered()
     emit accountRegistered(name);
 }
 
-void frmReg::Command2_Click()
+void frmReg::forgetSecrets()
 {
-    if (BusyGuard::isBusy(this))
-        return;
-    hide();
-    emit loginWindowRequested();
-}
-
-void frmReg::reject()
-{
-    Command2_Click();
-}
-
-void frmReg::closeEvent(QCloseEvent *event)
-{
-    if (BusyGuard::isBusy(this)) {
-        event->ignore();
-        return;
-    }
-    event->accept();
-    // A closed window starts afresh when it is shown again.
-    m_reloadOnShow = true;
-    emit loginWindowRequested();
-}
-
-void frmReg::showEvent(QShowEvent *event)
-{
-    if (m_reloadOnShow)
-        Form_Load();
-    fc::centreOnScreen(this);
-    QDialog::showEvent(event);
-}
-
-void frmReg::hideEvent(QHideEvent *event)
-{
-    // Passwords are not kept while nobody looks at them.
     Text2->clear();
     Text3->clear();
-    QDialog::hideEvent(event);
 }
 
 } // namespace corvanta

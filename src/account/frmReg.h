@@ -1,9 +1,8 @@
 #pragma once
 
+#include "account/AccountWindow.h"
 #include "net/ServerLink.h"
 #include "widgets/AppContext.h"
-
-#include <QDialog>
 
 class QGroupBox;
 class QLabel;
@@ -23,7 +22,7 @@ namespace corvanta {
 // registration that succeeds hides it, emits loginWindowRequested() and then
 // accountRegistered(name) for the login window's account box. The password boxes are
 // emptied whenever the window hides.
-class frmReg : public QDialog
+class frmReg : public AccountWindow
 {
     Q_OBJECT
 public:
@@ -31,18 +30,12 @@ public:
     ~frmReg() override;
 
 signals:
-    void loginWindowRequested();
     void accountRegistered(const QString &name);
-
-protected:
-    void reject() override;
-    void closeEvent(QCloseEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
 
 private:
     void buildControls();
-    void Form_Load();
+    void Form_Load() override;
+    void forgetSecrets() override;
     void Text1_Change();
     void nameCheckReplied(const QString &asked, const HttpResult &reply);
     void showNameState();
@@ -50,12 +43,10 @@ private:
     void Command1_Click();
     bool passesChecks();
     void registered();
-    void Command2_Click();
 
     AppContext &m_context;
     PendingRequest m_nameCheck;
     QString m_confirmedName; // the name the last "√" was given for
-    bool m_reloadOnShow = false;
 
     QGroupBox *Frame1 = nullptr;
     QLabel *Label1 = nullptr;

@@ -82,16 +82,34 @@ private slots:
         QTest::addColumn<int>("focus");
         const int name = int(RegistrationBox::TeacherName), mail = int(RegistrationBox::Email),
                   login = int(RegistrationBox::LoginPassword), oper = int(RegistrationBox::OperationPassword);
-        QTest::newRow("no teacher name") << "  " << "" << "" << "" << QStringLiteral("请输入教师姓名！") << name;
-        QTest::newRow("no email") << "王老师" << "" << "" << "" << QStringLiteral("请输入Email地址！") << mail;
-        QTest::newRow("blank email is not empty")
-            << "王老师" << " " << "" << "" << QStringLiteral("Email地址不正确！") << mail;
-        QTest::newRow("bad email") << "王老师" << "a@b" << "" << "" << QStringLiteral("Email地址不正确！") << mail;
-        QTest::newRow("no login password")
-            << "王老师" << "a@b.cn" << " " << "x" << QStringLiteral("请输入登录密码！") << login;
-        QTest::newRow("no operation password")
-            << "王老师" << "a@b.cn" << "x" << "  " << QStringLiteral("请输入操作密码！") << oper;
-        QTest::newRow("all there") << "王老师" << "a@b.cn" << "x" << "y" << QString() << -1;
+        QTest::newRow("no teacher name") << "  "
+                                         << ""
+                                         << ""
+                                         << "" << QStringLiteral("请输入教师姓名！") << name;
+        QTest::newRow("no email") << "王老师"
+                                  << ""
+                                  << ""
+                                  << "" << QStringLiteral("请输入Email地址！") << mail;
+        QTest::newRow("blank email is not empty") << "王老师"
+                                                  << " "
+                                                  << ""
+                                                  << "" << QStringLiteral("Email地址不正确！") << mail;
+        QTest::newRow("bad email") << "王老师"
+                                   << "a@b"
+                                   << ""
+                                   << "" << QStringLiteral("Email地址不正确！") << mail;
+        QTest::newRow("no login password") << "王老师"
+                                           << "a@b.cn"
+                                           << " "
+                                           << "x" << QStringLiteral("请输入登录密码！") << login;
+        QTest::newRow("no operation password") << "王老师"
+                                               << "a@b.cn"
+                                               << "x"
+                                               << "  " << QStringLiteral("请输入操作密码！") << oper;
+        QTest::newRow("all there") << "王老师"
+                                   << "a@b.cn"
+                                   << "x"
+                                   << "y" << QString() << -1;
     }
     void registrationChecks()
     {
@@ -120,26 +138,49 @@ private slots:
         QTest::addColumn<QString>("operation");
         QTest::addColumn<bool>("sendCode");
         QTest::addColumn<bool>("reset");
-        QTest::newRow("nothing") << "" << "" << "" << false << "" << false << "" << false << false;
-        QTest::newRow("account only") << "t01" << "" << "" << false << "" << false << "" << false << false;
-        QTest::newRow("blank email") << "t01" << "  " << "" << false << "" << false << "" << false << false;
-        QTest::newRow("account and email") << "t01" << "a@b.cn" << "" << false << "" << false << "" << true << false;
-        QTest::newRow("blanks around account")
-            << " t01 " << "a@b.cn" << "123456" << true << "x" << false << "" << true << true;
-        QTest::newRow("neither box ticked")
-            << "t01" << "a@b.cn" << "123456" << false << "x" << false << "y" << true << false;
-        QTest::newRow("login ticked, empty") << "t01" << "a@b.cn" << "123456" << true << "" << false << "" << true
-                                             << false;
-        QTest::newRow("login ticked, blank")
-            << "t01" << "a@b.cn" << "123456" << true << "  " << false << "" << true << false;
+        QTest::newRow("nothing") << ""
+                                 << ""
+                                 << "" << false << "" << false << "" << false << false;
+        QTest::newRow("account only") << "t01"
+                                      << ""
+                                      << "" << false << "" << false << "" << false << false;
+        QTest::newRow("blank email") << "t01"
+                                     << "  "
+                                     << "" << false << "" << false << "" << false << false;
+        QTest::newRow("account and email") << "t01"
+                                           << "a@b.cn"
+                                           << "" << false << "" << false << "" << true << false;
+        QTest::newRow("blanks around account") << " t01 "
+                                               << "a@b.cn"
+                                               << "123456" << true << "x" << false << "" << true << true;
+        QTest::newRow("neither box ticked") << "t01"
+                                            << "a@b.cn"
+                                            << "123456" << false << "x" << false << "y" << true << false;
+        QTest::newRow("login ticked, empty") << "t01"
+                                             << "a@b.cn"
+                                             << "123456" << true << "" << false << "" << true << false;
+        QTest::newRow("login ticked, blank") << "t01"
+                                             << "a@b.cn"
+                                             << "123456" << true << "  " << false << "" << true << false;
         QTest::newRow("login ticked, one character")
-            << "t01" << "a@b.cn" << "123456" << true << "x" << false << "" << true << true;
-        QTest::newRow("operation only") << "t01" << "" << "123456" << false << "" << true << "y" << false << true;
-        QTest::newRow("both, operation empty")
-            << "t01" << "a@b.cn" << "123456" << true << "x" << true << "" << true << false;
-        QTest::newRow("both filled") << "t01" << "a@b.cn" << "123456" << true << "x" << true << "y" << true << true;
-        QTest::newRow("blank code") << "t01" << "a@b.cn" << "  " << true << "x" << true << "y" << true << false;
-        QTest::newRow("no account") << "" << "a@b.cn" << "123456" << true << "x" << true << "y" << false << false;
+            << "t01"
+            << "a@b.cn"
+            << "123456" << true << "x" << false << "" << true << true;
+        QTest::newRow("operation only") << "t01"
+                                        << ""
+                                        << "123456" << false << "" << true << "y" << false << true;
+        QTest::newRow("both, operation empty") << "t01"
+                                               << "a@b.cn"
+                                               << "123456" << true << "x" << true << "" << true << false;
+        QTest::newRow("both filled") << "t01"
+                                     << "a@b.cn"
+                                     << "123456" << true << "x" << true << "y" << true << true;
+        QTest::newRow("blank code") << "t01"
+                                    << "a@b.cn"
+                                    << "  " << true << "x" << true << "y" << true << false;
+        QTest::newRow("no account") << ""
+                                    << "a@b.cn"
+                                    << "123456" << true << "x" << true << "y" << false << false;
     }
     void resetButtons()
     {
@@ -152,7 +193,8 @@ private slots:
         QFETCH(QString, operation);
         QFETCH(bool, sendCode);
         QFETCH(bool, reset);
-        const ResetButtons state = account_rules::resetButtons({account, email, code, newLogin, login, newOperation, operation});
+        const ResetButtons state =
+            account_rules::resetButtons({account, email, code, newLogin, login, newOperation, operation});
         QCOMPARE(state.sendCode, sendCode);
         QCOMPARE(state.reset, reset);
     }
@@ -193,7 +235,8 @@ private slots:
         const PageCall reset = account_pages::setPassword(" t01 ", " 123456 ", QString(), " neu ");
         QCOMPARE(reset.method, PageMethod::Post);
         QCOMPARE(reset.path, QStringLiteral("/score/setpassword.php"));
-        QCOMPARE(reset.fields.encoded(), QByteArray("username= t01 &checkcode=123456&newpswd=&newsuperpswd=neu"));
+        QCOMPARE(reset.fields.encoded(),
+                 QByteArray("username= t01 &checkcode=123456&newpswd=&newsuperpswd=neu"));
     }
 };
 

@@ -62,8 +62,8 @@ class TestFrmPswd : public QObject, private corvanta::test::WindowRig
         if (!file.open(QIODevice::ReadOnly))
             return {};
         QByteArray message = file.readAll();
-        const QString body =
-            QString::fromUtf8(QByteArray::fromBase64(message.mid(message.indexOf("\r\n\r\n") + 4).replace("\r\n", "")));
+        const QString body = QString::fromUtf8(
+            QByteArray::fromBase64(message.mid(message.indexOf("\r\n\r\n") + 4).replace("\r\n", "")));
         return QRegularExpression(QStringLiteral("验证码是：(\\d{6})")).match(body).captured(1);
     }
     bool loginAccepted(const QString &name, const QString &password)
@@ -162,10 +162,12 @@ private slots:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("icon");
-        QTest::newRow("right address") << true << QStringLiteral("请查收") << QStringLiteral("验证码已经发送到您的邮箱:")
-                                       << int(PromptIcon::Information);
-        QTest::newRow("wrong address") << false << QStringLiteral("请重试")
-                                       << QStringLiteral("用户名或者Email有误，请查证后重试！") << int(PromptIcon::Warning);
+        QTest::newRow("right address")
+            << true << QStringLiteral("请查收") << QStringLiteral("验证码已经发送到您的邮箱:")
+            << int(PromptIcon::Information);
+        QTest::newRow("wrong address")
+            << false << QStringLiteral("请重试") << QStringLiteral("用户名或者Email有误，请查证后重试！")
+            << int(PromptIcon::Warning);
     }
     void checkCodeReplies()
     {
@@ -175,7 +177,8 @@ private slots:
         QFETCH(int, icon);
         open(m_server.baseUrl());
         const QString name = newTeacher();
-        const QString email = rightEmail ? name + "@school.example.cn" : QStringLiteral("other@school.example.cn");
+        const QString email =
+            rightEmail ? name + "@school.example.cn" : QStringLiteral("other@school.example.cn");
         const qsizetype mailsBefore = m_server.mails().size();
         askCode(name, email);
         QCOMPARE(m_prompter.shown.size(), 1);
@@ -305,7 +308,8 @@ private slots:
         box("Text4")->setText(" op2 ");
         QTest::mouseClick(button("Command1"), Qt::LeftButton);
         QCOMPARE(peer.requests.size(), 1);
-        QCOMPARE(RawHttpPeer::requestLine(peer.requests[0]), QByteArray("POST /score/setpassword.php HTTP/1.1"));
+        QCOMPARE(RawHttpPeer::requestLine(peer.requests[0]),
+                 QByteArray("POST /score/setpassword.php HTTP/1.1"));
         QCOMPARE(RawHttpPeer::body(peer.requests[0]),
                  QByteArray("username= t01 &checkcode=123456&newpswd=&newsuperpswd=op2"));
     }

@@ -94,10 +94,12 @@ private slots:
         QCOMPARE(child<QGroupBox>("Frame1")->title(), QStringLiteral("必填信息"));
         QCOMPARE(child<QGroupBox>("Frame2")->title(), QStringLiteral("选填信息"));
         const QList<QPair<const char *, QString>> labels = {
-            {"Label1", "登录帐号："}, {"Label5", "4位以上字母数字_"}, {"Label2", "登录密码："},
-            {"Label6", "读取数据使用"}, {"Label3", "操作密码："},      {"Label7", "上传修改数据用"},
-            {"Label4", "教师姓名："}, {"Label8", "电子邮箱："},       {"Label9", "手机："},
-            {"Label10", "电话："},    {"Label11", "QQ："}};
+            {"Label1", "登录帐号："}, {"Label5", "4位以上字母数字_"},
+            {"Label2", "登录密码："}, {"Label6", "读取数据使用"},
+            {"Label3", "操作密码："}, {"Label7", "上传修改数据用"},
+            {"Label4", "教师姓名："}, {"Label8", "电子邮箱："},
+            {"Label9", "手机："},     {"Label10", "电话："},
+            {"Label11", "QQ："}};
         for (const auto &[name, caption] : labels)
             QCOMPARE(child<QLabel>(name)->text(), caption);
         QCOMPARE(registerButton()->text(), QStringLiteral("注册"));
@@ -154,7 +156,8 @@ private slots:
             QTest::qWait(50);
         }
         QTRY_COMPARE(peer.requests.size(), 1);
-        QCOMPARE(RawHttpPeer::requestLine(peer.requests[0]), QByteArray("GET /score/checkusername.php?u=AbCd HTTP/1.1"));
+        QCOMPARE(RawHttpPeer::requestLine(peer.requests[0]),
+                 QByteArray("GET /score/checkusername.php?u=AbCd HTTP/1.1"));
         QTRY_VERIFY(registerButton()->isEnabled());
     }
 
@@ -164,10 +167,14 @@ private slots:
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("last");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("free, then taken") << "free03" << "takn01" << QStringLiteral("该帐号已被注册");
-        QTest::newRow("taken, then free") << "takn01" << "free04" << QStringLiteral("√");
-        QTest::newRow("free, then bad") << "free05" << "free05-" << QStringLiteral("非法字符");
-        QTest::newRow("free, then short") << "free06" << "fr" << QStringLiteral("4位以上字母数字_");
+        QTest::newRow("free, then taken") << "free03"
+                                          << "takn01" << QStringLiteral("该帐号已被注册");
+        QTest::newRow("taken, then free") << "takn01"
+                                          << "free04" << QStringLiteral("√");
+        QTest::newRow("free, then bad") << "free05"
+                                        << "free05-" << QStringLiteral("非法字符");
+        QTest::newRow("free, then short") << "free06"
+                                          << "fr" << QStringLiteral("4位以上字母数字_");
     }
     void onlyTheLastNameCounts()
     {
@@ -201,13 +208,18 @@ private slots:
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("focus");
-        QTest::newRow("teacher name") << "Text4" << " " << QStringLiteral("请输入教师姓名！") << "Text4";
-        QTest::newRow("email empty") << "Text5" << "" << QStringLiteral("请输入Email地址！") << "Text5";
-        QTest::newRow("domain without dot") << "Text5" << "li@school" << QStringLiteral("Email地址不正确！") << "Text5";
-        QTest::newRow("leading blank") << "Text5" << " li@school.cn" << QStringLiteral("Email地址不正确！")
-                                       << "Text5";
-        QTest::newRow("login password") << "Text2" << "  " << QStringLiteral("请输入登录密码！") << "Text2";
-        QTest::newRow("operation password") << "Text3" << "" << QStringLiteral("请输入操作密码！") << "Text3";
+        QTest::newRow("teacher name") << "Text4"
+                                      << " " << QStringLiteral("请输入教师姓名！") << "Text4";
+        QTest::newRow("email empty") << "Text5"
+                                     << "" << QStringLiteral("请输入Email地址！") << "Text5";
+        QTest::newRow("domain without dot") << "Text5"
+                                            << "li@school" << QStringLiteral("Email地址不正确！") << "Text5";
+        QTest::newRow("leading blank") << "Text5"
+                                       << " li@school.cn" << QStringLiteral("Email地址不正确！") << "Text5";
+        QTest::newRow("login password") << "Text2"
+                                        << "  " << QStringLiteral("请输入登录密码！") << "Text2";
+        QTest::newRow("operation password") << "Text3"
+                                            << "" << QStringLiteral("请输入操作密码！") << "Text3";
     }
     void checks()
     {
@@ -274,7 +286,8 @@ private slots:
         box("Text5")->setText("w@x.cn");
         QTest::mouseClick(registerButton(), Qt::LeftButton);
         QCOMPARE(peer.requests.size(), 2);
-        QCOMPARE(RawHttpPeer::requestLine(peer.requests[1]), QByteArray("POST /score/regteacher.php HTTP/1.1"));
+        QCOMPARE(RawHttpPeer::requestLine(peer.requests[1]),
+                 QByteArray("POST /score/regteacher.php HTTP/1.1"));
         QCOMPARE(RawHttpPeer::body(peer.requests[1]),
                  QByteArray("username=Abcd&teachername=%CD%F5%C0%CF%CA%A6&password=pw1&superpassword=op%261"
                             "&email=w@x.cn&mb=&tel=&qq="));
