@@ -1,4 +1,5 @@
 #include "account/frmLogin.h"
+#include "account/frmPswd.h"
 #include "account/frmReg.h"
 #include "app/Application.h"
 #include "core/TextCodec.h"
@@ -399,6 +400,27 @@ private slots:
         QCOMPARE(app.context().login.LoginUser, name);
         QCOMPARE(app.context().login.LoginDigest, Md5Hex("first-pw"));
         QVERIFY(!login->isVisible());
+    }
+
+    // "忘记密码" leads to the reset window and "返回" back; the login window keeps its name.
+    void resetWindowRoundTrip()
+    {
+        AppConfig config;
+        config.dataDir = m_dir->path();
+        config.serverBase = m_server.baseUrl();
+        config.vendorBase = m_server.baseUrl();
+        Application app(config, &m_prompter, &m_clock, &m_random);
+        frmLogin *login = app.loginWindow();
+        login->show();
+        login->setAccountName("someone");
+        QTest::mouseClick(login->findChild<QPushButton *>("Command3"), Qt::LeftButton);
+        QVERIFY(!login->isVisible());
+        QWidget *reset = app.resetWindow();
+        QVERIFY(reset->isVisible());
+        QTest::mouseClick(reset->findChild<QPushButton *>("Command2"), Qt::LeftButton);
+        QVERIFY(!reset->isVisible());
+        QVERIFY(login->isVisible());
+        QCOMPARE(login->findChild<QComboBox *>("ComboUser")->currentText(), QStringLiteral("someone"));
     }
 };
 
