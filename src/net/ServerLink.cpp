@@ -193,9 +193,11 @@ PendingRequest ServerLink::sendAsync(const PageCall &call, std::function<void(co
     const std::shared_ptr<bool> cutOff = watchLimits(reply, watch);
     connect(reply, &QNetworkReply::finished, watch, [this, reply, watch, cutOff, done = std::move(done)] {
         const HttpResult result = toResult(readReply(reply, *cutOff));
-        const auto callback = done; // this closure goes with the watch
-        delete watch;               // the handle reads "no longer active" from here on
-        reply->deleteLater();
+        // This closure goes with the watch: nothing of it is used after the delete.
+        QNetworkReply *const finished = reply;
+        const auto callback = done;
+        delete watch; // the handle reads "no longer active" from here on
+        finished->deleteLater();
         callback(result);
     });
     return PendingRequest(watch);
