@@ -172,8 +172,8 @@ private slots:
         peer.response = response;
         ServerLink link(config(peer.base()));
         QList<HttpResult> results;
-        PendingRequest pending =
-            link.sendAsync(score_pages::serverTime(m_random), [&](const HttpResult &r) { results.append(r); });
+        PendingRequest pending = link.sendAsync(score_pages::serverTime(m_random),
+                                                [&](const HttpResult &r) { results.append(r); });
         QVERIFY(pending.active());
         QVERIFY(!link.busy());
         QTRY_COMPARE(results.size(), 1);
@@ -211,7 +211,8 @@ private slots:
         QTest::qWait(200);
         QCOMPARE(calls, 0);
         // A new request on the same link still answers.
-        PendingRequest next = link.sendAsync(score_pages::serverTime(m_random), [&](const HttpResult &) { ++calls; });
+        PendingRequest next =
+            link.sendAsync(score_pages::serverTime(m_random), [&](const HttpResult &) { ++calls; });
         QTRY_COMPARE(calls, 1);
     }
 
@@ -224,8 +225,8 @@ private slots:
         ServerLink link(config(peer.base()));
         link.setTimeoutMs(200);
         QList<HttpResult> results;
-        PendingRequest pending =
-            link.sendAsync(score_pages::serverTime(m_random), [&](const HttpResult &r) { results.append(r); });
+        PendingRequest pending = link.sendAsync(score_pages::serverTime(m_random),
+                                                [&](const HttpResult &r) { results.append(r); });
         QTRY_COMPARE(results.size(), 1);
         QCOMPARE(results[0].status, 0);
         QVERIFY(!results[0].error.isEmpty());
@@ -239,9 +240,10 @@ private slots:
         peer.response = RawHttpPeer::reply(200, "x");
         ServerLink link(config(peer.base()));
         QStringList answered;
-        PendingRequest pending =
-            link.sendAsync(score_pages::serverTime(m_random), [&](const HttpResult &) { answered << "first"; });
-        pending = link.sendAsync(score_pages::serverTime(m_random), [&](const HttpResult &) { answered << "second"; });
+        PendingRequest pending = link.sendAsync(score_pages::serverTime(m_random),
+                                                [&](const HttpResult &) { answered << "first"; });
+        pending = link.sendAsync(score_pages::serverTime(m_random),
+                                 [&](const HttpResult &) { answered << "second"; });
         QTRY_COMPARE(answered, QStringList{"second"});
         QTest::qWait(100);
         QCOMPARE(answered, QStringList{"second"});
