@@ -1,5 +1,6 @@
 #include "Pages.h"
 
+#include "net/AccountPages.h"
 #include "net/Wire.h"
 
 #include <QCryptographicHash>
@@ -27,16 +28,18 @@ QString checkCodeHash(const QString &code)
 }
 
 // Both check-code pages count against one lock, so guessing by either is bounded. The
-// check does not run while locked (taking a code uses it up).
-bool passesCodeCheck(ScoreService &service, const Teacher &teacher, const std::function<bool()> &check)
+// check does not run while locked (taking a code uses it up). A lock-out is said as such:
+// "failure" would send the teacher back to retyping a code that is right.
+std::optional<PageReply> codeCheckRefusal(ScoreService &service, const Teacher &teacher,
+                                          const std::function<bool()> &check)
 {
     if (service.isLocked(Secret::CheckCode, teacher))
-        return false;
+        return refused(QStringLiteral("验证码错误次数过多，请10分钟后再试！"), teacher.account);
     if (!check()) {
         service.recordFailure(Secret::CheckCode, teacher);
-        return false;
+        return refused(kFailureWord, teacher.account);
     }
-    return true;
+    return std::nullopt;
 }
 
 MailMessage checkCodeMail(const QString &from, const Teacher &teacher, const QString &code)
@@ -101,10 +104,9 @@ PageReply checkUsername(const PageCall &call)
 {
     const QString name = call.field("u").trimmed();
     PageReply reply;
-    static const QRegularExpression allowed(QStringLiteral("^[A-Za-z0-9_]*$"));
-    if (!allowed.match(name).hasMatch())
+    if (!account_pages::isAccountNameText(name))
         reply = refused(QStringLiteral("非法字符"));
-    else if (name.size() < 4)
+    else if (name.size() < account_pages::kMinAccountName)
         reply = refused(QStringLiteral("4位以上字母数字_"));
     else if (!validAccountName(name))
         reply = refused(QStringLiteral("帐号过长"));
@@ -123,10 +125,10 @@ PageReply getPswdCode(const PageCall &call)
     const std::optional<Teacher> teacher = call.store().teacherByAccount(account);
     if (!teacher)
         return refused(kFailureWord, account);
-    if (!passesCodeCheck(call.service, *teacher, [&] {
+    if (auto refusal = codeCheckRefusal(call.service, *teacher, [&] {
             return !email.isEmpty() && email.compare(teacher->email, Qt::CaseInsensitive) == 0;
         }))
-        return refused(kFailureWord, teacher->account);
+        return *refusal;
     const QString code =
         QStringLiteral("%1").arg(QRandomGenerator::system()->bounded(1000000), 6, 10, QLatin1Char('0'));
     call.store().putCheckCode(teacher->id, checkCodeHash(code),
@@ -149,10 +151,10 @@ PageReply setPassword(const PageCall &call)
     const std::optional<Teacher> teacher = call.store().teacherByAccount(account);
     if (!teacher || code.isEmpty() || (newLogin.isEmpty() && newOperation.isEmpty()))
         return refused(kFailureWord, account);
-    if (!passesCodeCheck(call.service, *teacher, [&] {
+    if (auto refusal = codeCheckRefusal(call.service, *teacher, [&] {
             return call.store().takeCheckCode(teacher->id, checkCodeHash(code), call.service.now());
         }))
-        return refused(kFailureWord, teacher->account);
+        return *refusal;
     call.service.recordSuccess(Secret::CheckCode, *teacher);
     call.store().updateTeacher(
         teacher->id, std::nullopt, newLogin.isEmpty() ? std::nullopt : std::optional(Md5Hex(newLogin)),

@@ -1,12 +1,11 @@
 #include "PageRequest.h"
 
 #include "core/TextCodec.h"
+#include "net/AccountPages.h"
 #include "net/RecordFormat.h"
 #include "net/Wire.h"
 
 #include <cmath>
-
-#include <QRegularExpression>
 
 namespace corvanta::server {
 
@@ -91,9 +90,7 @@ bool isSaneScore(double score)
 
 bool isValidEmail(const QString &email)
 {
-    static const QRegularExpression pattern(
-        QStringLiteral(R"(^\w+([\-+.]\w+)*@\w+([\-.]\w+)*\.\w+([\-.]\w+)*$)"));
-    return email.size() <= 254 && pattern.match(email).hasMatch();
+    return email.size() <= 254 && account_pages::isEmailAddress(email);
 }
 
 } // namespace corvanta::server

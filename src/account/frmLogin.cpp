@@ -1,5 +1,6 @@
 #include "frmLogin.h"
 
+#include "account/FormControls.h"
 #include "core/AppConfig.h"
 #include "net/LoginState.h"
 #include "net/SavedNames.h"
@@ -8,6 +9,7 @@
 #include "net/Wire.h"
 #include "widgets/BusyGuard.h"
 #include "widgets/Prompter.h"
+#include "widgets/Twips.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -20,21 +22,15 @@
 #include <QNetworkInterface>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 
 namespace corvanta {
 
 namespace {
 
-const QString kPromptText = QStringLiteral("请在此输入登录帐号");
+namespace fc = form_controls;
 
-// The form is laid out in twips; 15 twips make one (device-independent) pixel.
-QRect twips(int left, int top, int width, int height)
-{
-    auto px = [](int t) { return qRound(t / 15.0); };
-    return {px(left), px(top), px(width), px(height)};
-}
+const QString kPromptText = QStringLiteral("请在此输入登录帐号");
 
 } // namespace
 
@@ -54,22 +50,8 @@ void frmLogin::buildControls()
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint);
     setFixedSize(twips(0, 0, 4845, 2010).size());
 
-    auto makeLabel = [this](const QString &name, const QString &caption, QRect rect) {
-        auto *label = new QLabel(caption, this);
-        label->setObjectName(name);
-        label->setGeometry(rect);
-        return label;
-    };
-    auto makeButton = [this](const QString &name, const QString &caption, QRect rect) {
-        auto *button = new QPushButton(caption, this);
-        button->setObjectName(name);
-        button->setGeometry(rect);
-        button->setAutoDefault(false);
-        return button;
-    };
-
-    lblLabels_0 =
-        makeLabel(QStringLiteral("lblLabels_0"), QStringLiteral("登录帐号:"), twips(240, 270, 840, 270));
+    lblLabels_0 = fc::label(this, QStringLiteral("lblLabels_0"), QStringLiteral("登录帐号:"),
+                            twips(240, 270, 840, 270));
     ComboUser = new QComboBox(this);
     ComboUser->setObjectName(QStringLiteral("ComboUser"));
     ComboUser->setGeometry(twips(1200, 240, 2295, 300));
@@ -78,24 +60,22 @@ void frmLogin::buildControls()
     // Saved names differ by letter case; completion must not change the case typed.
     ComboUser->completer()->setCaseSensitivity(Qt::CaseSensitive);
     Command4 =
-        makeButton(QStringLiteral("Command4"), QStringLiteral("清除记录"), twips(3600, 240, 1095, 300));
+        fc::button(this, QStringLiteral("Command4"), QStringLiteral("清除记录"), twips(3600, 240, 1095, 300));
 
-    lblLabels_1 =
-        makeLabel(QStringLiteral("lblLabels_1"), QStringLiteral("登录密码:"), twips(240, 840, 840, 270));
-    txtPassword = new QLineEdit(this);
-    txtPassword->setObjectName(QStringLiteral("txtPassword"));
-    txtPassword->setGeometry(twips(1170, 840, 2325, 300));
-    txtPassword->setEchoMode(QLineEdit::Password);
+    lblLabels_1 = fc::label(this, QStringLiteral("lblLabels_1"), QStringLiteral("登录密码:"),
+                            twips(240, 840, 840, 270));
+    txtPassword = fc::passwordBox(this, QStringLiteral("txtPassword"), twips(1170, 840, 2325, 300));
     Command3 =
-        makeButton(QStringLiteral("Command3"), QStringLiteral("忘记密码"), twips(3600, 840, 1095, 300));
+        fc::button(this, QStringLiteral("Command3"), QStringLiteral("忘记密码"), twips(3600, 840, 1095, 300));
 
     Command2 =
-        makeButton(QStringLiteral("Command2"), QStringLiteral("注册帐号"), twips(120, 1440, 1095, 420));
-    cmdOK = makeButton(QStringLiteral("cmdOK"), QStringLiteral("确定"), twips(1280, 1440, 1095, 420));
+        fc::button(this, QStringLiteral("Command2"), QStringLiteral("注册帐号"), twips(120, 1440, 1095, 420));
+    cmdOK = fc::button(this, QStringLiteral("cmdOK"), QStringLiteral("确定"), twips(1280, 1440, 1095, 420));
     cmdOK->setDefault(true);
-    Command1 =
-        makeButton(QStringLiteral("Command1"), QStringLiteral("离线登录"), twips(2440, 1440, 1095, 420));
-    cmdCancel = makeButton(QStringLiteral("cmdCancel"), QStringLiteral("取消"), twips(3600, 1440, 1095, 420));
+    Command1 = fc::button(this, QStringLiteral("Command1"), QStringLiteral("离线登录"),
+                          twips(2440, 1440, 1095, 420));
+    cmdCancel =
+        fc::button(this, QStringLiteral("cmdCancel"), QStringLiteral("取消"), twips(3600, 1440, 1095, 420));
 
     setTabOrder(ComboUser, Command4);
     setTabOrder(Command4, txtPassword);
@@ -319,10 +299,15 @@ void frmLogin::closeEvent(QCloseEvent *event)
 
 void frmLogin::showEvent(QShowEvent *event)
 {
-    if (m_reloadOnShow)
+    if (m_reloadOnShow) {
         Form_Load();
-    if (const QScreen *s = screen())
-        move(s->availableGeometry().center() - rect().center());
+    } else {
+        // Whatever the buttons showed before, they wait for a tick after this showing.
+        m_ticked = false;
+        updateButtons();
+        Timer1->start();
+    }
+    fc::centreOnScreen(this);
     QDialog::showEvent(event);
 }
 

@@ -1,6 +1,8 @@
 #include "Application.h"
 
 #include "account/frmLogin.h"
+#include "account/frmPswd.h"
+#include "account/frmReg.h"
 #include "app/Form1.h"
 #include "core/Settings.h"
 #include "net/RecordCache.h"
@@ -52,7 +54,24 @@ Application::Application(const AppConfig &config, Prompter *prompter, const Cloc
     connect(loginWindow, &frmLogin::loggedInOffline, this, &Application::loggedInOffline);
     // Closing the main window ends the program at once.
     connect(form, &Form1::closing, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    wireAccountWindows();
 }
+
+// --- Registration and password reset: opened from the login window, back to it. ---
+void Application::wireAccountWindows()
+{
+    m_regWindow = std::make_unique<frmReg>(*m_context);
+    m_pswdWindow = std::make_unique<frmPswd>(*m_context);
+    frmLogin *loginWindow = m_loginWindow.get();
+    frmReg *regWindow = m_regWindow.get();
+    frmPswd *pswdWindow = m_pswdWindow.get();
+    connect(loginWindow, &frmLogin::registerRequested, regWindow, &QWidget::show);
+    connect(loginWindow, &frmLogin::resetPasswordRequested, pswdWindow, &QWidget::show);
+    connect(regWindow, &frmReg::loginWindowRequested, loginWindow, &QWidget::show);
+    connect(regWindow, &frmReg::accountRegistered, loginWindow, &frmLogin::setAccountName);
+    connect(pswdWindow, &frmPswd::loginWindowRequested, loginWindow, &QWidget::show);
+}
+// --- end of registration and password reset ---
 
 Application::~Application() = default;
 

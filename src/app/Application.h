@@ -13,6 +13,8 @@ namespace corvanta {
 
 class Form1;
 class frmLogin;
+class frmPswd;
+class frmReg;
 class PendingScores;
 class Prompter;
 class ServerLink;
@@ -35,11 +37,14 @@ public:
     AppContext &context() { return *m_context; }
     Form1 *mainWindow() const { return m_form.get(); }
     frmLogin *loginWindow() const { return m_loginWindow.get(); }
+    frmReg *registrationWindow() const { return m_regWindow.get(); }
+    frmPswd *resetWindow() const { return m_pswdWindow.get(); }
 
 private:
     void loggedInOnline();
     void loggedInOffline();
     void resetConsoleStudentPage();
+    void wireAccountWindows();
 
     AppConfig m_config;
     LoginState m_login;
@@ -52,6 +57,8 @@ private:
     std::unique_ptr<AppContext> m_context;
     std::unique_ptr<Form1> m_form;
     std::unique_ptr<frmLogin> m_loginWindow;
+    std::unique_ptr<frmReg> m_regWindow;
+    std::unique_ptr<frmPswd> m_pswdWindow;
 };
 
 } // namespace corvanta

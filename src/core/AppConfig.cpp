@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QStandardPaths>
+#include <QUrl>
 
 namespace corvanta {
 
@@ -68,7 +69,12 @@ CommandLineResult AppConfig::parseCommandLine(const QStringList &arguments,
         QStringLiteral("Vendor web site base address (or CORVANTA_VENDOR; default: %1).")
             .arg(QStringLiteral(CORVANTA_VENDOR_BASE)),
         QStringLiteral("URL"));
-    parser.addOptions({help, version, dataDirOption, serverOption, vendorOption});
+    const QCommandLineOption contactOption(
+        QStringLiteral("contact"),
+        QStringLiteral("Whom the password-reset window names for teachers without an e-mail address "
+                       "(or CORVANTA_CONTACT; default: the build's, else the vendor site's host)."),
+        QStringLiteral("TEXT"));
+    parser.addOptions({help, version, dataDirOption, serverOption, vendorOption, contactOption});
 
     if (!parser.parse(arguments))
         return refuse(parser.errorText());
@@ -90,6 +96,9 @@ CommandLineResult AppConfig::parseCommandLine(const QStringList &arguments,
     config.vendorBase = stripTrailingSlash(
         firstNonEmpty({parser.value(vendorOption), environment.value(QStringLiteral("CORVANTA_VENDOR")),
                        QStringLiteral(CORVANTA_VENDOR_BASE)}));
+    config.contactAddress =
+        firstNonEmpty({parser.value(contactOption), environment.value(QStringLiteral("CORVANTA_CONTACT")),
+                       QStringLiteral(CORVANTA_CONTACT_ADDRESS), QUrl(config.vendorBase).host()});
     if (!config.dataDir.isEmpty())
         config.dataDir = QDir(config.dataDir).absolutePath();
     return result;

@@ -15,9 +15,12 @@ struct AppConfig
     QString dataDir;    // class record file, daily logs, pending scores
     QString serverBase; // score server: scheme, host and port, no trailing "/"
     QString vendorBase; // vendor web site: scheme, host and port, no trailing "/"
+    // Where teachers who registered no e-mail address turn for a new password.
+    QString contactAddress;
 
-    // Options: --data-dir DIR, --server URL, --vendor URL (also as --opt=value), --help,
-    // --version. Environment: CORVANTA_DATA_DIR, CORVANTA_SERVER, CORVANTA_VENDOR; an option
+    // Options: --data-dir DIR, --server URL, --vendor URL, --contact TEXT (also as
+    // --opt=value), --help, --version. Environment: CORVANTA_DATA_DIR, CORVANTA_SERVER,
+    // CORVANTA_VENDOR, CORVANTA_CONTACT; an option
     // beats its variable, and an empty one counts as absent. Defaults: the per-user
     // application-data folder and the build's base addresses. Unknown options and any other
     // argument are refused. `arguments` starts with the program; Qt's own options

@@ -10,6 +10,8 @@
 #include <QSaveFile>
 #include <QTimer>
 
+#include <utility>
+
 namespace corvanta {
 
 namespace {
@@ -88,9 +90,22 @@ QUrl ServerLink::address(const PageCall &call) const
 
 HttpResult ServerLink::send(const PageCall &call)
 {
+    return toResult(waitFor(start(call)));
+}
+
+QNetworkReply *ServerLink::start(const PageCall &call)
+{
     if (call.method == PageMethod::Post)
-        return PostForm(address(call), call.fields);
-    return HttpGetRaw(address(call));
+        return startPost(address(call), call.fields);
+    return m_manager->get(makeRequest(address(call)));
+}
+
+QNetworkReply *ServerLink::startPost(const QUrl &address, const FormFields &body)
+{
+    QNetworkRequest request = makeRequest(address);
+    request.setHeader(QNetworkRequest::ContentTypeHeader,
+                      QByteArrayLiteral("application/x-www-form-urlencoded"));
+    return m_manager->post(request, body.encoded());
 }
 
 Result ServerLink::download(const PageCall &call, const QString &filePath,
@@ -110,37 +125,31 @@ QNetworkRequest ServerLink::makeRequest(const QUrl &address) const
     return request;
 }
 
-ServerLink::RawReply ServerLink::waitFor(QNetworkReply *reply)
+std::shared_ptr<bool> ServerLink::watchLimits(QNetworkReply *reply, QObject *context) const
 {
-    if (++m_pending == 1)
-        emit busyChanged(true);
-
-    // Time-out or size limit: the reply counts as missing. A reply that finished while a
-    // nested wait held this loop stands as it came.
-    bool cutOff = false;
-    auto cut = [reply, &cutOff] {
-        cutOff = true;
+    auto cutOff = std::make_shared<bool>(false);
+    auto cut = [reply, cutOff] {
+        *cutOff = true;
         if (!reply->isFinished())
             reply->abort();
     };
-    auto watchSize = [this, cut](qint64 received, qint64) {
-        if (received > m_maxReplyBytes)
+    const qint64 maxBytes = m_maxReplyBytes;
+    connect(reply, &QNetworkReply::downloadProgress, context, [cut, maxBytes](qint64 received, qint64) {
+        if (received > maxBytes)
             cut();
-    };
-    QEventLoop loop;
-    QTimer limit;
-    limit.setSingleShot(true);
-    connect(&limit, &QTimer::timeout, reply, cut);
-    const QMetaObject::Connection sizeWatch =
-        connect(reply, &QNetworkReply::downloadProgress, reply, watchSize);
-    connect(reply, &QNetworkReply::finished, &limit, &QTimer::stop);
-    connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    });
     if (!reply->isFinished()) {
-        limit.start(m_timeoutMs);
-        loop.exec(QEventLoop::AllEvents);
+        auto *limit = new QTimer(context);
+        limit->setSingleShot(true);
+        connect(limit, &QTimer::timeout, context, cut);
+        connect(reply, &QNetworkReply::finished, limit, &QTimer::stop);
+        limit->start(m_timeoutMs);
     }
-    limit.stop();
+    return cutOff;
+}
 
+ServerLink::RawReply ServerLink::readReply(QNetworkReply *reply, bool cutOff) const
+{
     RawReply raw;
     if (!cutOff && !transportFailed(reply->error()) && reply->bytesAvailable() <= m_maxReplyBytes) {
         raw.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
@@ -150,12 +159,87 @@ ServerLink::RawReply ServerLink::waitFor(QNetworkReply *reply)
     } else {
         raw.error = reply->errorString();
     }
-    disconnect(sizeWatch); // it refers to this frame
+    return raw;
+}
+
+ServerLink::RawReply ServerLink::waitFor(QNetworkReply *reply)
+{
+    if (++m_pending == 1)
+        emit busyChanged(true);
+
+    // Time-out or size limit: the reply counts as missing. A reply that finished while a
+    // nested wait held this loop stands as it came.
+    RawReply raw;
+    {
+        QObject context;
+        const std::shared_ptr<bool> cutOff = watchLimits(reply, &context);
+        QEventLoop loop;
+        connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        if (!reply->isFinished())
+            loop.exec(QEventLoop::AllEvents);
+        raw = readReply(reply, *cutOff);
+    }
     reply->deleteLater();
 
     if (--m_pending == 0)
         emit busyChanged(false);
     return raw;
+}
+
+PendingRequest ServerLink::sendAsync(const PageCall &call, std::function<void(const HttpResult &)> done)
+{
+    QNetworkReply *reply = start(call);
+    auto *watch = new QObject(reply);
+    const std::shared_ptr<bool> cutOff = watchLimits(reply, watch);
+    connect(reply, &QNetworkReply::finished, watch, [this, reply, watch, cutOff, done = std::move(done)] {
+        const HttpResult result = toResult(readReply(reply, *cutOff));
+        // This closure goes with the watch: nothing of it is used after the delete.
+        QNetworkReply *const finished = reply;
+        const auto callback = done;
+        delete watch; // the handle reads "no longer active" from here on
+        finished->deleteLater();
+        callback(result);
+    });
+    return PendingRequest(watch);
+}
+
+PendingRequest::PendingRequest(PendingRequest &&other) noexcept
+    : m_watch(std::exchange(other.m_watch, nullptr))
+{
+}
+
+PendingRequest &PendingRequest::operator=(PendingRequest &&other) noexcept
+{
+    if (this != &other) {
+        cancel();
+        m_watch = std::exchange(other.m_watch, nullptr);
+    }
+    return *this;
+}
+
+PendingRequest::~PendingRequest()
+{
+    cancel();
+}
+
+bool PendingRequest::active() const
+{
+    return !m_watch.isNull();
+}
+
+void PendingRequest::cancel()
+{
+    QObject *watch = m_watch.data();
+    m_watch = nullptr;
+    if (!watch)
+        return;
+    // Dropping the watch drops the callback before the abort can report "finished".
+    auto *reply = qobject_cast<QNetworkReply *>(watch->parent());
+    delete watch;
+    if (reply) {
+        reply->abort();
+        reply->deleteLater();
+    }
 }
 
 HttpResult ServerLink::toResult(const RawReply &raw)
@@ -165,10 +249,7 @@ HttpResult ServerLink::toResult(const RawReply &raw)
 
 HttpResult ServerLink::PostForm(const QUrl &address, const FormFields &body)
 {
-    QNetworkRequest request = makeRequest(address);
-    request.setHeader(QNetworkRequest::ContentTypeHeader,
-                      QByteArrayLiteral("application/x-www-form-urlencoded"));
-    return toResult(waitFor(m_manager->post(request, body.encoded())));
+    return toResult(waitFor(startPost(address, body)));
 }
 
 QString ServerLink::HttpGetText(const QUrl &address)

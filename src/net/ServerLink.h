@@ -5,16 +5,40 @@
 #include "net/PageCall.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 #include <QUrl>
 
 #include <functional>
+#include <memory>
 
 class QNetworkAccessManager;
 class QNetworkReply;
 class QNetworkRequest;
 
 namespace corvanta {
+
+// A request sent without waiting. Cancelling it (or dropping the handle) breaks the
+// transfer off and its callback never runs. Move-only.
+class PendingRequest
+{
+public:
+    PendingRequest() = default;
+    PendingRequest(PendingRequest &&other) noexcept;
+    PendingRequest &operator=(PendingRequest &&other) noexcept;
+    PendingRequest(const PendingRequest &) = delete;
+    PendingRequest &operator=(const PendingRequest &) = delete;
+    ~PendingRequest();
+
+    void cancel();
+    // True until the callback has run or the request was cancelled.
+    bool active() const;
+
+private:
+    friend class ServerLink;
+    explicit PendingRequest(QObject *watch) : m_watch(watch) {}
+    QPointer<QObject> m_watch; // child of the reply; owns the callback's connections
+};
 
 // Every request the tool sends goes through this one object. Requests wait for their
 // reply while the event loop keeps running (timers keep ticking); each has a 30-second
@@ -34,6 +58,10 @@ public:
     QUrl address(const PageCall &call) const;
     // Sends the call as its method says and waits for the reply.
     HttpResult send(const PageCall &call);
+    // Sends the call and returns at once; `done` runs with the result when the reply has
+    // come (or failed, or hit a limit), on this thread, unless the request was cancelled.
+    // Such requests do not count as waiting (busy()).
+    PendingRequest sendAsync(const PageCall &call, std::function<void(const HttpResult &)> done);
     // GETs the call into a file; see DownloadToFile.
     Result download(const PageCall &call, const QString &filePath,
                     const std::function<Result(const QByteArray &)> &accept = {});
@@ -72,6 +100,12 @@ private:
         QString error; // why nothing usable came
     };
     QNetworkRequest makeRequest(const QUrl &address) const;
+    QNetworkReply *start(const PageCall &call);
+    QNetworkReply *startPost(const QUrl &address, const FormFields &body);
+    // Breaks the reply off at the time or size limit; the flag then says so. The
+    // connections live as long as `context`.
+    std::shared_ptr<bool> watchLimits(QNetworkReply *reply, QObject *context) const;
+    RawReply readReply(QNetworkReply *reply, bool cutOff) const;
     RawReply waitFor(QNetworkReply *reply);
     static HttpResult toResult(const RawReply &raw);
 

@@ -105,6 +105,7 @@ private slots:
             QCOMPARE(button(name)->text(), caption);
         QVERIFY(button("cmdOK")->isDefault());
         QCOMPARE(child<QLineEdit>("txtPassword")->echoMode(), QLineEdit::Password);
+        QVERIFY(child<QLineEdit>("txtPassword")->styleSheet().contains("lineedit-password-character: 42"));
         QVERIFY(child<QComboBox>("ComboUser")->isEditable());
         QCOMPARE(child<QTimer>("Timer1")->interval(), 500);
     }
@@ -214,6 +215,27 @@ private slots:
         m_connected = !connected;
         QTRY_COMPARE(button("cmdOK")->isEnabled(), !connected);
         QCOMPARE(button("Command2")->isEnabled(), !connected);
+    }
+
+    // Shown again long after the start (back from registration, say): the buttons wait for
+    // the first tick after this showing, not the last one before it.
+    void buttonsWaitAfterEachShowing()
+    {
+        writeRecordFile();
+        frmLogin *w = open(RawHttpPeer::closedBase());
+        w->show();
+        QTRY_VERIFY(button("Command1")->isEnabled());
+        QVERIFY(button("cmdOK")->isEnabled());
+        w->hide();
+        QTest::qWait(700);
+        w->show();
+        for (const char *name : {"cmdOK", "Command2", "Command1"})
+            QVERIFY2(!button(name)->isEnabled(), name);
+        QTest::qWait(300);
+        QVERIFY(!button("cmdOK")->isEnabled());
+        QTRY_VERIFY(button("Command1")->isEnabled());
+        QVERIFY(button("cmdOK")->isEnabled());
+        QVERIFY(button("Command2")->isEnabled());
     }
 
     void offlineButtonFollowsRecordFile()

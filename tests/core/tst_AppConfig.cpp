@@ -89,6 +89,32 @@ private slots:
         QCOMPARE(result.config.recordFile(), QDir(dataDir).filePath("ServerRec.cvd"));
     }
 
+    // The reset window's contact: option, environment, the build's, else the vendor's host.
+    void contactAddress_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<QString>("contact");
+        QTest::newRow("vendor host") << QStringList{"--vendor", "http://soft.example:81/x"} << QStringList()
+                                     << "soft.example";
+        QTest::newRow("option") << QStringList{"--contact", "help@school.example"}
+                                << QStringList{"CORVANTA_CONTACT=env@school.example"} << "help@school.example";
+        QTest::newRow("environment") << QStringList() << QStringList{"CORVANTA_CONTACT=env@school.example"}
+                                     << "env@school.example";
+    }
+    void contactAddress()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, environment);
+        QFETCH(QString, contact);
+        if (!QStringLiteral(CORVANTA_CONTACT_ADDRESS).isEmpty() && environment.isEmpty() && arguments.size() == 2 &&
+            arguments[0] == "--vendor")
+            QSKIP("this build names a contact of its own");
+        const CommandLineResult result =
+            AppConfig::parseCommandLine(QStringList{"corvanta"} + arguments, environmentOf(environment));
+        QCOMPARE(result.config.contactAddress, contact);
+    }
+
     void argumentsThatEndTheProgram_data()
     {
         QTest::addColumn<QStringList>("arguments");

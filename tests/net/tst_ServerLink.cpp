@@ -30,6 +30,7 @@ class TestServerLink : public QObject
 
     QTemporaryDir m_dir;
     LoginState m_login;
+    ReplayRandom m_random{7};
 
     AppConfig config(const QString &base) const
     {
@@ -148,6 +149,104 @@ private slots:
         QVERIFY(busyDuringWait);
         QVERIFY(!link.busy());
         QCOMPARE(peer.requests.size(), 1);
+    }
+
+    // Without waiting: the result comes by callback, once; the link is not busy meanwhile.
+    void sendAsyncDelivers_data()
+    {
+        QTest::addColumn<QByteArray>("response");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("answer") << RawHttpPeer::reply(200, "\xA1\xCC") << 200 << QStringLiteral("√");
+        QTest::newRow("error status") << RawHttpPeer::reply(500, "oops") << 500 << QStringLiteral("oops");
+        QTest::newRow("cut short") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 50\r\n\r\nabc") << 0
+                                   << QString();
+    }
+    void sendAsyncDelivers()
+    {
+        QFETCH(QByteArray, response);
+        QFETCH(int, status);
+        QFETCH(QString, text);
+        RawHttpPeer peer;
+        QVERIFY(peer.listen());
+        peer.response = response;
+        ServerLink link(config(peer.base()));
+        QList<HttpResult> results;
+        PendingRequest pending = link.sendAsync(score_pages::serverTime(m_random),
+                                                [&](const HttpResult &r) { results.append(r); });
+        QVERIFY(pending.active());
+        QVERIFY(!link.busy());
+        QTRY_COMPARE(results.size(), 1);
+        QVERIFY(!pending.active());
+        QCOMPARE(results[0].status, status);
+        QCOMPARE(results[0].text, text);
+        QTest::qWait(50);
+        QCOMPARE(results.size(), 1);
+    }
+
+    // Cancelled, or its handle dropped: the callback never runs, even when the answer comes.
+    void sendAsyncCancelled_data()
+    {
+        QTest::addColumn<bool>("dropHandle");
+        QTest::newRow("cancel") << false;
+        QTest::newRow("handle dropped") << true;
+    }
+    void sendAsyncCancelled()
+    {
+        QFETCH(bool, dropHandle);
+        RawHttpPeer peer;
+        QVERIFY(peer.listen());
+        peer.response = RawHttpPeer::reply(200, "late");
+        ServerLink link(config(peer.base()));
+        int calls = 0;
+        {
+            PendingRequest pending =
+                link.sendAsync(score_pages::serverTime(m_random), [&](const HttpResult &) { ++calls; });
+            if (!dropHandle) {
+                pending.cancel();
+                QVERIFY(!pending.active());
+                pending.cancel(); // twice is harmless
+            }
+        }
+        QTest::qWait(200);
+        QCOMPARE(calls, 0);
+        // A new request on the same link still answers.
+        PendingRequest next =
+            link.sendAsync(score_pages::serverTime(m_random), [&](const HttpResult &) { ++calls; });
+        QTRY_COMPARE(calls, 1);
+    }
+
+    // A silent peer: the time limit ends the request with a failure.
+    void sendAsyncTimeLimit()
+    {
+        RawHttpPeer peer;
+        QVERIFY(peer.listen());
+        peer.silent = true;
+        ServerLink link(config(peer.base()));
+        link.setTimeoutMs(200);
+        QList<HttpResult> results;
+        PendingRequest pending = link.sendAsync(score_pages::serverTime(m_random),
+                                                [&](const HttpResult &r) { results.append(r); });
+        QTRY_COMPARE(results.size(), 1);
+        QCOMPARE(results[0].status, 0);
+        QVERIFY(!results[0].error.isEmpty());
+    }
+
+    // A handle moved over another cancels the one it replaces.
+    void sendAsyncReplaced()
+    {
+        RawHttpPeer peer;
+        QVERIFY(peer.listen());
+        peer.response = RawHttpPeer::reply(200, "x");
+        ServerLink link(config(peer.base()));
+        QStringList answered;
+        PendingRequest pending = link.sendAsync(score_pages::serverTime(m_random),
+                                                [&](const HttpResult &) { answered << "first"; });
+        pending = link.sendAsync(score_pages::serverTime(m_random),
+                                 [&](const HttpResult &) { answered << "second"; });
+        QTRY_COMPARE(answered, QStringList{"second"});
+        QTest::qWait(100);
+        QCOMPARE(answered, QStringList{"second"});
     }
 
     void postBodyEscapesEachValue()

@@ -623,7 +623,8 @@ private slots:
                                                           {"newsuperpswd", ""}})
                          .text(),
                      QStringLiteral("failure"));
-        // Even the mailed code is refused now; guessing a million codes is out of reach.
+        // Even the mailed code is refused now, and said to be locked out; guessing a million
+        // codes is out of reach.
         QFile mail(m_server.mails().last());
         QVERIFY(mail.open(QIODevice::ReadOnly));
         const QByteArray message = mail.readAll();
@@ -635,7 +636,10 @@ private slots:
                 .post("/score/setpassword.php",
                       {{"username", t}, {"checkcode", checkCode}, {"newpswd", "x"}, {"newsuperpswd", ""}})
                 .text(),
-            QStringLiteral("failure"));
+            QStringLiteral("验证码错误次数过多，请10分钟后再试！"));
+        QCOMPARE(m_server.get("/score/getpswdcode.php", {{"username", t}, {"email", "teacher@example.org"}})
+                     .text(),
+                 QStringLiteral("验证码错误次数过多，请10分钟后再试！"));
     }
 
     void malformedRequests_data()
