@@ -11,6 +11,7 @@
 
 namespace corvanta {
 
+class Dialog;
 class Form1;
 class frmLogin;
 class PendingScores;
@@ -34,11 +35,18 @@ public:
     AppContext &context() { return *m_context; }
     Form1 *mainWindow() const { return m_form.get(); }
     frmLogin *loginWindow() const { return m_loginWindow.get(); }
+    // The management console while it is loaded (after a login or "后台"), else null.
+    Dialog *consoleWindow() const { return m_console.get(); }
 
 private:
     void loggedInOnline();
     void loggedInOffline();
     void resetConsoleStudentPage();
+
+    // --- The management console ---
+    Dialog &loadConsole();
+    void openConsole();
+    void consoleClosed();
 
     AppConfig m_config;
     LoginState m_login;
@@ -50,6 +58,7 @@ private:
     std::unique_ptr<AppContext> m_context;
     std::unique_ptr<Form1> m_form;
     std::unique_ptr<frmLogin> m_loginWindow;
+    std::unique_ptr<Dialog> m_console;
 };
 
 } // namespace corvanta
