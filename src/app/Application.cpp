@@ -54,7 +54,10 @@ Application::Application(const AppConfig &config, Prompter *prompter, const Cloc
     connect(form, &Form1::consoleRequested, this, &Application::openConsole);
 }
 
-Application::~Application() = default;
+Application::~Application()
+{
+    delete m_closedConsole.data();
+}
 
 void Application::start()
 {
@@ -127,8 +130,10 @@ void Application::consoleClosed()
 {
     m_form->show();
     // Closed is unloaded: the next opening starts afresh. Deleted once its close is over.
-    if (m_console)
-        m_console.release()->deleteLater();
+    if (m_console) {
+        m_closedConsole = m_console.release();
+        m_closedConsole->deleteLater();
+    }
 }
 
 } // namespace corvanta

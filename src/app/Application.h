@@ -6,6 +6,7 @@
 #include "widgets/AppContext.h"
 
 #include <QObject>
+#include <QPointer>
 
 #include <memory>
 
@@ -59,6 +60,7 @@ private:
     std::unique_ptr<Form1> m_form;
     std::unique_ptr<frmLogin> m_loginWindow;
     std::unique_ptr<Dialog> m_console;
+    QPointer<Dialog> m_closedConsole; // closed, waiting to be deleted
 };
 
 } // namespace corvanta
