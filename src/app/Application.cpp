@@ -26,8 +26,8 @@ template <typename Own, typename T, typename Base> T &ownOrGiven(T *given, std::
 
 } // namespace
 
-Application::Application(const AppConfig &config, Prompter *prompter, const Clock *clock, RandomSource *random,
-                         QObject *parent)
+Application::Application(const AppConfig &config, Prompter *prompter, const Clock *clock,
+                         RandomSource *random, QObject *parent)
     : QObject(parent), m_config(config)
 {
     m_config.ensureDataDir();
@@ -36,7 +36,8 @@ Application::Application(const AppConfig &config, Prompter *prompter, const Cloc
     RandomSource &usedRandom = ownOrGiven<SystemRandom>(random, m_ownRandom);
     m_link = std::make_unique<ServerLink>(m_config);
     m_pending = std::make_unique<PendingScores>(m_config.dataFile(PendingScores::defaultFileName()));
-    m_context.reset(new AppContext{m_config, m_login, usedPrompter, usedClock, usedRandom, *m_link, *m_pending});
+    m_context.reset(
+        new AppContext{m_config, m_login, usedPrompter, usedClock, usedRandom, *m_link, *m_pending});
     m_form = std::make_unique<Form1>(*m_context);
     m_loginWindow = std::make_unique<frmLogin>(*m_context);
 
@@ -113,7 +114,8 @@ Dialog &Application::loadConsole()
     connect(console, &Dialog::returnRequested, form, &QWidget::show);
     connect(console, &Dialog::closed, this, &Application::consoleClosed);
     // The console fetched the class record file again before saying so.
-    connect(console, &Dialog::classListsChanged, form, [form] { form->LoadClassLists(QStringLiteral("online")); });
+    connect(console, &Dialog::classListsChanged, form,
+            [form] { form->LoadClassLists(QStringLiteral("online")); });
     connect(console, &Dialog::standardsChanged, form, &Form1::RefreshStandardList);
     return *console;
 }

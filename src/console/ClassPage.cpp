@@ -19,26 +19,34 @@ ClassPage::ClassPage(ConsoleSession &session, QWidget *parent)
     Label55 = addLabel(this, QStringLiteral("Label55"), QStringLiteral("增加班级请输入后点击添加按钮"),
                        twips(3240, 360, 2775, 255));
     Text5 = addTextBox(this, QStringLiteral("Text5"), twips(3240, 600, 2775, 2535));
-    Command9 = addButton(this, QStringLiteral("Command9"), QStringLiteral("删除"), twips(1080, 3240, 975, 375));
-    Command10 = addButton(this, QStringLiteral("Command10"), QStringLiteral("添加"), twips(4080, 3240, 975, 375));
-    Command4 =
-        addButton(this, QStringLiteral("Command4"), QStringLiteral("保存到服务器"), twips(4320, 3720, 1695, 375));
-    Label6 = addLabel(this, QStringLiteral("Label6"), QStringLiteral("[警告]删除班级时，同时清除学生信息和计分信息！"),
+    Command9 =
+        addButton(this, QStringLiteral("Command9"), QStringLiteral("删除"), twips(1080, 3240, 975, 375));
+    Command10 =
+        addButton(this, QStringLiteral("Command10"), QStringLiteral("添加"), twips(4080, 3240, 975, 375));
+    Command4 = addButton(this, QStringLiteral("Command4"), QStringLiteral("保存到服务器"),
+                         twips(4320, 3720, 1695, 375));
+    Label6 = addLabel(this, QStringLiteral("Label6"),
+                      QStringLiteral("[警告]删除班级时，同时清除学生信息和计分信息！"),
                       twips(120, 3840, 4335, 255));
 
     Frame2 = addFrame(QStringLiteral("Frame2"), QStringLiteral("班级改名"), twips(120, 240, 6015, 3975));
-    Label25 = addLabel(Frame2, QStringLiteral("Label25"), QStringLiteral("原名："), twips(600, 480, 1200, 270));
+    Label25 =
+        addLabel(Frame2, QStringLiteral("Label25"), QStringLiteral("原名："), twips(600, 480, 1200, 270));
     Text12 = addLineEdit(Frame2, QStringLiteral("Text12"), twips(1800, 360, 3495, 375));
     Text12->setEnabled(false);
-    Label26 = addLabel(Frame2, QStringLiteral("Label26"), QStringLiteral("新名："), twips(600, 1080, 1200, 270));
+    Label26 =
+        addLabel(Frame2, QStringLiteral("Label26"), QStringLiteral("新名："), twips(600, 1080, 1200, 270));
     Text13 = addLineEdit(Frame2, QStringLiteral("Text13"), twips(1800, 1080, 3495, 375));
-    Command18 = addButton(Frame2, QStringLiteral("Command18"), QStringLiteral("修改"), twips(2520, 2640, 1215, 375));
-    Command19 = addButton(Frame2, QStringLiteral("Command19"), QStringLiteral("取消"), twips(4200, 2640, 1335, 375));
+    Command18 =
+        addButton(Frame2, QStringLiteral("Command18"), QStringLiteral("修改"), twips(2520, 2640, 1215, 375));
+    Command19 =
+        addButton(Frame2, QStringLiteral("Command19"), QStringLiteral("取消"), twips(4200, 2640, 1335, 375));
 
     setListControls(List2, Text5, Label6,
                     {QStringLiteral("没有需要添加的班级！"), QStringLiteral("已添加%1个班级！"),
                      QStringLiteral("%1个班级名称已存在，被忽略！"),
-                     QStringLiteral("请选择需要删除的班级，然后点击删除按钮！"), QStringLiteral("已成功删除%1个班级！")});
+                     QStringLiteral("请选择需要删除的班级，然后点击删除按钮！"),
+                     QStringLiteral("已成功删除%1个班级！")});
 
     connect(Command10, &QPushButton::clicked, this, &ClassPage::addTyped);
     connect(Command9, &QPushButton::clicked, this, [this] { removeChosen(); });

@@ -8,6 +8,7 @@
 #include "widgets/Prompter.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -16,7 +17,8 @@
 
 namespace corvanta {
 
-ConsolePage::ConsolePage(ConsoleSession &session, const QString &objectName, const QString &title, QWidget *parent)
+ConsolePage::ConsolePage(ConsoleSession &session, const QString &objectName, const QString &title,
+                         QWidget *parent)
     : QGroupBox(title, parent), m_session(session)
 {
     setObjectName(objectName);
@@ -46,16 +48,18 @@ QPushButton *ConsolePage::addButton(QWidget *parent, const QString &name, const 
     return button;
 }
 
-QLineEdit *ConsolePage::addLineEdit(QWidget *parent, const QString &name, QRect rect, bool masked)
+QLineEdit *ConsolePage::addLineEdit(QWidget *parent, const QString &name, QRect rect)
 {
     auto *edit = new QLineEdit(parent);
     edit->setObjectName(name);
     edit->setGeometry(rect);
-    if (masked) {
-        edit->setEchoMode(QLineEdit::Password);
-        edit->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // "*"
-    }
     return edit;
+}
+
+void ConsolePage::maskPassword(QLineEdit *box)
+{
+    box->setEchoMode(QLineEdit::Password);
+    box->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // "*"
 }
 
 QListWidget *ConsolePage::addListBox(QWidget *parent, const QString &name, QRect rect)
@@ -94,7 +98,34 @@ QGroupBox *ConsolePage::addFrame(const QString &name, const QString &title, QRec
     // Opaque, so it covers the page while shown.
     frame->setAutoFillBackground(true);
     frame->hide();
+    frame->installEventFilter(this);
+    m_frames.append(frame);
     return frame;
+}
+
+bool ConsolePage::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool shown = event->type() == QEvent::Show, hidden = event->type() == QEvent::Hide;
+    if ((shown || hidden) && m_frames.contains(watched)) {
+        for (QObject *object : children()) {
+            auto *control = qobject_cast<QWidget *>(object);
+            if (control && !m_frames.contains(control))
+                control->setVisible(hidden);
+        }
+    }
+    return QGroupBox::eventFilter(watched, event);
+}
+
+void ConsolePage::addLabelledBoxes(QWidget *parent, std::initializer_list<LabelledBox> rows, Column column)
+{
+    int top = column.top;
+    for (const LabelledBox &row : rows) {
+        row.label = addLabel(parent, QString::fromLatin1(row.labelName), QString::fromUtf8(row.caption),
+                             twips(column.labelLeft, top + 15, column.labelWidth, 255));
+        row.box = addLineEdit(parent, QString::fromLatin1(row.boxName),
+                              twips(column.boxLeft, top, column.boxWidth, 270));
+        top += column.step;
+    }
 }
 
 void ConsolePage::showFrame(QGroupBox *frame)
@@ -105,7 +136,8 @@ void ConsolePage::showFrame(QGroupBox *frame)
 
 bool ConsolePage::writeAllowed()
 {
-    const Result allowed = console::CheckWriteAccess(m_session.context().login, m_session.operationPassword());
+    const Result allowed =
+        console::CheckWriteAccess(m_session.context().login, m_session.operationPassword());
     if (!allowed)
         tellRefusal(allowed.error());
     return allowed.ok();
@@ -174,8 +206,8 @@ ReplyOutcome ConsolePage::sendChange(const PageCall &call, ReplyKind kind, const
 
 ReplyOutcome ConsolePage::sendDeletion(const PageCall &call, QLabel *status)
 {
-    const ReplyOutcome outcome =
-        sendChange(call, ReplyKind::ListSave, QStringLiteral("操作成功！"), QStringLiteral("操作错误！"), status);
+    const ReplyOutcome outcome = sendChange(call, ReplyKind::ListSave, QStringLiteral("操作成功！"),
+                                            QStringLiteral("操作错误！"), status);
     if (outcome == ReplyOutcome::Accepted)
         emit m_session.classListsChanged();
     return outcome;
@@ -194,6 +226,27 @@ void ConsolePage::tellNotice(const ReplyNotice &notice, QLabel *status)
     if (status && !notice.status.isNull())
         status->setText(notice.status);
     m_session.context().prompter.message(window(), notice.title, notice.text, PromptIcon(notice.icon));
+}
+
+void ConsolePage::removeRecords(const RecordRemoval &removal)
+{
+    if (BusyGuard::isBusy(this) || !writeAllowed())
+        return;
+    removal.pending->clear();
+    const QStringList before = items(removal.list);
+    const int removed = removeSelected(removal.list, removal.pending);
+    if (removed == 0) {
+        removal.status->setText(removal.nothingSelected);
+    } else if (removal.sendDeletions() == ReplyOutcome::Accepted) {
+        removal.status->setText(removal.removed.arg(removed));
+    } else {
+        const QString status = removal.status->text();
+        if (!removal.reload()) {
+            setItems(removal.list, before);
+            removal.pending->clear();
+        }
+        removal.status->setText(status);
+    }
 }
 
 QStringList ConsolePage::items(const QListWidget *list)

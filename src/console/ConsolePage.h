@@ -6,6 +6,7 @@
 #include <QGroupBox>
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 
@@ -40,18 +41,39 @@ public:
 
     // Twips (1/1440 inch) to pixels: 15 twips a pixel.
     static QRect twips(int left, int top, int width, int height);
+    // A password box shows "*" for every character.
+    static void maskPassword(QLineEdit *box);
 
 protected:
     QLabel *addLabel(QWidget *parent, const QString &name, const QString &caption, QRect rect);
     QPushButton *addButton(QWidget *parent, const QString &name, const QString &caption, QRect rect);
-    QLineEdit *addLineEdit(QWidget *parent, const QString &name, QRect rect, bool masked = false);
+    QLineEdit *addLineEdit(QWidget *parent, const QString &name, QRect rect);
+
     QListWidget *addListBox(QWidget *parent, const QString &name, QRect rect);
     QPlainTextEdit *addTextBox(QWidget *parent, const QString &name, QRect rect);
     QComboBox *addComboBox(QWidget *parent, const QString &name, QRect rect);
     QGroupBox *addFrame(const QString &name, const QString &title, QRect rect);
 
+    // A column of labelled text boxes, one row every `step` twips from `top`.
+    struct LabelledBox
+    {
+        QLabel *&label;
+        const char *labelName;
+        const char *caption;
+        QLineEdit *&box;
+        const char *boxName;
+    };
+    struct Column
+    {
+        int labelLeft, labelWidth, boxLeft, boxWidth, top, step;
+    };
+    void addLabelledBoxes(QWidget *parent, std::initializer_list<LabelledBox> rows, Column column);
+
     // Shows a covering frame above the page's other controls.
     static void showFrame(QGroupBox *frame);
+    // While a covering frame is shown the page's own controls are hidden, so none of them
+    // shows around its edges.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
     // The write check; a refusal is told in a "提示" box.
     bool writeAllowed();
@@ -75,6 +97,20 @@ protected:
     // The record deletions of the score and scale pages: after an accepted one the
     // record file and the main window follow.
     ReplyOutcome sendDeletion(const PageCall &call, QLabel *status);
+    // Removes the selected record lines (their numbers into pending) and deletes them on
+    // the server. After a refused or failed delete the list is read again (reload), or
+    // shows the lines as they were when it cannot be read: the server still keeps them.
+    struct RecordRemoval
+    {
+        QListWidget *list;
+        QString *pending;
+        QLabel *status;
+        QString nothingSelected; // "请选择需要删除的计分！"
+        QString removed;         // "已删除%1条计分！"
+        std::function<ReplyOutcome()> sendDeletions;
+        std::function<bool()> reload;
+    };
+    void removeRecords(const RecordRemoval &removal);
 
     // Tells a reply: the status label (when given) and the message box.
     ReplyOutcome tell(const HttpResult &reply, ReplyKind kind, const QString &successText,
@@ -91,6 +127,9 @@ protected:
     static int removeSelected(QListWidget *list, QString *pending = nullptr);
 
     ConsoleSession &m_session;
+
+private:
+    QList<QObject *> m_frames;
 };
 
 } // namespace corvanta

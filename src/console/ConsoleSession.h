@@ -10,7 +10,6 @@
 
 #include <functional>
 
-
 namespace corvanta {
 
 // What the console's pages share: the context, the console window (busy while a request

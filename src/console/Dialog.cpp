@@ -52,7 +52,8 @@ Dialog::Dialog(AppContext &context, const QString &operationPassword, console::S
 {
     setObjectName(QStringLiteral("Dialog"));
     setWindowTitle(QStringLiteral("Corvantis管理后台"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
     m_session = new ConsoleSession(context, this, std::move(folders), this);
     buildFrameControls();
     buildHelpFrame();
@@ -113,8 +114,7 @@ void Dialog::buildFrameControls()
     txtSuperPassword = new QLineEdit(this);
     txtSuperPassword->setObjectName(QStringLiteral("txtSuperPassword"));
     txtSuperPassword->setGeometry(twips(8160, 4080, 1695, 270));
-    txtSuperPassword->setEchoMode(QLineEdit::Password);
-    txtSuperPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // "*"
+    ConsolePage::maskPassword(txtSuperPassword);
 
     Picture1 = new QrCodeView(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
@@ -135,18 +135,28 @@ void Dialog::buildHelpFrame()
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
-    helpLabel(Frame1, "Label18", QStringLiteral("这里提供一些常用功能，见底部按钮。"), twips(240, 660, 3495, 300));
+    helpLabel(Frame1, "Label18", QStringLiteral("这里提供一些常用功能，见底部按钮。"),
+              twips(240, 630, 3495, 300));
     helpLabel(Frame1, "Label19", QStringLiteral("密码管理提供修改密码服务，密码重置在登录界面。"),
-              twips(240, 1020, 3495, 540));
-    helpLabel(Frame1, "Label20",
-              QStringLiteral("班级管理和学生管理功能可以添加和删除数据，这里不能修改名称。删除后的数据不可恢复，请慎重操作！"),
-              twips(240, 1620, 3495, 840));
+              twips(240, 960, 3495, 540));
+    helpLabel(
+        Frame1, "Label20",
+        QStringLiteral(
+            "班级管理和学生管理功能可以添加和删除数据，这里不能修改名称。删除后的数据不可恢复，请慎重操作！"),
+        twips(240, 1530, 3495, 840));
     helpLabel(Frame1, "Label21", QStringLiteral("计分管理功能可以删除计分，删除后不可恢复，请谨慎操作！"),
-              twips(240, 2520, 3495, 540));
-    helpLabel(Frame1, "Label22", QStringLiteral("你可以通过快捷方式功能管理快捷方式。"), twips(240, 3000, 3495, 300));
+              twips(240, 2400, 3495, 540));
+    helpLabel(Frame1, "Label22", QStringLiteral("你可以通过快捷方式功能管理快捷方式。"),
+              twips(240, 2970, 3495, 300));
     const QString address = m_context.link.address(console_pages::scoreHome()).toString();
-    Label15 = helpLabel(Frame1, "Label15", QStringLiteral("后台地址 ") + address, twips(240, 3360, 3495, 330));
+    Label15 =
+        helpLabel(Frame1, "Label15", QStringLiteral("后台地址 ") + address, twips(240, 3360, 3495, 330));
     Label15->setWordWrap(false);
+    // A long server address gets a smaller font rather than being cut off.
+    QFont font = Label15->font();
+    while (font.pointSizeF() > 6 && QFontMetrics(font).horizontalAdvance(Label15->text()) > Label15->width())
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    Label15->setFont(font);
     Label15->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
     Label15->setCursor(Qt::PointingHandCursor);
     Label15->setToolTip(address);
@@ -160,7 +170,8 @@ void Dialog::Form_Load(const QString &operationPassword)
         page->move(twips(120, 120, 0, 0).topLeft());
     }
     txtSuperPassword->setText(operationPassword);
-    setFixedSize(qRound(kWidthTwips / 15.0) - kFrameAllowanceX, qRound(kHeightTwips / 15.0) - kFrameAllowanceY);
+    setFixedSize(qRound(kWidthTwips / 15.0) - kFrameAllowanceX,
+                 qRound(kHeightTwips / 15.0) - kFrameAllowanceY);
 }
 
 void Dialog::showStartView()

@@ -63,9 +63,10 @@ void ListPage::removeChosen(bool alwaysSave)
 ReplyOutcome ListPage::saveList()
 {
     const AppContext &context = m_session.context();
-    const ReplyOutcome outcome = sendChange(
-        console::SaveListToServer(listKind(), context.login, m_session.operationPassword(), items(m_list), listClass()),
-        ReplyKind::ListSave, QStringLiteral("操作成功！"), QStringLiteral("操作错误！"), m_status);
+    const ReplyOutcome outcome =
+        sendChange(console::SaveListToServer(listKind(), context.login, m_session.operationPassword(),
+                                             items(m_list), listClass()),
+                   ReplyKind::ListSave, QStringLiteral("操作成功！"), QStringLiteral("操作错误！"), m_status);
     if (outcome == ReplyOutcome::Accepted)
         emit m_session.classListsChanged();
     return outcome;
@@ -86,8 +87,8 @@ void ListPage::sendRename(const PageCall &call, const QString &newName, QGroupBo
         emit m_session.classListsChanged();
         reload();
     };
-    if (sendChange(call, ReplyKind::Change, QStringLiteral("修改成功！"), QStringLiteral("修改失败！"), m_status,
-                   accepted) == ReplyOutcome::Accepted)
+    if (sendChange(call, ReplyKind::Change, QStringLiteral("修改成功！"), QStringLiteral("修改失败！"),
+                   m_status, accepted) == ReplyOutcome::Accepted)
         frame->hide();
 }
 

@@ -10,9 +10,7 @@ constexpr int kQuietModules = 4;
 
 } // namespace
 
-QrCodeView::QrCodeView(QWidget *parent) : QWidget(parent)
-{
-}
+QrCodeView::QrCodeView(QWidget *parent) : QWidget(parent) {}
 
 void QrCodeView::setText(const QString &text)
 {

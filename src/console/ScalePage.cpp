@@ -20,16 +20,20 @@ ScalePage::ScalePage(ConsoleSession &session, QWidget *parent)
     Label37 = addLabel(this, QStringLiteral("Label37"), QStringLiteral("课题："), twips(240, 300, 480, 255));
     Combo3 = addComboBox(this, QStringLiteral("Combo3"), twips(720, 240, 5415, 300));
     List5 = addListBox(this, QStringLiteral("List5"), twips(120, 600, 6015, 2790));
-    Command37 = addButton(this, QStringLiteral("Command37"), QStringLiteral("新建"), twips(120, 3480, 735, 375));
+    Command37 =
+        addButton(this, QStringLiteral("Command37"), QStringLiteral("新建"), twips(120, 3480, 735, 375));
     Command37->setEnabled(false);
-    Command34 = addButton(this, QStringLiteral("Command34"), QStringLiteral("全选"), twips(1920, 3480, 735, 375));
-    Command33 = addButton(this, QStringLiteral("Command33"), QStringLiteral("反选"), twips(3120, 3480, 735, 375));
-    Command32 = addButton(this, QStringLiteral("Command32"), QStringLiteral("删除"), twips(4320, 3480, 735, 375));
-    Label38 = addLabel(this, QStringLiteral("Label38"), QStringLiteral("[警告]删除标准不会影响已记录的积分！"),
-                       twips(120, 3900, 4335, 255));
+    Command34 =
+        addButton(this, QStringLiteral("Command34"), QStringLiteral("全选"), twips(1920, 3480, 735, 375));
+    Command33 =
+        addButton(this, QStringLiteral("Command33"), QStringLiteral("反选"), twips(3120, 3480, 735, 375));
+    Command32 =
+        addButton(this, QStringLiteral("Command32"), QStringLiteral("删除"), twips(4320, 3480, 735, 375));
+    Label38 = addLabel(this, QStringLiteral("Label38"),
+                       QStringLiteral("[警告]删除标准不会影响已记录的积分！"), twips(120, 3900, 4335, 255));
     // Beside the status label, inside the page (below it would leave the page).
-    Command31 =
-        addButton(this, QStringLiteral("Command31"), QStringLiteral("保存到服务器"), twips(4560, 3840, 1575, 375));
+    Command31 = addButton(this, QStringLiteral("Command31"), QStringLiteral("保存到服务器"),
+                          twips(4560, 3840, 1575, 375));
     buildEditFrame();
     buildNewFrame();
 
@@ -49,37 +53,49 @@ ScalePage::ScalePage(ConsoleSession &session, QWidget *parent)
 void ScalePage::buildEditFrame()
 {
     Frame6 = addFrame(QStringLiteral("Frame6"), QStringLiteral("计分标准修改"), twips(120, 240, 6015, 3975));
-    Label35 = addLabel(Frame6, QStringLiteral("Label35"), QStringLiteral("所属课题:"), twips(360, 600, 960, 255));
+    Label35 =
+        addLabel(Frame6, QStringLiteral("Label35"), QStringLiteral("所属课题:"), twips(360, 600, 960, 255));
     Text21 = addLineEdit(Frame6, QStringLiteral("Text21"), twips(1320, 600, 3975, 270));
     Text21->setEnabled(false);
     Label42 = addLabel(Frame6, QStringLiteral("Label42"), QStringLiteral("ID:"), twips(480, 1125, 840, 255));
     Text25 = addLineEdit(Frame6, QStringLiteral("Text25"), twips(1320, 1120, 1815, 270));
     Text25->setEnabled(false);
-    Label43 = addLabel(Frame6, QStringLiteral("Label43"), QStringLiteral("标准:"), twips(480, 1665, 840, 255));
+    Label43 =
+        addLabel(Frame6, QStringLiteral("Label43"), QStringLiteral("标准:"), twips(480, 1665, 840, 255));
     Text26 = addLineEdit(Frame6, QStringLiteral("Text26"), twips(1320, 1640, 1815, 270));
-    Label41 = addLabel(Frame6, QStringLiteral("Label41"), QStringLiteral("计分:"), twips(480, 2190, 840, 255));
+    Label41 =
+        addLabel(Frame6, QStringLiteral("Label41"), QStringLiteral("计分:"), twips(480, 2190, 840, 255));
     Text27 = addLineEdit(Frame6, QStringLiteral("Text27"), twips(1320, 2160, 1815, 270));
-    Command29 = addButton(Frame6, QStringLiteral("Command29"), QStringLiteral("修改"), twips(1680, 3000, 1335, 375));
-    Command30 = addButton(Frame6, QStringLiteral("Command30"), QStringLiteral("取消"), twips(3720, 3000, 1335, 375));
+    Command29 =
+        addButton(Frame6, QStringLiteral("Command29"), QStringLiteral("修改"), twips(1680, 3000, 1335, 375));
+    Command30 =
+        addButton(Frame6, QStringLiteral("Command30"), QStringLiteral("取消"), twips(3720, 3000, 1335, 375));
 }
 
 void ScalePage::buildNewFrame()
 {
     Frame7 = addFrame(QStringLiteral("Frame7"), QStringLiteral("新建标准"), twips(120, 240, 6015, 3975));
-    Label36 = addLabel(Frame7, QStringLiteral("Label36"), QStringLiteral("所属课题："), twips(120, 240, 1080, 255));
-    Text28 = addLineEdit(Frame7, QStringLiteral("Text28"), twips(1200, 240, 4575, 270));
-    Label40 = addLabel(Frame7, QStringLiteral("Label40"), QStringLiteral("已有标准："), twips(120, 600, 1080, 255));
-    List6 = addListBox(Frame7, QStringLiteral("List6"), twips(1200, 600, 4575, 780));
+    Label36 =
+        addLabel(Frame7, QStringLiteral("Label36"), QStringLiteral("所属课题："), twips(120, 315, 1080, 255));
+    Text28 = addLineEdit(Frame7, QStringLiteral("Text28"), twips(1200, 300, 4575, 270));
+    Label40 =
+        addLabel(Frame7, QStringLiteral("Label40"), QStringLiteral("已有标准："), twips(120, 660, 1080, 255));
+    List6 = addListBox(Frame7, QStringLiteral("List6"), twips(1200, 660, 4575, 780));
     for (int i = 0; i < 5; ++i) {
         const int top = 1560 + 360 * i;
         addLabel(Frame7, QStringLiteral("lblNewScale_%1").arg(i), QStringLiteral("新标准%1：").arg(i + 1),
                  twips(240, top, 960, 255));
-        txtNewScale[i] = addLineEdit(Frame7, QStringLiteral("txtNewScale_%1").arg(i), twips(1200, top, 2655, 270));
-        addLabel(Frame7, QStringLiteral("lblNewScore_%1").arg(i), QStringLiteral("评分："), twips(3960, top, 720, 255));
-        txtNewScore[i] = addLineEdit(Frame7, QStringLiteral("txtNewScore_%1").arg(i), twips(4680, top, 615, 270));
+        txtNewScale[i] =
+            addLineEdit(Frame7, QStringLiteral("txtNewScale_%1").arg(i), twips(1200, top, 2655, 270));
+        addLabel(Frame7, QStringLiteral("lblNewScore_%1").arg(i), QStringLiteral("评分："),
+                 twips(3960, top, 720, 255));
+        txtNewScore[i] =
+            addLineEdit(Frame7, QStringLiteral("txtNewScore_%1").arg(i), twips(4680, top, 615, 270));
     }
-    Command35 = addButton(Frame7, QStringLiteral("Command35"), QStringLiteral("确定"), twips(3480, 3360, 975, 375));
-    Command36 = addButton(Frame7, QStringLiteral("Command36"), QStringLiteral("取消"), twips(4680, 3360, 975, 375));
+    Command35 =
+        addButton(Frame7, QStringLiteral("Command35"), QStringLiteral("确定"), twips(3480, 3360, 975, 375));
+    Command36 =
+        addButton(Frame7, QStringLiteral("Command36"), QStringLiteral("取消"), twips(4680, 3360, 975, 375));
 }
 
 void ScalePage::fillPage()
@@ -96,7 +112,8 @@ bool ScalePage::chooseTopic()
 {
     const LoginState &login = m_session.context().login;
     bool complete = false;
-    const auto lines = readLines(console_pages::getScale(Combo3->currentText(), login.LoginUser, login.LoginDigest), &complete);
+    const auto lines = readLines(
+        console_pages::getScale(Combo3->currentText(), login.LoginUser, login.LoginDigest), &complete);
     if (!lines)
         return false;
     setItems(List5, *lines);
@@ -120,11 +137,11 @@ void ScalePage::editScale()
     if (BusyGuard::isBusy(this) || !namesAllowed({Text26->text()}))
         return;
     const LoginState &login = m_session.context().login;
-    const PageCall call = console_pages::editScale(login.LoginUser, m_session.operationPassword(),
-                                                   m_session.scoreClass(), Text25->text(), Text26->text(),
-                                                   leadingNumber(Text27->text()));
-    if (sendChange(call, ReplyKind::Change, QStringLiteral("修改成功！"), QStringLiteral("修改失败！"), Label38,
-                   [this] { (void)chooseTopic(); }) != ReplyOutcome::Accepted)
+    const PageCall call =
+        console_pages::editScale(login.LoginUser, m_session.operationPassword(), m_session.scoreClass(),
+                                 Text25->text(), Text26->text(), leadingNumber(Text27->text()));
+    if (sendChange(call, ReplyKind::Change, QStringLiteral("修改成功！"), QStringLiteral("修改失败！"),
+                   Label38, [this] { (void)chooseTopic(); }) != ReplyOutcome::Accepted)
         return;
     emit m_session.standardsChanged();
     Frame6->hide();
@@ -164,10 +181,10 @@ void ScalePage::createScales()
     if (!namesAllowed(filled))
         return;
     const LoginState &login = m_session.context().login;
-    const PageCall call =
-        console_pages::newScale(login.LoginUser, m_session.operationPassword(), Text28->text(), rows.texts, rows.scores);
-    if (sendChange(call, ReplyKind::Change, QStringLiteral("操作成功！"), QStringLiteral("操作失败！"), Label38,
-                   [this] { (void)chooseTopic(); }) != ReplyOutcome::Accepted)
+    const PageCall call = console_pages::newScale(login.LoginUser, m_session.operationPassword(),
+                                                  Text28->text(), rows.texts, rows.scores);
+    if (sendChange(call, ReplyKind::Change, QStringLiteral("操作成功！"), QStringLiteral("操作失败！"),
+                   Label38, [this] { (void)chooseTopic(); }) != ReplyOutcome::Accepted)
         return;
     emit m_session.standardsChanged();
     Frame7->hide();
@@ -179,33 +196,20 @@ void ScalePage::createScales()
 
 void ScalePage::removeScales()
 {
-    if (BusyGuard::isBusy(this) || !writeAllowed())
+    if (BusyGuard::isBusy(this))
         return;
-    m_pendingDeletions.clear();
-    const QStringList before = items(List5);
-    const int removed = removeSelected(List5, &m_pendingDeletions);
-    if (removed == 0) {
-        Label38->setText(QStringLiteral("请选择需要删除的标准！"));
-    } else if (sendDeletions() == ReplyOutcome::Accepted) {
-        Label38->setText(QStringLiteral("已删除%1条标准！").arg(removed));
-    } else {
-        // The server still keeps them: show them again, as it has them.
-        const QString status = Label38->text();
-        if (!chooseTopic()) {
-            setItems(List5, before);
-            m_pendingDeletions.clear();
-        }
-        Label38->setText(status);
-    }
+    removeRecords({List5, &m_pendingDeletions, Label38, QStringLiteral("请选择需要删除的标准！"),
+                   QStringLiteral("已删除%1条标准！"), [this] { return sendDeletions(); },
+                   [this] { return chooseTopic(); }});
     emit m_session.standardsChanged();
 }
 
 ReplyOutcome ScalePage::sendDeletions()
 {
     const LoginState &login = m_session.context().login;
-    return sendDeletion(
-        console_pages::delScale(login.LoginUser, m_session.operationPassword(), Combo3->currentText(), m_pendingDeletions),
-        Label38);
+    return sendDeletion(console_pages::delScale(login.LoginUser, m_session.operationPassword(),
+                                                Combo3->currentText(), m_pendingDeletions),
+                        Label38);
 }
 
 } // namespace corvanta

@@ -18,14 +18,18 @@ namespace corvanta {
 ScorePage::ScorePage(ConsoleSession &session, QWidget *parent)
     : ConsolePage(session, QStringLiteral("Frame_manage_3"), QStringLiteral("计分管理"), parent)
 {
-    Label56 = addLabel(this, QStringLiteral("Label56"), QStringLiteral("选择班级："), twips(120, 300, 840, 255));
+    Label56 =
+        addLabel(this, QStringLiteral("Label56"), QStringLiteral("选择班级："), twips(120, 300, 840, 255));
     Combo1 = addComboBox(this, QStringLiteral("Combo1"), twips(960, 240, 2415, 300));
-    Command7 =
-        addButton(this, QStringLiteral("Command7"), QStringLiteral("保存到服务器"), twips(4440, 120, 1695, 375));
+    Command7 = addButton(this, QStringLiteral("Command7"), QStringLiteral("保存到服务器"),
+                         twips(4440, 120, 1695, 375));
     List3 = addListBox(this, QStringLiteral("List3"), twips(120, 600, 6015, 2790));
-    Command17 = addButton(this, QStringLiteral("Command17"), QStringLiteral("全选"), twips(120, 3480, 735, 375));
-    Command16 = addButton(this, QStringLiteral("Command16"), QStringLiteral("反选"), twips(1560, 3480, 735, 375));
-    Command15 = addButton(this, QStringLiteral("Command15"), QStringLiteral("删除"), twips(3000, 3480, 735, 375));
+    Command17 =
+        addButton(this, QStringLiteral("Command17"), QStringLiteral("全选"), twips(120, 3480, 735, 375));
+    Command16 =
+        addButton(this, QStringLiteral("Command16"), QStringLiteral("反选"), twips(1560, 3480, 735, 375));
+    Command15 =
+        addButton(this, QStringLiteral("Command15"), QStringLiteral("删除"), twips(3000, 3480, 735, 375));
     Label16 = addLabel(this, QStringLiteral("Label16"), QStringLiteral("[警告]计分信息删除后不可恢复！"),
                        twips(120, 3900, 6015, 255));
     buildCorrectionFrame();
@@ -43,28 +47,20 @@ ScorePage::ScorePage(ConsoleSession &session, QWidget *parent)
 void ScorePage::buildCorrectionFrame()
 {
     Frame4 = addFrame(QStringLiteral("Frame4"), QStringLiteral("计分修改"), twips(120, 240, 6015, 3975));
-    struct Row
-    {
-        QLabel *&label;
-        const char *labelName;
-        const char *caption;
-        QLineEdit *&box;
-        const char *boxName;
-    };
-    const Row rows[] = {{Label30, "Label30", "ID:", Text16, "Text16"},   {Label29, "Label29", "姓名:", Text17, "Text17"},
-                        {Label31, "Label31", "计分:", Text18, "Text18"}, {Label32, "Label32", "时间:", Text19, "Text19"},
-                        {Label33, "Label33", "课题:", Text20, "Text20"}, {Label39, "Label39", "说明:", Text24, "Text24"}};
-    int top = 360;
-    for (const Row &row : rows) {
-        row.label = addLabel(Frame4, QString::fromLatin1(row.labelName), QString::fromUtf8(row.caption),
-                             twips(800, top + 15, 760, 255));
-        row.box = addLineEdit(Frame4, QString::fromLatin1(row.boxName), twips(1560, top, 1815, 270));
-        top += 552;
-    }
+    addLabelledBoxes(Frame4,
+                     {{Label30, "Label30", "ID:", Text16, "Text16"},
+                      {Label29, "Label29", "姓名:", Text17, "Text17"},
+                      {Label31, "Label31", "计分:", Text18, "Text18"},
+                      {Label32, "Label32", "时间:", Text19, "Text19"},
+                      {Label33, "Label33", "课题:", Text20, "Text20"},
+                      {Label39, "Label39", "说明:", Text24, "Text24"}},
+                     {800, 760, 1560, 2655, 360, 552});
     Text16->setEnabled(false);
     Text17->setEnabled(false);
-    Command23 = addButton(Frame4, QStringLiteral("Command23"), QStringLiteral("修改"), twips(4320, 2760, 1335, 375));
-    Command22 = addButton(Frame4, QStringLiteral("Command22"), QStringLiteral("取消"), twips(4320, 3360, 1335, 375));
+    Command23 =
+        addButton(Frame4, QStringLiteral("Command23"), QStringLiteral("修改"), twips(4320, 2760, 1335, 375));
+    Command22 =
+        addButton(Frame4, QStringLiteral("Command22"), QStringLiteral("取消"), twips(4320, 3360, 1335, 375));
 }
 
 QString ScorePage::className() const
@@ -85,7 +81,8 @@ bool ScorePage::chooseClass()
 {
     const LoginState &login = m_session.context().login;
     bool complete = false;
-    const auto lines = readLines(console_pages::getScore(Combo1->currentText(), login.LoginUser, login.LoginDigest), &complete);
+    const auto lines = readLines(
+        console_pages::getScore(Combo1->currentText(), login.LoginUser, login.LoginDigest), &complete);
     if (!lines)
         return false;
     setItems(List3, *lines);
@@ -111,42 +108,29 @@ void ScorePage::correct()
                                         DateTextToSeconds(Text19->text()), Text20->text(), Text24->text()};
     // A corrected score changes the means and counts the record file shows, so the main
     // window follows it too.
-    const PageCall call = console_pages::editScore(login.LoginUser, m_session.operationPassword(), className(), edit);
-    if (sendChange(call, ReplyKind::Change, QStringLiteral("修改成功！"), QStringLiteral("修改失败！"), Label16, [this] {
-            (void)chooseClass();
-            emit m_session.classListsChanged();
-        }) == ReplyOutcome::Accepted)
+    const PageCall call =
+        console_pages::editScore(login.LoginUser, m_session.operationPassword(), className(), edit);
+    if (sendChange(call, ReplyKind::Change, QStringLiteral("修改成功！"), QStringLiteral("修改失败！"),
+                   Label16, [this] {
+                       (void)chooseClass();
+                       emit m_session.classListsChanged();
+                   }) == ReplyOutcome::Accepted)
         Frame4->hide();
 }
 
 void ScorePage::removeScores()
 {
-    if (BusyGuard::isBusy(this) || !writeAllowed())
-        return;
-    m_pendingDeletions.clear();
-    const QStringList before = items(List3);
-    const int removed = removeSelected(List3, &m_pendingDeletions);
-    if (removed == 0) {
-        Label16->setText(QStringLiteral("请选择需要删除的计分！"));
-    } else if (sendDeletions() == ReplyOutcome::Accepted) {
-        Label16->setText(QStringLiteral("已删除%1条计分！").arg(removed));
-    } else {
-        // The server still keeps them: show them again, as it has them.
-        const QString status = Label16->text();
-        if (!chooseClass()) {
-            setItems(List3, before);
-            m_pendingDeletions.clear();
-        }
-        Label16->setText(status);
-    }
+    removeRecords({List3, &m_pendingDeletions, Label16, QStringLiteral("请选择需要删除的计分！"),
+                   QStringLiteral("已删除%1条计分！"), [this] { return sendDeletions(); },
+                   [this] { return chooseClass(); }});
 }
 
 ReplyOutcome ScorePage::sendDeletions()
 {
     const LoginState &login = m_session.context().login;
-    return sendDeletion(
-        console_pages::delScore(login.LoginUser, m_session.operationPassword(), className(), m_pendingDeletions),
-        Label16);
+    return sendDeletion(console_pages::delScore(login.LoginUser, m_session.operationPassword(), className(),
+                                                m_pendingDeletions),
+                        Label16);
 }
 
 } // namespace corvanta

@@ -20,10 +20,13 @@ ShortcutPage::ShortcutPage(ConsoleSession &session, QWidget *parent)
         ChkShortCut[kind]->setObjectName(QStringLiteral("ChkShortCut_%1").arg(kind));
         ChkShortCut[kind]->setGeometry(twips(960, 720 + 600 * kind, 3615, 375));
         // A change from code runs the same step as a click.
-        connect(ChkShortCut[kind], &QCheckBox::toggled, this, [this, kind](bool on) { boxToggled(kind, on); });
+        connect(ChkShortCut[kind], &QCheckBox::toggled, this,
+                [this, kind](bool on) { boxToggled(kind, on); });
     }
-    Command11 = addButton(this, QStringLiteral("Command11"), QStringLiteral("创建所有"), twips(960, 2760, 1455, 495));
-    Command12 = addButton(this, QStringLiteral("Command12"), QStringLiteral("删除所有"), twips(2880, 2760, 1455, 495));
+    Command11 =
+        addButton(this, QStringLiteral("Command11"), QStringLiteral("创建所有"), twips(960, 2760, 1455, 495));
+    Command12 = addButton(this, QStringLiteral("Command12"), QStringLiteral("删除所有"),
+                          twips(2880, 2760, 1455, 495));
     connect(Command11, &QPushButton::clicked, this, [this] { setAll(true); });
     connect(Command12, &QPushButton::clicked, this, [this] { setAll(false); });
 }
@@ -47,8 +50,9 @@ void ShortcutPage::setAll(bool ticked)
 void ShortcutPage::boxToggled(int kind, bool ticked)
 {
     const console::ShortcutFolders &folders = m_session.shortcutFolders();
-    const Result done = ticked ? console::AddProgramShortcut(kind, folders, QCoreApplication::applicationFilePath())
-                               : console::RemoveProgramShortcut(kind, folders);
+    const Result done =
+        ticked ? console::AddProgramShortcut(kind, folders, QCoreApplication::applicationFilePath())
+               : console::RemoveProgramShortcut(kind, folders);
     if (!done) {
         showDiskState(kind);
         tellRefusal(done.error());

@@ -20,28 +20,38 @@ StudentPage::StudentPage(ConsoleSession &session, QWidget *parent)
     : ListPage(session, QStringLiteral("Frame_manage_2"), QStringLiteral("学生管理"), parent)
 {
     Combo2 = addComboBox(this, QStringLiteral("Combo2"), twips(120, 240, 2775, 300));
-    Command8 =
-        addButton(this, QStringLiteral("Command8"), QStringLiteral("保存到服务器"), twips(4920, 120, 1215, 375));
+    Command8 = addButton(this, QStringLiteral("Command8"), QStringLiteral("保存到服务器"),
+                         twips(4920, 120, 1215, 375));
     Label3 = addLabel(this, QStringLiteral("Label3"), QStringLiteral("添加学生请输入或者导入，然后添加"),
                       twips(3120, 360, 3015, 255));
     List1 = addListBox(this, QStringLiteral("List1"), twips(120, 600, 2775, 2790));
     Text1 = addTextBox(this, QStringLiteral("Text1"), twips(3120, 600, 2895, 2775));
-    Command2 = addButton(this, QStringLiteral("Command2"), QStringLiteral("全选"), twips(120, 3480, 735, 375));
-    Command3 = addButton(this, QStringLiteral("Command3"), QStringLiteral("反选"), twips(960, 3480, 735, 375));
-    Command6 = addButton(this, QStringLiteral("Command6"), QStringLiteral("删除"), twips(2040, 3480, 735, 375));
-    Command5 = addButton(this, QStringLiteral("Command5"), QStringLiteral("导入"), twips(4200, 3480, 735, 375));
-    Command1 = addButton(this, QStringLiteral("Command1"), QStringLiteral("添加"), twips(5280, 3480, 735, 375));
-    Label2 = addLabel(this, QStringLiteral("Label2"), QStringLiteral("[警告]删除学生后，计分信息将被同时清除！"),
-                      twips(120, 3900, 4335, 255));
+    Command2 =
+        addButton(this, QStringLiteral("Command2"), QStringLiteral("全选"), twips(120, 3480, 735, 375));
+    Command3 =
+        addButton(this, QStringLiteral("Command3"), QStringLiteral("反选"), twips(960, 3480, 735, 375));
+    Command6 =
+        addButton(this, QStringLiteral("Command6"), QStringLiteral("删除"), twips(2040, 3480, 735, 375));
+    Command5 =
+        addButton(this, QStringLiteral("Command5"), QStringLiteral("导入"), twips(4200, 3480, 735, 375));
+    Command1 =
+        addButton(this, QStringLiteral("Command1"), QStringLiteral("添加"), twips(5280, 3480, 735, 375));
+    Label2 =
+        addLabel(this, QStringLiteral("Label2"), QStringLiteral("[警告]删除学生后，计分信息将被同时清除！"),
+                 twips(120, 3900, 4335, 255));
 
     Frame3 = addFrame(QStringLiteral("Frame3"), QStringLiteral("学生改名"), twips(120, 240, 6015, 3975));
-    Label28 = addLabel(Frame3, QStringLiteral("Label28"), QStringLiteral("原名："), twips(600, 480, 600, 270));
+    Label28 =
+        addLabel(Frame3, QStringLiteral("Label28"), QStringLiteral("原名："), twips(600, 480, 600, 270));
     Text14 = addLineEdit(Frame3, QStringLiteral("Text14"), twips(1200, 480, 3495, 375));
     Text14->setEnabled(false);
-    Label27 = addLabel(Frame3, QStringLiteral("Label27"), QStringLiteral("新名："), twips(600, 1080, 600, 270));
+    Label27 =
+        addLabel(Frame3, QStringLiteral("Label27"), QStringLiteral("新名："), twips(600, 1080, 600, 270));
     Text15 = addLineEdit(Frame3, QStringLiteral("Text15"), twips(1200, 1080, 3495, 375));
-    Command21 = addButton(Frame3, QStringLiteral("Command21"), QStringLiteral("修改"), twips(2400, 2400, 1215, 375));
-    Command20 = addButton(Frame3, QStringLiteral("Command20"), QStringLiteral("取消"), twips(3840, 2400, 1335, 375));
+    Command21 =
+        addButton(Frame3, QStringLiteral("Command21"), QStringLiteral("修改"), twips(2400, 2400, 1215, 375));
+    Command20 =
+        addButton(Frame3, QStringLiteral("Command20"), QStringLiteral("取消"), twips(3840, 2400, 1335, 375));
 
     // Nothing to act on until a class is chosen.
     for (QWidget *button : classButtons())
@@ -49,7 +59,8 @@ StudentPage::StudentPage(ConsoleSession &session, QWidget *parent)
 
     setListControls(List1, Text1, Label2,
                     {QStringLiteral("没有需要添加的学生！"), QStringLiteral("已添加%1名学生！"),
-                     QStringLiteral("%1名学生存在，被忽略！"), QStringLiteral("请选择需要删除的学生"), QString()});
+                     QStringLiteral("%1名学生存在，被忽略！"), QStringLiteral("请选择需要删除的学生"),
+                     QString()});
 
     connect(Combo2, &QComboBox::activated, this, &StudentPage::chooseClass);
     connect(Command1, &QPushButton::clicked, this, &StudentPage::addTyped);

@@ -16,36 +16,30 @@ namespace corvanta {
 TeacherPage::TeacherPage(ConsoleSession &session, QWidget *parent)
     : ConsolePage(session, QStringLiteral("Frame_manage_0"), QStringLiteral("个人信息维护"), parent)
 {
-    struct Row
-    {
-        QLabel *&label;
-        const char *labelName;
-        const char *caption;
-        QLineEdit *&box;
-        const char *boxName;
-        bool masked;
-    };
-    const Row rows[] = {{Label8, "Label8", "教师姓名：", Text6, "Text6", false},
-                        {Label7, "Label7", "登录帐号：", Text7, "Text7", false},
-                        {Label23, "Label23", "邮箱：", Text11, "Text11", false},
-                        {Label10, "Label10", "原操作密码：", Text8, "Text8", true},
-                        {Label11, "Label11", "新登录密码：", Text9, "Text9", true},
-                        {Label12, "Label12", "新操作密码：", Text10, "Text10", true}};
-    int top = 480;
-    for (const Row &row : rows) {
-        row.label = addLabel(this, QString::fromLatin1(row.labelName), QString::fromUtf8(row.caption),
-                             twips(240, top + 15, 1200, 255));
-        row.label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        row.box = addLineEdit(this, QString::fromLatin1(row.boxName), twips(1440, top, 2295, 270), row.masked);
-        top += 528;
-    }
+    addLabelledBoxes(this,
+                     {{Label8, "Label8", "教师姓名：", Text6, "Text6"},
+                      {Label7, "Label7", "登录帐号：", Text7, "Text7"},
+                      {Label23, "Label23", "邮箱：", Text11, "Text11"},
+                      {Label10, "Label10", "原操作密码：", Text8, "Text8"},
+                      {Label11, "Label11", "新登录密码：", Text9, "Text9"},
+                      {Label12, "Label12", "新操作密码：", Text10, "Text10"}},
+                     {240, 1200, 1440, 2295, 480, 528});
+    for (QLabel *label : {Label8, Label7, Label23, Label10, Label11, Label12})
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    for (QLineEdit *password : {Text8, Text9, Text10})
+        maskPassword(password);
     Text6->setEnabled(false);
     Text7->setEnabled(false);
-    Label24 = addLabel(this, QStringLiteral("Label24"), QStringLiteral("可修改"), twips(3840, 1551, 1455, 255));
-    Label13 = addLabel(this, QStringLiteral("Label13"), QStringLiteral("如不修改请留空"), twips(3840, 2607, 1455, 255));
-    Label9 = addLabel(this, QStringLiteral("Label9"), QStringLiteral("如不修改请留空"), twips(3840, 3135, 1455, 255));
-    Command14 = addButton(this, QStringLiteral("Command14"), QStringLiteral("重置"), twips(2040, 3600, 975, 375));
-    Command13 = addButton(this, QStringLiteral("Command13"), QStringLiteral("修改"), twips(3360, 3600, 975, 375));
+    Label24 =
+        addLabel(this, QStringLiteral("Label24"), QStringLiteral("可修改"), twips(3840, 1551, 1455, 255));
+    Label13 = addLabel(this, QStringLiteral("Label13"), QStringLiteral("如不修改请留空"),
+                       twips(3840, 2607, 1455, 255));
+    Label9 = addLabel(this, QStringLiteral("Label9"), QStringLiteral("如不修改请留空"),
+                      twips(3840, 3135, 1455, 255));
+    Command14 =
+        addButton(this, QStringLiteral("Command14"), QStringLiteral("重置"), twips(2040, 3600, 975, 375));
+    Command13 =
+        addButton(this, QStringLiteral("Command13"), QStringLiteral("修改"), twips(3360, 3600, 975, 375));
     Command13->setDefault(true); // Enter in the console sends the change
 
     connect(Command13, &QPushButton::clicked, this, &TeacherPage::change);
@@ -82,12 +76,13 @@ void TeacherPage::change()
         return;
     Prompter &prompter = m_session.context().prompter;
     if (Text6->text().isEmpty() || Text7->text().isEmpty()) {
-        prompter.message(window(), QStringLiteral("错误"), QStringLiteral("无法获取教师信息，暂时无法修改密码！"),
-                         PromptIcon::Critical);
+        prompter.message(window(), QStringLiteral("错误"),
+                         QStringLiteral("无法获取教师信息，暂时无法修改密码！"), PromptIcon::Critical);
         return;
     }
     if (Text8->text().trimmed().isEmpty()) {
-        prompter.message(window(), QStringLiteral("警告"), QStringLiteral("原操作密码必须填写！"), PromptIcon::Warning);
+        prompter.message(window(), QStringLiteral("警告"), QStringLiteral("原操作密码必须填写！"),
+                         PromptIcon::Warning);
         return;
     }
     const QString account = Text7->text();
@@ -95,8 +90,8 @@ void TeacherPage::change()
     auto busy = beginWait();
     if (!busy)
         return;
-    const HttpResult reply = send(console_pages::setTeacher(account, Text11->text().trimmed(), Text8->text().trimmed(),
-                                                            newLogin, Text10->text().trimmed()));
+    const HttpResult reply = send(console_pages::setTeacher(
+        account, Text11->text().trimmed(), Text8->text().trimmed(), newLogin, Text10->text().trimmed()));
     if (!busy->windowAlive())
         return;
     busy.reset();

@@ -10,7 +10,8 @@ namespace corvanta::console {
 
 namespace {
 
-QString decodeAs(QStringDecoder::Encoding encoding, const QByteArray &bytes, qsizetype skip, bool *ok = nullptr)
+QString decodeAs(QStringDecoder::Encoding encoding, const QByteArray &bytes, qsizetype skip,
+                 bool *ok = nullptr)
 {
     QStringDecoder decoder(encoding, QStringDecoder::Flag::Stateless);
     QString text = decoder.decode(QByteArrayView(bytes).sliced(skip));
@@ -53,7 +54,8 @@ TextFileRead ReadTextFile(const QString &path)
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        read.result = Result::failure(QStringLiteral("无法读取文件：") + path + QStringLiteral("\r\n") + file.errorString());
+        read.result = Result::failure(QStringLiteral("无法读取文件：") + path + QStringLiteral("\r\n") +
+                                      file.errorString());
         return read;
     }
     // The size may have changed since it was asked; never read more than the limit.

@@ -29,7 +29,8 @@ FormFields signedBy(const QString &username, const QString &password)
 
 PageCall getTeacher(const QString &username, const QString &digest)
 {
-    return get(pages::kGetTeacher, FormFields().add(QStringLiteral("t"), username).add(QStringLiteral("mp"), digest));
+    return get(pages::kGetTeacher,
+               FormFields().add(QStringLiteral("t"), username).add(QStringLiteral("mp"), digest));
 }
 
 PageCall setTeacher(const QString &account, const QString &email, const QString &oldOperationPassword,
@@ -45,7 +46,8 @@ PageCall setTeacher(const QString &account, const QString &email, const QString 
 
 PageCall setClass(const QString &username, const QString &password, const QStringList &classes)
 {
-    return post(pages::kSetClass, signedBy(username, password).add(QStringLiteral("class"), classes.join(u'|')));
+    return post(pages::kSetClass,
+                signedBy(username, password).add(QStringLiteral("class"), classes.join(u'|')));
 }
 
 PageCall student(const QString &username, const QString &password, const QString &className,
@@ -81,8 +83,9 @@ PageCall renameStudent(const QString &username, const QString &password, const Q
 PageCall renameKeti(const QString &username, const QString &password, const QString &oldName,
                     const QString &newName)
 {
-    return post(pages::kRenameKeti,
-                signedBy(username, password).add(QStringLiteral("oldketi"), oldName).add(QStringLiteral("newketi"), newName));
+    return post(pages::kRenameKeti, signedBy(username, password)
+                                        .add(QStringLiteral("oldketi"), oldName)
+                                        .add(QStringLiteral("newketi"), newName));
 }
 
 PageCall getScale(const QString &keti, const QString &username, const QString &digest)
@@ -114,8 +117,9 @@ PageCall editScale(const QString &username, const QString &password, const QStri
 
 PageCall delScale(const QString &username, const QString &password, const QString &keti, const QString &delid)
 {
-    return post(pages::kDelScale,
-                signedBy(username, password).add(QStringLiteral("keti"), keti).add(QStringLiteral("delid"), delid));
+    return post(
+        pages::kDelScale,
+        signedBy(username, password).add(QStringLiteral("keti"), keti).add(QStringLiteral("delid"), delid));
 }
 
 PageCall getScore(const QString &className, const QString &username, const QString &digest)
@@ -141,8 +145,9 @@ PageCall editScore(const QString &username, const QString &password, const QStri
 PageCall delScore(const QString &username, const QString &password, const QString &className,
                   const QString &delid)
 {
-    return post(pages::kDelScore,
-                signedBy(username, password).add(QStringLiteral("class"), className).add(QStringLiteral("delid"), delid));
+    return post(pages::kDelScore, signedBy(username, password)
+                                      .add(QStringLiteral("class"), className)
+                                      .add(QStringLiteral("delid"), delid));
 }
 
 PageCall scoreHome()

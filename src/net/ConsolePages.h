@@ -39,7 +39,8 @@ PageCall newScale(const QString &username, const QString &password, const QStrin
 PageCall editScale(const QString &username, const QString &password, const QString &className,
                    const QString &scaleId, const QString &scale, double score);
 // delid: "|" before every record number ("|17|12").
-PageCall delScale(const QString &username, const QString &password, const QString &keti, const QString &delid);
+PageCall delScale(const QString &username, const QString &password, const QString &keti,
+                  const QString &delid);
 
 PageCall getScore(const QString &className, const QString &username, const QString &digest);
 struct ScoreEdit

@@ -51,7 +51,8 @@ protected:
         QVERIFY(m_server.registerTeacher(m_account, kLogin, kOperation, QStringLiteral("王老师"),
                                          QStringLiteral("wang@example.org")));
         QVERIFY(m_server.setClasses(m_account, kOperation, {"C1", "C2"}));
-        QVERIFY(m_server.setStudents(m_account, kOperation, "C1", {QStringLiteral("张三"), QStringLiteral("李四")}));
+        QVERIFY(m_server.setStudents(m_account, kOperation, "C1",
+                                     {QStringLiteral("张三"), QStringLiteral("李四")}));
         QVERIFY(m_server.setStudents(m_account, kOperation, "C2", {QStringLiteral("王五")}));
         QVERIFY(m_server.setTopics(m_account, kOperation, {QStringLiteral("课堂提问")}));
         QVERIFY(m_server.addScales(m_account, kOperation, QStringLiteral("课堂提问"),
@@ -62,7 +63,6 @@ protected:
     void openConsole(const QString &password = kOperation)
     {
         resetRig(m_server.baseUrl());
-        m_link->setTimeoutMs(10000);
         makeTeacher();
         m_login.LoginUser = m_account;
         m_login.LoginDigest = Md5Hex(kLogin);
@@ -124,14 +124,16 @@ protected:
     QString lastMessage() const
     {
         const auto *shown = m_prompter.last();
-        return shown ? shown->title + u'|' + shown->text + u'|' + QString::number(int(shown->icon)) : QString();
+        return shown ? shown->title + u'|' + shown->text + u'|' + QString::number(int(shown->icon))
+                     : QString();
     }
 
     // What the server holds now, through its record file.
     RecordFile serverRecords()
     {
         const QString path = m_dir->filePath(QStringLiteral("server-view.cvd"));
-        const auto reply = m_server.get(QStringLiteral("/score/record.php"), {{"t", m_account}, {"mp", Md5Hex(kLogin)}});
+        const auto reply =
+            m_server.get(QStringLiteral("/score/record.php"), {{"t", m_account}, {"mp", Md5Hex(kLogin)}});
         QFile file(path);
         if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
             file.write(reply.body);
@@ -153,7 +155,8 @@ protected:
     }
     QStringList serverScales(const QString &topic)
     {
-        return serverLines(QStringLiteral("/score/getscale.php"), {{"keti", topic}, {"t", m_account}, {"mp", Md5Hex(kLogin)}});
+        return serverLines(QStringLiteral("/score/getscale.php"),
+                           {{"keti", topic}, {"t", m_account}, {"mp", Md5Hex(kLogin)}});
     }
     QStringList serverScores(const QString &className)
     {

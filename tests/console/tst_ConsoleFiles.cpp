@@ -51,7 +51,8 @@ private slots:
         QTest::newRow("GBK, CR only") << toGbk(QStringLiteral("张三\r李四\r")) << names;
         QTest::newRow("UTF-8 with mark") << QByteArray("\xEF\xBB\xBF") + names.toUtf8() << names;
         QTest::newRow("UTF-8 without mark") << QStringLiteral("张三\r\n李四\r\n").toUtf8() << names;
-        QTest::newRow("UTF-16 LE") << utf16(QStringLiteral("张三\r\n李四\r\n"), QStringEncoder::Utf16LE) << names;
+        QTest::newRow("UTF-16 LE") << utf16(QStringLiteral("张三\r\n李四\r\n"), QStringEncoder::Utf16LE)
+                                   << names;
         QTest::newRow("UTF-16 BE") << utf16(names, QStringEncoder::Utf16BE) << names;
         QTest::newRow("empty") << QByteArray() << QString();
         QTest::newRow("ASCII") << QByteArray("Tom\r\nAnn") << QStringLiteral("Tom\nAnn");
@@ -103,11 +104,16 @@ private slots:
     {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("exec");
-        QTest::newRow("plain") << "/opt/corvanta/bin/corvanta" << "Exec=/opt/corvanta/bin/corvanta";
-        QTest::newRow("space") << "/home/a b/corvanta" << "Exec=\"/home/a b/corvanta\"";
-        QTest::newRow("percent") << "/opt/100%/corvanta" << "Exec=/opt/100%%/corvanta";
-        QTest::newRow("dollar quoted") << "/opt/$x/corvanta" << "Exec=\"/opt/\\\\$x/corvanta\"";
-        QTest::newRow("chinese") << QStringLiteral("/opt/程序/corvanta") << QStringLiteral("Exec=/opt/程序/corvanta");
+        QTest::newRow("plain") << "/opt/corvanta/bin/corvanta"
+                               << "Exec=/opt/corvanta/bin/corvanta";
+        QTest::newRow("space") << "/home/a b/corvanta"
+                               << "Exec=\"/home/a b/corvanta\"";
+        QTest::newRow("percent") << "/opt/100%/corvanta"
+                                 << "Exec=/opt/100%%/corvanta";
+        QTest::newRow("dollar quoted") << "/opt/$x/corvanta"
+                                       << "Exec=\"/opt/\\\\$x/corvanta\"";
+        QTest::newRow("chinese") << QStringLiteral("/opt/程序/corvanta")
+                                 << QStringLiteral("Exec=/opt/程序/corvanta");
     }
     void launcherText()
     {

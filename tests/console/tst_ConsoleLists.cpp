@@ -79,12 +79,22 @@ private slots:
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("text");
-        QTest::newRow("no class to add") << 1 << "Text5" << "Command10" << "Label6" << QStringLiteral("没有需要添加的班级！");
+        QTest::newRow("no class to add") << 1 << "Text5"
+                                         << "Command10"
+                                         << "Label6" << QStringLiteral("没有需要添加的班级！");
         QTest::newRow("no class selected")
-            << 1 << "" << "Command9" << "Label6" << QStringLiteral("请选择需要删除的班级，然后点击删除按钮！");
-        QTest::newRow("no student to add") << 2 << "Text1" << "Command1" << "Label2" << QStringLiteral("没有需要添加的学生！");
-        QTest::newRow("no student selected") << 2 << "" << "Command6" << "Label2" << QStringLiteral("请选择需要删除的学生");
-        QTest::newRow("no topic to add") << 5 << "Text4" << "Command26" << "Label34" << QStringLiteral("没有需要添加的课题！");
+            << 1 << ""
+            << "Command9"
+            << "Label6" << QStringLiteral("请选择需要删除的班级，然后点击删除按钮！");
+        QTest::newRow("no student to add") << 2 << "Text1"
+                                           << "Command1"
+                                           << "Label2" << QStringLiteral("没有需要添加的学生！");
+        QTest::newRow("no student selected") << 2 << ""
+                                             << "Command6"
+                                             << "Label2" << QStringLiteral("请选择需要删除的学生");
+        QTest::newRow("no topic to add") << 5 << "Text4"
+                                         << "Command26"
+                                         << "Label34" << QStringLiteral("没有需要添加的课题！");
     }
     void nothingToDo()
     {
@@ -151,7 +161,8 @@ private slots:
         QTest::newRow("GBK, CR LF") << toGbk(QStringLiteral("周一\r\n吴二\r\n"));
         QTest::newRow("GBK, LF") << toGbk(QStringLiteral("周一\n吴二\n"));
         QTest::newRow("UTF-8") << QStringLiteral("周一\r\n吴二").toUtf8();
-        QTest::newRow("UTF-8 with mark") << QByteArray("\xEF\xBB\xBF") + QStringLiteral("周一\n吴二\n").toUtf8();
+        QTest::newRow("UTF-8 with mark")
+            << QByteArray("\xEF\xBB\xBF") + QStringLiteral("周一\n吴二\n").toUtf8();
     }
     void import()
     {
@@ -167,7 +178,8 @@ private slots:
         QCOMPARE(label("Label2")->text(), QStringLiteral("已成功导入，请检查后点击添加！"));
         click("Command1");
         QCOMPARE(label("Label2")->text(), QStringLiteral("已添加2名学生！"));
-        QCOMPARE(serverStudents("C2"), (QStringList{QStringLiteral("王五"), QStringLiteral("周一"), QStringLiteral("吴二")}));
+        QCOMPARE(serverStudents("C2"),
+                 (QStringList{QStringLiteral("王五"), QStringLiteral("周一"), QStringLiteral("吴二")}));
     }
 
     void importRefusesAHugeFile()
@@ -198,13 +210,15 @@ private slots:
         text("Text4")->setPlainText(QStringLiteral("作业\r\n实验"));
         click("Command26");
         QCOMPARE(label("Label34")->text(), QStringLiteral("已添加2个课题！"));
-        QCOMPARE(serverRecords().topicNames(), (QStringList{QStringLiteral("课堂提问"), QStringLiteral("作业"), QStringLiteral("实验")}));
+        QCOMPARE(serverRecords().topicNames(),
+                 (QStringList{QStringLiteral("课堂提问"), QStringLiteral("作业"), QStringLiteral("实验")}));
         QVERIFY(m_standardsChanged->size() >= 1);
 
         selectRows("List4", {1});
         click("Command27");
         QCOMPARE(label("Label34")->text(), QStringLiteral("已成功删除1个课题！"));
-        QCOMPARE(serverRecords().topicNames(), (QStringList{QStringLiteral("课堂提问"), QStringLiteral("实验")}));
+        QCOMPARE(serverRecords().topicNames(),
+                 (QStringList{QStringLiteral("课堂提问"), QStringLiteral("实验")}));
 
         // With nothing selected the unchanged list still goes.
         click("Command27");
@@ -214,7 +228,8 @@ private slots:
         edit("Text2")->setText(QStringLiteral("实验报告"));
         click("Command25");
         QCOMPARE(lastMessage(), QStringLiteral("成功|修改成功！|64"));
-        QCOMPARE(itemsOf(list("List4")), (QStringList{QStringLiteral("课堂提问"), QStringLiteral("实验报告")}));
+        QCOMPARE(itemsOf(list("List4")),
+                 (QStringList{QStringLiteral("课堂提问"), QStringLiteral("实验报告")}));
         QCOMPARE(serverRecords().topicNames(), itemsOf(list("List4")));
     }
 
@@ -225,9 +240,15 @@ private slots:
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("listName");
-        QTest::newRow("class with bar") << 1 << "Text5" << "Command10" << "List2";
-        QTest::newRow("student with tab") << 2 << "Text1" << "Command1" << "List1";
-        QTest::newRow("topic with bar") << 5 << "Text4" << "Command26" << "List4";
+        QTest::newRow("class with bar") << 1 << "Text5"
+                                        << "Command10"
+                                        << "List2";
+        QTest::newRow("student with tab") << 2 << "Text1"
+                                          << "Command1"
+                                          << "List1";
+        QTest::newRow("topic with bar") << 5 << "Text4"
+                                        << "Command26"
+                                        << "List4";
     }
     void badNamesAreRefused()
     {
@@ -254,9 +275,15 @@ private slots:
         QTest::addColumn<QString>("listName");
         QTest::addColumn<QString>("newBox");
         QTest::addColumn<QString>("button");
-        QTest::newRow("class") << 1 << "List2" << "Text13" << "Command18";
-        QTest::newRow("student") << 2 << "List1" << "Text15" << "Command21";
-        QTest::newRow("topic") << 5 << "List4" << "Text2" << "Command25";
+        QTest::newRow("class") << 1 << "List2"
+                               << "Text13"
+                               << "Command18";
+        QTest::newRow("student") << 2 << "List1"
+                                 << "Text15"
+                                 << "Command21";
+        QTest::newRow("topic") << 5 << "List4"
+                               << "Text2"
+                               << "Command25";
     }
     void emptyRenameIsRefused()
     {
@@ -318,10 +345,13 @@ private slots:
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("refusal");
-        QTest::newRow("offline") << LoginState::offlineUser() << kOperation << QStringLiteral("登录后才能进行此操作！");
+        QTest::newRow("offline") << LoginState::offlineUser() << kOperation
+                                 << QStringLiteral("登录后才能进行此操作！");
         QTest::newRow("not logged in") << "" << kOperation << QStringLiteral("登录后才能进行此操作！");
-        QTest::newRow("no password") << "" << "" << QStringLiteral("登录后才能进行此操作！");
-        QTest::newRow("online, no password") << "*" << "" << QStringLiteral("请在右侧输入操作密码！");
+        QTest::newRow("no password") << ""
+                                     << "" << QStringLiteral("登录后才能进行此操作！");
+        QTest::newRow("online, no password") << "*"
+                                             << "" << QStringLiteral("请在右侧输入操作密码！");
     }
     void writeAccessRefusals()
     {

@@ -43,8 +43,9 @@ private slots:
         click("Command13");
         QCOMPARE(lastMessage(), QStringLiteral("成功|操作成功！|64"));
         // The new login password works at once, and the reading pages keep working.
-        QCOMPARE(m_server.post(QStringLiteral("/score/checkpassword.php"),
-                               {{"username", m_account}, {"password", QStringLiteral("new-login")}})
+        QCOMPARE(m_server
+                     .post(QStringLiteral("/score/checkpassword.php"),
+                           {{"username", m_account}, {"password", QStringLiteral("new-login")}})
                      .body,
                  QByteArray("Success!"));
         QCOMPARE(m_login.LoginDigest, Md5Hex(QStringLiteral("new-login")));
@@ -55,7 +56,8 @@ private slots:
         QVERIFY(m_server.setClasses(m_account, QStringLiteral("new-oper"), {"C1"}));
 
         click("Command14");
-        QVERIFY(edit("Text8")->text().isEmpty() && edit("Text9")->text().isEmpty() && edit("Text10")->text().isEmpty());
+        QVERIFY(edit("Text8")->text().isEmpty() && edit("Text9")->text().isEmpty() &&
+                edit("Text10")->text().isEmpty());
         QCOMPARE(edit("Text11")->text(), QStringLiteral("new@example.org"));
     }
 
@@ -180,8 +182,9 @@ private slots:
         QCOMPARE(lastMessage(), QStringLiteral("成功|修改成功！|64"));
         QVERIFY(!find<QWidget>("Frame4")->isVisible());
         QCOMPARE(itemsOf(list("List3")), serverScores("C1"));
-        QVERIFY(itemsOf(list("List3")).contains(idOf(lines[1]) +
-                                                QStringLiteral("\t李四\t4.5\t2026-03-01 10:00:00\t课堂提问\t补记")));
+        QVERIFY(itemsOf(list("List3"))
+                    .contains(idOf(lines[1]) +
+                              QStringLiteral("\t李四\t4.5\t2026-03-01 10:00:00\t课堂提问\t补记")));
 
         selectRows("List3", {0, 2});
         click("Command15");
@@ -287,7 +290,7 @@ private slots:
             okEnabled = button("OKButton")->isEnabled();
             pageEnabled = button("Command10")->isEnabled();
             requestsMeanwhile = int(peer.requests.size());
-            button("Command4")->click();   // a second save
+            button("Command4")->click(); // a second save
             closedWhileWaiting = m_dialog->close();
         });
         click("Command9");

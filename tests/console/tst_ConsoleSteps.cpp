@@ -28,11 +28,17 @@ private slots:
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("refusal");
-        QTest::newRow("online with password") << "t01" << "op" << "";
-        QTest::newRow("online, no password") << "t01" << "" << QStringLiteral("请在右侧输入操作密码！");
-        QTest::newRow("offline with password") << QStringLiteral("离线用户") << "op" << QStringLiteral("登录后才能进行此操作！");
-        QTest::newRow("nobody") << "" << "op" << QStringLiteral("登录后才能进行此操作！");
-        QTest::newRow("nobody, no password") << "" << "" << QStringLiteral("登录后才能进行此操作！");
+        QTest::newRow("online with password") << "t01"
+                                              << "op"
+                                              << "";
+        QTest::newRow("online, no password") << "t01"
+                                             << "" << QStringLiteral("请在右侧输入操作密码！");
+        QTest::newRow("offline with password")
+            << QStringLiteral("离线用户") << "op" << QStringLiteral("登录后才能进行此操作！");
+        QTest::newRow("nobody") << ""
+                                << "op" << QStringLiteral("登录后才能进行此操作！");
+        QTest::newRow("nobody, no password") << ""
+                                             << "" << QStringLiteral("登录后才能进行此操作！");
     }
     void writeAccess()
     {
@@ -52,14 +58,18 @@ private slots:
         QTest::addColumn<int>("added");
         QTest::addColumn<int>("present");
         QTest::newRow("name, blank, spaced name, repeat")
-            << QStringList() << QStringLiteral("张三\r\n\r\n李 四\r\n张三") << QStringList{"张三", "李四"} << 2 << 1;
-        QTest::newRow("spaced name already stored") << QStringList{"王五"} << QStringLiteral("王 五") << QStringList{"王五"} << 0
-                                                    << 1;
-        QTest::newRow("LF line ends") << QStringList() << QStringLiteral("甲\n乙\n") << QStringList{"甲", "乙"} << 2 << 0;
-        QTest::newRow("only blank lines") << QStringList{"A"} << QStringLiteral("\r\n  \r\n") << QStringList{"A"} << 0 << 0;
-        QTest::newRow("case matters") << QStringList{"a"} << QStringLiteral("A") << QStringList{"a", "A"} << 1 << 0;
-        QTest::newRow("text after the last break") << QStringList() << QStringLiteral("x\r\ny") << QStringList{"x", "y"} << 2
-                                                   << 0;
+            << QStringList() << QStringLiteral("张三\r\n\r\n李 四\r\n张三") << QStringList{"张三", "李四"}
+            << 2 << 1;
+        QTest::newRow("spaced name already stored")
+            << QStringList{"王五"} << QStringLiteral("王 五") << QStringList{"王五"} << 0 << 1;
+        QTest::newRow("LF line ends")
+            << QStringList() << QStringLiteral("甲\n乙\n") << QStringList{"甲", "乙"} << 2 << 0;
+        QTest::newRow("only blank lines")
+            << QStringList{"A"} << QStringLiteral("\r\n  \r\n") << QStringList{"A"} << 0 << 0;
+        QTest::newRow("case matters")
+            << QStringList{"a"} << QStringLiteral("A") << QStringList{"a", "A"} << 1 << 0;
+        QTest::newRow("text after the last break")
+            << QStringList() << QStringLiteral("x\r\ny") << QStringList{"x", "y"} << 2 << 0;
     }
     void addLines()
     {
@@ -103,9 +113,9 @@ private slots:
         const QList<int> none;
         QTest::newRow("upper 12, lower 17") << QList<int>{0, 2} << QStringList{"15\tb\t2"} << "|17|12";
         QTest::newRow("nothing") << none << QStringList{"12\ta\t1", "15\tb\t2", "17\tc\t3"} << "";
-        QTest::newRow("all, unordered, twice")
-            << QList<int>{2, 0, 1, 2} << QStringList() << "|17|15|12";
-        QTest::newRow("out of range ignored") << QList<int>{5, -1, 1} << QStringList{"12\ta\t1", "17\tc\t3"} << "|15";
+        QTest::newRow("all, unordered, twice") << QList<int>{2, 0, 1, 2} << QStringList() << "|17|15|12";
+        QTest::newRow("out of range ignored")
+            << QList<int>{5, -1, 1} << QStringList{"12\ta\t1", "17\tc\t3"} << "|15";
     }
     void removeSelected()
     {
@@ -129,12 +139,14 @@ private slots:
                                  << QByteArray("username=t01&password=op&class=A|B");
         QTest::newRow("empty class list") << int(ListKind::Classes) << QStringList() << "/score/setclass.php"
                                           << QByteArray("username=t01&password=op&class=");
-        QTest::newRow("students of a class") << int(ListKind::Students) << QStringList{"x"} << "/score/student.php"
-                                             << QByteArray("username=t01&password=op&class=C1&student=x");
-        QTest::newRow("empty student list") << int(ListKind::Students) << QStringList() << "/score/student.php"
-                                            << QByteArray("username=t01&password=op&class=C1&student=");
-        QTest::newRow("topics") << int(ListKind::Topics) << QStringList{QStringLiteral("班")} << "/score/setketi.php"
-                                << QByteArray("username=t01&password=op&keti=%B0%E0");
+        QTest::newRow("students of a class")
+            << int(ListKind::Students) << QStringList{"x"} << "/score/student.php"
+            << QByteArray("username=t01&password=op&class=C1&student=x");
+        QTest::newRow("empty student list")
+            << int(ListKind::Students) << QStringList() << "/score/student.php"
+            << QByteArray("username=t01&password=op&class=C1&student=");
+        QTest::newRow("topics") << int(ListKind::Topics) << QStringList{QStringLiteral("班")}
+                                << "/score/setketi.php" << QByteArray("username=t01&password=op&keti=%B0%E0");
     }
     void listSaveBodies()
     {
@@ -161,23 +173,27 @@ private slots:
             << delScore("t01", "op", "C1", "") << "/score/delscore.php"
             << QByteArray("username=t01&password=op&class=C1&delid=");
         QTest::newRow("new scale, row 0 only")
-            << newScale("t01", "op", "K", {"good", "", "", "", ""}, {"4", "", "", "", ""}) << "/score/newscale.php"
+            << newScale("t01", "op", "K", {"good", "", "", "", ""}, {"4", "", "", "", ""})
+            << "/score/newscale.php"
             << QByteArray("username=t01&password=op&keti=K&newscale=good%09%09%09%09&newscore=4%09%09%09%09");
-        QTest::newRow("edit scale") << editScale("t01", "op", QStringLiteral("班级"), "7", "ok", 2.5)
-                                    << "/score/editscale.php"
-                                    << QByteArray("username=t01&password=op&class=%B0%E0%BC%B6&scaleid=7&scale=ok&score=2.5");
-        QTest::newRow("edit score") << editScore("t01", "op", "C1", {"31", 4.5, 10, "K", "n"}) << "/score/editscore.php"
-                                    << QByteArray("username=t01&password=op&class=C1&scoreid=31&score=4.5&time=10&keti=K"
-                                                  "&addtion=n");
+        QTest::newRow("edit scale")
+            << editScale("t01", "op", QStringLiteral("班级"), "7", "ok", 2.5) << "/score/editscale.php"
+            << QByteArray("username=t01&password=op&class=%B0%E0%BC%B6&scaleid=7&scale=ok&score=2.5");
+        QTest::newRow("edit score")
+            << editScore("t01", "op", "C1", {"31", 4.5, 10, "K", "n"}) << "/score/editscore.php"
+            << QByteArray("username=t01&password=op&class=C1&scoreid=31&score=4.5&time=10&keti=K"
+                          "&addtion=n");
         QTest::newRow("settings") << setTeacher("t01", "a@b.cn", "op", "", "new") << "/score/setteacher.php"
-                                  << QByteArray("username=t01&email=a@b.cn&oldsuperpassword=op&newlogpassword="
-                                                "&newsuperpassword=new");
-        QTest::newRow("rename student") << renameStudent("t01", "op", "a", "b", "C1") << "/score/renamestudent.php"
-                                        << QByteArray("username=t01&password=op&oldstuname=a&newstuname=b&class=C1");
-        QTest::newRow("scales of a topic") << getScale("K", "t01", "d") << "/score/getscale.php"
-                                           << QByteArray("keti=K&t=t01&mp=d");
-        QTest::newRow("scores of a class") << getScore("C1", "t01", "d") << "/score/getscore.php"
-                                           << QByteArray("class=C1&t=t01&mp=d");
+                                  << QByteArray(
+                                         "username=t01&email=a@b.cn&oldsuperpassword=op&newlogpassword="
+                                         "&newsuperpassword=new");
+        QTest::newRow("rename student")
+            << renameStudent("t01", "op", "a", "b", "C1") << "/score/renamestudent.php"
+            << QByteArray("username=t01&password=op&oldstuname=a&newstuname=b&class=C1");
+        QTest::newRow("scales of a topic")
+            << getScale("K", "t01", "d") << "/score/getscale.php" << QByteArray("keti=K&t=t01&mp=d");
+        QTest::newRow("scores of a class")
+            << getScore("C1", "t01", "d") << "/score/getscore.php" << QByteArray("class=C1&t=t01&mp=d");
     }
     void pageBodies()
     {
@@ -215,7 +231,8 @@ private slots:
     {
         QTest::addColumn<QString>("reply");
         QTest::addColumn<QStringList>("lines");
-        QTest::newRow("trailing CR LF adds nothing") << "1\ta\t5\r\n2\tb\t3\r\n" << QStringList{"1\ta\t5", "2\tb\t3"};
+        QTest::newRow("trailing CR LF adds nothing") << "1\ta\t5\r\n2\tb\t3\r\n"
+                                                     << QStringList{"1\ta\t5", "2\tb\t3"};
         QTest::newRow("empty") << "" << QStringList();
         QTest::newRow("blank lines") << "\r\n\r\nx\r\n" << QStringList{"x"};
         QTest::newRow("LF only") << "x\ny" << QStringList{"x", "y"};
@@ -243,19 +260,23 @@ private slots:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("icon");
-        const int list = int(ReplyKind::ListSave), change = int(ReplyKind::Change), settings = int(ReplyKind::Settings);
-        const QString ok = QStringLiteral("成功"), err = QStringLiteral("错误"), net = QStringLiteral("网络异常！");
+        const int list = int(ReplyKind::ListSave), change = int(ReplyKind::Change),
+                  settings = int(ReplyKind::Settings);
+        const QString ok = QStringLiteral("成功"), err = QStringLiteral("错误"),
+                      net = QStringLiteral("网络异常！");
         QTest::newRow("list save accepted") << 200 << "Success!" << list << QStringLiteral("操作成功！") << ok
                                             << QStringLiteral("操作成功！") << 64;
-        QTest::newRow("list save refused") << 200 << "no" << list << "no" << err << QStringLiteral("no\r\n操作错误！") << 48;
+        QTest::newRow("list save refused")
+            << 200 << "no" << list << "no" << err << QStringLiteral("no\r\n操作错误！") << 48;
         QTest::newRow("list save failed") << 0 << "" << list << net << err << net << 48;
-        QTest::newRow("trailing break is refused") << 200 << "Success!\r\n" << change << QString() << err
-                                                   << QStringLiteral("Success!\r\n\r\n修改失败！") << 48;
-        QTest::newRow("rename accepted keeps status") << 200 << "Success!" << change << QString() << ok
-                                                      << QStringLiteral("修改成功！") << 64;
+        QTest::newRow("trailing break is refused")
+            << 200 << "Success!\r\n"
+            << change << QString() << err << QStringLiteral("Success!\r\n\r\n修改失败！") << 48;
+        QTest::newRow("rename accepted keeps status")
+            << 200 << "Success!" << change << QString() << ok << QStringLiteral("修改成功！") << 64;
         QTest::newRow("rename failed") << 500 << "boom" << change << net << err << net << 48;
-        QTest::newRow("settings failed with text") << 500 << "boom" << settings << QString() << err
-                                                   << QStringLiteral("boom\r\n网络异常！") << 48;
+        QTest::newRow("settings failed with text")
+            << 500 << "boom" << settings << QString() << err << QStringLiteral("boom\r\n网络异常！") << 48;
         QTest::newRow("settings failed, no reply") << 0 << "" << settings << QString() << err << net << 48;
     }
     void replies()
@@ -269,7 +290,7 @@ private slots:
         QFETCH(int, icon);
         const bool listSave = kind == int(ReplyKind::ListSave);
         const QString success = listSave || kind == int(ReplyKind::Settings) ? QStringLiteral("操作成功！")
-                                                                            : QStringLiteral("修改成功！");
+                                                                             : QStringLiteral("修改成功！");
         const QString failure = listSave ? QStringLiteral("操作错误！")
                                          : (kind == int(ReplyKind::Change) ? QStringLiteral("修改失败！")
                                                                            : QStringLiteral("操作失败！"));
@@ -287,9 +308,11 @@ private slots:
         QTest::addColumn<QStringList>("scores");
         QTest::addColumn<QStringList>("sentScores");
         QTest::addColumn<bool>("filled");
-        QTest::newRow("letters become 0") << QStringList{"", "", "", "", ""} << QStringList{"", "", "abc", "", ""}
-                                          << QStringList{"", "", "0", "", ""} << true;
-        QTest::newRow("3 and more") << QStringList{"a", "", "", "", ""} << QStringList{"3分", " 2.5", "", "", ""}
+        QTest::newRow("letters become 0")
+            << QStringList{"", "", "", "", ""} << QStringList{"", "", "abc", "", ""}
+            << QStringList{"", "", "0", "", ""} << true;
+        QTest::newRow("3 and more") << QStringList{"a", "", "", "", ""}
+                                    << QStringList{"3分", " 2.5", "", "", ""}
                                     << QStringList{"3", "2.5", "", "", ""} << true;
         QTest::newRow("all blank") << QStringList{" ", "", "\t", "", ""} << QStringList{"", "", "", "", ""}
                                    << QStringList{"", "", "", "", ""} << false;
