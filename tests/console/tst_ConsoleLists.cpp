@@ -71,6 +71,40 @@ private slots:
         QCOMPARE(m_listsChanged->size(), 3);
     }
 
+    // A name counts as present when it is stored already, spaces aside.
+    void addedAndPresent_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("classes") << 1 << "Text5" << "Command10" << "Label6" << QStringLiteral("C 1\r\nC5")
+                                 << QStringLiteral("已添加1个班级！1个班级名称已存在，被忽略！");
+        QTest::newRow("students") << 2 << "Text1" << "Command1" << "Label2" << QStringLiteral("张 三\r\n新生")
+                                  << QStringLiteral("已添加1名学生！1名学生存在，被忽略！");
+        QTest::newRow("topics") << 5 << "Text4" << "Command26" << "Label34" << QStringLiteral("课堂 提问\r\n作业")
+                                << QStringLiteral("已添加1个课题！1个课题名称已存在，被忽略！");
+    }
+    void addedAndPresent()
+    {
+        QFETCH(int, page);
+        QFETCH(QString, input);
+        QFETCH(QString, button);
+        QFETCH(QString, status);
+        QFETCH(QString, typed);
+        QFETCH(QString, text);
+        showPage(page);
+        if (page == 2)
+            choose("Combo2", "C1");
+        const QStringList before = itemsOf(list(page == 1 ? "List2" : page == 2 ? "List1" : "List4"));
+        this->text(input)->setPlainText(typed);
+        click(button);
+        QCOMPARE(label(status)->text(), text);
+        QCOMPARE(itemsOf(list(page == 1 ? "List2" : page == 2 ? "List1" : "List4")).size(), before.size() + 1);
+    }
+
     // What the status labels say when nothing is sent.
     void nothingToDo_data()
     {

@@ -61,6 +61,14 @@ private slots:
         QCOMPARE(edit("Text11")->text(), QStringLiteral("new@example.org"));
     }
 
+    void enterSendsTheSettingsChange()
+    {
+        showPage(0);
+        edit("Text8")->setFocus();
+        QTest::keyClick(edit("Text8"), Qt::Key_Return);
+        QCOMPARE(lastMessage(), QStringLiteral("警告|原操作密码必须填写！|48"));
+    }
+
     void settingsRefusals()
     {
         showPage(0);
