@@ -286,7 +286,7 @@ private slots:
         peer.silent = true;
         QVERIFY(peer.listen());
         linkTo(peer.base());
-        m_link->setTimeoutMs(1500);
+        m_link->setTimeoutMs(4000); // well after the checks below, even on a busy machine
         closeConsoleKeepingRig();
         m_dialog = std::make_unique<Dialog>(context(), kOperation, shortcutFolders());
         m_dialog->show();
