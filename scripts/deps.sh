@@ -6,6 +6,7 @@ packages=(
   qt6-base-dev qt6-httpserver-dev qt6-websockets-dev
   libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev
   xvfb xauth fonts-noto-cjk fonts-comic-neue imagemagick
+  libqrencode-dev
   wrk
 )
 missing=()

@@ -5,6 +5,7 @@
 #include "account/frmReg.h"
 #include "app/Form1.h"
 #include "core/Settings.h"
+#include "console/Dialog.h"
 #include "net/RecordCache.h"
 #include "net/ServerLink.h"
 #include "scoring/PendingScores.h"
@@ -12,6 +13,7 @@
 #include "widgets/Prompter.h"
 
 #include <QApplication>
+#include <QLineEdit>
 
 namespace corvanta {
 
@@ -55,6 +57,7 @@ Application::Application(const AppConfig &config, Prompter *prompter, const Cloc
     // Closing the main window ends the program at once.
     connect(form, &Form1::closing, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     wireAccountWindows();
+    connect(form, &Form1::consoleRequested, this, &Application::openConsole);
 }
 
 // --- Registration and password reset: opened from the login window, back to it. ---
@@ -73,7 +76,10 @@ void Application::wireAccountWindows()
 }
 // --- end of registration and password reset ---
 
-Application::~Application() = default;
+Application::~Application()
+{
+    delete m_closedConsole.data();
+}
 
 void Application::start()
 {
@@ -111,7 +117,46 @@ void Application::loggedInOffline()
 
 void Application::resetConsoleStudentPage()
 {
-    // The management console's student page is cleared here once the console exists.
+    // A login loads the console (hidden) when it is not loaded yet.
+    loadConsole().resetStudentPage();
+}
+
+// --- The management console ---
+
+Dialog &Application::loadConsole()
+{
+    if (m_console)
+        return *m_console;
+    // The console starts with the main window's operation password, as it stands now.
+    const auto *password = m_form->findChild<QLineEdit *>(QStringLiteral("Text4"));
+    m_console = std::make_unique<Dialog>(*m_context, password ? password->text() : QString());
+    Dialog *console = m_console.get();
+    Form1 *form = m_form.get();
+    connect(console, &Dialog::returnRequested, form, &QWidget::show);
+    connect(console, &Dialog::closed, this, &Application::consoleClosed);
+    // The console fetched the class record file again before saying so.
+    connect(console, &Dialog::classListsChanged, form,
+            [form] { form->LoadClassLists(QStringLiteral("online")); });
+    connect(console, &Dialog::standardsChanged, form, &Form1::RefreshStandardList);
+    return *console;
+}
+
+void Application::openConsole()
+{
+    Dialog &console = loadConsole();
+    console.showStartView();
+    console.show();
+    m_form->hide();
+}
+
+void Application::consoleClosed()
+{
+    m_form->show();
+    // Closed is unloaded: the next opening starts afresh. Deleted once its close is over.
+    if (m_console) {
+        m_closedConsole = m_console.release();
+        m_closedConsole->deleteLater();
+    }
 }
 
 } // namespace corvanta

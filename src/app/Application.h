@@ -6,11 +6,13 @@
 #include "widgets/AppContext.h"
 
 #include <QObject>
+#include <QPointer>
 
 #include <memory>
 
 namespace corvanta {
 
+class Dialog;
 class Form1;
 class frmLogin;
 class frmPswd;
@@ -39,12 +41,19 @@ public:
     frmLogin *loginWindow() const { return m_loginWindow.get(); }
     frmReg *registrationWindow() const { return m_regWindow.get(); }
     frmPswd *resetWindow() const { return m_pswdWindow.get(); }
+    // The management console while it is loaded (after a login or "后台"), else null.
+    Dialog *consoleWindow() const { return m_console.get(); }
 
 private:
     void loggedInOnline();
     void loggedInOffline();
     void resetConsoleStudentPage();
     void wireAccountWindows();
+
+    // --- The management console ---
+    Dialog &loadConsole();
+    void openConsole();
+    void consoleClosed();
 
     AppConfig m_config;
     LoginState m_login;
@@ -59,6 +68,8 @@ private:
     std::unique_ptr<frmLogin> m_loginWindow;
     std::unique_ptr<frmReg> m_regWindow;
     std::unique_ptr<frmPswd> m_pswdWindow;
+    std::unique_ptr<Dialog> m_console;
+    QPointer<Dialog> m_closedConsole; // closed, waiting to be deleted
 };
 
 } // namespace corvanta

@@ -1,0 +1,237 @@
+#include "Dialog.h"
+
+#include "console/ClassPage.h"
+#include "console/ConsoleSession.h"
+#include "console/QrCodeView.h"
+#include "console/ScalePage.h"
+#include "console/ScorePage.h"
+#include "console/ShortcutPage.h"
+#include "console/StudentPage.h"
+#include "console/TeacherPage.h"
+#include "console/TopicPage.h"
+#include "core/AppConfig.h"
+#include "net/ConsolePages.h"
+#include "net/ServerLink.h"
+#include "widgets/BusyGuard.h"
+#include "widgets/Prompter.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace corvanta {
+
+namespace {
+
+// The window's outer size in twips; its frame takes this many pixels of it.
+constexpr int kWidthTwips = 10800, kHeightTwips = 5800;
+constexpr int kFrameAllowanceX = 6, kFrameAllowanceY = 26;
+
+QRect twips(int left, int top, int width, int height)
+{
+    return ConsolePage::twips(left, top, width, height);
+}
+
+QLabel *helpLabel(QWidget *parent, const char *name, const QString &caption, QRect rect)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(rect);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+} // namespace
+
+Dialog::Dialog(AppContext &context, const QString &operationPassword, console::ShortcutFolders folders,
+               QWidget *parent)
+    : QDialog(parent), m_context(context)
+{
+    setObjectName(QStringLiteral("Dialog"));
+    setWindowTitle(QStringLiteral("Corvantis管理后台"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    m_session = new ConsoleSession(context, this, std::move(folders), this);
+    buildFrameControls();
+    buildHelpFrame();
+
+    m_studentPage = new StudentPage(*m_session, this);
+    auto *scorePage = new ScorePage(*m_session, this);
+    Frame_manage[0] = new TeacherPage(*m_session, this);
+    Frame_manage[1] = new ClassPage(*m_session, this);
+    Frame_manage[2] = m_studentPage;
+    Frame_manage[3] = scorePage;
+    Frame_manage[4] = new ShortcutPage(*m_session, this);
+    Frame_manage[5] = new TopicPage(*m_session, this);
+    Frame_manage[6] = new ScalePage(*m_session, this);
+
+    m_session->setPasswordSource([this] { return txtSuperPassword->text(); });
+    m_session->setScoreClassSource([scorePage] { return scorePage->className(); });
+    connect(m_session, &ConsoleSession::classListsChanged, this, &Dialog::classListsChanged);
+    connect(m_session, &ConsoleSession::standardsChanged, this, &Dialog::standardsChanged);
+    connect(m_session, &ConsoleSession::pageRequested, this, &Dialog::showPage);
+
+    Form_Load(operationPassword);
+}
+
+Dialog::~Dialog() = default;
+
+void Dialog::buildFrameControls()
+{
+    // The page buttons in their row order, each with the page it shows.
+    const struct
+    {
+        int page;
+        const char *caption;
+    } row[] = {{0, "个人信息"}, {1, "班级管理"}, {2, "学生管理"}, {5, "课题管理"},
+               {6, "评分标准"}, {3, "计分管理"}, {4, "快捷方式"}};
+    int left = 120;
+    for (const auto &button : row) {
+        auto *b = new QPushButton(QString::fromUtf8(button.caption), this);
+        b->setObjectName(QStringLiteral("Cmd_manage_%1").arg(button.page));
+        b->setGeometry(twips(left, 4680, 1215, 495));
+        b->setAutoDefault(false);
+        const int page = button.page;
+        connect(b, &QPushButton::clicked, this, [this, page] {
+            if (!BusyGuard::isBusy(this))
+                showPage(page);
+        });
+        Cmd_manage[page] = b;
+        left += 1302;
+    }
+    OKButton = new QPushButton(QStringLiteral("返回"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton->setGeometry(twips(9240, 4680, 1215, 495));
+    OKButton->setAutoDefault(false);
+    connect(OKButton, &QPushButton::clicked, this, &Dialog::returnToMain);
+
+    Label14 = new QLabel(QStringLiteral("操作密码："), this);
+    Label14->setObjectName(QStringLiteral("Label14"));
+    Label14->setGeometry(twips(6960, 4080, 1095, 255));
+    txtSuperPassword = new QLineEdit(this);
+    txtSuperPassword->setObjectName(QStringLiteral("txtSuperPassword"));
+    txtSuperPassword->setGeometry(twips(8160, 4080, 1695, 270));
+    ConsolePage::maskPassword(txtSuperPassword);
+
+    Picture1 = new QrCodeView(this);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setGeometry(twips(1080, 240, 3930, 3930));
+    Picture1->setText(m_context.link.address(console_pages::scoreHome()).toString());
+    Label1 = new QLabel(QStringLiteral("微信扫描，关注Brastel"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(twips(1080, 4200, 3855, 255));
+    Label1->setAlignment(Qt::AlignCenter);
+}
+
+void Dialog::buildHelpFrame()
+{
+    Frame1 = new QGroupBox(this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setGeometry(twips(6600, 120, 3855, 3735));
+    auto *title = helpLabel(Frame1, "Label17", QStringLiteral("后台管理说明"), twips(240, 240, 3495, 300));
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    helpLabel(Frame1, "Label18", QStringLiteral("这里提供一些常用功能，见底部按钮。"),
+              twips(240, 630, 3495, 300));
+    helpLabel(Frame1, "Label19", QStringLiteral("密码管理提供修改密码服务，密码重置在登录界面。"),
+              twips(240, 960, 3495, 540));
+    helpLabel(
+        Frame1, "Label20",
+        QStringLiteral(
+            "班级管理和学生管理功能可以添加和删除数据，这里不能修改名称。删除后的数据不可恢复，请慎重操作！"),
+        twips(240, 1530, 3495, 840));
+    helpLabel(Frame1, "Label21", QStringLiteral("计分管理功能可以删除计分，删除后不可恢复，请谨慎操作！"),
+              twips(240, 2400, 3495, 540));
+    helpLabel(Frame1, "Label22", QStringLiteral("你可以通过快捷方式功能管理快捷方式。"),
+              twips(240, 2970, 3495, 300));
+    const QString address = m_context.link.address(console_pages::scoreHome()).toString();
+    Label15 =
+        helpLabel(Frame1, "Label15", QStringLiteral("后台地址 ") + address, twips(240, 3360, 3495, 330));
+    Label15->setWordWrap(false);
+    // A long server address gets a smaller font rather than being cut off.
+    QFont font = Label15->font();
+    while (font.pointSizeF() > 6 && QFontMetrics(font).horizontalAdvance(Label15->text()) > Label15->width())
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    Label15->setFont(font);
+    Label15->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
+    Label15->setCursor(Qt::PointingHandCursor);
+    Label15->setToolTip(address);
+    Label15->installEventFilter(this);
+}
+
+void Dialog::Form_Load(const QString &operationPassword)
+{
+    for (ConsolePage *page : Frame_manage) {
+        page->hide();
+        page->move(twips(120, 120, 0, 0).topLeft());
+    }
+    txtSuperPassword->setText(operationPassword);
+    setFixedSize(qRound(kWidthTwips / 15.0) - kFrameAllowanceX,
+                 qRound(kHeightTwips / 15.0) - kFrameAllowanceY);
+}
+
+void Dialog::showStartView()
+{
+    for (ConsolePage *page : Frame_manage)
+        page->hide();
+    Picture1->show();
+    Label1->show();
+}
+
+void Dialog::resetStudentPage()
+{
+    m_studentPage->resetClass();
+}
+
+void Dialog::showPage(int index)
+{
+    if (index < 0 || index >= 7)
+        return;
+    for (ConsolePage *page : Frame_manage)
+        page->hide();
+    Picture1->hide();
+    Label1->hide();
+    Frame_manage[index]->show();
+    Frame_manage[index]->fillPage();
+}
+
+void Dialog::returnToMain()
+{
+    if (BusyGuard::isBusy(this))
+        return;
+    Picture1->show();
+    Label1->show();
+    hide();
+    emit returnRequested();
+}
+
+void Dialog::reject()
+{
+    // Esc does nothing: the console is left with "返回" or the close box.
+}
+
+void Dialog::closeEvent(QCloseEvent *event)
+{
+    // Not while a request waits: its reply still has a page to go to.
+    if (BusyGuard::isBusy(this)) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    emit closed();
+}
+
+bool Dialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Label15 && event->type() == QEvent::MouseButtonRelease) {
+        m_context.prompter.openUrl(m_context.link.address(console_pages::scoreHome()));
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+} // namespace corvanta

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "console/Shortcuts.h"
+#include "widgets/AppContext.h"
+
+#include <QDialog>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace corvanta {
+
+class ConsolePage;
+class ConsoleSession;
+class QrCodeView;
+class StudentPage;
+
+// The management console "Corvantis管理后台": seven pages that edit the teacher's data on
+// the score server, one shown at a time above the page buttons; a QR code of the server's
+// web pages while none is. It knows no other window: what the main window must follow it
+// publishes as signals.
+class Dialog : public QDialog
+{
+    Q_OBJECT
+public:
+    // operationPassword: the main window's operation password box, copied once here.
+    Dialog(AppContext &context, const QString &operationPassword,
+           console::ShortcutFolders folders = console::ShortcutFolders::system(), QWidget *parent = nullptr);
+    ~Dialog() override;
+
+    // The view the console opens with: no page, the QR code shown.
+    void showStartView();
+    // After a login: the student page shows no class.
+    void resetStudentPage();
+
+signals:
+    // "返回": the console is hidden; the main window shows again.
+    void returnRequested();
+    // The close box: the main window shows again and the console may go.
+    void closed();
+    // After an accepted change: the class record file was fetched again and the main
+    // window's class and topic lists should be reloaded from it.
+    void classListsChanged();
+    // The main window's standards list should be read again for its topic.
+    void standardsChanged();
+
+protected:
+    void reject() override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildFrameControls();
+    void buildHelpFrame();
+    void Form_Load(const QString &operationPassword);
+    void showPage(int index);
+    void returnToMain();
+
+    AppContext &m_context;
+    ConsoleSession *m_session;
+
+    QPushButton *Cmd_manage[7] = {};
+    QPushButton *OKButton = nullptr;
+    QLabel *Label14 = nullptr;
+    QLineEdit *txtSuperPassword = nullptr;
+    QrCodeView *Picture1 = nullptr;
+    QLabel *Label1 = nullptr;
+    QGroupBox *Frame1 = nullptr;
+    QLabel *Label15 = nullptr;
+    ConsolePage *Frame_manage[7] = {};
+    StudentPage *m_studentPage = nullptr;
+};
+
+} // namespace corvanta

@@ -1,0 +1,95 @@
+#include "ListPage.h"
+
+#include "console/ConsoleSession.h"
+#include "widgets/AppContext.h"
+#include "widgets/BusyGuard.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+
+namespace corvanta {
+
+void ListPage::setListControls(QListWidget *list, QPlainTextEdit *input, QLabel *status, ListTexts texts)
+{
+    m_list = list;
+    m_input = input;
+    m_status = status;
+    m_texts = std::move(texts);
+}
+
+void ListPage::addTyped()
+{
+    if (BusyGuard::isBusy(this) || !writeAllowed())
+        return;
+    const QString typed = m_input->toPlainText();
+    if (!namesAllowed(console::typedNames(typed)))
+        return;
+    QStringList list = items(m_list);
+    const console::AddCounts counts = console::AddLinesToList(typed, list);
+    setItems(m_list, list);
+    m_status->clear();
+    bool saved = true;
+    if (counts.added == 0) {
+        m_status->setText(m_texts.nothingToAdd);
+    } else {
+        saved = saveList() == ReplyOutcome::Accepted;
+        // The list keeps the names either way; the next save sends them again.
+        m_input->clear();
+        if (saved)
+            m_status->setText(m_texts.added.arg(counts.added));
+    }
+    if (counts.present > 0 && saved)
+        m_status->setText(m_status->text() + m_texts.present.arg(counts.present));
+}
+
+void ListPage::removeChosen(bool alwaysSave)
+{
+    if (BusyGuard::isBusy(this) || !writeAllowed())
+        return;
+    const int removed = removeSelected(m_list);
+    if (removed == 0 && !alwaysSave) {
+        m_status->setText(m_texts.nothingSelected);
+        return;
+    }
+    if (saveList() != ReplyOutcome::Accepted)
+        return; // the status label shows what the save met
+    if (removed == 0)
+        m_status->setText(m_texts.nothingSelected);
+    else if (!m_texts.removed.isEmpty())
+        m_status->setText(m_texts.removed.arg(removed));
+}
+
+ReplyOutcome ListPage::saveList()
+{
+    const AppContext &context = m_session.context();
+    const ReplyOutcome outcome =
+        sendChange(console::SaveListToServer(listKind(), context.login, m_session.operationPassword(),
+                                             items(m_list), listClass()),
+                   ReplyKind::ListSave, QStringLiteral("操作成功！"), QStringLiteral("操作错误！"), m_status);
+    if (outcome == ReplyOutcome::Accepted)
+        emit m_session.classListsChanged();
+    return outcome;
+}
+
+void ListPage::sendRename(const PageCall &call, const QString &newName, QGroupBox *frame,
+                          const std::function<void()> &reload)
+{
+    if (BusyGuard::isBusy(this))
+        return;
+    if (newName.isEmpty()) {
+        tellRefusal(QStringLiteral("新名称不能为空！"));
+        return;
+    }
+    if (!namesAllowed({newName}))
+        return;
+    const auto accepted = [this, &reload] {
+        emit m_session.classListsChanged();
+        reload();
+    };
+    if (sendChange(call, ReplyKind::Change, QStringLiteral("修改成功！"), QStringLiteral("修改失败！"),
+                   m_status, accepted) == ReplyOutcome::Accepted)
+        frame->hide();
+}
+
+} // namespace corvanta

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "console/ConsolePage.h"
+
+namespace corvanta {
+
+// Page 4 "快捷方式管理": the program's launchers on the desktop and in the menu. A ticked
+// box has its launcher on disk; ticking writes it, clearing removes it.
+class ShortcutPage : public ConsolePage
+{
+    Q_OBJECT
+public:
+    ShortcutPage(ConsoleSession &session, QWidget *parent);
+    void fillPage() override;
+
+private:
+    void boxToggled(int kind, bool ticked);
+    void setAll(bool ticked);
+    void showDiskState(int kind);
+
+    QCheckBox *ChkShortCut[3] = {};
+    QPushButton *Command11;
+    QPushButton *Command12;
+};
+
+} // namespace corvanta

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "core/Result.h"
+
+#include <QString>
+
+// The program's launchers: freedesktop ".desktop" files named "Corvan.desktop".
+namespace corvanta::console {
+
+enum ShortcutKind { DesktopShortcut = 0, GroupShortcut = 1, MenuShortcut = 2 };
+inline constexpr int kShortcutKinds = 3;
+
+// Where launchers go: the desktop folder and the applications (menu) folder.
+struct ShortcutFolders
+{
+    QString desktop;
+    QString applications;
+    // The user's folders as QStandardPaths knows them.
+    static ShortcutFolders system();
+};
+
+// The launcher file of a kind: desktop/Corvan.desktop, applications/Brastel/Corvan.desktop,
+// applications/Corvan.desktop. Empty when the folder is unknown.
+QString shortcutPath(int kind, const ShortcutFolders &folders);
+bool shortcutExists(int kind, const ShortcutFolders &folders);
+
+// The launcher's text for the program at that path.
+QByteArray desktopEntry(const QString &program);
+
+// Writes the launcher (over an old one); the group kind makes its "Brastel" folder first.
+// The desktop and menu kinds create no folder. Other kinds do nothing.
+Result AddProgramShortcut(int kind, const ShortcutFolders &folders, const QString &program);
+// Removes the launcher; the group kind removes the whole "Brastel" folder. Nothing to
+// remove is no failure.
+Result RemoveProgramShortcut(int kind, const ShortcutFolders &folders);
+
+} // namespace corvanta::console

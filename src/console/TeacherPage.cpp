@@ -1,0 +1,108 @@
+#include "TeacherPage.h"
+
+#include "console/ConsoleSession.h"
+#include "net/ConsolePages.h"
+#include "net/LoginState.h"
+#include "net/Wire.h"
+#include "widgets/BusyGuard.h"
+#include "widgets/Prompter.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace corvanta {
+
+TeacherPage::TeacherPage(ConsoleSession &session, QWidget *parent)
+    : ConsolePage(session, QStringLiteral("Frame_manage_0"), QStringLiteral("个人信息维护"), parent)
+{
+    addLabelledBoxes(this,
+                     {{Label8, "Label8", "教师姓名：", Text6, "Text6"},
+                      {Label7, "Label7", "登录帐号：", Text7, "Text7"},
+                      {Label23, "Label23", "邮箱：", Text11, "Text11"},
+                      {Label10, "Label10", "原操作密码：", Text8, "Text8"},
+                      {Label11, "Label11", "新登录密码：", Text9, "Text9"},
+                      {Label12, "Label12", "新操作密码：", Text10, "Text10"}},
+                     {240, 1200, 1440, 2295, 480, 528});
+    for (QLabel *label : {Label8, Label7, Label23, Label10, Label11, Label12})
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    for (QLineEdit *password : {Text8, Text9, Text10})
+        maskPassword(password);
+    Text6->setEnabled(false);
+    Text7->setEnabled(false);
+    Label24 =
+        addLabel(this, QStringLiteral("Label24"), QStringLiteral("可修改"), twips(3840, 1551, 1455, 255));
+    Label13 = addLabel(this, QStringLiteral("Label13"), QStringLiteral("如不修改请留空"),
+                       twips(3840, 2607, 1455, 255));
+    Label9 = addLabel(this, QStringLiteral("Label9"), QStringLiteral("如不修改请留空"),
+                      twips(3840, 3135, 1455, 255));
+    Command14 =
+        addButton(this, QStringLiteral("Command14"), QStringLiteral("重置"), twips(2040, 3600, 975, 375));
+    Command13 =
+        addButton(this, QStringLiteral("Command13"), QStringLiteral("修改"), twips(3360, 3600, 975, 375));
+    Command13->setDefault(true); // Enter in the console sends the change
+
+    connect(Command13, &QPushButton::clicked, this, &TeacherPage::change);
+    connect(Command14, &QPushButton::clicked, this, &TeacherPage::reset);
+}
+
+void TeacherPage::fillPage()
+{
+    auto busy = beginWait();
+    if (!busy)
+        return;
+    const LoginState &login = m_session.context().login;
+    const HttpResult reply = send(console_pages::getTeacher(login.LoginUser, login.LoginDigest));
+    if (!busy->windowAlive())
+        return;
+    // Anything but the three lines leaves the boxes as they were.
+    if (const auto info = console_pages::readTeacher(reply.status == 200 ? reply.text : QString())) {
+        Text6->setText(info->name);
+        Text7->setText(info->account);
+        Text11->setText(info->email);
+    }
+}
+
+void TeacherPage::reset()
+{
+    Text8->clear();
+    Text9->clear();
+    Text10->clear();
+}
+
+void TeacherPage::change()
+{
+    if (BusyGuard::isBusy(this))
+        return;
+    Prompter &prompter = m_session.context().prompter;
+    if (Text6->text().isEmpty() || Text7->text().isEmpty()) {
+        prompter.message(window(), QStringLiteral("错误"),
+                         QStringLiteral("无法获取教师信息，暂时无法修改密码！"), PromptIcon::Critical);
+        return;
+    }
+    if (Text8->text().trimmed().isEmpty()) {
+        prompter.message(window(), QStringLiteral("警告"), QStringLiteral("原操作密码必须填写！"),
+                         PromptIcon::Warning);
+        return;
+    }
+    const QString account = Text7->text();
+    const QString newLogin = Text9->text().trimmed();
+    auto busy = beginWait();
+    if (!busy)
+        return;
+    const HttpResult reply = send(console_pages::setTeacher(
+        account, Text11->text().trimmed(), Text8->text().trimmed(), newLogin, Text10->text().trimmed()));
+    if (!busy->windowAlive())
+        return;
+    busy.reset();
+    const ReplyNotice notice = console::consoleReply(reply, ReplyKind::Settings, QStringLiteral("操作成功！"),
+                                                     QStringLiteral("操作失败！"));
+    LoginState &login = m_session.context().login;
+    // The reading pages identify the teacher by the login password's digest: it follows
+    // the new password at once, not only at the next login.
+    if (notice.outcome == ReplyOutcome::Accepted && !newLogin.isEmpty() && account == login.LoginUser)
+        login.LoginDigest = Md5Hex(newLogin);
+    tellNotice(notice, nullptr);
+}
+
+} // namespace corvanta
