@@ -13,7 +13,6 @@
 #include "widgets/Prompter.h"
 
 #include <QApplication>
-#include <QLineEdit>
 
 namespace corvanta {
 
@@ -128,8 +127,7 @@ Dialog &Application::loadConsole()
     if (m_console)
         return *m_console;
     // The console starts with the main window's operation password, as it stands now.
-    const auto *password = m_form->findChild<QLineEdit *>(QStringLiteral("Text4"));
-    m_console = std::make_unique<Dialog>(*m_context, password ? password->text() : QString());
+    m_console = std::make_unique<Dialog>(*m_context, m_form->operationPassword());
     Dialog *console = m_console.get();
     Form1 *form = m_form.get();
     connect(console, &Dialog::returnRequested, form, &QWidget::show);

@@ -316,6 +316,11 @@ void Form1::setPanelText(int panel, const QString &text)
         m_panels[panel - 1]->setFullText(text);
 }
 
+QString Form1::operationPassword() const
+{
+    return Frame4->operationPassword();
+}
+
 QString Form1::panelText(int panel) const
 {
     return panel >= 1 && panel <= 5 ? m_panels[panel - 1]->fullText() : QString();

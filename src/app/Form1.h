@@ -62,6 +62,8 @@ public:
     void setPanelText(int panel, const QString &text);
     QString panelText(int panel) const;
     void panelDoubleClicked(int panel);
+    // The operation password as typed on the upload panel (the console starts with it).
+    QString operationPassword() const;
 
 signals:
     void loginRequested();   // "用户"
