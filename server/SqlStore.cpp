@@ -161,16 +161,14 @@ std::optional<Teacher> SqlStore::teacherByAccount(const QString &account)
 
 StoreResult SqlStore::createTeacher(const Teacher &t)
 {
-    Transaction tx(*this);
-    if (selectOne(QStringLiteral("SELECT id FROM teacher WHERE account_key = ?"), {accountKey(t.account)}))
-        return StoreResult::NameTaken;
-    change(
+    // The unique key decides: two processes registering one account at once store it once.
+    const int stored = change(
         QStringLiteral("INSERT INTO teacher (account, account_key, name, email, mobile, phone, qq, "
-                       "login_verifier, operation_hash, data_version) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, 1)"),
+                       "login_verifier, operation_hash, data_version) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, 1) "
+                       "ON CONFLICT (account_key) DO NOTHING"),
         {t.account, accountKey(t.account), t.name, t.email, t.mobile, t.phone, t.qq, t.loginVerifier,
          t.operationHash});
-    tx.commit();
-    return StoreResult::Done;
+    return stored == 1 ? StoreResult::Done : StoreResult::NameTaken;
 }
 
 void SqlStore::updateTeacher(qint64 teacher, const std::optional<QString> &email,
@@ -178,6 +176,7 @@ void SqlStore::updateTeacher(qint64 teacher, const std::optional<QString> &email
                              const std::optional<QString> &operationHash)
 {
     Transaction tx(*this);
+    touch(teacher);
     if (email)
         change(QStringLiteral("UPDATE teacher SET email = ? WHERE id = ?"), {*email, teacher});
     if (loginVerifier)
@@ -186,10 +185,13 @@ void SqlStore::updateTeacher(qint64 teacher, const std::optional<QString> &email
     if (operationHash)
         change(QStringLiteral("UPDATE teacher SET operation_hash = ? WHERE id = ?"),
                {*operationHash, teacher});
-    touch(teacher);
     tx.commit();
 }
 
+// First in every change of a teacher's data: the update takes the teacher's row lock, so
+// changes of one teacher follow one another in whatever process they are made (and each
+// statement after it sees the data the one before committed). The new version commits
+// with the change, which is what keeps every process's record-file cache right.
 void SqlStore::touch(qint64 teacher)
 {
     change(QStringLiteral("UPDATE teacher SET data_version = data_version + 1 WHERE id = ?"), {teacher});
@@ -267,8 +269,8 @@ QStringList SqlStore::classNames(qint64 teacher)
 void SqlStore::replaceClasses(qint64 teacher, const QStringList &names)
 {
     Transaction tx(*this);
-    replaceNamedList(QStringLiteral("class"), QStringLiteral("teacher_id"), teacher, names, {}, {});
     touch(teacher);
+    replaceNamedList(QStringLiteral("class"), QStringLiteral("teacher_id"), teacher, names, {}, {});
     tx.commit();
 }
 
@@ -276,6 +278,7 @@ StoreResult SqlStore::renameNamed(qint64 teacher, const QString &table, const QS
                                   qint64 owner, const QString &from, const QString &to)
 {
     Transaction tx(*this);
+    touch(teacher);
     const QString find =
         QStringLiteral("SELECT id FROM %1 WHERE %2 = ? AND name = ?").arg(table, ownerColumn);
     const auto row = selectOne(find, {owner, from});
@@ -286,7 +289,6 @@ StoreResult SqlStore::renameNamed(qint64 teacher, const QString &table, const QS
     if (selectOne(find, {owner, to}))
         return StoreResult::NameTaken;
     change(QStringLiteral("UPDATE %1 SET name = ? WHERE id = ?").arg(table), {to, row->at(0)});
-    touch(teacher);
     tx.commit();
     return StoreResult::Done;
 }
@@ -311,12 +313,12 @@ std::optional<QList<QPair<QString, int>>> SqlStore::students(qint64 teacher, con
 StoreResult SqlStore::replaceStudents(qint64 teacher, const QString &className, const QStringList &names)
 {
     Transaction tx(*this);
+    touch(teacher);
     const auto id = classId(teacher, className);
     if (!id)
         return StoreResult::NotFound;
     replaceNamedList(QStringLiteral("student"), QStringLiteral("class_id"), *id, names, QStringLiteral("grp"),
                      {0});
-    touch(teacher);
     tx.commit();
     return StoreResult::Done;
 }
@@ -334,6 +336,7 @@ StoreResult SqlStore::setGroups(qint64 teacher, const QString &className,
                                 const QList<QPair<QString, int>> &groups)
 {
     Transaction tx(*this);
+    touch(teacher);
     const auto cls = classId(teacher, className);
     if (!cls)
         return StoreResult::NotFound;
@@ -342,7 +345,6 @@ StoreResult SqlStore::setGroups(qint64 teacher, const QString &className,
                    {group, *cls, name}) != 1)
             return StoreResult::NotFound;
     }
-    touch(teacher);
     tx.commit();
     return StoreResult::Done;
 }
@@ -361,8 +363,8 @@ QStringList SqlStore::topicNames(qint64 teacher)
 void SqlStore::replaceTopics(qint64 teacher, const QStringList &names)
 {
     Transaction tx(*this);
-    replaceNamedList(QStringLiteral("topic"), QStringLiteral("teacher_id"), teacher, names, {}, {});
     touch(teacher);
+    replaceNamedList(QStringLiteral("topic"), QStringLiteral("teacher_id"), teacher, names, {}, {});
     tx.commit();
 }
 
@@ -386,13 +388,13 @@ std::optional<QList<Scale>> SqlStore::scales(qint64 teacher, const QString &topi
 StoreResult SqlStore::addScales(qint64 teacher, const QString &topic, const QList<Scale> &scales)
 {
     Transaction tx(*this);
+    touch(teacher);
     const auto id = topicId(teacher, topic);
     if (!id)
         return StoreResult::NotFound;
     for (const Scale &s : scales)
         change(QStringLiteral("INSERT INTO scale (topic_id, text, score) VALUES (?, ?, ?)"),
                {*id, s.text, s.score});
-    touch(teacher);
     tx.commit();
     return StoreResult::Done;
 }
@@ -400,11 +402,11 @@ StoreResult SqlStore::addScales(qint64 teacher, const QString &topic, const QLis
 StoreResult SqlStore::editScale(qint64 teacher, qint64 scaleId, const QString &text, double score)
 {
     Transaction tx(*this);
+    touch(teacher);
     if (change(QStringLiteral("UPDATE scale SET text = ?, score = ? WHERE id = ? AND topic_id IN "
                               "(SELECT id FROM topic WHERE teacher_id = ?)"),
                {text, score, scaleId, teacher}) != 1)
         return StoreResult::NotFound;
-    touch(teacher);
     tx.commit();
     return StoreResult::Done;
 }
@@ -412,11 +414,11 @@ StoreResult SqlStore::editScale(qint64 teacher, qint64 scaleId, const QString &t
 void SqlStore::deleteScales(qint64 teacher, const QList<qint64> &ids)
 {
     Transaction tx(*this);
+    touch(teacher);
     for (qint64 id : ids)
         change(QStringLiteral("DELETE FROM scale WHERE id = ? AND topic_id IN (SELECT id FROM topic WHERE "
                               "teacher_id = ?)"),
                {id, teacher});
-    touch(teacher);
     tx.commit();
 }
 
@@ -426,6 +428,7 @@ AddScoresResult SqlStore::addScores(qint64 teacher, const QList<ScoreRecord> &sc
 {
     AddScoresResult result;
     Transaction tx(*this);
+    touch(teacher);
     QHash<QString, qint64> classes;
     QHash<QPair<qint64, QString>, qint64> students;
     QList<ScoreRow> rows;
@@ -456,9 +459,9 @@ AddScoresResult SqlStore::addScores(qint64 teacher, const QList<ScoreRecord> &sc
         rows.append({stu.value(), s.score, s.time, s.topic, s.note});
     }
     result.stored = insertScoreRows(rows);
+    // Nothing new (a repeated upload): roll back, so the version and every cache stay.
     if (result.stored > 0)
-        touch(teacher);
-    tx.commit();
+        tx.commit();
     return result;
 }
 
@@ -520,6 +523,7 @@ QList<ScoreRecord> SqlStore::recentScores(qint64 teacher, int n)
 StoreResult SqlStore::editScore(qint64 teacher, const ScoreRecord &record)
 {
     Transaction tx(*this);
+    touch(teacher);
     const auto row =
         selectOne(QStringLiteral("SELECT sc.student_id FROM score sc JOIN student s ON s.id = "
                                  "sc.student_id JOIN class c ON c.id = s.class_id WHERE sc.id = ? "
@@ -535,7 +539,6 @@ StoreResult SqlStore::editScore(qint64 teacher, const ScoreRecord &record)
         return StoreResult::Duplicate;
     change(QStringLiteral("UPDATE score SET score = ?, at = ?, topic = ?, note = ? WHERE id = ?"),
            {record.score, record.time, record.topic, record.note, record.id});
-    touch(teacher);
     tx.commit();
     return StoreResult::Done;
 }
@@ -543,11 +546,11 @@ StoreResult SqlStore::editScore(qint64 teacher, const ScoreRecord &record)
 void SqlStore::deleteScores(qint64 teacher, const QList<qint64> &ids)
 {
     Transaction tx(*this);
+    touch(teacher);
     for (qint64 id : ids)
         change(QStringLiteral("DELETE FROM score WHERE id = ? AND student_id IN (SELECT s.id FROM student s "
                               "JOIN class c ON c.id = s.class_id WHERE c.teacher_id = ?)"),
                {id, teacher});
-    touch(teacher);
     tx.commit();
 }
 
@@ -555,6 +558,9 @@ void SqlStore::deleteScores(qint64 teacher, const QList<qint64> &ids)
 
 RecordData SqlStore::recordData(qint64 teacher)
 {
+    // One snapshot for the four reads: a change committing meanwhile shows whole or not at all.
+    Transaction tx(*this);
+    beginSnapshot();
     RecordData data;
     QHash<qint64, qsizetype> classIndex;
     for (const QVariantList &row :
@@ -591,6 +597,7 @@ RecordData SqlStore::recordData(qint64 teacher)
             continue;
         data.topics[idx.value()].scales.append({row[1].toLongLong(), row[2].toString(), row[3].toDouble()});
     }
+    tx.commit();
     return data;
 }
 
@@ -598,23 +605,63 @@ RecordData SqlStore::recordData(qint64 teacher)
 
 void SqlStore::putCheckCode(qint64 teacher, const QString &codeHash, qint64 expiresAt)
 {
-    Transaction tx(*this);
-    change(QStringLiteral("DELETE FROM check_code WHERE teacher_id = ?"), {teacher});
-    change(QStringLiteral("INSERT INTO check_code (teacher_id, code_hash, expires_at) VALUES (?, ?, ?)"),
+    change(QStringLiteral("INSERT INTO check_code (teacher_id, code_hash, expires_at) VALUES (?, ?, ?) "
+                          "ON CONFLICT (teacher_id) DO UPDATE SET code_hash = excluded.code_hash, "
+                          "expires_at = excluded.expires_at"),
            {teacher, codeHash, expiresAt});
-    tx.commit();
 }
 
 bool SqlStore::takeCheckCode(qint64 teacher, const QString &codeHash, qint64 now)
 {
+    // One statement: of two processes taking the same code at once, one gets it.
+    return change(QStringLiteral("DELETE FROM check_code WHERE teacher_id = ? AND code_hash = ? AND "
+                                 "expires_at > ?"),
+                  {teacher, codeHash, now}) == 1;
+}
+
+// --- lock-out counting ---
+
+FailureState SqlStore::failureState(const QString &key)
+{
+    const auto row = selectOne(QStringLiteral("SELECT (SELECT locked_until FROM lock_out WHERE key = ?), "
+                                              "(SELECT COUNT(*) FROM failure WHERE key = ?)"),
+                               {key, key});
+    FailureState state;
+    if (row) {
+        state.lockedUntil = row->at(0).toLongLong();
+        state.failures = row->at(1).toInt();
+    }
+    return state;
+}
+
+int SqlStore::addFailure(const QString &key, qint64 at, qint64 since)
+{
     Transaction tx(*this);
-    const auto row = selectOne(
-        QStringLiteral("SELECT code_hash, expires_at FROM check_code WHERE teacher_id = ?"), {teacher});
-    if (!row || row->at(0).toString() != codeHash || now >= row->at(1).toLongLong())
-        return false;
-    change(QStringLiteral("DELETE FROM check_code WHERE teacher_id = ?"), {teacher});
+    // The key's lock-out row is locked first, so processes counting one key take turns.
+    change(QStringLiteral("INSERT INTO lock_out (key, locked_until) VALUES (?, 0) "
+                          "ON CONFLICT (key) DO UPDATE SET locked_until = lock_out.locked_until"),
+           {key});
+    change(QStringLiteral("DELETE FROM failure WHERE key = ? AND at < ?"), {key, since});
+    change(QStringLiteral("INSERT INTO failure (key, at) VALUES (?, ?)"), {key, at});
+    const auto row = selectOne(QStringLiteral("SELECT COUNT(*) FROM failure WHERE key = ?"), {key});
     tx.commit();
-    return true;
+    return row ? row->at(0).toInt() : 1;
+}
+
+void SqlStore::lockOut(const QString &key, qint64 until)
+{
+    Transaction tx(*this);
+    change(QStringLiteral("UPDATE lock_out SET locked_until = ? WHERE key = ?"), {until, key});
+    change(QStringLiteral("DELETE FROM failure WHERE key = ?"), {key});
+    tx.commit();
+}
+
+void SqlStore::clearFailures(const QString &key)
+{
+    Transaction tx(*this);
+    change(QStringLiteral("DELETE FROM failure WHERE key = ?"), {key});
+    change(QStringLiteral("DELETE FROM lock_out WHERE key = ?"), {key});
+    tx.commit();
 }
 
 } // namespace corvanta::server

@@ -52,6 +52,11 @@ public:
     void putCheckCode(qint64 teacher, const QString &codeHash, qint64 expiresAt) override;
     bool takeCheckCode(qint64 teacher, const QString &codeHash, qint64 now) override;
 
+    FailureState failureState(const QString &key) override;
+    int addFailure(const QString &key, qint64 at, qint64 since) override;
+    void lockOut(const QString &key, qint64 until) override;
+    void clearFailures(const QString &key) override;
+
 protected:
     explicit SqlStore(const QString &connectionName);
 
@@ -66,6 +71,8 @@ protected:
     // Stores the rows inside the open transaction, skipping those already stored (or
     // repeated); returns how many were stored. A database may do this its own faster way.
     virtual int insertScoreRows(const QList<ScoreRow> &rows);
+    // Called first in a transaction that only reads and must see one state throughout.
+    virtual void beginSnapshot() {}
 
     QSqlDatabase database() const;
     // Statements are prepared once and kept; every result is read whole and the statement

@@ -11,9 +11,9 @@ namespace corvanta::server {
 
 namespace {
 
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 
-const char *const kSchema[] = {
+const char *const kSchemaV1[] = {
     "CREATE TABLE teacher ("
     " id INTEGER PRIMARY KEY,"
     " account TEXT NOT NULL,"
@@ -64,6 +64,13 @@ const char *const kSchema[] = {
     " teacher_id INTEGER PRIMARY KEY REFERENCES teacher(id) ON DELETE CASCADE,"
     " code_hash TEXT NOT NULL,"
     " expires_at INTEGER NOT NULL)",
+};
+
+// Lock-out counting moved from memory into the database.
+const char *const kSchemaV2[] = {
+    "CREATE TABLE failure (key TEXT NOT NULL, at INTEGER NOT NULL)",
+    "CREATE INDEX failure_key ON failure (key)",
+    "CREATE TABLE lock_out (key TEXT PRIMARY KEY, locked_until INTEGER NOT NULL)",
 };
 
 } // namespace
@@ -163,10 +170,13 @@ void SqliteStore::migrate()
                              .arg(kSchemaVersion)
                              .toStdString());
     if (version < 1) {
-        for (const char *statement : kSchema)
+        for (const char *statement : kSchemaV1)
             exec(QString::fromLatin1(statement));
     }
-    // Later schema versions add their steps here, each raising the version by one.
+    if (version < 2) {
+        for (const char *statement : kSchemaV2)
+            exec(QString::fromLatin1(statement));
+    }
     change(QStringLiteral("INSERT OR REPLACE INTO meta (key, value) VALUES ('schema', ?)"),
            {QString::number(kSchemaVersion)});
     tx.commit();

@@ -81,7 +81,12 @@ class TestServerPages : public QObject
     }
 
 private slots:
-    void initTestCase() { QVERIFY2(m_server.start(), qPrintable(m_server.errorText())); }
+    void initTestCase()
+    {
+        if (test::PostgresCluster::wanted() && !test::PostgresCluster::available())
+            QSKIP(qPrintable(test::PostgresCluster::missingText()));
+        QVERIFY2(m_server.start(), qPrintable(m_server.errorText()));
+    }
 
     void registration_data()
     {
