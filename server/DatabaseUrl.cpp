@@ -33,6 +33,13 @@ std::optional<DatabaseUrl> postgresUrl(const QString &text, QString *error)
             port = value.toInt(&ok);
             if (!ok)
                 return fail(QStringLiteral("port \"%1\" is not a number").arg(value));
+        } else if (name == u"synchronous_commit") {
+            static const QStringList known = {QStringLiteral("on"), QStringLiteral("off"),
+                                              QStringLiteral("local"), QStringLiteral("remote_write"),
+                                              QStringLiteral("remote_apply")};
+            if (!known.contains(value))
+                return fail(QStringLiteral("synchronous_commit must be one of %1").arg(known.join(u", ")));
+            out.synchronousCommit = value;
         } else {
             return fail(QStringLiteral("unknown parameter \"%1\"").arg(name));
         }

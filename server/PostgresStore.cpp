@@ -117,6 +117,7 @@ std::unique_ptr<PostgresStore> PostgresStore::open(const DatabaseUrl &url, QStri
     }
     try {
         store->exec(QStringLiteral("SET client_min_messages = warning"));
+        store->exec(QStringLiteral("SET synchronous_commit = ") + url.synchronousCommit); // one of a known few
         store->migrate();
     } catch (const StoreError &e) {
         *error = withoutPassword(QStringLiteral("cannot use %1: %2").arg(url.displayName(),

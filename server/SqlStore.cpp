@@ -91,8 +91,11 @@ std::optional<QVariantList> SqlStore::selectOne(const QString &sql, const QVaria
     QSqlQuery &query = run(sql, values);
     std::optional<QVariantList> row;
     if (query.next()) {
+        // record() builds a description of every column: once, not once per column.
+        const int columns = query.record().count();
         QVariantList r;
-        for (int c = 0; c < query.record().count(); ++c)
+        r.reserve(columns);
+        for (int c = 0; c < columns; ++c)
             r.append(query.value(c));
         row = std::move(r);
     }
@@ -437,18 +440,23 @@ AddScoresResult SqlStore::addScores(qint64 teacher, const QList<ScoreRecord> &sc
         const ScoreRecord &s = scores[i];
         auto cls = classes.constFind(s.className);
         if (cls == classes.cend()) {
-            const auto id = classId(teacher, s.className);
-            if (!id) {
+            // One read for the whole class: an upload names many of its students.
+            const QList<QVariantList> rows =
+                select(QStringLiteral("SELECT c.id, s.id, s.name FROM class c LEFT JOIN student s ON "
+                                      "s.class_id = c.id WHERE c.teacher_id = ? AND c.name = ?"),
+                       {teacher, s.className});
+            if (rows.isEmpty()) {
                 result.result = StoreResult::NotFound;
                 result.failedIndex = i;
                 result.unknownClass = true;
                 return result;
             }
-            cls = classes.insert(s.className, *id);
-            // One read for the whole class: an upload names many of its students.
-            for (const QVariantList &row :
-                 select(QStringLiteral("SELECT id, name FROM student WHERE class_id = ?"), {*id}))
-                students.insert({*id, row.at(1).toString()}, row.at(0).toLongLong());
+            const qint64 id = rows.first().at(0).toLongLong();
+            cls = classes.insert(s.className, id);
+            for (const QVariantList &row : rows) {
+                if (!row.at(1).isNull())
+                    students.insert({id, row.at(2).toString()}, row.at(1).toLongLong());
+            }
         }
         const auto stu = students.constFind({cls.value(), s.student});
         if (stu == students.cend()) {
