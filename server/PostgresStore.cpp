@@ -85,13 +85,39 @@ QString arrayText(const QString &text)
 
 } // namespace
 
-PostgresStore::PostgresStore(const QString &connectionName) : SqlStore(connectionName) {}
+PostgresStore::PostgresStore(const QString &connectionName, const DatabaseUrl &url)
+    : SqlStore(connectionName), m_url(url)
+{
+}
+
+void PostgresStore::configureSession()
+{
+    exec(QStringLiteral("SET client_min_messages = warning"));
+    exec(QStringLiteral("SET synchronous_commit = ") + m_url.synchronousCommit); // one of a known few
+}
+
+void PostgresStore::recoverConnection()
+{
+    // A restarted or failed-over database ends the connection; anything else (a constraint,
+    // a bad value) leaves it working.
+    if (m_recovering || QSqlQuery(QStringLiteral("SELECT 1"), database()).isActive())
+        return;
+    m_recovering = true;
+    if (reopenDatabase()) {
+        try {
+            configureSession();
+        } catch (const StoreError &) {
+            // The next request tries again.
+        }
+    }
+    m_recovering = false;
+}
 
 std::unique_ptr<PostgresStore> PostgresStore::open(const DatabaseUrl &url, QString *error)
 {
     static QAtomicInt counter;
     const QString name = QStringLiteral("corvanta-pg-%1").arg(counter.fetchAndAddRelaxed(1));
-    std::unique_ptr<PostgresStore> store(new PostgresStore(name));
+    std::unique_ptr<PostgresStore> store(new PostgresStore(name, url));
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
     if (!db.isValid()) {
         *error = QStringLiteral("the PostgreSQL driver of Qt is missing (Debian package libqt6sql6-psql)");
@@ -116,8 +142,7 @@ std::unique_ptr<PostgresStore> PostgresStore::open(const DatabaseUrl &url, QStri
         return nullptr;
     }
     try {
-        store->exec(QStringLiteral("SET client_min_messages = warning"));
-        store->exec(QStringLiteral("SET synchronous_commit = ") + url.synchronousCommit); // one of a known few
+        store->configureSession();
         store->migrate();
     } catch (const StoreError &e) {
         *error = withoutPassword(QStringLiteral("cannot use %1: %2").arg(url.displayName(),

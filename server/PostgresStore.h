@@ -20,10 +20,15 @@ public:
 protected:
     int insertScoreRows(const QList<ScoreRow> &rows) override;
     void beginSnapshot() override;
+    void recoverConnection() override;
 
 private:
-    explicit PostgresStore(const QString &connectionName);
+    PostgresStore(const QString &connectionName, const DatabaseUrl &url);
+    void configureSession();
     void migrate();
+
+    DatabaseUrl m_url;
+    bool m_recovering = false;
 };
 
 } // namespace corvanta::server

@@ -42,6 +42,24 @@ void SqlStore::closeDatabase()
     }
 }
 
+bool SqlStore::reopenDatabase()
+{
+    m_statements.clear(); // prepared on the old connection
+    QSqlDatabase db = database();
+    db.close();
+    return db.open();
+}
+
+void SqlStore::failed(const QString &what, const QSqlError &error)
+{
+    // Outside a transaction at once, inside one after its rollback (see ~Transaction).
+    if (m_transactionDepth == 0)
+        recoverConnection();
+    else
+        m_broken = true;
+    fail(what, error);
+}
+
 QSqlDatabase SqlStore::database() const
 {
     return QSqlDatabase::database(m_connectionName, false);
@@ -53,7 +71,7 @@ QSqlQuery &SqlStore::run(const QString &sql, const QVariantList &values)
     if (!slot) {
         auto query = std::make_shared<QSqlQuery>(database());
         if (!query->prepare(sql))
-            fail(QStringLiteral("prepare"), query->lastError());
+            failed(QStringLiteral("prepare"), query->lastError());
         slot = query;
     }
     QSqlQuery &query = *slot;
@@ -66,7 +84,7 @@ QSqlQuery &SqlStore::run(const QString &sql, const QVariantList &values)
             query.bindValue(static_cast<int>(i), values[i]);
     }
     if (!query.exec())
-        fail(QStringLiteral("query"), query.lastError());
+        failed(QStringLiteral("query"), query.lastError());
     return query;
 }
 
@@ -115,25 +133,34 @@ void SqlStore::exec(const QString &sql)
 {
     QSqlQuery query(database());
     if (!query.exec(sql))
-        fail(QStringLiteral("exec"), query.lastError());
+        failed(QStringLiteral("exec"), query.lastError());
 }
 
 SqlStore::Transaction::Transaction(SqlStore &store) : m_store(store)
 {
     if (!m_store.database().transaction())
-        fail(QStringLiteral("begin"), m_store.database().lastError());
+        m_store.failed(QStringLiteral("begin"), m_store.database().lastError());
+    ++m_store.m_transactionDepth;
 }
 
 SqlStore::Transaction::~Transaction()
 {
-    if (!m_done)
-        m_store.database().rollback();
+    --m_store.m_transactionDepth;
+    if (!m_done && !m_store.database().rollback())
+        m_store.m_broken = true;
+    if (m_store.m_broken) {
+        m_store.m_broken = false;
+        m_store.recoverConnection();
+    }
 }
 
 void SqlStore::Transaction::commit()
 {
-    if (!m_store.database().commit())
+    if (!m_store.database().commit()) {
+        m_done = true; // a failed commit ends the transaction too
+        m_store.m_broken = true;
         fail(QStringLiteral("commit"), m_store.database().lastError());
+    }
     m_done = true;
 }
 

@@ -98,9 +98,16 @@ protected:
     };
 
     void closeDatabase();
+    // After a statement failed: a database type whose connection can be lost checks it and
+    // opens a new one, so the next request is served again. The failed request is not
+    // repeated: its client sees the failure and sends again (uploads are safe to repeat).
+    virtual void recoverConnection() {}
+    // Closes and opens the connection again (prepared statements are prepared anew).
+    bool reopenDatabase();
 
 private:
     QSqlQuery &run(const QString &sql, const QVariantList &values);
+    [[noreturn]] void failed(const QString &what, const QSqlError &error);
     std::optional<qint64> classId(qint64 teacher, const QString &name);
     std::optional<qint64> topicId(qint64 teacher, const QString &name);
     void touch(qint64 teacher);
@@ -113,6 +120,8 @@ private:
 
     QString m_connectionName;
     QHash<QString, std::shared_ptr<QSqlQuery>> m_statements;
+    int m_transactionDepth = 0;
+    bool m_broken = false; // a statement of the open transaction failed
 };
 
 } // namespace corvanta::server

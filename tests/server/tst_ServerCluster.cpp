@@ -174,6 +174,83 @@ private slots:
         QVERIFY(record(*m_b).contains(QStringLiteral("三班\t学生01\t0\t0\t5\t1\r\n")));
     }
 
+    // A student list replaced through one process while the other stores an upload for the
+    // same class: the class ends with the new list, and the upload is either stored whole
+    // (before the change; the removed students' scores went with them) or refused whole.
+    void listReplacementRacingAnUpload()
+    {
+        const QString t = newTeacher();
+        QStringList newList;
+        for (int i = 10; i < 30; ++i)
+            newList.append(student(i));
+        for (int round = 0; round < 8; ++round) {
+            QStringList oldList;
+            for (int i = 0; i < 20; ++i)
+                oldList.append(student(i));
+            QVERIFY(m_a->setStudents(t, "oper", kClasses[0], oldList));
+            QStringList lines; // every student of the old list
+            for (int i = 0; i < 20; ++i)
+                lines.append(kClasses[0] + u'\t' + student(i) + u'\t' + QString::number(round + 1) + u'\t' +
+                             QDateTime(QDate(2026, 4, 1), QTime(8, 0)).addSecs(round * 100 + i).toString(
+                                 QStringLiteral("yyyy-MM-dd hh:mm:ss")) +
+                             u'\t');
+            Flight flight;
+            bool uploaded = false;
+            bool replaced = false;
+            // Half the rounds send the replacement first, half the upload.
+            const auto sendUpload = [&] { flight.upload(m_b->baseUrl(), t, lines, [&](bool ok) { uploaded = ok; }); };
+            if (round % 2)
+                sendUpload();
+            QNetworkAccessManager manager;
+            QNetworkRequest request(QUrl(m_a->baseUrl() + QStringLiteral("/score/student.php")));
+            request.setHeader(QNetworkRequest::ContentTypeHeader,
+                              QByteArrayLiteral("application/x-www-form-urlencoded"));
+            QNetworkReply *reply = manager.post(request, ServerProcess::encode({{"username", t},
+                                                                                {"password", "oper"},
+                                                                                {"class", kClasses[0]},
+                                                                                {"student", newList.join(u'|')}}));
+            if (round % 2 == 0)
+                sendUpload();
+            QVERIFY(flight.wait());
+            QTRY_VERIFY_WITH_TIMEOUT(reply->isFinished(), 30000);
+            replaced = reply->readAll() == "Success!";
+            reply->deleteLater();
+            QVERIFY(replaced);
+
+            const QString record = m_b->get("/score/record.php", {{"t", t}, {"mp", Md5Hex("login")}}).text();
+            int listed = 0;
+            for (const QString &line : record.split(QStringLiteral("\r\n")))
+                listed += line.startsWith(kClasses[0] + u'\t');
+            QCOMPARE(listed, newList.size());
+            const QStringList stored = storedLines(*m_a, t).filter(QStringLiteral("2026-04-01"));
+            const QStringList thisRound = stored.filter(u'\t' + QString::number(round + 1) + u'\t');
+            for (const QString &l : thisRound)
+                QVERIFY2(newList.contains(l.section(u'\t', 1, 1)), qPrintable(l)); // no score of a removed student
+            // Stored whole: the ten kept students' lines; refused: none of them.
+            QCOMPARE(thisRound.size(), uploaded ? 10 : 0);
+        }
+    }
+
+    // PostgreSQL restarted under both processes: each serves again without a restart of
+    // its own (a request that meets the lost connection may fail; the tool sends again).
+    void databaseRestartIsSurvived()
+    {
+        if (!test::PostgresCluster::wanted())
+            QSKIP("a database server to restart is PostgreSQL's");
+        const QString t = newTeacher();
+        QVERIFY2(test::PostgresCluster::shared().restart(), qPrintable(test::PostgresCluster::shared().errorText()));
+        int n = 0;
+        for (ServerProcess *server : {m_a.get(), m_b.get()}) {
+            bool stored = false;
+            for (int attempt = 0; attempt < 3 && !stored; ++attempt)
+                stored = server->upload(t, "oper", kTopic, {scoreLine(50000 + n)});
+            QVERIFY(stored);
+            ++n;
+            QCOMPARE(server->upload(t, "oper", kTopic, {scoreLine(50000 + n++)}), true);
+        }
+        QCOMPARE(storedLines(*m_a, t).size(), 4);
+    }
+
     // A process killed with SIGKILL in the middle of uploads: every upload it answered
     // "Success!" is stored, and no upload is stored in part.
     void killedProcessLosesNoAcceptedUpload()

@@ -86,6 +86,16 @@ public:
         return QStringLiteral("postgresql://corvanta@/%1?host=%2").arg(database, socketDir());
     }
 
+    // Restarts the server, ending every connection to it (as a failover would).
+    bool restart()
+    {
+        return m_running &&
+               run(binDir() + QStringLiteral("/pg_ctl"),
+                   {QStringLiteral("-D"), dataDir(), QStringLiteral("-m"), QStringLiteral("fast"), QStringLiteral("-w"),
+                    QStringLiteral("restart")},
+                   true);
+    }
+
     // Ends the server at once (the databases are thrown away with the folder).
     void stop()
     {
