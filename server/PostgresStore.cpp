@@ -7,7 +7,6 @@ namespace corvanta::server {
 
 namespace {
 
-constexpr int kSchemaVersion = 2;
 // Any number the server alone uses: processes that start together migrate one at a time.
 constexpr qint64 kMigrationLock = 0x436f7276;
 
@@ -136,17 +135,17 @@ std::unique_ptr<PostgresStore> PostgresStore::open(const DatabaseUrl &url, QStri
     };
     if (!db.open()) {
         const QSqlError e = db.lastError();
-        *error = withoutPassword(QStringLiteral("cannot connect to %1: %2")
-                                     .arg(url.displayName(),
-                                          e.databaseText().isEmpty() ? e.text() : e.databaseText()));
+        *error = withoutPassword(
+            QStringLiteral("cannot connect to %1: %2")
+                .arg(url.displayName(), e.databaseText().isEmpty() ? e.text() : e.databaseText()));
         return nullptr;
     }
     try {
         store->configureSession();
         store->migrate();
     } catch (const StoreError &e) {
-        *error = withoutPassword(QStringLiteral("cannot use %1: %2").arg(url.displayName(),
-                                                                         QString::fromUtf8(e.what())));
+        *error = withoutPassword(
+            QStringLiteral("cannot use %1: %2").arg(url.displayName(), QString::fromUtf8(e.what())));
         return nullptr;
     }
     return store;
@@ -154,28 +153,9 @@ std::unique_ptr<PostgresStore> PostgresStore::open(const DatabaseUrl &url, QStri
 
 void PostgresStore::migrate()
 {
-    Transaction tx(*this);
-    exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kMigrationLock));
-    exec(QStringLiteral("CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT NOT NULL)"));
-    const auto row = selectOne(QStringLiteral("SELECT value FROM meta WHERE key = 'schema'"));
-    const int version = row ? row->at(0).toInt() : 0;
-    if (version > kSchemaVersion)
-        throw StoreError(QStringLiteral("schema version %1 is newer than this server (%2)")
-                             .arg(version)
-                             .arg(kSchemaVersion)
-                             .toStdString());
-    if (version < 1) {
-        for (const char *statement : kSchemaV1)
-            exec(QString::fromLatin1(statement));
-    }
-    if (version < 2) {
-        for (const char *statement : kSchemaV2)
-            exec(QString::fromLatin1(statement));
-    }
-    change(QStringLiteral("INSERT INTO meta (key, value) VALUES ('schema', ?) "
-                          "ON CONFLICT (key) DO UPDATE SET value = excluded.value"),
-           {QString::number(kSchemaVersion)});
-    tx.commit();
+    migrateSchema(
+        {{std::begin(kSchemaV1), std::end(kSchemaV1)}, {std::begin(kSchemaV2), std::end(kSchemaV2)}},
+        QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kMigrationLock));
 }
 
 void PostgresStore::beginSnapshot()

@@ -164,6 +164,29 @@ void SqlStore::Transaction::commit()
     m_done = true;
 }
 
+void SqlStore::migrateSchema(const QList<QList<const char *>> &steps, const QString &first)
+{
+    Transaction tx(*this);
+    if (!first.isEmpty())
+        exec(first);
+    exec(QStringLiteral("CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT NOT NULL)"));
+    const auto row = selectOne(QStringLiteral("SELECT value FROM meta WHERE key = 'schema'"));
+    const qsizetype version = row ? row->at(0).toInt() : 0;
+    if (version > steps.size())
+        throw StoreError(QStringLiteral("schema version %1 is newer than this server (%2)")
+                             .arg(version)
+                             .arg(steps.size())
+                             .toStdString());
+    for (qsizetype step = version; step < steps.size(); ++step) {
+        for (const char *statement : steps[step])
+            exec(QString::fromLatin1(statement));
+    }
+    change(QStringLiteral("INSERT INTO meta (key, value) VALUES ('schema', ?) "
+                          "ON CONFLICT (key) DO UPDATE SET value = excluded.value"),
+           {QString::number(steps.size())});
+    tx.commit();
+}
+
 // --- teachers ---
 
 std::optional<Teacher> SqlStore::teacherByAccount(const QString &account)

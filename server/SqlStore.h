@@ -98,6 +98,9 @@ protected:
     };
 
     void closeDatabase();
+    // Creates or updates the schema in one transaction: steps[n] takes version n to n + 1.
+    // first, when given, runs before anything else in it (to take a lock, say).
+    void migrateSchema(const QList<QList<const char *>> &steps, const QString &first = {});
     // After a statement failed: a database type whose connection can be lost checks it and
     // opens a new one, so the next request is served again. The failed request is not
     // repeated: its client sees the failure and sends again (uploads are safe to repeat).

@@ -48,7 +48,8 @@ public:
                 std::function<void(bool)> done = {})
     {
         QNetworkRequest request(QUrl(base + QStringLiteral("/score/index.php")));
-        request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
+        request.setHeader(QNetworkRequest::ContentTypeHeader,
+                          QByteArrayLiteral("application/x-www-form-urlencoded"));
         request.setTransferTimeout(30000);
         QNetworkReply *reply = m_manager.post(request, uploadBody(account, lines));
         ++m_open;
@@ -109,7 +110,8 @@ class TestServerCluster : public QObject
         QStringList out;
         for (const QString &cls : kClasses) {
             const QString text =
-                server.get("/score/getscore.php", {{"class", cls}, {"t", account}, {"mp", Md5Hex("login")}}).text();
+                server.get("/score/getscore.php", {{"class", cls}, {"t", account}, {"mp", Md5Hex("login")}})
+                    .text();
             for (const QString &row : text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)) {
                 const QStringList f = row.split(u'\t'); // id, student, score, time, topic, note
                 if (f.size() >= 4)
@@ -191,24 +193,28 @@ private slots:
             QStringList lines; // every student of the old list
             for (int i = 0; i < 20; ++i)
                 lines.append(kClasses[0] + u'\t' + student(i) + u'\t' + QString::number(round + 1) + u'\t' +
-                             QDateTime(QDate(2026, 4, 1), QTime(8, 0)).addSecs(round * 100 + i).toString(
-                                 QStringLiteral("yyyy-MM-dd hh:mm:ss")) +
+                             QDateTime(QDate(2026, 4, 1), QTime(8, 0))
+                                 .addSecs(round * 100 + i)
+                                 .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) +
                              u'\t');
             Flight flight;
             bool uploaded = false;
             bool replaced = false;
             // Half the rounds send the replacement first, half the upload.
-            const auto sendUpload = [&] { flight.upload(m_b->baseUrl(), t, lines, [&](bool ok) { uploaded = ok; }); };
+            const auto sendUpload = [&] {
+                flight.upload(m_b->baseUrl(), t, lines, [&](bool ok) { uploaded = ok; });
+            };
             if (round % 2)
                 sendUpload();
             QNetworkAccessManager manager;
             QNetworkRequest request(QUrl(m_a->baseUrl() + QStringLiteral("/score/student.php")));
             request.setHeader(QNetworkRequest::ContentTypeHeader,
                               QByteArrayLiteral("application/x-www-form-urlencoded"));
-            QNetworkReply *reply = manager.post(request, ServerProcess::encode({{"username", t},
-                                                                                {"password", "oper"},
-                                                                                {"class", kClasses[0]},
-                                                                                {"student", newList.join(u'|')}}));
+            QNetworkReply *reply =
+                manager.post(request, ServerProcess::encode({{"username", t},
+                                                             {"password", "oper"},
+                                                             {"class", kClasses[0]},
+                                                             {"student", newList.join(u'|')}}));
             if (round % 2 == 0)
                 sendUpload();
             QVERIFY(flight.wait());
@@ -225,7 +231,8 @@ private slots:
             const QStringList stored = storedLines(*m_a, t).filter(QStringLiteral("2026-04-01"));
             const QStringList thisRound = stored.filter(u'\t' + QString::number(round + 1) + u'\t');
             for (const QString &l : thisRound)
-                QVERIFY2(newList.contains(l.section(u'\t', 1, 1)), qPrintable(l)); // no score of a removed student
+                QVERIFY2(newList.contains(l.section(u'\t', 1, 1)),
+                         qPrintable(l)); // no score of a removed student
             // Stored whole: the ten kept students' lines; refused: none of them.
             QCOMPARE(thisRound.size(), uploaded ? 10 : 0);
         }
@@ -238,7 +245,8 @@ private slots:
         if (!test::PostgresCluster::wanted())
             QSKIP("a database server to restart is PostgreSQL's");
         const QString t = newTeacher();
-        QVERIFY2(test::PostgresCluster::shared().restart(), qPrintable(test::PostgresCluster::shared().errorText()));
+        QVERIFY2(test::PostgresCluster::shared().restart(),
+                 qPrintable(test::PostgresCluster::shared().errorText()));
         int n = 0;
         for (ServerProcess *server : {m_a.get(), m_b.get()}) {
             bool stored = false;

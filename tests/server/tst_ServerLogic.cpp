@@ -65,6 +65,14 @@ struct InProcess
     ScoreService service{*store, mailer, clock, QStringLiteral("server@example.org")};
 };
 
+// Two services on one database stand for two server processes behind a load balancer.
+struct TwoProcesses
+{
+    InProcess a;
+    InProcess b{a.database};
+    bool open() const { return a.store && b.store; }
+};
+
 PageRequest post(const QString &path, const QList<QPair<QString, QString>> &fields)
 {
     FormFields form;
@@ -271,13 +279,12 @@ private slots:
         QVERIFY(!url->displayName().contains(url->password));
     }
 
-    // Two services on one database stand for two server processes behind a load balancer.
     void lockOutCountsAcrossProcesses()
     {
-        InProcess a;
-        QVERIFY2(a.store, qPrintable(a.error));
-        InProcess b(a.database);
-        QVERIFY2(b.store, qPrintable(b.error));
+        TwoProcesses both;
+        QVERIFY2(both.open(), qPrintable(both.a.error + both.b.error));
+        InProcess &a = both.a;
+        InProcess &b = both.b;
         QVERIFY(a.service.addTeacher("both", "x", "login", "oper", "b@example.org"));
         const auto check = [](InProcess &p, const QString &pw) {
             return fromGbk(dispatch(p.service, post("/score/checkpassword.php",
@@ -296,10 +303,10 @@ private slots:
 
     void checkCodeUsableOnceAcrossProcesses()
     {
-        InProcess a;
-        QVERIFY2(a.store, qPrintable(a.error));
-        InProcess b(a.database);
-        QVERIFY2(b.store, qPrintable(b.error));
+        TwoProcesses both;
+        QVERIFY2(both.open(), qPrintable(both.a.error + both.b.error));
+        InProcess &a = both.a;
+        InProcess &b = both.b;
         QVERIFY(a.service.addTeacher("mailboth", "x", "login", "oper", "m@example.org"));
         QCOMPARE(fromGbk(dispatch(a.service, get("/score/getpswdcode.php",
                                                  {{"username", "mailboth"}, {"email", "m@example.org"}}))
@@ -321,10 +328,10 @@ private slots:
     // Each process keeps its own record-file cache; a change through the other shows at once.
     void recordFileFollowsChangesOfTheOtherProcess()
     {
-        InProcess a;
-        QVERIFY2(a.store, qPrintable(a.error));
-        InProcess b(a.database);
-        QVERIFY2(b.store, qPrintable(b.error));
+        TwoProcesses both;
+        QVERIFY2(both.open(), qPrintable(both.a.error + both.b.error));
+        InProcess &a = both.a;
+        InProcess &b = both.b;
         QVERIFY(a.service.addTeacher("cached", "x", "login", "oper", "c@example.org"));
         const auto op = [](InProcess &p, const QString &page, QList<QPair<QString, QString>> fields) {
             fields.prepend({"password", "oper"});

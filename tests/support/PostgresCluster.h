@@ -34,8 +34,8 @@ public:
     // True when this run of the tests is to use PostgreSQL instead of SQLite.
     static bool wanted()
     {
-        return qEnvironmentVariable("CORVANTA_TEST_STORE").compare(QStringLiteral("postgresql"),
-                                                                   Qt::CaseInsensitive) == 0;
+        return qEnvironmentVariable("CORVANTA_TEST_STORE")
+                   .compare(QStringLiteral("postgresql"), Qt::CaseInsensitive) == 0;
     }
     static QString binDir()
     {
@@ -89,11 +89,10 @@ public:
     // Restarts the server, ending every connection to it (as a failover would).
     bool restart()
     {
-        return m_running &&
-               run(binDir() + QStringLiteral("/pg_ctl"),
-                   {QStringLiteral("-D"), dataDir(), QStringLiteral("-m"), QStringLiteral("fast"), QStringLiteral("-w"),
-                    QStringLiteral("restart")},
-                   true);
+        return m_running && run(binDir() + QStringLiteral("/pg_ctl"),
+                                {QStringLiteral("-D"), dataDir(), QStringLiteral("-m"),
+                                 QStringLiteral("fast"), QStringLiteral("-w"), QStringLiteral("restart")},
+                                true);
     }
 
     // Ends the server at once (the databases are thrown away with the folder).
@@ -124,7 +123,8 @@ private:
             return false;
         }
         if (::geteuid() == 0) {
-            const QByteArray user = qEnvironmentVariable("CORVANTA_PG_USER", QStringLiteral("postgres")).toLocal8Bit();
+            const QByteArray user =
+                qEnvironmentVariable("CORVANTA_PG_USER", QStringLiteral("postgres")).toLocal8Bit();
             const passwd *pw = ::getpwnam(user.constData());
             if (!pw || ::chown(QFile::encodeName(m_dir.path()).constData(), pw->pw_uid, pw->pw_gid) != 0) {
                 m_error = QStringLiteral("tests run as root, and the user %1 to run PostgreSQL as is missing")
@@ -164,7 +164,8 @@ private:
         process.setProcessChannelMode(QProcess::MergedChannels);
         if (asOwner && !m_runAs.isEmpty())
             process.start(QStringLiteral("runuser"),
-                          QStringList{QStringLiteral("-u"), m_runAs, QStringLiteral("--"), program} + arguments);
+                          QStringList{QStringLiteral("-u"), m_runAs, QStringLiteral("--"), program} +
+                              arguments);
         else
             process.start(program, arguments);
         if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit ||
