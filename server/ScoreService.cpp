@@ -111,7 +111,8 @@ PageReply PageReply::notFound()
 }
 
 ScoreService::ScoreService(Store &store, Mailer &mailer, const Clock &clock, QString mailFrom)
-    : m_store(store), m_mailer(mailer), m_clock(clock), m_mailFrom(std::move(mailFrom)), m_limiter(store, clock)
+    : m_store(store), m_mailer(mailer), m_clock(clock), m_mailFrom(std::move(mailFrom)),
+      m_limiter(store, clock)
 {
 }
 

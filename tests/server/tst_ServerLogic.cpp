@@ -1,6 +1,7 @@
 // The server's logic in-process: request decoding, the record file writer, options, the
 // lock-out and check-code clocks (which the binary cannot be made to skip through).
 #include "Credentials.h"
+#include "DatabaseUrl.h"
 #include "DemoData.h"
 #include "Mailer.h"
 #include "PageRequest.h"
@@ -8,7 +9,6 @@
 #include "Routes.h"
 #include "ScoreService.h"
 #include "ServerOptions.h"
-#include "DatabaseUrl.h"
 #include "StoreFactory.h"
 
 #include "core/TextCodec.h"
@@ -240,8 +240,9 @@ private slots:
                                       << "score|pw|10.0.0.5|5432|cv|off";
         QTest::newRow("socket folder") << "postgresql://score@/cv?host=/run/postgresql"
                                        << "score|from-env|/run/postgresql|5432|cv|off";
-        QTest::newRow("socket and port") << "postgresql://score@localhost/cv?host=/tmp/pg&port=5433&synchronous_commit=on"
-                                         << "score|from-env|/tmp/pg|5433|cv|on";
+        QTest::newRow("socket and port")
+            << "postgresql://score@localhost/cv?host=/tmp/pg&port=5433&synchronous_commit=on"
+            << "score|from-env|/tmp/pg|5433|cv|on";
         QTest::newRow("no user") << "postgresql://db.school.cn/cv"
                                  << "--database: no user name";
         QTest::newRow("no database") << "postgresql://u:p@db.school.cn/"
@@ -272,8 +273,8 @@ private slots:
             QCOMPARE(url->displayName(), parsed);
             return;
         }
-        QCOMPARE(QStringList({url->user, url->password, url->host, QString::number(url->port), url->databaseName,
-                             url->synchronousCommit})
+        QCOMPARE(QStringList({url->user, url->password, url->host, QString::number(url->port),
+                              url->databaseName, url->synchronousCommit})
                      .join(u'|'),
                  parsed);
         QVERIFY(!url->displayName().contains(url->password));
@@ -340,10 +341,12 @@ private slots:
         };
         const auto record = [](InProcess &p) {
             return fromGbk(
-                dispatch(p.service, get("/score/record.php", {{"t", "cached"}, {"mp", Md5Hex("login")}})).body);
+                dispatch(p.service, get("/score/record.php", {{"t", "cached"}, {"mp", Md5Hex("login")}}))
+                    .body);
         };
         QCOMPARE(op(a, "/score/setclass.php", {{"class", "一班"}}), QStringLiteral("Success!"));
-        QCOMPARE(op(a, "/score/student.php", {{"class", "一班"}, {"student", "张三"}}), QStringLiteral("Success!"));
+        QCOMPARE(op(a, "/score/student.php", {{"class", "一班"}, {"student", "张三"}}),
+                 QStringLiteral("Success!"));
         QCOMPARE(op(a, "/score/setketi.php", {{"keti", "提问"}}), QStringLiteral("Success!"));
         QVERIFY(record(b).startsWith(QStringLiteral("Class_Is_Ready\t一班\t")));
         QVERIFY(record(a).startsWith(QStringLiteral("Class_Is_Ready\t一班\t")));
@@ -351,8 +354,10 @@ private slots:
                  QStringLiteral("Success!"));
         QVERIFY(record(a).startsWith(QStringLiteral("Class_Is_Ready\t甲班\t")));
         const QString upload = QStringLiteral("甲班\t张三\t3\t2026-03-05 09:00:00\t");
-        QCOMPARE(op(b, "/score/index.php", {{"keti", "提问"}, {"score", upload}}), QStringLiteral("Success!"));
-        QCOMPARE(op(a, "/score/index.php", {{"keti", "提问"}, {"score", upload}}), QStringLiteral("Success!"));
+        QCOMPARE(op(b, "/score/index.php", {{"keti", "提问"}, {"score", upload}}),
+                 QStringLiteral("Success!"));
+        QCOMPARE(op(a, "/score/index.php", {{"keti", "提问"}, {"score", upload}}),
+                 QStringLiteral("Success!"));
         QVERIFY2(record(a).contains(QStringLiteral("甲班\t张三\t0\t0\t3\t1")), qPrintable(record(a)));
     }
 
