@@ -158,6 +158,18 @@ void PostgresStore::migrate()
         QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kMigrationLock));
 }
 
+QString PostgresStore::boundText(const QString &text) const
+{
+    // PostgreSQL's texts cannot hold U+0000. The pages refuse control characters in what they
+    // store, so only a looked-up value can carry one; as U+FFFD it finds nothing instead of
+    // failing the statement.
+    if (text.contains(QChar(0))) {
+        QString copy = text;
+        return copy.replace(QChar(0), QChar::ReplacementCharacter);
+    }
+    return SqlStore::boundText(text);
+}
+
 void PostgresStore::beginSnapshot()
 {
     exec(QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY"));

@@ -21,6 +21,7 @@ protected:
     int insertScoreRows(const QList<ScoreRow> &rows) override;
     void beginSnapshot() override;
     void recoverConnection() override;
+    QString boundText(const QString &text) const override;
 
 private:
     PostgresStore(const QString &connectionName, const DatabaseUrl &url);

@@ -4,8 +4,6 @@
 #include <QSqlError>
 #include <QSqlRecord>
 
-using namespace Qt::StringLiterals;
-
 namespace corvanta::server {
 
 namespace {
@@ -78,8 +76,8 @@ QSqlQuery &SqlStore::run(const QString &sql, const QVariantList &values)
     query.finish();
     for (qsizetype i = 0; i < values.size(); ++i) {
         // A null QString would be bound as SQL NULL; texts are never NULL here.
-        if (values[i].typeId() == QMetaType::QString && values[i].toString().isNull())
-            query.bindValue(static_cast<int>(i), QString(u""_s));
+        if (values[i].typeId() == QMetaType::QString)
+            query.bindValue(static_cast<int>(i), boundText(values[i].toString()));
         else
             query.bindValue(static_cast<int>(i), values[i]);
     }

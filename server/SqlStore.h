@@ -71,6 +71,8 @@ protected:
     // Stores the rows inside the open transaction, skipping those already stored (or
     // repeated); returns how many were stored. A database may do this its own faster way.
     virtual int insertScoreRows(const QList<ScoreRow> &rows);
+    // A text as the database takes it (never NULL).
+    virtual QString boundText(const QString &text) const { return text.isNull() ? QStringLiteral("") : text; }
     // Called first in a transaction that only reads and must see one state throughout.
     virtual void beginSnapshot() {}
 
