@@ -55,6 +55,8 @@ struct InProcess
         : database(sharedDatabase.isEmpty() ? test::testDatabase(dir) : sharedDatabase),
           store(openStore(database, &error))
     {
+        if (!store) // the service below needs one
+            qFatal("cannot open the test database %s: %s", qPrintable(database), qPrintable(error));
     }
     QTemporaryDir dir;
     QString database;
