@@ -129,7 +129,7 @@ std::unique_ptr<PostgresStore> PostgresStore::open(const DatabaseUrl &url, QStri
     db.setDatabaseName(url.databaseName);
     db.setConnectOptions(QStringLiteral("connect_timeout=10;application_name=corvanta-server"));
     auto withoutPassword = [&url](QString text) {
-        if (!url.password.isEmpty())
+        if (url.password.size() >= 4) // libpq does not quote it; this is in case a reason ever does
             text.replace(url.password, QStringLiteral("***"));
         return text.simplified(); // libpq's reasons run over several lines
     };
