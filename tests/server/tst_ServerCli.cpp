@@ -36,7 +36,8 @@ private slots:
         std::unique_ptr<QProcess> p(run({"--help"}));
         QCOMPARE(p->exitCode(), 0);
         const QString out = QString::fromLocal8Bit(p->readAllStandardOutput());
-        for (const char *option : {"--listen", "--database", "--mail-dir", "--sendmail", "--demo", "--help"})
+        for (const char *option : {"--listen", "--database", "postgresql://", "PGPASSWORD", "--mail-dir",
+                                   "--sendmail", "--demo", "--help"})
             QVERIFY2(out.contains(QLatin1String(option)), option);
     }
 
