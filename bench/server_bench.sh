@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
 # Benchmark of corvanta-server with wrk (Debian package "wrk"), in one run:
 #   servertime.php (the server's floor), record.php of a teacher with 20 classes x 50
-#   students, and index.php uploads of 40 lines each.
+#   students, and index.php uploads of 40 lines each,
+# on SQLite (one process), then on PostgreSQL with one process and with two processes on
+# one database (a throw-away PostgreSQL 15 server in a temporary folder; wrk drives both
+# processes at once with half the connections each).
 # Usage: bench/server_bench.sh [BUILD_DIR]   (default: build)
-# Environment: BENCH_SECONDS (default 10), BENCH_CONNECTIONS (default 64), BENCH_THREADS (2).
+# Environment: BENCH_SECONDS (default 10), BENCH_CONNECTIONS (default 64), BENCH_THREADS (2),
+#   BENCH_STORES (default "sqlite postgresql"), PG_BINDIR (default /usr/lib/postgresql/15/bin),
+#   PG_SETTINGS (extra "-c name=value" for the PostgreSQL server), PG_COMMIT (the server's
+#   synchronous_commit, default off; "on" waits for the disk on every commit).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-${BUILD_DIR:-build}}
@@ -11,44 +17,130 @@ server="$build/server/corvanta-server"
 seconds=${BENCH_SECONDS:-10}
 connections=${BENCH_CONNECTIONS:-64}
 threads=${BENCH_THREADS:-2}
+stores=${BENCH_STORES:-sqlite postgresql}
+pg_bin=${PG_BINDIR:-/usr/lib/postgresql/15/bin}
 command -v wrk >/dev/null || { echo "wrk is missing: apt-get install wrk" >&2; exit 1; }
 [ -x "$server" ] || { echo "no server binary at $server (build first)" >&2; exit 1; }
 
 work=$(mktemp -d)
-"$server" --listen 127.0.0.1:0 --database "sqlite:$work/bench.db" --mail-dir "$work/mail" \
-  --demo --bench-teacher bench >"$work/out" 2>"$work/requests.log" &
-pid=$!
-trap 'kill $pid 2>/dev/null || true; wait $pid 2>/dev/null || true; rm -rf "$work"' EXIT
-for _ in $(seq 100); do grep -q listening "$work/out" && break; sleep 0.1; done
-base=$(sed -n 's/^listening on //p' "$work/out")
-[ -n "$base" ] || { echo "server did not start" >&2; cat "$work/requests.log" >&2; exit 1; }
-port=${base##*:}
-digest=$(printf '%s' bench | md5sum | cut -d' ' -f1)
+pids=()
+pg_data=""
+as_pg=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; wait "$p" 2>/dev/null || true; done
+  [ -z "$pg_data" ] || "${as_pg[@]}" "$pg_bin/pg_ctl" -D "$pg_data" -m immediate -w stop >/dev/null 2>&1 || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
 
-# The class record file, fetched without curl: the upload script takes its names from it.
-exec 3<>"/dev/tcp/127.0.0.1/$port"
-printf 'GET /score/record.php?t=bench&mp=%s HTTP/1.1\r\nHost: bench\r\nConnection: close\r\n\r\n' "$digest" >&3
-sed '1,/^\r$/d' <&3 >"$work/record.cvd"
-exec 3<&-
-echo "server $base, bench teacher: $(grep -c $'\t' "$work/record.cvd") record lines," \
-  "$(wc -c <"$work/record.cvd") bytes of record file"
-
-run() { # name, wrk arguments...
-  local name=$1
-  shift
-  local out
-  out=$(wrk -t"$threads" -c"$connections" -d"${seconds}s" --latency "$@")
-  local rps p99 errors
-  rps=$(awk '/^Requests\/sec/ {print $2}' <<<"$out")
-  p99=$(awk '$1 == "99%" {print $2}' <<<"$out")
-  errors=$(grep -E 'Non-2xx|Socket errors|other than' <<<"$out" | tr '\n' ' ' || true)
-  printf '%-16s %10s req/s   p99 %8s   %s\n' "$name" "$rps" "$p99" "$errors"
+# start_server NAME DATABASE: starts one process, sets $base and $port.
+start_server() {
+  local name=$1 database=$2
+  "$server" --listen 127.0.0.1:0 --database "$database" --mail-dir "$work/mail" \
+    --demo --bench-teacher bench >"$work/$name.out" 2>"$work/$name.log" &
+  pids+=($!)
+  for _ in $(seq 300); do grep -q listening "$work/$name.out" && break; sleep 0.1; done
+  base=$(sed -n 's/^listening on //p' "$work/$name.out")
+  [ -n "$base" ] || { echo "server $name did not start" >&2; cat "$work/$name.log" >&2; exit 1; }
+  port=${base##*:}
 }
 
-echo "wrk: $threads threads, $connections connections, ${seconds}s each"
-run servertime.php "$base/score/servertime.php?t=0.5"
-run record.php "$base/score/record.php?t=bench&mp=$digest"
-RECORD_FILE="$work/record.cvd" run "index.php x40" -s bench/server_upload.lua "$base"
-stored=$(printf 'GET /score/getscore.php?class=%%B8%%DF%%B6%%FE(1)%%B0%%E0&t=bench&mp=%s HTTP/1.1\r\nHost: bench\r\nConnection: close\r\n\r\n' "$digest" |
-  { exec 3<>"/dev/tcp/127.0.0.1/$port"; cat >&3; sed '1,/^\r$/d' <&3; } | grep -c $'\t' || true)
-echo "score records of class 高二(1)班 after the run: $stored"
+stop_servers() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; wait "$p" 2>/dev/null || true; done
+  pids=()
+}
+
+# A throw-away PostgreSQL server on a Unix socket in $work (as "postgres" when run as root).
+start_postgres() {
+  [ -x "$pg_bin/initdb" ] || { echo "no initdb in $pg_bin: apt-get install postgresql-15" >&2; exit 1; }
+  pg_data="$work/pg"
+  mkdir -p "$pg_data"
+  if [ "$(id -u)" -eq 0 ]; then
+    chown postgres: "$work" "$pg_data"
+    chmod 755 "$work"
+    as_pg=(runuser -u postgres --)
+  fi
+  "${as_pg[@]}" "$pg_bin/initdb" -D "$pg_data" -U corvanta --auth=trust -E UTF8 --locale=C.UTF-8 \
+    >"$work/initdb.log" 2>&1 || { cat "$work/initdb.log" >&2; exit 1; }
+  # shellcheck disable=SC2086
+  "${as_pg[@]}" "$pg_bin/pg_ctl" -D "$pg_data" -l "$work/postgres.log" -w \
+    -o "-k $work -c listen_addresses= ${PG_SETTINGS:-}" start >/dev/null
+}
+
+createdb() {
+  "$pg_bin/createdb" -h "$work" -U corvanta "$1"
+}
+
+# The class record file, fetched without curl: the upload script takes its names from it.
+fetch_record() {
+  digest=$(printf '%s' bench | md5sum | cut -d' ' -f1)
+  exec 3<>"/dev/tcp/127.0.0.1/$port"
+  printf 'GET /score/record.php?t=bench&mp=%s HTTP/1.1\r\nHost: bench\r\nConnection: close\r\n\r\n' "$digest" >&3
+  sed '1,/^\r$/d' <&3 >"$work/record.cvd"
+  exec 3<&-
+}
+
+# measure LABEL PAGE BASE...: wrk against every base at once (connections shared out);
+# prints requests per second (summed) and the worst 99th percentile.
+measure() {
+  local label=$1 page=$2
+  shift 2
+  local c=$((connections / $#)) t=$((threads / $# > 0 ? threads / $# : 1)) i=0
+  local outs=() runs=()
+  for b in "$@"; do
+    i=$((i + 1))
+    local url args=()
+    case $page in
+      servertime.php) url="$b/score/servertime.php?t=0.5" ;;
+      record.php) url="$b/score/record.php?t=bench&mp=$digest" ;;
+      upload) url=$b; args=(-s bench/server_upload.lua) ;;
+    esac
+    BENCH_OFFSET=$((i * 30000000)) RECORD_FILE="$work/record.cvd" \
+      wrk -t"$t" -c"$c" -d"${seconds}s" --latency "${args[@]}" "$url" >"$work/wrk.$i" &
+    runs+=($!)
+    outs+=("$work/wrk.$i")
+  done
+  wait "${runs[@]}"
+  local rps p99 errors
+  rps=$(awk '/^Requests\/sec/ {s += $2} END {printf "%.0f", s}' "${outs[@]}")
+  p99=$(awk '$1 == "99%" {v = $2; ms = v + 0; if (v ~ /us$/) ms /= 1000; else if (v ~ /[^m]s$/) ms *= 1000;
+          if (ms > m) m = ms} END {printf "%.2fms", m}' "${outs[@]}")
+  errors=$(grep -hE 'Non-2xx|Socket errors|other than' "${outs[@]}" | grep -v 'Success!: 0$' | tr '\n' ' ' || true)
+  printf '%-24s %-16s %10s req/s   p99 %10s   %s\n' "$label" "$page" "$rps" "$p99" "$errors"
+}
+
+run_pages() { # LABEL BASE...
+  local label=$1
+  shift
+  measure "$label" servertime.php "$@"
+  measure "$label" record.php "$@"
+  measure "$label" upload "$@"
+}
+
+echo "wrk: $threads threads, $connections connections, ${seconds}s each; upload = 40 lines per request"
+printf '%-24s %-16s %10s         %14s\n' store page rate "p99"
+for store in $stores; do
+  case $store in
+    sqlite)
+      start_server sqlite "sqlite:$work/bench.db"
+      fetch_record
+      run_pages "SQLite, 1 process" "$base"
+      stop_servers
+      ;;
+    postgresql)
+      start_postgres
+      createdb bench1
+      start_server pg1 "postgresql://corvanta@/bench1?host=$work&synchronous_commit=${PG_COMMIT:-off}"
+      fetch_record
+      run_pages "PostgreSQL, 1 process" "$base"
+      stop_servers
+      createdb bench2
+      start_server pg2a "postgresql://corvanta@/bench2?host=$work&synchronous_commit=${PG_COMMIT:-off}"
+      first=$base
+      start_server pg2b "postgresql://corvanta@/bench2?host=$work&synchronous_commit=${PG_COMMIT:-off}"
+      run_pages "PostgreSQL, 2 processes" "$first" "$base"
+      stop_servers
+      ;;
+    *) echo "unknown store $store" >&2; exit 1 ;;
+  esac
+done

@@ -5,15 +5,19 @@ local record_file = os.getenv("RECORD_FILE")
 local account = os.getenv("BENCH_ACCOUNT") or "bench"
 local pairs_list = {}
 local counter = 0
-local thread_no = 0
+local started = 0
+-- Runs of wrk side by side (one per server process) upload times of their own.
+local offset = tonumber(os.getenv("BENCH_OFFSET") or "0")
 
 local function escape(s)
   return (s:gsub("[^%w_%-%.]", function(c) return string.format("%%%02X", string.byte(c)) end))
 end
 
+-- Each thread gets its own number as the global thread_no (a local of that name would hide
+-- it, and every thread would upload the same lines).
 function setup(thread)
-  thread_no = thread_no + 1
-  thread:set("thread_no", thread_no)
+  started = started + 1
+  thread:set("thread_no", started)
 end
 
 function init(args)
@@ -32,7 +36,7 @@ end
 
 request = function()
   counter = counter + 1
-  local base = 1772672400 + (thread_no or 0) * 100000000 + counter * 40
+  local base = 1772672400 + offset + (thread_no or 0) * 100000000 + counter * 40
   local lines = {}
   for i = 1, 40 do
     local who = pairs_list[((counter * 40 + i) % #pairs_list) + 1]

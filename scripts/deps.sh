@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project builds, tests and runs with (as root, or via sudo).
+# postgresql-15: initdb and pg_ctl for the tests' throw-away PostgreSQL servers (run as its
+# "postgres" user when the tests run as root, through runuser from util-linux).
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-httpserver-dev qt6-websockets-dev
   libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev
+  postgresql-15 util-linux
   xvfb xauth fonts-noto-cjk fonts-comic-neue imagemagick
   libqrencode-dev
   wrk

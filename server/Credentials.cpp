@@ -105,33 +105,28 @@ qint64 FailureLimiter::now() const
 
 bool FailureLimiter::isLocked(const QString &key)
 {
-    const auto it = m_entries.find(key);
-    if (it == m_entries.end())
-        return false;
-    if (it->lockedUntil > now())
-        return true;
-    if (it->lockedUntil != 0) {
-        m_entries.erase(it); // the lock has run out: start afresh
-    }
-    return false;
+    const FailureState state = m_store.failureState(key);
+    const bool locked = state.lockedUntil > now();
+    if (!locked && state.lockedUntil == 0 && state.failures == 0)
+        m_cleanKey = key;
+    else
+        m_cleanKey.clear();
+    return locked;
 }
 
 void FailureLimiter::recordFailure(const QString &key)
 {
+    m_cleanKey.clear();
     const qint64 t = now();
-    Entry &entry = m_entries[key];
-    entry.failures.append(t);
-    while (!entry.failures.isEmpty() && entry.failures.first() <= t - kWindowSeconds)
-        entry.failures.removeFirst();
-    if (entry.failures.size() >= kMaxFailures) {
-        entry.lockedUntil = t + kLockSeconds;
-        entry.failures.clear();
-    }
+    if (m_store.addFailure(key, t, t - kWindowSeconds + 1) >= kMaxFailures)
+        m_store.lockOut(key, t + kLockSeconds);
 }
 
 void FailureLimiter::recordSuccess(const QString &key)
 {
-    m_entries.remove(key);
+    if (key != m_cleanKey)
+        m_store.clearFailures(key);
+    m_cleanKey.clear();
 }
 
 } // namespace corvanta::server

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Store.h"
+
 #include "core/Clock.h"
 
 #include <QByteArray>
@@ -29,7 +31,8 @@ private:
 };
 
 // Five failures of one key (an account and a kind of secret) within ten minutes lock the
-// key for ten minutes; a success clears its failures.
+// key for ten minutes; a success clears its failures. The counts live in the store, so
+// every server process on one database counts the same failures.
 class FailureLimiter
 {
 public:
@@ -37,22 +40,20 @@ public:
     static constexpr qint64 kWindowSeconds = 600;
     static constexpr qint64 kLockSeconds = 600;
 
-    explicit FailureLimiter(const Clock &clock) : m_clock(clock) {}
+    FailureLimiter(Store &store, const Clock &clock) : m_store(store), m_clock(clock) {}
 
     bool isLocked(const QString &key);
     void recordFailure(const QString &key);
     void recordSuccess(const QString &key);
 
 private:
-    struct Entry
-    {
-        QList<qint64> failures;
-        qint64 lockedUntil = 0;
-    };
     qint64 now() const;
 
+    Store &m_store;
     const Clock &m_clock;
-    QHash<QString, Entry> m_entries;
+    // The key last asked about had nothing stored: its success needs no write. (A check
+    // asks isLocked first, then records the outcome.)
+    QString m_cleanKey;
 };
 
 } // namespace corvanta::server

@@ -22,7 +22,8 @@ QString lockKey(Secret secret, const Teacher &teacher)
 } // namespace
 
 ScoreService::ScoreService(Store &store, Mailer &mailer, const Clock &clock, QString mailFrom)
-    : m_store(store), m_mailer(mailer), m_clock(clock), m_mailFrom(std::move(mailFrom)), m_limiter(clock)
+    : m_store(store), m_mailer(mailer), m_clock(clock), m_mailFrom(std::move(mailFrom)),
+      m_limiter(store, clock)
 {
 }
 

@@ -30,7 +30,4 @@ QString serverUsage();
 // The text of --version: "corvanta-server 2.6.0".
 QString serverVersion();
 
-// "sqlite:PATH" -> PATH; empty when the text names no SQLite database.
-QString sqlitePath(const QString &database);
-
 } // namespace corvanta::server

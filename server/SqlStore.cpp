@@ -4,8 +4,6 @@
 #include <QSqlError>
 #include <QSqlRecord>
 
-using namespace Qt::StringLiterals;
-
 namespace corvanta::server {
 
 namespace {
@@ -42,6 +40,24 @@ void SqlStore::closeDatabase()
     }
 }
 
+bool SqlStore::reopenDatabase()
+{
+    m_statements.clear(); // prepared on the old connection
+    QSqlDatabase db = database();
+    db.close();
+    return db.open();
+}
+
+void SqlStore::failed(const QString &what, const QSqlError &error)
+{
+    // Outside a transaction at once, inside one after its rollback (see ~Transaction).
+    if (m_transactionDepth == 0)
+        recoverConnection();
+    else
+        m_broken = true;
+    fail(what, error);
+}
+
 QSqlDatabase SqlStore::database() const
 {
     return QSqlDatabase::database(m_connectionName, false);
@@ -53,20 +69,20 @@ QSqlQuery &SqlStore::run(const QString &sql, const QVariantList &values)
     if (!slot) {
         auto query = std::make_shared<QSqlQuery>(database());
         if (!query->prepare(sql))
-            fail(QStringLiteral("prepare"), query->lastError());
+            failed(QStringLiteral("prepare"), query->lastError());
         slot = query;
     }
     QSqlQuery &query = *slot;
     query.finish();
     for (qsizetype i = 0; i < values.size(); ++i) {
         // A null QString would be bound as SQL NULL; texts are never NULL here.
-        if (values[i].typeId() == QMetaType::QString && values[i].toString().isNull())
-            query.bindValue(static_cast<int>(i), QString(u""_s));
+        if (values[i].typeId() == QMetaType::QString)
+            query.bindValue(static_cast<int>(i), boundText(values[i].toString()));
         else
             query.bindValue(static_cast<int>(i), values[i]);
     }
     if (!query.exec())
-        fail(QStringLiteral("query"), query.lastError());
+        failed(QStringLiteral("query"), query.lastError());
     return query;
 }
 
@@ -91,8 +107,11 @@ std::optional<QVariantList> SqlStore::selectOne(const QString &sql, const QVaria
     QSqlQuery &query = run(sql, values);
     std::optional<QVariantList> row;
     if (query.next()) {
+        // record() builds a description of every column: once, not once per column.
+        const int columns = query.record().count();
         QVariantList r;
-        for (int c = 0; c < query.record().count(); ++c)
+        r.reserve(columns);
+        for (int c = 0; c < columns; ++c)
             r.append(query.value(c));
         row = std::move(r);
     }
@@ -112,26 +131,58 @@ void SqlStore::exec(const QString &sql)
 {
     QSqlQuery query(database());
     if (!query.exec(sql))
-        fail(QStringLiteral("exec"), query.lastError());
+        failed(QStringLiteral("exec"), query.lastError());
 }
 
 SqlStore::Transaction::Transaction(SqlStore &store) : m_store(store)
 {
     if (!m_store.database().transaction())
-        fail(QStringLiteral("begin"), m_store.database().lastError());
+        m_store.failed(QStringLiteral("begin"), m_store.database().lastError());
+    ++m_store.m_transactionDepth;
 }
 
 SqlStore::Transaction::~Transaction()
 {
-    if (!m_done)
-        m_store.database().rollback();
+    --m_store.m_transactionDepth;
+    if (!m_done && !m_store.database().rollback())
+        m_store.m_broken = true;
+    if (m_store.m_broken) {
+        m_store.m_broken = false;
+        m_store.recoverConnection();
+    }
 }
 
 void SqlStore::Transaction::commit()
 {
-    if (!m_store.database().commit())
+    if (!m_store.database().commit()) {
+        m_done = true; // a failed commit ends the transaction too
+        m_store.m_broken = true;
         fail(QStringLiteral("commit"), m_store.database().lastError());
+    }
     m_done = true;
+}
+
+void SqlStore::migrateSchema(const QList<QList<const char *>> &steps, const QString &first)
+{
+    Transaction tx(*this);
+    if (!first.isEmpty())
+        exec(first);
+    exec(QStringLiteral("CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT NOT NULL)"));
+    const auto row = selectOne(QStringLiteral("SELECT value FROM meta WHERE key = 'schema'"));
+    const qsizetype version = row ? row->at(0).toInt() : 0;
+    if (version > steps.size())
+        throw StoreError(QStringLiteral("schema version %1 is newer than this server (%2)")
+                             .arg(version)
+                             .arg(steps.size())
+                             .toStdString());
+    for (qsizetype step = version; step < steps.size(); ++step) {
+        for (const char *statement : steps[step])
+            exec(QString::fromLatin1(statement));
+    }
+    change(QStringLiteral("INSERT INTO meta (key, value) VALUES ('schema', ?) "
+                          "ON CONFLICT (key) DO UPDATE SET value = excluded.value"),
+           {QString::number(steps.size())});
+    tx.commit();
 }
 
 // --- teachers ---
@@ -161,16 +212,14 @@ std::optional<Teacher> SqlStore::teacherByAccount(const QString &account)
 
 StoreResult SqlStore::createTeacher(const Teacher &t)
 {
-    Transaction tx(*this);
-    if (selectOne(QStringLiteral("SELECT id FROM teacher WHERE account_key = ?"), {accountKey(t.account)}))
-        return StoreResult::NameTaken;
-    change(
+    // The unique key decides: two processes registering one account at once store it once.
+    const int stored = change(
         QStringLiteral("INSERT INTO teacher (account, account_key, name, email, mobile, phone, qq, "
-                       "login_verifier, operation_hash, data_version) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, 1)"),
+                       "login_verifier, operation_hash, data_version) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, 1) "
+                       "ON CONFLICT (account_key) DO NOTHING"),
         {t.account, accountKey(t.account), t.name, t.email, t.mobile, t.phone, t.qq, t.loginVerifier,
          t.operationHash});
-    tx.commit();
-    return StoreResult::Done;
+    return stored == 1 ? StoreResult::Done : StoreResult::NameTaken;
 }
 
 void SqlStore::updateTeacher(qint64 teacher, const std::optional<QString> &email,
@@ -178,6 +227,7 @@ void SqlStore::updateTeacher(qint64 teacher, const std::optional<QString> &email
                              const std::optional<QString> &operationHash)
 {
     Transaction tx(*this);
+    touch(teacher);
     if (email)
         change(QStringLiteral("UPDATE teacher SET email = ? WHERE id = ?"), {*email, teacher});
     if (loginVerifier)
@@ -186,10 +236,13 @@ void SqlStore::updateTeacher(qint64 teacher, const std::optional<QString> &email
     if (operationHash)
         change(QStringLiteral("UPDATE teacher SET operation_hash = ? WHERE id = ?"),
                {*operationHash, teacher});
-    touch(teacher);
     tx.commit();
 }
 
+// First in every change of a teacher's data: the update takes the teacher's row lock, so
+// changes of one teacher follow one another in whatever process they are made (and each
+// statement after it sees the data the one before committed). The new version commits
+// with the change, which is what keeps every process's record-file cache right.
 void SqlStore::touch(qint64 teacher)
 {
     change(QStringLiteral("UPDATE teacher SET data_version = data_version + 1 WHERE id = ?"), {teacher});
@@ -267,8 +320,8 @@ QStringList SqlStore::classNames(qint64 teacher)
 void SqlStore::replaceClasses(qint64 teacher, const QStringList &names)
 {
     Transaction tx(*this);
-    replaceNamedList(QStringLiteral("class"), QStringLiteral("teacher_id"), teacher, names, {}, {});
     touch(teacher);
+    replaceNamedList(QStringLiteral("class"), QStringLiteral("teacher_id"), teacher, names, {}, {});
     tx.commit();
 }
 
@@ -276,6 +329,7 @@ StoreResult SqlStore::renameNamed(qint64 teacher, const QString &table, const QS
                                   qint64 owner, const QString &from, const QString &to)
 {
     Transaction tx(*this);
+    touch(teacher);
     const QString find =
         QStringLiteral("SELECT id FROM %1 WHERE %2 = ? AND name = ?").arg(table, ownerColumn);
     const auto row = selectOne(find, {owner, from});
@@ -286,7 +340,6 @@ StoreResult SqlStore::renameNamed(qint64 teacher, const QString &table, const QS
     if (selectOne(find, {owner, to}))
         return StoreResult::NameTaken;
     change(QStringLiteral("UPDATE %1 SET name = ? WHERE id = ?").arg(table), {to, row->at(0)});
-    touch(teacher);
     tx.commit();
     return StoreResult::Done;
 }
@@ -311,12 +364,12 @@ std::optional<QList<QPair<QString, int>>> SqlStore::students(qint64 teacher, con
 StoreResult SqlStore::replaceStudents(qint64 teacher, const QString &className, const QStringList &names)
 {
     Transaction tx(*this);
+    touch(teacher);
     const auto id = classId(teacher, className);
     if (!id)
         return StoreResult::NotFound;
     replaceNamedList(QStringLiteral("student"), QStringLiteral("class_id"), *id, names, QStringLiteral("grp"),
                      {0});
-    touch(teacher);
     tx.commit();
     return StoreResult::Done;
 }
@@ -334,6 +387,7 @@ StoreResult SqlStore::setGroups(qint64 teacher, const QString &className,
                                 const QList<QPair<QString, int>> &groups)
 {
     Transaction tx(*this);
+    touch(teacher);
     const auto cls = classId(teacher, className);
     if (!cls)
         return StoreResult::NotFound;
@@ -342,7 +396,6 @@ StoreResult SqlStore::setGroups(qint64 teacher, const QString &className,
                    {group, *cls, name}) != 1)
             return StoreResult::NotFound;
     }
-    touch(teacher);
     tx.commit();
     return StoreResult::Done;
 }
@@ -361,8 +414,8 @@ QStringList SqlStore::topicNames(qint64 teacher)
 void SqlStore::replaceTopics(qint64 teacher, const QStringList &names)
 {
     Transaction tx(*this);
-    replaceNamedList(QStringLiteral("topic"), QStringLiteral("teacher_id"), teacher, names, {}, {});
     touch(teacher);
+    replaceNamedList(QStringLiteral("topic"), QStringLiteral("teacher_id"), teacher, names, {}, {});
     tx.commit();
 }
 
@@ -386,13 +439,13 @@ std::optional<QList<Scale>> SqlStore::scales(qint64 teacher, const QString &topi
 StoreResult SqlStore::addScales(qint64 teacher, const QString &topic, const QList<Scale> &scales)
 {
     Transaction tx(*this);
+    touch(teacher);
     const auto id = topicId(teacher, topic);
     if (!id)
         return StoreResult::NotFound;
     for (const Scale &s : scales)
         change(QStringLiteral("INSERT INTO scale (topic_id, text, score) VALUES (?, ?, ?)"),
                {*id, s.text, s.score});
-    touch(teacher);
     tx.commit();
     return StoreResult::Done;
 }
@@ -400,11 +453,11 @@ StoreResult SqlStore::addScales(qint64 teacher, const QString &topic, const QLis
 StoreResult SqlStore::editScale(qint64 teacher, qint64 scaleId, const QString &text, double score)
 {
     Transaction tx(*this);
+    touch(teacher);
     if (change(QStringLiteral("UPDATE scale SET text = ?, score = ? WHERE id = ? AND topic_id IN "
                               "(SELECT id FROM topic WHERE teacher_id = ?)"),
                {text, score, scaleId, teacher}) != 1)
         return StoreResult::NotFound;
-    touch(teacher);
     tx.commit();
     return StoreResult::Done;
 }
@@ -412,11 +465,11 @@ StoreResult SqlStore::editScale(qint64 teacher, qint64 scaleId, const QString &t
 void SqlStore::deleteScales(qint64 teacher, const QList<qint64> &ids)
 {
     Transaction tx(*this);
+    touch(teacher);
     for (qint64 id : ids)
         change(QStringLiteral("DELETE FROM scale WHERE id = ? AND topic_id IN (SELECT id FROM topic WHERE "
                               "teacher_id = ?)"),
                {id, teacher});
-    touch(teacher);
     tx.commit();
 }
 
@@ -426,6 +479,7 @@ AddScoresResult SqlStore::addScores(qint64 teacher, const QList<ScoreRecord> &sc
 {
     AddScoresResult result;
     Transaction tx(*this);
+    touch(teacher);
     QHash<QString, qint64> classes;
     QHash<QPair<qint64, QString>, qint64> students;
     QList<ScoreRow> rows;
@@ -434,18 +488,23 @@ AddScoresResult SqlStore::addScores(qint64 teacher, const QList<ScoreRecord> &sc
         const ScoreRecord &s = scores[i];
         auto cls = classes.constFind(s.className);
         if (cls == classes.cend()) {
-            const auto id = classId(teacher, s.className);
-            if (!id) {
+            // One read for the whole class: an upload names many of its students.
+            const QList<QVariantList> rows =
+                select(QStringLiteral("SELECT c.id, s.id, s.name FROM class c LEFT JOIN student s ON "
+                                      "s.class_id = c.id WHERE c.teacher_id = ? AND c.name = ?"),
+                       {teacher, s.className});
+            if (rows.isEmpty()) {
                 result.result = StoreResult::NotFound;
                 result.failedIndex = i;
                 result.unknownClass = true;
                 return result;
             }
-            cls = classes.insert(s.className, *id);
-            // One read for the whole class: an upload names many of its students.
-            for (const QVariantList &row :
-                 select(QStringLiteral("SELECT id, name FROM student WHERE class_id = ?"), {*id}))
-                students.insert({*id, row.at(1).toString()}, row.at(0).toLongLong());
+            const qint64 id = rows.first().at(0).toLongLong();
+            cls = classes.insert(s.className, id);
+            for (const QVariantList &row : rows) {
+                if (!row.at(1).isNull())
+                    students.insert({id, row.at(2).toString()}, row.at(1).toLongLong());
+            }
         }
         const auto stu = students.constFind({cls.value(), s.student});
         if (stu == students.cend()) {
@@ -456,9 +515,9 @@ AddScoresResult SqlStore::addScores(qint64 teacher, const QList<ScoreRecord> &sc
         rows.append({stu.value(), s.score, s.time, s.topic, s.note});
     }
     result.stored = insertScoreRows(rows);
+    // Nothing new (a repeated upload): roll back, so the version and every cache stay.
     if (result.stored > 0)
-        touch(teacher);
-    tx.commit();
+        tx.commit();
     return result;
 }
 
@@ -520,6 +579,7 @@ QList<ScoreRecord> SqlStore::recentScores(qint64 teacher, int n)
 StoreResult SqlStore::editScore(qint64 teacher, const ScoreRecord &record)
 {
     Transaction tx(*this);
+    touch(teacher);
     const auto row =
         selectOne(QStringLiteral("SELECT sc.student_id FROM score sc JOIN student s ON s.id = "
                                  "sc.student_id JOIN class c ON c.id = s.class_id WHERE sc.id = ? "
@@ -535,7 +595,6 @@ StoreResult SqlStore::editScore(qint64 teacher, const ScoreRecord &record)
         return StoreResult::Duplicate;
     change(QStringLiteral("UPDATE score SET score = ?, at = ?, topic = ?, note = ? WHERE id = ?"),
            {record.score, record.time, record.topic, record.note, record.id});
-    touch(teacher);
     tx.commit();
     return StoreResult::Done;
 }
@@ -543,11 +602,11 @@ StoreResult SqlStore::editScore(qint64 teacher, const ScoreRecord &record)
 void SqlStore::deleteScores(qint64 teacher, const QList<qint64> &ids)
 {
     Transaction tx(*this);
+    touch(teacher);
     for (qint64 id : ids)
         change(QStringLiteral("DELETE FROM score WHERE id = ? AND student_id IN (SELECT s.id FROM student s "
                               "JOIN class c ON c.id = s.class_id WHERE c.teacher_id = ?)"),
                {id, teacher});
-    touch(teacher);
     tx.commit();
 }
 
@@ -555,6 +614,9 @@ void SqlStore::deleteScores(qint64 teacher, const QList<qint64> &ids)
 
 RecordData SqlStore::recordData(qint64 teacher)
 {
+    // One snapshot for the four reads: a change committing meanwhile shows whole or not at all.
+    Transaction tx(*this);
+    beginSnapshot();
     RecordData data;
     QHash<qint64, qsizetype> classIndex;
     for (const QVariantList &row :
@@ -591,6 +653,7 @@ RecordData SqlStore::recordData(qint64 teacher)
             continue;
         data.topics[idx.value()].scales.append({row[1].toLongLong(), row[2].toString(), row[3].toDouble()});
     }
+    tx.commit();
     return data;
 }
 
@@ -598,23 +661,63 @@ RecordData SqlStore::recordData(qint64 teacher)
 
 void SqlStore::putCheckCode(qint64 teacher, const QString &codeHash, qint64 expiresAt)
 {
-    Transaction tx(*this);
-    change(QStringLiteral("DELETE FROM check_code WHERE teacher_id = ?"), {teacher});
-    change(QStringLiteral("INSERT INTO check_code (teacher_id, code_hash, expires_at) VALUES (?, ?, ?)"),
+    change(QStringLiteral("INSERT INTO check_code (teacher_id, code_hash, expires_at) VALUES (?, ?, ?) "
+                          "ON CONFLICT (teacher_id) DO UPDATE SET code_hash = excluded.code_hash, "
+                          "expires_at = excluded.expires_at"),
            {teacher, codeHash, expiresAt});
-    tx.commit();
 }
 
 bool SqlStore::takeCheckCode(qint64 teacher, const QString &codeHash, qint64 now)
 {
+    // One statement: of two processes taking the same code at once, one gets it.
+    return change(QStringLiteral("DELETE FROM check_code WHERE teacher_id = ? AND code_hash = ? AND "
+                                 "expires_at > ?"),
+                  {teacher, codeHash, now}) == 1;
+}
+
+// --- lock-out counting ---
+
+FailureState SqlStore::failureState(const QString &key)
+{
+    const auto row = selectOne(QStringLiteral("SELECT (SELECT locked_until FROM lock_out WHERE key = ?), "
+                                              "(SELECT COUNT(*) FROM failure WHERE key = ?)"),
+                               {key, key});
+    FailureState state;
+    if (row) {
+        state.lockedUntil = row->at(0).toLongLong();
+        state.failures = row->at(1).toInt();
+    }
+    return state;
+}
+
+int SqlStore::addFailure(const QString &key, qint64 at, qint64 since)
+{
     Transaction tx(*this);
-    const auto row = selectOne(
-        QStringLiteral("SELECT code_hash, expires_at FROM check_code WHERE teacher_id = ?"), {teacher});
-    if (!row || row->at(0).toString() != codeHash || now >= row->at(1).toLongLong())
-        return false;
-    change(QStringLiteral("DELETE FROM check_code WHERE teacher_id = ?"), {teacher});
+    // The key's lock-out row is locked first, so processes counting one key take turns.
+    change(QStringLiteral("INSERT INTO lock_out (key, locked_until) VALUES (?, 0) "
+                          "ON CONFLICT (key) DO UPDATE SET locked_until = lock_out.locked_until"),
+           {key});
+    change(QStringLiteral("DELETE FROM failure WHERE key = ? AND at < ?"), {key, since});
+    change(QStringLiteral("INSERT INTO failure (key, at) VALUES (?, ?)"), {key, at});
+    const auto row = selectOne(QStringLiteral("SELECT COUNT(*) FROM failure WHERE key = ?"), {key});
     tx.commit();
-    return true;
+    return row ? row->at(0).toInt() : 1;
+}
+
+void SqlStore::lockOut(const QString &key, qint64 until)
+{
+    Transaction tx(*this);
+    change(QStringLiteral("UPDATE lock_out SET locked_until = ? WHERE key = ?"), {until, key});
+    change(QStringLiteral("DELETE FROM failure WHERE key = ?"), {key});
+    tx.commit();
+}
+
+void SqlStore::clearFailures(const QString &key)
+{
+    Transaction tx(*this);
+    change(QStringLiteral("DELETE FROM failure WHERE key = ?"), {key});
+    change(QStringLiteral("DELETE FROM lock_out WHERE key = ?"), {key});
+    tx.commit();
 }
 
 } // namespace corvanta::server

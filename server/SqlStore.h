@@ -52,6 +52,11 @@ public:
     void putCheckCode(qint64 teacher, const QString &codeHash, qint64 expiresAt) override;
     bool takeCheckCode(qint64 teacher, const QString &codeHash, qint64 now) override;
 
+    FailureState failureState(const QString &key) override;
+    int addFailure(const QString &key, qint64 at, qint64 since) override;
+    void lockOut(const QString &key, qint64 until) override;
+    void clearFailures(const QString &key) override;
+
 protected:
     explicit SqlStore(const QString &connectionName);
 
@@ -66,6 +71,10 @@ protected:
     // Stores the rows inside the open transaction, skipping those already stored (or
     // repeated); returns how many were stored. A database may do this its own faster way.
     virtual int insertScoreRows(const QList<ScoreRow> &rows);
+    // A text as the database takes it (never NULL).
+    virtual QString boundText(const QString &text) const { return text.isNull() ? QStringLiteral("") : text; }
+    // Called first in a transaction that only reads and must see one state throughout.
+    virtual void beginSnapshot() {}
 
     QSqlDatabase database() const;
     // Statements are prepared once and kept; every result is read whole and the statement
@@ -91,9 +100,19 @@ protected:
     };
 
     void closeDatabase();
+    // Creates or updates the schema in one transaction: steps[n] takes version n to n + 1.
+    // first, when given, runs before anything else in it (to take a lock, say).
+    void migrateSchema(const QList<QList<const char *>> &steps, const QString &first = {});
+    // After a statement failed: a database type whose connection can be lost checks it and
+    // opens a new one, so the next request is served again. The failed request is not
+    // repeated: its client sees the failure and sends again (uploads are safe to repeat).
+    virtual void recoverConnection() {}
+    // Closes and opens the connection again (prepared statements are prepared anew).
+    bool reopenDatabase();
 
 private:
     QSqlQuery &run(const QString &sql, const QVariantList &values);
+    [[noreturn]] void failed(const QString &what, const QSqlError &error);
     std::optional<qint64> classId(qint64 teacher, const QString &name);
     std::optional<qint64> topicId(qint64 teacher, const QString &name);
     void touch(qint64 teacher);
@@ -106,6 +125,8 @@ private:
 
     QString m_connectionName;
     QHash<QString, std::shared_ptr<QSqlQuery>> m_statements;
+    int m_transactionDepth = 0;
+    bool m_broken = false; // a statement of the open transaction failed
 };
 
 } // namespace corvanta::server

@@ -11,9 +11,7 @@ namespace corvanta::server {
 
 namespace {
 
-constexpr int kSchemaVersion = 1;
-
-const char *const kSchema[] = {
+const char *const kSchemaV1[] = {
     "CREATE TABLE teacher ("
     " id INTEGER PRIMARY KEY,"
     " account TEXT NOT NULL,"
@@ -66,6 +64,13 @@ const char *const kSchema[] = {
     " expires_at INTEGER NOT NULL)",
 };
 
+// Lock-out counting moved from memory into the database.
+const char *const kSchemaV2[] = {
+    "CREATE TABLE failure (key TEXT NOT NULL, at INTEGER NOT NULL)",
+    "CREATE INDEX failure_key ON failure (key)",
+    "CREATE TABLE lock_out (key TEXT PRIMARY KEY, locked_until INTEGER NOT NULL)",
+};
+
 } // namespace
 
 SqliteStore::SqliteStore(const QString &connectionName) : SqlStore(connectionName) {}
@@ -100,10 +105,12 @@ int SqliteStore::insertScoreRows(const QList<ScoreRow> &rows)
         if (sqlite3_bind_int64(m_insertScore, 1, r.student) != SQLITE_OK ||
             sqlite3_bind_double(m_insertScore, 2, r.score) != SQLITE_OK ||
             sqlite3_bind_int64(m_insertScore, 3, r.at) != SQLITE_OK ||
-            sqlite3_bind_text16(m_insertScore, 4, r.topic.isNull() ? static_cast<const void *>(u"") : r.topic.utf16(),
+            sqlite3_bind_text16(m_insertScore, 4,
+                                r.topic.isNull() ? static_cast<const void *>(u"") : r.topic.utf16(),
                                 int(r.topic.size() * 2), SQLITE_TRANSIENT) != SQLITE_OK ||
-            sqlite3_bind_text16(m_insertScore, 5, r.note.isNull() ? static_cast<const void *>(u"") : r.note.utf16(), int(r.note.size() * 2),
-                                SQLITE_TRANSIENT) != SQLITE_OK)
+            sqlite3_bind_text16(m_insertScore, 5,
+                                r.note.isNull() ? static_cast<const void *>(u"") : r.note.utf16(),
+                                int(r.note.size() * 2), SQLITE_TRANSIENT) != SQLITE_OK)
             fail("bind");
         if (sqlite3_step(m_insertScore) != SQLITE_DONE)
             fail("step");
@@ -153,23 +160,8 @@ std::unique_ptr<SqliteStore> SqliteStore::open(const QString &path, QString *err
 
 void SqliteStore::migrate()
 {
-    Transaction tx(*this);
-    exec(QStringLiteral("CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT NOT NULL)"));
-    const auto row = selectOne(QStringLiteral("SELECT value FROM meta WHERE key = 'schema'"));
-    const int version = row ? row->at(0).toInt() : 0;
-    if (version > kSchemaVersion)
-        throw StoreError(QStringLiteral("schema version %1 is newer than this server (%2)")
-                             .arg(version)
-                             .arg(kSchemaVersion)
-                             .toStdString());
-    if (version < 1) {
-        for (const char *statement : kSchema)
-            exec(QString::fromLatin1(statement));
-    }
-    // Later schema versions add their steps here, each raising the version by one.
-    change(QStringLiteral("INSERT OR REPLACE INTO meta (key, value) VALUES ('schema', ?)"),
-           {QString::number(kSchemaVersion)});
-    tx.commit();
+    migrateSchema(
+        {{std::begin(kSchemaV1), std::end(kSchemaV1)}, {std::begin(kSchemaV2), std::end(kSchemaV2)}});
 }
 
 } // namespace corvanta::server

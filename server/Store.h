@@ -54,6 +54,13 @@ enum class StoreResult {
     Duplicate, // an identical record exists
 };
 
+// A key's lock-out bookkeeping (see FailureLimiter).
+struct FailureState
+{
+    qint64 lockedUntil = 0; // Unix seconds; 0 when never locked
+    int failures = 0;       // failures counted since the last success or lock
+};
+
 struct AddScoresResult
 {
     StoreResult result = StoreResult::Done;
@@ -119,6 +126,15 @@ public:
     virtual void putCheckCode(qint64 teacher, const QString &codeHash, qint64 expiresAt) = 0;
     // True (and the code is used up) when it matches and has not expired.
     virtual bool takeCheckCode(qint64 teacher, const QString &codeHash, qint64 now) = 0;
+
+    // Failed password checks, kept where every server process on the database counts them.
+    virtual FailureState failureState(const QString &key) = 0;
+    // Counts a failure at time at, forgets those before since; the count now kept.
+    virtual int addFailure(const QString &key, qint64 at, qint64 since) = 0;
+    // Locks the key until then; its failures start again from none.
+    virtual void lockOut(const QString &key, qint64 until) = 0;
+    // Forgets the key's failures and lock.
+    virtual void clearFailures(const QString &key) = 0;
 };
 
 } // namespace corvanta::server

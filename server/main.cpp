@@ -2,7 +2,7 @@
 #include "HttpFront.h"
 #include "Mailer.h"
 #include "ServerOptions.h"
-#include "SqliteStore.h"
+#include "StoreFactory.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -74,7 +74,7 @@ int main(int argc, char *argv[])
         return 0;
     }
 
-    std::unique_ptr<SqliteStore> store = SqliteStore::open(sqlitePath(options.database), &error);
+    std::unique_ptr<Store> store = openStore(options.database, &error);
     if (!store) {
         printLine(stderr, QStringLiteral("corvanta-server: ") + error);
         return 2;

@@ -6,10 +6,11 @@
 #include "PageRequest.h"
 #include "Routes.h"
 #include "ScoreService.h"
-#include "SqliteStore.h"
+#include "StoreFactory.h"
 
 #include "core/TextCodec.h"
 #include "net/Wire.h"
+#include "support/PostgresCluster.h"
 #include "support/TestClock.h"
 
 #include <QTemporaryDir>
@@ -48,11 +49,21 @@ inline server::PageRequest getRequest(const QString &path, const Fields &fields)
     return server::decodeRequest(server::Method::Get, path, formOf(fields), {});
 }
 
+// On the store under test (SQLite, or PostgreSQL with CORVANTA_TEST_STORE=postgresql); a
+// second rig on the same database stands for a second server process.
 struct ServiceRig
 {
+    explicit ServiceRig(const QString &sharedDatabase = {})
+        : database(sharedDatabase.isEmpty() ? testDatabase(dir) : sharedDatabase),
+          store(server::openStore(database, &error))
+    {
+        if (!store) // the service below needs one
+            qFatal("cannot open the test database %s: %s", qPrintable(database), qPrintable(error));
+    }
     QTemporaryDir dir;
+    QString database;
     QString error;
-    std::unique_ptr<server::SqliteStore> store = server::SqliteStore::open(dir.filePath("db"), &error);
+    std::unique_ptr<server::Store> store;
     FixedClock clock{QDateTime(QDate(2026, 3, 5), QTime(9, 0))};
     RecordingMailer mailer;
     server::ScoreService service{*store, mailer, clock, QStringLiteral("server@example.org")};
@@ -70,6 +81,14 @@ struct ServiceRig
     {
         return method == server::Method::Get ? get(path, fields) : post(path, fields);
     }
+};
+
+// Two services on one database stand for two server processes behind a load balancer.
+struct TwoProcesses
+{
+    ServiceRig a;
+    ServiceRig b{a.database};
+    bool open() const { return a.store && b.store; }
 };
 
 inline QString textOf(const server::PageReply &reply)

@@ -81,7 +81,12 @@ class TestServerPages : public QObject
     }
 
 private slots:
-    void initTestCase() { QVERIFY2(m_server.start(), qPrintable(m_server.errorText())); }
+    void initTestCase()
+    {
+        if (test::PostgresCluster::wanted() && !test::PostgresCluster::available())
+            QSKIP(qPrintable(test::PostgresCluster::missingText()));
+        QVERIFY2(m_server.start(), qPrintable(m_server.errorText()));
+    }
 
     void registration_data()
     {
@@ -664,6 +669,12 @@ private slots:
             << QByteArray("GET") << QByteArray("/score/nothing.php") << QByteArray() << 404 << "页面不存在";
         QTest::newRow("wrong method") << QByteArray("GET") << QByteArray("/score/setclass.php")
                                       << QByteArray() << 405 << "不支持的请求方法";
+        QTest::newRow("NUL in an account")
+            << QByteArray("GET") << QByteArray("/score/record.php?t=de%00mo&mp=x") << QByteArray() << 200
+            << "用户名或密码错误！";
+        QTest::newRow("NUL in a login")
+            << QByteArray("POST") << QByteArray("/score/checkpassword.php")
+            << QByteArray("username=a%00b&password=x") << 200 << "用户名或密码错误！";
         QTest::newRow("digest page without fields") << QByteArray("GET") << QByteArray("/score/record.php")
                                                     << QByteArray() << 200 << "用户名或密码错误！";
     }

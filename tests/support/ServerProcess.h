@@ -13,8 +13,13 @@
 //   auto reply = server.get("/score/record.php", {{"t", "t01"}, {"mp", Md5Hex("login")}});
 //   server.baseUrl();                                 // "http://127.0.0.1:PORT"
 //
+// With CORVANTA_TEST_STORE=postgresql the database is a fresh one on a throw-away PostgreSQL
+// server (see PostgresCluster.h) instead of a temporary SQLite file.
+//
 // Include as "support/ServerProcess.h". Needs CORVANTA_SERVER_BINARY (set by corvanta_add_test) and links
 // corvanta_net_protocol (FormFields, Md5Hex, fromGbk). Every wait has a time limit, so a test never hangs.
+
+#include "support/PostgresCluster.h"
 
 #include "core/TextCodec.h"
 #include "net/Wire.h"
@@ -65,11 +70,17 @@ public:
             m_error = QStringLiteral("no temporary folder");
             return false;
         }
+        if (m_database.isEmpty())
+            m_database = testDatabase(m_dir);
+        if (m_database.isEmpty()) {
+            m_error = PostgresCluster::shared().errorText();
+            return false;
+        }
         m_process = std::make_unique<QProcess>();
         m_process->setProcessChannelMode(QProcess::SeparateChannels);
         m_process->setStandardErrorFile(logPath());
         QStringList args = {QStringLiteral("--listen"),   QStringLiteral("127.0.0.1:%1").arg(m_port),
-                            QStringLiteral("--database"), QStringLiteral("sqlite:") + databasePath(),
+                            QStringLiteral("--database"), m_database,
                             QStringLiteral("--mail-dir"), mailDir()};
         args += m_extra;
         m_process->start(QStringLiteral(CORVANTA_SERVER_BINARY), args);
@@ -139,6 +150,12 @@ public:
     {
         return m_dir.filePath(QStringLiteral("corvanta.db"));
     }
+    // The --database the server got: sqlite:databasePath() or a PostgreSQL address.
+    QString database() const
+    {
+        return m_database;
+    }
+
     QString mailDir() const
     {
         return m_dir.filePath(QStringLiteral("mail"));
@@ -289,6 +306,7 @@ private:
 
     QStringList m_extra;
     QTemporaryDir m_dir;
+    QString m_database;
     std::unique_ptr<QProcess> m_process;
     QNetworkAccessManager m_manager;
     QString m_base;

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "DatabaseUrl.h"
+#include "SqlStore.h"
+
+#include <memory>
+
+namespace corvanta::server {
+
+// A PostgreSQL database shared by any number of server processes. Writes run at READ
+// COMMITTED and start by updating their teacher's row, so changes to one teacher's data
+// follow one another whichever process makes them; the record file reads one snapshot.
+class PostgresStore final : public SqlStore
+{
+public:
+    // Connects and creates or migrates the schema; nullptr and *error (naming the server and
+    // the reason, never the password) when the database cannot be used.
+    static std::unique_ptr<PostgresStore> open(const DatabaseUrl &url, QString *error);
+
+protected:
+    int insertScoreRows(const QList<ScoreRow> &rows) override;
+    void beginSnapshot() override;
+    void recoverConnection() override;
+    QString boundText(const QString &text) const override;
+
+private:
+    PostgresStore(const QString &connectionName, const DatabaseUrl &url);
+    void configureSession();
+    void migrate();
+
+    DatabaseUrl m_url;
+    bool m_recovering = false;
+};
+
+} // namespace corvanta::server

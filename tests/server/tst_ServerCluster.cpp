@@ -1,0 +1,317 @@
+// Two corvanta-server processes on one database, as behind a load balancer: requests
+// interleave between them, one may die at any moment, and neither may lose or double data.
+#include "support/ServerProcess.h"
+
+#include "core/TextCodec.h"
+#include "net/Wire.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSet>
+#include <QTest>
+
+using namespace corvanta;
+using corvanta::test::ServerProcess;
+
+namespace {
+
+const QString kTopic = QStringLiteral("课堂提问");
+const QStringList kClasses = {QStringLiteral("一班"), QStringLiteral("二班")};
+
+QString student(int n)
+{
+    return QStringLiteral("学生%1").arg(n, 2, 10, QLatin1Char('0'));
+}
+
+// Score line n: a student of either class, a time of its own.
+QString scoreLine(int n)
+{
+    const QString time =
+        QDateTime(QDate(2026, 3, 5), QTime(8, 0)).addSecs(n).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    return kClasses[n % 2] + u'\t' + student(n % 20) + u'\t' + QString::number(n % 7) + u'\t' + time + u'\t';
+}
+
+QByteArray uploadBody(const QString &account, const QStringList &lines)
+{
+    return ServerProcess::encode(
+        {{"username", account}, {"password", "oper"}, {"keti", kTopic}, {"score", lines.join(u'|')}});
+}
+
+// Many requests in flight at once, to whichever server each names.
+class Flight
+{
+public:
+    // Sends the upload of lines to the server at base; done(ok) runs when its reply comes.
+    void upload(const QString &base, const QString &account, const QStringList &lines,
+                std::function<void(bool)> done = {})
+    {
+        QNetworkRequest request(QUrl(base + QStringLiteral("/score/index.php")));
+        request.setHeader(QNetworkRequest::ContentTypeHeader,
+                          QByteArrayLiteral("application/x-www-form-urlencoded"));
+        request.setTransferTimeout(30000);
+        QNetworkReply *reply = m_manager.post(request, uploadBody(account, lines));
+        ++m_open;
+        QObject::connect(reply, &QNetworkReply::finished, reply, [this, reply, done] {
+            const bool ok = reply->error() == QNetworkReply::NoError && reply->readAll() == "Success!";
+            reply->deleteLater();
+            --m_open;
+            if (done)
+                done(ok);
+        });
+    }
+    // Waits (at most 60 s) until every reply has come.
+    bool wait()
+    {
+        return QTest::qWaitFor([this] { return m_open == 0; }, 60000);
+    }
+
+private:
+    QNetworkAccessManager m_manager;
+    int m_open = 0;
+};
+
+} // namespace
+
+class TestServerCluster : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_database;
+    std::unique_ptr<ServerProcess> m_a;
+    std::unique_ptr<ServerProcess> m_b;
+    int m_accounts = 0;
+
+    std::unique_ptr<ServerProcess> startServer()
+    {
+        auto server = std::make_unique<ServerProcess>(QStringList{"--database", m_database});
+        if (!server->start())
+            qWarning("%s", qPrintable(server->errorText()));
+        return server;
+    }
+    // A teacher with two classes of twenty students, set up half through each process.
+    QString newTeacher()
+    {
+        const QString t = QStringLiteral("cluster%1").arg(++m_accounts);
+        QStringList students;
+        for (int i = 0; i < 20; ++i)
+            students.append(student(i));
+        if (!m_a->registerTeacher(t, "login", "oper") || !m_b->setClasses(t, "oper", kClasses) ||
+            !m_a->setStudents(t, "oper", kClasses[0], students) ||
+            !m_b->setStudents(t, "oper", kClasses[1], students) || !m_a->setTopics(t, "oper", {kTopic}))
+            qFatal("could not set up %s", qPrintable(t));
+        return t;
+    }
+    // Every stored line "class TAB student TAB score TAB time TAB", read through server.
+    QStringList storedLines(ServerProcess &server, const QString &account)
+    {
+        QStringList out;
+        for (const QString &cls : kClasses) {
+            const QString text =
+                server.get("/score/getscore.php", {{"class", cls}, {"t", account}, {"mp", Md5Hex("login")}})
+                    .text();
+            for (const QString &row : text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)) {
+                const QStringList f = row.split(u'\t'); // id, student, score, time, topic, note
+                if (f.size() >= 4)
+                    out.append(cls + u'\t' + f[1] + u'\t' + f[2] + u'\t' + f[3] + u'\t');
+            }
+        }
+        return out;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (test::PostgresCluster::wanted() && !test::PostgresCluster::available())
+            QSKIP(qPrintable(test::PostgresCluster::missingText()));
+        m_database = test::testDatabase(m_dir);
+        QVERIFY(!m_database.isEmpty());
+        m_a = startServer();
+        m_b = startServer();
+        QVERIFY(!m_a->baseUrl().isEmpty() && !m_b->baseUrl().isEmpty());
+    }
+
+    void sameLinesThroughBothAreStoredOnce()
+    {
+        const QString t = newTeacher();
+        Flight flight;
+        int accepted = 0;
+        QStringList all;
+        // Every upload goes to both processes at once, in overlapping batches.
+        for (int batch = 0; batch < 20; ++batch) {
+            QStringList lines;
+            for (int i = 0; i < 10; ++i)
+                lines.append(scoreLine(batch * 7 + i)); // batches overlap by three lines
+            all += lines;
+            for (ServerProcess *server : {m_a.get(), m_b.get()})
+                flight.upload(server->baseUrl(), t, lines, [&accepted](bool ok) { accepted += ok; });
+        }
+        QVERIFY(flight.wait());
+        QCOMPARE(accepted, 40);
+        const QSet<QString> expected(all.cbegin(), all.cend());
+        for (ServerProcess *server : {m_a.get(), m_b.get()}) {
+            QStringList stored = storedLines(*server, t);
+            QCOMPARE(stored.size(), expected.size());
+            QCOMPARE(QSet<QString>(stored.cbegin(), stored.cend()), expected);
+        }
+    }
+
+    void renameThroughOneShowsInTheOther()
+    {
+        const QString t = newTeacher();
+        const auto record = [&](ServerProcess &server) {
+            return server.get("/score/record.php", {{"t", t}, {"mp", Md5Hex("login")}}).text();
+        };
+        QVERIFY(record(*m_b).startsWith(QStringLiteral("Class_Is_Ready\t一班\t二班\t"))); // now cached in b
+        QCOMPARE(m_a->post("/score/renameclass.php", {{"username", t},
+                                                      {"password", "oper"},
+                                                      {"oldclassname", kClasses[0]},
+                                                      {"newclassname", "三班"}})
+                     .text(),
+                 QStringLiteral("Success!"));
+        QVERIFY(record(*m_b).startsWith(QStringLiteral("Class_Is_Ready\t三班\t二班\t")));
+        QVERIFY(m_a->upload(t, "oper", kTopic, {QStringLiteral("三班\t学生01\t5\t2026-03-05 10:00:00\t")}));
+        QVERIFY(record(*m_b).contains(QStringLiteral("三班\t学生01\t0\t0\t5\t1\r\n")));
+    }
+
+    // A student list replaced through one process while the other stores an upload for the
+    // same class: the class ends with the new list, and the upload is either stored whole
+    // (before the change; the removed students' scores went with them) or refused whole.
+    void listReplacementRacingAnUpload()
+    {
+        const QString t = newTeacher();
+        QStringList newList;
+        for (int i = 10; i < 30; ++i)
+            newList.append(student(i));
+        for (int round = 0; round < 8; ++round) {
+            QStringList oldList;
+            for (int i = 0; i < 20; ++i)
+                oldList.append(student(i));
+            QVERIFY(m_a->setStudents(t, "oper", kClasses[0], oldList));
+            QStringList lines; // every student of the old list
+            for (int i = 0; i < 20; ++i)
+                lines.append(kClasses[0] + u'\t' + student(i) + u'\t' + QString::number(round + 1) + u'\t' +
+                             QDateTime(QDate(2026, 4, 1), QTime(8, 0))
+                                 .addSecs(round * 100 + i)
+                                 .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) +
+                             u'\t');
+            Flight flight;
+            bool uploaded = false;
+            bool replaced = false;
+            // Half the rounds send the replacement first, half the upload.
+            const auto sendUpload = [&] {
+                flight.upload(m_b->baseUrl(), t, lines, [&](bool ok) { uploaded = ok; });
+            };
+            if (round % 2)
+                sendUpload();
+            QNetworkAccessManager manager;
+            QNetworkRequest request(QUrl(m_a->baseUrl() + QStringLiteral("/score/student.php")));
+            request.setHeader(QNetworkRequest::ContentTypeHeader,
+                              QByteArrayLiteral("application/x-www-form-urlencoded"));
+            QNetworkReply *reply =
+                manager.post(request, ServerProcess::encode({{"username", t},
+                                                             {"password", "oper"},
+                                                             {"class", kClasses[0]},
+                                                             {"student", newList.join(u'|')}}));
+            if (round % 2 == 0)
+                sendUpload();
+            QVERIFY(flight.wait());
+            QTRY_VERIFY_WITH_TIMEOUT(reply->isFinished(), 30000);
+            replaced = reply->readAll() == "Success!";
+            reply->deleteLater();
+            QVERIFY(replaced);
+
+            const QString record = m_b->get("/score/record.php", {{"t", t}, {"mp", Md5Hex("login")}}).text();
+            int listed = 0;
+            for (const QString &line : record.split(QStringLiteral("\r\n")))
+                listed += line.startsWith(kClasses[0] + u'\t');
+            QCOMPARE(listed, newList.size());
+            const QStringList stored = storedLines(*m_a, t).filter(QStringLiteral("2026-04-01"));
+            const QStringList thisRound = stored.filter(u'\t' + QString::number(round + 1) + u'\t');
+            for (const QString &l : thisRound)
+                QVERIFY2(newList.contains(l.section(u'\t', 1, 1)),
+                         qPrintable(l)); // no score of a removed student
+            // Stored whole: the ten kept students' lines; refused: none of them.
+            QCOMPARE(thisRound.size(), uploaded ? 10 : 0);
+        }
+    }
+
+    // PostgreSQL restarted under both processes: each serves again without a restart of
+    // its own (a request that meets the lost connection may fail; the tool sends again).
+    void databaseRestartIsSurvived()
+    {
+        if (!test::PostgresCluster::wanted())
+            QSKIP("a database server to restart is PostgreSQL's");
+        const QString t = newTeacher();
+        QVERIFY2(test::PostgresCluster::shared().restart(),
+                 qPrintable(test::PostgresCluster::shared().errorText()));
+        int n = 0;
+        for (ServerProcess *server : {m_a.get(), m_b.get()}) {
+            bool stored = false;
+            for (int attempt = 0; attempt < 3 && !stored; ++attempt)
+                stored = server->upload(t, "oper", kTopic, {scoreLine(50000 + n)});
+            QVERIFY(stored);
+            ++n;
+            QCOMPARE(server->upload(t, "oper", kTopic, {scoreLine(50000 + n++)}), true);
+        }
+        QCOMPARE(storedLines(*m_a, t).size(), 4);
+    }
+
+    // A process killed with SIGKILL in the middle of uploads: every upload it answered
+    // "Success!" is stored, and no upload is stored in part.
+    void killedProcessLosesNoAcceptedUpload()
+    {
+        const QString t = newTeacher();
+        Flight flight;
+        QHash<int, bool> accepted; // upload number -> answered "Success!"
+        QList<QStringList> uploads;
+        for (int u = 0; u < 120; ++u) {
+            QStringList lines;
+            for (int i = 0; i < 8; ++i)
+                lines.append(scoreLine(10000 + u * 8 + i));
+            uploads.append(lines);
+        }
+        int sent = 0;
+        std::function<void()> sendNext = [&] {
+            if (sent >= uploads.size() || !m_a)
+                return;
+            const int u = sent++;
+            flight.upload(m_a->baseUrl(), t, uploads[u], [&, u](bool ok) {
+                accepted[u] = ok;
+                if (ok && accepted.size() == 30 && m_a)
+                    m_a->kill(); // in the middle: the other requests are in flight
+                sendNext();
+            });
+        };
+        for (int i = 0; i < 6; ++i)
+            sendNext();
+        QVERIFY(flight.wait());
+        int acceptedCount = 0;
+        const QStringList stored = storedLines(*m_b, t);
+        const QSet<QString> storedSet(stored.cbegin(), stored.cend());
+        QCOMPARE(storedSet.size(), stored.size());
+        for (auto it = accepted.cbegin(); it != accepted.cend(); ++it) {
+            const QStringList &lines = uploads[it.key()];
+            int present = 0;
+            for (const QString &l : lines)
+                present += storedSet.contains(l);
+            if (it.value()) {
+                ++acceptedCount;
+                QCOMPARE(present, lines.size());
+            } else {
+                QVERIFY2(present == 0 || present == lines.size(), "an upload stored in part");
+            }
+        }
+        QVERIFY(acceptedCount >= 30);
+        QVERIFY2(acceptedCount < uploads.size(), "the kill came too late to test anything");
+        // The survivor still serves, and a restarted process joins again.
+        m_a = startServer();
+        QVERIFY(m_a->upload(t, "oper", kTopic, {scoreLine(99999)}));
+        QCOMPARE(storedLines(*m_b, t).size(), stored.size() + 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestServerCluster)
+#include "tst_ServerCluster.moc"
