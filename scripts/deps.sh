@@ -7,6 +7,7 @@ packages=(
   libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev
   xvfb xauth fonts-noto-cjk
   wrk
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do
