@@ -60,6 +60,20 @@ void readFromDisk(const QByteArray &bytes, bool withinLimits)
     file.ReadRecordLines(QLatin1String(kClassListMarker));
 }
 
+// Non-empty runs of bytes between line ends: what the limits check counts as records.
+qsizetype byteRecords(const QByteArray &bytes)
+{
+    qsizetype records = 0;
+    qsizetype length = 0;
+    for (const char c : bytes) {
+        const bool end = c == '\r' || c == '\n';
+        if (end && length > 0)
+            ++records;
+        length = end ? 0 : length + 1;
+    }
+    return records + (length > 0 ? 1 : 0);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -69,7 +83,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const bool usable = bool(checkRecordFile(bytes));
     require(!usable || (withinLimits && looksLikeRecordFile(bytes)),
             "a file that may replace the cached one is within the limits and has a class list");
-    for (const QString &line : parseRecordLines(bytes))
+    const QStringList lines = parseRecordLines(bytes);
+    // A broken character must not swallow a line end, or a line could grow past the limit
+    // that was checked on the bytes.
+    require(lines.size() == byteRecords(bytes), "the text has the records the bytes have");
+    for (const QString &line : lines)
         parseOneLine(line);
     readFromDisk(bytes, withinLimits);
     return 0;

@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets with clang (AddressSanitizer + UndefinedBehaviorSanitizer)
 # in a build folder of their own and runs each for SECONDS (default 10), one at a time,
 # from its starting inputs in fuzz/corpus/<target>/. Fails when a target crashes, hangs
-# or breaks one of its checks; the input that did it is kept in the build folder.
+# (30 s on one input) or breaks one of its checks; the input that did it is kept in the
+# build folder. Inputs grow up to the largest starting input (at least 4 KiB).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-10}
@@ -16,9 +17,15 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCORVANTA_FUZZ=ON -DCORVANTA_BUILD_TESTS=OFF -DCORVANTA_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" --target corvanta_fuzzers -j2
 
-# Scratch files on a memory file system when there is one: the pending file is synced on every write.
-[ -w /dev/shm ] && export TMPDIR=/dev/shm
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
+# Scratch files in a folder of this run, on a memory file system when there is one (the
+# pending file is synced on every write); removed even when a target is stopped.
+scratch_root=/tmp
+[ -w /dev/shm ] && scratch_root=/dev/shm
+scratch=$(mktemp -d "$scratch_root/corvanta-fuzz.XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+export TMPDIR=$scratch
+# A small quarantine: a bigger one finds little more here and costs memory and speed.
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:quarantine_size_mb=32
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 failed=()
 for t in "${targets[@]}"; do
@@ -27,7 +34,7 @@ for t in "${targets[@]}"; do
   artifacts="$build/fuzz-artifacts/$t"
   mkdir -p "$found" "$artifacts"
   echo "== $t: $seconds s"
-  if ! "$build/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1536 -max_len=8192 \
+  if ! "$build/fuzz/$t" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=1536 \
       -print_final_stats=1 -artifact_prefix="$artifacts/" "$found" "fuzz/corpus/$t" \
       >"$build/fuzz-$t.log" 2>&1; then
     tail -n 60 "$build/fuzz-$t.log"
