@@ -11,6 +11,7 @@ packages=(
   xvfb xauth fonts-noto-cjk fonts-comic-neue imagemagick
   libqrencode-dev
   wrk
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

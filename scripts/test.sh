@@ -11,3 +11,7 @@ cmake --build "$build" -j"$(nproc)"
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+# Each fuzz target for a short while (about a minute in all), where clang is there.
+if command -v clang++ >/dev/null 2>&1; then
+  bash scripts/fuzz.sh 15
+fi

@@ -1,5 +1,6 @@
 #include "RecordFile.h"
 
+#include "core/BoundedRead.h"
 #include "core/TextCodec.h"
 
 #include <QFile>
@@ -54,7 +55,7 @@ void RecordFile::refresh()
         return;
     }
     // One byte past the limit tells a file that is too large from one that just fits.
-    const QByteArray bytes = file.read(kMaxRecordFileBytes + 1);
+    const QByteArray bytes = readAtMost(file, kMaxRecordFileBytes + 1);
     if (const Result usable = checkRecordLimits(bytes); !usable) {
         m_problem = usable.error();
         return;

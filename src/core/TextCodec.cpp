@@ -20,6 +20,11 @@ QString fromGbk(const QByteArray &bytes)
 {
     QStringDecoder decoder("GBK");
     QString text = decoder.decode(bytes);
+    // The decoder keeps a lead byte at the very end for a next call, so a text cut inside a
+    // character would lose it without a trace. A line end (never a trail byte) makes it
+    // decode as a replacement character; the line end itself is dropped again.
+    const QString rest = decoder.decode(QByteArrayView("\n", 1));
+    text += QStringView(rest).chopped(1);
     return text;
 }
 

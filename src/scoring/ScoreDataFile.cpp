@@ -1,5 +1,6 @@
 #include "ScoreDataFile.h"
 
+#include "core/BoundedRead.h"
 #include "core/TextCodec.h"
 #include "net/ScoreLine.h"
 
@@ -38,7 +39,7 @@ ScoreFileContent readScoreLines(const QString &path, qint64 maxBytes)
         return content;
     }
     // The size on disk may lie (a growing file, a device); never read past the limit.
-    const QByteArray bytes = file.read(maxBytes + 1);
+    const QByteArray bytes = readAtMost(file, maxBytes + 1);
     if (bytes.size() > maxBytes) {
         content.error = QStringLiteral("文件太大，不是成绩数据文件：") + shownPath(path);
         return content;

@@ -78,6 +78,25 @@ private slots:
         QVERIFY(!text.isEmpty());
     }
 
+    // Bytes cut inside a character still show up, so a reader can tell they were there.
+    void gbkKeepsACutCharacter_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("lead byte alone") << QByteArray("\xDA") << u"\uFFFD"_qs;
+        QTest::newRow("after a character") << QByteArray("\xD2\xBB\xDA") << u"一\uFFFD"_qs;
+        QTest::newRow("before a line end") << QByteArray("\x81\nX") << u"\uFFFD\nX"_qs;
+        QTest::newRow("whole characters") << QByteArray("a\xD2\xBB") << u"a一"_qs;
+        QTest::newRow("ends with a line end") << QByteArray("a\n") << u"a\n"_qs;
+        QTest::newRow("empty") << QByteArray() << QString();
+    }
+    void gbkKeepsACutCharacter()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(fromGbk(bytes), text);
+    }
+
     void fairIndexCoversEveryName_data()
     {
         QTest::addColumn<double>("r");
