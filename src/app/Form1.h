@@ -111,6 +111,8 @@ private:
     void abandonRunningDraw();
     void searchPicked(const QString &name);
     void panelPicked(const QString &name);
+    // The group lists' upload password and the upload panel's group statistics.
+    void wireGroupPanels();
 
     // Controls, named as on the form.
     QFrame *Frame5 = nullptr;

@@ -88,7 +88,7 @@ void Form1::classChosen()
     const Roster roster = buildRoster(students);
     m_draw.setPools(roster.pools);
     syncPoolLists();
-    Frame6->groupLists().setGroups(roster.groups);
+    Frame6->groupLists().setGroups(class_num, roster.groups);
     txtManual->setClass(roster.pools[0], students);
     Frame6->clearViews();
     if (Frame6->isVisible())

@@ -33,13 +33,14 @@ void Form1::buildSearchAndPanels()
     txtManual->setGeometry(tw(840), tw(RowC), tw(975), tw(300));
     connect(txtManual, &ManualSearchBox::picked, this, &Form1::searchPicked);
 
-    Frame6 = new StatisticsPanel(m_draw, this);
+    Frame6 = new StatisticsPanel(m_context, m_draw, this);
     Frame6->hide();
     connect(Frame6, &StatisticsPanel::closeRequested, this, &Form1::closeStatisticsPanel);
     connect(Frame6, &StatisticsPanel::studentPicked, this, &Form1::panelPicked);
     // The views are a still picture: a running draw stands still while they are taken and
     // until its button is pressed again.
     connect(Frame6, &StatisticsPanel::tabShown, Timer1, &QTimer::stop);
+    wireGroupPanels();
 }
 
 // ---- Statistics panel ----

@@ -1,6 +1,19 @@
 #include "GroupListsPanel.h"
 
+#include "net/LoginState.h"
+#include "net/ScorePages.h"
+#include "net/ServerLink.h"
+#include "widgets/BusyGuard.h"
+#include "widgets/Prompter.h"
+
+#include <QApplication>
+#include <QDrag>
+#include <QDropEvent>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPushButton>
 
 namespace corvanta {
 
@@ -11,20 +24,41 @@ constexpr int Gap = 3; // pixels between neighbouring lists
 
 } // namespace
 
-GroupListsPanel::GroupListsPanel(QWidget *parent) : QWidget(parent)
+GroupListsPanel::GroupListsPanel(AppContext &context, QWidget *parent) : QWidget(parent), m_context(context)
 {
     for (int g = 0; g < GroupCount; ++g) {
         auto *list = new QListWidget(this);
         list->setObjectName(QStringLiteral("List_group_%1").arg(g));
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        // The panel runs the drags itself: a name moves, it is never copied.
+        list->setDragDropMode(QAbstractItemView::NoDragDrop);
+        list->setAcceptDrops(true);
+        list->viewport()->setAcceptDrops(true);
+        list->viewport()->installEventFilter(this);
         connect(list, &QListWidget::itemDoubleClicked, this,
                 [this](QListWidgetItem *item) { emit namePicked(item->text()); });
         List_group[g] = list;
     }
+
+    Text11 = new QLineEdit(this);
+    Text11->setObjectName(QStringLiteral("Text11"));
+    Text11->setToolTip(QStringLiteral("上传密码"));
+    Text11->setPlaceholderText(QStringLiteral("上传密码"));
+    Text11->setEchoMode(QLineEdit::Password);
+    Text11->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // "*"
+    Text11->hide();
+    connect(Text11, &QLineEdit::textChanged, this, &GroupListsPanel::passwordChanged);
+
+    Command29 = new QPushButton(QStringLiteral("上传分组信息"), this);
+    Command29->setObjectName(QStringLiteral("Command29"));
+    Command29->setEnabled(false);
+    connect(Command29, &QPushButton::clicked, this, &GroupListsPanel::uploadGroups);
 }
 
-void GroupListsPanel::setGroups(const std::array<QStringList, GroupCount> &groups)
+void GroupListsPanel::setGroups(const QString &className, const std::array<QStringList, GroupCount> &groups)
 {
+    m_className = className;
+    dragGroup = dragItem = -1;
     for (int g = 0; g < GroupCount; ++g) {
         List_group[g]->clear();
         List_group[g]->addItems(groups[g]);
@@ -43,18 +77,197 @@ std::array<QStringList, GroupCount> GroupListsPanel::groups() const
 
 void GroupListsPanel::clearGroups()
 {
+    m_className.clear();
+    dragGroup = dragItem = -1;
     for (auto *list : List_group)
         list->clear();
+}
+
+void GroupListsPanel::resetUpload(const QString &operationPassword)
+{
+    // Copying the upload panel's password back to it would change nothing.
+    {
+        const QSignalBlocker quiet(Text11);
+        Text11->setText(operationPassword);
+    }
+    Text11->hide();
+    if (!BusyGuard::isBusy(this))
+        Command29->setEnabled(false);
 }
 
 void GroupListsPanel::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    // The upload row along the bottom, the lists above it.
+    const int buttonWidth = Command29->sizeHint().width();
+    const int rowHeight = std::max(Command29->sizeHint().height(), Text11->sizeHint().height());
+    const int rowTop = height() - rowHeight;
+    Command29->setGeometry(width() - buttonWidth, rowTop, buttonWidth, rowHeight);
+    const int boxWidth = std::min(150, width() / 3);
+    Text11->setGeometry(Command29->x() - Gap - boxWidth, rowTop, boxWidth, rowHeight);
+
     const int w = (width() - Gap * (PerRow - 1)) / PerRow;
-    const int h = (height() - Gap) / 2;
+    const int h = (rowTop - 2 * Gap) / 2;
     for (int g = 0; g < GroupCount; ++g) {
         const int row = g / PerRow, col = g % PerRow;
         List_group[g]->setGeometry(col * (w + Gap), row * (h + Gap), w, h);
+    }
+}
+
+// ---- Drag and drop between the lists ----
+
+int GroupListsPanel::groupOfViewport(const QObject *viewport) const
+{
+    for (int g = 0; g < GroupCount; ++g) {
+        if (List_group[g]->viewport() == viewport)
+            return g;
+    }
+    return -1;
+}
+
+bool GroupListsPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    const int g = groupOfViewport(watched);
+    if (g < 0)
+        return QWidget::eventFilter(watched, event);
+    QListWidget *list = List_group[g];
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::LeftButton) {
+            m_pressedAt = mouse->position().toPoint();
+            dragGroup = g;
+            dragItem = list->indexAt(m_pressedAt).row();
+        }
+        break;
+    }
+    case QEvent::MouseMove: {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (!(mouse->buttons() & Qt::LeftButton) || dragGroup != g || dragItem < 0)
+            break;
+        // The grabbed name stays selected until the drag starts.
+        if ((mouse->position().toPoint() - m_pressedAt).manhattanLength() >=
+            QApplication::startDragDistance())
+            startDrag(g);
+        return true;
+    }
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto *drag = static_cast<QDragMoveEvent *>(event);
+        if (!drag->mimeData() || !drag->mimeData()->hasFormat(QString::fromLatin1(kNameFormat))) {
+            drag->ignore();
+            return true;
+        }
+        // The line the name would go before shows selected.
+        const int row = list->indexAt(drag->position().toPoint()).row();
+        if (row >= 0)
+            list->setCurrentRow(row);
+        drag->setDropAction(Qt::MoveAction);
+        drag->accept();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto *drop = static_cast<QDropEvent *>(event);
+        dropName(g, drop->position().toPoint(), drop->mimeData());
+        drop->setDropAction(Qt::MoveAction);
+        drop->accept();
+        return true;
+    }
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void GroupListsPanel::startDrag(int group)
+{
+    const QListWidgetItem *item = List_group[group]->item(dragItem);
+    if (!item || BusyGuard::isBusy(this))
+        return;
+    auto *data = new QMimeData;
+    data->setData(QString::fromLatin1(kNameFormat), item->text().toUtf8());
+    auto *drag = new QDrag(List_group[group]);
+    drag->setMimeData(data);
+    drag->exec(Qt::MoveAction);
+    dragCompleted();
+}
+
+void GroupListsPanel::dragCompleted()
+{
+    if (BusyGuard::isBusy(this))
+        return;
+    Command29->setEnabled(true);
+    Text11->show();
+}
+
+void GroupListsPanel::dropName(int target, const QPoint &at, const QMimeData *data)
+{
+    if (!data || dragGroup < 0 || dragGroup >= GroupCount || BusyGuard::isBusy(this))
+        return;
+    QListWidget *from = List_group[dragGroup];
+    QListWidget *to = List_group[target];
+    const QListWidgetItem *item = from->item(dragItem);
+    const QString name = item ? item->text() : QString();
+    // Only the name this drag grabbed moves: a stale drag or a foreign drop changes nothing.
+    if (name.isEmpty() || QString::fromUtf8(data->data(QString::fromLatin1(kNameFormat))) != name)
+        return;
+
+    const int p = to->indexAt(at).row();
+    if (p < 0) {
+        to->addItem(name);
+        delete from->takeItem(dragItem);
+        to->setCurrentRow(to->count() - 1);
+    } else {
+        to->insertItem(p, name);
+        // In its own list the name stood one line lower after the insert when it came from at
+        // or below p, and one line higher after the removal when it came from above.
+        const bool sameList = from == to;
+        delete from->takeItem(sameList && dragItem >= p ? dragItem + 1 : dragItem);
+        to->setCurrentRow(sameList && dragItem < p ? p - 1 : p);
+    }
+    // One drop for one drag.
+    dragItem = -1;
+}
+
+// ---- Group upload ----
+
+void GroupListsPanel::uploadGroups()
+{
+    if (BusyGuard::isBusy(this))
+        return;
+    if (Text11->text().isEmpty()) {
+        m_context.prompter.message(this, QStringLiteral("提示"), QStringLiteral("请输入操作密码！"),
+                                   PromptIcon::Warning);
+        return;
+    }
+    const std::array<QStringList, GroupCount> names = groups();
+    QList<QWidget *> controls{Text11, Command29};
+    for (auto *list : List_group)
+        controls.append(list);
+
+    BusyGuard busy(this, controls);
+    const HttpResult result =
+        m_context.link.send(score_pages::group(m_className, m_context.login.LoginUser, Text11->text(),
+                                               QList<QStringList>(names.cbegin(), names.cend())));
+    if (!busy.windowAlive())
+        return;
+    busy.release();
+
+    switch (result.outcome()) {
+    case ReplyOutcome::Accepted:
+        m_context.prompter.message(this, QStringLiteral("完成"), QStringLiteral("上传成功！"),
+                                   PromptIcon::Information);
+        break;
+    case ReplyOutcome::Rejected:
+        m_context.prompter.message(this, QStringLiteral("错误"),
+                                   result.text + QStringLiteral("\r\n") + QStringLiteral("上传错误！"),
+                                   PromptIcon::Warning);
+        break;
+    case ReplyOutcome::Failed:
+        m_context.prompter.message(this, QStringLiteral("错误"),
+                                   QStringLiteral("网络异常！请检查网络，然后重新上传！"),
+                                   PromptIcon::Warning);
+        break;
     }
 }
 

@@ -1,37 +1,67 @@
 #pragma once
 
 #include "app/Pools.h"
+#include "widgets/AppContext.h"
 
 #include <QWidget>
 
 #include <array>
 
+class QLineEdit;
 class QListWidget;
+class QMimeData;
+class QPushButton;
 
 namespace corvanta {
 
 // The sixteen group lists of a class, List_group_0..15 (index = group number), in two rows
-// of eight. The lists themselves hold the grouping: filled when a class is chosen, read
-// back when it is uploaded.
+// of eight, with the group upload below them. The lists themselves hold the grouping:
+// filled when a class is chosen, changed by dragging names, read back when uploaded.
 class GroupListsPanel : public QWidget
 {
     Q_OBJECT
 public:
-    explicit GroupListsPanel(QWidget *parent = nullptr);
+    // A dragged name travels in this format; a drop of anything else is not taken.
+    static constexpr char kNameFormat[] = "application/x-corvanta-group-name";
 
-    void setGroups(const std::array<QStringList, GroupCount> &groups);
+    explicit GroupListsPanel(AppContext &context, QWidget *parent = nullptr);
+
+    void setGroups(const QString &className, const std::array<QStringList, GroupCount> &groups);
     std::array<QStringList, GroupCount> groups() const;
     void clearGroups();
+
+    // The view is shown afresh: the upload waits for a completed drag again, and the
+    // password box starts with the operation password of the upload panel.
+    void resetUpload(const QString &operationPassword);
+    // Sends the grouping with the password of Text11 ("上传分组信息").
+    void uploadGroups();
 
 signals:
     // A name was double-clicked in a group list: the student to score.
     void namePicked(const QString &name);
+    // Every change of the password box; the upload panel's password follows it.
+    void passwordChanged(const QString &text);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    int groupOfViewport(const QObject *viewport) const;
+    void startDrag(int group);
+    void dragCompleted();
+    void dropName(int target, const QPoint &at, const QMimeData *data);
+
     QListWidget *List_group[GroupCount] = {};
+    QLineEdit *Text11;
+    QPushButton *Command29;
+
+    AppContext &m_context;
+    QString m_className;
+    // The list and line a drag starts from, set when the left button goes down on a line.
+    int dragGroup = -1;
+    int dragItem = -1;
+    QPoint m_pressedAt;
 };
 
 } // namespace corvanta

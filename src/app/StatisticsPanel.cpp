@@ -31,7 +31,8 @@ constexpr int PageTop = StripTop + TabRowHeight, PageHeight = StripHeight - TabR
 
 } // namespace
 
-StatisticsPanel::StatisticsPanel(const Draw &draw, QWidget *parent) : QFrame(parent), m_draw(draw)
+StatisticsPanel::StatisticsPanel(AppContext &context, const Draw &draw, QWidget *parent)
+    : QFrame(parent), m_draw(draw)
 {
     setObjectName(QStringLiteral("Frame6"));
     setFrameShape(QFrame::StyledPanel);
@@ -75,9 +76,10 @@ StatisticsPanel::StatisticsPanel(const Draw &draw, QWidget *parent) : QFrame(par
                 [this](QListWidgetItem *item) { emit studentPicked(item->text()); });
     }
 
-    m_groups = new GroupListsPanel(this);
+    m_groups = new GroupListsPanel(context, this);
     m_groups->setObjectName(QStringLiteral("GroupLists"));
-    place(m_groups, StripLeft + 60, PageTop + 60, StripWidth - 120, PageHeight - 120);
+    // The lists and the upload row below them take the page nearly to its edges.
+    place(m_groups, StripLeft + 45, PageTop + 45, StripWidth - 90, PageHeight - 90);
     m_groups->hide();
     connect(m_groups, &GroupListsPanel::namePicked, this, &StatisticsPanel::studentPicked);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/StatisticsViews.h"
+#include "widgets/AppContext.h"
 
 #include <QFrame>
 
@@ -21,7 +22,7 @@ class StatisticsPanel : public QFrame
 {
     Q_OBJECT
 public:
-    StatisticsPanel(const Draw &draw, QWidget *parent = nullptr);
+    StatisticsPanel(AppContext &context, const Draw &draw, QWidget *parent = nullptr);
 
     // Fills the views of the selected tab, as a click on it does.
     void showSelectedTab();

@@ -38,6 +38,20 @@ PageCall upload(const QString &username, const QString &operationPassword, const
                     .add(QStringLiteral("score"), lines.join(u'|')));
 }
 
+PageCall group(const QString &className, const QString &username, const QString &operationPassword,
+               const QList<QStringList> &groups)
+{
+    // The server reads sixteen lists whatever the class has.
+    constexpr int kGroupFields = 16;
+    FormFields fields;
+    fields.add(QStringLiteral("class"), className)
+        .add(QStringLiteral("username"), username)
+        .add(QStringLiteral("password"), operationPassword);
+    for (int g = 0; g < kGroupFields; ++g)
+        fields.add(QStringLiteral("group[%1]").arg(g), groups.value(g).join(u'|'));
+    return call(Site::ScoreServer, PageMethod::Post, pages::kGroup, std::move(fields));
+}
+
 PageCall recentScores(const QString &username, int count, const QString &digest)
 {
     return call(Site::ScoreServer, PageMethod::Get, pages::kScoreHome,

@@ -1,5 +1,8 @@
 #include "UploadPanel.h"
 
+#include "CorrectionPanel.h"
+#include "GroupStatsPanel.h"
+#include "PendingPrompts.h"
 #include "PendingScores.h"
 #include "ScoreDataFile.h"
 
@@ -74,6 +77,8 @@ UploadPanel::UploadPanel(AppContext &context, QWidget *parent)
     Command14->setObjectName(QStringLiteral("Command14"));
     Command15 = new QPushButton(QStringLiteral("导入"), this);
     Command15->setObjectName(QStringLiteral("Command15"));
+    Command27 = new QPushButton(QStringLiteral("小组统计"), this);
+    Command27->setObjectName(QStringLiteral("Command27"));
 
     auto *fields = new QGridLayout;
     auto *topicLabel = new QLabel(QStringLiteral("课题："), this);
@@ -89,7 +94,7 @@ UploadPanel::UploadPanel(AppContext &context, QWidget *parent)
     m_buttonRow->addWidget(Command13);
     m_buttonRow->addWidget(Command14);
     m_buttonRow->addWidget(Command15);
-    // The group statistics button ("小组统计") joins this row, before "返回".
+    m_buttonRow->addWidget(Command27);
     m_buttonRow->addStretch();
     m_buttonRow->addWidget(Command12);
 
@@ -99,7 +104,22 @@ UploadPanel::UploadPanel(AppContext &context, QWidget *parent)
     layout->addLayout(fields);
     layout->addLayout(m_buttonRow);
 
-    // A double-click on a List4 line will open the correction panel.
+    m_correction = new CorrectionPanel(context, parent);
+    m_correction->hide();
+    connect(m_correction, &CorrectionPanel::closed, this, &UploadPanel::correctionClosed);
+    connect(List4, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem *item) { openCorrection(List4->row(item)); });
+
+    m_groupStats = new GroupStatsPanel(parent);
+    m_groupStats->hide();
+    connect(Command27, &QPushButton::clicked, this, [this] {
+        if (!waiting())
+            emit groupStatisticsRequested();
+    });
+    connect(m_groupStats, &GroupStatsPanel::closeRequested, this, [this] {
+        m_groupStats->hide();
+        show();
+    });
 
     connect(Text4, &QLineEdit::textChanged, this, [this] { updateSendEnabled(false); });
     connect(Command13, &QPushButton::clicked, this, &UploadPanel::upload);
@@ -122,6 +142,46 @@ UploadPanel::UploadPanel(AppContext &context, QWidget *parent)
     });
     connect(&m_pending, &PendingScores::reset, this, &UploadPanel::rebuildList);
     rebuildList();
+}
+
+UploadPanel::~UploadPanel()
+{
+    // They live beside this panel; without a parent they would outlive it.
+    delete m_correction.data();
+    delete m_groupStats.data();
+}
+
+void UploadPanel::showInMyPlace(QWidget *panel)
+{
+    panel->setGeometry(geometry());
+    panel->show();
+    panel->raise();
+    hide();
+}
+
+void UploadPanel::openCorrection(int row)
+{
+    if (waiting() || !m_correction->openLine(row))
+        return;
+    showInMyPlace(m_correction);
+}
+
+// The double-click that opened the panel toggled the line: a correction leaves the line
+// selected, a cancel gives it back the state it had before.
+void UploadPanel::correctionClosed(int row, bool corrected)
+{
+    m_correction->hide();
+    show();
+    if (QListWidgetItem *item = row >= 0 ? List4->item(row) : nullptr)
+        item->setSelected(corrected || !item->isSelected());
+}
+
+void UploadPanel::showGroupStatistics(const QString &className, const QList<QStringList> &groups)
+{
+    if (waiting())
+        return;
+    m_groupStats->showStatistics(m_pending.lines(), groups, className);
+    showInMyPlace(m_groupStats);
 }
 
 void UploadPanel::rebuildList()
@@ -224,10 +284,7 @@ void UploadPanel::removeTakenRows(const QList<int> &rows, const QStringList &lin
 
 void UploadPanel::reportStoreError(const Result &failure)
 {
-    m_context.prompter.message(this, QStringLiteral("错误"),
-                       QStringLiteral("待上传成绩无法写入文件，程序关闭后将会丢失：") + kCrLf +
-                                   failure.error(),
-                       PromptIcon::Warning);
+    reportPendingWriteFailure(m_context.prompter, this, failure);
 }
 
 void UploadPanel::upload()
@@ -239,9 +296,9 @@ void UploadPanel::upload()
     if (!m_context.login.isOnline() || Text4->text().isEmpty() || lines.isEmpty())
         return;
 
-    BusyGuard busy(this, {List4, Command12, Command13, Command14, Command15});
-    const HttpResult result =
-        m_context.link.send(score_pages::upload(m_context.login.LoginUser, Text4->text(), Text5->text(), lines));
+    BusyGuard busy(this, {List4, Command12, Command13, Command14, Command15, Command27});
+    const HttpResult result = m_context.link.send(
+        score_pages::upload(m_context.login.LoginUser, Text4->text(), Text5->text(), lines));
     if (!busy.windowAlive())
         return;
     busy.release();
@@ -252,18 +309,19 @@ void UploadPanel::upload()
         // The scores are on the server now, whatever the teacher answers next.
         removeTakenRows(rows, lines);
         if (m_context.prompter.question(this, QStringLiteral("成功"),
-                                QStringLiteral("上传成功，是否上网查看上传结果！"), PromptIcon::None))
-            m_context.prompter.openUrl(m_context.link.address(
-                score_pages::recentScores(m_context.login.LoginUser, int(lines.size()), m_context.login.LoginDigest)));
+                                        QStringLiteral("上传成功，是否上网查看上传结果！"), PromptIcon::None))
+            m_context.prompter.openUrl(m_context.link.address(score_pages::recentScores(
+                m_context.login.LoginUser, int(lines.size()), m_context.login.LoginDigest)));
         break;
     }
     case ReplyOutcome::Rejected:
-        m_context.prompter.message(this, QStringLiteral("错误"), result.text + kCrLf + QStringLiteral("上传错误！"),
-                           PromptIcon::Warning);
+        m_context.prompter.message(this, QStringLiteral("错误"),
+                                   result.text + kCrLf + QStringLiteral("上传错误！"), PromptIcon::Warning);
         break;
     case ReplyOutcome::Failed:
         m_context.prompter.message(this, QStringLiteral("错误"),
-                           QStringLiteral("网络异常！建议保存数据，然后导入上传！"), PromptIcon::Warning);
+                                   QStringLiteral("网络异常！建议保存数据，然后导入上传！"),
+                                   PromptIcon::Warning);
         saveSelected();
         break;
     }
@@ -278,41 +336,44 @@ void UploadPanel::saveSelected()
     if (lines.isEmpty())
         return;
 
-    const QString chosen = m_context.prompter.saveFileName(this, QStringLiteral("另存数据文件"), kDataFileFilter);
+    const QString chosen =
+        m_context.prompter.saveFileName(this, QStringLiteral("另存数据文件"), kDataFileFilter);
     if (chosen.isEmpty())
         return;
     const QString path = withDataFileSuffix(chosen);
     if (sameFile(path, m_pending.filePath())) {
         m_context.prompter.message(this, QStringLiteral("提示"),
-                           QStringLiteral("这是程序保存待上传成绩的文件，请另选一个文件名。"),
-                           PromptIcon::Warning);
+                                   QStringLiteral("这是程序保存待上传成绩的文件，请另选一个文件名。"),
+                                   PromptIcon::Warning);
         return;
     }
     if (QFileInfo::exists(path) &&
         !m_context.prompter.question(this, QStringLiteral("另存数据文件"),
-                             shownPath(path) + kCrLf + QStringLiteral("文件已存在，是否替换？"),
-                             PromptIcon::Question))
+                                     shownPath(path) + kCrLf + QStringLiteral("文件已存在，是否替换？"),
+                                     PromptIcon::Question))
         return;
 
     const Result written = writeScoreLines(path, lines);
     if (!written) {
         m_context.prompter.message(this, QStringLiteral("错误"),
-                           QStringLiteral("数据文件保存失败，成绩仍在待上传列表中。") + kCrLf + written.error(),
-                           PromptIcon::Warning);
+                                   QStringLiteral("数据文件保存失败，成绩仍在待上传列表中。") + kCrLf +
+                                       written.error(),
+                                   PromptIcon::Warning);
         return;
     }
     removeTakenRows(rows, lines);
     m_context.prompter.message(this, QStringLiteral("保存成功"),
-                       QStringLiteral("数据已保存，你可以再次导入此数据上传！") + kCrLf +
-                           QStringLiteral("保存位置：") + shownPath(path),
-                       PromptIcon::Information);
+                               QStringLiteral("数据已保存，你可以再次导入此数据上传！") + kCrLf +
+                                   QStringLiteral("保存位置：") + shownPath(path),
+                               PromptIcon::Information);
 }
 
 void UploadPanel::importFile()
 {
     if (waiting())
         return;
-    const QString path = m_context.prompter.openFileName(this, QStringLiteral("打开数据文件"), kDataFileFilter);
+    const QString path =
+        m_context.prompter.openFileName(this, QStringLiteral("打开数据文件"), kDataFileFilter);
     if (path.isEmpty())
         return;
 
@@ -323,8 +384,8 @@ void UploadPanel::importFile()
     }
     if (!problem.isEmpty()) {
         m_context.prompter.message(this, QStringLiteral("错误"),
-                           QStringLiteral("数据文件无法导入，待上传列表没有改变。") + kCrLf + problem,
-                           PromptIcon::Warning);
+                                   QStringLiteral("数据文件无法导入，待上传列表没有改变。") + kCrLf + problem,
+                                   PromptIcon::Warning);
         return;
     }
     if (const Result kept = m_pending.appendNew(content.lines); !kept)

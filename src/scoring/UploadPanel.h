@@ -5,6 +5,7 @@
 
 #include <QGroupBox>
 #include <QList>
+#include <QPointer>
 #include <QStringList>
 
 class QLineEdit;
@@ -14,6 +15,9 @@ class QHBoxLayout;
 
 namespace corvanta {
 
+class CorrectionPanel;
+class GroupStatsPanel;
+
 // The upload panel of the main window: the pending score list, the topic and operation
 // password, and the buttons that send, save and import score lines. The list follows the
 // pending scores; whoever adds a score adds it there (ScoreRecorder) and the list shows it.
@@ -22,6 +26,7 @@ class UploadPanel : public QGroupBox
     Q_OBJECT
 public:
     explicit UploadPanel(AppContext &context, QWidget *parent = nullptr);
+    ~UploadPanel() override;
 
     // Adds a line to the pending scores without logging it.
     void addScoreLine(const QString &line);
@@ -49,8 +54,14 @@ public:
     // Sends the selected lines with the operation password and topic.
     void upload();
 
+    // Ranks the groups of the class by the pending scores and shows the ranking in this
+    // panel's place; its "返回" brings this panel back.
+    void showGroupStatistics(const QString &className, const QList<QStringList> &groups);
+
 signals:
     void closeRequested();
+    // "小组统计": whoever holds the group lists answers with showGroupStatistics().
+    void groupStatisticsRequested();
 
 private:
     // Controls, named as the main window names them.
@@ -62,16 +73,23 @@ private:
     QPushButton *Command12;
     QPushButton *Command14;
     QPushButton *Command15;
+    QPushButton *Command27;
 
     void updateSendEnabled(bool mayDisable);
     QStringList takeIntoRegister(const QList<int> &rows);
     void removeTakenRows(const QList<int> &rows, const QStringList &lines);
     void reportStoreError(const Result &failure);
     void rebuildList();
+    void openCorrection(int row);
+    void correctionClosed(int row, bool corrected);
+    void showInMyPlace(QWidget *panel);
 
     AppContext &m_context;
     PendingScores &m_pending;
     QHBoxLayout *m_buttonRow;
+    // Shown in this panel's place, so they stand beside it in its parent.
+    QPointer<CorrectionPanel> m_correction;
+    QPointer<GroupStatsPanel> m_groupStats;
 };
 
 } // namespace corvanta

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QList>
+#include <QStringList>
+#include <QWidget>
+
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace corvanta {
+
+// The group statistics of the upload panel: the ranked groups (Frame8) and, after a
+// double-click on one, that group's detail (Frame1) in the same place. "返回" of the detail
+// goes back to the ranking; "返回" of the ranking asks to close.
+class GroupStatsPanel : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit GroupStatsPanel(QWidget *parent = nullptr);
+
+    // Ranks the groups of the class by the pending score lines and shows the ranking.
+    void showStatistics(const QStringList &pendingLines, const QList<QStringList> &groups,
+                        const QString &className);
+
+signals:
+    void closeRequested(); // "返回" of the ranking
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void showDetail();
+
+    // Controls, named as the main window names them.
+    QGroupBox *Frame8;
+    QListWidget *List9;
+    QPushButton *Command28;
+    QGroupBox *Frame1;
+    QLabel *Label22;
+    QLabel *Label23;
+    QPlainTextEdit *Text7;
+    QPlainTextEdit *Text12;
+    QPushButton *Command2;
+};
+
+} // namespace corvanta
