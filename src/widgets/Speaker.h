@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class QTextToSpeech;
+
+namespace corvanta {
+
+// Reads texts aloud. The tool says only what this interface is given, so tests can check
+// the words without a sound device.
+class Speaker
+{
+public:
+    virtual ~Speaker() = default;
+    // Empty when texts can be read aloud; else why not, for the teacher.
+    virtual QString unavailableReason() const = 0;
+    // Starts reading the text, cutting off what is still being read. Never fails aloud.
+    virtual void say(const QString &text) = 0;
+};
+
+// The words read for a chosen student.
+QString wordsForStudent(const QString &name);
+
+// Qt's text to speech, preferably through speech-dispatcher with a Mandarin voice. The
+// engine starts at the first text, so a teacher who never turns reading on starts nothing.
+class QtSpeaker final : public Speaker
+{
+public:
+    QtSpeaker();
+    ~QtSpeaker() override;
+    QString unavailableReason() const override;
+    void say(const QString &text) override;
+
+private:
+    std::unique_ptr<QTextToSpeech> m_engine;
+};
+
+} // namespace corvanta
