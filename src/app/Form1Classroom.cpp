@@ -211,6 +211,9 @@ void Form1::releaseUndoneScore(const QString &line)
 
 bool Form1::typingHasFocus() const
 {
+    // The search's open result list belongs to the typing (Esc closes it, Enter picks).
+    if (txtManual->resultCount() > 0)
+        return true;
     QWidget *focus = QApplication::focusWidget();
     if (!focus)
         return false;
