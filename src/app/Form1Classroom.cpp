@@ -38,7 +38,6 @@ namespace corvanta {
 namespace {
 
 const QString VendorTip = QStringLiteral("双击访问官网");
-constexpr int StatusTipMs = 5000;
 
 // Sees the keys meant for one window before its controls do. Keys are pressed on whatever
 // has the focus (a draw button, a list), so the window itself would never see them.
@@ -132,12 +131,10 @@ void Form1::absenceChanged()
             btnChou[i]->setEnabled(m_draw.buttonEnabled(i));
     }
     m_absentMenu->refreshLists();
+    // The tip of the bar where no panel has one of its own (the author's panel, the version).
     const QString tip = absent.isEmpty() ? QString() : QStringLiteral("缺席 %1 人").arg(absent.size());
+    StatusBar1->setToolTip(tip);
     m_panels[2]->setToolTipLead(tip);
-    if (!tip.isEmpty())
-        StatusBar1->showMessage(tip, StatusTipMs);
-    else
-        StatusBar1->clearMessage();
 }
 
 void Form1::toggleAbsentShown()
@@ -173,9 +170,7 @@ void Form1::undoLastScore()
         m_context.prompter.message(this, QStringLiteral("提示"),
                                    QStringLiteral("已从待上传列表中撤销，但无法保存到文件：") + undo.kept.error(),
                                    PromptIcon::Warning);
-        return;
     }
-    StatusBar1->showMessage(QStringLiteral("已撤销：") + shown, StatusTipMs);
 }
 
 void Form1::releaseUndoneScore(const QString &line)
