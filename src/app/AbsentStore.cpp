@@ -16,12 +16,14 @@ constexpr qint64 MaxFileBytes = 256 * 1024;
 
 } // namespace
 
-AbsentStore::AbsentStore(QString dataDir, const Clock &clock) : m_dataDir(std::move(dataDir)), m_clock(clock) {}
+AbsentStore::AbsentStore(QString dataDir, const Clock &clock) : m_dataDir(std::move(dataDir)), m_clock(clock)
+{
+}
 
 QString AbsentStore::fileName(const QString &className, const QDate &day)
 {
-    return QStringLiteral("Absent_") + safeFileNamePart(className) + u'_' + day.toString(QStringLiteral("yyyy-MM-dd")) +
-           QStringLiteral(".txt");
+    return QStringLiteral("Absent_") + safeFileNamePart(className) + u'_' +
+           day.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".txt");
 }
 
 QString AbsentStore::filePath(const QString &className, const QDate &day) const
@@ -45,7 +47,8 @@ QStringList &AbsentStore::today(const QString &className)
     QFile file(filePath(className, day));
     if (file.exists()) {
         if (file.size() > MaxFileBytes) {
-            m_problem = QStringLiteral("缺席名单文件过大，未读取：") + QDir::toNativeSeparators(file.fileName());
+            m_problem =
+                QStringLiteral("缺席名单文件过大，未读取：") + QDir::toNativeSeparators(file.fileName());
         } else if (!file.open(QIODevice::ReadOnly)) {
             m_problem = QStringLiteral("无法读取缺席名单：") + QDir::toNativeSeparators(file.fileName());
         } else {
@@ -94,8 +97,9 @@ Result AbsentStore::setAbsent(const QString &className, const QString &name, boo
     for (const QString &n : names)
         bytes += n.toUtf8() + "\r\n";
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        return Result::failure(QStringLiteral("缺席名单无法保存：") + QDir::toNativeSeparators(file.fileName()) +
-                               QStringLiteral("（") + file.errorString() + QStringLiteral("）"));
+        return Result::failure(QStringLiteral("缺席名单无法保存：") +
+                               QDir::toNativeSeparators(file.fileName()) + QStringLiteral("（") +
+                               file.errorString() + QStringLiteral("）"));
     }
     return Result::success();
 }

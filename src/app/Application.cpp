@@ -41,8 +41,8 @@ Application::Application(const AppConfig &config, Prompter *prompter, const Cloc
     m_pending = std::make_unique<PendingScores>(m_config.dataFile(PendingScores::defaultFileName()));
     m_settings = std::make_unique<Settings>();
     m_speaker = std::make_unique<QtSpeaker>();
-    m_context.reset(new AppContext{m_config, m_login, usedPrompter, usedClock, usedRandom, *m_link, *m_pending,
-                                   *m_settings, *m_speaker});
+    m_context.reset(new AppContext{m_config, m_login, usedPrompter, usedClock, usedRandom, *m_link,
+                                   *m_pending, *m_settings, *m_speaker});
     m_form = std::make_unique<Form1>(*m_context);
     m_loginWindow = std::make_unique<frmLogin>(*m_context);
 

@@ -54,8 +54,8 @@ public:
 
 private:
     std::array<QStringList, PoolCount> m_pools;
-    QStringList m_copy;     // the pool being drawn from, as it was at the start
-    QList<int> m_copyRows;  // where each name of the copy stands in its pool
+    QStringList m_copy;    // the pool being drawn from, as it was at the start
+    QList<int> m_copyRows; // where each name of the copy stands in its pool
     QSet<QString> m_absent;
     int m_lastPool = 0;
     int m_running = -1;

@@ -95,7 +95,8 @@ void Form1::buildClassroom()
     Frame6->attachAbsentMenu(*m_absentMenu);
     connect(m_absentMenu, &AbsentMenu::changed, this, [this] { absenceChanged(); });
     connect(m_absentMenu, &AbsentMenu::saveFailed, this, [this](const QString &why) {
-        m_context.prompter.message(this, QStringLiteral("提示"), why + QStringLiteral("\r\n本次运行中缺席标记仍然有效。"),
+        m_context.prompter.message(this, QStringLiteral("提示"),
+                                   why + QStringLiteral("\r\n本次运行中缺席标记仍然有效。"),
                                    PromptIcon::Warning);
     });
     m_undo = std::make_unique<ScoreUndo>(m_context.pending);
@@ -105,7 +106,8 @@ void Form1::buildClassroom()
     new ClassroomKeyWatcher(this, [this](int key, Qt::KeyboardModifiers modifiers) {
         return classroomKeyPressed(key, modifiers);
     });
-    connect(this, &Form1::studentChosen, this, [this](const QString &, const QString &name) { readAloud(name); });
+    connect(this, &Form1::studentChosen, this,
+            [this](const QString &, const QString &name) { readAloud(name); });
 }
 
 // ---- Absent students ----
@@ -168,7 +170,8 @@ void Form1::undoLastScore()
     releaseUndoneScore(undo.line);
     if (!undo.kept) {
         m_context.prompter.message(this, QStringLiteral("提示"),
-                                   QStringLiteral("已从待上传列表中撤销，但无法保存到文件：") + undo.kept.error(),
+                                   QStringLiteral("已从待上传列表中撤销，但无法保存到文件：") +
+                                       undo.kept.error(),
                                    PromptIcon::Warning);
     }
 }
@@ -228,7 +231,8 @@ bool Form1::typingHasFocus() const
 
 bool Form1::classroomKeyPressed(int key, Qt::KeyboardModifiers modifiers)
 {
-    const ClassroomKey what = classroomKey(key, modifiers, m_context.settings.flag(Settings::Key::ClassroomKeys));
+    const ClassroomKey what =
+        classroomKey(key, modifiers, m_context.settings.flag(Settings::Key::ClassroomKeys));
     if (what.action == ClassroomAction::None || !Frame5->isVisible() || typingHasFocus() ||
         QApplication::activePopupWidget())
         return false;

@@ -86,7 +86,8 @@ QString poolReason(int pool, double count, double score, const PoolThresholds &t
     case 9:
     case 10:
     case 11:
-        return caption + QStringLiteral("均分 ") + number(score) + QStringLiteral(" 分 (") + scoreRange(pool) + u')';
+        return caption + QStringLiteral("均分 ") + number(score) + QStringLiteral(" 分 (") +
+               scoreRange(pool) + u')';
     default:
         return {};
     }
@@ -102,8 +103,8 @@ QString whyChosenText(const WhyFacts &facts)
     else if (facts.record->count == 0)
         lines.append(QStringLiteral("记录: 被点 0 次, 还没有成绩"));
     else
-        lines.append(QStringLiteral("记录: 被点 ") + number(count) + QStringLiteral(" 次, 均分 ") + number(score) +
-                     QStringLiteral(" 分"));
+        lines.append(QStringLiteral("记录: 被点 ") + number(count) + QStringLiteral(" 次, 均分 ") +
+                     number(score) + QStringLiteral(" 分"));
     if (facts.lastScored)
         lines.append(QStringLiteral("上次计分: ") + facts.lastScored->toString(QStringLiteral("yyyy-MM-dd")));
     return lines.join(u'\n');

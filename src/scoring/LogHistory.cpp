@@ -32,8 +32,8 @@ bool logHolds(const QString &path, const QString &className, const QString &stud
 
 } // namespace
 
-std::optional<QDate> lastScoredDate(const QString &dataDir, const QString &loginUser, const QString &className,
-                                    const QString &student)
+std::optional<QDate> lastScoredDate(const QString &dataDir, const QString &loginUser,
+                                    const QString &className, const QString &student)
 {
     // The names differ only in their dates: "user_class_yyyy-MM-dd.Log".
     const QString sample = dailyLogFileName(loginUser, className, QDate(2000, 1, 1));

@@ -25,7 +25,8 @@ void QtSpeaker::say(const QString &text)
         return;
     if (!m_engine) {
         const QStringList engines = QTextToSpeech::availableEngines();
-        const QString engine = engines.contains(QStringLiteral("speechd")) ? QStringLiteral("speechd") : engines.first();
+        const QString engine =
+            engines.contains(QStringLiteral("speechd")) ? QStringLiteral("speechd") : engines.first();
         m_engine = std::make_unique<QTextToSpeech>(engine);
         // espeak-ng's Mandarin voice, where the engine offers one.
         for (const QLocale &locale : m_engine->availableLocales()) {

@@ -65,17 +65,20 @@ private slots:
         clock.when = clock.when.addDays(1);
         QCOMPARE(again.count(QStringLiteral("一班")), 0);
         QCOMPARE(AbsentStore(dir.path(), clock).count(QStringLiteral("二班")), 0);
-        QVERIFY(QFile::exists(dir.filePath(AbsentStore::fileName(QStringLiteral("一班"), QDate(2026, 12, 7)))));
+        QVERIFY(
+            QFile::exists(dir.filePath(AbsentStore::fileName(QStringLiteral("一班"), QDate(2026, 12, 7)))));
     }
 
     void absentFileReadSafely_data()
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("names");
-        QTest::newRow("CR LF and blank lines") << QByteArray("张三\r\n\r\n李四\r\n") << QStringList{"张三", "李四"};
+        QTest::newRow("CR LF and blank lines")
+            << QByteArray("张三\r\n\r\n李四\r\n") << QStringList{"张三", "李四"};
         QTest::newRow("no line end at the close") << QByteArray("张三") << QStringList{"张三"};
         QTest::newRow("a line with a TAB is no name") << QByteArray("张\t三\n李四\n") << QStringList{"李四"};
-        QTest::newRow("bytes that are not UTF-8") << QByteArray("\xff\xfe\x80\n李四\n") << QStringList{"\uFFFD\uFFFD\uFFFD", "李四"};
+        QTest::newRow("bytes that are not UTF-8")
+            << QByteArray("\xff\xfe\x80\n李四\n") << QStringList{"\uFFFD\uFFFD\uFFFD", "李四"};
         QTest::newRow("too large: taken as nobody") << QByteArray(300 * 1024, 'x') << QStringList{};
     }
     void absentFileReadSafely()
@@ -95,7 +98,8 @@ private slots:
         QTemporaryDir dir;
         FixedClock clock;
         // A folder where the file should go: it cannot be written.
-        QVERIFY(QDir().mkpath(dir.filePath(AbsentStore::fileName(QStringLiteral("一班"), clock.when.date()))));
+        QVERIFY(
+            QDir().mkpath(dir.filePath(AbsentStore::fileName(QStringLiteral("一班"), clock.when.date()))));
         AbsentStore store(dir.path(), clock);
         const Result kept = store.setAbsent(QStringLiteral("一班"), QStringLiteral("张三"), true);
         QVERIFY(!kept);
@@ -140,18 +144,23 @@ private slots:
         QTest::addColumn<int>("points");
         const int none = Qt::NoModifier, ctrl = Qt::ControlModifier, pad = Qt::KeypadModifier;
         QTest::newRow("space") << int(Qt::Key_Space) << none << true << ClassroomAction::ToggleDraw << -1;
-        QTest::newRow("clicker forward") << int(Qt::Key_PageDown) << none << true << ClassroomAction::ToggleDraw << -1;
-        QTest::newRow("clicker back") << int(Qt::Key_PageUp) << none << true << ClassroomAction::ToggleDraw << -1;
+        QTest::newRow("clicker forward")
+            << int(Qt::Key_PageDown) << none << true << ClassroomAction::ToggleDraw << -1;
+        QTest::newRow("clicker back")
+            << int(Qt::Key_PageUp) << none << true << ClassroomAction::ToggleDraw << -1;
         QTest::newRow("0") << int(Qt::Key_0) << none << true << ClassroomAction::Score << 0;
         QTest::newRow("5") << int(Qt::Key_5) << none << true << ClassroomAction::Score << 5;
         QTest::newRow("number pad 3") << int(Qt::Key_3) << pad << true << ClassroomAction::Score << 3;
         QTest::newRow("6 gives nothing") << int(Qt::Key_6) << none << true << ClassroomAction::None << -1;
         QTest::newRow("esc") << int(Qt::Key_Escape) << none << true << ClassroomAction::Collapse << -1;
-        QTest::newRow("ctrl+space is not space") << int(Qt::Key_Space) << ctrl << true << ClassroomAction::None << -1;
-        QTest::newRow("keys off: space") << int(Qt::Key_Space) << none << false << ClassroomAction::None << -1;
+        QTest::newRow("ctrl+space is not space")
+            << int(Qt::Key_Space) << ctrl << true << ClassroomAction::None << -1;
+        QTest::newRow("keys off: space")
+            << int(Qt::Key_Space) << none << false << ClassroomAction::None << -1;
         QTest::newRow("keys off: digit") << int(Qt::Key_4) << none << false << ClassroomAction::None << -1;
         QTest::newRow("ctrl+z") << int(Qt::Key_Z) << ctrl << true << ClassroomAction::Undo << -1;
-        QTest::newRow("ctrl+z with keys off") << int(Qt::Key_Z) << ctrl << false << ClassroomAction::Undo << -1;
+        QTest::newRow("ctrl+z with keys off")
+            << int(Qt::Key_Z) << ctrl << false << ClassroomAction::Undo << -1;
         QTest::newRow("ctrl+d") << int(Qt::Key_D) << ctrl << false << ClassroomAction::ToggleAbsent << -1;
         QTest::newRow("z alone") << int(Qt::Key_Z) << none << true << ClassroomAction::None << -1;
     }
@@ -213,8 +222,9 @@ private slots:
         r.score = 4.5;
         facts.record = r;
         facts.lastScored = QDate(2026, 12, 3);
-        QCOMPARE(whyChosenText(facts),
-                 QStringLiteral("很少: 被点 1 次 (≤ 1 次)\n记录: 被点 1 次, 均分 4.5 分\n上次计分: 2026-12-03"));
+        QCOMPARE(
+            whyChosenText(facts),
+            QStringLiteral("很少: 被点 1 次 (≤ 1 次)\n记录: 被点 1 次, 均分 4.5 分\n上次计分: 2026-12-03"));
         facts.lastScored.reset();
         facts.record->count = 0;
         facts.pool = 3;
@@ -230,19 +240,25 @@ private slots:
         auto log = [&](const QString &className, const QDate &day, const QByteArray &bytes) {
             writeFile(dir.filePath(dailyLogFileName(user, className, day)), bytes);
         };
-        log(QStringLiteral("一班"), QDate(2026, 12, 1), toGbk(line("张三", "3分", "2026-12-01 09:00:00") + "\r\n"));
+        log(QStringLiteral("一班"), QDate(2026, 12, 1),
+            toGbk(line("张三", "3分", "2026-12-01 09:00:00") + "\r\n"));
         log(QStringLiteral("一班"), QDate(2026, 12, 3),
-            toGbk(line("李四", "3分", "2026-12-03 09:00:00") + "\r\n" + line("张三", "5分", "2026-12-03 09:01:00", "读得流利")));
+            toGbk(line("李四", "3分", "2026-12-03 09:00:00") + "\r\n" +
+                  line("张三", "5分", "2026-12-03 09:01:00", "读得流利")));
         log(QStringLiteral("一班"), QDate(2026, 12, 5), QByteArray("\xff\xfe garbage \x00\x01\r\n", 16));
         // Another class and another user on a later day do not count.
         log(QStringLiteral("一班1"), QDate(2026, 12, 6), toGbk(line("张三", "1分", "2026-12-06 09:00:00")));
-        writeFile(dir.filePath(dailyLogFileName(QStringLiteral("t02"), QStringLiteral("一班"), QDate(2026, 12, 6))),
-                  toGbk(line("张三", "1分", "2026-12-06 09:00:00")));
+        writeFile(
+            dir.filePath(dailyLogFileName(QStringLiteral("t02"), QStringLiteral("一班"), QDate(2026, 12, 6))),
+            toGbk(line("张三", "1分", "2026-12-06 09:00:00")));
         writeFile(dir.filePath(QStringLiteral("t01_一班_not-a-day.Log")), toGbk(line("张三", "1分", "x")));
 
-        QCOMPARE(lastScoredDate(dir.path(), user, QStringLiteral("一班"), QStringLiteral("张三")), QDate(2026, 12, 3));
-        QCOMPARE(lastScoredDate(dir.path(), user, QStringLiteral("一班"), QStringLiteral("李四")), QDate(2026, 12, 3));
-        QCOMPARE(lastScoredDate(dir.path(), user, QStringLiteral("一班"), QStringLiteral("王五")), std::nullopt);
+        QCOMPARE(lastScoredDate(dir.path(), user, QStringLiteral("一班"), QStringLiteral("张三")),
+                 QDate(2026, 12, 3));
+        QCOMPARE(lastScoredDate(dir.path(), user, QStringLiteral("一班"), QStringLiteral("李四")),
+                 QDate(2026, 12, 3));
+        QCOMPARE(lastScoredDate(dir.path(), user, QStringLiteral("一班"), QStringLiteral("王五")),
+                 std::nullopt);
         QCOMPARE(lastScoredDate(dir.path() + QStringLiteral("/missing"), user, QStringLiteral("一班"),
                                 QStringLiteral("张三")),
                  std::nullopt);
@@ -288,10 +304,12 @@ private slots:
     {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("combo") << line("张三", "3分", "2026-12-07 09:00:00") << "一班 张三 3分 2026-12-07 09:00:00";
+        QTest::newRow("combo") << line("张三", "3分", "2026-12-07 09:00:00")
+                               << "一班 张三 3分 2026-12-07 09:00:00";
         QTest::newRow("standard") << line("张三", "5分", "2026-12-07 09:00:00", "读得流利")
                                   << "一班 张三 5分 (读得流利) 2026-12-07 09:00:00";
-        QTest::newRow("not a score line") << "x" << "x";
+        QTest::newRow("not a score line") << "x"
+                                          << "x";
     }
     void readableLine()
     {

@@ -16,8 +16,8 @@
 #include <QMenu>
 #include <QProcess>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <QToolTip>
 
 using namespace corvanta;
@@ -28,22 +28,14 @@ namespace {
 // 一班: counts 1, 2, 3, 6 (overall mean 3, lower 1.5, upper 4.5), one student in each of
 // the count pools 4..7 and the score pools 8..11. 二班: three never called.
 const char *const TwoClasses = "Class_Is_Ready\t一班\t二班\t\r\n"
-                           "[keti]\t朗读\t读得流利\t5\t声音响亮\t3\t\r\n"
-                           "一班\t甲\t0\t0\t1.5\t1\r\n"
-                           "一班\t乙\t0\t0\t2.5\t2\r\n"
-                           "一班\t丙\t1\t0\t3.5\t3\r\n"
-                           "一班\t丁\t1\t0\t4.5\t6\r\n"
-                           "二班\t张三\t0\t0\t0\t0\r\n"
-                           "二班\t李四\t0\t0\t0\t0\r\n"
-                           "二班\t王五\t1\t0\t0\t0\r\n";
-
-QStringList linesOf(const QListWidget *list)
-{
-    QStringList lines;
-    for (int i = 0; i < list->count(); ++i)
-        lines.append(list->item(i)->text());
-    return lines;
-}
+                               "[keti]\t朗读\t读得流利\t5\t声音响亮\t3\t\r\n"
+                               "一班\t甲\t0\t0\t1.5\t1\r\n"
+                               "一班\t乙\t0\t0\t2.5\t2\r\n"
+                               "一班\t丙\t1\t0\t3.5\t3\r\n"
+                               "一班\t丁\t1\t0\t4.5\t6\r\n"
+                               "二班\t张三\t0\t0\t0\t0\r\n"
+                               "二班\t李四\t0\t0\t0\t0\r\n"
+                               "二班\t王五\t1\t0\t0\t0\r\n";
 
 } // namespace
 
@@ -111,7 +103,8 @@ class TestForm1Classroom : public QObject, private Form1Rig
     QString shownInList(QListWidget *list, int row)
     {
         auto *delegate = dynamic_cast<AbsentDelegate *>(list->itemDelegate());
-        return delegate ? delegate->textFor(list->model()->index(row, 0)) : QStringLiteral("(no absent look)");
+        return delegate ? delegate->textFor(list->model()->index(row, 0))
+                        : QStringLiteral("(no absent look)");
     }
 
 private slots:
@@ -182,7 +175,9 @@ private slots:
         const QString drawn = drawOnce(0);
         press(Qt::Key_D, Qt::ControlModifier);
         QCOMPARE(panel(3)->toolTip(), QStringLiteral("缺席 1 人"));
-        QVERIFY(QFile::exists(QDir(m_config.dataDir).filePath(AbsentStore::fileName(QStringLiteral("二班"), QDate(2026, 12, 7)))));
+        QVERIFY(
+            QFile::exists(QDir(m_config.dataDir)
+                              .filePath(AbsentStore::fileName(QStringLiteral("二班"), QDate(2026, 12, 7)))));
 
         // Restart in the same lesson: still absent.
         m_form.reset();
@@ -240,13 +235,16 @@ private slots:
         m_prompter.questionAnswers = {true};
         press(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(m_prompter.last()->kind, QStringLiteral("question"));
-        QVERIFY(m_prompter.last()->text.contains(QStringLiteral("一班 ") + drawn + QStringLiteral(" 5分 2026-12-07 09:00:00")));
+        QVERIFY(m_prompter.last()->text.contains(QStringLiteral("一班 ") + drawn +
+                                                 QStringLiteral(" 5分 2026-12-07 09:00:00")));
         QCOMPARE(pending(), QStringList());
         // The student shown may be scored again, and the day's log keeps both.
         QVERIFY(scoreCombo()->isEnabled());
         scoreWithCombo();
         QCOMPARE(pending().size(), 1);
-        QFile log(QDir(m_config.dataDir).filePath(dailyLogFileName(m_login.LoginUser, QStringLiteral("一班"), QDate(2026, 12, 7))));
+        QFile log(
+            QDir(m_config.dataDir)
+                .filePath(dailyLogFileName(m_login.LoginUser, QStringLiteral("一班"), QDate(2026, 12, 7))));
         QVERIFY(log.open(QIODevice::ReadOnly));
         QCOMPARE(log.readAll().count("\r\n"), 2);
     }
@@ -470,7 +468,9 @@ private slots:
         openForm();
         m_clock.when = QDateTime(QDate(2026, 12, 7), QTime(9, 0));
         // 甲 was scored on 3 December.
-        QFile log(QDir(m_config.dataDir).filePath(dailyLogFileName(LoginState::offlineUser(), QStringLiteral("一班"), QDate(2026, 12, 3))));
+        QFile log(QDir(m_config.dataDir)
+                      .filePath(dailyLogFileName(LoginState::offlineUser(), QStringLiteral("一班"),
+                                                 QDate(2026, 12, 3))));
         QVERIFY(log.open(QIODevice::WriteOnly));
         log.write(toGbk(QStringLiteral("一班\t甲\t4分\t2026-12-03 10:00:00\t\r\n")));
         log.close();
@@ -488,7 +488,8 @@ private slots:
 
         // A pick by hand has no such reason.
         openViews();
-        QTest::mouseClick(child<QTabBar>("TabStrip1"), Qt::LeftButton, {}, child<QTabBar>("TabStrip1")->tabRect(0).center());
+        QTest::mouseClick(child<QTabBar>("TabStrip1"), Qt::LeftButton, {},
+                          child<QTabBar>("TabStrip1")->tabRect(0).center());
         emit view(1)->itemDoubleClicked(view(1)->item(0));
         QCOMPARE(nameDisplay()->toolTip(), QString());
         QVERIFY(panel(5)->toolTip().startsWith(QStringLiteral("双击访问官网")));
@@ -507,20 +508,24 @@ private slots:
         openViews();
         markInView(1, QStringLiteral("乙"));
         QTest::qWait(300);
-        QProcess::execute(QStringLiteral("import"), {"-window", "root", folder + QStringLiteral("/absent.png")});
+        QProcess::execute(QStringLiteral("import"),
+                          {"-window", "root", folder + QStringLiteral("/absent.png")});
         closeViews();
         QWidget *authorPanel = panel(3);
         QToolTip::showText(authorPanel->mapToGlobal(QPoint(10, -30)), authorPanel->toolTip(), authorPanel);
         QTest::qWait(500);
-        QProcess::execute(QStringLiteral("import"), {"-window", "root", folder + QStringLiteral("/absent-count.png")});
+        QProcess::execute(QStringLiteral("import"),
+                          {"-window", "root", folder + QStringLiteral("/absent-count.png")});
         QToolTip::hideText();
-        QFile log(QDir(m_config.dataDir).filePath(dailyLogFileName(m_login.LoginUser, QStringLiteral("一班"), QDate(2026, 12, 3))));
+        QFile log(
+            QDir(m_config.dataDir)
+                .filePath(dailyLogFileName(m_login.LoginUser, QStringLiteral("一班"), QDate(2026, 12, 3))));
         QVERIFY(log.open(QIODevice::WriteOnly));
         log.write(toGbk(QStringLiteral("一班\t甲\t4分\t2026-12-03 10:00:00\t\r\n")));
         log.close();
         drawOnce(4);
-        QToolTip::showText(nameDisplay()->mapToGlobal(QPoint(20, nameDisplay()->height())), nameDisplay()->toolTip(),
-                           nameDisplay());
+        QToolTip::showText(nameDisplay()->mapToGlobal(QPoint(20, nameDisplay()->height())),
+                           nameDisplay()->toolTip(), nameDisplay());
         QTest::qWait(500);
         QProcess::execute(QStringLiteral("import"), {"-window", "root", folder + QStringLiteral("/why.png")});
     }

@@ -94,7 +94,8 @@ private slots:
         QTest::addColumn<bool>("keys");
         QTest::addColumn<bool>("readNames");
         QTest::newRow("none stored: keys on, reading off") << QByteArray() << true << false;
-        QTest::newRow("as written") << QByteArray("[Classroom]\nKeys=false\nReadNames=true\n") << false << true;
+        QTest::newRow("as written") << QByteArray("[Classroom]\nKeys=false\nReadNames=true\n") << false
+                                    << true;
         QTest::newRow("digits") << QByteArray("[Classroom]\nKeys=0\nReadNames=1\n") << false << true;
         QTest::newRow("nonsense gives the defaults")
             << QByteArray("[Classroom]\nKeys=maybe\nReadNames=@Variant(\\0)\n") << true << false;

@@ -53,16 +53,16 @@ protected:
         m_context.reset();
         m_config.serverBase = base;
         m_link = std::make_unique<ServerLink>(m_config);
-        m_context.reset(new AppContext{m_config, m_login, m_prompter, m_clock, m_random, *m_link, *m_pending, m_settings,
-                                         m_speaker});
+        m_context.reset(new AppContext{m_config, m_login, m_prompter, m_clock, m_random, *m_link, *m_pending,
+                                       m_settings, m_speaker});
     }
     // Pending scores kept in another file (one that cannot be written, say).
     void usePendingFile(const QString &path)
     {
         m_context.reset();
         m_pending = std::make_unique<PendingScores>(path);
-        m_context.reset(new AppContext{m_config, m_login, m_prompter, m_clock, m_random, *m_link, *m_pending, m_settings,
-                                         m_speaker});
+        m_context.reset(new AppContext{m_config, m_login, m_prompter, m_clock, m_random, *m_link, *m_pending,
+                                       m_settings, m_speaker});
     }
     AppContext &context() { return *m_context; }
 

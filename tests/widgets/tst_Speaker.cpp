@@ -31,9 +31,12 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("words");
-        QTest::newRow("a name") << "张三" << "张三";
-        QTest::newRow("blanks around it") << " 欧阳 \t" << "欧阳";
-        QTest::newRow("latin") << "Tom" << "Tom";
+        QTest::newRow("a name") << "张三"
+                                << "张三";
+        QTest::newRow("blanks around it") << " 欧阳 \t"
+                                          << "欧阳";
+        QTest::newRow("latin") << "Tom"
+                               << "Tom";
     }
     void words()
     {
@@ -59,9 +62,9 @@ private slots:
             QSKIP("sox is not installed (scripts/deps.sh installs it): the sound cannot be measured");
         QTemporaryDir dir;
         const QString wav = dir.filePath(QStringLiteral("name.wav"));
-        const int exit = QProcess::execute(QStringLiteral("espeak-ng"),
-                                           {QStringLiteral("-v"), QStringLiteral("cmn"), QStringLiteral("-w"), wav,
-                                            wordsForStudent(name)});
+        const int exit = QProcess::execute(
+            QStringLiteral("espeak-ng"),
+            {QStringLiteral("-v"), QStringLiteral("cmn"), QStringLiteral("-w"), wav, wordsForStudent(name)});
         QCOMPARE(exit, 0);
         const double rms = rmsAmplitude(wav);
         QVERIFY2(rms >= 0, "sox gave no RMS amplitude");
