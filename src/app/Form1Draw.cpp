@@ -216,6 +216,7 @@ void Form1::startDraw(int index)
     if (!m_draw.start(index))
         return;
     RefreshStandardList();
+    clearWhyChosen();
     tmpcaption = btnChou[index]->text();
     btnChou[index]->setText(QStringLiteral("暂停"));
     for (int i = 0; i < PoolCount; ++i)

@@ -2,9 +2,7 @@
 
 #include <QString>
 
-#include <memory>
-
-class QTextToSpeech;
+class QThread;
 
 namespace corvanta {
 
@@ -23,18 +21,25 @@ public:
 // The words read for a chosen student.
 QString wordsForStudent(const QString &name);
 
+class SpeechWorker;
+
 // Qt's text to speech, preferably through speech-dispatcher with a Mandarin voice. The
 // engine starts at the first text, so a teacher who never turns reading on starts nothing.
+// It runs on a thread of its own: opening speech-dispatcher takes seconds, and a daemon
+// that does not answer (no sound device, say) would otherwise freeze the window.
 class QtSpeaker final : public Speaker
 {
 public:
     QtSpeaker();
     ~QtSpeaker() override;
+    QtSpeaker(const QtSpeaker &) = delete;
+    QtSpeaker &operator=(const QtSpeaker &) = delete;
     QString unavailableReason() const override;
     void say(const QString &text) override;
 
 private:
-    std::unique_ptr<QTextToSpeech> m_engine;
+    QThread *m_thread = nullptr;
+    SpeechWorker *m_worker = nullptr;
 };
 
 } // namespace corvanta
