@@ -12,7 +12,6 @@
 #include "net/LoginState.h"
 #include "net/ScoreLine.h"
 #include "scoring/LogHistory.h"
-#include "scoring/PendingScores.h"
 #include "scoring/ScoreUndo.h"
 #include "widgets/ElidedLabel.h"
 #include "widgets/Prompter.h"
@@ -61,7 +60,6 @@ protected:
         if (!widget || widget->window() != m_window)
             return false;
         const auto *key = static_cast<QKeyEvent *>(event);
-        const auto id = std::make_pair(key->key(), key->modifiers());
         if (type == QEvent::KeyRelease) {
             // The release of a key acted on is not a second press (a focused button would
             // click on it).
@@ -73,7 +71,7 @@ protected:
         }
         if (key->isAutoRepeat())
             return m_taken.contains(key->key()); // held down: once is enough
-        if (!m_handler(id.first, id.second))
+        if (!m_handler(key->key(), key->modifiers()))
             return false;
         m_taken.append(key->key());
         return true;
@@ -154,7 +152,7 @@ void Form1::undoLastScore()
         return;
     }
     const QString shown = readableScoreLine(m_undo->last());
-    if (!m_context.pending.lines().contains(m_undo->last())) {
+    if (!m_undo->lastStillPending()) {
         m_undo->undoLast();
         m_context.prompter.message(this, QStringLiteral("提示"),
                                    QStringLiteral("这条成绩已经上传、保存或修改，不能撤销：\r\n") + shown,

@@ -5,6 +5,11 @@
 
 namespace corvanta {
 
+bool ScoreUndo::lastStillPending() const
+{
+    return !m_lines.isEmpty() && m_pending.lines().contains(m_lines.last());
+}
+
 ScoreUndo::Undo ScoreUndo::undoLast()
 {
     Undo undo;

@@ -22,6 +22,8 @@ public:
     bool isEmpty() const { return m_lines.isEmpty(); }
     // The line an undo would take back; empty when there is none.
     QString last() const { return m_lines.isEmpty() ? QString() : m_lines.last(); }
+    // The line an undo would take back is still among the pending scores.
+    bool lastStillPending() const;
 
     enum class Outcome {
         Nothing,    // no score was given in this run, or all were taken back

@@ -288,7 +288,9 @@ private slots:
         QVERIFY(u.kept);
 
         // b was uploaded meanwhile: it stays gone, and the next undo goes on to a.
+        QVERIFY(undo.lastStillPending());
         QVERIFY(pending.removeRows({2}));
+        QVERIFY(!undo.lastStillPending());
         QCOMPARE(undo.undoLast().outcome, ScoreUndo::Outcome::NotPending);
         QCOMPARE(undo.undoLast().outcome, ScoreUndo::Outcome::Undone);
         QCOMPARE(pending.lines(), QStringList{imported});
