@@ -8,6 +8,7 @@
 #include "net/ServerLink.h"
 #include "scoring/PendingScores.h"
 #include "support/FakePrompter.h"
+#include "support/FakeSpeaker.h"
 #include "support/TestClock.h"
 
 #include <QComboBox>
@@ -91,7 +92,8 @@ private slots:
         ServerLink link(config);
         PendingScores pending(m_dir.filePath(QStringLiteral("Pending.cvr")));
         Settings settings;
-        AppContext context{config, login, prompter, clock, random, link, pending, settings};
+        test::FakeSpeaker speaker;
+        AppContext context{config, login, prompter, clock, random, link, pending, settings, speaker};
         Form1 form(context);
         form.LoadClassLists(QStringLiteral("offline"));
         auto *classes = form.findChild<QComboBox *>(QStringLiteral("Combo2"));

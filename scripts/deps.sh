@@ -2,6 +2,9 @@
 # Installs the Debian packages the project builds, tests and runs with (as root, or via sudo).
 # postgresql-15: initdb and pg_ctl for the tests' throw-away PostgreSQL servers (run as its
 # "postgres" user when the tests run as root, through runuser from util-linux).
+# Names read aloud: Qt's text to speech through speech-dispatcher with espeak-ng's Mandarin
+# voice (qt6-declarative-dev: its CMake package needs QmlIntegration, which Debian does not pull
+# in); espeak-ng and sox also let a test render a name to a sound file and measure it.
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
@@ -10,6 +13,7 @@ packages=(
   postgresql-15 util-linux
   xvfb xauth fonts-noto-cjk fonts-comic-neue imagemagick
   libqrencode-dev
+  qt6-speech-dev qt6-declarative-dev qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng espeak-ng sox
   wrk
   clang libclang-rt-14-dev
 )

@@ -11,6 +11,7 @@
 #include "scoring/PendingScores.h"
 #include "widgets/BusyGuard.h"
 #include "widgets/Prompter.h"
+#include "widgets/Speaker.h"
 
 #include <QApplication>
 
@@ -39,8 +40,9 @@ Application::Application(const AppConfig &config, Prompter *prompter, const Cloc
     m_link = std::make_unique<ServerLink>(m_config);
     m_pending = std::make_unique<PendingScores>(m_config.dataFile(PendingScores::defaultFileName()));
     m_settings = std::make_unique<Settings>();
-    m_context.reset(new AppContext{m_config, m_login, usedPrompter, usedClock, usedRandom, *m_link, *m_pending,
-                                   *m_settings});
+    m_speaker = std::make_unique<QtSpeaker>();
+    m_context.reset(new AppContext{m_config, m_login, usedPrompter, usedClock, usedRandom, *m_link,
+                                   *m_pending, *m_settings, *m_speaker});
     m_form = std::make_unique<Form1>(*m_context);
     m_loginWindow = std::make_unique<frmLogin>(*m_context);
 

@@ -21,6 +21,7 @@ class PendingScores;
 class Prompter;
 class ServerLink;
 class Settings;
+class Speaker;
 
 // Owns the tool's shared state (one context) and its windows, and wires the windows'
 // signals together; no window knows another.
@@ -63,6 +64,7 @@ private:
     std::unique_ptr<ServerLink> m_link;
     std::unique_ptr<PendingScores> m_pending;
     std::unique_ptr<Settings> m_settings;
+    std::unique_ptr<Speaker> m_speaker;
     std::unique_ptr<AppContext> m_context;
     std::unique_ptr<Form1> m_form;
     std::unique_ptr<frmLogin> m_loginWindow;

@@ -5,18 +5,34 @@ namespace corvanta {
 void Draw::setPools(const std::array<QStringList, PoolCount> &pools)
 {
     m_pools = pools;
+    m_absent.clear();
     m_copy.clear();
+    m_copyRows.clear();
     m_running = -1;
     m_award = -1;
     m_shown.clear();
 }
 
+void Draw::setAbsent(const QSet<QString> &absent)
+{
+    m_absent = absent;
+}
+
 bool Draw::start(int pool)
 {
-    if (running() || pool < 0 || pool >= PoolCount || m_pools[pool].isEmpty())
+    if (running() || !buttonEnabled(pool))
         return false;
     m_running = pool;
-    m_copy = m_pools[pool];
+    m_lastPool = pool;
+    m_copy.clear();
+    m_copyRows.clear();
+    const QStringList &names = m_pools[pool];
+    for (int row = 0; row < names.size(); ++row) {
+        if (!m_absent.contains(names[row])) {
+            m_copy.append(names[row]);
+            m_copyRows.append(row);
+        }
+    }
     m_award = -1;
     m_shown.clear();
     return true;
@@ -42,9 +58,10 @@ QString Draw::stop()
     const QString chosen = m_copy[m_award];
     if (!m_pools[2].contains(chosen))
         m_pools[2].append(chosen);
-    // The copy has the pool's order, so the index names the same entry.
-    if (pool != 0 && pool != 2 && m_award < m_pools[pool].size() && m_pools[pool][m_award] == chosen)
-        m_pools[pool].removeAt(m_award);
+    // The copy keeps where each name stands in the pool, so the entry shown is the one taken.
+    const int row = m_copyRows[m_award];
+    if (pool != 0 && pool != 2 && row < m_pools[pool].size() && m_pools[pool][row] == chosen)
+        m_pools[pool].removeAt(row);
     m_award = -1;
     return chosen;
 }
@@ -54,6 +71,7 @@ void Draw::cancel()
     m_running = -1;
     m_award = -1;
     m_copy.clear();
+    m_copyRows.clear();
 }
 
 bool Draw::pick(const QString &name)
@@ -73,7 +91,13 @@ bool Draw::buttonEnabled(int pool) const
         return false;
     if (running())
         return pool == m_running;
-    return !m_pools[pool].isEmpty();
+    if (m_absent.isEmpty())
+        return !m_pools[pool].isEmpty();
+    for (const QString &name : m_pools[pool]) {
+        if (!m_absent.contains(name))
+            return true;
+    }
+    return false;
 }
 
 } // namespace corvanta

@@ -3,6 +3,8 @@
 #include "app/Pools.h"
 #include "core/Clock.h"
 
+#include <QSet>
+
 #include <array>
 
 namespace corvanta {
@@ -12,12 +14,20 @@ namespace corvanta {
 class Draw
 {
 public:
+    // New pools (a class was chosen): nobody is absent until setAbsent says so.
     void setPools(const std::array<QStringList, PoolCount> &pools);
+    // Students left out of every draw; a pool of only absent students is drawn like an
+    // empty one. A draw already running keeps the names it started with.
+    void setAbsent(const QSet<QString> &absent);
     const QStringList &pool(int index) const { return m_pools[index]; }
     const std::array<QStringList, PoolCount> &pools() const { return m_pools; }
 
     bool running() const { return m_running >= 0; }
     int runningPool() const { return m_running; }
+    // The pool the last draw started on; 0 before any.
+    int lastPool() const { return m_lastPool; }
+    // The names the running draw flashes (the pool less the absent).
+    const QStringList &drawing() const { return m_copy; }
 
     // Starts drawing from the pool; false when it is empty, out of range or a draw runs.
     bool start(int pool);
@@ -44,7 +54,10 @@ public:
 
 private:
     std::array<QStringList, PoolCount> m_pools;
-    QStringList m_copy; // the pool being drawn from, as it was at the start
+    QStringList m_copy;    // the pool being drawn from, as it was at the start
+    QList<int> m_copyRows; // where each name of the copy stands in its pool
+    QSet<QString> m_absent;
+    int m_lastPool = 0;
     int m_running = -1;
     int m_award = -1; // index in m_copy of the name shown last
     QString m_shown;

@@ -1,5 +1,6 @@
 #include "Form1.h"
 
+#include "app/AbsentStore.h"
 #include "app/Form1Layout.h"
 #include "app/ManualSearchBox.h"
 #include "app/NameDisplay.h"
@@ -8,6 +9,7 @@
 #include "core/AppConfig.h"
 #include "net/LoginState.h"
 #include "scoring/DailyLog.h"
+#include "scoring/ScoreUndo.h"
 #include "scoring/StandardLine.h"
 #include "scoring/UploadPanel.h"
 #include "widgets/ElidedLabel.h"
@@ -85,6 +87,7 @@ Form1::Form1(AppContext &context, QWidget *parent)
     buildControls();
     buildSearchAndPanels();
     Form_Load();
+    buildClassroom();
 }
 
 Form1::~Form1()

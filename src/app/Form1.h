@@ -20,10 +20,13 @@ class QTimer;
 
 namespace corvanta {
 
+class AbsentMenu;
+class AbsentStore;
 class ElidedLabel;
 class ManualSearchBox;
 class NameDisplay;
 class ScoreRecorder;
+class ScoreUndo;
 class ServerChecks;
 class Splitter;
 class StatisticsPanel;
@@ -114,6 +117,21 @@ private:
     // The group lists' upload password and the upload panel's group statistics.
     void wireGroupPanels();
 
+    // In front of the class (Form1Classroom.cpp): absent students, taking back a score,
+    // keys and clicker, names read aloud, why a drawn student stood in the pool.
+    void buildClassroom();
+    void classroomClassChosen(const Roster &roster, const QList<StudentRecord> &students);
+    void absenceChanged();
+    void toggleAbsentShown();
+    void undoLastScore();
+    void releaseUndoneScore(const QString &line);
+    bool classroomKeyPressed(int key, Qt::KeyboardModifiers modifiers);
+    bool typingHasFocus() const;
+    void showNameMenu(const QPoint &at);
+    void showWhyChosen(int pool, const QString &name);
+    void clearWhyChosen();
+    void readAloud(const QString &name);
+
     // Controls, named as on the form.
     QFrame *Frame5 = nullptr;
     QFrame *Text13 = nullptr;
@@ -161,6 +179,12 @@ private:
     // causes must not start the opposite change.
     bool m_resizing = false;
     ElidedLabel *m_panels[5] = {};
+
+    std::unique_ptr<AbsentStore> m_absent;
+    AbsentMenu *m_absentMenu = nullptr;
+    std::unique_ptr<ScoreUndo> m_undo;
+    QList<StudentRecord> m_classStudents; // of the class chosen, for the search without the absent
+    PoolThresholds m_thresholds;
 };
 
 } // namespace corvanta

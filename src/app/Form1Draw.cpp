@@ -8,6 +8,7 @@
 #include "core/AppConfig.h"
 #include "net/LoginState.h"
 #include "scoring/DailyLog.h"
+#include "scoring/ScoreUndo.h"
 #include "scoring/StandardLine.h"
 #include "scoring/UploadPanel.h"
 #include "widgets/Prompter.h"
@@ -89,7 +90,7 @@ void Form1::classChosen()
     m_draw.setPools(roster.pools);
     syncPoolLists();
     Frame6->groupLists().setGroups(class_num, roster.groups);
-    txtManual->setClass(roster.pools[0], students);
+    classroomClassChosen(roster, students);
     Frame6->clearViews();
     if (Frame6->isVisible())
         Frame6->showSelectedTab();
@@ -215,13 +216,14 @@ void Form1::startDraw(int index)
     if (!m_draw.start(index))
         return;
     RefreshStandardList();
+    clearWhyChosen();
     tmpcaption = btnChou[index]->text();
     btnChou[index]->setText(QStringLiteral("暂停"));
     for (int i = 0; i < PoolCount; ++i)
         btnChou[i]->setEnabled(i == index);
     Combo1->setEditText(QString());
     lstJiangChi->clear();
-    lstJiangChi->addItems(m_draw.pool(index));
+    lstJiangChi->addItems(m_draw.drawing());
     // Show a first name at once, so even an immediate stop chooses someone.
     Timer1_Tick();
     Timer1->start();
@@ -247,8 +249,10 @@ void Form1::stopDraw(int index)
     UpdateDrawButtons();
     if (btnChou[index]->isEnabled())
         btnChou[index]->setFocus();
-    if (!NewStu.isEmpty())
+    if (!NewStu.isEmpty()) {
+        showWhyChosen(index, NewStu);
         emit studentChosen(class_num, NewStu);
+    }
 }
 
 // ---- Scoring ----
@@ -261,6 +265,7 @@ void Form1::scoreByCombo()
         return;
     const RecordResult result =
         m_recorder->record(m_context.login.LoginUser, class_num, student, Combo1->currentText());
+    m_undo->given(result.line);
     NewStu.clear();
     Combo1->setEnabled(false);
     List1->setEnabled(false);
@@ -280,6 +285,7 @@ void Form1::scoreByStandard()
     Combo1->setEnabled(false);
     const RecordResult result = m_recorder->record(m_context.login.LoginUser, class_num, Text2->text(),
                                                    given->score, given->standard);
+    m_undo->given(result.line);
     item->setText(given->markedLine);
     reportRecordProblems(result);
 }

@@ -67,6 +67,7 @@ void Form1::closeStatisticsPanel()
 void Form1::handPickToScoring(const QString &name)
 {
     abandonRunningDraw();
+    clearWhyChosen();
     List1->setEnabled(true);
     Combo1->setEnabled(true);
     Combo1->setEditText(QString());

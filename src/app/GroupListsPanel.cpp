@@ -1,5 +1,7 @@
 #include "GroupListsPanel.h"
 
+#include "app/AbsentMenu.h"
+
 #include "net/LoginState.h"
 #include "net/ScorePages.h"
 #include "net/ServerLink.h"
@@ -73,6 +75,12 @@ std::array<QStringList, GroupCount> GroupListsPanel::groups() const
             result[g].append(List_group[g]->item(row)->text());
     }
     return result;
+}
+
+void GroupListsPanel::attachAbsentMenu(AbsentMenu &menu)
+{
+    for (auto *list : List_group)
+        menu.attach(list);
 }
 
 void GroupListsPanel::clearGroups()

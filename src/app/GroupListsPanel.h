@@ -14,6 +14,8 @@ class QPushButton;
 
 namespace corvanta {
 
+class AbsentMenu;
+
 // The sixteen group lists of a class, List_group_0..15 (index = group number), in two rows
 // of eight, with the group upload below them. The lists themselves hold the grouping:
 // filled when a class is chosen, changed by dragging names, read back when uploaded.
@@ -29,6 +31,8 @@ public:
     void setGroups(const QString &className, const std::array<QStringList, GroupCount> &groups);
     std::array<QStringList, GroupCount> groups() const;
     void clearGroups();
+    // Offers "标记缺席"/"取消缺席" on every group list.
+    void attachAbsentMenu(AbsentMenu &menu);
 
     // The view is shown afresh: the upload waits for a completed drag again, and the
     // password box starts with the operation password of the upload panel.

@@ -1,5 +1,6 @@
 #include "StatisticsPanel.h"
 
+#include "app/AbsentMenu.h"
 #include "app/Draw.h"
 #include "app/GroupListsPanel.h"
 
@@ -87,6 +88,13 @@ StatisticsPanel::StatisticsPanel(AppContext &context, const Draw &draw, QWidget 
     Command24->setObjectName(QStringLiteral("Command24"));
     place(Command24, StripLeft + StripWidth - 900, StripTop - 30, 900, TabRowHeight);
     connect(Command24, &QPushButton::clicked, this, &StatisticsPanel::closeRequested);
+}
+
+void StatisticsPanel::attachAbsentMenu(AbsentMenu &menu)
+{
+    for (auto *list : List_manual)
+        menu.attach(list);
+    groupLists().attachAbsentMenu(menu);
 }
 
 int StatisticsPanel::selectedTab() const

@@ -12,6 +12,7 @@ class QTabBar;
 
 namespace corvanta {
 
+class AbsentMenu;
 class Draw;
 class GroupListsPanel;
 
@@ -30,6 +31,8 @@ public:
     void clearViews();
     int selectedTab() const;
     GroupListsPanel &groupLists() { return *m_groups; }
+    // The four views offer to mark a student absent and show who is.
+    void attachAbsentMenu(AbsentMenu &menu);
 
 signals:
     // A tab was clicked and its views were taken (a running draw freezes meanwhile).

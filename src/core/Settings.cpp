@@ -16,12 +16,15 @@ struct KeyRow
     QVariant defaultValue;
 };
 
-// The saved account names are texts that are empty when absent.
+// The saved account names are texts that are empty when absent; the classroom switches are
+// flags.
 const std::array<KeyRow, Settings::KeyCount> &keyTable()
 {
     static const std::array<KeyRow, Settings::KeyCount> table{{
         {Settings::Key::Username, "Userinfo/Username", QString()},
         {Settings::Key::LastlogUsername, "Userinfo/LastlogUsername", QString()},
+        {Settings::Key::ClassroomKeys, "Classroom/Keys", true},
+        {Settings::Key::ReadNames, "Classroom/ReadNames", false},
     }};
     return table;
 }
@@ -85,6 +88,20 @@ QString Settings::text(Key key) const
     if (stored.typeId() == QMetaType::QString)
         return stored.toString();
     return defaultValue(key).toString();
+}
+
+bool Settings::flag(Key key) const
+{
+    const QVariant stored = value(key);
+    if (stored.typeId() == QMetaType::Bool)
+        return stored.toBool();
+    // The INI store gives back texts.
+    const QString text = stored.toString().trimmed().toLower();
+    if (text == QLatin1String("true") || text == QLatin1String("1"))
+        return true;
+    if (text == QLatin1String("false") || text == QLatin1String("0"))
+        return false;
+    return defaultValue(key).toBool();
 }
 
 void Settings::setValue(Key key, const QVariant &value)

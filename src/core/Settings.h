@@ -18,8 +18,10 @@ public:
     enum class Key {
         Username,        // "Userinfo/Username": "|A|B", every account that logged in online
         LastlogUsername, // "Userinfo/LastlogUsername": the last account that logged in online
+        ClassroomKeys,   // "Classroom/Keys": Space, clicker, digits and Esc act on the main window (on)
+        ReadNames,       // "Classroom/ReadNames": the chosen student's name is read aloud (off)
     };
-    static constexpr int KeyCount = 2;
+    static constexpr int KeyCount = 4;
 
     // The names the store is filed under (also the application's own names).
     static QString organisationName();
@@ -43,6 +45,8 @@ public:
     QVariant value(Key key) const;
     // The value as text; the default when the stored value is not a text.
     QString text(Key key) const;
+    // The value as a switch; the default when the stored value is neither true nor false.
+    bool flag(Key key) const;
     void setValue(Key key, const QVariant &value);
     // Writes pending changes to disk; false when the store could not be written.
     bool sync();

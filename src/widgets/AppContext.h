@@ -10,6 +10,7 @@ class Prompter;
 class RandomSource;
 class ServerLink;
 class Settings;
+class Speaker;
 
 // The long-lived pieces every window and panel works with. The application object owns
 // them and hands each window this one reference; a window keeps no other shared state.
@@ -23,6 +24,7 @@ struct AppContext
     ServerLink &link;
     PendingScores &pending;
     Settings &settings;
+    Speaker &speaker;
 };
 
 } // namespace corvanta

@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 
@@ -36,6 +37,14 @@ protected:
     {
         return WindowRig::child<T>(m_form.get(), name);
     }
+    static QStringList linesOf(const QListWidget *list)
+    {
+        QStringList lines;
+        for (int i = 0; i < list->count(); ++i)
+            lines.append(list->item(i)->text());
+        return lines;
+    }
+
     QLineEdit *nameDisplay() const { return child<QLineEdit>(QStringLiteral("Text2")); }
     QPushButton *button(int i) const { return child<QPushButton>(QStringLiteral("btnChou_%1").arg(i)); }
 

@@ -27,14 +27,6 @@ const char *const ClassRoster = "Class_Is_Ready\t一班\t二班\t\r\n"
                                 "二班\t王珺\t2\t0\t1\t1\r\n"
                                 "二班\t欧阳\t5\t0\t0\t0\r\n";
 
-QStringList linesOf(const QListWidget *list)
-{
-    QStringList lines;
-    for (int i = 0; i < list->count(); ++i)
-        lines.append(list->item(i)->text());
-    return lines;
-}
-
 } // namespace
 
 class TestForm1Picks : public QObject, private Form1Rig

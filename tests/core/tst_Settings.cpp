@@ -39,7 +39,9 @@ private slots:
         QTest::newRow("Username") << Key::Username << "Userinfo/Username" << QVariant(QString());
         QTest::newRow("LastlogUsername")
             << Key::LastlogUsername << "Userinfo/LastlogUsername" << QVariant(QString());
-        QCOMPARE(Settings::KeyCount, 2); // a new key needs a row here
+        QTest::newRow("ClassroomKeys") << Key::ClassroomKeys << "Classroom/Keys" << QVariant(true);
+        QTest::newRow("ReadNames") << Key::ReadNames << "Classroom/ReadNames" << QVariant(false);
+        QCOMPARE(Settings::KeyCount, 4); // a new key needs a row here
     }
     void keyTable()
     {
@@ -83,6 +85,40 @@ private slots:
         const QSettings raw(QStringLiteral("Corvanta"), QStringLiteral("Corvanix"));
         QCOMPARE(raw.value("Userinfo/Username").toString(), username);
         QCOMPARE(raw.value("Userinfo/LastlogUsername").toString(), last);
+    }
+
+    // The switches as the store file holds them after a write, or as a person edited them.
+    void flags_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("keys");
+        QTest::addColumn<bool>("readNames");
+        QTest::newRow("none stored: keys on, reading off") << QByteArray() << true << false;
+        QTest::newRow("as written") << QByteArray("[Classroom]\nKeys=false\nReadNames=true\n") << false
+                                    << true;
+        QTest::newRow("digits") << QByteArray("[Classroom]\nKeys=0\nReadNames=1\n") << false << true;
+        QTest::newRow("nonsense gives the defaults")
+            << QByteArray("[Classroom]\nKeys=maybe\nReadNames=@Variant(\\0)\n") << true << false;
+    }
+    void flags()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, keys);
+        QFETCH(bool, readNames);
+        if (!content.isEmpty()) {
+            QVERIFY(QDir().mkpath(QFileInfo(storeFile()).path()));
+            QFile file(storeFile());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        QCOMPARE(Settings().flag(Key::ClassroomKeys), keys);
+        QCOMPARE(Settings().flag(Key::ReadNames), readNames);
+        {
+            Settings settings;
+            settings.setValue(Key::ReadNames, !readNames);
+            QVERIFY(settings.sync());
+        }
+        QCOMPARE(Settings().flag(Key::ReadNames), !readNames);
     }
 
     void unreadableStoreCountsAsEmpty_data()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/FakePrompter.h"
+#include "support/FakeSpeaker.h"
 #include "support/TestClock.h"
 
 #include "core/AppConfig.h"
@@ -35,6 +36,7 @@ protected:
         m_config.vendorBase = vendorBase;
         m_login = LoginState();
         m_prompter = FakePrompter();
+        m_speaker = FakeSpeaker();
         m_pending = std::make_unique<PendingScores>(m_config.dataFile(PendingScores::defaultFileName()));
         linkTo(serverBase);
     }
@@ -51,14 +53,16 @@ protected:
         m_context.reset();
         m_config.serverBase = base;
         m_link = std::make_unique<ServerLink>(m_config);
-        m_context.reset(new AppContext{m_config, m_login, m_prompter, m_clock, m_random, *m_link, *m_pending, m_settings});
+        m_context.reset(new AppContext{m_config, m_login, m_prompter, m_clock, m_random, *m_link, *m_pending,
+                                       m_settings, m_speaker});
     }
     // Pending scores kept in another file (one that cannot be written, say).
     void usePendingFile(const QString &path)
     {
         m_context.reset();
         m_pending = std::make_unique<PendingScores>(path);
-        m_context.reset(new AppContext{m_config, m_login, m_prompter, m_clock, m_random, *m_link, *m_pending, m_settings});
+        m_context.reset(new AppContext{m_config, m_login, m_prompter, m_clock, m_random, *m_link, *m_pending,
+                                       m_settings, m_speaker});
     }
     AppContext &context() { return *m_context; }
 
@@ -87,6 +91,7 @@ protected:
     std::unique_ptr<ServerLink> m_link;
     std::unique_ptr<PendingScores> m_pending;
     Settings m_settings;
+    FakeSpeaker m_speaker;
     std::unique_ptr<AppContext> m_context;
 };
 

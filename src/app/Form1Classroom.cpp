@@ -1,0 +1,333 @@
+#include "Form1.h"
+
+#include "app/AbsentMenu.h"
+#include "app/AbsentStore.h"
+#include "app/ClassroomKeys.h"
+#include "app/ManualSearchBox.h"
+#include "app/NameDisplay.h"
+#include "app/StatisticsPanel.h"
+#include "app/WhyChosen.h"
+#include "core/AppConfig.h"
+#include "core/Settings.h"
+#include "net/LoginState.h"
+#include "net/ScoreLine.h"
+#include "scoring/LogHistory.h"
+#include "scoring/ScoreUndo.h"
+#include "widgets/ElidedLabel.h"
+#include "widgets/Prompter.h"
+#include "widgets/Speaker.h"
+
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTextEdit>
+#include <QTimer>
+
+// The main window in front of the class: absent students, taking back a score, keys and the
+// presenter clicker, names read aloud and why a drawn student stood in the pool. Building
+// and window states are in Form1.cpp, lists, draw and scoring in Form1Draw.cpp.
+namespace corvanta {
+
+namespace {
+
+const QString VendorTip = QStringLiteral("双击访问官网");
+
+// Sees the keys meant for one window before its controls do. Keys are pressed on whatever
+// has the focus (a draw button, a list), so the window itself would never see them.
+class ClassroomKeyWatcher final : public QObject
+{
+public:
+    using Handler = std::function<bool(int, Qt::KeyboardModifiers)>;
+    ClassroomKeyWatcher(QWidget *window, Handler handler)
+        : QObject(window), m_window(window), m_handler(std::move(handler))
+    {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        const QEvent::Type type = event->type();
+        if (type != QEvent::KeyPress && type != QEvent::KeyRelease)
+            return false;
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (!widget || widget->window() != m_window)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (type == QEvent::KeyRelease) {
+            // The release of a key acted on is not a second press (a focused button would
+            // click on it).
+            if (!m_taken.contains(key->key()))
+                return false;
+            if (!key->isAutoRepeat())
+                m_taken.removeAll(key->key());
+            return true;
+        }
+        if (key->isAutoRepeat())
+            return m_taken.contains(key->key()); // held down: once is enough
+        if (!m_handler(key->key(), key->modifiers()))
+            return false;
+        m_taken.append(key->key());
+        return true;
+    }
+
+private:
+    QWidget *m_window;
+    Handler m_handler;
+    QList<int> m_taken;
+};
+
+} // namespace
+
+void Form1::buildClassroom()
+{
+    m_absent = std::make_unique<AbsentStore>(m_context.config.dataDir, m_context.clock);
+    m_absentMenu = new AbsentMenu(*m_absent, this);
+    m_absentMenu->setObjectName(QStringLiteral("AbsentMenu"));
+    Frame6->attachAbsentMenu(*m_absentMenu);
+    connect(m_absentMenu, &AbsentMenu::changed, this, [this] { absenceChanged(); });
+    connect(m_absentMenu, &AbsentMenu::saveFailed, this, [this](const QString &why) {
+        m_context.prompter.message(this, QStringLiteral("提示"),
+                                   why + QStringLiteral("\r\n本次运行中缺席标记仍然有效。"),
+                                   PromptIcon::Warning);
+    });
+    m_undo = std::make_unique<ScoreUndo>(m_context.pending);
+
+    Text2->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Text2, &QWidget::customContextMenuRequested, this, &Form1::showNameMenu);
+    new ClassroomKeyWatcher(this, [this](int key, Qt::KeyboardModifiers modifiers) {
+        return classroomKeyPressed(key, modifiers);
+    });
+    connect(this, &Form1::studentChosen, this,
+            [this](const QString &, const QString &name) { readAloud(name); });
+}
+
+// ---- Absent students ----
+
+void Form1::classroomClassChosen(const Roster &roster, const QList<StudentRecord> &students)
+{
+    m_classStudents = students;
+    m_thresholds = roster.thresholds;
+    m_absentMenu->setClass(class_num);
+    clearWhyChosen();
+    absenceChanged();
+}
+
+void Form1::absenceChanged()
+{
+    const QSet<QString> absent = m_absent->absentSet(class_num);
+    m_draw.setAbsent(absent);
+    txtManual->setClass(presentNames(m_draw.pool(0), absent), m_classStudents);
+    // Buttons follow only when a class is chosen and no draw runs (a running draw keeps its
+    // names until it stops).
+    if (btnChou[ManualButton]->isEnabled() && !m_draw.running()) {
+        for (int i = 0; i < PoolCount; ++i)
+            btnChou[i]->setEnabled(m_draw.buttonEnabled(i));
+    }
+    m_absentMenu->refreshLists();
+    // The tip of the bar where no panel has one of its own (the author's panel, the version).
+    const QString tip = absent.isEmpty() ? QString() : QStringLiteral("缺席 %1 人").arg(absent.size());
+    StatusBar1->setToolTip(tip);
+    m_panels[2]->setToolTipLead(tip);
+}
+
+void Form1::toggleAbsentShown()
+{
+    m_absentMenu->toggle(Text2->text());
+}
+
+// ---- Taking back a score ----
+
+void Form1::undoLastScore()
+{
+    if (m_undo->isEmpty()) {
+        m_context.prompter.message(this, QStringLiteral("提示"), QStringLiteral("本次还没有可以撤销的计分。"),
+                                   PromptIcon::Information);
+        return;
+    }
+    const QString shown = readableScoreLine(m_undo->last());
+    if (!m_undo->lastStillPending()) {
+        m_undo->undoLast();
+        m_context.prompter.message(this, QStringLiteral("提示"),
+                                   QStringLiteral("这条成绩已经上传、保存或修改，不能撤销：\r\n") + shown,
+                                   PromptIcon::Warning);
+        return;
+    }
+    if (!m_context.prompter.question(this, QStringLiteral("撤销"),
+                                     QStringLiteral("撤销这条计分吗？\r\n") + shown +
+                                         QStringLiteral("\r\n（当天的成绩日志仍保留这条记录）"),
+                                     PromptIcon::Question))
+        return;
+    const ScoreUndo::Undo undo = m_undo->undoLast();
+    releaseUndoneScore(undo.line);
+    if (!undo.kept) {
+        m_context.prompter.message(this, QStringLiteral("提示"),
+                                   QStringLiteral("已从待上传列表中撤销，但无法保存到文件：") +
+                                       undo.kept.error(),
+                                   PromptIcon::Warning);
+    }
+}
+
+void Form1::releaseUndoneScore(const QString &line)
+{
+    // Only the student now shown gets the score combo or the standard back.
+    const auto score = ScoreLine::parse(line);
+    if (!score || score->className != class_num || score->student != Text2->text() || m_draw.running())
+        return;
+    if (score->standard.isEmpty()) {
+        NewStu = score->student;
+        Combo1->setEditText(QString());
+        Combo1->setEnabled(true);
+        List1->setEnabled(true);
+        return;
+    }
+    bool anyGiven = false;
+    for (int row = 0; row < List1->count(); ++row) {
+        QListWidgetItem *item = List1->item(row);
+        const QString text = item->text();
+        const qsizetype tab = text.indexOf(u'\t');
+        if (tab > 0 && text.mid(tab + 1) == score->standard && text.left(tab).contains(QStringLiteral("]√")))
+            item->setText(text.left(tab).replace(QStringLiteral("]√"), QStringLiteral("]")) + text.mid(tab));
+        else if (text.contains(QStringLiteral("]√\t")))
+            anyGiven = true;
+    }
+    if (!anyGiven && NewStu == score->student) {
+        Combo1->setEditText(QString());
+        Combo1->setEnabled(true);
+    }
+}
+
+// ---- Keys and the presenter clicker ----
+
+bool Form1::typingHasFocus() const
+{
+    // The search's open result list belongs to the typing (Esc closes it, Enter picks).
+    if (txtManual->resultCount() > 0)
+        return true;
+    QWidget *focus = QApplication::focusWidget();
+    if (!focus)
+        return false;
+    if (qobject_cast<QTextEdit *>(focus) || qobject_cast<QPlainTextEdit *>(focus) ||
+        qobject_cast<QAbstractSpinBox *>(focus))
+        return true;
+    auto *edit = qobject_cast<QLineEdit *>(focus);
+    if (auto *combo = qobject_cast<QComboBox *>(focus); combo && combo->isEditable())
+        edit = combo->lineEdit();
+    if (!edit || edit->isReadOnly())
+        return false;
+    // The window itself puts the focus into the search box and the score combo after every
+    // draw and score: while they are empty nobody is typing there.
+    const bool ownEmptyBox = (edit == txtManual || edit == Combo1->lineEdit()) && edit->text().isEmpty();
+    return !ownEmptyBox;
+}
+
+bool Form1::classroomKeyPressed(int key, Qt::KeyboardModifiers modifiers)
+{
+    const ClassroomKey what =
+        classroomKey(key, modifiers, m_context.settings.flag(Settings::Key::ClassroomKeys));
+    if (what.action == ClassroomAction::None || !Frame5->isVisible() || typingHasFocus() ||
+        QApplication::activePopupWidget())
+        return false;
+    switch (what.action) {
+    case ClassroomAction::ToggleDraw: {
+        const int pool = m_draw.running() ? m_draw.runningPool() : m_draw.lastPool();
+        if (btnChou[pool]->isEnabled())
+            drawButtonClicked(pool);
+        return true;
+    }
+    case ClassroomAction::Score:
+        if (!m_draw.running() && Combo1->isEnabled()) {
+            Combo1->setCurrentIndex(Combo1->findText(QStringLiteral("%1分").arg(what.points)));
+            scoreByCombo();
+        }
+        return true;
+    case ClassroomAction::Collapse:
+        collapse();
+        return true;
+    case ClassroomAction::Undo:
+        undoLastScore();
+        return true;
+    case ClassroomAction::ToggleAbsent:
+        toggleAbsentShown();
+        return true;
+    case ClassroomAction::None:
+        break;
+    }
+    return false;
+}
+
+// ---- The name display's menu ----
+
+void Form1::showNameMenu(const QPoint &at)
+{
+    auto *menu = new QMenu(Text2);
+    menu->setObjectName(QStringLiteral("NameMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->setToolTipsVisible(true);
+    m_absentMenu->addActionTo(menu, Text2->text());
+    menu->actions().constLast()->setShortcut(QKeySequence(QStringLiteral("Ctrl+D")));
+
+    QAction *undo = menu->addAction(QStringLiteral("撤销上一次计分"), this, &Form1::undoLastScore);
+    undo->setObjectName(QStringLiteral("actUndo"));
+    undo->setShortcut(QKeySequence(QStringLiteral("Ctrl+Z")));
+    undo->setEnabled(!m_undo->isEmpty());
+    menu->addSeparator();
+
+    QAction *read = menu->addAction(QStringLiteral("朗读姓名"));
+    read->setObjectName(QStringLiteral("actReadNames"));
+    read->setCheckable(true);
+    const QString missing = m_context.speaker.unavailableReason();
+    read->setChecked(missing.isEmpty() && m_context.settings.flag(Settings::Key::ReadNames));
+    read->setEnabled(missing.isEmpty());
+    read->setToolTip(missing.isEmpty() ? QStringLiteral("抽中或选中学生时朗读其姓名") : missing);
+    connect(read, &QAction::toggled, this, [this](bool on) {
+        m_context.settings.setValue(Settings::Key::ReadNames, on);
+        m_context.settings.sync();
+    });
+
+    QAction *keys = menu->addAction(QStringLiteral("键盘和翻页笔"));
+    keys->setObjectName(QStringLiteral("actKeys"));
+    keys->setCheckable(true);
+    keys->setChecked(m_context.settings.flag(Settings::Key::ClassroomKeys));
+    keys->setToolTip(QStringLiteral("空格或翻页键：开始/停止抽取；0~5：计分；Esc：收起窗口"));
+    connect(keys, &QAction::toggled, this, [this](bool on) {
+        m_context.settings.setValue(Settings::Key::ClassroomKeys, on);
+        m_context.settings.sync();
+    });
+    menu->popup(Text2->mapToGlobal(at));
+}
+
+// ---- Why this student; names read aloud ----
+
+void Form1::showWhyChosen(int pool, const QString &name)
+{
+    WhyFacts facts;
+    facts.pool = pool;
+    facts.record = m_records.findStudent(class_num, name);
+    facts.thresholds = m_thresholds;
+    facts.classSize = int(m_draw.pool(0).size());
+    facts.lastScored = lastScoredDate(m_context.config.dataDir, m_context.login.LoginUser, class_num, name);
+    const QString why = whyChosenText(facts);
+    Text2->setToolTip(why);
+    m_panels[4]->setToolTipLead(why + u'\n' + VendorTip);
+}
+
+void Form1::clearWhyChosen()
+{
+    Text2->setToolTip(QString());
+    m_panels[4]->setToolTipLead(VendorTip);
+}
+
+void Form1::readAloud(const QString &name)
+{
+    if (m_context.settings.flag(Settings::Key::ReadNames) && m_context.speaker.unavailableReason().isEmpty())
+        m_context.speaker.say(wordsForStudent(name));
+}
+
+} // namespace corvanta
