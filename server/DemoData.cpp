@@ -92,7 +92,7 @@ bool addDemoTeacher(ScoreService &service, Store &store)
                                   : QString();
         scores.append(s);
     }
-    store.addScores(teacher, scores);
+    store.addScores(teacher, scores, service.now());
     return true;
 }
 
