@@ -2,6 +2,7 @@
 # Installs the Debian packages the project builds, tests and runs with (as root, or via sudo).
 # postgresql-15: initdb and pg_ctl for the tests' throw-away PostgreSQL servers (run as its
 # "postgres" user when the tests run as root, through runuser from util-linux).
+# chromium: the headless browser of the web pages test (skipped without it).
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
@@ -9,7 +10,7 @@ packages=(
   libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev
   postgresql-15 util-linux
   xvfb xauth fonts-noto-cjk fonts-comic-neue imagemagick
-  libqrencode-dev
+  libqrencode-dev chromium
   wrk
 )
 missing=()

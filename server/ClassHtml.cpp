@@ -65,7 +65,7 @@ QString studentTable(const ClassReport &report, const SortOrder &order)
         rows += QStringLiteral("<tr><td>%1</td><td class=\"n\">%2</td><td class=\"n\">%3</td>"
                                "<td class=\"n\" data-v=\"%4\">%5</td><td class=\"t\" data-v=\"%6\">%7</td></tr>\n")
                     .arg(esc(s.name), QString::number(s.group), QString::number(s.scores), mean,
-                         esc(meanText(s.mean(), s.scores)), last, esc(minuteText(s.lastTime)));
+                         esc(meanText(s.mean(), s.scores)), last, timeCell(s.lastTime));
     }
     return QStringLiteral("<div class=\"scroll\"><table id=\"students\"><thead>") +
            headingRow(report.name, order) + QStringLiteral("</thead><tbody>\n") + rows +
@@ -105,7 +105,7 @@ QString latestTable(const QList<ScoreRecord> &latest)
     for (const ScoreRecord &r : latest)
         rows += QStringLiteral("<tr><td class=\"t\">%1</td><td>%2</td><td class=\"n\">%3</td><td>%4</td>"
                                "<td>%5</td></tr>\n")
-                    .arg(esc(minuteText(r.time)), esc(r.student), esc(shortestDecimal(r.score)), esc(r.topic),
+                    .arg(timeCell(r.time), esc(r.student), esc(shortestDecimal(r.score)), esc(r.topic),
                          esc(r.note));
     return QStringLiteral("<div class=\"scroll\"><table id=\"latest\"><thead><tr><th>时间</th><th>学生</th>"
                           "<th class=\"n\">计分</th><th>课题</th><th>标准/说明</th></tr></thead><tbody>\n") +

@@ -34,6 +34,14 @@ QString esc(const QString &text)
     return text.toHtmlEscaped();
 }
 
+QString timeCell(qint64 seconds)
+{
+    const QString text = web_report::minuteText(seconds);
+    if (seconds == 0 || text.size() < 5)
+        return esc(text);
+    return QStringLiteral("<span class=\"y\">%1</span>%2").arg(esc(text.left(5)), esc(text.mid(5)));
+}
+
 QString document(const QString &title, const QString &body, bool withScript)
 {
     // The style and script go in byte for byte: the security policy names their hashes.
@@ -92,7 +100,7 @@ QString homePage(const Teacher &teacher, const QList<ClassSummary> &classes, con
                                    "<td class=\"t\">%5</td></tr>\n")
                         .arg(esc(classAddress(pages::kWebClass, c.name)), esc(c.name),
                              QString::number(c.students), QString::number(c.scores),
-                             esc(web_report::minuteText(c.lastUpload)));
+                             timeCell(c.lastUpload));
         body += QStringLiteral("</tbody></table></div>");
     }
     body += QStringLiteral("<h2>最近的计分</h2>") + scoreTable(recent);

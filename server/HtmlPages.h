@@ -10,6 +10,8 @@
 namespace corvanta::server::html {
 
 QString esc(const QString &text);
+// A time for a table cell, "yyyy-MM-dd hh:mm", its year dropped on a phone; "—" for 0.
+QString timeCell(qint64 seconds);
 // A whole page; withScript adds the table-sorting script.
 QString document(const QString &title, const QString &body, bool withScript = false);
 // The address of a class's page (or CSV download) with the class name escaped as the server

@@ -29,7 +29,7 @@ button{font:inherit;padding:.25em .9em}
 svg.chart{display:block;width:100%;font-size:12px}
 svg.chart text{fill:#222}
 .charts{display:grid;grid-template-columns:repeat(auto-fit,minmax(18em,1fr));gap:0 2em}
-@media (max-width:480px){body{padding:.4em .5em 1.5em;font-size:15px}td,th{padding:.25em .35em}}
+@media (max-width:480px){body{padding:.4em .5em 1.5em;font-size:15px}td,th{padding:.25em .35em}.y{display:none}th,td.t{white-space:normal}}
 )css";
 
 const char kScript[] = R"js(
