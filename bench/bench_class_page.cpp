@@ -50,8 +50,8 @@ class BenchClassPage : public QObject
 
     void fill(qint64 teacher)
     {
-        const QStringList topics = {QStringLiteral("课堂提问"), QStringLiteral("小组讨论"), QStringLiteral("朗读"),
-                                    QStringLiteral("默写"), QStringLiteral("实验")};
+        const QStringList topics = {QStringLiteral("课堂提问"), QStringLiteral("小组讨论"),
+                                    QStringLiteral("朗读"), QStringLiteral("默写"), QStringLiteral("实验")};
         QStringList classes;
         for (int c = 0; c < kClasses; ++c)
             classes.append(className(c));
@@ -108,7 +108,8 @@ private slots:
         fill(m_store->teacherByAccount("bench")->id);
         FormFields form;
         form.add("username", "bench").add("password", "login");
-        const PageReply signIn = dispatch(*m_service, decodeRequest(Method::Post, "/score/", {}, form.encoded()));
+        const PageReply signIn =
+            dispatch(*m_service, decodeRequest(Method::Post, "/score/", {}, form.encoded()));
         for (const auto &[name, value] : signIn.headers) {
             if (name == "Set-Cookie")
                 m_cookie = value.split(';').first();
@@ -121,8 +122,10 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("sort");
         QTest::newRow("class page") << "/score/class" << QString();
-        QTest::newRow("class page by name") << "/score/class" << "name";
-        QTest::newRow("class page by mean") << "/score/class" << "-mean";
+        QTest::newRow("class page by name") << "/score/class"
+                                            << "name";
+        QTest::newRow("class page by mean") << "/score/class"
+                                            << "-mean";
         QTest::newRow("home page") << "/score/" << QString();
         QTest::newRow("csv download") << "/score/class.csv" << QString();
     }
@@ -131,7 +134,8 @@ private slots:
         QFETCH(QString, path);
         QFETCH(QString, sort);
         QVERIFY(!page(path, sort).isEmpty());
-        QBENCHMARK {
+        QBENCHMARK
+        {
             page(path, sort);
         }
     }

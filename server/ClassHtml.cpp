@@ -25,7 +25,7 @@ struct Column
 };
 
 const Column kColumns[] = {
-    {"name", "姓名", false, false, false},    {"group", "组", true, true, false},
+    {"name", "姓名", false, false, false},   {"group", "组", true, true, false},
     {"count", "被点次数", true, true, true}, {"mean", "平均分", true, true, true},
     {"last", "最近计分", true, false, true},
 };
@@ -62,8 +62,9 @@ QString studentTable(const ClassReport &report, const SortOrder &order)
         // data-v: the value the script sorts by; empty sorts last.
         const QString mean = s.scores > 0 ? QString::number(s.mean(), 'g', 17) : QString();
         const QString last = s.lastTime != 0 ? QString::number(s.lastTime) : QString();
-        rows += QStringLiteral("<tr><td>%1</td><td class=\"n\">%2</td><td class=\"n\">%3</td>"
-                               "<td class=\"n\" data-v=\"%4\">%5</td><td class=\"t\" data-v=\"%6\">%7</td></tr>\n")
+        rows += QStringLiteral(
+                    "<tr><td>%1</td><td class=\"n\">%2</td><td class=\"n\">%3</td>"
+                    "<td class=\"n\" data-v=\"%4\">%5</td><td class=\"t\" data-v=\"%6\">%7</td></tr>\n")
                     .arg(esc(s.name), QString::number(s.group), QString::number(s.scores), mean,
                          esc(meanText(s.mean(), s.scores)), last, timeCell(s.lastTime));
     }
@@ -119,9 +120,9 @@ QString classPage(const Teacher &teacher, const ClassReport &report, const SortO
     int scores = 0;
     for (const StudentSummary &s : report.students)
         scores += s.scores;
-    const QString links = QStringLiteral("<a href=\"%1\">我的班级</a><a href=\"%2\" download>下载计分表（CSV）</a>")
-                              .arg(QLatin1String(pages::kScoreHome),
-                                   esc(classAddress(pages::kWebClassCsv, report.name)));
+    const QString links =
+        QStringLiteral("<a href=\"%1\">我的班级</a><a href=\"%2\" download>下载计分表（CSV）</a>")
+            .arg(QLatin1String(pages::kScoreHome), esc(classAddress(pages::kWebClassCsv, report.name)));
     QString body = signedInBar(teacher, links);
     body += QStringLiteral("<h1>%1</h1><p class=\"note\">%2 名学生 · %3 条计分 · 最近上传 %4</p>")
                 .arg(esc(report.name), QString::number(report.students.size()), QString::number(scores),

@@ -17,8 +17,9 @@ QString scoreTable(const QList<ScoreRecord> &records)
         return QStringLiteral("<p class=\"note\">还没有计分记录。</p>");
     QString rows;
     for (const ScoreRecord &r : records) {
-        rows += QStringLiteral("<tr><td class=\"t\">%1</td><td>%2</td><td>%3</td><td class=\"n\">%4</td><td>%5</td>"
-                               "<td>%6</td></tr>\n")
+        rows += QStringLiteral(
+                    "<tr><td class=\"t\">%1</td><td>%2</td><td>%3</td><td class=\"n\">%4</td><td>%5</td>"
+                    "<td>%6</td></tr>\n")
                     .arg(esc(SecondsToDateText(r.time)), esc(r.className), esc(r.student),
                          esc(shortestDecimal(r.score)), esc(r.topic), esc(r.note));
     }
@@ -66,8 +67,9 @@ QString classAddress(const char *path, const QString &className, const QString &
 
 QString signedInBar(const Teacher &teacher, const QString &links)
 {
-    return QStringLiteral("<div class=\"bar\">%1<span class=\"note\">%2 老师</span>"
-                          "<form method=\"post\" action=\"%3\"><button type=\"submit\">退出</button></form></div>")
+    return QStringLiteral(
+               "<div class=\"bar\">%1<span class=\"note\">%2 老师</span>"
+               "<form method=\"post\" action=\"%3\"><button type=\"submit\">退出</button></form></div>")
         .arg(links, esc(teacher.name), QLatin1String(pages::kWebSignOut));
 }
 
@@ -92,15 +94,16 @@ QString homePage(const Teacher &teacher, const QList<ClassSummary> &classes, con
     if (classes.isEmpty()) {
         body += QStringLiteral("<p class=\"note\">还没有班级。</p>");
     } else {
-        body += QStringLiteral("<div class=\"scroll\"><table id=\"classes\"><thead><tr><th>班级</th>"
-                               "<th class=\"n\">学生人数</th><th class=\"n\">计分条数</th><th>最近上传</th></tr>"
-                               "</thead><tbody>\n");
+        body +=
+            QStringLiteral("<div class=\"scroll\"><table id=\"classes\"><thead><tr><th>班级</th>"
+                           "<th class=\"n\">学生人数</th><th class=\"n\">计分条数</th><th>最近上传</th></tr>"
+                           "</thead><tbody>\n");
         for (const ClassSummary &c : classes)
-            body += QStringLiteral("<tr><td><a href=\"%1\">%2</a></td><td class=\"n\">%3</td><td class=\"n\">%4</td>"
-                                   "<td class=\"t\">%5</td></tr>\n")
+            body += QStringLiteral(
+                        "<tr><td><a href=\"%1\">%2</a></td><td class=\"n\">%3</td><td class=\"n\">%4</td>"
+                        "<td class=\"t\">%5</td></tr>\n")
                         .arg(esc(classAddress(pages::kWebClass, c.name)), esc(c.name),
-                             QString::number(c.students), QString::number(c.scores),
-                             timeCell(c.lastUpload));
+                             QString::number(c.students), QString::number(c.scores), timeCell(c.lastUpload));
         body += QStringLiteral("</tbody></table></div>");
     }
     body += QStringLiteral("<h2>最近的计分</h2>") + scoreTable(recent);
@@ -109,9 +112,9 @@ QString homePage(const Teacher &teacher, const QList<ClassSummary> &classes, con
 
 QString recentScoresPage(const Teacher &teacher, const QList<ScoreRecord> &recent)
 {
-    const QString body =
-        QStringLiteral("<h1>%1 老师最近的 %2 条计分</h1>").arg(esc(teacher.name), QString::number(recent.size())) +
-        scoreTable(recent);
+    const QString body = QStringLiteral("<h1>%1 老师最近的 %2 条计分</h1>")
+                             .arg(esc(teacher.name), QString::number(recent.size())) +
+                         scoreTable(recent);
     return document(QStringLiteral("上传结果"), body);
 }
 

@@ -22,7 +22,8 @@ QString signedInBar(const Teacher &teacher, const QString &links);
 
 QString signInPage(const QString &message);
 // The signed-in teacher's classes at a glance and the newest scores.
-QString homePage(const Teacher &teacher, const QList<ClassSummary> &classes, const QList<ScoreRecord> &recent);
+QString homePage(const Teacher &teacher, const QList<ClassSummary> &classes,
+                 const QList<ScoreRecord> &recent);
 QString recentScoresPage(const Teacher &teacher, const QList<ScoreRecord> &recent);
 QString notFoundPage(const QString &text);
 QString vendorHomePage(const QString &version);

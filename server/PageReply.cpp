@@ -28,8 +28,9 @@ PageReply PageReply::html(const QString &html)
 
 PageReply PageReply::redirect(const QByteArray &location)
 {
-    PageReply reply = html(QStringLiteral("<!DOCTYPE html>\n<title>Corvanta</title><p><a href=\"%1\">继续</a></p>\n")
-                               .arg(QString::fromLatin1(location).toHtmlEscaped()));
+    PageReply reply =
+        html(QStringLiteral("<!DOCTYPE html>\n<title>Corvanta</title><p><a href=\"%1\">继续</a></p>\n")
+                 .arg(QString::fromLatin1(location).toHtmlEscaped()));
     reply.status = 303;
     reply.headers.append({"Location", location});
     return reply;

@@ -34,8 +34,8 @@ using HeaderList = QList<QPair<QByteArray, QByteArray>>;
 struct PageRequest
 {
     Method method = Method::Get;
-    QString path;    // decoded path, e.g. "/score/index.php"
-    FieldMap fields; // body fields first, then query fields
+    QString path;       // decoded path, e.g. "/score/index.php"
+    FieldMap fields;    // body fields first, then query fields
     HeaderList headers; // as they came; names compare ignoring case
 
     // The first header of the name; empty when absent.

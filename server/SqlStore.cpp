@@ -214,8 +214,8 @@ Teacher SqlStore::teacherFromRow(const QVariantList &r, qsizetype first)
 
 std::optional<Teacher> SqlStore::teacherByAccount(const QString &account)
 {
-    static const QString sql =
-        QStringLiteral("SELECT %1 FROM teacher WHERE account_key = ?").arg(teacherColumns(QStringLiteral("teacher")));
+    static const QString sql = QStringLiteral("SELECT %1 FROM teacher WHERE account_key = ?")
+                                   .arg(teacherColumns(QStringLiteral("teacher")));
     const auto row = selectOne(sql, {accountKey(account)});
     if (!row)
         return std::nullopt;

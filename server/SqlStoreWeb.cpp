@@ -11,17 +11,19 @@ QList<ClassSummary> SqlStore::classSummaries(qint64 teacher)
     beginSnapshot();
     QList<ClassSummary> out;
     QHash<qint64, qsizetype> index;
-    for (const QVariantList &row : select(
-             QStringLiteral("SELECT c.id, c.name, c.last_upload, COUNT(s.id) FROM class c LEFT JOIN student s ON "
-                            "s.class_id = c.id WHERE c.teacher_id = ? GROUP BY c.id, c.name, c.last_upload, "
-                            "c.position ORDER BY c.position, c.id"),
-             {teacher})) {
+    for (const QVariantList &row :
+         select(QStringLiteral(
+                    "SELECT c.id, c.name, c.last_upload, COUNT(s.id) FROM class c LEFT JOIN student s ON "
+                    "s.class_id = c.id WHERE c.teacher_id = ? GROUP BY c.id, c.name, c.last_upload, "
+                    "c.position ORDER BY c.position, c.id"),
+                {teacher})) {
         index.insert(row[0].toLongLong(), out.size());
         out.append({row[1].toString(), row[3].toInt(), 0, row[2].toLongLong()});
     }
     for (const QVariantList &row :
-         select(QStringLiteral("SELECT s.class_id, COUNT(*) FROM score sc JOIN student s ON s.id = sc.student_id "
-                               "JOIN class c ON c.id = s.class_id WHERE c.teacher_id = ? GROUP BY s.class_id"),
+         select(QStringLiteral(
+                    "SELECT s.class_id, COUNT(*) FROM score sc JOIN student s ON s.id = sc.student_id "
+                    "JOIN class c ON c.id = s.class_id WHERE c.teacher_id = ? GROUP BY s.class_id"),
                 {teacher})) {
         const auto at = index.constFind(row[0].toLongLong());
         if (at != index.cend())
@@ -45,22 +47,24 @@ std::optional<ClassReport> SqlStore::classReport(qint64 teacher, const QString &
     ClassReport report;
     report.name = cls->at(1).toString();
     report.lastUpload = cls->at(2).toLongLong();
-    for (const QVariantList &row : select(
-             QStringLiteral("SELECT s.name, s.grp, COUNT(sc.id), COALESCE(SUM(sc.score), 0), COALESCE(MAX(sc.at), 0) "
-                            "FROM student s LEFT JOIN score sc ON sc.student_id = s.id WHERE s.class_id = ? "
-                            "GROUP BY s.id, s.name, s.grp, s.position ORDER BY s.position, s.id"),
-             {id}))
-        report.students.append({row[0].toString(), row[1].toInt(), row[2].toInt(), row[3].toDouble(),
-                                row[4].toLongLong()});
+    for (const QVariantList &row :
+         select(QStringLiteral(
+                    "SELECT s.name, s.grp, COUNT(sc.id), COALESCE(SUM(sc.score), 0), COALESCE(MAX(sc.at), 0) "
+                    "FROM student s LEFT JOIN score sc ON sc.student_id = s.id WHERE s.class_id = ? "
+                    "GROUP BY s.id, s.name, s.grp, s.position ORDER BY s.position, s.id"),
+                {id}))
+        report.students.append(
+            {row[0].toString(), row[1].toInt(), row[2].toInt(), row[3].toDouble(), row[4].toLongLong()});
     for (const QVariantList &row :
          select(QStringLiteral("SELECT sc.topic, COUNT(*), SUM(sc.score) FROM score sc JOIN student s ON "
                                "s.id = sc.student_id WHERE s.class_id = ? GROUP BY sc.topic"),
                 {id}))
         report.topics.append({row[0].toString(), row[1].toInt(), row[2].toDouble()});
     for (const QVariantList &row :
-         select(QStringLiteral("SELECT sc.id, s.name, sc.score, sc.at, sc.topic, sc.note FROM score sc JOIN student "
-                               "s ON s.id = sc.student_id WHERE s.class_id = ? ORDER BY sc.at DESC, sc.id DESC "
-                               "LIMIT ?"),
+         select(QStringLiteral(
+                    "SELECT sc.id, s.name, sc.score, sc.at, sc.topic, sc.note FROM score sc JOIN student "
+                    "s ON s.id = sc.student_id WHERE s.class_id = ? ORDER BY sc.at DESC, sc.id DESC "
+                    "LIMIT ?"),
                 {id, latest})) {
         ScoreRecord r;
         r.id = row[0].toLongLong();

@@ -158,7 +158,8 @@ public:
 
     // All or nothing: an unknown class or student stores none of them. A class that gets a
     // new score records uploadedAt (Unix seconds) as its last upload.
-    virtual AddScoresResult addScores(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt) = 0;
+    virtual AddScoresResult addScores(qint64 teacher, const QList<ScoreRecord> &scores,
+                                      qint64 uploadedAt) = 0;
     virtual std::optional<QList<ScoreRecord>> scoresOfClass(qint64 teacher, const QString &className) = 0;
     // The n most recent records, newest first.
     virtual QList<ScoreRecord> recentScores(qint64 teacher, int n) = 0;

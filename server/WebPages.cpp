@@ -37,7 +37,8 @@ PageReply scoreHome(const PageCall &call)
     int n = call.field("n").trimmed().toInt(&ok);
     if (!ok || n <= 0)
         n = 20;
-    return PageReply::html(html::recentScoresPage(call.teacher, call.store().recentScores(id, qMin(n, 1000))));
+    return PageReply::html(
+        html::recentScoresPage(call.teacher, call.store().recentScores(id, qMin(n, 1000))));
 }
 
 PageReply signedIn(const PageCall &call)

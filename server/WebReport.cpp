@@ -135,7 +135,8 @@ QByteArray csvDisposition(const QString &className, const QDate &date)
         ascii = ascii && c.unicode() >= 0x20 && c.unicode() < 0x7F;
     // Old browsers read only the plain name; a class name it cannot carry is left out there.
     const QString plain = ascii ? name : csvFileName(QStringLiteral("scores"), date);
-    return "attachment; filename=\"" + plain.toLatin1() + "\"; filename*=UTF-8''" + QUrl::toPercentEncoding(name);
+    return "attachment; filename=\"" + plain.toLatin1() + "\"; filename*=UTF-8''" +
+           QUrl::toPercentEncoding(name);
 }
 
 } // namespace corvanta::server::web_report

@@ -31,7 +31,8 @@ struct WebRig : ServiceRig
     using ServiceRig::ServiceRig;
 
     // Account "t01" (teacher "林老师"), login password "login", operation password "oper".
-    bool addTeacher(const QString &account = QStringLiteral("t01"), const QString &name = QStringLiteral("林老师"))
+    bool addTeacher(const QString &account = QStringLiteral("t01"),
+                    const QString &name = QStringLiteral("林老师"))
     {
         return service.addTeacher(account, name, QStringLiteral("login"), QStringLiteral("oper"),
                                   QStringLiteral("t@example.org"));
@@ -68,7 +69,8 @@ struct WebRig : ServiceRig
         return cookieOf(signIn(account, QStringLiteral("login")));
     }
     using ServiceRig::send;
-    server::PageReply send(server::Method method, const QString &path, const Fields &fields, const QByteArray &cookie)
+    server::PageReply send(server::Method method, const QString &path, const Fields &fields,
+                           const QByteArray &cookie)
     {
         server::PageRequest request =
             method == server::Method::Get ? getRequest(path, fields) : postRequest(path, fields);

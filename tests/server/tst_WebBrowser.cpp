@@ -48,9 +48,10 @@ fetch(base + '/score/', {method: 'POST', mode: 'no-cors', credentials: 'include'
                     if (socket->property("answered").toBool())
                         return;
                     socket->setProperty("answered", true);
-                    socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\nConnection: close\r\n"
-                                  "Content-Length: " +
-                                  QByteArray::number(m_page.size()) + "\r\n\r\n" + m_page);
+                    socket->write(
+                        "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\nConnection: close\r\n"
+                        "Content-Length: " +
+                        QByteArray::number(m_page.size()) + "\r\n\r\n" + m_page);
                     socket->disconnectFromHost();
                 });
                 QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
@@ -93,9 +94,16 @@ class TestWebBrowser : public QObject
     BrowserRun runBrowser(const QStringList &extra, const QString &target)
     {
         QProcess browser;
-        QStringList args = {"--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-                            "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                            "--hide-scrollbars", "--virtual-time-budget=5000",
+        QStringList args = {"--headless",
+                            "--no-sandbox",
+                            "--disable-gpu",
+                            "--disable-quic",
+                            "--no-first-run",
+                            "--disable-background-networking",
+                            "--disable-component-update",
+                            "--disable-sync",
+                            "--hide-scrollbars",
+                            "--virtual-time-budget=5000",
                             "--user-data-dir=" + m_profiles.filePath(QString::number(++m_runs))};
         args += extra;
         args.append(m_helper.address(target));
@@ -119,7 +127,8 @@ class TestWebBrowser : public QObject
 
     QString dom(const QString &target, int width)
     {
-        const BrowserRun run = runBrowser({QStringLiteral("--window-size=%1,800").arg(width), "--dump-dom"}, target);
+        const BrowserRun run =
+            runBrowser({QStringLiteral("--window-size=%1,800").arg(width), "--dump-dom"}, target);
         return QString::fromUtf8(run.out);
     }
 
@@ -133,7 +142,8 @@ class TestWebBrowser : public QObject
 
     static int tableRowCount(const QString &dom, const QString &id)
     {
-        const QString table = dom.section(QStringLiteral("<table id=\"%1\"").arg(id), 1).section(QStringLiteral("</table>"), 0, 0);
+        const QString table = dom.section(QStringLiteral("<table id=\"%1\"").arg(id), 1)
+                                  .section(QStringLiteral("</table>"), 0, 0);
         return int(table.section(QStringLiteral("<tbody>"), 1).count(u"<tr>"));
     }
 
@@ -219,11 +229,13 @@ private slots:
             return reply;
         };
         QNetworkRequest signIn(QUrl(m_server.baseUrl() + QStringLiteral("/score/")));
-        signIn.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
+        signIn.setHeader(QNetworkRequest::ContentTypeHeader,
+                         QByteArrayLiteral("application/x-www-form-urlencoded"));
         signIn.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
         QNetworkReply *in = wait(manager.post(signIn, QByteArrayLiteral("username=lin01&password=login")));
         QCOMPARE(in->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 303);
-        QNetworkRequest csv(QUrl::fromEncoded(m_server.baseUrl().toLatin1() + "/score/class.csv?class=%D2%BB%B0%E0"));
+        QNetworkRequest csv(
+            QUrl::fromEncoded(m_server.baseUrl().toLatin1() + "/score/class.csv?class=%D2%BB%B0%E0"));
         csv.setRawHeader("Cookie", in->rawHeader("Set-Cookie").split(';').first());
         QNetworkReply *file = wait(manager.get(csv));
         QCOMPARE(file->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);

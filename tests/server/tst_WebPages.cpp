@@ -26,13 +26,15 @@ void fillClass(WebRig &rig)
     QVERIFY(rig.setStudents("t01", kClass, {"张三", "李四", "王五", "赵六"}));
     const qint64 id = rig.store->teacherByAccount("t01")->id;
     QCOMPARE(rig.store->setGroups(id, kClass, {{"张三", 2}, {"李四", 1}, {"王五", 1}}), StoreResult::Done);
-    QCOMPARE(rig.upload("t01", "课堂提问",
-                        {"一班\t张三\t5\t2026-03-01 08:00:00\t回答正确", "一班\t张三\t4\t2026-03-02 08:00:00\t",
-                         "一班\t李四\t3.5\t2026-03-02 09:00:00\t基本正确"}),
-             QStringLiteral("Success!"));
-    QCOMPARE(rig.upload("t01", "小组讨论",
-                        {"一班\t张三\t2\t2026-03-03 10:00:00\t", "一班\t王五\t-1\t2026-03-04 11:00:00\t未参与"}),
-             QStringLiteral("Success!"));
+    QCOMPARE(
+        rig.upload("t01", "课堂提问",
+                   {"一班\t张三\t5\t2026-03-01 08:00:00\t回答正确", "一班\t张三\t4\t2026-03-02 08:00:00\t",
+                    "一班\t李四\t3.5\t2026-03-02 09:00:00\t基本正确"}),
+        QStringLiteral("Success!"));
+    QCOMPARE(
+        rig.upload("t01", "小组讨论",
+                   {"一班\t张三\t2\t2026-03-03 10:00:00\t", "一班\t王五\t-1\t2026-03-04 11:00:00\t未参与"}),
+        QStringLiteral("Success!"));
 }
 
 QString classHtml(WebRig &rig, const QByteArray &cookie, const QString &sort = {})
@@ -54,8 +56,9 @@ QStringList column(const Rows &rows, int c)
 
 QString sha256Source(const QString &text)
 {
-    return QStringLiteral("'sha256-%1'").arg(
-        QString::fromLatin1(QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha256).toBase64()));
+    return QStringLiteral("'sha256-%1'")
+        .arg(QString::fromLatin1(
+            QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha256).toBase64()));
 }
 
 } // namespace
@@ -93,14 +96,16 @@ private slots:
                                                     {"王五", "1", "1", "-1", "2026-03-04 11:00"},
                                                     {"赵六", "0", "0", "—", "—"}}));
         QCOMPARE(tableRows(html, "topics"), (Rows{{"课堂提问", "3", "4.17"}, {"小组讨论", "2", "0.5"}}));
-        QCOMPARE(tableRows(html, "latest"), (Rows{{"2026-03-04 11:00", "王五", "-1", "小组讨论", "未参与"},
-                                                  {"2026-03-03 10:00", "张三", "2", "小组讨论", ""},
-                                                  {"2026-03-02 09:00", "李四", "3.5", "课堂提问", "基本正确"},
-                                                  {"2026-03-02 08:00", "张三", "4", "课堂提问", ""},
-                                                  {"2026-03-01 08:00", "张三", "5", "课堂提问", "回答正确"}}));
+        QCOMPARE(tableRows(html, "latest"),
+                 (Rows{{"2026-03-04 11:00", "王五", "-1", "小组讨论", "未参与"},
+                       {"2026-03-03 10:00", "张三", "2", "小组讨论", ""},
+                       {"2026-03-02 09:00", "李四", "3.5", "课堂提问", "基本正确"},
+                       {"2026-03-02 08:00", "张三", "4", "课堂提问", ""},
+                       {"2026-03-01 08:00", "张三", "5", "课堂提问", "回答正确"}}));
         QVERIFY(html.contains(u"4 名学生 · 5 条计分 · 最近上传 2026-03-05 09:00"));
         // One bar per student in each chart, labelled with the figure the table shows.
-        const QString means = html.section(QStringLiteral("id=\"chart-mean-t\""), 1).section(QStringLiteral("</svg>"), 0, 0);
+        const QString means =
+            html.section(QStringLiteral("id=\"chart-mean-t\""), 1).section(QStringLiteral("</svg>"), 0, 0);
         const QString counts =
             html.section(QStringLiteral("id=\"chart-count-t\""), 1).section(QStringLiteral("</svg>"), 0, 0);
         QCOMPARE(means.count(u"<rect x="), 4);
@@ -120,8 +125,10 @@ private slots:
         QStringList lines;
         const QDateTime first(QDate(2026, 3, 1), QTime(8, 0));
         for (int i = 0; i < 60; ++i)
-            lines.append(QStringLiteral("一班\t%1\t%2\t%3\t").arg(i % 2 ? "乙" : "甲").arg(i % 6).arg(
-                first.addSecs(i * 60).toString("yyyy-MM-dd hh:mm:ss")));
+            lines.append(QStringLiteral("一班\t%1\t%2\t%3\t")
+                             .arg(i % 2 ? "乙" : "甲")
+                             .arg(i % 6)
+                             .arg(first.addSecs(i * 60).toString("yyyy-MM-dd hh:mm:ss")));
         QCOMPARE(rig.upload("t01", "t", lines), QStringLiteral("Success!"));
         const Rows latest = tableRows(classHtml(rig, rig.cookieFor()), "latest");
         QCOMPARE(latest.size(), 50);
@@ -143,7 +150,8 @@ private slots:
         QTest::newRow("count") << "count" << QStringList{"赵六", "李四", "王五", "张三"};
         QTest::newRow("count downwards") << "-count" << QStringList{"张三", "李四", "王五", "赵六"};
         QTest::newRow("mean, unscored last") << "mean" << QStringList{"王五", "李四", "张三", "赵六"};
-        QTest::newRow("mean downwards, unscored last") << "-mean" << QStringList{"张三", "李四", "王五", "赵六"};
+        QTest::newRow("mean downwards, unscored last")
+            << "-mean" << QStringList{"张三", "李四", "王五", "赵六"};
         QTest::newRow("last score") << "last" << QStringList{"李四", "张三", "王五", "赵六"};
         QTest::newRow("last score downwards") << "-last" << QStringList{"王五", "张三", "李四", "赵六"};
     }
@@ -173,8 +181,9 @@ private slots:
         WebRig rig;
         fillClass(rig);
         const QString html = classHtml(rig, rig.cookieFor(), sort);
-        static const QRegularExpression link(QStringLiteral("<th[^>]*><a href=\"/score/class\\?class=%D2%BB%B0%E0&amp;"
-                                                             "sort=([-a-z]+)\" data-key"));
+        static const QRegularExpression link(
+            QStringLiteral("<th[^>]*><a href=\"/score/class\\?class=%D2%BB%B0%E0&amp;"
+                           "sort=([-a-z]+)\" data-key"));
         QStringList found;
         for (auto m = link.globalMatch(html); m.hasNext();)
             found.append(m.next().captured(1));
@@ -188,10 +197,13 @@ private slots:
         QVERIFY(rig.addTeacher());
         QVERIFY(rig.setClasses("t01", {kClass}));
         QVERIFY(rig.setStudents("t01", kClass, {"张三", "O\"Neil, Jr", "=SUM(A1)"}));
-        QCOMPARE(rig.upload("t01", "课堂提问", {"一班\t张三\t4.5\t2026-03-02 08:00:00\t答对, 很好", "一班\tO\"Neil, Jr\t-2\t2026-03-01 08:00:00\t",
-                                               "一班\t=SUM(A1)\t3\t2026-03-03 08:00:00\t@cmd"}),
+        QCOMPARE(rig.upload("t01", "课堂提问",
+                            {"一班\t张三\t4.5\t2026-03-02 08:00:00\t答对, 很好",
+                             "一班\tO\"Neil, Jr\t-2\t2026-03-01 08:00:00\t",
+                             "一班\t=SUM(A1)\t3\t2026-03-03 08:00:00\t@cmd"}),
                  QStringLiteral("Success!"));
-        QCOMPARE(rig.upload("t01", "+1 课", {"一班\t张三\t0\t2026-03-04 08:00:00\t说\"好\""}), QStringLiteral("Success!"));
+        QCOMPARE(rig.upload("t01", "+1 课", {"一班\t张三\t0\t2026-03-04 08:00:00\t说\"好\""}),
+                 QStringLiteral("Success!"));
         const PageReply r = rig.page("/score/class.csv", {{"class", kClass}}, rig.cookieFor());
         QCOMPARE(r.status, 200);
         QCOMPARE(r.contentType, QByteArray("text/csv; charset=utf-8"));
@@ -208,13 +220,16 @@ private slots:
     {
         QTest::addColumn<QString>("className");
         QTest::addColumn<QByteArray>("disposition");
-        QTest::newRow("chinese") << "一班" << QByteArray("attachment; filename=\"scores-2026-03-05.csv\"; "
-                                                         "filename*=UTF-8''%E4%B8%80%E7%8F%AD-2026-03-05.csv");
-        QTest::newRow("ascii with a slash") << "Class 1/A"
-                                            << QByteArray("attachment; filename=\"Class 1_A-2026-03-05.csv\"; "
-                                                          "filename*=UTF-8''Class%201_A-2026-03-05.csv");
-        QTest::newRow("quote and colon") << "a\"b:c" << QByteArray("attachment; filename=\"a_b_c-2026-03-05.csv\"; "
-                                                                    "filename*=UTF-8''a_b_c-2026-03-05.csv");
+        QTest::newRow("chinese") << "一班"
+                                 << QByteArray("attachment; filename=\"scores-2026-03-05.csv\"; "
+                                               "filename*=UTF-8''%E4%B8%80%E7%8F%AD-2026-03-05.csv");
+        QTest::newRow("ascii with a slash")
+            << "Class 1/A"
+            << QByteArray("attachment; filename=\"Class 1_A-2026-03-05.csv\"; "
+                          "filename*=UTF-8''Class%201_A-2026-03-05.csv");
+        QTest::newRow("quote and colon") << "a\"b:c"
+                                         << QByteArray("attachment; filename=\"a_b_c-2026-03-05.csv\"; "
+                                                       "filename*=UTF-8''a_b_c-2026-03-05.csv");
     }
     void csvFileName()
     {
@@ -255,8 +270,9 @@ private slots:
         QCOMPARE(page.count(u"<script"), 1); // the sorting script
         QCOMPARE(column(tableRows(page, "students"), 0), (QStringList{evil, "%1%2"}));
         QVERIFY(page.contains(u"<title>%1%2：4</title>"));
-        QCOMPARE(tableRows(page, "latest").last(),
-                 (QStringList{"2026-03-01 08:00", evil, "5", "<em>课题</em>", "<img src=x onerror=alert(2)>"}));
+        QCOMPARE(
+            tableRows(page, "latest").last(),
+            (QStringList{"2026-03-01 08:00", evil, "5", "<em>课题</em>", "<img src=x onerror=alert(2)>"}));
     }
 
     void otherTeachersClassIsNotFound_data()

@@ -79,10 +79,14 @@ private slots:
     {
         QTest::addColumn<QString>("account");
         QTest::addColumn<QString>("password");
-        QTest::newRow("wrong password") << "t01" << "nologin";
-        QTest::newRow("operation password") << "t01" << "oper";
-        QTest::newRow("unknown account") << "nobody" << "login";
-        QTest::newRow("blank password") << "t01" << "  ";
+        QTest::newRow("wrong password") << "t01"
+                                        << "nologin";
+        QTest::newRow("operation password") << "t01"
+                                            << "oper";
+        QTest::newRow("unknown account") << "nobody"
+                                         << "login";
+        QTest::newRow("blank password") << "t01"
+                                        << "  ";
     }
     void refusedSignIn()
     {
@@ -114,7 +118,8 @@ private slots:
         auto attempt = [&](bool web, const QString &password) {
             if (web)
                 return htmlOf(rig.signIn("t01", password));
-            return textOf(rig.post("/score/checkpassword.php", {{"username", "t01"}, {"password", password}}));
+            return textOf(
+                rig.post("/score/checkpassword.php", {{"username", "t01"}, {"password", password}}));
         };
         for (int i = 0; i < 4; ++i)
             QVERIFY(attempt(failOnWeb, "bad").contains(kWrongLogin));
@@ -134,11 +139,12 @@ private slots:
         QTest::addColumn<QList<bool>>("expected");
         QTest::newRow("just under eight hours idle") << QList<qint64>{8 * kHour - 1} << QList<bool>{true};
         QTest::newRow("eight hours idle") << QList<qint64>{8 * kHour} << QList<bool>{false};
-        QTest::newRow("use keeps it") << QList<qint64>{5 * kHour, 5 * kHour, 7 * kHour + 50 * 60}
-                                      << QList<bool>{true, true, true};
+        QTest::newRow("use keeps it")
+            << QList<qint64>{5 * kHour, 5 * kHour, 7 * kHour + 50 * 60} << QList<bool>{true, true, true};
         QTest::newRow("ended stays ended") << QList<qint64>{9 * kHour, 0} << QList<bool>{false, false};
-        QTest::newRow("a day of use, then idle") << QList<qint64>{6 * kHour, 6 * kHour, 6 * kHour, 6 * kHour, 8 * kHour}
-                                                 << QList<bool>{true, true, true, true, false};
+        QTest::newRow("a day of use, then idle")
+            << QList<qint64>{6 * kHour, 6 * kHour, 6 * kHour, 6 * kHour, 8 * kHour}
+            << QList<bool>{true, true, true, true, false};
     }
     void idleExpiry()
     {
@@ -165,7 +171,8 @@ private slots:
         QVERIFY(rig.setClasses("t01", {"一班"}));
         const QByteArray cookie = rig.cookieFor();
         const QByteArray other = rig.cookieFor(); // another browser of the same teacher
-        QVERIFY(htmlOf(rig.page("/score/", {}, cookie)).contains(u"<form method=\"post\" action=\"/score/signout\">"));
+        QVERIFY(htmlOf(rig.page("/score/", {}, cookie))
+                    .contains(u"<form method=\"post\" action=\"/score/signout\">"));
         const PageReply out = rig.send(Method::Post, "/score/signout", {}, cookie);
         QCOMPARE(out.status, 303);
         QCOMPARE(headerOf(out, "Location"), QByteArray("/score/"));
@@ -226,8 +233,8 @@ private slots:
         QVERIFY(rig.addTeacher());
         const QByteArray token = rig.cookieFor().mid(qstrlen(WebSessions::kCookieName) + 1);
         const QByteArray hash = QCryptographicHash::hash(token, QCryptographicHash::Sha256);
-        for (const QByteArray &guess : {hash.toHex(), hash.toBase64(QByteArray::Base64UrlEncoding |
-                                                                     QByteArray::OmitTrailingEquals)})
+        for (const QByteArray &guess :
+             {hash.toHex(), hash.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals)})
             QVERIFY(!signedIn(rig, QByteArray(WebSessions::kCookieName) + '=' + guess));
     }
 
