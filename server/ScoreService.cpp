@@ -119,6 +119,23 @@ QByteArray ScoreService::recordFile(const Teacher &teacher)
     return file;
 }
 
+std::optional<ClassReport> ScoreService::classReport(const Teacher &teacher, const QString &className,
+                                                     int latest)
+{
+    const QPair<qint64, QString> key(teacher.id, className);
+    const auto cached = m_reportCache.constFind(key);
+    if (cached != m_reportCache.cend() && cached->version == teacher.dataVersion && cached->latest == latest)
+        return cached->report;
+    std::optional<ClassReport> report = m_store.classReport(teacher.id, className, latest);
+    // Only classes that exist are kept: made-up names in addresses fill nothing.
+    if (report) {
+        if (m_reportCache.size() > 256)
+            m_reportCache.clear();
+        m_reportCache.insert(key, {teacher.dataVersion, latest, *report});
+    }
+    return report;
+}
+
 bool ScoreService::addTeacher(const QString &account, const QString &name, const QString &loginPassword,
                               const QString &operationPassword, const QString &email)
 {

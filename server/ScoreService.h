@@ -63,6 +63,10 @@ public:
     qint64 now() const;
     // The class record file of the teacher; built again only when the data changed.
     QByteArray recordFile(const Teacher &teacher);
+    // A class's figures with its `latest` newest scores (nullopt for a class that is not the
+    // teacher's); read again only when the data changed, so a page sorted anew costs no
+    // database work.
+    std::optional<ClassReport> classReport(const Teacher &teacher, const QString &className, int latest);
 
     // Adds a teacher when the account is free (the demo and benchmark data use it).
     bool addTeacher(const QString &account, const QString &name, const QString &loginPassword,
@@ -81,6 +85,13 @@ private:
     VerifiedPasswords m_verified;
     WebSessions m_sessions;
     QHash<qint64, QPair<qint64, QByteArray>> m_recordCache; // teacher -> (data version, file)
+    struct CachedReport
+    {
+        qint64 version = 0;
+        int latest = 0;
+        ClassReport report;
+    };
+    QHash<QPair<qint64, QString>, CachedReport> m_reportCache; // (teacher, class)
 };
 
 } // namespace corvanta::server

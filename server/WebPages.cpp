@@ -62,7 +62,7 @@ PageReply signOut(const PageCall &call)
 PageReply classPage(const PageCall &call)
 {
     // Another teacher's class is as unknown here as one that does not exist.
-    const auto report = call.store().classReport(call.teacher.id, call.field("class"), html::kLatestScores);
+    const auto report = call.service.classReport(call.teacher, call.field("class"), html::kLatestScores);
     if (!report)
         return htmlNotFound(QStringLiteral("没有这个班级"));
     return PageReply::html(html::classPage(call.teacher, *report, web_report::parseSort(call.field("sort"))));

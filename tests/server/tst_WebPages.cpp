@@ -11,6 +11,7 @@ using corvanta::test::Fields;
 using corvanta::test::headerOf;
 using corvanta::test::htmlOf;
 using corvanta::test::tableRows;
+using corvanta::test::textOf;
 using corvanta::test::WebRig;
 
 namespace {
@@ -114,6 +115,25 @@ private slots:
             QVERIFY2(means.contains(QString::fromUtf8(bar)), bar);
         for (const char *bar : {"张三：3", "赵六：0"})
             QVERIFY2(counts.contains(QString::fromUtf8(bar)), bar);
+    }
+
+    // Figures are read again after any change, made by this server process or another.
+    void figuresFollowChanges()
+    {
+        WebRig rig;
+        fillClass(rig);
+        WebRig other(rig.database);
+        const QByteArray cookie = rig.cookieFor();
+        QCOMPARE(tableRows(classHtml(rig, cookie, "name"), "students").first().value(2), QStringLiteral("1"));
+        QCOMPARE(other.upload("t01", "课堂提问", {"一班\t李四\t1\t2026-03-06 08:00:00\t"}),
+                 QStringLiteral("Success!"));
+        QCOMPARE(tableRows(classHtml(rig, cookie, "name"), "students").first(),
+                 (QStringList{"李四", "1", "2", "2.25", "2026-03-06 08:00"}));
+        QVERIFY(textOf(other.postAs("t01", "/score/renamestudent.php",
+                                    {{"oldstuname", "李四"}, {"newstuname", "李思"}, {"class", kClass}}))
+                    .startsWith(u"Success!"));
+        QCOMPARE(tableRows(classHtml(rig, cookie, "name"), "students").first().first(),
+                 QStringLiteral("李思"));
     }
 
     void latestFifty()
