@@ -89,6 +89,7 @@ class TestWebBrowser : public QObject
     QTemporaryDir m_profiles;
     QString m_shots;
     int m_runs = 0;
+    int m_refused = 0; // refusals by the pages' security policy the browser logged
 
     // One browser run on a fresh profile; the event loop keeps serving the helper meanwhile.
     BrowserRun runBrowser(const QStringList &extra, const QString &target)
@@ -125,10 +126,15 @@ class TestWebBrowser : public QObject
                 browser.readAllStandardOutput(), browser.readAllStandardError()};
     }
 
+    // The page's DOM; the browser logs every style or script the page's policy refused.
     QString dom(const QString &target, int width)
     {
-        const BrowserRun run =
-            runBrowser({QStringLiteral("--window-size=%1,800").arg(width), "--dump-dom"}, target);
+        const BrowserRun run = runBrowser(
+            {QStringLiteral("--window-size=%1,800").arg(width), "--enable-logging=stderr", "--dump-dom"}, target);
+        const QString log = QString::fromUtf8(run.err);
+        if (log.contains(u"Content Security Policy"))
+            qWarning("%s", qPrintable(log));
+        m_refused += int(log.count(u"Content Security Policy"));
         return QString::fromUtf8(run.out);
     }
 
@@ -207,6 +213,7 @@ private slots:
         QVERIFY(page.contains(u"&lt;script&gt;alert(1)&lt;/script&gt;"));
         QVERIFY(!page.contains(u"<script>alert"));
         QVERIFY(page.contains(u"<a href=\"/score/class.csv?class=%D2%BB%B0%E0\" download=\"\">"));
+        QCOMPARE(m_refused, 0);
 
         for (const auto &[target, name] : {std::pair(QStringLiteral("/score/"), QStringLiteral("home")),
                                            std::pair(classAddress, QStringLiteral("class"))}) {
