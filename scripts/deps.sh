@@ -5,6 +5,7 @@
 # Names read aloud: Qt's text to speech through speech-dispatcher with espeak-ng's Mandarin
 # voice (qt6-declarative-dev: its CMake package needs QmlIntegration, which Debian does not pull
 # in); espeak-ng and sox also let a test render a name to a sound file and measure it.
+# chromium: the headless browser of the web pages test (skipped without it).
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
@@ -12,7 +13,7 @@ packages=(
   libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev
   postgresql-15 util-linux
   xvfb xauth fonts-noto-cjk fonts-comic-neue imagemagick
-  libqrencode-dev
+  libqrencode-dev chromium
   qt6-speech-dev qt6-declarative-dev qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng espeak-ng sox
   wrk
   clang libclang-rt-14-dev

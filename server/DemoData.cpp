@@ -86,13 +86,13 @@ bool addDemoTeacher(ScoreService &service, Store &store)
                      .toSecsSinceEpoch();
         s.topic = QStringLiteral("课堂提问");
         // A standard's score comes with its text; a score from the score combo has none.
-        s.note = points[i] == 5 ? QStringLiteral("回答完整准确")
+        s.note = points[i] == 5   ? QStringLiteral("回答完整准确")
                  : points[i] == 3 ? QStringLiteral("基本正确")
                  : points[i] == 1 ? QStringLiteral("需要提示")
                                   : QString();
         scores.append(s);
     }
-    store.addScores(teacher, scores);
+    store.addScores(teacher, scores, service.now());
     return true;
 }
 

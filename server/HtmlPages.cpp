@@ -1,30 +1,15 @@
 #include "HtmlPages.h"
 
+#include "WebReport.h"
+#include "WebStyle.h"
+
 #include "core/TextCodec.h"
+#include "net/PagePaths.h"
 #include "net/Wire.h"
 
 namespace corvanta::server::html {
 
 namespace {
-
-QString esc(const QString &text)
-{
-    return text.toHtmlEscaped();
-}
-
-QString page(const QString &title, const QString &body)
-{
-    return QStringLiteral(
-               "<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"utf-8\">"
-               "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
-               "<title>%1</title><style>"
-               "body{font-family:sans-serif;max-width:52em;margin:2em auto;padding:0 1em;color:#222}"
-               "table{border-collapse:collapse;width:100%}"
-               "td,th{border:1px solid #ccc;padding:.3em .5em;text-align:left}"
-               "th{background:#f3f3f3}.note{color:#666}"
-               "</style></head><body>\n%2\n</body></html>\n")
-        .arg(esc(title), body);
-}
 
 QString scoreTable(const QList<ScoreRecord> &records)
 {
@@ -32,17 +17,61 @@ QString scoreTable(const QList<ScoreRecord> &records)
         return QStringLiteral("<p class=\"note\">还没有计分记录。</p>");
     QString rows;
     for (const ScoreRecord &r : records) {
-        rows +=
-            QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td><td>%5</td><td>%6</td></tr>\n")
-                .arg(esc(SecondsToDateText(r.time)), esc(r.className), esc(r.student),
-                     esc(shortestDecimal(r.score)), esc(r.topic), esc(r.note));
+        rows += QStringLiteral(
+                    "<tr><td class=\"t\">%1</td><td>%2</td><td>%3</td><td class=\"n\">%4</td><td>%5</td>"
+                    "<td>%6</td></tr>\n")
+                    .arg(esc(SecondsToDateText(r.time)), esc(r.className), esc(r.student),
+                         esc(shortestDecimal(r.score)), esc(r.topic), esc(r.note));
     }
-    return QStringLiteral("<table><tr><th>时间</th><th>班级</th><th>学生</th><th>计分</th><th>课题</th>"
-                          "<th>说明</th></tr>\n") +
-           rows + QStringLiteral("</table>");
+    return QStringLiteral("<div class=\"scroll\"><table><thead><tr><th>时间</th><th>班级</th><th>学生</th>"
+                          "<th class=\"n\">计分</th><th>课题</th><th>说明</th></tr></thead><tbody>\n") +
+           rows + QStringLiteral("</tbody></table></div>");
 }
 
 } // namespace
+
+QString esc(const QString &text)
+{
+    return text.toHtmlEscaped();
+}
+
+QString timeCell(qint64 seconds)
+{
+    const QString text = web_report::minuteText(seconds);
+    if (seconds == 0 || text.size() < 5)
+        return esc(text);
+    return QStringLiteral("<span class=\"y\">%1</span>%2").arg(esc(text.left(5)), esc(text.mid(5)));
+}
+
+QString document(const QString &title, const QString &body, bool withScript)
+{
+    // The style and script go in byte for byte: the security policy names their hashes.
+    QString page = QStringLiteral("<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"utf-8\">"
+                                  "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
+                                  "<title>") +
+                   esc(title) + QStringLiteral("</title><style>") + web_style::styleSheet() +
+                   QStringLiteral("</style></head><body>\n") + body;
+    if (withScript)
+        page += QStringLiteral("\n<script>") + web_style::sortScript() + QStringLiteral("</script>");
+    return page + QStringLiteral("\n</body></html>\n");
+}
+
+QString classAddress(const char *path, const QString &className, const QString &sort)
+{
+    FormFields query;
+    query.add(QStringLiteral("class"), className);
+    if (!sort.isEmpty())
+        query.add(QStringLiteral("sort"), sort);
+    return QLatin1String(path) + u'?' + QString::fromLatin1(query.encoded());
+}
+
+QString signedInBar(const Teacher &teacher, const QString &links)
+{
+    return QStringLiteral(
+               "<div class=\"bar\">%1<span class=\"note\">%2 老师</span>"
+               "<form method=\"post\" action=\"%3\"><button type=\"submit\">退出</button></form></div>")
+        .arg(links, esc(teacher.name), QLatin1String(pages::kWebSignOut));
+}
 
 QString signInPage(const QString &message)
 {
@@ -55,38 +84,50 @@ QString signInPage(const QString &message)
         "<p><label>登录帐号：<input name=\"username\" autocomplete=\"username\"></label></p>"
         "<p><label>登录密码：<input name=\"password\" type=\"password\" autocomplete=\"current-password\">"
         "</label></p><p><button type=\"submit\">登录</button></p></form>");
-    return page(QStringLiteral("Corvanta 计分服务"), body);
+    return document(QStringLiteral("Corvanta 计分服务"), body);
 }
 
-QString teacherPage(const Teacher &teacher, const QList<ClassData> &classes, const QList<ScoreRecord> &recent)
+QString homePage(const Teacher &teacher, const QList<ClassSummary> &classes, const QList<ScoreRecord> &recent)
 {
-    QString body = QStringLiteral("<h1>%1 老师（%2）</h1>").arg(esc(teacher.name), esc(teacher.account));
-    body += QStringLiteral("<h2>班级</h2>");
+    QString body = signedInBar(teacher, QStringLiteral("<strong>Corvanta 计分服务</strong>"));
+    body += QStringLiteral("<h1>我的班级</h1>");
     if (classes.isEmpty()) {
         body += QStringLiteral("<p class=\"note\">还没有班级。</p>");
     } else {
-        body += QStringLiteral("<table><tr><th>班级</th><th>学生人数</th></tr>\n");
-        for (const ClassData &c : classes)
-            body +=
-                QStringLiteral("<tr><td>%1</td><td>%2</td></tr>\n").arg(esc(c.name), QString::number(c.students.size()));
-        body += QStringLiteral("</table>");
+        body +=
+            QStringLiteral("<div class=\"scroll\"><table id=\"classes\"><thead><tr><th>班级</th>"
+                           "<th class=\"n\">学生人数</th><th class=\"n\">计分条数</th><th>最近上传</th></tr>"
+                           "</thead><tbody>\n");
+        for (const ClassSummary &c : classes)
+            body += QStringLiteral(
+                        "<tr><td><a href=\"%1\">%2</a></td><td class=\"n\">%3</td><td class=\"n\">%4</td>"
+                        "<td class=\"t\">%5</td></tr>\n")
+                        .arg(esc(classAddress(pages::kWebClass, c.name)), esc(c.name),
+                             QString::number(c.students), QString::number(c.scores), timeCell(c.lastUpload));
+        body += QStringLiteral("</tbody></table></div>");
     }
     body += QStringLiteral("<h2>最近的计分</h2>") + scoreTable(recent);
-    body += QStringLiteral("<p><a href=\"/score\">退出</a></p>");
-    return page(QStringLiteral("Corvanta 计分服务"), body);
+    return document(QStringLiteral("Corvanta 计分服务"), body);
 }
 
 QString recentScoresPage(const Teacher &teacher, const QList<ScoreRecord> &recent)
 {
-    const QString body =
-        QStringLiteral("<h1>%1 老师最近的 %2 条计分</h1>").arg(esc(teacher.name), QString::number(recent.size())) +
-        scoreTable(recent);
-    return page(QStringLiteral("上传结果"), body);
+    const QString body = QStringLiteral("<h1>%1 老师最近的 %2 条计分</h1>")
+                             .arg(esc(teacher.name), QString::number(recent.size())) +
+                         scoreTable(recent);
+    return document(QStringLiteral("上传结果"), body);
+}
+
+QString notFoundPage(const QString &text)
+{
+    return document(QStringLiteral("找不到页面"),
+                    QStringLiteral("<h1>%1</h1><p><a href=\"%2\">返回我的班级</a></p>")
+                        .arg(esc(text), QLatin1String(pages::kScoreHome)));
 }
 
 QString vendorHomePage(const QString &version)
 {
-    return page(
+    return document(
         QStringLiteral("Corvanta"),
         QStringLiteral("<h1>Corvanta</h1><p>课堂点名与计分工具。</p>"
                        "<p>最新版本：%1</p><p><a href=\"/soft/update.php?sort=Selvane\">下载最新版本</a>"
@@ -96,11 +137,11 @@ QString vendorHomePage(const QString &version)
 
 QString updatePage(const QString &version)
 {
-    return page(QStringLiteral("Corvanta 下载"),
-                QStringLiteral("<h1>下载 Corvanta</h1><p>最新版本：%1</p>"
-                               "<p class=\"note\">请向学校的系统管理员索取安装包。</p>"
-                               "<p><a href=\"/\">返回首页</a></p>")
-                    .arg(esc(version)));
+    return document(QStringLiteral("Corvanta 下载"),
+                    QStringLiteral("<h1>下载 Corvanta</h1><p>最新版本：%1</p>"
+                                   "<p class=\"note\">请向学校的系统管理员索取安装包。</p>"
+                                   "<p><a href=\"/\">返回首页</a></p>")
+                        .arg(esc(version)));
 }
 
 } // namespace corvanta::server::html

@@ -68,8 +68,9 @@ bool HttpFront::handleRequest(const QHttpServerRequest &request, QTcpSocket *soc
         reply.status = 413;
     } else {
         try {
-            const PageRequest page =
+            PageRequest page =
                 decodeRequest(method, path, url.query(QUrl::FullyEncoded).toLatin1(), request.body());
+            page.headers = request.headers();
             reply = dispatch(m_service, page);
         } catch (const std::exception &e) {
             reply = PageReply::text(QStringLiteral("服务器内部错误"),

@@ -1,5 +1,7 @@
 #include "PageReply.h"
 
+#include "WebStyle.h"
+
 #include "core/TextCodec.h"
 
 namespace corvanta::server {
@@ -18,6 +20,19 @@ PageReply PageReply::html(const QString &html)
     PageReply reply;
     reply.contentType = "text/html; charset=utf-8";
     reply.body = html.toUtf8();
+    reply.headers = {{"Content-Security-Policy", web_style::contentSecurityPolicy()},
+                     {"X-Content-Type-Options", "nosniff"},
+                     {"Referrer-Policy", "same-origin"}};
+    return reply;
+}
+
+PageReply PageReply::redirect(const QByteArray &location)
+{
+    PageReply reply =
+        html(QStringLiteral("<!DOCTYPE html>\n<title>Corvanta</title><p><a href=\"%1\">继续</a></p>\n")
+                 .arg(QString::fromLatin1(location).toHtmlEscaped()));
+    reply.status = 303;
+    reply.headers.append({"Location", location});
     return reply;
 }
 

@@ -20,7 +20,10 @@ struct PageReply
 
     // A short text in GBK, as the tool reads every reply.
     static PageReply text(const QString &text, const QString &outcome = QStringLiteral("ok"));
+    // UTF-8 HTML with the pages' Content-Security-Policy.
     static PageReply html(const QString &html);
+    // 303 See Other: the browser asks for location with a GET.
+    static PageReply redirect(const QByteArray &location);
     static PageReply notFound();
 };
 

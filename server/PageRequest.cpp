@@ -32,6 +32,30 @@ void FieldMap::append(const FieldMap &other)
     m_fields.append(other.m_fields);
 }
 
+QByteArray PageRequest::header(const QByteArray &name) const
+{
+    for (const auto &[n, value] : headers) {
+        if (n.compare(name, Qt::CaseInsensitive) == 0)
+            return value;
+    }
+    return {};
+}
+
+QByteArray PageRequest::cookie(const QByteArray &name) const
+{
+    // "a=1; b=2"; a browser may also send several Cookie headers.
+    for (const auto &[n, value] : headers) {
+        if (n.compare("cookie", Qt::CaseInsensitive) != 0)
+            continue;
+        for (const QByteArray &pair : value.split(';')) {
+            const qsizetype eq = pair.indexOf('=');
+            if (eq > 0 && pair.left(eq).trimmed() == name)
+                return pair.mid(eq + 1).trimmed();
+        }
+    }
+    return {};
+}
+
 PageRequest decodeRequest(Method method, const QString &path, const QByteArray &rawQuery,
                           const QByteArray &body)
 {

@@ -29,11 +29,19 @@ private:
     QList<QPair<QString, QString>> m_fields;
 };
 
+using HeaderList = QList<QPair<QByteArray, QByteArray>>;
+
 struct PageRequest
 {
     Method method = Method::Get;
-    QString path;    // decoded path, e.g. "/score/index.php"
-    FieldMap fields; // body fields first, then query fields
+    QString path;       // decoded path, e.g. "/score/index.php"
+    FieldMap fields;    // body fields first, then query fields
+    HeaderList headers; // as they came; names compare ignoring case
+
+    // The first header of the name; empty when absent.
+    QByteArray header(const QByteArray &name) const;
+    // The value of the named cookie in the Cookie headers; empty when absent.
+    QByteArray cookie(const QByteArray &name) const;
 };
 
 // rawQuery: the query as it came, still percent-escaped; body: the form body bytes. A POST

@@ -57,13 +57,18 @@ PageReply editScore(const PageCall &call);
 PageReply delScore(const PageCall &call);
 } // namespace corvanta::server::console
 
-// Pages for people in a browser: the score home page and the vendor site served alongside
-// (WebPages.cpp).
+// Pages for people in a browser: the score home page, a signed-in teacher's class pages and
+// the vendor site served alongside (WebPages.cpp).
 namespace corvanta::server::web {
-// The sign-in form, or the newest scores of the teacher the address names.
+// The sign-in form; the newest scores of the teacher the address names; or, signed in, the
+// teacher's classes.
 PageReply scoreHome(const PageCall &call);
-// The teacher's classes and recent scores after signing in on the form.
+// After the sign-in form: a session cookie and the way to the home page.
 PageReply signedIn(const PageCall &call);
+PageReply signOut(const PageCall &call);
+// A class of the signed-in teacher: its page, and every score as a CSV file.
+PageReply classPage(const PageCall &call);
+PageReply classCsv(const PageCall &call);
 PageReply version(const PageCall &call);
 PageReply updatePage(const PageCall &call);
 PageReply vendorHome(const PageCall &call);

@@ -70,6 +70,17 @@ const char *const kSchemaV2[] = {
     "CREATE TABLE lock_out (key TEXT PRIMARY KEY, locked_until BIGINT NOT NULL)",
 };
 
+// Sessions of the web pages (only a hash of each token), and when a class last got scores.
+const char *const kSchemaV3[] = {
+    "CREATE TABLE web_session ("
+    " token_hash TEXT PRIMARY KEY,"
+    " teacher_id BIGINT NOT NULL REFERENCES teacher(id) ON DELETE CASCADE,"
+    " last_used BIGINT NOT NULL)",
+    "CREATE INDEX web_session_teacher ON web_session (teacher_id)",
+    "CREATE INDEX web_session_used ON web_session (last_used)",
+    "ALTER TABLE class ADD COLUMN last_upload BIGINT NOT NULL DEFAULT 0",
+};
+
 // An element of a PostgreSQL array literal.
 QString arrayText(const QString &text)
 {
@@ -153,9 +164,10 @@ std::unique_ptr<PostgresStore> PostgresStore::open(const DatabaseUrl &url, QStri
 
 void PostgresStore::migrate()
 {
-    migrateSchema(
-        {{std::begin(kSchemaV1), std::end(kSchemaV1)}, {std::begin(kSchemaV2), std::end(kSchemaV2)}},
-        QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kMigrationLock));
+    migrateSchema({{std::begin(kSchemaV1), std::end(kSchemaV1)},
+                   {std::begin(kSchemaV2), std::end(kSchemaV2)},
+                   {std::begin(kSchemaV3), std::end(kSchemaV3)}},
+                  QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kMigrationLock));
 }
 
 QString PostgresStore::boundText(const QString &text) const

@@ -33,6 +33,9 @@ PageReply run(ScoreService &service, const Route &route, const PageRequest &requ
         if (!auth.teacher)
             return refusal(route, auth.refusal, request.fields.value(accountField));
         teacher = *auth.teacher;
+    } else if (guest && (route.options & kSessionForGuest)) {
+        if (std::optional<Teacher> signedIn = service.sessions().teacherOf(request))
+            teacher = std::move(*signedIn);
     }
     PageReply reply = route.page({service, request, teacher});
     if (reply.account.isEmpty())
@@ -47,8 +50,9 @@ const QList<Route> &routes()
     using namespace corvanta::pages;
     constexpr Method Get = Method::Get, Post = Method::Post;
     constexpr Credential Digest = Credential::LoginDigest, Login = Credential::LoginPassword,
-                         Operation = Credential::OperationPassword, None = Credential::None;
-    constexpr unsigned Web = kSignInPageRefusal | kGuestWithoutAccount;
+                         Operation = Credential::OperationPassword, None = Credential::None,
+                         Session = Credential::WebSession;
+    constexpr unsigned Web = kSignInPageRefusal | kGuestWithoutAccount | kSessionForGuest;
     // clang-format off
     static const QList<Route> table = {
         // Login, record file and clock.
@@ -93,6 +97,9 @@ const QList<Route> &routes()
         {kScoreHome,      Get,  &web::scoreHome, Digest, {}, nullptr, Web},
         {kScoreHome,      Post, &web::signedIn,  Login,  {}, nullptr, kSignInPageRefusal},
         {kScoreHomeIndex, Get,  &web::scoreHome, Digest, {}, nullptr, Web},
+        {kWebClass,       Get,  &web::classPage, Session, {}, nullptr, kSignInPageRefusal},
+        {kWebClassCsv,    Get,  &web::classCsv,  Session, {}, nullptr, kSignInPageRefusal},
+        {kWebSignOut,     Post, &web::signOut},
         // The vendor site.
         {kVersion,    Get, &web::version},
         {kUpdate,     Get, &web::updatePage},

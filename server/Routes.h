@@ -12,6 +12,7 @@ enum RouteOption : unsigned {
     kPlain = 0,
     kSignInPageRefusal = 1,   // a refusal is shown on the sign-in form (the web pages for people)
     kGuestWithoutAccount = 2, // a request naming no account is served without a teacher
+    kSessionForGuest = 4,     // ... or with the teacher of its browser session, if any
 };
 
 // One row of the page table: the address and method, what the dispatcher checks before the

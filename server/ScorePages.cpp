@@ -70,7 +70,7 @@ PageReply upload(const PageCall &call)
     }
     if (scores.isEmpty())
         return refused(QStringLiteral("没有要上传的计分！"));
-    const AddScoresResult result = call.store().addScores(call.teacher.id, scores);
+    const AddScoresResult result = call.store().addScores(call.teacher.id, scores, call.service.now());
     if (result.result != StoreResult::Done) {
         const ScoreRecord &bad = scores[result.failedIndex];
         if (result.unknownClass)

@@ -11,6 +11,8 @@ namespace {
 const QString kWrongLogin = QStringLiteral("用户名或密码错误！");
 const QString kWrongOperation = QStringLiteral("用户名或操作密码错误！");
 const QString kLocked = QStringLiteral("密码错误次数过多，帐号已锁定10分钟，请稍后再试！");
+const QString kSignInFirst = QStringLiteral("请先登录。");
+const QString kSessionEnded = QStringLiteral("登录已过期，请重新登录。");
 
 // The keys stay as they are: stored failure counts outlive a restart.
 QString lockKey(Secret secret, const Teacher &teacher)
@@ -23,7 +25,7 @@ QString lockKey(Secret secret, const Teacher &teacher)
 
 ScoreService::ScoreService(Store &store, Mailer &mailer, const Clock &clock, QString mailFrom)
     : m_store(store), m_mailer(mailer), m_clock(clock), m_mailFrom(std::move(mailFrom)),
-      m_limiter(store, clock)
+      m_limiter(store, clock), m_sessions(store, clock)
 {
 }
 
@@ -34,6 +36,8 @@ qint64 ScoreService::now() const
 
 QString ScoreService::accountField(Credential credential)
 {
+    if (credential == Credential::WebSession)
+        return {};
     return credential == Credential::LoginDigest ? QStringLiteral("t") : QStringLiteral("username");
 }
 
@@ -62,6 +66,7 @@ bool ScoreService::matches(Credential credential, const QString &secret, const T
     case Credential::OperationPassword:
         return m_verified.verify(secret, teacher.operationHash);
     case Credential::None:
+    case Credential::WebSession:
         break;
     }
     return false;
@@ -70,6 +75,12 @@ bool ScoreService::matches(Credential credential, const QString &secret, const T
 Authentication ScoreService::authenticate(Credential credential, const PageRequest &request,
                                           const char *secretField)
 {
+    if (credential == Credential::WebSession) {
+        if (std::optional<Teacher> teacher = m_sessions.teacherOf(request))
+            return {std::move(teacher), {}};
+        const bool hadCookie = !request.cookie(WebSessions::kCookieName).isEmpty();
+        return {std::nullopt, hadCookie ? kSessionEnded : kSignInFirst};
+    }
     const bool digest = credential == Credential::LoginDigest;
     const bool operation = credential == Credential::OperationPassword;
     const QString wrong = operation ? kWrongOperation : kWrongLogin;
@@ -106,6 +117,23 @@ QByteArray ScoreService::recordFile(const Teacher &teacher)
         m_recordCache.clear();
     m_recordCache.insert(teacher.id, {teacher.dataVersion, file});
     return file;
+}
+
+std::optional<ClassReport> ScoreService::classReport(const Teacher &teacher, const QString &className,
+                                                     int latest)
+{
+    const QPair<qint64, QString> key(teacher.id, className);
+    const auto cached = m_reportCache.constFind(key);
+    if (cached != m_reportCache.cend() && cached->version == teacher.dataVersion && cached->latest == latest)
+        return cached->report;
+    std::optional<ClassReport> report = m_store.classReport(teacher.id, className, latest);
+    // Only classes that exist are kept: made-up names in addresses fill nothing.
+    if (report) {
+        if (m_reportCache.size() > 256)
+            m_reportCache.clear();
+        m_reportCache.insert(key, {teacher.dataVersion, latest, *report});
+    }
+    return report;
 }
 
 bool ScoreService::addTeacher(const QString &account, const QString &name, const QString &loginPassword,

@@ -5,6 +5,7 @@
 #include "PageReply.h"
 #include "PageRequest.h"
 #include "Store.h"
+#include "WebSessions.h"
 
 #include "core/Clock.h"
 
@@ -22,6 +23,7 @@ enum class Credential {
     LoginDigest,       // t: the account, mp: MD5 of the login password (the tool's reading pages)
     LoginPassword,     // username, password: the login password
     OperationPassword, // username, password: the operation password (pages that change data)
+    WebSession,        // the session cookie of a browser signed in on the web pages
 };
 
 // Secrets whose failures are counted apart, per teacher.
@@ -41,7 +43,8 @@ public:
     ScoreService(Store &store, Mailer &mailer, const Clock &clock,
                  QString mailFrom = QStringLiteral("corvanta@localhost"));
 
-    // The field that names the account for this credential ("t" or "username").
+    // The field that names the account for this credential ("t" or "username"; none for a
+    // session).
     static QString accountField(Credential credential);
     // Checks the account and secret the request names; secretField, when given, replaces the
     // credential's usual field. Failures count towards a lock-out; a locked secret is
@@ -54,11 +57,16 @@ public:
     void recordSuccess(Secret secret, const Teacher &teacher);
 
     Store &store() { return m_store; }
+    WebSessions &sessions() { return m_sessions; }
     Mailer &mailer() { return m_mailer; }
     const QString &mailFrom() const { return m_mailFrom; }
     qint64 now() const;
     // The class record file of the teacher; built again only when the data changed.
     QByteArray recordFile(const Teacher &teacher);
+    // A class's figures with its `latest` newest scores (nullopt for a class that is not the
+    // teacher's); read again only when the data changed, so a page sorted anew costs no
+    // database work.
+    std::optional<ClassReport> classReport(const Teacher &teacher, const QString &className, int latest);
 
     // Adds a teacher when the account is free (the demo and benchmark data use it).
     bool addTeacher(const QString &account, const QString &name, const QString &loginPassword,
@@ -75,7 +83,15 @@ private:
     QString m_mailFrom;
     FailureLimiter m_limiter;
     VerifiedPasswords m_verified;
+    WebSessions m_sessions;
     QHash<qint64, QPair<qint64, QByteArray>> m_recordCache; // teacher -> (data version, file)
+    struct CachedReport
+    {
+        qint64 version = 0;
+        int latest = 0;
+        ClassReport report;
+    };
+    QHash<QPair<qint64, QString>, CachedReport> m_reportCache; // (teacher, class)
 };
 
 } // namespace corvanta::server

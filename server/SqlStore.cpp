@@ -187,27 +187,39 @@ void SqlStore::migrateSchema(const QList<QList<const char *>> &steps, const QStr
 
 // --- teachers ---
 
+QString SqlStore::teacherColumns(const QString &table)
+{
+    QStringList columns;
+    for (const char *name : {"id", "account", "name", "email", "mobile", "phone", "qq", "login_verifier",
+                             "operation_hash", "data_version"})
+        columns.append(table + u'.' + QLatin1String(name));
+    return columns.join(QStringLiteral(", "));
+}
+
+Teacher SqlStore::teacherFromRow(const QVariantList &r, qsizetype first)
+{
+    Teacher t;
+    t.id = r[first].toLongLong();
+    t.account = r[first + 1].toString();
+    t.name = r[first + 2].toString();
+    t.email = r[first + 3].toString();
+    t.mobile = r[first + 4].toString();
+    t.phone = r[first + 5].toString();
+    t.qq = r[first + 6].toString();
+    t.loginVerifier = r[first + 7].toString();
+    t.operationHash = r[first + 8].toString();
+    t.dataVersion = r[first + 9].toLongLong();
+    return t;
+}
+
 std::optional<Teacher> SqlStore::teacherByAccount(const QString &account)
 {
-    const auto row =
-        selectOne(QStringLiteral("SELECT id, account, name, email, mobile, phone, qq, login_verifier, "
-                                 "operation_hash, data_version FROM teacher WHERE account_key = ?"),
-                  {accountKey(account)});
+    static const QString sql = QStringLiteral("SELECT %1 FROM teacher WHERE account_key = ?")
+                                   .arg(teacherColumns(QStringLiteral("teacher")));
+    const auto row = selectOne(sql, {accountKey(account)});
     if (!row)
         return std::nullopt;
-    const QVariantList &r = *row;
-    Teacher t;
-    t.id = r[0].toLongLong();
-    t.account = r[1].toString();
-    t.name = r[2].toString();
-    t.email = r[3].toString();
-    t.mobile = r[4].toString();
-    t.phone = r[5].toString();
-    t.qq = r[6].toString();
-    t.loginVerifier = r[7].toString();
-    t.operationHash = r[8].toString();
-    t.dataVersion = r[9].toLongLong();
-    return t;
+    return teacherFromRow(*row, 0);
 }
 
 StoreResult SqlStore::createTeacher(const Teacher &t)
@@ -230,9 +242,14 @@ void SqlStore::updateTeacher(qint64 teacher, const std::optional<QString> &email
     touch(teacher);
     if (email)
         change(QStringLiteral("UPDATE teacher SET email = ? WHERE id = ?"), {*email, teacher});
-    if (loginVerifier)
+    if (loginVerifier) {
+        // A browser signed in with the old password is signed out.
+        change(QStringLiteral("DELETE FROM web_session WHERE teacher_id = ? AND EXISTS "
+                              "(SELECT 1 FROM teacher WHERE id = ? AND login_verifier <> ?)"),
+               {teacher, teacher, *loginVerifier});
         change(QStringLiteral("UPDATE teacher SET login_verifier = ? WHERE id = ?"),
                {*loginVerifier, teacher});
+    }
     if (operationHash)
         change(QStringLiteral("UPDATE teacher SET operation_hash = ? WHERE id = ?"),
                {*operationHash, teacher});

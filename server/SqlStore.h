@@ -41,13 +41,21 @@ public:
     StoreResult editScale(qint64 teacher, qint64 scaleId, const QString &text, double score) override;
     void deleteScales(qint64 teacher, const QList<qint64> &ids) override;
 
-    AddScoresResult addScores(qint64 teacher, const QList<ScoreRecord> &scores) override;
+    AddScoresResult addScores(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt) override;
     std::optional<QList<ScoreRecord>> scoresOfClass(qint64 teacher, const QString &className) override;
     QList<ScoreRecord> recentScores(qint64 teacher, int n) override;
     StoreResult editScore(qint64 teacher, const ScoreRecord &record) override;
     void deleteScores(qint64 teacher, const QList<qint64> &ids) override;
 
     RecordData recordData(qint64 teacher) override;
+
+    QList<ClassSummary> classSummaries(qint64 teacher) override;
+    std::optional<ClassReport> classReport(qint64 teacher, const QString &className, int latest) override;
+
+    void startSession(const QString &tokenHash, qint64 teacher, qint64 now, qint64 staleBefore) override;
+    std::optional<StoredSession> session(const QString &tokenHash) override;
+    void touchSession(const QString &tokenHash, qint64 now) override;
+    void endSession(const QString &tokenHash) override;
 
     void putCheckCode(qint64 teacher, const QString &codeHash, qint64 expiresAt) override;
     bool takeCheckCode(qint64 teacher, const QString &codeHash, qint64 now) override;
@@ -109,6 +117,10 @@ protected:
     virtual void recoverConnection() {}
     // Closes and opens the connection again (prepared statements are prepared anew).
     bool reopenDatabase();
+
+    // "t.id, t.account, ...": the columns teacherFromRow reads, from the table named so.
+    static QString teacherColumns(const QString &table);
+    static Teacher teacherFromRow(const QVariantList &row, qsizetype first);
 
 private:
     QSqlQuery &run(const QString &sql, const QVariantList &values);

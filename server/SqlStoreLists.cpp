@@ -233,7 +233,7 @@ void SqlStore::deleteScales(qint64 teacher, const QList<qint64> &ids)
 
 // --- scores ---
 
-AddScoresResult SqlStore::addScores(qint64 teacher, const QList<ScoreRecord> &scores)
+AddScoresResult SqlStore::addScores(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt)
 {
     AddScoresResult result;
     Transaction tx(*this);
@@ -274,8 +274,11 @@ AddScoresResult SqlStore::addScores(qint64 teacher, const QList<ScoreRecord> &sc
     }
     result.stored = insertScoreRows(rows);
     // Nothing new (a repeated upload): roll back, so the version and every cache stay.
-    if (result.stored > 0)
+    if (result.stored > 0) {
+        for (const qint64 cls : std::as_const(classes))
+            change(QStringLiteral("UPDATE class SET last_upload = ? WHERE id = ?"), {uploadedAt, cls});
         tx.commit();
+    }
     return result;
 }
 

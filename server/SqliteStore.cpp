@@ -71,6 +71,17 @@ const char *const kSchemaV2[] = {
     "CREATE TABLE lock_out (key TEXT PRIMARY KEY, locked_until INTEGER NOT NULL)",
 };
 
+// Sessions of the web pages (only a hash of each token), and when a class last got scores.
+const char *const kSchemaV3[] = {
+    "CREATE TABLE web_session ("
+    " token_hash TEXT PRIMARY KEY,"
+    " teacher_id INTEGER NOT NULL REFERENCES teacher(id) ON DELETE CASCADE,"
+    " last_used INTEGER NOT NULL)",
+    "CREATE INDEX web_session_teacher ON web_session (teacher_id)",
+    "CREATE INDEX web_session_used ON web_session (last_used)",
+    "ALTER TABLE class ADD COLUMN last_upload INTEGER NOT NULL DEFAULT 0",
+};
+
 } // namespace
 
 SqliteStore::SqliteStore(const QString &connectionName) : SqlStore(connectionName) {}
@@ -160,8 +171,9 @@ std::unique_ptr<SqliteStore> SqliteStore::open(const QString &path, QString *err
 
 void SqliteStore::migrate()
 {
-    migrateSchema(
-        {{std::begin(kSchemaV1), std::end(kSchemaV1)}, {std::begin(kSchemaV2), std::end(kSchemaV2)}});
+    migrateSchema({{std::begin(kSchemaV1), std::end(kSchemaV1)},
+                   {std::begin(kSchemaV2), std::end(kSchemaV2)},
+                   {std::begin(kSchemaV3), std::end(kSchemaV3)}});
 }
 
 } // namespace corvanta::server

@@ -47,6 +47,51 @@ struct ScoreRecord
     QString note;
 };
 
+// A class at a glance: the teacher's home page.
+struct ClassSummary
+{
+    QString name;
+    int students = 0;
+    int scores = 0;
+    qint64 lastUpload = 0; // Unix seconds; 0 when no upload has stored a score for it
+};
+
+// A student's scores summed up; every call of a student leaves one score.
+struct StudentSummary
+{
+    QString name;
+    int group = 0;
+    int scores = 0;
+    double total = 0;
+    qint64 lastTime = 0; // time of the newest score; 0 without one
+    double mean() const { return scores > 0 ? total / scores : 0; }
+};
+
+struct TopicSummary
+{
+    QString topic;
+    int scores = 0;
+    double total = 0;
+    double mean() const { return scores > 0 ? total / scores : 0; }
+};
+
+// A class page's figures, read in one snapshot.
+struct ClassReport
+{
+    QString name;
+    qint64 lastUpload = 0;
+    QList<StudentSummary> students; // in list order
+    QList<TopicSummary> topics;     // in no particular order
+    QList<ScoreRecord> latest;      // newest first (by score time, then record)
+};
+
+// A signed-in browser, found by the hash of its token.
+struct StoredSession
+{
+    Teacher teacher;
+    qint64 lastUsed = 0; // Unix seconds
+};
+
 enum class StoreResult {
     Done,
     NotFound,  // the named class, student, topic or record does not exist
@@ -78,7 +123,8 @@ public:
     virtual std::optional<Teacher> teacherByAccount(const QString &account) = 0;
     // NameTaken when the account exists (ignoring case).
     virtual StoreResult createTeacher(const Teacher &teacher) = 0;
-    // Empty optionals keep the stored value.
+    // Empty optionals keep the stored value. A new login password ends the teacher's browser
+    // sessions.
     virtual void updateTeacher(qint64 teacher, const std::optional<QString> &email,
                                const std::optional<QString> &loginVerifier,
                                const std::optional<QString> &operationHash) = 0;
@@ -110,8 +156,10 @@ public:
     // Ids that are not the teacher's are ignored, so a repeated request changes nothing.
     virtual void deleteScales(qint64 teacher, const QList<qint64> &ids) = 0;
 
-    // All or nothing: an unknown class or student stores none of them.
-    virtual AddScoresResult addScores(qint64 teacher, const QList<ScoreRecord> &scores) = 0;
+    // All or nothing: an unknown class or student stores none of them. A class that gets a
+    // new score records uploadedAt (Unix seconds) as its last upload.
+    virtual AddScoresResult addScores(qint64 teacher, const QList<ScoreRecord> &scores,
+                                      qint64 uploadedAt) = 0;
     virtual std::optional<QList<ScoreRecord>> scoresOfClass(qint64 teacher, const QString &className) = 0;
     // The n most recent records, newest first.
     virtual QList<ScoreRecord> recentScores(qint64 teacher, int n) = 0;
@@ -121,6 +169,18 @@ public:
     virtual void deleteScores(qint64 teacher, const QList<qint64> &ids) = 0;
 
     virtual RecordData recordData(qint64 teacher) = 0;
+
+    // The web pages' figures: every class of the teacher in list order; one class with at most
+    // `latest` of its newest scores (nullopt when the teacher has no such class).
+    virtual QList<ClassSummary> classSummaries(qint64 teacher) = 0;
+    virtual std::optional<ClassReport> classReport(qint64 teacher, const QString &className, int latest) = 0;
+
+    // Browser sessions, kept only as a hash of their token. Starting one forgets every
+    // session last used before staleBefore.
+    virtual void startSession(const QString &tokenHash, qint64 teacher, qint64 now, qint64 staleBefore) = 0;
+    virtual std::optional<StoredSession> session(const QString &tokenHash) = 0;
+    virtual void touchSession(const QString &tokenHash, qint64 now) = 0;
+    virtual void endSession(const QString &tokenHash) = 0;
 
     // One check code per teacher; a new one replaces the old.
     virtual void putCheckCode(qint64 teacher, const QString &codeHash, qint64 expiresAt) = 0;

@@ -41,6 +41,10 @@ inline constexpr char kScoreHomeBare[] = "/score";
 inline constexpr char kScoreHome[] = "/score/";
 // The upload's address: a GET there is the home page.
 inline constexpr char kScoreHomeIndex[] = "/score/index.php";
+// After signing in on the home page: a class's page, its scores as CSV, signing out.
+inline constexpr char kWebClass[] = "/score/class";
+inline constexpr char kWebClassCsv[] = "/score/class.csv";
+inline constexpr char kWebSignOut[] = "/score/signout";
 
 // The vendor site.
 inline constexpr char kVersion[] = "/version.php";

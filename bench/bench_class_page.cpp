@@ -1,0 +1,191 @@
+// The web pages of a signed-in teacher, served in-process on a store on disk: a class of 50
+// students with 10,000 scores (five such classes in the database), by each sort order, the
+// home page and the CSV download. Run with CORVANTA_TEST_STORE=postgresql for PostgreSQL
+// (a throw-away server, as the tests start one).
+#include "DatabaseUrl.h"
+#include "Mailer.h"
+#include "Routes.h"
+#include "ScoreService.h"
+#include "StoreFactory.h"
+#include "support/PostgresCluster.h"
+#include "support/TestClock.h"
+
+#include "net/Wire.h"
+
+#include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace corvanta;
+using namespace corvanta::server;
+
+namespace {
+
+class NoMail final : public Mailer
+{
+public:
+    bool send(const MailMessage &, QString *) override { return true; }
+};
+
+constexpr int kClasses = 5;
+constexpr int kStudents = 50;
+constexpr int kScoresPerClass = 10000;
+
+QString className(int c)
+{
+    return QStringLiteral("高二(%1)班").arg(c + 1);
+}
+
+} // namespace
+
+class BenchClassPage : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir{QDir::currentPath() + QStringLiteral("/bench-class-page-XXXXXX")};
+    std::unique_ptr<Store> m_store;
+    test::FixedClock m_clock{QDateTime(QDate(2026, 3, 5), QTime(9, 0))};
+    NoMail m_mail;
+    std::unique_ptr<ScoreService> m_service;
+    QByteArray m_cookie;
+
+    void fill(qint64 teacher)
+    {
+        const QStringList topics = {QStringLiteral("课堂提问"), QStringLiteral("小组讨论"),
+                                    QStringLiteral("朗读"), QStringLiteral("默写"), QStringLiteral("实验")};
+        QStringList classes;
+        for (int c = 0; c < kClasses; ++c)
+            classes.append(className(c));
+        m_store->replaceClasses(teacher, classes);
+        QRandomGenerator random(7);
+        const qint64 start = QDateTime(QDate(2025, 9, 1), QTime(8, 0)).toSecsSinceEpoch();
+        for (int c = 0; c < kClasses; ++c) {
+            QStringList names;
+            for (int s = 0; s < kStudents; ++s)
+                names.append(QStringLiteral("学生%1号").arg(s + 1, 2, 10, QLatin1Char('0')));
+            m_store->replaceStudents(teacher, classes[c], names);
+            QList<ScoreRecord> scores;
+            for (int i = 0; i < kScoresPerClass; ++i) {
+                ScoreRecord r;
+                r.className = classes[c];
+                r.student = names[random.bounded(kStudents)];
+                r.score = random.bounded(11) / 2.0;
+                r.time = start + i * 600 + random.bounded(600);
+                r.topic = topics[random.bounded(int(topics.size()))];
+                r.note = random.bounded(3) == 0 ? QStringLiteral("回答完整准确") : QString();
+                scores.append(r);
+                if (scores.size() == 2000) {
+                    m_store->addScores(teacher, scores, r.time);
+                    scores.clear();
+                }
+            }
+        }
+    }
+
+    // A server that has run a while has its tables analysed by autovacuum; freshly filled
+    // ones are not yet.
+    static void analyse(const QString &database)
+    {
+        QString error;
+        const auto url = parseDatabaseUrl(database, &error);
+        if (!url || url->kind != DatabaseUrl::Kind::Postgres)
+            return;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("analyse"));
+            db.setHostName(url->host);
+            db.setPort(url->port);
+            db.setUserName(url->user);
+            db.setPassword(url->password);
+            db.setDatabaseName(url->databaseName);
+            if (db.open())
+                QSqlQuery(QStringLiteral("ANALYZE"), db);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("analyse"));
+    }
+
+    // cold: as a process that has not shown the class since its last change (no cached figures).
+    QByteArray page(const QString &path, const QString &sort, bool cold = false)
+    {
+        FormFields query;
+        query.add(QStringLiteral("class"), className(2));
+        if (!sort.isEmpty())
+            query.add(QStringLiteral("sort"), sort);
+        PageRequest request = decodeRequest(Method::Get, path, query.encoded(), {});
+        request.headers.append(qMakePair(QByteArrayLiteral("Cookie"), m_cookie));
+        std::optional<ScoreService> fresh;
+        if (cold)
+            fresh.emplace(*m_store, m_mail, m_clock);
+        PageReply reply = dispatch(cold ? *fresh : *m_service, request);
+        if (reply.status != 200)
+            qFatal("status %d for %s", reply.status, qPrintable(path));
+        return reply.body;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (test::PostgresCluster::wanted() && !test::PostgresCluster::available())
+            QSKIP(qPrintable(test::PostgresCluster::missingText()));
+        QString error;
+        const QString database = test::testDatabase(m_dir);
+        m_store = openStore(database, &error);
+        QVERIFY2(m_store, qPrintable(error));
+        m_service = std::make_unique<ScoreService>(*m_store, m_mail, m_clock);
+        QVERIFY(m_service->addTeacher("bench", "测试老师", "login", "oper", "b@example.org"));
+        fill(m_store->teacherByAccount("bench")->id);
+        analyse(database);
+        FormFields form;
+        form.add("username", "bench").add("password", "login");
+        const PageReply signIn =
+            dispatch(*m_service, decodeRequest(Method::Post, "/score/", {}, form.encoded()));
+        for (const auto &[name, value] : signIn.headers) {
+            if (name == "Set-Cookie")
+                m_cookie = value.split(';').first();
+        }
+        QVERIFY(!m_cookie.isEmpty());
+    }
+
+    void classPage_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("sort");
+        QTest::addColumn<bool>("cold");
+        QTest::newRow("class page, first view") << "/score/class" << QString() << true;
+        QTest::newRow("class page") << "/score/class" << QString() << false;
+        QTest::newRow("class page by name") << "/score/class"
+                                            << "name" << false;
+        QTest::newRow("class page by mean") << "/score/class"
+                                            << "-mean" << false;
+        QTest::newRow("home page") << "/score/" << QString() << false;
+        QTest::newRow("csv download") << "/score/class.csv" << QString() << false;
+    }
+    void classPage()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, sort);
+        QFETCH(bool, cold);
+        QVERIFY(!page(path, sort, cold).isEmpty());
+        QBENCHMARK
+        {
+            page(path, sort, cold);
+        }
+    }
+
+    // The database's part of a class page alone: what a page costs when its class changed
+    // since the last view.
+    void classFigures()
+    {
+        const qint64 teacher = m_store->teacherByAccount("bench")->id;
+        QVERIFY(m_store->classReport(teacher, className(2), 50));
+        QBENCHMARK
+        {
+            m_store->classReport(teacher, className(2), 50);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(BenchClassPage)
+#include "bench_class_page.moc"

@@ -1,0 +1,117 @@
+#include "SqlStore.h"
+
+// What the web pages read (class summaries and a class's figures) and their sign-in sessions.
+// The figures are summed up by the database: a class page must not carry every score of a
+// class through the driver.
+namespace corvanta::server {
+
+QList<ClassSummary> SqlStore::classSummaries(qint64 teacher)
+{
+    Transaction tx(*this);
+    beginSnapshot();
+    QList<ClassSummary> out;
+    QHash<qint64, qsizetype> index;
+    for (const QVariantList &row :
+         select(QStringLiteral(
+                    "SELECT c.id, c.name, c.last_upload, COUNT(s.id) FROM class c LEFT JOIN student s ON "
+                    "s.class_id = c.id WHERE c.teacher_id = ? GROUP BY c.id, c.name, c.last_upload, "
+                    "c.position ORDER BY c.position, c.id"),
+                {teacher})) {
+        index.insert(row[0].toLongLong(), out.size());
+        out.append({row[1].toString(), row[3].toInt(), 0, row[2].toLongLong()});
+    }
+    for (const QVariantList &row :
+         select(QStringLiteral(
+                    "SELECT s.class_id, COUNT(*) FROM score sc JOIN student s ON s.id = sc.student_id "
+                    "JOIN class c ON c.id = s.class_id WHERE c.teacher_id = ? GROUP BY s.class_id"),
+                {teacher})) {
+        const auto at = index.constFind(row[0].toLongLong());
+        if (at != index.cend())
+            out[at.value()].scores = row[1].toInt();
+    }
+    tx.commit();
+    return out;
+}
+
+std::optional<ClassReport> SqlStore::classReport(qint64 teacher, const QString &className, int latest)
+{
+    // One snapshot: an upload committing meanwhile shows in every figure or in none.
+    Transaction tx(*this);
+    beginSnapshot();
+    const auto cls =
+        selectOne(QStringLiteral("SELECT id, name, last_upload FROM class WHERE teacher_id = ? AND name = ?"),
+                  {teacher, className});
+    if (!cls)
+        return std::nullopt;
+    const qint64 id = cls->at(0).toLongLong();
+    ClassReport report;
+    report.name = cls->at(1).toString();
+    report.lastUpload = cls->at(2).toLongLong();
+    for (const QVariantList &row :
+         select(QStringLiteral(
+                    "SELECT s.name, s.grp, COUNT(sc.id), COALESCE(SUM(sc.score), 0), COALESCE(MAX(sc.at), 0) "
+                    "FROM student s LEFT JOIN score sc ON sc.student_id = s.id WHERE s.class_id = ? "
+                    "GROUP BY s.id, s.name, s.grp, s.position ORDER BY s.position, s.id"),
+                {id}))
+        report.students.append(
+            {row[0].toString(), row[1].toInt(), row[2].toInt(), row[3].toDouble(), row[4].toLongLong()});
+    for (const QVariantList &row :
+         select(QStringLiteral("SELECT sc.topic, COUNT(*), SUM(sc.score) FROM score sc JOIN student s ON "
+                               "s.id = sc.student_id WHERE s.class_id = ? GROUP BY sc.topic"),
+                {id}))
+        report.topics.append({row[0].toString(), row[1].toInt(), row[2].toDouble()});
+    for (const QVariantList &row :
+         select(QStringLiteral(
+                    "SELECT sc.id, s.name, sc.score, sc.at, sc.topic, sc.note FROM score sc JOIN student "
+                    "s ON s.id = sc.student_id WHERE s.class_id = ? ORDER BY sc.at DESC, sc.id DESC "
+                    "LIMIT ?"),
+                {id, latest})) {
+        ScoreRecord r;
+        r.id = row[0].toLongLong();
+        r.className = report.name;
+        r.student = row[1].toString();
+        r.score = row[2].toDouble();
+        r.time = row[3].toLongLong();
+        r.topic = row[4].toString();
+        r.note = row[5].toString();
+        report.latest.append(r);
+    }
+    tx.commit();
+    return report;
+}
+
+// --- sessions ---
+
+void SqlStore::startSession(const QString &tokenHash, qint64 teacher, qint64 now, qint64 staleBefore)
+{
+    Transaction tx(*this);
+    change(QStringLiteral("DELETE FROM web_session WHERE last_used < ?"), {staleBefore});
+    change(QStringLiteral("INSERT INTO web_session (token_hash, teacher_id, last_used) VALUES (?, ?, ?)"),
+           {tokenHash, teacher, now});
+    tx.commit();
+}
+
+std::optional<StoredSession> SqlStore::session(const QString &tokenHash)
+{
+    static const QString sql = QStringLiteral("SELECT ws.last_used, %1 FROM web_session ws JOIN teacher t ON "
+                                              "t.id = ws.teacher_id WHERE ws.token_hash = ?")
+                                   .arg(teacherColumns(QStringLiteral("t")));
+    const auto row = selectOne(sql, {tokenHash});
+    if (!row)
+        return std::nullopt;
+    return StoredSession{teacherFromRow(*row, 1), row->at(0).toLongLong()};
+}
+
+void SqlStore::touchSession(const QString &tokenHash, qint64 now)
+{
+    // Never backwards: another process may have recorded a later use.
+    change(QStringLiteral("UPDATE web_session SET last_used = ? WHERE token_hash = ? AND last_used < ?"),
+           {now, tokenHash, now});
+}
+
+void SqlStore::endSession(const QString &tokenHash)
+{
+    change(QStringLiteral("DELETE FROM web_session WHERE token_hash = ?"), {tokenHash});
+}
+
+} // namespace corvanta::server

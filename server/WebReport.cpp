@@ -1,0 +1,142 @@
+#include "WebReport.h"
+
+#include "core/TextCodec.h"
+#include "net/Wire.h"
+
+#include <QCollator>
+#include <QUrl>
+
+#include <algorithm>
+#include <cmath>
+
+namespace corvanta::server::web_report {
+
+namespace {
+
+const QString kNone = QStringLiteral("—");
+
+// -1, 0, 1 by the column; a student without scores compares as larger than any with
+// them, whatever the direction (see sortStudents).
+int compareBy(const QString &key, const StudentSummary &a, const StudentSummary &b, const QCollator &names)
+{
+    auto cmp = [](auto x, auto y) { return x < y ? -1 : (y < x ? 1 : 0); };
+    if (key == u"name")
+        return names.compare(a.name, b.name);
+    if (key == u"group")
+        return cmp(a.group, b.group);
+    if (key == u"count")
+        return cmp(a.scores, b.scores);
+    if (key == u"mean")
+        return cmp(a.mean(), b.mean());
+    return cmp(a.lastTime, b.lastTime);
+}
+
+// A spreadsheet takes a cell starting with one of these for a formula; a leading quote
+// keeps a student's or topic's text as text.
+QString guardFormula(const QString &text)
+{
+    if (!text.isEmpty() && QStringView(u"=+-@\t\r").contains(text.front()))
+        return u'\'' + text;
+    return text;
+}
+
+QByteArray csvField(const QString &text)
+{
+    QByteArray bytes = text.toUtf8();
+    if (!bytes.contains(',') && !bytes.contains('"') && !bytes.contains('\r') && !bytes.contains('\n'))
+        return bytes;
+    bytes.replace('"', "\"\"");
+    return '"' + bytes + '"';
+}
+
+} // namespace
+
+SortOrder parseSort(const QString &value)
+{
+    SortOrder order;
+    QString key = value.trimmed();
+    if (key.startsWith(u'-')) {
+        order.descending = true;
+        key.remove(0, 1);
+    }
+    static const QStringList keys = {QStringLiteral("name"), QStringLiteral("group"), QStringLiteral("count"),
+                                     QStringLiteral("mean"), QStringLiteral("last")};
+    if (!keys.contains(key))
+        return {};
+    order.key = key;
+    return order;
+}
+
+void sortStudents(QList<StudentSummary> &students, const SortOrder &order)
+{
+    if (order.key.isEmpty())
+        return;
+    QCollator names(QLocale(QLocale::Chinese, QLocale::China));
+    names.setNumericMode(true);
+    const bool unscoredLast = order.key == u"mean" || order.key == u"last";
+    std::stable_sort(students.begin(), students.end(), [&](const StudentSummary &a, const StudentSummary &b) {
+        if (unscoredLast && (a.scores == 0) != (b.scores == 0))
+            return b.scores == 0;
+        const int c = compareBy(order.key, a, b, names);
+        return order.descending ? c > 0 : c < 0;
+    });
+}
+
+void sortTopics(QList<TopicSummary> &topics)
+{
+    QCollator names(QLocale(QLocale::Chinese, QLocale::China));
+    names.setNumericMode(true);
+    std::stable_sort(topics.begin(), topics.end(), [&](const TopicSummary &a, const TopicSummary &b) {
+        return names.compare(a.topic, b.topic) < 0;
+    });
+}
+
+QString meanText(double mean, int scores)
+{
+    if (scores <= 0)
+        return kNone;
+    const double rounded = std::round(mean * 100) / 100;
+    return shortestDecimal(rounded == 0 ? 0 : rounded); // never "-0"
+}
+
+QString minuteText(qint64 seconds)
+{
+    return seconds == 0 ? kNone : SecondsToDateText(seconds).left(16);
+}
+
+QByteArray scoresCsv(const QList<ScoreRecord> &records)
+{
+    QByteArray out = "\xEF\xBB\xBF";
+    out += kCsvColumns;
+    out += "\r\n";
+    for (const ScoreRecord &r : records) {
+        out += csvField(guardFormula(r.student)) + ',' + csvField(shortestDecimal(r.score)) + ',' +
+               csvField(SecondsToDateText(r.time)) + ',' + csvField(guardFormula(r.topic)) + ',' +
+               csvField(guardFormula(r.note)) + "\r\n";
+    }
+    return out;
+}
+
+QString csvFileName(const QString &className, const QDate &date)
+{
+    QString name = className;
+    for (QChar &c : name) {
+        if (c.unicode() < 0x20 || QStringView(u"\\/:*?\"<>|").contains(c))
+            c = u'_';
+    }
+    return name + u'-' + date.toString(Qt::ISODate) + QStringLiteral(".csv");
+}
+
+QByteArray csvDisposition(const QString &className, const QDate &date)
+{
+    const QString name = csvFileName(className, date);
+    bool ascii = true;
+    for (const QChar c : name)
+        ascii = ascii && c.unicode() >= 0x20 && c.unicode() < 0x7F;
+    // Old browsers read only the plain name; a class name it cannot carry is left out there.
+    const QString plain = ascii ? name : csvFileName(QStringLiteral("scores"), date);
+    return "attachment; filename=\"" + plain.toLatin1() + "\"; filename*=UTF-8''" +
+           QUrl::toPercentEncoding(name);
+}
+
+} // namespace corvanta::server::web_report

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "Store.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QString>
+
+// What the web pages make of a class's figures, without HTML: the student table's order, the
+// figures as text and the CSV download. Pure.
+namespace corvanta::server::web_report {
+
+// A column of the student table: "name", "group", "count", "mean" or "last"; "-" before it
+// sorts downwards. Anything else keeps the class list's order.
+struct SortOrder
+{
+    QString key;
+    bool descending = false;
+    QString text() const { return descending && !key.isEmpty() ? u'-' + key : key; }
+};
+SortOrder parseSort(const QString &value);
+// Stable: equal rows keep the class list's order. Names sort as Chinese readers expect
+// (pinyin); students without a score come last by mean and by last score time.
+void sortStudents(QList<StudentSummary> &students, const SortOrder &order);
+// By topic, as names are sorted: the same order whichever database collates the texts.
+void sortTopics(QList<TopicSummary> &topics);
+
+// A mean to at most two decimals ("4.17", "5"); "—" without scores.
+QString meanText(double mean, int scores);
+// "yyyy-MM-dd hh:mm"; "—" for 0 (never).
+QString minuteText(qint64 seconds);
+
+inline constexpr char kCsvColumns[] = "学生,计分,时间,课题,标准/说明";
+// Every record as a spreadsheet reads it: UTF-8 with a byte-order mark, CR LF line ends,
+// fields quoted when they hold a comma, a quote or a line break (quotes doubled).
+QByteArray scoresCsv(const QList<ScoreRecord> &records);
+// "<class>-yyyy-MM-dd.csv", with the characters no file name may hold replaced.
+QString csvFileName(const QString &className, const QDate &date);
+// The Content-Disposition of the download: an attachment named csvFileName in UTF-8
+// (filename*) and, for old browsers, in plain ASCII (filename).
+QByteArray csvDisposition(const QString &className, const QDate &date);
+
+} // namespace corvanta::server::web_report

@@ -1,0 +1,385 @@
+// A signed-in teacher's web pages: the home page's classes, a class page's figures against
+// the uploaded scores, its sort orders, the CSV bytes, escaping, the security headers and
+// nothing of another teacher's classes.
+#include "WebRig.h"
+
+#include <QCryptographicHash>
+
+using namespace corvanta;
+using namespace corvanta::server;
+using corvanta::test::Fields;
+using corvanta::test::headerOf;
+using corvanta::test::htmlOf;
+using corvanta::test::tableRows;
+using corvanta::test::textOf;
+using corvanta::test::WebRig;
+
+namespace {
+
+using Rows = QList<QStringList>;
+const QString kClass = QStringLiteral("一班");
+
+// Class 一班 of t01: 张三 (group 2), 李四 (1), 王五 (1), 赵六 (0, never scored), and five scores.
+void fillClass(WebRig &rig)
+{
+    QVERIFY(rig.addTeacher());
+    QVERIFY(rig.setClasses("t01", {kClass, "二班"}));
+    QVERIFY(rig.setStudents("t01", kClass, {"张三", "李四", "王五", "赵六"}));
+    const qint64 id = rig.store->teacherByAccount("t01")->id;
+    QCOMPARE(rig.store->setGroups(id, kClass, {{"张三", 2}, {"李四", 1}, {"王五", 1}}), StoreResult::Done);
+    QCOMPARE(
+        rig.upload("t01", "课堂提问",
+                   {"一班\t张三\t5\t2026-03-01 08:00:00\t回答正确", "一班\t张三\t4\t2026-03-02 08:00:00\t",
+                    "一班\t李四\t3.5\t2026-03-02 09:00:00\t基本正确"}),
+        QStringLiteral("Success!"));
+    QCOMPARE(
+        rig.upload("t01", "小组讨论",
+                   {"一班\t张三\t2\t2026-03-03 10:00:00\t", "一班\t王五\t-1\t2026-03-04 11:00:00\t未参与"}),
+        QStringLiteral("Success!"));
+}
+
+QString classHtml(WebRig &rig, const QByteArray &cookie, const QString &sort = {})
+{
+    Fields fields = {{"class", kClass}};
+    if (!sort.isNull())
+        fields.append({"sort", sort});
+    const PageReply r = rig.page("/score/class", fields, cookie);
+    return r.status == 200 ? htmlOf(r) : QString();
+}
+
+QStringList column(const Rows &rows, int c)
+{
+    QStringList out;
+    for (const QStringList &row : rows)
+        out.append(row.value(c));
+    return out;
+}
+
+QString sha256Source(const QString &text)
+{
+    return QStringLiteral("'sha256-%1'")
+        .arg(QString::fromLatin1(
+            QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha256).toBase64()));
+}
+
+} // namespace
+
+class TestWebPages : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        if (test::PostgresCluster::wanted() && !test::PostgresCluster::available())
+            QSKIP(qPrintable(test::PostgresCluster::missingText()));
+    }
+
+    void homeListsTheClasses()
+    {
+        WebRig rig;
+        rig.advance(-3600); // uploads at 08:00
+        fillClass(rig);
+        rig.advance(3600);
+        const QString html = htmlOf(rig.page("/score/", {}, rig.cookieFor()));
+        QCOMPARE(tableRows(html, "classes"),
+                 (Rows{{"一班", "4", "5", "2026-03-05 08:00"}, {"二班", "0", "0", "—"}}));
+        QVERIFY(html.contains(u"<a href=\"/score/class?class=%D2%BB%B0%E0\">一班</a>"));
+        QVERIFY(html.contains(u"林老师"));
+    }
+
+    void classFigures()
+    {
+        WebRig rig;
+        fillClass(rig);
+        const QString html = classHtml(rig, rig.cookieFor());
+        QCOMPARE(tableRows(html, "students"), (Rows{{"张三", "2", "3", "3.67", "2026-03-03 10:00"},
+                                                    {"李四", "1", "1", "3.5", "2026-03-02 09:00"},
+                                                    {"王五", "1", "1", "-1", "2026-03-04 11:00"},
+                                                    {"赵六", "0", "0", "—", "—"}}));
+        QCOMPARE(tableRows(html, "topics"), (Rows{{"课堂提问", "3", "4.17"}, {"小组讨论", "2", "0.5"}}));
+        QCOMPARE(tableRows(html, "latest"),
+                 (Rows{{"2026-03-04 11:00", "王五", "-1", "小组讨论", "未参与"},
+                       {"2026-03-03 10:00", "张三", "2", "小组讨论", ""},
+                       {"2026-03-02 09:00", "李四", "3.5", "课堂提问", "基本正确"},
+                       {"2026-03-02 08:00", "张三", "4", "课堂提问", ""},
+                       {"2026-03-01 08:00", "张三", "5", "课堂提问", "回答正确"}}));
+        QVERIFY(html.contains(u"4 名学生 · 5 条计分 · 最近上传 2026-03-05 09:00"));
+        // One bar per student in each chart, labelled with the figure the table shows.
+        const QString means =
+            html.section(QStringLiteral("id=\"chart-mean-t\""), 1).section(QStringLiteral("</svg>"), 0, 0);
+        const QString counts =
+            html.section(QStringLiteral("id=\"chart-count-t\""), 1).section(QStringLiteral("</svg>"), 0, 0);
+        QCOMPARE(means.count(u"<rect x="), 4);
+        QCOMPARE(counts.count(u"<rect x="), 4);
+        for (const char *bar : {"张三：3.67", "李四：3.5", "王五：-1", "赵六：—"})
+            QVERIFY2(means.contains(QString::fromUtf8(bar)), bar);
+        for (const char *bar : {"张三：3", "赵六：0"})
+            QVERIFY2(counts.contains(QString::fromUtf8(bar)), bar);
+    }
+
+    // Figures are read again after any change, made by this server process or another.
+    void figuresFollowChanges()
+    {
+        WebRig rig;
+        fillClass(rig);
+        WebRig other(rig.database);
+        const QByteArray cookie = rig.cookieFor();
+        QCOMPARE(tableRows(classHtml(rig, cookie, "name"), "students").first().value(2), QStringLiteral("1"));
+        QCOMPARE(other.upload("t01", "课堂提问", {"一班\t李四\t1\t2026-03-06 08:00:00\t"}),
+                 QStringLiteral("Success!"));
+        QCOMPARE(tableRows(classHtml(rig, cookie, "name"), "students").first(),
+                 (QStringList{"李四", "1", "2", "2.25", "2026-03-06 08:00"}));
+        QVERIFY(textOf(other.postAs("t01", "/score/renamestudent.php",
+                                    {{"oldstuname", "李四"}, {"newstuname", "李思"}, {"class", kClass}}))
+                    .startsWith(u"Success!"));
+        QCOMPARE(tableRows(classHtml(rig, cookie, "name"), "students").first().first(),
+                 QStringLiteral("李思"));
+    }
+
+    void latestFifty()
+    {
+        WebRig rig;
+        QVERIFY(rig.addTeacher());
+        QVERIFY(rig.setClasses("t01", {kClass}));
+        QVERIFY(rig.setStudents("t01", kClass, {"甲", "乙"}));
+        QStringList lines;
+        const QDateTime first(QDate(2026, 3, 1), QTime(8, 0));
+        for (int i = 0; i < 60; ++i)
+            lines.append(QStringLiteral("一班\t%1\t%2\t%3\t")
+                             .arg(i % 2 ? "乙" : "甲")
+                             .arg(i % 6)
+                             .arg(first.addSecs(i * 60).toString("yyyy-MM-dd hh:mm:ss")));
+        QCOMPARE(rig.upload("t01", "t", lines), QStringLiteral("Success!"));
+        const Rows latest = tableRows(classHtml(rig, rig.cookieFor()), "latest");
+        QCOMPARE(latest.size(), 50);
+        QCOMPARE(latest.first().first(), QStringLiteral("2026-03-01 08:59"));
+        QCOMPARE(latest.last().first(), QStringLiteral("2026-03-01 08:10"));
+    }
+
+    void sortOrder_data()
+    {
+        QTest::addColumn<QString>("sort");
+        QTest::addColumn<QStringList>("names");
+        const QStringList roster = {"张三", "李四", "王五", "赵六"};
+        QTest::newRow("none: class list") << QString() << roster;
+        QTest::newRow("unknown: class list") << "bogus" << roster;
+        QTest::newRow("dash only") << "-" << roster;
+        QTest::newRow("name by pinyin") << "name" << QStringList{"李四", "王五", "张三", "赵六"};
+        QTest::newRow("name downwards") << "-name" << QStringList{"赵六", "张三", "王五", "李四"};
+        QTest::newRow("group, ties in list order") << "group" << QStringList{"赵六", "李四", "王五", "张三"};
+        QTest::newRow("count") << "count" << QStringList{"赵六", "李四", "王五", "张三"};
+        QTest::newRow("count downwards") << "-count" << QStringList{"张三", "李四", "王五", "赵六"};
+        QTest::newRow("mean, unscored last") << "mean" << QStringList{"王五", "李四", "张三", "赵六"};
+        QTest::newRow("mean downwards, unscored last")
+            << "-mean" << QStringList{"张三", "李四", "王五", "赵六"};
+        QTest::newRow("last score") << "last" << QStringList{"李四", "张三", "王五", "赵六"};
+        QTest::newRow("last score downwards") << "-last" << QStringList{"王五", "张三", "李四", "赵六"};
+    }
+    void sortOrder()
+    {
+        QFETCH(QString, sort);
+        QFETCH(QStringList, names);
+        WebRig rig;
+        fillClass(rig);
+        QCOMPARE(column(tableRows(classHtml(rig, rig.cookieFor(), sort), "students"), 0), names);
+    }
+
+    // Each heading links to its own sort; the current column's link turns the direction.
+    void headingLinks_data()
+    {
+        QTest::addColumn<QString>("sort");
+        QTest::addColumn<QStringList>("links");
+        QTest::newRow("none") << QString() << QStringList{"name", "group", "-count", "-mean", "-last"};
+        QTest::newRow("mean downwards") << "-mean" << QStringList{"name", "group", "-count", "mean", "-last"};
+        QTest::newRow("mean upwards") << "mean" << QStringList{"name", "group", "-count", "-mean", "-last"};
+        QTest::newRow("name") << "name" << QStringList{"-name", "group", "-count", "-mean", "-last"};
+    }
+    void headingLinks()
+    {
+        QFETCH(QString, sort);
+        QFETCH(QStringList, links);
+        WebRig rig;
+        fillClass(rig);
+        const QString html = classHtml(rig, rig.cookieFor(), sort);
+        static const QRegularExpression link(
+            QStringLiteral("<th[^>]*><a href=\"/score/class\\?class=%D2%BB%B0%E0&amp;"
+                           "sort=([-a-z]+)\" data-key"));
+        QStringList found;
+        for (auto m = link.globalMatch(html); m.hasNext();)
+            found.append(m.next().captured(1));
+        QCOMPARE(found, links);
+        QCOMPARE(html.count(u" aria-sort=\""), sort.isEmpty() ? 0 : 1);
+    }
+
+    void csvDownload()
+    {
+        WebRig rig;
+        QVERIFY(rig.addTeacher());
+        QVERIFY(rig.setClasses("t01", {kClass}));
+        QVERIFY(rig.setStudents("t01", kClass, {"张三", "O\"Neil, Jr", "=SUM(A1)"}));
+        QCOMPARE(rig.upload("t01", "课堂提问",
+                            {"一班\t张三\t4.5\t2026-03-02 08:00:00\t答对, 很好",
+                             "一班\tO\"Neil, Jr\t-2\t2026-03-01 08:00:00\t",
+                             "一班\t=SUM(A1)\t3\t2026-03-03 08:00:00\t@cmd"}),
+                 QStringLiteral("Success!"));
+        QCOMPARE(rig.upload("t01", "+1 课", {"一班\t张三\t0\t2026-03-04 08:00:00\t说\"好\""}),
+                 QStringLiteral("Success!"));
+        const PageReply r = rig.page("/score/class.csv", {{"class", kClass}}, rig.cookieFor());
+        QCOMPARE(r.status, 200);
+        QCOMPARE(r.contentType, QByteArray("text/csv; charset=utf-8"));
+        const QByteArray expected = "\xEF\xBB\xBF"
+                                    "学生,计分,时间,课题,标准/说明\r\n"
+                                    "\"O\"\"Neil, Jr\",-2,2026-03-01 08:00:00,课堂提问,\r\n"
+                                    "张三,4.5,2026-03-02 08:00:00,课堂提问,\"答对, 很好\"\r\n"
+                                    "'=SUM(A1),3,2026-03-03 08:00:00,课堂提问,'@cmd\r\n"
+                                    "张三,0,2026-03-04 08:00:00,'+1 课,\"说\"\"好\"\"\"\r\n";
+        QCOMPARE(r.body, expected);
+    }
+
+    void csvFileName_data()
+    {
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<QByteArray>("disposition");
+        QTest::newRow("chinese") << "一班"
+                                 << QByteArray("attachment; filename=\"scores-2026-03-05.csv\"; "
+                                               "filename*=UTF-8''%E4%B8%80%E7%8F%AD-2026-03-05.csv");
+        QTest::newRow("ascii with a slash")
+            << "Class 1/A"
+            << QByteArray("attachment; filename=\"Class 1_A-2026-03-05.csv\"; "
+                          "filename*=UTF-8''Class%201_A-2026-03-05.csv");
+        QTest::newRow("quote and colon") << "a\"b:c"
+                                         << QByteArray("attachment; filename=\"a_b_c-2026-03-05.csv\"; "
+                                                       "filename*=UTF-8''a_b_c-2026-03-05.csv");
+    }
+    void csvFileName()
+    {
+        QFETCH(QString, className);
+        QFETCH(QByteArray, disposition);
+        WebRig rig;
+        QVERIFY(rig.addTeacher());
+        QVERIFY(rig.setClasses("t01", {className}));
+        const PageReply r = rig.page("/score/class.csv", {{"class", className}}, rig.cookieFor());
+        QCOMPARE(headerOf(r, "Content-Disposition"), disposition);
+        QCOMPARE(r.body, QByteArray("\xEF\xBB\xBF学生,计分,时间,课题,标准/说明\r\n"));
+    }
+
+    // Names, topics and notes are shown as text wherever they appear.
+    void everyValueEscaped()
+    {
+        const QString evil = QStringLiteral("<script>alert(1)</script>");
+        const QString cls = QStringLiteral("<b>&\"班%1");
+        WebRig rig;
+        QVERIFY(rig.addTeacher("t01", "<i>老师</i>"));
+        QVERIFY(rig.setClasses("t01", {cls}));
+        QVERIFY(rig.setStudents("t01", cls, {evil, "%1%2"}));
+        QCOMPARE(rig.upload("t01", "<em>课题</em>",
+                            {cls + "\t" + evil + "\t5\t2026-03-01 08:00:00\t<img src=x onerror=alert(2)>",
+                             cls + "\t%1%2\t4\t2026-03-01 08:01:00\t"}),
+                 QStringLiteral("Success!"));
+        const QByteArray cookie = rig.cookieFor();
+        const QString home = htmlOf(rig.page("/score/", {}, cookie));
+        const QString page = htmlOf(rig.page("/score/class", {{"class", cls}}, cookie));
+        for (const QString &html : {home, page}) {
+            QVERIFY(!html.contains(u"<script>alert"));
+            QVERIFY(!html.contains(u"<img"));
+            QVERIFY(!html.contains(u"<b>") && !html.contains(u"<i>") && !html.contains(u"<em>"));
+            QVERIFY(html.contains(u"&lt;script&gt;alert(1)&lt;/script&gt;"));
+            QVERIFY(html.contains(u"&lt;b&gt;&amp;&quot;班%1"));
+        }
+        QCOMPARE(home.count(u"<script"), 0);
+        QCOMPARE(page.count(u"<script"), 1); // the sorting script
+        QCOMPARE(column(tableRows(page, "students"), 0), (QStringList{evil, "%1%2"}));
+        QVERIFY(page.contains(u"<title>%1%2：4</title>"));
+        QCOMPARE(
+            tableRows(page, "latest").last(),
+            (QStringList{"2026-03-01 08:00", evil, "5", "<em>课题</em>", "<img src=x onerror=alert(2)>"}));
+    }
+
+    void otherTeachersClassIsNotFound_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<Fields>("fields");
+        QTest::newRow("page of another's class") << "/score/class" << Fields{{"class", "二班"}};
+        QTest::newRow("csv of another's class") << "/score/class.csv" << Fields{{"class", "二班"}};
+        QTest::newRow("no such class") << "/score/class" << Fields{{"class", "三班"}};
+        QTest::newRow("no class named") << "/score/class" << Fields{};
+        QTest::newRow("csv, no class named") << "/score/class.csv" << Fields{};
+    }
+    void otherTeachersClassIsNotFound()
+    {
+        QFETCH(QString, path);
+        QFETCH(Fields, fields);
+        WebRig rig;
+        QVERIFY(rig.addTeacher("t01"));
+        QVERIFY(rig.addTeacher("t02", "周老师"));
+        QVERIFY(rig.setClasses("t01", {kClass}));
+        QVERIFY(rig.setClasses("t02", {"二班", kClass}));
+        QVERIFY(rig.setStudents("t02", "二班", {"外班生"}));
+        QVERIFY(rig.setStudents("t02", kClass, {"同名班的学生"}));
+        QVERIFY(rig.setStudents("t01", kClass, {"本班生"}));
+        const QByteArray cookie = rig.cookieFor("t01");
+        const PageReply r = rig.page(path, fields, cookie);
+        QCOMPARE(r.status, 404);
+        QVERIFY(r.contentType.startsWith("text/html"));
+        QVERIFY(!htmlOf(r).contains(u"外班生"));
+        // A class name both teachers use shows the signed-in teacher's own class.
+        const QString own = classHtml(rig, cookie);
+        QCOMPARE(tableRows(own, "students"), (Rows{{"本班生", "0", "0", "—", "—"}}));
+    }
+
+    // Every HTML reply names exactly the style and script it carries; nothing else may load.
+    void securityPolicy_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<Fields>("fields");
+        QTest::addColumn<bool>("signedIn");
+        QTest::newRow("sign-in form") << "/score" << Fields{} << false;
+        QTest::newRow("recent scores") << "/score/" << Fields{{"t", "t01"}, {"mp", Md5Hex("login")}} << false;
+        QTest::newRow("home") << "/score/" << Fields{} << true;
+        QTest::newRow("class") << "/score/class" << Fields{{"class", kClass}} << true;
+        QTest::newRow("not found") << "/score/class" << Fields{{"class", "无"}} << true;
+        QTest::newRow("vendor home") << "/" << Fields{} << false;
+    }
+    void securityPolicy()
+    {
+        QFETCH(QString, path);
+        QFETCH(Fields, fields);
+        QFETCH(bool, signedIn);
+        WebRig rig;
+        fillClass(rig);
+        const PageReply r = rig.page(path, fields, signedIn ? rig.cookieFor() : QByteArray());
+        QCOMPARE(r.contentType, QByteArray("text/html; charset=utf-8"));
+        const QString policy = QString::fromLatin1(headerOf(r, "Content-Security-Policy"));
+        QVERIFY(policy.startsWith(u"default-src 'none'; "));
+        QVERIFY(!policy.contains(u"unsafe") && !policy.contains(u"http") && !policy.contains(u'*'));
+        QVERIFY(policy.contains(u"form-action 'self'") && policy.contains(u"frame-ancestors 'none'"));
+        const QString html = htmlOf(r);
+        static const QRegularExpression inlined(QStringLiteral("<(style|script)>(.*?)</\\1>"),
+                                                QRegularExpression::DotMatchesEverythingOption);
+        int found = 0;
+        for (auto m = inlined.globalMatch(html); m.hasNext(); ++found) {
+            const auto match = m.next();
+            QVERIFY2(policy.contains(match.captured(1) + "-src " + sha256Source(match.captured(2))),
+                     qPrintable(match.captured(1)));
+        }
+        QVERIFY(found >= 1);
+        QVERIFY(!html.contains(u" style=") && !html.contains(u"<link") && !html.contains(u" src="));
+    }
+
+    void classWithoutScores()
+    {
+        WebRig rig;
+        QVERIFY(rig.addTeacher());
+        QVERIFY(rig.setClasses("t01", {kClass, "空班"}));
+        QVERIFY(rig.setStudents("t01", kClass, {"甲"}));
+        const QByteArray cookie = rig.cookieFor();
+        const QString page = classHtml(rig, cookie);
+        QCOMPARE(tableRows(page, "students"), (Rows{{"甲", "0", "0", "—", "—"}}));
+        QVERIFY(page.contains(u"还没有计分记录") && !page.contains(u"<svg"));
+        const QString empty = htmlOf(rig.page("/score/class", {{"class", "空班"}}, cookie));
+        QVERIFY(empty.contains(u"这个班级还没有学生") && !empty.contains(u"<svg"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWebPages)
+#include "tst_WebPages.moc"
