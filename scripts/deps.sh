@@ -2,11 +2,14 @@
 # Installs the Debian packages the project builds, tests and runs with (as root, or via sudo).
 # postgresql-15: initdb and pg_ctl for the tests' throw-away PostgreSQL servers (run as its
 # "postgres" user when the tests run as root, through runuser from util-linux).
+# libmicrohttpd-dev: the server's HTTP engine. openssl: the HTTPS test makes its certificate.
+# nginx-light: the yardstick of bench/server_bench.sh.
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-httpserver-dev qt6-websockets-dev
-  libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev
+  qt6-base-dev
+  libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev libmicrohttpd-dev
+  openssl nginx-light
   postgresql-15 util-linux
   xvfb xauth fonts-noto-cjk fonts-comic-neue imagemagick
   libqrencode-dev

@@ -32,6 +32,15 @@ void FieldMap::append(const FieldMap &other)
     m_fields.append(other.m_fields);
 }
 
+QByteArray PageRequest::header(const QByteArray &name) const
+{
+    for (const auto &[key, value] : headers) {
+        if (key.compare(name, Qt::CaseInsensitive) == 0)
+            return value;
+    }
+    return {};
+}
+
 PageRequest decodeRequest(Method method, const QString &path, const QByteArray &rawQuery,
                           const QByteArray &body)
 {

@@ -34,6 +34,12 @@ struct PageRequest
     Method method = Method::Get;
     QString path;    // decoded path, e.g. "/score/index.php"
     FieldMap fields; // body fields first, then query fields
+    // Every request header as it came, in order (names as sent).
+    QList<QPair<QByteArray, QByteArray>> headers;
+    QString clientAddress; // the peer's IP address; empty in-process
+
+    // The first header of that name (compared ignoring case); empty when absent.
+    QByteArray header(const QByteArray &name) const;
 };
 
 // rawQuery: the query as it came, still percent-escaped; body: the form body bytes. A POST

@@ -70,6 +70,14 @@ const char *const kSchemaV2[] = {
     "CREATE TABLE lock_out (key TEXT PRIMARY KEY, locked_until BIGINT NOT NULL)",
 };
 
+// Check codes mailed per teacher, for the limit of one a minute and ten a day.
+const char *const kSchemaV3[] = {
+    "CREATE TABLE code_sent ("
+    " teacher_id BIGINT NOT NULL REFERENCES teacher(id) ON DELETE CASCADE,"
+    " at BIGINT NOT NULL)",
+    "CREATE INDEX code_sent_teacher ON code_sent (teacher_id)",
+};
+
 // An element of a PostgreSQL array literal.
 QString arrayText(const QString &text)
 {
@@ -154,7 +162,8 @@ std::unique_ptr<PostgresStore> PostgresStore::open(const DatabaseUrl &url, QStri
 void PostgresStore::migrate()
 {
     migrateSchema(
-        {{std::begin(kSchemaV1), std::end(kSchemaV1)}, {std::begin(kSchemaV2), std::end(kSchemaV2)}},
+        {{std::begin(kSchemaV1), std::end(kSchemaV1)}, {std::begin(kSchemaV2), std::end(kSchemaV2)},
+         {std::begin(kSchemaV3), std::end(kSchemaV3)}},
         QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kMigrationLock));
 }
 

@@ -12,7 +12,11 @@
 #include <QHash>
 #include <QString>
 
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <optional>
+#include <thread>
 
 namespace corvanta::server {
 
@@ -34,11 +38,20 @@ struct Authentication
 };
 
 // What every page shares: the store, the mailer, the clock, the failure counts and the
-// authentication of each kind of credential. Nothing here knows HTTP.
+// authentication of each kind of credential. Nothing here knows HTTP. Safe to use from
+// several request threads at once when made with a StoreOpener.
 class ScoreService
 {
 public:
+    using StoreOpener = std::function<std::unique_ptr<Store>()>;
+
+    // One store, used on one thread (in-process tests).
     ScoreService(Store &store, Mailer &mailer, const Clock &clock,
+                 QString mailFrom = QStringLiteral("corvanta@localhost"));
+    // The store on the thread that makes the service; every other thread opens one of its
+    // own with opener on first use (a database connection serves one thread). The opener
+    // throws StoreError when it cannot.
+    ScoreService(Store &store, StoreOpener opener, Mailer &mailer, const Clock &clock,
                  QString mailFrom = QStringLiteral("corvanta@localhost"));
 
     // The field that names the account for this credential ("t" or "username").
@@ -53,12 +66,17 @@ public:
     void recordFailure(Secret secret, const Teacher &teacher);
     void recordSuccess(Secret secret, const Teacher &teacher);
 
-    Store &store() { return m_store; }
+    // The calling thread's store.
+    Store &store();
     Mailer &mailer() { return m_mailer; }
     const QString &mailFrom() const { return m_mailFrom; }
     qint64 now() const;
     // The class record file of the teacher; built again only when the data changed.
     QByteArray recordFile(const Teacher &teacher);
+
+    // Registrations from one client address within a minute; false once over kRegistrationsPerMinute.
+    bool allowRegistration(const QString &clientAddress);
+    static constexpr int kRegistrationsPerMinute = 10;
 
     // Adds a teacher when the account is free (the demo and benchmark data use it).
     bool addTeacher(const QString &account, const QString &name, const QString &loginPassword,
@@ -70,12 +88,17 @@ private:
     bool matches(Credential credential, const QString &secret, const Teacher &teacher);
 
     Store &m_store;
+    StoreOpener m_opener;
+    std::thread::id m_ownThread;
     Mailer &m_mailer;
     const Clock &m_clock;
     QString m_mailFrom;
     FailureLimiter m_limiter;
     VerifiedPasswords m_verified;
+    std::mutex m_recordMutex;
     QHash<qint64, QPair<qint64, QByteArray>> m_recordCache; // teacher -> (data version, file)
+    std::mutex m_registrationMutex;
+    QHash<QString, QList<qint64>> m_registrations; // client address -> times in the last minute
 };
 
 } // namespace corvanta::server

@@ -51,6 +51,7 @@ public:
 
     void putCheckCode(qint64 teacher, const QString &codeHash, qint64 expiresAt) override;
     bool takeCheckCode(qint64 teacher, const QString &codeHash, qint64 now) override;
+    bool countCheckCode(qint64 teacher, qint64 at) override;
 
     FailureState failureState(const QString &key) override;
     int addFailure(const QString &key, qint64 at, qint64 since) override;
@@ -73,6 +74,8 @@ protected:
     virtual int insertScoreRows(const QList<ScoreRow> &rows);
     // A text as the database takes it (never NULL).
     virtual QString boundText(const QString &text) const { return text.isNull() ? QStringLiteral("") : text; }
+    // Begins a transaction; false on failure.
+    virtual bool beginTransaction() { return database().transaction(); }
     // Called first in a transaction that only reads and must see one state throughout.
     virtual void beginSnapshot() {}
 

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlQuery>
 
 #include <sqlite3.h>
 
@@ -71,6 +72,14 @@ const char *const kSchemaV2[] = {
     "CREATE TABLE lock_out (key TEXT PRIMARY KEY, locked_until INTEGER NOT NULL)",
 };
 
+// Check codes mailed per teacher, for the limit of one a minute and ten a day.
+const char *const kSchemaV3[] = {
+    "CREATE TABLE code_sent ("
+    " teacher_id INTEGER NOT NULL REFERENCES teacher(id) ON DELETE CASCADE,"
+    " at INTEGER NOT NULL)",
+    "CREATE INDEX code_sent_teacher ON code_sent (teacher_id)",
+};
+
 } // namespace
 
 SqliteStore::SqliteStore(const QString &connectionName) : SqlStore(connectionName) {}
@@ -120,6 +129,12 @@ int SqliteStore::insertScoreRows(const QList<ScoreRow> &rows)
     return stored;
 }
 
+bool SqliteStore::beginTransaction()
+{
+    QSqlQuery query(database());
+    return query.exec(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
 std::unique_ptr<SqliteStore> SqliteStore::open(const QString &path, QString *error)
 {
     static QAtomicInt counter;
@@ -161,7 +176,8 @@ std::unique_ptr<SqliteStore> SqliteStore::open(const QString &path, QString *err
 void SqliteStore::migrate()
 {
     migrateSchema(
-        {{std::begin(kSchemaV1), std::end(kSchemaV1)}, {std::begin(kSchemaV2), std::end(kSchemaV2)}});
+        {{std::begin(kSchemaV1), std::end(kSchemaV1)}, {std::begin(kSchemaV2), std::end(kSchemaV2)},
+         {std::begin(kSchemaV3), std::end(kSchemaV3)}});
 }
 
 } // namespace corvanta::server

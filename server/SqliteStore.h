@@ -21,6 +21,9 @@ public:
 
 protected:
     int insertScoreRows(const QList<ScoreRow> &rows) override;
+    // Takes the write lock at once: a transaction that read first and then writes would
+    // fail, not wait, when another connection wrote meanwhile.
+    bool beginTransaction() override;
 
 private:
     explicit SqliteStore(const QString &connectionName);

@@ -127,6 +127,13 @@ public:
     // True (and the code is used up) when it matches and has not expired.
     virtual bool takeCheckCode(qint64 teacher, const QString &codeHash, qint64 now) = 0;
 
+    // Counts a check code mailed to the teacher at time at, unless one went within the last
+    // minute or kMaxCheckCodesPerDay within the last day: false then, and nothing counted.
+    // Kept in the database, so the limit holds across server processes.
+    virtual bool countCheckCode(qint64 teacher, qint64 at) = 0;
+    static constexpr int kMaxCheckCodesPerDay = 10;
+    static constexpr qint64 kCheckCodeGapSeconds = 60;
+
     // Failed password checks, kept where every server process on the database counts them.
     virtual FailureState failureState(const QString &key) = 0;
     // Counts a failure at time at, forgets those before since; the count now kept.
