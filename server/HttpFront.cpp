@@ -19,6 +19,9 @@ namespace corvanta::server {
 
 namespace {
 
+// How much of a body over the limit is read (and dropped) so that its sender sees the 413.
+constexpr qsizetype kDrainFactor = 4;
+
 struct HeaderScan
 {
     QList<QPair<QByteArray, QByteArray>> headers;
@@ -127,7 +130,7 @@ struct HttpFront::Private
 
     // The request's headers are in: refuses what is over a limit, else collects them.
     std::optional<PageReply> checkHead(MHD_Connection *connection, const char *method, const char *version,
-                                       const RequestState &state, HeaderScan *scan)
+                                       RequestState &state, HeaderScan *scan)
     {
         MHD_get_connection_values_n(connection, MHD_HEADER_KIND, &collectHeader, scan);
         const qsizetype lineBytes =
@@ -141,8 +144,13 @@ struct HttpFront::Private
             if (name.compare("Content-Length", Qt::CaseInsensitive) == 0) {
                 bool ok = false;
                 const qint64 length = value.trimmed().toLongLong(&ok);
-                if (ok && length > options.maxBodyBytes)
+                // Far over the limit: refused before a byte of it is read. A little over:
+                // read and dropped, then refused, because a client still sending its body
+                // may lose a reply sent before it is done.
+                if (ok && length > kDrainFactor * options.maxBodyBytes)
                     return frontRefusal(413, QStringLiteral("请求内容过大"), QStringLiteral("too large"));
+                if (ok && length > options.maxBodyBytes)
+                    state.tooLarge = true;
             }
         }
         return std::nullopt;
@@ -193,7 +201,7 @@ struct HttpFront::Private
                 // dropped, and the 413 goes out at its end; a body that goes on and on is
                 // cut off.
                 state->dropped += size;
-                return state->dropped > 4 * options.maxBodyBytes ? MHD_NO : MHD_YES;
+                return state->dropped > kDrainFactor * options.maxBodyBytes ? MHD_NO : MHD_YES;
             }
             if (state->body.size() + size > options.maxBodyBytes) {
                 state->tooLarge = true;

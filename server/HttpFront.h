@@ -20,8 +20,9 @@ struct FrontOptions
     int threads = 0; // request threads; 0: one per core
     // Request line and headers; beyond, 431.
     qsizetype maxHeaderBytes = 16 * 1024;
-    // A body, refused by its Content-Length before it is read, or while a chunked body
-    // streams in; 413.
+    // A body; 413. One whose Content-Length is over four times this is refused before it is
+    // read; a smaller one, or a chunked one, is read without being kept and refused at its end
+    // (so that a client still sending sees the reply), or cut off at four times this.
     qsizetype maxBodyBytes = 1024 * 1024;
     // The query of a page address; 414.
     qsizetype maxQueryBytes = 8 * 1024;

@@ -60,7 +60,7 @@ bool ScoreService::allowRegistration(const QString &clientAddress)
     }
     QList<qint64> &times = m_registrations[clientAddress];
     times.removeIf([t](qint64 at) { return at <= t - 60; });
-    if (times.size() >= kRegistrationsPerMinute)
+    if (times.size() >= m_registrationsPerMinute)
         return false;
     times.append(t);
     return true;

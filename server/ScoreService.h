@@ -74,8 +74,10 @@ public:
     // The class record file of the teacher; built again only when the data changed.
     QByteArray recordFile(const Teacher &teacher);
 
-    // Registrations from one client address within a minute; false once over kRegistrationsPerMinute.
+    // Counts a registration from the client address; false once the address has had its
+    // share within the last minute (kRegistrationsPerMinute unless set).
     bool allowRegistration(const QString &clientAddress);
+    void setRegistrationsPerMinute(int count) { m_registrationsPerMinute = count; }
     static constexpr int kRegistrationsPerMinute = 10;
 
     // Adds a teacher when the account is free (the demo and benchmark data use it).
@@ -98,6 +100,7 @@ private:
     std::mutex m_recordMutex;
     QHash<qint64, QPair<qint64, QByteArray>> m_recordCache; // teacher -> (data version, file)
     std::mutex m_registrationMutex;
+    int m_registrationsPerMinute = kRegistrationsPerMinute;
     QHash<QString, QList<qint64>> m_registrations; // client address -> times in the last minute
 };
 

@@ -11,7 +11,7 @@ namespace corvanta::server {
 namespace {
 
 const char *const kHiddenLimits[] = {"header-timeout", "idle-timeout", "max-connections",
-                                     "max-connections-per-address"};
+                                     "max-connections-per-address", "registrations-per-minute"};
 
 // The options, defined once for parsing and for --help.
 void addOptions(QCommandLineParser &parser)
@@ -90,6 +90,7 @@ bool parseFront(const QCommandLineParser &parser, ServerOptions *options, QStrin
         {kHiddenLimits[1], &ServerOptions::idleSeconds},
         {kHiddenLimits[2], &ServerOptions::maxConnections},
         {kHiddenLimits[3], &ServerOptions::maxConnectionsPerAddress},
+        {kHiddenLimits[4], &ServerOptions::registrationsPerMinute},
     };
     for (const auto &[name, field] : counts) {
         if (parser.isSet(QLatin1String(name)) &&

@@ -28,6 +28,7 @@ struct ServerOptions
     int idleSeconds = 0;
     int maxConnections = 0;
     int maxConnectionsPerAddress = 0;
+    int registrationsPerMinute = 0;
 };
 
 // Reads the command line (arguments[0] is the program). On a bad option returns false and

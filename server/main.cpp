@@ -159,6 +159,8 @@ int main(int argc, char *argv[])
 
     SystemClock clock;
     ScoreService service(*store, std::move(opener), *mailOut, clock, options.mailFrom);
+    if (options.registrationsPerMinute > 0)
+        service.setRegistrationsPerMinute(options.registrationsPerMinute);
     try {
         if (options.demo && !addDemoTeacher(service, *store)) {
             printLine(stderr, QStringLiteral("corvanta-server: could not add the demo teacher"));
