@@ -11,7 +11,8 @@
 # Environment: BENCH_SECONDS (default 10), BENCH_CONNECTIONS (default 64), BENCH_THREADS (2),
 #   BENCH_STORES (default "sqlite postgresql"), PG_BINDIR (default /usr/lib/postgresql/15/bin),
 #   PG_SETTINGS (extra "-c name=value" for the PostgreSQL server), PG_COMMIT (the server's
-#   synchronous_commit, default off; "on" waits for the disk on every commit).
+#   synchronous_commit, default off; "on" waits for the disk on every commit),
+#   BENCH_SERVER_ARGS (more options for every server process, e.g. "--threads 4").
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-${BUILD_DIR:-build}}
@@ -41,7 +42,7 @@ trap cleanup EXIT
 start_server() {
   local name=$1 database=$2
   "$server" --listen 127.0.0.1:0 --database "$database" --mail-dir "$work/mail" \
-    --demo --bench-teacher bench >"$work/$name.out" 2>"$work/$name.log" &
+    --demo --bench-teacher bench ${BENCH_SERVER_ARGS:-} >"$work/$name.out" 2>"$work/$name.log" &
   pids+=($!)
   for _ in $(seq 300); do grep -q listening "$work/$name.out" && break; sleep 0.1; done
   base=$(sed -n 's/^listening on //p' "$work/$name.out")

@@ -146,6 +146,7 @@ SqlStore::Transaction::~Transaction()
     --m_store.m_transactionDepth;
     if (!m_done && !m_store.database().rollback())
         m_store.m_broken = true;
+    m_store.transactionEnded();
     if (m_store.m_broken) {
         m_store.m_broken = false;
         m_store.recoverConnection();

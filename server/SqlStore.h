@@ -74,8 +74,9 @@ protected:
     virtual int insertScoreRows(const QList<ScoreRow> &rows);
     // A text as the database takes it (never NULL).
     virtual QString boundText(const QString &text) const { return text.isNull() ? QStringLiteral("") : text; }
-    // Begins a transaction; false on failure.
+    // Begins a transaction; false on failure. transactionEnded follows its commit or rollback.
     virtual bool beginTransaction() { return database().transaction(); }
+    virtual void transactionEnded() {}
     // Called first in a transaction that only reads and must see one state throughout.
     virtual void beginSnapshot() {}
 

@@ -131,8 +131,19 @@ int SqliteStore::insertScoreRows(const QList<ScoreRow> &rows)
 
 bool SqliteStore::beginTransaction()
 {
+    static std::mutex writers;
+    m_writeTurn = std::unique_lock(writers);
     QSqlQuery query(database());
-    return query.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    if (query.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return true;
+    m_writeTurn = {};
+    return false;
+}
+
+void SqliteStore::transactionEnded()
+{
+    if (m_writeTurn.owns_lock())
+        m_writeTurn.unlock();
 }
 
 std::unique_ptr<SqliteStore> SqliteStore::open(const QString &path, QString *error)
