@@ -73,7 +73,8 @@ MHD_Result collectHeader(void *cls, MHD_ValueKind, const char *key, size_t keySi
 {
     auto *scan = static_cast<HeaderScan *>(cls);
     scan->bytes += qsizetype(keySize + valueSize + 4); // ": " and CR LF
-    scan->headers.append(qMakePair(QByteArray(key, qsizetype(keySize)), QByteArray(value, qsizetype(valueSize))));
+    scan->headers.append(
+        qMakePair(QByteArray(key, qsizetype(keySize)), QByteArray(value, qsizetype(valueSize))));
     return MHD_YES;
 }
 
@@ -106,8 +107,8 @@ struct HttpFront::Private
 
     Private(ScoreService &s, FrontOptions o) : service(s), options(std::move(o)) {}
 
-    MHD_Result queue(MHD_Connection *connection, RequestState &state, const char *method,
-                     const QString &path, const PageReply &reply)
+    MHD_Result queue(MHD_Connection *connection, RequestState &state, const char *method, const QString &path,
+                     const PageReply &reply)
     {
         state.answered = true;
         auto *body = new QByteArray(reply.body);
@@ -160,9 +161,8 @@ struct HttpFront::Private
     {
         try {
             const qsizetype question = state.target.indexOf('?');
-            PageRequest page = decodeRequest(method, path,
-                                             question < 0 ? QByteArray() : state.target.mid(question + 1),
-                                             state.body);
+            PageRequest page = decodeRequest(
+                method, path, question < 0 ? QByteArray() : state.target.mid(question + 1), state.body);
             page.headers = std::move(state.scan.headers);
             page.clientAddress = clientAddressOf(connection);
             return dispatch(service, page);
@@ -174,8 +174,8 @@ struct HttpFront::Private
         }
     }
 
-    MHD_Result access(MHD_Connection *connection, const char *method, const char *version,
-                      const char *upload, size_t *uploadSize, void **requestContext)
+    MHD_Result access(MHD_Connection *connection, const char *method, const char *version, const char *upload,
+                      size_t *uploadSize, void **requestContext)
     {
         auto *state = static_cast<RequestState *>(*requestContext);
         if (!state) // the address is always logged first; this is in case
@@ -217,8 +217,7 @@ struct HttpFront::Private
                          frontRefusal(413, QStringLiteral("请求内容过大"), QStringLiteral("too large")));
         if (state->answered)
             return MHD_YES;
-        return queue(connection, *state, method, path,
-                     answer(connection, methodOf(method), path, *state));
+        return queue(connection, *state, method, path, answer(connection, methodOf(method), path, *state));
     }
 };
 
@@ -250,7 +249,8 @@ void onConnection(void *cls, MHD_Connection *connection, void **socketContext,
 {
     auto &watch = static_cast<HttpFront::Private *>(cls)->watch;
     if (code == MHD_CONNECTION_NOTIFY_STARTED) {
-        const MHD_ConnectionInfo *info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+        const MHD_ConnectionInfo *info =
+            MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
         *socketContext = watch.opened(connection, info ? info->connect_fd : -1);
     } else {
         watch.closed(*socketContext);
@@ -316,7 +316,8 @@ quint16 HttpFront::start(QString *error)
         {MHD_OPTION_UNESCAPE_CALLBACK, intptr_t(&keepEscaped), nullptr},
         {MHD_OPTION_NOTIFY_COMPLETED, intptr_t(&onCompleted), d.get()},
         {MHD_OPTION_NOTIFY_CONNECTION, intptr_t(&onConnection), d.get()},
-        {tls ? MHD_OPTION_HTTPS_MEM_CERT : MHD_OPTION_END, 0, const_cast<char *>(o.tlsCertificate.constData())},
+        {tls ? MHD_OPTION_HTTPS_MEM_CERT : MHD_OPTION_END, 0,
+         const_cast<char *>(o.tlsCertificate.constData())},
         {MHD_OPTION_HTTPS_MEM_KEY, 0, const_cast<char *>(o.tlsKey.constData())},
         {MHD_OPTION_END, 0, nullptr},
     };

@@ -161,10 +161,10 @@ std::unique_ptr<PostgresStore> PostgresStore::open(const DatabaseUrl &url, QStri
 
 void PostgresStore::migrate()
 {
-    migrateSchema(
-        {{std::begin(kSchemaV1), std::end(kSchemaV1)}, {std::begin(kSchemaV2), std::end(kSchemaV2)},
-         {std::begin(kSchemaV3), std::end(kSchemaV3)}},
-        QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kMigrationLock));
+    migrateSchema({{std::begin(kSchemaV1), std::end(kSchemaV1)},
+                   {std::begin(kSchemaV2), std::end(kSchemaV2)},
+                   {std::begin(kSchemaV3), std::end(kSchemaV3)}},
+                  QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kMigrationLock));
 }
 
 QString PostgresStore::boundText(const QString &text) const

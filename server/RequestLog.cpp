@@ -25,12 +25,12 @@ void RequestLog::write(const char *method, const QString &path, const PageReply 
 {
     if (!m_enabled)
         return;
-    const QString line = QStringLiteral("%1 %2 %3 account=%4 %5 %6 %7ms")
-                             .arg(QDateTime::currentDateTime().toString(Qt::ISODateWithMs),
-                                  QLatin1String(method), oneLine(path),
-                                  reply.account.isEmpty() ? QStringLiteral("-") : oneLine(reply.account),
-                                  oneLine(reply.outcome), QString::number(reply.status),
-                                  QString::number(timer.nsecsElapsed() / 1e6, 'f', 2));
+    const QString line =
+        QStringLiteral("%1 %2 %3 account=%4 %5 %6 %7ms")
+            .arg(QDateTime::currentDateTime().toString(Qt::ISODateWithMs), QLatin1String(method),
+                 oneLine(path), reply.account.isEmpty() ? QStringLiteral("-") : oneLine(reply.account),
+                 oneLine(reply.outcome), QString::number(reply.status),
+                 QString::number(timer.nsecsElapsed() / 1e6, 'f', 2));
     const QByteArray bytes = line.toUtf8() + '\n';
     const std::lock_guard lock(m_mutex);
     for (qsizetype done = 0; done < bytes.size();) {

@@ -29,7 +29,8 @@ ScoreService::ScoreService(Store &store, Mailer &mailer, const Clock &clock, QSt
 ScoreService::ScoreService(Store &store, StoreOpener opener, Mailer &mailer, const Clock &clock,
                            QString mailFrom)
     : m_store(store), m_opener(std::move(opener)), m_ownThread(std::this_thread::get_id()), m_mailer(mailer),
-      m_clock(clock), m_mailFrom(std::move(mailFrom)), m_limiter([this]() -> Store & { return this->store(); }, clock)
+      m_clock(clock), m_mailFrom(std::move(mailFrom)),
+      m_limiter([this]() -> Store & { return this->store(); }, clock)
 {
 }
 

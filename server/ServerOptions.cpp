@@ -21,9 +21,10 @@ void addOptions(QCommandLineParser &parser)
         "scores, served to the corvanta tool over HTTP."));
     parser.addOptions({
         {QStringLiteral("listen"),
-         QStringLiteral("address to listen on (default 127.0.0.1:8080). Port 0 picks a free port. The "
-                        "first line on standard output is always \"listening on http://HOST:PORT\" (https with "
-                        "--tls-cert)."),
+         QStringLiteral(
+             "address to listen on (default 127.0.0.1:8080). Port 0 picks a free port. The "
+             "first line on standard output is always \"listening on http://HOST:PORT\" (https with "
+             "--tls-cert)."),
          QStringLiteral("HOST:PORT")},
         {QStringLiteral("database"),
          QStringLiteral("database (default sqlite:corvanta.db); the schema is created or migrated at start. "
@@ -46,8 +47,8 @@ void addOptions(QCommandLineParser &parser)
         {QStringLiteral("demo"),
          QStringLiteral("add the demo teacher (account demo, password demo, operation password demo) "
                         "with two classes and two topics when absent.")},
-        {QStringLiteral("threads"),
-         QStringLiteral("request threads (default one per processor core)."), QStringLiteral("N")},
+        {QStringLiteral("threads"), QStringLiteral("request threads (default one per processor core)."),
+         QStringLiteral("N")},
         {QStringLiteral("tls-cert"),
          QStringLiteral("serve HTTPS with this certificate (PEM; with its chain when a school's own "
                         "authority signed it). Needs --tls-key."),
@@ -64,7 +65,8 @@ void addOptions(QCommandLineParser &parser)
     parser.addOption(bench);
     // The front's limits, shortened by the tests that prove them.
     for (const char *name : kHiddenLimits) {
-        QCommandLineOption limit(QLatin1String(name), QStringLiteral("limit for tests."), QStringLiteral("N"));
+        QCommandLineOption limit(QLatin1String(name), QStringLiteral("limit for tests."),
+                                 QStringLiteral("N"));
         limit.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(limit);
     }

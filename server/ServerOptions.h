@@ -19,7 +19,7 @@ struct ServerOptions
     bool version = false;
     // Hidden: adds a teacher with this account of 20 classes x 50 students for the benchmark.
     QString benchTeacher;
-    int threads = 0; // request threads; 0: one per core
+    int threads = 0;            // request threads; 0: one per core
     QString tlsCertificateFile; // PEM; with tlsKeyFile, HTTPS
     QString tlsKeyFile;
     // Hidden (tests): the HTTP front's limits, in seconds and connections; 0 keeps the

@@ -320,8 +320,9 @@ bool SqlStore::countCheckCode(qint64 teacher, qint64 at)
     // The teacher's row lock first: two processes counting for one teacher take turns.
     change(QStringLiteral("UPDATE teacher SET data_version = data_version WHERE id = ?"), {teacher});
     change(QStringLiteral("DELETE FROM code_sent WHERE teacher_id = ? AND at <= ?"), {teacher, at - 86400});
-    const auto row = selectOne(
-        QStringLiteral("SELECT COUNT(*), COALESCE(MAX(at), 0) FROM code_sent WHERE teacher_id = ?"), {teacher});
+    const auto row =
+        selectOne(QStringLiteral("SELECT COUNT(*), COALESCE(MAX(at), 0) FROM code_sent WHERE teacher_id = ?"),
+                  {teacher});
     const int sent = row ? row->at(0).toInt() : 0;
     const qint64 last = row ? row->at(1).toLongLong() : 0;
     if (sent >= kMaxCheckCodesPerDay || (sent > 0 && last > at - kCheckCodeGapSeconds))

@@ -186,9 +186,9 @@ std::unique_ptr<SqliteStore> SqliteStore::open(const QString &path, QString *err
 
 void SqliteStore::migrate()
 {
-    migrateSchema(
-        {{std::begin(kSchemaV1), std::end(kSchemaV1)}, {std::begin(kSchemaV2), std::end(kSchemaV2)},
-         {std::begin(kSchemaV3), std::end(kSchemaV3)}});
+    migrateSchema({{std::begin(kSchemaV1), std::end(kSchemaV1)},
+                   {std::begin(kSchemaV2), std::end(kSchemaV2)},
+                   {std::begin(kSchemaV3), std::end(kSchemaV3)}});
 }
 
 } // namespace corvanta::server

@@ -191,7 +191,8 @@ int main(int argc, char *argv[])
                              ? u'[' + options.host.toString() + u']'
                              : options.host.toString();
     const bool tls = !front_options.tlsCertificate.isEmpty();
-    printLine(stdout, QStringLiteral("listening on %1://%2:%3").arg(tls ? u"https" : u"http", host).arg(port));
+    printLine(stdout,
+              QStringLiteral("listening on %1://%2:%3").arg(tls ? u"https" : u"http", host).arg(port));
 
     quitOnSignals(app);
     const int status = app.exec();

@@ -80,7 +80,8 @@ CommandLineResult AppConfig::parseCommandLine(const QStringList &arguments,
         QStringLiteral("PEM file of a certificate authority to trust besides the system's, for an "
                        "https:// server with a school's own certificate (or CORVANTA_CA_FILE)."),
         QStringLiteral("FILE"));
-    parser.addOptions({help, version, dataDirOption, serverOption, vendorOption, contactOption, caFileOption});
+    parser.addOptions(
+        {help, version, dataDirOption, serverOption, vendorOption, contactOption, caFileOption});
 
     if (!parser.parse(arguments))
         return refuse(parser.errorText());

@@ -6,9 +6,9 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSslCertificate>
 #include <QPointer>
 #include <QSaveFile>
+#include <QSslCertificate>
 #include <QTimer>
 
 #include <utility>

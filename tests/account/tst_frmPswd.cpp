@@ -59,19 +59,19 @@ class TestFrmPswd : public QObject, private corvanta::test::WindowRig
     {
         QString body;
         if (!QTest::qWaitFor(
-            [&] {
-                const QStringList mails = m_server.mails();
-                if (mails.isEmpty())
-                    return false;
-                QFile file(mails.last());
-                if (!file.open(QIODevice::ReadOnly))
-                    return false;
-                QByteArray message = file.readAll();
-                body = QString::fromUtf8(
-                    QByteArray::fromBase64(message.mid(message.indexOf("\r\n\r\n") + 4).replace("\r\n", "")));
-                return body.contains(account);
-            },
-            5000))
+                [&] {
+                    const QStringList mails = m_server.mails();
+                    if (mails.isEmpty())
+                        return false;
+                    QFile file(mails.last());
+                    if (!file.open(QIODevice::ReadOnly))
+                        return false;
+                    QByteArray message = file.readAll();
+                    body = QString::fromUtf8(QByteArray::fromBase64(
+                        message.mid(message.indexOf("\r\n\r\n") + 4).replace("\r\n", "")));
+                    return body.contains(account);
+                },
+                5000))
             return {};
         return QRegularExpression(QStringLiteral("验证码是：(\\d{6})")).match(body).captured(1);
     }

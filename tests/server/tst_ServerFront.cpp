@@ -89,7 +89,8 @@ class TestServerFront : public QObject
     Q_OBJECT
 
     // Limits shortened so the time limits show within a second or two.
-    ServerProcess m_server{{"--header-timeout", "1", "--idle-timeout", "2", "--max-connections-per-address", "6"}};
+    ServerProcess m_server{
+        {"--header-timeout", "1", "--idle-timeout", "2", "--max-connections-per-address", "6"}};
 
 private slots:
     void initTestCase()
@@ -105,10 +106,12 @@ private slots:
         QTest::addColumn<int>("status");
         const QByteArray time = "/score/servertime.php?t=1";
         QTest::newRow("plain") << get(time) << 200;
-        QTest::newRow("headers just under 16 KiB") << get(time, "X-Pad: " + QByteArray(15 * 1024, 'a') + "\r\n")
-                                                  << 200;
-        QTest::newRow("headers over 16 KiB") << get(time, "X-Pad: " + QByteArray(17 * 1024, 'a') + "\r\n") << 431;
-        QTest::newRow("headers far over") << get(time, "X-Pad: " + QByteArray(200 * 1024, 'a') + "\r\n") << 431;
+        QTest::newRow("headers just under 16 KiB")
+            << get(time, "X-Pad: " + QByteArray(15 * 1024, 'a') + "\r\n") << 200;
+        QTest::newRow("headers over 16 KiB")
+            << get(time, "X-Pad: " + QByteArray(17 * 1024, 'a') + "\r\n") << 431;
+        QTest::newRow("headers far over")
+            << get(time, "X-Pad: " + QByteArray(200 * 1024, 'a') + "\r\n") << 431;
         QTest::newRow("many small headers") << get(time, QByteArray("X-A: b\r\n").repeated(3000)) << 431;
         QTest::newRow("query of 8 KiB") << get(time + '&' + QByteArray(8 * 1024 - 6, 'q')) << 200;
         QTest::newRow("query over 8 KiB") << get(time + '&' + QByteArray(9 * 1024, 'q')) << 414;
@@ -127,8 +130,9 @@ private slots:
     void bodyRefusedByLength()
     {
         auto socket = connectTo(m_server.port());
-        socket->write("POST /score/index.php HTTP/1.1\r\nHost: t\r\nContent-Type: application/x-www-form-urlencoded\r\n"
-                      "Content-Length: 536870912\r\n\r\n");
+        socket->write(
+            "POST /score/index.php HTTP/1.1\r\nHost: t\r\nContent-Type: application/x-www-form-urlencoded\r\n"
+            "Content-Length: 536870912\r\n\r\n");
         bool closed = false;
         const QByteArray reply = readAll(*socket, 3000, &closed);
         QCOMPARE(statusOf(reply), 413);
@@ -151,7 +155,8 @@ private slots:
         QFETCH(int, status);
         auto socket = connectTo(m_server.port());
         socket->write("POST /score/index.php HTTP/1.1\r\nHost: t\r\nTransfer-Encoding: chunked\r\n\r\n");
-        const QByteArray chunk = QByteArray::number(64 * 1024, 16) + "\r\n" + QByteArray(64 * 1024, 'x') + "\r\n";
+        const QByteArray chunk =
+            QByteArray::number(64 * 1024, 16) + "\r\n" + QByteArray(64 * 1024, 'x') + "\r\n";
         int sent = 0;
         for (; sent < chunks && socket->state() == QAbstractSocket::ConnectedState; ++sent) {
             socket->write(chunk);
@@ -173,7 +178,8 @@ private slots:
         QElapsedTimer timer;
         timer.start();
         const QByteArray request = get("/score/servertime.php");
-        for (qsizetype i = 0; i < request.size() - 4 && socket->state() == QAbstractSocket::ConnectedState; ++i) {
+        for (qsizetype i = 0; i < request.size() - 4 && socket->state() == QAbstractSocket::ConnectedState;
+             ++i) {
             socket->write(request.mid(i, 1));
             socket->waitForBytesWritten(500);
             if (socket->waitForDisconnected(150))
@@ -227,12 +233,14 @@ private slots:
         QTest::addColumn<bool>("body");
         QTest::newRow("GET") << get("/score/servertime.php") << 200 << QByteArray() << true;
         QTest::newRow("HEAD as GET, no body")
-            << QByteArray("HEAD /score/servertime.php HTTP/1.1\r\nHost: t\r\nConnection: close\r\n\r\n") << 200
-            << QByteArray() << false;
+            << QByteArray("HEAD /score/servertime.php HTTP/1.1\r\nHost: t\r\nConnection: close\r\n\r\n")
+            << 200 << QByteArray() << false;
         QTest::newRow("PUT on a GET page")
-            << QByteArray("PUT /score/record.php HTTP/1.1\r\nHost: t\r\nContent-Length: 0\r\nConnection: close\r\n\r\n")
+            << QByteArray("PUT /score/record.php HTTP/1.1\r\nHost: t\r\nContent-Length: 0\r\nConnection: "
+                          "close\r\n\r\n")
             << 405 << QByteArray("GET") << true;
-        QTest::newRow("GET on a POST page") << get("/score/checkpassword.php") << 405 << QByteArray("POST") << true;
+        QTest::newRow("GET on a POST page")
+            << get("/score/checkpassword.php") << 405 << QByteArray("POST") << true;
     }
     void methods()
     {
@@ -264,8 +272,9 @@ private slots:
     void upgradeAnsweredOnce()
     {
         auto socket = connectTo(m_server.port());
-        socket->write("GET /score/servertime.php HTTP/1.1\r\nHost: t\r\nConnection: Upgrade\r\nUpgrade: websocket\r\n"
-                      "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n");
+        socket->write(
+            "GET /score/servertime.php HTTP/1.1\r\nHost: t\r\nConnection: Upgrade\r\nUpgrade: websocket\r\n"
+            "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n");
         const QByteArray reply = readAll(*socket, 4000);
         QCOMPARE(statusOf(reply), 200);
         QCOMPARE(reply.count("HTTP/1.1 "), 1);
@@ -277,11 +286,12 @@ private slots:
         if (QStandardPaths::findExecutable(QStringLiteral("openssl")).isEmpty())
             QSKIP("openssl is missing (scripts/deps.sh installs it)");
         QTemporaryDir dir;
-        const QString cert = dir.filePath(QStringLiteral("cert.pem")), key = dir.filePath(QStringLiteral("key.pem"));
+        const QString cert = dir.filePath(QStringLiteral("cert.pem")),
+                      key = dir.filePath(QStringLiteral("key.pem"));
         QProcess openssl;
         openssl.start(QStringLiteral("openssl"),
-                      {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", cert, "-days", "2",
-                       "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"});
+                      {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", cert, "-days",
+                       "2", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"});
         QVERIFY(openssl.waitForFinished(60000));
         QCOMPARE(openssl.exitCode(), 0);
         ServerProcess tls({"--tls-cert", cert, "--tls-key", key});
@@ -293,12 +303,14 @@ private slots:
         config.serverBase = tls.baseUrl();
         config.vendorBase = tls.baseUrl();
         ServerLink untrusted(config);
-        QVERIFY(untrusted.HttpGetText(untrusted.serverUrl(QStringLiteral("/score/servertime.php"))).isEmpty());
+        QVERIFY(
+            untrusted.HttpGetText(untrusted.serverUrl(QStringLiteral("/score/servertime.php"))).isEmpty());
         config.caFile = cert;
         ServerLink link(config);
         const HttpResult time = link.HttpGetRaw(link.serverUrl(QStringLiteral("/score/servertime.php")));
         QVERIFY2(time.text.toLongLong() > 1700000000, qPrintable(time.text + time.error));
-        QVERIFY(tls.registerTeacher(QStringLiteral("tls01"), QStringLiteral("login"), QStringLiteral("oper")));
+        QVERIFY(
+            tls.registerTeacher(QStringLiteral("tls01"), QStringLiteral("login"), QStringLiteral("oper")));
         FormFields login;
         login.add(QStringLiteral("username"), QStringLiteral("tls01"));
         login.add(QStringLiteral("password"), QStringLiteral("login"));
@@ -313,7 +325,8 @@ private slots:
         const QString sent = dir.filePath(QStringLiteral("sent.eml"));
         ServerProcess server({"--sendmail", QStringLiteral("sleep 2; cat > '%1'").arg(sent)});
         QVERIFY2(server.start(), qPrintable(server.errorText()));
-        QVERIFY(server.registerTeacher(QStringLiteral("mail01"), QStringLiteral("login"), QStringLiteral("oper")));
+        QVERIFY(server.registerTeacher(QStringLiteral("mail01"), QStringLiteral("login"),
+                                       QStringLiteral("oper")));
         QElapsedTimer timer;
         timer.start();
         const auto reply = server.get(QStringLiteral("/score/getpswdcode.php"),
@@ -332,7 +345,8 @@ private slots:
     {
         ServerProcess server;
         QVERIFY2(server.start(), qPrintable(server.errorText()));
-        QVERIFY(server.registerTeacher(QStringLiteral("code01"), QStringLiteral("login"), QStringLiteral("oper")));
+        QVERIFY(server.registerTeacher(QStringLiteral("code01"), QStringLiteral("login"),
+                                       QStringLiteral("oper")));
         const ServerProcess::Fields ask = {{"username", "code01"}, {"email", "teacher@example.org"}};
         QCOMPARE(server.get(QStringLiteral("/score/getpswdcode.php"), ask).text(), QStringLiteral("success"));
         QTRY_COMPARE(server.mails().size(), 1);
@@ -349,13 +363,14 @@ private slots:
         ServerProcess server({"--registrations-per-minute", "10"});
         QVERIFY2(server.start(), qPrintable(server.errorText()));
         for (int i = 0; i < 10; ++i)
-            QVERIFY(server.registerTeacher(QStringLiteral("reg%1x").arg(i), QStringLiteral("l"), QStringLiteral("o")));
-        const auto refused = server.post(QStringLiteral("/score/regteacher.php"),
-                                         {{"username", "reg10x"},
-                                          {"teachername", "老师"},
-                                          {"password", "l"},
-                                          {"superpassword", "o"},
-                                          {"email", "t@example.org"}});
+            QVERIFY(server.registerTeacher(QStringLiteral("reg%1x").arg(i), QStringLiteral("l"),
+                                           QStringLiteral("o")));
+        const auto refused =
+            server.post(QStringLiteral("/score/regteacher.php"), {{"username", "reg10x"},
+                                                                  {"teachername", "老师"},
+                                                                  {"password", "l"},
+                                                                  {"superpassword", "o"},
+                                                                  {"email", "t@example.org"}});
         QCOMPARE(refused.text(), QStringLiteral("注册过于频繁，请一分钟后再试！"));
         auto other = connectTo(server.port(), QStringLiteral("127.0.0.2"));
         const QByteArray body = ServerProcess::encode({{"username", "reg11x"},

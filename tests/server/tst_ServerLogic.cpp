@@ -492,8 +492,8 @@ private slots:
     {
         QTest::addColumn<QList<qint64>>("times"); // seconds after the first request
         QTest::addColumn<QList<bool>>("counted");
-        QTest::newRow("one a minute") << QList<qint64>{0, 30, 59, 60, 119, 121}
-                                      << QList<bool>{true, false, false, true, false, true};
+        QTest::newRow("one a minute")
+            << QList<qint64>{0, 30, 59, 60, 119, 121} << QList<bool>{true, false, false, true, false, true};
         QList<qint64> day;
         QList<bool> tenOnly;
         for (int i = 0; i < 12; ++i) {
@@ -516,8 +516,10 @@ private slots:
         const qint64 other = p.store->teacherByAccount("other")->id;
         const qint64 start = 1772672400;
         for (qsizetype i = 0; i < times.size(); ++i) {
-            QVERIFY2(p.store->countCheckCode(id, start + times[i]) == counted[i], qPrintable(QString::number(i)));
-            QVERIFY(p.store->countCheckCode(other, start + times[i] + 86400 * 10 * (i + 1))); // never hindered
+            QVERIFY2(p.store->countCheckCode(id, start + times[i]) == counted[i],
+                     qPrintable(QString::number(i)));
+            QVERIFY(
+                p.store->countCheckCode(other, start + times[i] + 86400 * 10 * (i + 1))); // never hindered
         }
     }
 
@@ -528,7 +530,8 @@ private slots:
         QVERIFY2(p.store, qPrintable(p.error));
         QVERIFY(p.service.addTeacher("limited", "x", "login", "oper", "m@example.org"));
         const auto ask = [&] {
-            return textOf(p.get("/score/getpswdcode.php", {{"username", "limited"}, {"email", "m@example.org"}}));
+            return textOf(
+                p.get("/score/getpswdcode.php", {{"username", "limited"}, {"email", "m@example.org"}}));
         };
         QCOMPARE(ask(), QStringLiteral("success"));
         QCOMPARE(ask(), QStringLiteral("failure"));

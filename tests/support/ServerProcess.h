@@ -111,8 +111,9 @@ public:
         }
         m_base = QString::fromLatin1(line.mid(prefix.size()));
         if (m_base.startsWith(u"https")) // a certificate the test made: trusted for its own requests
-            QObject::connect(&m_manager, &QNetworkAccessManager::sslErrors, &m_manager,
-                             [](QNetworkReply *reply, const QList<QSslError> &) { reply->ignoreSslErrors(); });
+            QObject::connect(
+                &m_manager, &QNetworkAccessManager::sslErrors, &m_manager,
+                [](QNetworkReply *reply, const QList<QSslError> &) { reply->ignoreSslErrors(); });
         m_port = QUrl(m_base).port(0);
         return true;
 #endif
