@@ -210,16 +210,19 @@ private slots:
     // One address cannot take every connection: others are still served.
     void connectionsPerAddress()
     {
+        // The usual header limit: the held connections must outlast a slow machine.
+        ServerProcess server({"--max-connections-per-address", "6"});
+        QVERIFY2(server.start(), qPrintable(server.errorText()));
         std::vector<std::unique_ptr<QTcpSocket>> held;
         for (int i = 0; i < 6; ++i)
-            held.push_back(connectTo(m_server.port()));
+            held.push_back(connectTo(server.port()));
         QTest::qWait(200);
-        auto over = connectTo(m_server.port());
+        auto over = connectTo(server.port());
         over->write(get("/score/servertime.php"));
         bool closed = false;
         QCOMPARE(readAll(*over, 3000, &closed), QByteArray());
         QVERIFY(closed);
-        auto other = connectTo(m_server.port(), QStringLiteral("127.0.0.2"));
+        auto other = connectTo(server.port(), QStringLiteral("127.0.0.2"));
         other->write(get("/score/servertime.php"));
         QCOMPARE(statusOf(readAll(*other, 3000)), 200);
         held.clear();
@@ -318,12 +321,12 @@ private slots:
         QCOMPARE(r.text, QStringLiteral("Success!"));
     }
 
-    // A mail command that takes two seconds holds neither the page nor anyone else.
+    // A mail command that takes three seconds holds neither the page nor anyone else.
     void mailLeavesThroughAQueue()
     {
         QTemporaryDir dir;
         const QString sent = dir.filePath(QStringLiteral("sent.eml"));
-        ServerProcess server({"--sendmail", QStringLiteral("sleep 2; cat > '%1'").arg(sent)});
+        ServerProcess server({"--sendmail", QStringLiteral("sleep 3; cat > '%1'").arg(sent)});
         QVERIFY2(server.start(), qPrintable(server.errorText()));
         QVERIFY(server.registerTeacher(QStringLiteral("mail01"), QStringLiteral("login"),
                                        QStringLiteral("oper")));
@@ -332,10 +335,10 @@ private slots:
         const auto reply = server.get(QStringLiteral("/score/getpswdcode.php"),
                                       {{"username", "mail01"}, {"email", "teacher@example.org"}});
         QCOMPARE(reply.text(), QStringLiteral("success"));
-        QVERIFY2(timer.elapsed() < 1500, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
         timer.restart();
         QCOMPARE(server.get(QStringLiteral("/score/servertime.php")).status, 200);
-        QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
         QVERIFY(!QFile::exists(sent));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(sent) && QFile(sent).size() > 0, 10000);
     }
