@@ -8,6 +8,9 @@
 
 #include <sqlite3.h>
 
+#include <condition_variable>
+#include <mutex>
+
 namespace corvanta::server {
 
 namespace {
@@ -129,21 +132,60 @@ int SqliteStore::insertScoreRows(const QList<ScoreRow> &rows)
     return stored;
 }
 
+namespace {
+
+// First come, first served: a plain mutex lets the thread that just committed take it again
+// at once, and the other threads' requests wait for many turns.
+class Turns
+{
+public:
+    void take()
+    {
+        std::unique_lock lock(m_mutex);
+        const quint64 mine = m_next++;
+        m_changed.wait(lock, [&] { return m_serving == mine; });
+    }
+    void pass()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            ++m_serving;
+        }
+        m_changed.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    quint64 m_next = 0;
+    quint64 m_serving = 0;
+};
+
+Turns &writeTurns()
+{
+    static Turns turns;
+    return turns;
+}
+
+} // namespace
+
 bool SqliteStore::beginTransaction()
 {
-    static std::mutex writers;
-    m_writeTurn = std::unique_lock(writers);
+    writeTurns().take();
+    m_hasTurn = true;
     QSqlQuery query(database());
     if (query.exec(QStringLiteral("BEGIN IMMEDIATE")))
         return true;
-    m_writeTurn = {};
+    transactionEnded();
     return false;
 }
 
 void SqliteStore::transactionEnded()
 {
-    if (m_writeTurn.owns_lock())
-        m_writeTurn.unlock();
+    if (m_hasTurn) {
+        m_hasTurn = false;
+        writeTurns().pass();
+    }
 }
 
 std::unique_ptr<SqliteStore> SqliteStore::open(const QString &path, QString *error)

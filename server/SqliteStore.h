@@ -3,7 +3,6 @@
 #include "SqlStore.h"
 
 #include <memory>
-#include <mutex>
 
 struct sqlite3_stmt;
 
@@ -35,9 +34,9 @@ private:
     // SQLite's own work for a 40-line upload.
     ::sqlite3_stmt *m_insertScore = nullptr;
     // Held from begin to end of a transaction: the request threads of this process take
-    // turns here and wake the moment the one before commits, instead of SQLite's busy
-    // wait, which sleeps in steps of up to 100 ms.
-    std::unique_lock<std::mutex> m_writeTurn;
+    // turns, in the order they came, and wake the moment the one before commits, instead of
+    // SQLite's busy wait, which sleeps in steps of up to 100 ms.
+    bool m_hasTurn = false;
 };
 
 } // namespace corvanta::server
