@@ -43,6 +43,7 @@ Store &ScoreService::store()
     std::shared_ptr<Store> &mine = stores[this];
     if (!mine)
         mine = std::shared_ptr<Store>(m_opener());
+    mine->checkConnection();
     return *mine;
 }
 

@@ -1,6 +1,8 @@
 #include "SqlStore.h"
 
 #include <QSet>
+
+#include <atomic>
 #include <QSqlError>
 #include <QSqlRecord>
 
@@ -40,8 +42,25 @@ void SqlStore::closeDatabase()
     }
 }
 
+namespace {
+
+// Connections of this process reopened after their database went away.
+std::atomic<quint64> g_reopens = 0;
+
+} // namespace
+
+void SqlStore::checkConnection()
+{
+    const quint64 reopens = g_reopens.load(std::memory_order_relaxed);
+    if (reopens == m_reopensSeen)
+        return;
+    m_reopensSeen = reopens;
+    recoverConnection();
+}
+
 bool SqlStore::reopenDatabase()
 {
+    m_reopensSeen = g_reopens.fetch_add(1) + 1;
     m_statements.clear(); // prepared on the old connection
     QSqlDatabase db = database();
     db.close();

@@ -48,6 +48,7 @@ public:
     void deleteScores(qint64 teacher, const QList<qint64> &ids) override;
 
     RecordData recordData(qint64 teacher) override;
+    void checkConnection() override;
 
     void putCheckCode(qint64 teacher, const QString &codeHash, qint64 expiresAt) override;
     bool takeCheckCode(qint64 teacher, const QString &codeHash, qint64 now) override;
@@ -111,7 +112,8 @@ protected:
     // opens a new one, so the next request is served again. The failed request is not
     // repeated: its client sees the failure and sends again (uploads are safe to repeat).
     virtual void recoverConnection() {}
-    // Closes and opens the connection again (prepared statements are prepared anew).
+    // Closes and opens the connection again (prepared statements are prepared anew); tells
+    // the process's other connections to check theirs.
     bool reopenDatabase();
 
 private:
@@ -128,6 +130,7 @@ private:
                           const QVariantList &extraValues);
 
     QString m_connectionName;
+    quint64 m_reopensSeen = 0; // of the process's reopened connections, when last checked
     QHash<QString, std::shared_ptr<QSqlQuery>> m_statements;
     int m_transactionDepth = 0;
     bool m_broken = false; // a statement of the open transaction failed

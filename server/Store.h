@@ -74,6 +74,11 @@ class Store
 public:
     virtual ~Store() = default;
 
+    // Called before a request uses the store: a store whose sibling connections (other
+    // threads' of the same process) found the database restarted checks its own first, so
+    // only one request of the process fails on it, not one per thread.
+    virtual void checkConnection() {}
+
     // Accounts compare ignoring case.
     virtual std::optional<Teacher> teacherByAccount(const QString &account) = 0;
     // NameTaken when the account exists (ignoring case).
