@@ -2,6 +2,8 @@
 # Benchmark of corvanta-server with wrk (Debian package "wrk"), in one run:
 #   servertime.php (the server's floor), record.php of a teacher with 20 classes x 50
 #   students, and index.php uploads of 40 lines each,
+# the same record.php bytes served by nginx (Debian package "nginx-light", one worker) as
+# the yardstick for the HTTP front,
 # on SQLite (one process), then on PostgreSQL with one process and with two processes on
 # one database (a throw-away PostgreSQL 15 server in a temporary folder; wrk drives both
 # processes at once with half the connections each).
@@ -9,7 +11,8 @@
 # Environment: BENCH_SECONDS (default 10), BENCH_CONNECTIONS (default 64), BENCH_THREADS (2),
 #   BENCH_STORES (default "sqlite postgresql"), PG_BINDIR (default /usr/lib/postgresql/15/bin),
 #   PG_SETTINGS (extra "-c name=value" for the PostgreSQL server), PG_COMMIT (the server's
-#   synchronous_commit, default off; "on" waits for the disk on every commit).
+#   synchronous_commit, default off; "on" waits for the disk on every commit),
+#   BENCH_SERVER_ARGS (more options for every server process, e.g. "--threads 4").
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-${BUILD_DIR:-build}}
@@ -20,6 +23,7 @@ threads=${BENCH_THREADS:-2}
 stores=${BENCH_STORES:-sqlite postgresql}
 pg_bin=${PG_BINDIR:-/usr/lib/postgresql/15/bin}
 command -v wrk >/dev/null || { echo "wrk is missing: apt-get install wrk" >&2; exit 1; }
+nginx=$(command -v nginx || echo /usr/sbin/nginx)
 [ -x "$server" ] || { echo "no server binary at $server (build first)" >&2; exit 1; }
 
 work=$(mktemp -d)
@@ -28,6 +32,7 @@ pg_data=""
 as_pg=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; wait "$p" 2>/dev/null || true; done
+  [ -z "${nginx_pid:-}" ] || { kill "$nginx_pid" 2>/dev/null || true; wait "$nginx_pid" 2>/dev/null || true; }
   [ -z "$pg_data" ] || "${as_pg[@]}" "$pg_bin/pg_ctl" -D "$pg_data" -m immediate -w stop >/dev/null 2>&1 || true
   rm -rf "$work"
 }
@@ -37,7 +42,7 @@ trap cleanup EXIT
 start_server() {
   local name=$1 database=$2
   "$server" --listen 127.0.0.1:0 --database "$database" --mail-dir "$work/mail" \
-    --demo --bench-teacher bench >"$work/$name.out" 2>"$work/$name.log" &
+    --demo --bench-teacher bench ${BENCH_SERVER_ARGS:-} >"$work/$name.out" 2>"$work/$name.log" &
   pids+=($!)
   for _ in $(seq 300); do grep -q listening "$work/$name.out" && break; sleep 0.1; done
   base=$(sed -n 's/^listening on //p' "$work/$name.out")
@@ -65,6 +70,46 @@ start_postgres() {
   # shellcheck disable=SC2086
   "${as_pg[@]}" "$pg_bin/pg_ctl" -D "$pg_data" -l "$work/postgres.log" -w \
     -o "-k $work -c listen_addresses= ${PG_SETTINGS:-}" start >/dev/null
+}
+
+# nginx with one worker serving $work/record.cvd at /score/record.php; sets $nginx_base.
+start_nginx() {
+  local dir="$work/nginx" p=0
+  mkdir -p "$dir/logs"
+  for _ in $(seq 50); do
+    p=$((20000 + RANDOM % 30000))
+    (exec 3<>"/dev/tcp/127.0.0.1/$p") 2>/dev/null || break
+  done
+  chmod 755 "$work"
+  chmod 644 "$work/record.cvd"
+  cat >"$dir/nginx.conf" <<CONF
+worker_processes 1;
+pid $dir/nginx.pid;
+error_log $dir/logs/error.log;
+events { worker_connections 1024; }
+http {
+  access_log $dir/logs/access.log;
+  client_body_temp_path $dir;
+  proxy_temp_path $dir;
+  fastcgi_temp_path $dir;
+  uwsgi_temp_path $dir;
+  scgi_temp_path $dir;
+  server {
+    listen 127.0.0.1:$p;
+    location = /score/record.php { default_type "text/plain; charset=GBK"; alias $work/record.cvd; }
+  }
+}
+CONF
+  "$nginx" -p "$dir" -c "$dir/nginx.conf" -g 'daemon off;' 2>"$dir/logs/start.log" &
+  nginx_pid=$!
+  for _ in $(seq 100); do (exec 3<>"/dev/tcp/127.0.0.1/$p") 2>/dev/null && break; sleep 0.1; done
+  nginx_base="http://127.0.0.1:$p"
+}
+
+stop_nginx() {
+  kill "$nginx_pid" 2>/dev/null || true
+  wait "$nginx_pid" 2>/dev/null || true
+  nginx_pid=""
 }
 
 createdb() {
@@ -118,6 +163,7 @@ run_pages() { # LABEL BASE...
 }
 
 echo "wrk: $threads threads, $connections connections, ${seconds}s each; upload = 40 lines per request"
+echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 printf '%-24s %-16s %10s         %14s\n' store page rate "p99"
 for store in $stores; do
   case $store in
@@ -126,6 +172,13 @@ for store in $stores; do
       fetch_record
       run_pages "SQLite, 1 process" "$base"
       stop_servers
+      if [ -x "$nginx" ]; then
+        start_nginx
+        measure "nginx, 1 worker" record.php "$nginx_base"
+        stop_nginx
+      else
+        echo "nginx is missing (apt-get install nginx-light): no yardstick" >&2
+      fi
       ;;
     postgresql)
       start_postgres
@@ -144,3 +197,4 @@ for store in $stores; do
     *) echo "unknown store $store" >&2; exit 1 ;;
   esac
 done
+echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"

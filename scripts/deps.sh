@@ -6,11 +6,14 @@
 # voice (qt6-declarative-dev: its CMake package needs QmlIntegration, which Debian does not pull
 # in); espeak-ng and sox also let a test render a name to a sound file and measure it.
 # chromium: the headless browser of the web pages test (skipped without it).
+# libmicrohttpd-dev: the server's HTTP engine. openssl: the HTTPS test makes its certificate.
+# nginx-light: the yardstick of bench/server_bench.sh.
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-httpserver-dev qt6-websockets-dev
-  libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev
+  qt6-base-dev
+  libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev libmicrohttpd-dev
+  openssl nginx-light
   postgresql-15 util-linux
   xvfb xauth fonts-noto-cjk fonts-comic-neue imagemagick
   libqrencode-dev chromium

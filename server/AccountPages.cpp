@@ -66,6 +66,10 @@ PageReply regTeacher(const PageCall &call)
 {
     const auto field = [&](const char *name) { return call.field(name).trimmed(); };
     const QString account = field("username");
+    // The operation password's slow hash makes registrations the dearest page: one address
+    // gets a few a minute (requests made in-process name no address).
+    if (!call.request.clientAddress.isEmpty() && !call.service.allowRegistration(call.request.clientAddress))
+        return refused(QStringLiteral("注册过于频繁，请一分钟后再试！"), account);
     if (!validAccountName(account))
         return refused(QStringLiteral("帐号只能由字母、数字和下划线组成，至少4位！"), account);
     Teacher t;
@@ -129,6 +133,9 @@ PageReply getPswdCode(const PageCall &call)
             return !email.isEmpty() && email.compare(teacher->email, Qt::CaseInsensitive) == 0;
         }))
         return *refusal;
+    // One code a minute and ten a day for an account: beyond, nothing is mailed.
+    if (!call.store().countCheckCode(teacher->id, call.service.now()))
+        return refused(kFailureWord, teacher->account);
     const QString code =
         QStringLiteral("%1").arg(QRandomGenerator::system()->bounded(1000000), 6, 10, QLatin1Char('0'));
     call.store().putCheckCode(teacher->id, checkCodeHash(code),

@@ -87,14 +87,19 @@ QByteArray VerifiedPasswords::digest(const QString &password, const QString &sto
 
 bool VerifiedPasswords::verify(const QString &password, const QString &stored)
 {
-    const auto known = m_verified.constFind(stored);
-    if (known != m_verified.cend() && sameBytes(known.value(), digest(password, stored)))
-        return true;
+    const QByteArray mine = digest(password, stored);
+    {
+        const std::lock_guard lock(m_mutex);
+        const auto known = m_verified.constFind(stored);
+        if (known != m_verified.cend() && sameBytes(known.value(), mine))
+            return true;
+    }
     if (!verifyOperationPassword(password, stored))
         return false;
+    const std::lock_guard lock(m_mutex);
     if (m_verified.size() > 10000)
         m_verified.clear();
-    m_verified.insert(stored, digest(password, stored));
+    m_verified.insert(stored, mine);
     return true;
 }
 
@@ -103,30 +108,37 @@ qint64 FailureLimiter::now() const
     return m_clock.now().toSecsSinceEpoch();
 }
 
+QString &FailureLimiter::cleanKey() const
+{
+    thread_local QHash<const FailureLimiter *, QString> keys;
+    return keys[this];
+}
+
 bool FailureLimiter::isLocked(const QString &key)
 {
-    const FailureState state = m_store.failureState(key);
+    const FailureState state = m_store().failureState(key);
     const bool locked = state.lockedUntil > now();
     if (!locked && state.lockedUntil == 0 && state.failures == 0)
-        m_cleanKey = key;
+        cleanKey() = key;
     else
-        m_cleanKey.clear();
+        cleanKey().clear();
     return locked;
 }
 
 void FailureLimiter::recordFailure(const QString &key)
 {
-    m_cleanKey.clear();
+    cleanKey().clear();
     const qint64 t = now();
-    if (m_store.addFailure(key, t, t - kWindowSeconds + 1) >= kMaxFailures)
-        m_store.lockOut(key, t + kLockSeconds);
+    Store &store = m_store();
+    if (store.addFailure(key, t, t - kWindowSeconds + 1) >= kMaxFailures)
+        store.lockOut(key, t + kLockSeconds);
 }
 
 void FailureLimiter::recordSuccess(const QString &key)
 {
-    if (key != m_cleanKey)
-        m_store.clearFailures(key);
-    m_cleanKey.clear();
+    if (key != cleanKey())
+        m_store().clearFailures(key);
+    cleanKey().clear();
 }
 
 } // namespace corvanta::server

@@ -8,6 +8,9 @@
 #include <QHash>
 #include <QString>
 
+#include <functional>
+#include <mutex>
+
 namespace corvanta::server {
 
 // Operation passwords are kept only as a salted PBKDF2-HMAC-SHA256 text
@@ -17,6 +20,7 @@ bool verifyOperationPassword(const QString &password, const QString &stored);
 
 // Remembers, in memory only, which operation password last matched each stored hash, as a
 // fast keyed digest, so the slow hash runs once per password and not on every upload.
+// Safe on several threads; the slow hash runs outside the lock.
 class VerifiedPasswords
 {
 public:
@@ -27,6 +31,7 @@ private:
     QByteArray digest(const QString &password, const QString &stored) const;
 
     QByteArray m_key; // random per process
+    std::mutex m_mutex;
     QHash<QString, QByteArray> m_verified;
 };
 
@@ -40,7 +45,15 @@ public:
     static constexpr qint64 kWindowSeconds = 600;
     static constexpr qint64 kLockSeconds = 600;
 
-    FailureLimiter(Store &store, const Clock &clock) : m_store(store), m_clock(clock) {}
+    FailureLimiter(Store &store, const Clock &clock)
+        : FailureLimiter([&store]() -> Store & { return store; }, clock)
+    {
+    }
+    // The store of the calling thread, when requests run on several.
+    FailureLimiter(std::function<Store &()> store, const Clock &clock)
+        : m_store(std::move(store)), m_clock(clock)
+    {
+    }
 
     bool isLocked(const QString &key);
     void recordFailure(const QString &key);
@@ -49,11 +62,12 @@ public:
 private:
     qint64 now() const;
 
-    Store &m_store;
+    // The key last asked about on this thread had nothing stored: its success needs no
+    // write. (A check asks isLocked first, then records the outcome, on one thread.)
+    QString &cleanKey() const;
+
+    std::function<Store &()> m_store;
     const Clock &m_clock;
-    // The key last asked about had nothing stored: its success needs no write. (A check
-    // asks isLocked first, then records the outcome.)
-    QString m_cleanKey;
 };
 
 } // namespace corvanta::server

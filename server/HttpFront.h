@@ -2,31 +2,66 @@
 
 #include "ScoreService.h"
 
-#include <QAbstractHttpServer>
+#include <QByteArray>
+#include <QHostAddress>
+#include <QString>
+
+#include <memory>
 
 namespace corvanta::server {
 
-// The HTTP side: turns each request into a PageRequest, runs the route table, writes the
-// reply and one log line. Works on QAbstractHttpServer directly because the pages need the
-// query as it came (still escaped) and the body size check.
-class HttpFront final : public QAbstractHttpServer
+// What one client may cost the server. Every limit is there so that a slow or greedy
+// client cannot starve the others: memory per connection is bounded by the header and
+// body limits, time by the two time limits, connections by the two caps.
+struct FrontOptions
 {
-    Q_OBJECT
+    QHostAddress host = QHostAddress(QHostAddress::LocalHost);
+    quint16 port = 8080;
+    int threads = 0; // request threads; 0: one per core
+    // Request line and headers; beyond, 431.
+    qsizetype maxHeaderBytes = 16 * 1024;
+    // A body; 413. One whose Content-Length is over four times this is refused before it is
+    // read; a smaller one, or a chunked one, is read without being kept and refused at its end
+    // (so that a client still sending sees the reply), or cut off at four times this.
+    qsizetype maxBodyBytes = 1024 * 1024;
+    // The query of a page address; 414.
+    qsizetype maxQueryBytes = 8 * 1024;
+    // A new connection has this long to send its request's headers.
+    int headerSeconds = 10;
+    // A connection that sends or takes nothing for this long is closed (kept-alive
+    // connections between requests, stalled bodies and readers).
+    int idleSeconds = 30;
+    int maxConnections = 1000;
+    int maxConnectionsPerAddress = 128;
+    // PEM texts; with both, HTTPS.
+    QByteArray tlsCertificate;
+    QByteArray tlsKey;
+};
+
+// The HTTP side, on libmicrohttpd: a pool of request threads reads each request within
+// the limits above, turns it into a PageRequest, runs the route table, writes the reply
+// and one log line.
+class HttpFront
+{
 public:
-    static constexpr qsizetype kMaxBody = 1024 * 1024;
+    HttpFront(ScoreService &service, FrontOptions options);
+    ~HttpFront();
+    HttpFront(const HttpFront &) = delete;
+    HttpFront &operator=(const HttpFront &) = delete;
 
-    explicit HttpFront(ScoreService &service, QObject *parent = nullptr);
+    // Starts listening; the port listened on (the free one picked for port 0), or 0 and
+    // *error.
+    quint16 start(QString *error);
+    // Stops accepting and ends every connection; waits for the request threads.
+    void stop();
 
-    // Log lines go to standard error unless switched off (tests in-process).
-    void setLogging(bool on) { m_logging = on; }
+    // Log lines go to standard error unless switched off.
+    void setLogging(bool on);
 
-protected:
-    bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override;
-    void missingHandler(const QHttpServerRequest &request, QTcpSocket *socket) override;
+    struct Private;
 
 private:
-    ScoreService &m_service;
-    bool m_logging = true;
+    std::unique_ptr<Private> d;
 };
 
 } // namespace corvanta::server

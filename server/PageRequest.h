@@ -34,9 +34,10 @@ using HeaderList = QList<QPair<QByteArray, QByteArray>>;
 struct PageRequest
 {
     Method method = Method::Get;
-    QString path;       // decoded path, e.g. "/score/index.php"
-    FieldMap fields;    // body fields first, then query fields
-    HeaderList headers; // as they came; names compare ignoring case
+    QString path;          // decoded path, e.g. "/score/index.php"
+    FieldMap fields;       // body fields first, then query fields
+    HeaderList headers;    // every request header as it came, in order; names compare ignoring case
+    QString clientAddress; // the peer's IP address; empty in-process
 
     // The first header of the name; empty when absent.
     QByteArray header(const QByteArray &name) const;

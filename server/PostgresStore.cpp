@@ -81,6 +81,14 @@ const char *const kSchemaV3[] = {
     "ALTER TABLE class ADD COLUMN last_upload BIGINT NOT NULL DEFAULT 0",
 };
 
+// Check codes mailed per teacher, for the limit of one a minute and ten a day.
+const char *const kSchemaV4[] = {
+    "CREATE TABLE code_sent ("
+    " teacher_id BIGINT NOT NULL REFERENCES teacher(id) ON DELETE CASCADE,"
+    " at BIGINT NOT NULL)",
+    "CREATE INDEX code_sent_teacher ON code_sent (teacher_id)",
+};
+
 // An element of a PostgreSQL array literal.
 QString arrayText(const QString &text)
 {
@@ -166,7 +174,8 @@ void PostgresStore::migrate()
 {
     migrateSchema({{std::begin(kSchemaV1), std::end(kSchemaV1)},
                    {std::begin(kSchemaV2), std::end(kSchemaV2)},
-                   {std::begin(kSchemaV3), std::end(kSchemaV3)}},
+                   {std::begin(kSchemaV3), std::end(kSchemaV3)},
+                   {std::begin(kSchemaV4), std::end(kSchemaV4)}},
                   QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kMigrationLock));
 }
 

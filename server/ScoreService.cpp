@@ -24,9 +24,51 @@ QString lockKey(Secret secret, const Teacher &teacher)
 } // namespace
 
 ScoreService::ScoreService(Store &store, Mailer &mailer, const Clock &clock, QString mailFrom)
-    : m_store(store), m_mailer(mailer), m_clock(clock), m_mailFrom(std::move(mailFrom)),
-      m_limiter(store, clock), m_sessions(store, clock)
+    : ScoreService(store, {}, mailer, clock, std::move(mailFrom))
 {
+}
+
+ScoreService::ScoreService(Store &store, StoreOpener opener, Mailer &mailer, const Clock &clock,
+                           QString mailFrom)
+    : m_store(store), m_opener(std::move(opener)), m_ownThread(std::this_thread::get_id()), m_mailer(mailer),
+      m_clock(clock), m_mailFrom(std::move(mailFrom)),
+      m_limiter([this]() -> Store & { return this->store(); }, clock),
+      m_sessions([this]() -> Store & { return this->store(); }, clock)
+{
+}
+
+Store &ScoreService::store()
+{
+    if (!m_opener || std::this_thread::get_id() == m_ownThread)
+        return m_store;
+    // Closed with their thread, on their thread, as a database connection wants.
+    thread_local QHash<const ScoreService *, std::shared_ptr<Store>> stores;
+    std::shared_ptr<Store> &mine = stores[this];
+    if (!mine)
+        mine = std::shared_ptr<Store>(m_opener());
+    mine->checkConnection();
+    return *mine;
+}
+
+bool ScoreService::allowRegistration(const QString &clientAddress)
+{
+    const qint64 t = now();
+    const std::lock_guard lock(m_registrationMutex);
+    // Forget addresses that have been quiet for a minute, so the table stays small.
+    if (m_registrations.size() > 10000) {
+        for (auto it = m_registrations.begin(); it != m_registrations.end();) {
+            if (it->isEmpty() || it->last() <= t - 60)
+                it = m_registrations.erase(it);
+            else
+                ++it;
+        }
+    }
+    QList<qint64> &times = m_registrations[clientAddress];
+    times.removeIf([t](qint64 at) { return at <= t - 60; });
+    if (times.size() >= m_registrationsPerMinute)
+        return false;
+    times.append(t);
+    return true;
 }
 
 qint64 ScoreService::now() const
@@ -36,8 +78,6 @@ qint64 ScoreService::now() const
 
 QString ScoreService::accountField(Credential credential)
 {
-    if (credential == Credential::WebSession)
-        return {};
     return credential == Credential::LoginDigest ? QStringLiteral("t") : QStringLiteral("username");
 }
 
@@ -65,8 +105,8 @@ bool ScoreService::matches(Credential credential, const QString &secret, const T
         return Md5Hex(secret) == teacher.loginVerifier;
     case Credential::OperationPassword:
         return m_verified.verify(secret, teacher.operationHash);
-    case Credential::None:
     case Credential::WebSession:
+    case Credential::None:
         break;
     }
     return false;
@@ -91,7 +131,7 @@ Authentication ScoreService::authenticate(Credential credential, const PageReque
     if (digest)
         secret = secret.trimmed().toLower();
     const std::optional<Teacher> teacher =
-        m_store.teacherByAccount(request.fields.value(accountField(credential)));
+        store().teacherByAccount(request.fields.value(accountField(credential)));
     // An operation password is taken as typed; a blank login password is no password.
     if (!teacher || credential == Credential::None || (operation ? secret : secret.trimmed()).isEmpty())
         return {std::nullopt, wrong};
@@ -109,10 +149,18 @@ Authentication ScoreService::authenticate(Credential credential, const PageReque
 
 QByteArray ScoreService::recordFile(const Teacher &teacher)
 {
+    {
+        const std::lock_guard lock(m_recordMutex);
+        const auto cached = m_recordCache.constFind(teacher.id);
+        if (cached != m_recordCache.cend() && cached->first == teacher.dataVersion)
+            return cached->second;
+    }
+    // Built outside the lock: other teachers' files are served meanwhile.
+    const QByteArray file = writeRecordFile(store().recordData(teacher.id));
+    const std::lock_guard lock(m_recordMutex);
     const auto cached = m_recordCache.constFind(teacher.id);
-    if (cached != m_recordCache.cend() && cached->first == teacher.dataVersion)
-        return cached->second;
-    const QByteArray file = writeRecordFile(m_store.recordData(teacher.id));
+    if (cached != m_recordCache.cend() && cached->first > teacher.dataVersion)
+        return file; // a newer one came in meanwhile
     if (m_recordCache.size() > 512)
         m_recordCache.clear();
     m_recordCache.insert(teacher.id, {teacher.dataVersion, file});
@@ -123,12 +171,17 @@ std::optional<ClassReport> ScoreService::classReport(const Teacher &teacher, con
                                                      int latest)
 {
     const QPair<qint64, QString> key(teacher.id, className);
-    const auto cached = m_reportCache.constFind(key);
-    if (cached != m_reportCache.cend() && cached->version == teacher.dataVersion && cached->latest == latest)
-        return cached->report;
-    std::optional<ClassReport> report = m_store.classReport(teacher.id, className, latest);
+    {
+        const std::lock_guard lock(m_reportMutex);
+        const auto cached = m_reportCache.constFind(key);
+        if (cached != m_reportCache.cend() && cached->version == teacher.dataVersion && cached->latest == latest)
+            return cached->report;
+    }
+    // Read outside the lock: other teachers' pages are served meanwhile.
+    std::optional<ClassReport> report = store().classReport(teacher.id, className, latest);
     // Only classes that exist are kept: made-up names in addresses fill nothing.
     if (report) {
+        const std::lock_guard lock(m_reportMutex);
         if (m_reportCache.size() > 256)
             m_reportCache.clear();
         m_reportCache.insert(key, {teacher.dataVersion, latest, *report});
@@ -145,7 +198,7 @@ bool ScoreService::addTeacher(const QString &account, const QString &name, const
     t.email = email;
     t.loginVerifier = Md5Hex(loginPassword);
     t.operationHash = hashOperationPassword(operationPassword.trimmed());
-    return m_store.createTeacher(t) == StoreResult::Done;
+    return store().createTeacher(t) == StoreResult::Done;
 }
 
 } // namespace corvanta::server

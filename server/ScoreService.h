@@ -13,7 +13,11 @@
 #include <QHash>
 #include <QString>
 
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <optional>
+#include <thread>
 
 namespace corvanta::server {
 
@@ -36,15 +40,23 @@ struct Authentication
 };
 
 // What every page shares: the store, the mailer, the clock, the failure counts and the
-// authentication of each kind of credential. Nothing here knows HTTP.
+// authentication of each kind of credential. Nothing here knows HTTP. Safe to use from
+// several request threads at once when made with a StoreOpener.
 class ScoreService
 {
 public:
+    using StoreOpener = std::function<std::unique_ptr<Store>()>;
+
+    // One store, used on one thread (in-process tests).
     ScoreService(Store &store, Mailer &mailer, const Clock &clock,
                  QString mailFrom = QStringLiteral("corvanta@localhost"));
+    // The store on the thread that makes the service; every other thread opens one of its
+    // own with opener on first use (a database connection serves one thread). The opener
+    // throws StoreError when it cannot.
+    ScoreService(Store &store, StoreOpener opener, Mailer &mailer, const Clock &clock,
+                 QString mailFrom = QStringLiteral("corvanta@localhost"));
 
-    // The field that names the account for this credential ("t" or "username"; none for a
-    // session).
+    // The field that names the account for this credential ("t" or "username").
     static QString accountField(Credential credential);
     // Checks the account and secret the request names; secretField, when given, replaces the
     // credential's usual field. Failures count towards a lock-out; a locked secret is
@@ -56,7 +68,8 @@ public:
     void recordFailure(Secret secret, const Teacher &teacher);
     void recordSuccess(Secret secret, const Teacher &teacher);
 
-    Store &store() { return m_store; }
+    // The calling thread's store.
+    Store &store();
     WebSessions &sessions() { return m_sessions; }
     Mailer &mailer() { return m_mailer; }
     const QString &mailFrom() const { return m_mailFrom; }
@@ -68,6 +81,12 @@ public:
     // database work.
     std::optional<ClassReport> classReport(const Teacher &teacher, const QString &className, int latest);
 
+    // Counts a registration from the client address; false once the address has had its
+    // share within the last minute (kRegistrationsPerMinute unless set).
+    bool allowRegistration(const QString &clientAddress);
+    void setRegistrationsPerMinute(int count) { m_registrationsPerMinute = count; }
+    static constexpr int kRegistrationsPerMinute = 10;
+
     // Adds a teacher when the account is free (the demo and benchmark data use it).
     bool addTeacher(const QString &account, const QString &name, const QString &loginPassword,
                     const QString &operationPassword, const QString &email);
@@ -78,20 +97,27 @@ private:
     bool matches(Credential credential, const QString &secret, const Teacher &teacher);
 
     Store &m_store;
+    StoreOpener m_opener;
+    std::thread::id m_ownThread;
     Mailer &m_mailer;
     const Clock &m_clock;
     QString m_mailFrom;
     FailureLimiter m_limiter;
     VerifiedPasswords m_verified;
-    WebSessions m_sessions;
+    std::mutex m_recordMutex;
     QHash<qint64, QPair<qint64, QByteArray>> m_recordCache; // teacher -> (data version, file)
+    WebSessions m_sessions;
     struct CachedReport
     {
         qint64 version = 0;
         int latest = 0;
         ClassReport report;
     };
+    std::mutex m_reportMutex;
     QHash<QPair<qint64, QString>, CachedReport> m_reportCache; // (teacher, class)
+    std::mutex m_registrationMutex;
+    int m_registrationsPerMinute = kRegistrationsPerMinute;
+    QHash<QString, QList<qint64>> m_registrations; // client address -> times in the last minute
 };
 
 } // namespace corvanta::server

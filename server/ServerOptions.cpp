@@ -10,6 +10,9 @@ namespace corvanta::server {
 
 namespace {
 
+const char *const kHiddenLimits[] = {"header-timeout", "idle-timeout", "max-connections",
+                                     "max-connections-per-address", "registrations-per-minute"};
+
 // The options, defined once for parsing and for --help.
 void addOptions(QCommandLineParser &parser)
 {
@@ -18,8 +21,10 @@ void addOptions(QCommandLineParser &parser)
         "scores, served to the corvanta tool over HTTP."));
     parser.addOptions({
         {QStringLiteral("listen"),
-         QStringLiteral("address to listen on (default 127.0.0.1:8080). Port 0 picks a free port. The "
-                        "first line on standard output is always \"listening on http://HOST:PORT\"."),
+         QStringLiteral(
+             "address to listen on (default 127.0.0.1:8080). Port 0 picks a free port. The "
+             "first line on standard output is always \"listening on http://HOST:PORT\" (https with "
+             "--tls-cert)."),
          QStringLiteral("HOST:PORT")},
         {QStringLiteral("database"),
          QStringLiteral("database (default sqlite:corvanta.db); the schema is created or migrated at start. "
@@ -42,6 +47,14 @@ void addOptions(QCommandLineParser &parser)
         {QStringLiteral("demo"),
          QStringLiteral("add the demo teacher (account demo, password demo, operation password demo) "
                         "with two classes and two topics when absent.")},
+        {QStringLiteral("threads"), QStringLiteral("request threads (default one per processor core)."),
+         QStringLiteral("N")},
+        {QStringLiteral("tls-cert"),
+         QStringLiteral("serve HTTPS with this certificate (PEM; with its chain when a school's own "
+                        "authority signed it). Needs --tls-key."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("tls-key"), QStringLiteral("the certificate's private key (PEM, unencrypted)."),
+         QStringLiteral("FILE")},
         {{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("show this text.")},
         {QStringLiteral("version"), QStringLiteral("show the version.")},
     });
@@ -50,6 +63,49 @@ void addOptions(QCommandLineParser &parser)
                              QStringLiteral("ACCOUNT"));
     bench.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(bench);
+    // The front's limits, shortened by the tests that prove them.
+    for (const char *name : kHiddenLimits) {
+        QCommandLineOption limit(QLatin1String(name), QStringLiteral("limit for tests."),
+                                 QStringLiteral("N"));
+        limit.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(limit);
+    }
+}
+
+bool parseCount(const QString &name, const QString &text, int min, int *value, QString *error)
+{
+    bool ok = false;
+    const int number = text.toInt(&ok);
+    if (!ok || number < min || number > 100000) {
+        *error = QStringLiteral("--%1: \"%2\" is not a number from %3 to 100000").arg(name, text).arg(min);
+        return false;
+    }
+    *value = number;
+    return true;
+}
+
+bool parseFront(const QCommandLineParser &parser, ServerOptions *options, QString *error)
+{
+    const std::pair<const char *, int ServerOptions::*> counts[] = {
+        {"threads", &ServerOptions::threads},
+        {kHiddenLimits[0], &ServerOptions::headerSeconds},
+        {kHiddenLimits[1], &ServerOptions::idleSeconds},
+        {kHiddenLimits[2], &ServerOptions::maxConnections},
+        {kHiddenLimits[3], &ServerOptions::maxConnectionsPerAddress},
+        {kHiddenLimits[4], &ServerOptions::registrationsPerMinute},
+    };
+    for (const auto &[name, field] : counts) {
+        if (parser.isSet(QLatin1String(name)) &&
+            !parseCount(QLatin1String(name), parser.value(QLatin1String(name)), 1, &(options->*field), error))
+            return false;
+    }
+    options->tlsCertificateFile = parser.value(QStringLiteral("tls-cert"));
+    options->tlsKeyFile = parser.value(QStringLiteral("tls-key"));
+    if (options->tlsCertificateFile.isEmpty() != options->tlsKeyFile.isEmpty()) {
+        *error = QStringLiteral("--tls-cert and --tls-key go together");
+        return false;
+    }
+    return true;
 }
 
 // The parser's own messages do not name the fix; these do.
@@ -133,6 +189,8 @@ bool parseServerOptions(const QStringList &arguments, ServerOptions *options, QS
         if (isSet(name))
             options->*field = value(name);
     }
+    if (!parseFront(parser, options, error))
+        return false;
     options->demo = isSet("demo");
     options->help = isSet("help");
     options->version = isSet("version");
@@ -154,6 +212,10 @@ QString serverUsage()
            QStringLiteral("\n"
                           "Without --mail-dir or --sendmail, check-code e-mails cannot be sent.\n"
                           "Every request is logged on standard error, one line each.\n"
+                          "Limits per request: request line and headers 16 KiB (status 431), body 1 MiB\n"
+                          "(413), query 8 KiB (414); the headers within 10 s of connecting, kept-alive\n"
+                          "connections closed after 30 s without a request. At most 1000 connections, 128\n"
+                          "from one address; 10 registrations a minute from one address.\n"
                           "Exit status: 0 after a normal stop (SIGTERM, SIGINT), 2 on a bad option or a\n"
                           "database that cannot be used, 1 when the address cannot be listened on.\n");
 }

@@ -19,6 +19,16 @@ struct ServerOptions
     bool version = false;
     // Hidden: adds a teacher with this account of 20 classes x 50 students for the benchmark.
     QString benchTeacher;
+    int threads = 0;            // request threads; 0: one per core
+    QString tlsCertificateFile; // PEM; with tlsKeyFile, HTTPS
+    QString tlsKeyFile;
+    // Hidden (tests): the HTTP front's limits, in seconds and connections; 0 keeps the
+    // front's default.
+    int headerSeconds = 0;
+    int idleSeconds = 0;
+    int maxConnections = 0;
+    int maxConnectionsPerAddress = 0;
+    int registrationsPerMinute = 0;
 };
 
 // Reads the command line (arguments[0] is the program). On a bad option returns false and

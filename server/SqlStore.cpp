@@ -1,6 +1,8 @@
 #include "SqlStore.h"
 
 #include <QSet>
+
+#include <atomic>
 #include <QSqlError>
 #include <QSqlRecord>
 
@@ -40,8 +42,25 @@ void SqlStore::closeDatabase()
     }
 }
 
+namespace {
+
+// Connections of this process reopened after their database went away.
+std::atomic<quint64> g_reopens = 0;
+
+} // namespace
+
+void SqlStore::checkConnection()
+{
+    const quint64 reopens = g_reopens.load(std::memory_order_relaxed);
+    if (reopens == m_reopensSeen)
+        return;
+    m_reopensSeen = reopens;
+    recoverConnection();
+}
+
 bool SqlStore::reopenDatabase()
 {
+    m_reopensSeen = g_reopens.fetch_add(1) + 1;
     m_statements.clear(); // prepared on the old connection
     QSqlDatabase db = database();
     db.close();
@@ -136,7 +155,7 @@ void SqlStore::exec(const QString &sql)
 
 SqlStore::Transaction::Transaction(SqlStore &store) : m_store(store)
 {
-    if (!m_store.database().transaction())
+    if (!m_store.beginTransaction())
         m_store.failed(QStringLiteral("begin"), m_store.database().lastError());
     ++m_store.m_transactionDepth;
 }
@@ -146,6 +165,7 @@ SqlStore::Transaction::~Transaction()
     --m_store.m_transactionDepth;
     if (!m_done && !m_store.database().rollback())
         m_store.m_broken = true;
+    m_store.transactionEnded();
     if (m_store.m_broken) {
         m_store.m_broken = false;
         m_store.recoverConnection();
@@ -328,6 +348,24 @@ bool SqlStore::takeCheckCode(qint64 teacher, const QString &codeHash, qint64 now
     return change(QStringLiteral("DELETE FROM check_code WHERE teacher_id = ? AND code_hash = ? AND "
                                  "expires_at > ?"),
                   {teacher, codeHash, now}) == 1;
+}
+
+bool SqlStore::countCheckCode(qint64 teacher, qint64 at)
+{
+    Transaction tx(*this);
+    // The teacher's row lock first: two processes counting for one teacher take turns.
+    change(QStringLiteral("UPDATE teacher SET data_version = data_version WHERE id = ?"), {teacher});
+    change(QStringLiteral("DELETE FROM code_sent WHERE teacher_id = ? AND at <= ?"), {teacher, at - 86400});
+    const auto row =
+        selectOne(QStringLiteral("SELECT COUNT(*), COALESCE(MAX(at), 0) FROM code_sent WHERE teacher_id = ?"),
+                  {teacher});
+    const int sent = row ? row->at(0).toInt() : 0;
+    const qint64 last = row ? row->at(1).toLongLong() : 0;
+    if (sent >= kMaxCheckCodesPerDay || (sent > 0 && last > at - kCheckCodeGapSeconds))
+        return false; // rolled back: nothing counted
+    change(QStringLiteral("INSERT INTO code_sent (teacher_id, at) VALUES (?, ?)"), {teacher, at});
+    tx.commit();
+    return true;
 }
 
 // --- lock-out counting ---

@@ -48,6 +48,7 @@ public:
     void deleteScores(qint64 teacher, const QList<qint64> &ids) override;
 
     RecordData recordData(qint64 teacher) override;
+    void checkConnection() override;
 
     QList<ClassSummary> classSummaries(qint64 teacher) override;
     std::optional<ClassReport> classReport(qint64 teacher, const QString &className, int latest) override;
@@ -59,6 +60,7 @@ public:
 
     void putCheckCode(qint64 teacher, const QString &codeHash, qint64 expiresAt) override;
     bool takeCheckCode(qint64 teacher, const QString &codeHash, qint64 now) override;
+    bool countCheckCode(qint64 teacher, qint64 at) override;
 
     FailureState failureState(const QString &key) override;
     int addFailure(const QString &key, qint64 at, qint64 since) override;
@@ -81,6 +83,9 @@ protected:
     virtual int insertScoreRows(const QList<ScoreRow> &rows);
     // A text as the database takes it (never NULL).
     virtual QString boundText(const QString &text) const { return text.isNull() ? QStringLiteral("") : text; }
+    // Begins a transaction; false on failure. transactionEnded follows its commit or rollback.
+    virtual bool beginTransaction() { return database().transaction(); }
+    virtual void transactionEnded() {}
     // Called first in a transaction that only reads and must see one state throughout.
     virtual void beginSnapshot() {}
 
@@ -115,7 +120,8 @@ protected:
     // opens a new one, so the next request is served again. The failed request is not
     // repeated: its client sees the failure and sends again (uploads are safe to repeat).
     virtual void recoverConnection() {}
-    // Closes and opens the connection again (prepared statements are prepared anew).
+    // Closes and opens the connection again (prepared statements are prepared anew); tells
+    // the process's other connections to check theirs.
     bool reopenDatabase();
 
     // "t.id, t.account, ...": the columns teacherFromRow reads, from the table named so.
@@ -136,6 +142,7 @@ private:
                           const QVariantList &extraValues);
 
     QString m_connectionName;
+    quint64 m_reopensSeen = 0; // of the process's reopened connections, when last checked
     QHash<QString, std::shared_ptr<QSqlQuery>> m_statements;
     int m_transactionDepth = 0;
     bool m_broken = false; // a statement of the open transaction failed

@@ -4,8 +4,12 @@
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlQuery>
 
 #include <sqlite3.h>
+
+#include <condition_variable>
+#include <mutex>
 
 namespace corvanta::server {
 
@@ -82,6 +86,14 @@ const char *const kSchemaV3[] = {
     "ALTER TABLE class ADD COLUMN last_upload INTEGER NOT NULL DEFAULT 0",
 };
 
+// Check codes mailed per teacher, for the limit of one a minute and ten a day.
+const char *const kSchemaV4[] = {
+    "CREATE TABLE code_sent ("
+    " teacher_id INTEGER NOT NULL REFERENCES teacher(id) ON DELETE CASCADE,"
+    " at INTEGER NOT NULL)",
+    "CREATE INDEX code_sent_teacher ON code_sent (teacher_id)",
+};
+
 } // namespace
 
 SqliteStore::SqliteStore(const QString &connectionName) : SqlStore(connectionName) {}
@@ -131,6 +143,62 @@ int SqliteStore::insertScoreRows(const QList<ScoreRow> &rows)
     return stored;
 }
 
+namespace {
+
+// First come, first served: a plain mutex lets the thread that just committed take it again
+// at once, and the other threads' requests wait for many turns.
+class Turns
+{
+public:
+    void take()
+    {
+        std::unique_lock lock(m_mutex);
+        const quint64 mine = m_next++;
+        m_changed.wait(lock, [&] { return m_serving == mine; });
+    }
+    void pass()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            ++m_serving;
+        }
+        m_changed.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    quint64 m_next = 0;
+    quint64 m_serving = 0;
+};
+
+Turns &writeTurns()
+{
+    static Turns turns;
+    return turns;
+}
+
+} // namespace
+
+bool SqliteStore::beginTransaction()
+{
+    writeTurns().take();
+    m_hasTurn = true;
+    QSqlQuery query(database());
+    if (query.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return true;
+    transactionEnded();
+    return false;
+}
+
+void SqliteStore::transactionEnded()
+{
+    if (m_hasTurn) {
+        m_hasTurn = false;
+        writeTurns().pass();
+    }
+}
+
 std::unique_ptr<SqliteStore> SqliteStore::open(const QString &path, QString *error)
 {
     static QAtomicInt counter;
@@ -173,7 +241,8 @@ void SqliteStore::migrate()
 {
     migrateSchema({{std::begin(kSchemaV1), std::end(kSchemaV1)},
                    {std::begin(kSchemaV2), std::end(kSchemaV2)},
-                   {std::begin(kSchemaV3), std::end(kSchemaV3)}});
+                   {std::begin(kSchemaV3), std::end(kSchemaV3)},
+                   {std::begin(kSchemaV4), std::end(kSchemaV4)}});
 }
 
 } // namespace corvanta::server

@@ -119,6 +119,11 @@ class Store
 public:
     virtual ~Store() = default;
 
+    // Called before a request uses the store: a store whose sibling connections (other
+    // threads' of the same process) found the database restarted checks its own first, so
+    // only one request of the process fails on it, not one per thread.
+    virtual void checkConnection() {}
+
     // Accounts compare ignoring case.
     virtual std::optional<Teacher> teacherByAccount(const QString &account) = 0;
     // NameTaken when the account exists (ignoring case).
@@ -186,6 +191,13 @@ public:
     virtual void putCheckCode(qint64 teacher, const QString &codeHash, qint64 expiresAt) = 0;
     // True (and the code is used up) when it matches and has not expired.
     virtual bool takeCheckCode(qint64 teacher, const QString &codeHash, qint64 now) = 0;
+
+    // Counts a check code mailed to the teacher at time at, unless one went within the last
+    // minute or kMaxCheckCodesPerDay within the last day: false then, and nothing counted.
+    // Kept in the database, so the limit holds across server processes.
+    virtual bool countCheckCode(qint64 teacher, qint64 at) = 0;
+    static constexpr int kMaxCheckCodesPerDay = 10;
+    static constexpr qint64 kCheckCodeGapSeconds = 60;
 
     // Failed password checks, kept where every server process on the database counts them.
     virtual FailureState failureState(const QString &key) = 0;

@@ -49,7 +49,7 @@ QByteArray WebSessions::start(qint64 teacher, const PageRequest &request)
     QRandomGenerator::system()->fillRange(reinterpret_cast<quint32 *>(random.data()), kTokenBytes / 4);
     const QByteArray token = random.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals);
     const qint64 t = now();
-    m_store.startSession(hashOf(token), teacher, t, t - kIdleSeconds);
+    m_store().startSession(hashOf(token), teacher, t, t - kIdleSeconds);
     QByteArray cookie = QByteArray(kCookieName) + '=' + token + cookieAttributes();
     if (request.header("X-Forwarded-Proto").trimmed().toLower() == "https")
         cookie += "; Secure";
@@ -62,16 +62,16 @@ std::optional<Teacher> WebSessions::teacherOf(const PageRequest &request)
     if (!isWellFormed(token))
         return std::nullopt;
     const QString hash = hashOf(token);
-    const std::optional<StoredSession> session = m_store.session(hash);
+    const std::optional<StoredSession> session = m_store().session(hash);
     if (!session)
         return std::nullopt;
     const qint64 t = now();
     if (session->lastUsed <= t - kIdleSeconds) {
-        m_store.endSession(hash);
+        m_store().endSession(hash);
         return std::nullopt;
     }
     if (session->lastUsed <= t - kTouchSeconds)
-        m_store.touchSession(hash, t);
+        m_store().touchSession(hash, t);
     return session->teacher;
 }
 
@@ -79,7 +79,7 @@ void WebSessions::end(const PageRequest &request)
 {
     const QByteArray token = request.cookie(kCookieName);
     if (isWellFormed(token))
-        m_store.endSession(hashOf(token));
+        m_store().endSession(hashOf(token));
 }
 
 QByteArray WebSessions::forgetCookie()

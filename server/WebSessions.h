@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 
+#include <functional>
 #include <optional>
 
 namespace corvanta::server {
@@ -22,7 +23,8 @@ public:
     static constexpr qint64 kTouchSeconds = 60;
     static constexpr char kCookieName[] = "corvanta_session";
 
-    WebSessions(Store &store, const Clock &clock) : m_store(store), m_clock(clock) {}
+    // `store` gives the calling thread's store (each request thread has its own connection).
+    WebSessions(std::function<Store &()> store, const Clock &clock) : m_store(std::move(store)), m_clock(clock) {}
 
     // Starts a session for the teacher; the Set-Cookie header value that hands it over.
     // A request that came through HTTPS (as a proxy in front says) gets a Secure cookie.
@@ -41,7 +43,7 @@ private:
     qint64 now() const;
     static QString hashOf(const QByteArray &token);
 
-    Store &m_store;
+    std::function<Store &()> m_store;
     const Clock &m_clock;
 };
 

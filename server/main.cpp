@@ -1,15 +1,18 @@
 #include "DemoData.h"
 #include "HttpFront.h"
+#include "MailQueue.h"
 #include "Mailer.h"
 #include "ServerOptions.h"
 #include "StoreFactory.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QSocketNotifier>
 
 #include <csignal>
 #include <cstdio>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -41,11 +44,53 @@ void quitOnSignals(QCoreApplication &app)
     sigaction(SIGINT, &action, nullptr);
 }
 
+// Connections need descriptors: take all the system allows this process.
+void raiseDescriptorLimit()
+{
+    rlimit limit = {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
+bool readPem(const QString &path, QByteArray *bytes, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > 1024 * 1024) {
+        *error = QStringLiteral("cannot read %1").arg(path);
+        return false;
+    }
+    *bytes = file.readAll();
+    return true;
+}
+
 void printLine(FILE *stream, const QString &text)
 {
     const QByteArray bytes = text.toLocal8Bit() + '\n';
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
     std::fflush(stream);
+}
+
+bool frontOptions(const ServerOptions &options, FrontOptions *front, QString *error)
+{
+    front->host = options.host;
+    front->port = options.port;
+    front->threads = options.threads;
+    const std::pair<int, int FrontOptions::*> limits[] = {
+        {options.headerSeconds, &FrontOptions::headerSeconds},
+        {options.idleSeconds, &FrontOptions::idleSeconds},
+        {options.maxConnections, &FrontOptions::maxConnections},
+        {options.maxConnectionsPerAddress, &FrontOptions::maxConnectionsPerAddress},
+    };
+    for (const auto &[value, field] : limits) {
+        if (value > 0)
+            front->*field = value;
+    }
+    if (options.tlsCertificateFile.isEmpty())
+        return true;
+    return readPem(options.tlsCertificateFile, &front->tlsCertificate, error) &&
+           readPem(options.tlsKeyFile, &front->tlsKey, error);
 }
 
 } // namespace
@@ -95,8 +140,27 @@ int main(int argc, char *argv[])
         mailer = std::make_unique<NoMailer>();
     }
 
+    // Each request thread works on a database connection of its own.
+    const QString database = options.database;
+    ScoreService::StoreOpener opener = [database] {
+        QString why;
+        std::unique_ptr<Store> opened = openStore(database, &why);
+        if (!opened)
+            throw StoreError(why.toStdString());
+        return opened;
+    };
+    // Mail leaves on a thread of its own: a slow mail command never holds a request.
+    std::unique_ptr<MailQueue> mailQueue;
+    Mailer *mailOut = mailer.get();
+    if (!options.mailDir.isEmpty() || !options.sendmail.isEmpty()) {
+        mailQueue = std::make_unique<MailQueue>(std::move(mailer));
+        mailOut = mailQueue.get();
+    }
+
     SystemClock clock;
-    ScoreService service(*store, *mailer, clock, options.mailFrom);
+    ScoreService service(*store, std::move(opener), *mailOut, clock, options.mailFrom);
+    if (options.registrationsPerMinute > 0)
+        service.setRegistrationsPerMinute(options.registrationsPerMinute);
     try {
         if (options.demo && !addDemoTeacher(service, *store)) {
             printLine(stderr, QStringLiteral("corvanta-server: could not add the demo teacher"));
@@ -111,19 +175,27 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    HttpFront front(service);
-    const quint16 port = front.listen(options.host, options.port);
+    FrontOptions front_options;
+    if (!frontOptions(options, &front_options, &error)) {
+        printLine(stderr, QStringLiteral("corvanta-server: ") + error);
+        return 2;
+    }
+    raiseDescriptorLimit();
+    HttpFront front(service, front_options);
+    const quint16 port = front.start(&error);
     if (port == 0) {
-        printLine(stderr, QStringLiteral("corvanta-server: cannot listen on %1:%2")
-                              .arg(options.host.toString())
-                              .arg(options.port));
+        printLine(stderr, QStringLiteral("corvanta-server: ") + error);
         return 1;
     }
     const QString host = options.host.protocol() == QAbstractSocket::IPv6Protocol
                              ? u'[' + options.host.toString() + u']'
                              : options.host.toString();
-    printLine(stdout, QStringLiteral("listening on http://%1:%2").arg(host).arg(port));
+    const bool tls = !front_options.tlsCertificate.isEmpty();
+    printLine(stdout,
+              QStringLiteral("listening on %1://%2:%3").arg(tls ? u"https" : u"http", host).arg(port));
 
     quitOnSignals(app);
-    return app.exec();
+    const int status = app.exec();
+    front.stop();
+    return status;
 }

@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -74,7 +75,13 @@ CommandLineResult AppConfig::parseCommandLine(const QStringList &arguments,
         QStringLiteral("Whom the password-reset window names for teachers without an e-mail address "
                        "(or CORVANTA_CONTACT; default: the build's, else the vendor site's host)."),
         QStringLiteral("TEXT"));
-    parser.addOptions({help, version, dataDirOption, serverOption, vendorOption, contactOption});
+    const QCommandLineOption caFileOption(
+        QStringLiteral("ca-file"),
+        QStringLiteral("PEM file of a certificate authority to trust besides the system's, for an "
+                       "https:// server with a school's own certificate (or CORVANTA_CA_FILE)."),
+        QStringLiteral("FILE"));
+    parser.addOptions(
+        {help, version, dataDirOption, serverOption, vendorOption, contactOption, caFileOption});
 
     if (!parser.parse(arguments))
         return refuse(parser.errorText());
@@ -101,6 +108,10 @@ CommandLineResult AppConfig::parseCommandLine(const QStringList &arguments,
                        QStringLiteral(CORVANTA_CONTACT_ADDRESS), QUrl(config.vendorBase).host()});
     if (!config.dataDir.isEmpty())
         config.dataDir = QDir(config.dataDir).absolutePath();
+    config.caFile =
+        firstNonEmpty({parser.value(caFileOption), environment.value(QStringLiteral("CORVANTA_CA_FILE"))});
+    if (!config.caFile.isEmpty() && !QFileInfo(config.caFile).isReadable())
+        return refuse(QStringLiteral("Cannot read the certificate file '%1'.").arg(config.caFile));
     return result;
 }
 

@@ -17,10 +17,13 @@ struct AppConfig
     QString vendorBase; // vendor web site: scheme, host and port, no trailing "/"
     // Where teachers who registered no e-mail address turn for a new password.
     QString contactAddress;
+    // A PEM file of certificate authorities trusted besides the system's (a school's own,
+    // for an https:// server); empty for none.
+    QString caFile;
 
-    // Options: --data-dir DIR, --server URL, --vendor URL, --contact TEXT (also as
-    // --opt=value), --help, --version. Environment: CORVANTA_DATA_DIR, CORVANTA_SERVER,
-    // CORVANTA_VENDOR, CORVANTA_CONTACT; an option
+    // Options: --data-dir DIR, --server URL, --vendor URL, --contact TEXT, --ca-file FILE
+    // (also as --opt=value), --help, --version. Environment: CORVANTA_DATA_DIR,
+    // CORVANTA_SERVER, CORVANTA_VENDOR, CORVANTA_CONTACT, CORVANTA_CA_FILE; an option
     // beats its variable, and an empty one counts as absent. Defaults: the per-user
     // application-data folder and the build's base addresses. Unknown options and any other
     // argument are refused. `arguments` starts with the program; Qt's own options

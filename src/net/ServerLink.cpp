@@ -8,6 +8,7 @@
 #include <QNetworkRequest>
 #include <QPointer>
 #include <QSaveFile>
+#include <QSslCertificate>
 #include <QTimer>
 
 #include <utility>
@@ -66,6 +67,11 @@ ServerLink::ServerLink(const AppConfig &config, QObject *parent)
     // No cache object at all: every answer comes from the server.
     m_manager->setCache(nullptr);
     m_manager->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    m_tls = QSslConfiguration::defaultConfiguration();
+    // Naming any authority ends the system's being loaded on demand: name them all.
+    if (!config.caFile.isEmpty())
+        m_tls.setCaCertificates(QSslConfiguration::systemCaCertificates() +
+                                QSslCertificate::fromPath(config.caFile, QSsl::Pem));
 }
 
 ServerLink::~ServerLink() = default;
@@ -117,6 +123,8 @@ Result ServerLink::download(const PageCall &call, const QString &filePath,
 QNetworkRequest ServerLink::makeRequest(const QUrl &address) const
 {
     QNetworkRequest request(address);
+    if (address.scheme() == u"https")
+        request.setSslConfiguration(m_tls);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     request.setRawHeader("Cache-Control", "no-cache");

@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QSslConfiguration>
 #include <QStringList>
 #include <QUrl>
 
@@ -111,6 +112,8 @@ private:
 
     AppConfig m_config;
     QNetworkAccessManager *m_manager;
+    // The system's certificate authorities and the configured one, for https:// addresses.
+    QSslConfiguration m_tls;
     int m_pending = 0;
     int m_timeoutMs = 30000;
     qint64 m_maxReplyBytes = 64 * 1024 * 1024;

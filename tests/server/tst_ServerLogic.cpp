@@ -476,6 +476,7 @@ private slots:
         p.advance(ScoreService::kCheckCodeSeconds);
         QCOMPARE(reset(code), QStringLiteral("failure"));
         const QString first = askCode();
+        p.advance(Store::kCheckCodeGapSeconds);
         code = askCode(); // a new code replaces the one before
         if (first != code)
             QCOMPARE(reset(first), QStringLiteral("failure"));
@@ -484,6 +485,60 @@ private slots:
         QCOMPARE(textOf(p.post("/score/setclass.php",
                                {{"username", "mailme"}, {"password", "neu"}, {"class", "A"}})),
                  QStringLiteral("Success!"));
+    }
+
+    // One code a minute and ten a day for an account, as the store counts them.
+    void checkCodeLimits_data()
+    {
+        QTest::addColumn<QList<qint64>>("times"); // seconds after the first request
+        QTest::addColumn<QList<bool>>("counted");
+        QTest::newRow("one a minute")
+            << QList<qint64>{0, 30, 59, 60, 119, 121} << QList<bool>{true, false, false, true, false, true};
+        QList<qint64> day;
+        QList<bool> tenOnly;
+        for (int i = 0; i < 12; ++i) {
+            day.append(i * 120);
+            tenOnly.append(i < 10);
+        }
+        day.append(86400 + 60); // the first of them is a day old
+        tenOnly.append(true);
+        QTest::newRow("ten a day") << day << tenOnly;
+    }
+    void checkCodeLimits()
+    {
+        QFETCH(QList<qint64>, times);
+        QFETCH(QList<bool>, counted);
+        ServiceRig p;
+        QVERIFY2(p.store, qPrintable(p.error));
+        QVERIFY(p.service.addTeacher("limits", "x", "login", "oper", "m@example.org"));
+        const qint64 id = p.store->teacherByAccount("limits")->id;
+        QVERIFY(p.service.addTeacher("other", "x", "login", "oper", "o@example.org"));
+        const qint64 other = p.store->teacherByAccount("other")->id;
+        const qint64 start = 1772672400;
+        for (qsizetype i = 0; i < times.size(); ++i) {
+            QVERIFY2(p.store->countCheckCode(id, start + times[i]) == counted[i],
+                     qPrintable(QString::number(i)));
+            QVERIFY(
+                p.store->countCheckCode(other, start + times[i] + 86400 * 10 * (i + 1))); // never hindered
+        }
+    }
+
+    // Beyond the limit the page says "failure" and mails nothing.
+    void checkCodePageLimited()
+    {
+        ServiceRig p;
+        QVERIFY2(p.store, qPrintable(p.error));
+        QVERIFY(p.service.addTeacher("limited", "x", "login", "oper", "m@example.org"));
+        const auto ask = [&] {
+            return textOf(
+                p.get("/score/getpswdcode.php", {{"username", "limited"}, {"email", "m@example.org"}}));
+        };
+        QCOMPARE(ask(), QStringLiteral("success"));
+        QCOMPARE(ask(), QStringLiteral("failure"));
+        QCOMPARE(p.mailer.sent.size(), 1);
+        p.advance(Store::kCheckCodeGapSeconds);
+        QCOMPARE(ask(), QStringLiteral("success"));
+        QCOMPARE(p.mailer.sent.size(), 2);
     }
 
     void mailMessage()
