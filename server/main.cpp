@@ -93,6 +93,70 @@ bool frontOptions(const ServerOptions &options, FrontOptions *front, QString *er
            readPem(options.tlsKeyFile, &front->tlsKey, error);
 }
 
+// The mailer the options ask for; null (with the reason) when its folder cannot be made.
+std::unique_ptr<Mailer> makeMailer(const ServerOptions &options, QString *error)
+{
+    if (!options.mailDir.isEmpty()) {
+        if (!QDir().mkpath(options.mailDir)) {
+            *error = QStringLiteral("cannot create the mail folder %1").arg(options.mailDir);
+            return nullptr;
+        }
+        return std::make_unique<MailDirMailer>(options.mailDir);
+    }
+    if (!options.sendmail.isEmpty())
+        return std::make_unique<SendmailMailer>(options.sendmail);
+    return std::make_unique<NoMailer>();
+}
+
+// The demo and benchmark teachers the options ask for; false with the reason when one fails.
+bool addStartTeachers(ScoreService &service, Store &store, const ServerOptions &options, QString *error)
+{
+    try {
+        if (options.demo && !addDemoTeacher(service, store)) {
+            *error = QStringLiteral("could not add the demo teacher");
+            return false;
+        }
+        if (!options.benchTeacher.isEmpty() && !addBenchTeacher(service, store, options.benchTeacher)) {
+            *error = QStringLiteral("could not add the benchmark teacher");
+            return false;
+        }
+    } catch (const StoreError &e) {
+        *error = QString::fromUtf8(e.what());
+        return false;
+    }
+    return true;
+}
+
+// Listens as the options say, says where on standard output, and serves until a signal.
+int serve(QCoreApplication &app, ScoreService &service, const ServerOptions &options)
+{
+    QString error;
+    FrontOptions front_options;
+    if (!frontOptions(options, &front_options, &error)) {
+        printLine(stderr, QStringLiteral("corvanta-server: ") + error);
+        return 2;
+    }
+    raiseDescriptorLimit();
+    HttpFront front(service, front_options);
+    const quint16 port = front.start(&error);
+    if (port == 0) {
+        printLine(stderr, QStringLiteral("corvanta-server: ") + error);
+        return 1;
+    }
+    const QString host = options.host.protocol() == QAbstractSocket::IPv6Protocol
+                             ? u'[' + options.host.toString() + u']'
+                             : options.host.toString();
+    const bool tls = !front_options.tlsCertificate.isEmpty();
+    printLine(stdout,
+              QStringLiteral("listening on %1://%2:%3")
+                  .arg(tls ? QStringLiteral("https") : QStringLiteral("http"), host, QString::number(port)));
+
+    quitOnSignals(app);
+    const int status = app.exec();
+    front.stop();
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -125,19 +189,10 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    std::unique_ptr<Mailer> mailer;
-    if (!options.mailDir.isEmpty()) {
-        if (!QDir().mkpath(options.mailDir)) {
-            printLine(
-                stderr,
-                QStringLiteral("corvanta-server: cannot create the mail folder %1").arg(options.mailDir));
-            return 2;
-        }
-        mailer = std::make_unique<MailDirMailer>(options.mailDir);
-    } else if (!options.sendmail.isEmpty()) {
-        mailer = std::make_unique<SendmailMailer>(options.sendmail);
-    } else {
-        mailer = std::make_unique<NoMailer>();
+    std::unique_ptr<Mailer> mailer = makeMailer(options, &error);
+    if (!mailer) {
+        printLine(stderr, QStringLiteral("corvanta-server: ") + error);
+        return 2;
     }
 
     // Each request thread works on a database connection of its own.
@@ -161,41 +216,10 @@ int main(int argc, char *argv[])
     ScoreService service(*store, std::move(opener), *mailOut, clock, options.mailFrom);
     if (options.registrationsPerMinute > 0)
         service.setRegistrationsPerMinute(options.registrationsPerMinute);
-    try {
-        if (options.demo && !addDemoTeacher(service, *store)) {
-            printLine(stderr, QStringLiteral("corvanta-server: could not add the demo teacher"));
-            return 2;
-        }
-        if (!options.benchTeacher.isEmpty() && !addBenchTeacher(service, *store, options.benchTeacher)) {
-            printLine(stderr, QStringLiteral("corvanta-server: could not add the benchmark teacher"));
-            return 2;
-        }
-    } catch (const StoreError &e) {
-        printLine(stderr, QStringLiteral("corvanta-server: ") + QString::fromUtf8(e.what()));
-        return 2;
-    }
-
-    FrontOptions front_options;
-    if (!frontOptions(options, &front_options, &error)) {
+    if (!addStartTeachers(service, *store, options, &error)) {
         printLine(stderr, QStringLiteral("corvanta-server: ") + error);
         return 2;
     }
-    raiseDescriptorLimit();
-    HttpFront front(service, front_options);
-    const quint16 port = front.start(&error);
-    if (port == 0) {
-        printLine(stderr, QStringLiteral("corvanta-server: ") + error);
-        return 1;
-    }
-    const QString host = options.host.protocol() == QAbstractSocket::IPv6Protocol
-                             ? u'[' + options.host.toString() + u']'
-                             : options.host.toString();
-    const bool tls = !front_options.tlsCertificate.isEmpty();
-    printLine(stdout,
-              QStringLiteral("listening on %1://%2:%3").arg(tls ? u"https" : u"http", host).arg(port));
 
-    quitOnSignals(app);
-    const int status = app.exec();
-    front.stop();
-    return status;
+    return serve(app, service, options);
 }
