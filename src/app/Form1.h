@@ -3,6 +3,7 @@
 #include "app/Draw.h"
 #include "app/RecordFile.h"
 #include "widgets/AppContext.h"
+#include "widgets/Twips.h"
 
 #include <QWidget>
 
@@ -46,7 +47,7 @@ public:
 
     // Twips (1/1440 inch) to logical pixels: 15 twips a pixel at 96 dpi; Qt applies the
     // screen's device pixel ratio on top.
-    static int tw(int twips) { return qRound(twips / 15.0); }
+    static int tw(int twips) { return twipsToPixels(twips); }
 
     // Fills the class and topic combos from the class record file as it is on disk
     // ("online" after the application refreshed it, "offline" on the cached copy).

@@ -1,16 +1,13 @@
 #include "ManualSearchBox.h"
 
+#include "widgets/Twips.h"
+
 #include <QKeyEvent>
 #include <QListWidget>
 
 namespace corvanta {
 
 namespace {
-
-int px(int twips)
-{
-    return qRound(twips / 15.0);
-}
 
 // Wide enough for a long name with its count and score.
 constexpr int ResultListWidth = 2600;
@@ -64,7 +61,7 @@ void ManualSearchBox::runSearch()
         return;
     }
     const ResultListGeometry g = resultListGeometry(List2->count());
-    List2->setGeometry(px(g.left), px(g.top), px(ResultListWidth), px(g.height));
+    List2->setGeometry(twipsToPixels(g.left), twipsToPixels(g.top), twipsToPixels(ResultListWidth), twipsToPixels(g.height));
     List2->show();
     List2->raise();
 }

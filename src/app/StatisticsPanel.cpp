@@ -1,5 +1,7 @@
 #include "StatisticsPanel.h"
 
+#include "widgets/Twips.h"
+
 #include "app/AbsentMenu.h"
 #include "app/Draw.h"
 #include "app/GroupListsPanel.h"
@@ -13,16 +15,6 @@
 namespace corvanta {
 
 namespace {
-
-int px(int twips)
-{
-    return qRound(twips / 15.0);
-}
-
-void place(QWidget *w, int left, int top, int width, int height)
-{
-    w->setGeometry(px(left), px(top), px(width), px(height));
-}
 
 // Where the panel's controls stand, in twips.
 constexpr int PanelWidth = 7575, PanelHeight = 2775;
@@ -38,7 +30,7 @@ StatisticsPanel::StatisticsPanel(AppContext &context, const Draw &draw, QWidget 
     setObjectName(QStringLiteral("Frame6"));
     setFrameShape(QFrame::StyledPanel);
     setAutoFillBackground(true);
-    resize(px(PanelWidth), px(PanelHeight));
+    resize(twipsToPixels(PanelWidth), twipsToPixels(PanelHeight));
 
     TabStrip1 = new QTabBar(this);
     TabStrip1->setObjectName(QStringLiteral("TabStrip1"));
@@ -46,7 +38,7 @@ StatisticsPanel::StatisticsPanel(AppContext &context, const Draw &draw, QWidget 
     TabStrip1->setDrawBase(false);
     for (int t = 1; t <= ViewTabCount; ++t)
         TabStrip1->addTab(viewTabCaption(t));
-    place(TabStrip1, StripLeft, StripTop, StripWidth, TabRowHeight);
+    placeInTwips(TabStrip1, StripLeft, StripTop, StripWidth, TabRowHeight);
     // A click runs the tab's steps even on the tab already selected.
     connect(TabStrip1, &QTabBar::tabBarClicked, this, [this](int index) {
         if (index < 0)
@@ -60,14 +52,14 @@ StatisticsPanel::StatisticsPanel(AppContext &context, const Draw &draw, QWidget 
 
     auto *page = new QFrame(this);
     page->setFrameShape(QFrame::StyledPanel);
-    place(page, StripLeft, PageTop, StripWidth, PageHeight);
+    placeInTwips(page, StripLeft, PageTop, StripWidth, PageHeight);
     page->lower();
 
     const int frameWidth = (StripWidth - 5 * 60) / ViewFrameCount;
     for (int k = 0; k < ViewFrameCount; ++k) {
         Frame_m[k] = new QGroupBox(this);
         Frame_m[k]->setObjectName(QStringLiteral("Frame_m_%1").arg(k));
-        place(Frame_m[k], StripLeft + 60 + k * (frameWidth + 60), PageTop + 30, frameWidth, PageHeight - 90);
+        placeInTwips(Frame_m[k], StripLeft + 60 + k * (frameWidth + 60), PageTop + 30, frameWidth, PageHeight - 90);
         auto *layout = new QVBoxLayout(Frame_m[k]);
         layout->setContentsMargins(3, 3, 3, 3);
         List_manual[k] = new QListWidget(Frame_m[k]);
@@ -80,13 +72,13 @@ StatisticsPanel::StatisticsPanel(AppContext &context, const Draw &draw, QWidget 
     m_groups = new GroupListsPanel(context, this);
     m_groups->setObjectName(QStringLiteral("GroupLists"));
     // The lists and the upload row below them take the page nearly to its edges.
-    place(m_groups, StripLeft + 45, PageTop + 45, StripWidth - 90, PageHeight - 90);
+    placeInTwips(m_groups, StripLeft + 45, PageTop + 45, StripWidth - 90, PageHeight - 90);
     m_groups->hide();
     connect(m_groups, &GroupListsPanel::namePicked, this, &StatisticsPanel::studentPicked);
 
     Command24 = new QPushButton(QStringLiteral("返回"), this);
     Command24->setObjectName(QStringLiteral("Command24"));
-    place(Command24, StripLeft + StripWidth - 900, StripTop - 30, 900, TabRowHeight);
+    placeInTwips(Command24, StripLeft + StripWidth - 900, StripTop - 30, 900, TabRowHeight);
     connect(Command24, &QPushButton::clicked, this, &StatisticsPanel::closeRequested);
 }
 

@@ -1,5 +1,7 @@
 #include "ConsolePage.h"
 
+#include "widgets/Twips.h"
+
 #include "console/ConsoleSession.h"
 #include "net/ConsolePages.h"
 #include "net/LoginState.h"
@@ -27,8 +29,7 @@ ConsolePage::ConsolePage(ConsoleSession &session, const QString &objectName, con
 
 QRect ConsolePage::twips(int left, int top, int width, int height)
 {
-    auto px = [](int t) { return qRound(t / 15.0); };
-    return {px(left), px(top), px(width), px(height)};
+    return corvanta::twips(left, top, width, height);
 }
 
 QLabel *ConsolePage::addLabel(QWidget *parent, const QString &name, const QString &caption, QRect rect)

@@ -1,5 +1,7 @@
 #include "Dialog.h"
 
+#include "widgets/Twips.h"
+
 #include "console/ClassPage.h"
 #include "console/ConsoleSession.h"
 #include "console/QrCodeView.h"
@@ -28,11 +30,6 @@ namespace {
 // The window's outer size in twips; its frame takes this many pixels of it.
 constexpr int kWidthTwips = 10800, kHeightTwips = 5800;
 constexpr int kFrameAllowanceX = 6, kFrameAllowanceY = 26;
-
-QRect twips(int left, int top, int width, int height)
-{
-    return ConsolePage::twips(left, top, width, height);
-}
 
 QLabel *helpLabel(QWidget *parent, const char *name, const QString &caption, QRect rect)
 {
@@ -170,8 +167,7 @@ void Dialog::Form_Load(const QString &operationPassword)
         page->move(twips(120, 120, 0, 0).topLeft());
     }
     txtSuperPassword->setText(operationPassword);
-    setFixedSize(qRound(kWidthTwips / 15.0) - kFrameAllowanceX,
-                 qRound(kHeightTwips / 15.0) - kFrameAllowanceY);
+    setFixedSize(twipsToPixels(kWidthTwips) - kFrameAllowanceX, twipsToPixels(kHeightTwips) - kFrameAllowanceY);
 }
 
 void Dialog::showStartView()

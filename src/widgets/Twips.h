@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRect>
+#include <QWidget>
 #include <QtMath>
 
 namespace corvanta {
@@ -14,6 +15,12 @@ inline int twipsToPixels(int twips)
 inline QRect twips(int left, int top, int width, int height)
 {
     return {twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height)};
+}
+
+// Places a control at a position and size given in twips.
+inline void placeInTwips(QWidget *w, int left, int top, int width, int height)
+{
+    w->setGeometry(twips(left, top, width, height));
 }
 
 } // namespace corvanta
