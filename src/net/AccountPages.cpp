@@ -24,39 +24,39 @@ bool isEmailAddress(const QString &text)
 
 PageCall checkUsername(const QString &trimmedName)
 {
-    return {Site::ScoreServer, PageMethod::Get, QString::fromLatin1(pages::kCheckUsername),
-            FormFields().add(QStringLiteral("u"), trimmedName)};
+    return PageCall::get(pages::kCheckUsername, FormFields().add(QStringLiteral("u"), trimmedName));
 }
 
 PageCall regTeacher(const Registration &r)
 {
-    return {Site::ScoreServer, PageMethod::Post, QString::fromLatin1(pages::kRegTeacher),
-            FormFields()
-                .add(QStringLiteral("username"), r.username.trimmed())
-                .add(QStringLiteral("teachername"), r.teacherName.trimmed())
-                .add(QStringLiteral("password"), r.loginPassword.trimmed())
-                .add(QStringLiteral("superpassword"), r.operationPassword.trimmed())
-                .add(QStringLiteral("email"), r.email.trimmed())
-                .add(QStringLiteral("mb"), r.mobile.trimmed())
-                .add(QStringLiteral("tel"), r.phone.trimmed())
-                .add(QStringLiteral("qq"), r.qq.trimmed())};
+    return PageCall::post(pages::kRegTeacher,
+                          FormFields()
+                              .add(QStringLiteral("username"), r.username.trimmed())
+                              .add(QStringLiteral("teachername"), r.teacherName.trimmed())
+                              .add(QStringLiteral("password"), r.loginPassword.trimmed())
+                              .add(QStringLiteral("superpassword"), r.operationPassword.trimmed())
+                              .add(QStringLiteral("email"), r.email.trimmed())
+                              .add(QStringLiteral("mb"), r.mobile.trimmed())
+                              .add(QStringLiteral("tel"), r.phone.trimmed())
+                              .add(QStringLiteral("qq"), r.qq.trimmed()));
 }
 
 PageCall getPswdCode(const QString &username, const QString &email)
 {
-    return {Site::ScoreServer, PageMethod::Get, QString::fromLatin1(pages::kGetPswdCode),
-            FormFields().add(QStringLiteral("username"), username).add(QStringLiteral("email"), email)};
+    return PageCall::get(
+        pages::kGetPswdCode,
+        FormFields().add(QStringLiteral("username"), username).add(QStringLiteral("email"), email));
 }
 
 PageCall setPassword(const QString &username, const QString &checkCode, const QString &newLoginPassword,
                      const QString &newOperationPassword)
 {
-    return {Site::ScoreServer, PageMethod::Post, QString::fromLatin1(pages::kSetPassword),
-            FormFields()
-                .add(QStringLiteral("username"), username)
-                .add(QStringLiteral("checkcode"), checkCode.trimmed())
-                .add(QStringLiteral("newpswd"), newLoginPassword.trimmed())
-                .add(QStringLiteral("newsuperpswd"), newOperationPassword.trimmed())};
+    return PageCall::post(pages::kSetPassword,
+                          FormFields()
+                              .add(QStringLiteral("username"), username)
+                              .add(QStringLiteral("checkcode"), checkCode.trimmed())
+                              .add(QStringLiteral("newpswd"), newLoginPassword.trimmed())
+                              .add(QStringLiteral("newsuperpswd"), newOperationPassword.trimmed()));
 }
 
 } // namespace corvanta::account_pages

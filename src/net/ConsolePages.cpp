@@ -10,16 +10,6 @@ namespace {
 const QString kUser = QStringLiteral("username");
 const QString kPassword = QStringLiteral("password");
 
-PageCall post(const char *path, FormFields fields)
-{
-    return {Site::ScoreServer, PageMethod::Post, QString::fromLatin1(path), std::move(fields)};
-}
-
-PageCall get(const char *path, FormFields fields)
-{
-    return {Site::ScoreServer, PageMethod::Get, QString::fromLatin1(path), std::move(fields)};
-}
-
 FormFields signedBy(const QString &username, const QString &password)
 {
     return FormFields().add(kUser, username).add(kPassword, password);
@@ -29,130 +19,133 @@ FormFields signedBy(const QString &username, const QString &password)
 
 PageCall getTeacher(const QString &username, const QString &digest)
 {
-    return get(pages::kGetTeacher,
-               FormFields().add(QStringLiteral("t"), username).add(QStringLiteral("mp"), digest));
+    return PageCall::get(pages::kGetTeacher,
+                         FormFields().add(QStringLiteral("t"), username).add(QStringLiteral("mp"), digest));
 }
 
 PageCall setTeacher(const QString &account, const QString &email, const QString &oldOperationPassword,
                     const QString &newLoginPassword, const QString &newOperationPassword)
 {
-    return post(pages::kSetTeacher, FormFields()
-                                        .add(kUser, account)
-                                        .add(QStringLiteral("email"), email)
-                                        .add(QStringLiteral("oldsuperpassword"), oldOperationPassword)
-                                        .add(QStringLiteral("newlogpassword"), newLoginPassword)
-                                        .add(QStringLiteral("newsuperpassword"), newOperationPassword));
+    return PageCall::post(pages::kSetTeacher,
+                          FormFields()
+                              .add(kUser, account)
+                              .add(QStringLiteral("email"), email)
+                              .add(QStringLiteral("oldsuperpassword"), oldOperationPassword)
+                              .add(QStringLiteral("newlogpassword"), newLoginPassword)
+                              .add(QStringLiteral("newsuperpassword"), newOperationPassword));
 }
 
 PageCall setClass(const QString &username, const QString &password, const QStringList &classes)
 {
-    return post(pages::kSetClass,
-                signedBy(username, password).add(QStringLiteral("class"), classes.join(u'|')));
+    return PageCall::post(pages::kSetClass,
+                          signedBy(username, password).add(QStringLiteral("class"), classes.join(u'|')));
 }
 
 PageCall student(const QString &username, const QString &password, const QString &className,
                  const QStringList &students)
 {
-    return post(pages::kStudent, signedBy(username, password)
-                                     .add(QStringLiteral("class"), className)
-                                     .add(QStringLiteral("student"), students.join(u'|')));
+    return PageCall::post(pages::kStudent, signedBy(username, password)
+                                               .add(QStringLiteral("class"), className)
+                                               .add(QStringLiteral("student"), students.join(u'|')));
 }
 
 PageCall setKeti(const QString &username, const QString &password, const QStringList &topics)
 {
-    return post(pages::kSetKeti, signedBy(username, password).add(QStringLiteral("keti"), topics.join(u'|')));
+    return PageCall::post(pages::kSetKeti,
+                          signedBy(username, password).add(QStringLiteral("keti"), topics.join(u'|')));
 }
 
 PageCall renameClass(const QString &username, const QString &password, const QString &oldName,
                      const QString &newName)
 {
-    return post(pages::kRenameClass, signedBy(username, password)
-                                         .add(QStringLiteral("oldclassname"), oldName)
-                                         .add(QStringLiteral("newclassname"), newName));
+    return PageCall::post(pages::kRenameClass, signedBy(username, password)
+                                                   .add(QStringLiteral("oldclassname"), oldName)
+                                                   .add(QStringLiteral("newclassname"), newName));
 }
 
 PageCall renameStudent(const QString &username, const QString &password, const QString &oldName,
                        const QString &newName, const QString &className)
 {
-    return post(pages::kRenameStudent, signedBy(username, password)
-                                           .add(QStringLiteral("oldstuname"), oldName)
-                                           .add(QStringLiteral("newstuname"), newName)
-                                           .add(QStringLiteral("class"), className));
+    return PageCall::post(pages::kRenameStudent, signedBy(username, password)
+                                                     .add(QStringLiteral("oldstuname"), oldName)
+                                                     .add(QStringLiteral("newstuname"), newName)
+                                                     .add(QStringLiteral("class"), className));
 }
 
 PageCall renameKeti(const QString &username, const QString &password, const QString &oldName,
                     const QString &newName)
 {
-    return post(pages::kRenameKeti, signedBy(username, password)
-                                        .add(QStringLiteral("oldketi"), oldName)
-                                        .add(QStringLiteral("newketi"), newName));
+    return PageCall::post(pages::kRenameKeti, signedBy(username, password)
+                                                  .add(QStringLiteral("oldketi"), oldName)
+                                                  .add(QStringLiteral("newketi"), newName));
 }
 
 PageCall getScale(const QString &keti, const QString &username, const QString &digest)
 {
-    return get(pages::kGetScale, FormFields()
-                                     .add(QStringLiteral("keti"), keti)
-                                     .add(QStringLiteral("t"), username)
-                                     .add(QStringLiteral("mp"), digest));
+    return PageCall::get(pages::kGetScale, FormFields()
+                                               .add(QStringLiteral("keti"), keti)
+                                               .add(QStringLiteral("t"), username)
+                                               .add(QStringLiteral("mp"), digest));
 }
 
 PageCall newScale(const QString &username, const QString &password, const QString &keti,
                   const QStringList &texts, const QStringList &scores)
 {
-    return post(pages::kNewScale, signedBy(username, password)
-                                      .add(QStringLiteral("keti"), keti)
-                                      .add(QStringLiteral("newscale"), texts.join(u'\t'))
-                                      .add(QStringLiteral("newscore"), scores.join(u'\t')));
+    return PageCall::post(pages::kNewScale, signedBy(username, password)
+                                                .add(QStringLiteral("keti"), keti)
+                                                .add(QStringLiteral("newscale"), texts.join(u'\t'))
+                                                .add(QStringLiteral("newscore"), scores.join(u'\t')));
 }
 
 PageCall editScale(const QString &username, const QString &password, const QString &className,
                    const QString &scaleId, const QString &scale, double score)
 {
-    return post(pages::kEditScale, signedBy(username, password)
-                                       .add(QStringLiteral("class"), className)
-                                       .add(QStringLiteral("scaleid"), scaleId)
-                                       .add(QStringLiteral("scale"), scale)
-                                       .add(QStringLiteral("score"), shortestDecimal(score)));
+    return PageCall::post(pages::kEditScale, signedBy(username, password)
+                                                 .add(QStringLiteral("class"), className)
+                                                 .add(QStringLiteral("scaleid"), scaleId)
+                                                 .add(QStringLiteral("scale"), scale)
+                                                 .add(QStringLiteral("score"), shortestDecimal(score)));
 }
 
 PageCall delScale(const QString &username, const QString &password, const QString &keti, const QString &delid)
 {
-    return post(
+    return PageCall::post(
         pages::kDelScale,
         signedBy(username, password).add(QStringLiteral("keti"), keti).add(QStringLiteral("delid"), delid));
 }
 
 PageCall getScore(const QString &className, const QString &username, const QString &digest)
 {
-    return get(pages::kGetScore, FormFields()
-                                     .add(QStringLiteral("class"), className)
-                                     .add(QStringLiteral("t"), username)
-                                     .add(QStringLiteral("mp"), digest));
+    return PageCall::get(pages::kGetScore, FormFields()
+                                               .add(QStringLiteral("class"), className)
+                                               .add(QStringLiteral("t"), username)
+                                               .add(QStringLiteral("mp"), digest));
 }
 
 PageCall editScore(const QString &username, const QString &password, const QString &className,
                    const ScoreEdit &edit)
 {
-    return post(pages::kEditScore, signedBy(username, password)
-                                       .add(QStringLiteral("class"), className)
-                                       .add(QStringLiteral("scoreid"), edit.scoreId)
-                                       .add(QStringLiteral("score"), shortestDecimal(edit.score))
-                                       .add(QStringLiteral("time"), QString::number(edit.time))
-                                       .add(QStringLiteral("keti"), edit.keti)
-                                       .add(QStringLiteral("addtion"), edit.note)); // so spelled on the wire
+    return PageCall::post(pages::kEditScore,
+                          signedBy(username, password)
+                              .add(QStringLiteral("class"), className)
+                              .add(QStringLiteral("scoreid"), edit.scoreId)
+                              .add(QStringLiteral("score"), shortestDecimal(edit.score))
+                              .add(QStringLiteral("time"), QString::number(edit.time))
+                              .add(QStringLiteral("keti"), edit.keti)
+                              .add(QStringLiteral("addtion"), edit.note)); // so spelled on the wire
 }
 
 PageCall delScore(const QString &username, const QString &password, const QString &className,
                   const QString &delid)
 {
-    return post(pages::kDelScore, signedBy(username, password)
-                                      .add(QStringLiteral("class"), className)
-                                      .add(QStringLiteral("delid"), delid));
+    return PageCall::post(pages::kDelScore, signedBy(username, password)
+                                                .add(QStringLiteral("class"), className)
+                                                .add(QStringLiteral("delid"), delid));
 }
 
 PageCall scoreHome()
 {
-    return get(pages::kScoreHomeBare, {});
+    return PageCall::get(pages::kScoreHomeBare, {});
 }
 
 std::optional<TeacherInfo> readTeacher(const QString &reply)

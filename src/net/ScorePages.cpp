@@ -4,38 +4,27 @@
 
 namespace corvanta::score_pages {
 
-namespace {
-
-PageCall call(Site site, PageMethod method, const char *path, FormFields fields = {})
-{
-    return {site, method, QString::fromLatin1(path), std::move(fields)};
-}
-
-} // namespace
-
 PageCall checkPassword(const QString &username, const QString &password)
 {
-    return call(Site::ScoreServer, PageMethod::Post, pages::kCheckPassword,
-                FormFields()
-                    .add(QStringLiteral("username"), username)
-                    .add(QStringLiteral("password"), password.trimmed()));
+    return PageCall::post(pages::kCheckPassword, FormFields()
+                                                     .add(QStringLiteral("username"), username)
+                                                     .add(QStringLiteral("password"), password.trimmed()));
 }
 
 PageCall record(const QString &username, const QString &digest)
 {
-    return call(Site::ScoreServer, PageMethod::Get, pages::kRecord,
-                FormFields().add(QStringLiteral("t"), username).add(QStringLiteral("mp"), digest));
+    return PageCall::get(pages::kRecord,
+                         FormFields().add(QStringLiteral("t"), username).add(QStringLiteral("mp"), digest));
 }
 
 PageCall upload(const QString &username, const QString &operationPassword, const QString &keti,
                 const QStringList &lines)
 {
-    return call(Site::ScoreServer, PageMethod::Post, pages::kUpload,
-                FormFields()
-                    .add(QStringLiteral("username"), username)
-                    .add(QStringLiteral("password"), operationPassword)
-                    .add(QStringLiteral("keti"), keti)
-                    .add(QStringLiteral("score"), lines.join(u'|')));
+    return PageCall::post(pages::kUpload, FormFields()
+                                              .add(QStringLiteral("username"), username)
+                                              .add(QStringLiteral("password"), operationPassword)
+                                              .add(QStringLiteral("keti"), keti)
+                                              .add(QStringLiteral("score"), lines.join(u'|')));
 }
 
 PageCall group(const QString &className, const QString &username, const QString &operationPassword,
@@ -49,36 +38,34 @@ PageCall group(const QString &className, const QString &username, const QString 
         .add(QStringLiteral("password"), operationPassword);
     for (int g = 0; g < kGroupFields; ++g)
         fields.add(QStringLiteral("group[%1]").arg(g), groups.value(g).join(u'|'));
-    return call(Site::ScoreServer, PageMethod::Post, pages::kGroup, std::move(fields));
+    return PageCall::post(pages::kGroup, std::move(fields));
 }
 
 PageCall recentScores(const QString &username, int count, const QString &digest)
 {
-    return call(Site::ScoreServer, PageMethod::Get, pages::kScoreHome,
-                FormFields()
-                    .add(QStringLiteral("t"), username)
-                    .add(QStringLiteral("n"), QString::number(count))
-                    .add(QStringLiteral("mp"), digest));
+    return PageCall::get(pages::kScoreHome, FormFields()
+                                                .add(QStringLiteral("t"), username)
+                                                .add(QStringLiteral("n"), QString::number(count))
+                                                .add(QStringLiteral("mp"), digest));
 }
 
 PageCall serverTime(RandomSource &random)
 {
-    return call(Site::ScoreServer, PageMethod::Get, pages::kServerTime,
-                FormFields().add(QStringLiteral("t"), randomAddressValue(random)));
+    return PageCall::get(pages::kServerTime,
+                         FormFields().add(QStringLiteral("t"), randomAddressValue(random)));
 }
 
 PageCall versionQuery(RandomSource &random)
 {
-    return call(Site::Vendor, PageMethod::Get, pages::kVersion,
-                FormFields()
-                    .add(QStringLiteral("s"), QStringLiteral("Selvane"))
-                    .add(QStringLiteral("t"), randomAddressValue(random)));
+    return PageCall::vendorGet(pages::kVersion, FormFields()
+                                                    .add(QStringLiteral("s"), QStringLiteral("Selvane"))
+                                                    .add(QStringLiteral("t"), randomAddressValue(random)));
 }
 
 PageCall updatePage()
 {
-    return call(Site::Vendor, PageMethod::Get, pages::kUpdate,
-                FormFields().add(QStringLiteral("sort"), QStringLiteral("Selvane")));
+    return PageCall::vendorGet(pages::kUpdate,
+                               FormFields().add(QStringLiteral("sort"), QStringLiteral("Selvane")));
 }
 
 PageCall vendorHome()
