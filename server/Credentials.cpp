@@ -5,6 +5,7 @@
 #include <QMessageAuthenticationCode>
 #include <QPasswordDigestor>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace corvanta::server {
@@ -38,17 +39,32 @@ bool sameBytes(const QByteArray &a, const QByteArray &b)
     return diff == 0;
 }
 
+QString hashSecret(const QString &secret)
+{
+    const QByteArray salt = randomBytes(16);
+    return QStringLiteral("pbkdf2-sha256$%1$%2$%3")
+        .arg(kIterations)
+        .arg(QString::fromLatin1(salt.toBase64()),
+             QString::fromLatin1(derive(secret, salt, kIterations).toBase64()));
+}
+
 } // namespace
 
 QString hashOperationPassword(const QString &typed)
 {
     // Kept as it will be typed later: without the blanks around it.
-    const QString password = typed.trimmed();
-    const QByteArray salt = randomBytes(16);
-    return QStringLiteral("pbkdf2-sha256$%1$%2$%3")
-        .arg(kIterations)
-        .arg(QString::fromLatin1(salt.toBase64()),
-             QString::fromLatin1(derive(password, salt, kIterations).toBase64()));
+    return hashSecret(typed.trimmed());
+}
+
+QString hashLoginVerifier(const QString &digest)
+{
+    return hashSecret(digest);
+}
+
+bool isPlainLoginVerifier(const QString &stored)
+{
+    static const QRegularExpression md5(QStringLiteral("^[0-9a-f]{32}$"));
+    return md5.match(stored).hasMatch();
 }
 
 namespace {
@@ -103,14 +119,21 @@ bool VerifiedPasswords::verify(const QString &password, const QString &stored)
     return true;
 }
 
+bool VerifiedPasswords::verifyLogin(const QString &digest, const QString &stored)
+{
+    if (isPlainLoginVerifier(stored))
+        return sameBytes(digest.toLatin1(), stored.toLatin1());
+    return verify(digest, stored);
+}
+
 qint64 FailureLimiter::now() const
 {
     return m_clock.now().toSecsSinceEpoch();
 }
 
-QString &FailureLimiter::cleanKey() const
+QStringList &FailureLimiter::cleanKeys() const
 {
-    thread_local QHash<const FailureLimiter *, QString> keys;
+    thread_local QHash<const FailureLimiter *, QStringList> keys;
     return keys[this];
 }
 
@@ -118,27 +141,35 @@ bool FailureLimiter::isLocked(const QString &key)
 {
     const FailureState state = m_store().failureState(key);
     const bool locked = state.lockedUntil > now();
-    if (!locked && state.lockedUntil == 0 && state.failures == 0)
-        cleanKey() = key;
-    else
-        cleanKey().clear();
+    QStringList &clean = cleanKeys();
+    clean.removeAll(key);
+    if (!locked && state.lockedUntil == 0 && state.failures == 0) {
+        clean.append(key);
+        if (clean.size() > 4) // a check asks about a few keys at most
+            clean.removeFirst();
+    }
     return locked;
 }
 
-void FailureLimiter::recordFailure(const QString &key)
+void FailureLimiter::recordFailure(const QString &key, int maxFailures, qint64 lockSeconds)
 {
-    cleanKey().clear();
+    cleanKeys().removeAll(key);
     const qint64 t = now();
     Store &store = m_store();
-    if (store.addFailure(key, t, t - kWindowSeconds + 1) >= kMaxFailures)
-        store.lockOut(key, t + kLockSeconds);
+    if (store.addFailure(key, t, t - kWindowSeconds + 1) >= maxFailures)
+        store.lockOut(key, t + lockSeconds);
 }
 
 void FailureLimiter::recordSuccess(const QString &key)
 {
-    if (key != cleanKey())
+    if (cleanKeys().removeAll(key) == 0)
         m_store().clearFailures(key);
-    cleanKey().clear();
+}
+
+void FailureLimiter::clear(const QString &key)
+{
+    cleanKeys().removeAll(key);
+    m_store().clearFailures(key);
 }
 
 } // namespace corvanta::server

@@ -22,6 +22,7 @@ public:
     void updateTeacher(qint64 teacher, const std::optional<QString> &email,
                        const std::optional<QString> &loginVerifier,
                        const std::optional<QString> &operationHash) override;
+    void rehashLoginVerifier(qint64 teacher, const QString &from, const QString &to) override;
 
     QStringList classNames(qint64 teacher) override;
     void replaceClasses(qint64 teacher, const QStringList &names) override;

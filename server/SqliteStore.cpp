@@ -1,5 +1,7 @@
 #include "SqliteStore.h"
 
+#include "WalIndexGuard.h"
+
 #include <QAtomicInt>
 #include <QFileInfo>
 #include <QSqlDriver>
@@ -180,8 +182,17 @@ Turns &writeTurns()
 
 } // namespace
 
+void SqliteStore::checkConnection()
+{
+    SqlStore::checkConnection();
+    if (walIndexLost())
+        throw StoreError("the database's WAL index file cannot be written; mend it and restart the server");
+}
+
 bool SqliteStore::beginTransaction()
 {
+    if (walIndexLost())
+        return false;
     writeTurns().take();
     m_hasTurn = true;
     QSqlQuery query(database());
@@ -207,6 +218,7 @@ std::unique_ptr<SqliteStore> SqliteStore::open(const QString &path, QString *err
         *error = QStringLiteral("%1 is a directory, not a database file").arg(path);
         return nullptr;
     }
+    installWalIndexGuard();
     std::unique_ptr<SqliteStore> store(new SqliteStore(name));
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     db.setDatabaseName(path);
@@ -221,8 +233,9 @@ std::unique_ptr<SqliteStore> SqliteStore::open(const QString &path, QString *err
         // process cannot undo; only a power loss may take the last commits.
         store->exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
         store->exec(QStringLiteral("PRAGMA foreign_keys = ON"));
-        // Reads straight from the mapped file instead of a copy per page.
-        store->exec(QStringLiteral("PRAGMA mmap_size = 268435456"));
+        // No reads from a mapped database file: a read error there (a failing disk, a file cut
+        // short) is SIGBUS, not an error SQLite can return.
+        store->exec(QStringLiteral("PRAGMA mmap_size = 0"));
         store->exec(QStringLiteral("PRAGMA cache_size = -32000"));
         // After a burst of uploads the WAL file shrinks back once it starts over.
         store->exec(QStringLiteral("PRAGMA journal_size_limit = 67108864"));

@@ -19,6 +19,9 @@ public:
     // the file cannot be used as a database.
     static std::unique_ptr<SqliteStore> open(const QString &path, QString *error);
 
+    // StoreError once the WAL index could not be written (see WalIndexGuard.h).
+    void checkConnection() override;
+
 protected:
     int insertScoreRows(const QList<ScoreRow> &rows) override;
     // Takes the write lock at once: a transaction that read first and then writes would
