@@ -7,6 +7,13 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QThread>
+
+#include <condition_variable>
+#include <deque>
+#include <future>
+#include <thread>
+#include <vector>
 
 namespace corvanta::server {
 
@@ -22,10 +29,76 @@ QByteArray randomBytes(int size)
     return bytes;
 }
 
+// The slow hash runs on threads of its own, half the cores at most: a flood of registrations
+// or first sign-ins waits there, while the other cores serve uploads and reads.
+class HashPool
+{
+public:
+    static HashPool &instance()
+    {
+        static HashPool pool(qMax(1, QThread::idealThreadCount() / 2));
+        return pool;
+    }
+
+    QByteArray run(std::function<QByteArray()> work)
+    {
+        std::packaged_task<QByteArray()> task(std::move(work));
+        std::future<QByteArray> done = task.get_future();
+        {
+            const std::lock_guard lock(m_mutex);
+            m_queue.push_back(std::move(task));
+        }
+        m_ready.notify_one();
+        return done.get();
+    }
+
+    ~HashPool()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stopping = true;
+        }
+        m_ready.notify_all();
+        for (std::thread &t : m_threads)
+            t.join();
+    }
+
+private:
+    explicit HashPool(int threads)
+    {
+        for (int i = 0; i < threads; ++i)
+            m_threads.emplace_back([this] { serve(); });
+    }
+
+    void serve()
+    {
+        for (;;) {
+            std::packaged_task<QByteArray()> task;
+            {
+                std::unique_lock lock(m_mutex);
+                m_ready.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
+                if (m_queue.empty())
+                    return;
+                task = std::move(m_queue.front());
+                m_queue.pop_front();
+            }
+            task();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_ready;
+    std::deque<std::packaged_task<QByteArray()>> m_queue;
+    bool m_stopping = false;
+    std::vector<std::thread> m_threads;
+};
+
 QByteArray derive(const QString &password, const QByteArray &salt, int iterations)
 {
-    return QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha256, toGbk(password), salt, iterations,
-                                              kKeyLength);
+    const QByteArray bytes = toGbk(password);
+    return HashPool::instance().run([&] {
+        return QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha256, bytes, salt, iterations, kKeyLength);
+    });
 }
 
 // Compares without stopping at the first difference.
