@@ -11,7 +11,7 @@
 # Environment: BENCH_SECONDS (default 10), BENCH_CONNECTIONS (default 64), BENCH_THREADS (2),
 #   BENCH_STORES (default "sqlite postgresql"), PG_BINDIR (default /usr/lib/postgresql/15/bin),
 #   PG_SETTINGS (extra "-c name=value" for the PostgreSQL server), PG_COMMIT (the server's
-#   synchronous_commit, default off; "on" waits for the disk on every commit),
+#   synchronous_commit, default on as the server's; "off" risks answered uploads),
 #   BENCH_SERVER_ARGS (more options for every server process, e.g. "--threads 4").
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -183,14 +183,14 @@ for store in $stores; do
     postgresql)
       start_postgres
       createdb bench1
-      start_server pg1 "postgresql://corvanta@/bench1?host=$work&synchronous_commit=${PG_COMMIT:-off}"
+      start_server pg1 "postgresql://corvanta@/bench1?host=$work&synchronous_commit=${PG_COMMIT:-on}"
       fetch_record
       run_pages "PostgreSQL, 1 process" "$base"
       stop_servers
       createdb bench2
-      start_server pg2a "postgresql://corvanta@/bench2?host=$work&synchronous_commit=${PG_COMMIT:-off}"
+      start_server pg2a "postgresql://corvanta@/bench2?host=$work&synchronous_commit=${PG_COMMIT:-on}"
       first=$base
-      start_server pg2b "postgresql://corvanta@/bench2?host=$work&synchronous_commit=${PG_COMMIT:-off}"
+      start_server pg2b "postgresql://corvanta@/bench2?host=$work&synchronous_commit=${PG_COMMIT:-on}"
       run_pages "PostgreSQL, 2 processes" "$first" "$base"
       stop_servers
       ;;

@@ -95,7 +95,7 @@ PageReply regTeacher(const PageCall &call)
     }
     if (call.store().teacherByAccount(account))
         return refused(QStringLiteral("该帐号已被注册！"), account);
-    t.loginVerifier = Md5Hex(login);
+    t.loginVerifier = hashLoginVerifier(Md5Hex(login));
     t.operationHash = hashOperationPassword(operation);
     if (call.store().createTeacher(t) != StoreResult::Done)
         return refused(QStringLiteral("该帐号已被注册！"), account);
@@ -164,11 +164,11 @@ PageReply setPassword(const PageCall &call)
         return *refusal;
     call.service.recordSuccess(Secret::CheckCode, *teacher);
     call.store().updateTeacher(
-        teacher->id, std::nullopt, newLogin.isEmpty() ? std::nullopt : std::optional(Md5Hex(newLogin)),
+        teacher->id, std::nullopt, call.service.newLoginVerifier(*teacher, newLogin),
         newOperation.isEmpty() ? std::nullopt : std::optional(hashOperationPassword(newOperation)));
-    // A new password also ends a lock-out of the old one.
-    call.service.recordSuccess(Secret::Login, *teacher);
-    call.service.recordSuccess(Secret::Operation, *teacher);
+    // A new password also ends the pause of the old one's checks.
+    for (const Secret secret : {Secret::Login, Secret::Operation})
+        call.service.clearPasswordFailures(secret, *teacher, call.request.clientAddress);
     PageReply reply = accepted(kSuccessWord);
     reply.account = teacher->account;
     return reply;

@@ -1,6 +1,7 @@
 #include "Pages.h"
 
 #include "core/TextCodec.h"
+#include "net/FieldLimits.h"
 #include "net/Wire.h"
 
 #include <QSet>
@@ -42,8 +43,21 @@ QString scoreLine(const ScoreRecord &r)
 // break every later upload naming it.
 std::optional<PageReply> refusedScaleText(const QString &text)
 {
+    if (const QString tooLong = lengthRefusal(QStringLiteral("评分标准"), text, limits::kScaleTextChars);
+        !tooLong.isEmpty())
+        return refused(tooLong);
     if (!isStorableName(text))
         return refused(QStringLiteral("评分标准含有不允许的字符：") + text);
+    return std::nullopt;
+}
+
+// A name of a list: one the tool can read back from the class record file.
+std::optional<PageReply> refusedName(const QString &name)
+{
+    if (const QString tooLong = lengthRefusal(QStringLiteral("名称"), name, limits::kNameChars); !tooLong.isEmpty())
+        return refused(tooLong);
+    if (!isStorableName(name))
+        return refused(QStringLiteral("名称含有不允许的字符：") + name);
     return std::nullopt;
 }
 
@@ -65,8 +79,8 @@ PageReply listReplace(const PageCall &call, const char *listField, ListKind kind
         return refused(QStringLiteral("名单太长：最多 %1 项，收到 %2 项！").arg(QString::number(most),
                                                                               QString::number(names.size())));
     for (const QString &name : names) {
-        if (!isStorableName(name))
-            return refused(QStringLiteral("名称含有不允许的字符：") + name);
+        if (auto refusal = refusedName(name))
+            return *refusal;
     }
     const qint64 teacher = call.teacher.id;
     if (kind == Classes) {
@@ -87,8 +101,8 @@ PageReply rename(const PageCall &call, const char *oldField, const char *newFiel
     const QString to = call.field(newField);
     if (to.isEmpty())
         return refused(QStringLiteral("新名称不能为空！"));
-    if (!isStorableName(to))
-        return refused(QStringLiteral("名称含有不允许的字符：") + to);
+    if (auto refusal = refusedName(to))
+        return *refusal;
     const qint64 teacher = call.teacher.id;
     StoreResult result = StoreResult::NotFound;
     QString notFound;
@@ -131,7 +145,7 @@ PageReply setTeacher(const PageCall &call)
     const QString newLogin = call.field("newlogpassword").trimmed();
     const QString newOperation = call.field("newsuperpassword").trimmed();
     call.store().updateTeacher(
-        call.teacher.id, email, newLogin.isEmpty() ? std::nullopt : std::optional(Md5Hex(newLogin)),
+        call.teacher.id, email, call.service.newLoginVerifier(call.teacher, newLogin),
         newOperation.isEmpty() ? std::nullopt : std::optional(hashOperationPassword(newOperation)));
     return accepted();
 }
@@ -255,6 +269,11 @@ PageReply editScore(const PageCall &call)
         return refused(QStringLiteral("时间不正确！"));
     record.topic = call.field("keti");
     record.note = call.field("addtion");
+    for (const QString &tooLong : {lengthRefusal(QStringLiteral("课题"), record.topic, limits::kNameChars),
+                                   lengthRefusal(QStringLiteral("说明"), record.note, limits::kNoteChars)}) {
+        if (!tooLong.isEmpty())
+            return refused(tooLong);
+    }
     if (!isStorableText(record.topic) || !isStorableText(record.note))
         return refused(QStringLiteral("课题或说明含有不允许的字符！"));
     switch (call.store().editScore(call.teacher.id, record)) {

@@ -5,7 +5,15 @@
 #include <QMessageAuthenticationCode>
 #include <QPasswordDigestor>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStringList>
+#include <QThread>
+
+#include <condition_variable>
+#include <deque>
+#include <future>
+#include <thread>
+#include <vector>
 
 namespace corvanta::server {
 
@@ -21,10 +29,76 @@ QByteArray randomBytes(int size)
     return bytes;
 }
 
+// The slow hash runs on threads of its own, half the cores at most: a flood of registrations
+// or first sign-ins waits there, while the other cores serve uploads and reads.
+class HashPool
+{
+public:
+    static HashPool &instance()
+    {
+        static HashPool pool(qMax(1, QThread::idealThreadCount() / 2));
+        return pool;
+    }
+
+    QByteArray run(std::function<QByteArray()> work)
+    {
+        std::packaged_task<QByteArray()> task(std::move(work));
+        std::future<QByteArray> done = task.get_future();
+        {
+            const std::lock_guard lock(m_mutex);
+            m_queue.push_back(std::move(task));
+        }
+        m_ready.notify_one();
+        return done.get();
+    }
+
+    ~HashPool()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stopping = true;
+        }
+        m_ready.notify_all();
+        for (std::thread &t : m_threads)
+            t.join();
+    }
+
+private:
+    explicit HashPool(int threads)
+    {
+        for (int i = 0; i < threads; ++i)
+            m_threads.emplace_back([this] { serve(); });
+    }
+
+    void serve()
+    {
+        for (;;) {
+            std::packaged_task<QByteArray()> task;
+            {
+                std::unique_lock lock(m_mutex);
+                m_ready.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
+                if (m_queue.empty())
+                    return;
+                task = std::move(m_queue.front());
+                m_queue.pop_front();
+            }
+            task();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_ready;
+    std::deque<std::packaged_task<QByteArray()>> m_queue;
+    bool m_stopping = false;
+    std::vector<std::thread> m_threads;
+};
+
 QByteArray derive(const QString &password, const QByteArray &salt, int iterations)
 {
-    return QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha256, toGbk(password), salt, iterations,
-                                              kKeyLength);
+    const QByteArray bytes = toGbk(password);
+    return HashPool::instance().run([&] {
+        return QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha256, bytes, salt, iterations, kKeyLength);
+    });
 }
 
 // Compares without stopping at the first difference.
@@ -38,17 +112,32 @@ bool sameBytes(const QByteArray &a, const QByteArray &b)
     return diff == 0;
 }
 
+QString hashSecret(const QString &secret)
+{
+    const QByteArray salt = randomBytes(16);
+    return QStringLiteral("pbkdf2-sha256$%1$%2$%3")
+        .arg(kIterations)
+        .arg(QString::fromLatin1(salt.toBase64()),
+             QString::fromLatin1(derive(secret, salt, kIterations).toBase64()));
+}
+
 } // namespace
 
 QString hashOperationPassword(const QString &typed)
 {
     // Kept as it will be typed later: without the blanks around it.
-    const QString password = typed.trimmed();
-    const QByteArray salt = randomBytes(16);
-    return QStringLiteral("pbkdf2-sha256$%1$%2$%3")
-        .arg(kIterations)
-        .arg(QString::fromLatin1(salt.toBase64()),
-             QString::fromLatin1(derive(password, salt, kIterations).toBase64()));
+    return hashSecret(typed.trimmed());
+}
+
+QString hashLoginVerifier(const QString &digest)
+{
+    return hashSecret(digest);
+}
+
+bool isPlainLoginVerifier(const QString &stored)
+{
+    static const QRegularExpression md5(QStringLiteral("^[0-9a-f]{32}$"));
+    return md5.match(stored).hasMatch();
 }
 
 namespace {
@@ -103,14 +192,21 @@ bool VerifiedPasswords::verify(const QString &password, const QString &stored)
     return true;
 }
 
+bool VerifiedPasswords::verifyLogin(const QString &digest, const QString &stored)
+{
+    if (isPlainLoginVerifier(stored))
+        return sameBytes(digest.toLatin1(), stored.toLatin1());
+    return verify(digest, stored);
+}
+
 qint64 FailureLimiter::now() const
 {
     return m_clock.now().toSecsSinceEpoch();
 }
 
-QString &FailureLimiter::cleanKey() const
+QStringList &FailureLimiter::cleanKeys() const
 {
-    thread_local QHash<const FailureLimiter *, QString> keys;
+    thread_local QHash<const FailureLimiter *, QStringList> keys;
     return keys[this];
 }
 
@@ -118,27 +214,35 @@ bool FailureLimiter::isLocked(const QString &key)
 {
     const FailureState state = m_store().failureState(key);
     const bool locked = state.lockedUntil > now();
-    if (!locked && state.lockedUntil == 0 && state.failures == 0)
-        cleanKey() = key;
-    else
-        cleanKey().clear();
+    QStringList &clean = cleanKeys();
+    clean.removeAll(key);
+    if (!locked && state.lockedUntil == 0 && state.failures == 0) {
+        clean.append(key);
+        if (clean.size() > 4) // a check asks about a few keys at most
+            clean.removeFirst();
+    }
     return locked;
 }
 
-void FailureLimiter::recordFailure(const QString &key)
+void FailureLimiter::recordFailure(const QString &key, int maxFailures, qint64 lockSeconds)
 {
-    cleanKey().clear();
+    cleanKeys().removeAll(key);
     const qint64 t = now();
     Store &store = m_store();
-    if (store.addFailure(key, t, t - kWindowSeconds + 1) >= kMaxFailures)
-        store.lockOut(key, t + kLockSeconds);
+    if (store.addFailure(key, t, t - kWindowSeconds + 1) >= maxFailures)
+        store.lockOut(key, t + lockSeconds);
 }
 
 void FailureLimiter::recordSuccess(const QString &key)
 {
-    if (key != cleanKey())
+    if (cleanKeys().removeAll(key) == 0)
         m_store().clearFailures(key);
-    cleanKey().clear();
+}
+
+void FailureLimiter::clear(const QString &key)
+{
+    cleanKeys().removeAll(key);
+    m_store().clearFailures(key);
 }
 
 } // namespace corvanta::server

@@ -18,7 +18,13 @@ namespace corvanta::server {
 QString hashOperationPassword(const QString &password);
 bool verifyOperationPassword(const QString &password, const QString &stored);
 
-// Remembers, in memory only, which operation password last matched each stored hash, as a
+// The login verifier at rest: the same slow hash of the login password's MD5 (which the
+// reading pages take as `mp`), so a copy of the database signs no one in. Rows stored
+// before it hold the plain MD5 until their first successful use.
+QString hashLoginVerifier(const QString &digest);
+bool isPlainLoginVerifier(const QString &stored);
+
+// Remembers, in memory only, which secret last matched each stored hash, as a
 // fast keyed digest, so the slow hash runs once per password and not on every upload.
 // Safe on several threads; the slow hash runs outside the lock.
 class VerifiedPasswords
@@ -26,6 +32,8 @@ class VerifiedPasswords
 public:
     VerifiedPasswords();
     bool verify(const QString &password, const QString &stored);
+    // The login password's MD5 against a login verifier, hashed or still plain.
+    bool verifyLogin(const QString &digest, const QString &stored);
 
 private:
     QByteArray digest(const QString &password, const QString &stored) const;
@@ -36,8 +44,9 @@ private:
 };
 
 // Five failures of one key (an account and a kind of secret) within ten minutes lock the
-// key for ten minutes; a success clears its failures. The counts live in the store, so
-// every server process on one database counts the same failures.
+// key for ten minutes, unless the caller names other limits; a success clears its failures.
+// The counts live in the store, so every server process on one database counts the same
+// failures.
 class FailureLimiter
 {
 public:
@@ -56,15 +65,18 @@ public:
     }
 
     bool isLocked(const QString &key);
-    void recordFailure(const QString &key);
+    void recordFailure(const QString &key, int maxFailures = kMaxFailures, qint64 lockSeconds = kLockSeconds);
+    // After isLocked(key) on this thread: no write when it had nothing stored.
     void recordSuccess(const QString &key);
+    // Forgets the key's failures and lock, whatever this thread saw of it.
+    void clear(const QString &key);
 
 private:
     qint64 now() const;
 
-    // The key last asked about on this thread had nothing stored: its success needs no
-    // write. (A check asks isLocked first, then records the outcome, on one thread.)
-    QString &cleanKey() const;
+    // The keys last asked about on this thread that had nothing stored: their success needs
+    // no write. (A check asks isLocked first, then records the outcome, on one thread.)
+    QStringList &cleanKeys() const;
 
     std::function<Store &()> m_store;
     const Clock &m_clock;

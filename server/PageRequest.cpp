@@ -107,6 +107,13 @@ bool isStorableName(const QString &name)
            !name.startsWith(QLatin1String(kTopicMarker));
 }
 
+QString lengthRefusal(const QString &what, const QString &text, int most)
+{
+    if (text.size() <= most)
+        return {};
+    return what + QStringLiteral("太长：最多 %1 个字，收到 %2 个字！").arg(most).arg(text.size());
+}
+
 bool isSaneScore(double score)
 {
     return std::isfinite(score) && std::fabs(score) <= kMaxScoreMagnitude;

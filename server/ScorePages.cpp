@@ -1,6 +1,7 @@
 #include "Pages.h"
 
 #include "core/TextCodec.h"
+#include "net/FieldLimits.h"
 #include "net/ScoreLine.h"
 #include "net/Wire.h"
 
@@ -39,6 +40,11 @@ std::optional<ScoreRecord> parseUploadLine(QString line, qsizetype lineNo, QStri
     s.score = leadingNumber(parsed->score);
     s.time = DateTextToSeconds(parsed->time);
     s.note = parsed->standard;
+    if (const QString tooLong = lengthRefusal(QStringLiteral("第%1行说明").arg(lineNo), s.note, limits::kNoteChars);
+        !tooLong.isEmpty()) {
+        *refusal = tooLong;
+        return std::nullopt;
+    }
     if (!isSaneScore(s.score)) {
         *refusal = QStringLiteral("第%1行分数不正确：").arg(lineNo) + parsed->score;
         return std::nullopt;
@@ -53,6 +59,8 @@ std::optional<ScoreRecord> parseUploadLine(QString line, qsizetype lineNo, QStri
 PageReply upload(const PageCall &call)
 {
     const QString topic = call.field("keti");
+    if (const QString tooLong = lengthRefusal(QStringLiteral("课题"), topic, limits::kNameChars); !tooLong.isEmpty())
+        return refused(tooLong);
     if (!isStorableText(topic))
         return refused(QStringLiteral("课题含有不允许的字符！"));
 

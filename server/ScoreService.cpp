@@ -11,6 +11,7 @@ namespace {
 const QString kWrongLogin = QStringLiteral("用户名或密码错误！");
 const QString kWrongOperation = QStringLiteral("用户名或操作密码错误！");
 const QString kLocked = QStringLiteral("密码错误次数过多，帐号已锁定10分钟，请稍后再试！");
+const QString kPaused = QStringLiteral("该帐号密码错误次数过多，请1分钟后再试！");
 const QString kSignInFirst = QStringLiteral("请先登录。");
 const QString kSessionEnded = QStringLiteral("登录已过期，请重新登录。");
 
@@ -19,6 +20,11 @@ QString lockKey(Secret secret, const Teacher &teacher)
 {
     const char *kind = secret == Secret::Login ? "login" : secret == Secret::Operation ? "operation" : "code";
     return QLatin1String(kind) + u':' + QString::number(teacher.id);
+}
+
+QString addressKey(Secret secret, const Teacher &teacher, const QString &clientAddress)
+{
+    return lockKey(secret, teacher) + u'@' + clientAddress;
 }
 
 } // namespace
@@ -96,13 +102,50 @@ void ScoreService::recordSuccess(Secret secret, const Teacher &teacher)
     m_limiter.recordSuccess(lockKey(secret, teacher));
 }
 
+void ScoreService::clearPasswordFailures(Secret secret, const Teacher &teacher, const QString &clientAddress)
+{
+    m_limiter.clear(lockKey(secret, teacher));
+    m_limiter.clear(addressKey(secret, teacher, clientAddress));
+}
+
+QString ScoreService::passwordLock(Secret secret, const Teacher &teacher, const QString &clientAddress)
+{
+    if (m_limiter.isLocked(addressKey(secret, teacher, clientAddress)))
+        return kLocked;
+    if (m_limiter.isLocked(lockKey(secret, teacher)))
+        return kPaused;
+    return {};
+}
+
+void ScoreService::passwordFailure(Secret secret, const Teacher &teacher, const QString &clientAddress)
+{
+    m_limiter.recordFailure(addressKey(secret, teacher, clientAddress));
+    m_limiter.recordFailure(lockKey(secret, teacher), kAccountFailures, kAccountPauseSeconds);
+}
+
+void ScoreService::passwordSuccess(Secret secret, const Teacher &teacher, const QString &clientAddress)
+{
+    m_limiter.recordSuccess(addressKey(secret, teacher, clientAddress));
+    m_limiter.recordSuccess(lockKey(secret, teacher));
+}
+
+std::optional<QString> ScoreService::newLoginVerifier(const Teacher &teacher, const QString &loginPassword)
+{
+    if (loginPassword.isEmpty())
+        return std::nullopt;
+    const QString digest = Md5Hex(loginPassword);
+    if (m_verified.verifyLogin(digest, teacher.loginVerifier))
+        return std::nullopt;
+    return hashLoginVerifier(digest);
+}
+
 bool ScoreService::matches(Credential credential, const QString &secret, const Teacher &teacher)
 {
     switch (credential) {
     case Credential::LoginDigest:
-        return secret == teacher.loginVerifier;
+        return m_verified.verifyLogin(secret, teacher.loginVerifier);
     case Credential::LoginPassword:
-        return Md5Hex(secret) == teacher.loginVerifier;
+        return m_verified.verifyLogin(Md5Hex(secret), teacher.loginVerifier);
     case Credential::OperationPassword:
         return m_verified.verify(secret, teacher.operationHash);
     case Credential::WebSession:
@@ -130,20 +173,28 @@ Authentication ScoreService::authenticate(Credential credential, const PageReque
     QString secret = request.fields.value(field);
     if (digest)
         secret = secret.trimmed().toLower();
-    const std::optional<Teacher> teacher =
-        store().teacherByAccount(request.fields.value(accountField(credential)));
+    std::optional<Teacher> teacher = store().teacherByAccount(request.fields.value(accountField(credential)));
     // An operation password is taken as typed; a blank login password is no password.
     if (!teacher || credential == Credential::None || (operation ? secret : secret.trimmed()).isEmpty())
         return {std::nullopt, wrong};
     // The digest stands for the login password, so it shares that password's failure count.
     const Secret kind = operation ? Secret::Operation : Secret::Login;
-    if (isLocked(kind, *teacher))
-        return {std::nullopt, kLocked};
+    const QString &address = request.clientAddress;
+    if (QString refusal = passwordLock(kind, *teacher, address); !refusal.isEmpty())
+        return {std::nullopt, refusal};
     if (!matches(credential, secret, *teacher)) {
-        recordFailure(kind, *teacher);
-        return {std::nullopt, isLocked(kind, *teacher) ? kLocked : wrong};
+        passwordFailure(kind, *teacher, address);
+        const QString refusal = passwordLock(kind, *teacher, address);
+        return {std::nullopt, refusal.isEmpty() ? wrong : refusal};
     }
-    recordSuccess(kind, *teacher);
+    passwordSuccess(kind, *teacher, address);
+    if (!operation && isPlainLoginVerifier(teacher->loginVerifier)) {
+        // A row from before verifiers were hashed: hashed now that the password is known right.
+        const QString digest = credential == Credential::LoginDigest ? secret : Md5Hex(secret);
+        const QString hashed = hashLoginVerifier(digest);
+        store().rehashLoginVerifier(teacher->id, teacher->loginVerifier, hashed);
+        teacher->loginVerifier = hashed;
+    }
     return {teacher, {}};
 }
 
@@ -196,7 +247,7 @@ bool ScoreService::addTeacher(const QString &account, const QString &name, const
     t.account = account;
     t.name = name;
     t.email = email;
-    t.loginVerifier = Md5Hex(loginPassword);
+    t.loginVerifier = hashLoginVerifier(Md5Hex(loginPassword));
     t.operationHash = hashOperationPassword(operationPassword.trimmed());
     return store().createTeacher(t) == StoreResult::Done;
 }

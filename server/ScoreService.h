@@ -65,9 +65,25 @@ public:
     Authentication authenticate(Credential credential, const PageRequest &request,
                                 const char *secretField = nullptr);
 
+    // The check code's lock-out: per teacher.
     bool isLocked(Secret secret, const Teacher &teacher);
     void recordFailure(Secret secret, const Teacher &teacher);
     void recordSuccess(Secret secret, const Teacher &teacher);
+    // Forgets the failures of the teacher's password, account-wide and from the address (a
+    // new password was set from there).
+    void clearPasswordFailures(Secret secret, const Teacher &teacher, const QString &clientAddress);
+
+    // Password checks lock per account and client address: kMaxFailures failures from one
+    // address lock that address out of the account for ten minutes, so a stranger cannot lock
+    // the teacher out. Failures from all addresses together pause the account's checks for a
+    // minute each time they reach kAccountFailures: guessing from many addresses is slowed,
+    // and the teacher waits a minute at most.
+    static constexpr int kAccountFailures = 20;
+    static constexpr qint64 kAccountPauseSeconds = 60;
+
+    // The verifier to store for a new login password; nullopt when it is empty or the one
+    // the teacher has (browsers signed in stay so).
+    std::optional<QString> newLoginVerifier(const Teacher &teacher, const QString &loginPassword);
 
     // The calling thread's store.
     Store &store();
@@ -97,6 +113,10 @@ public:
 
 private:
     bool matches(Credential credential, const QString &secret, const Teacher &teacher);
+    // Empty when the password checks may run; else what the visitor is told.
+    QString passwordLock(Secret secret, const Teacher &teacher, const QString &clientAddress);
+    void passwordFailure(Secret secret, const Teacher &teacher, const QString &clientAddress);
+    void passwordSuccess(Secret secret, const Teacher &teacher, const QString &clientAddress);
 
     Store &m_store;
     StoreOpener m_opener;

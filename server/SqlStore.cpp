@@ -276,6 +276,12 @@ void SqlStore::updateTeacher(qint64 teacher, const std::optional<QString> &email
     tx.commit();
 }
 
+void SqlStore::rehashLoginVerifier(qint64 teacher, const QString &from, const QString &to)
+{
+    change(QStringLiteral("UPDATE teacher SET login_verifier = ? WHERE id = ? AND login_verifier = ?"),
+           {to, teacher, from});
+}
+
 // First in every change of a teacher's data: the update takes the teacher's row lock, so
 // changes of one teacher follow one another in whatever process they are made (and each
 // statement after it sees the data the one before committed). The new version commits

@@ -22,6 +22,7 @@ public:
     void updateTeacher(qint64 teacher, const std::optional<QString> &email,
                        const std::optional<QString> &loginVerifier,
                        const std::optional<QString> &operationHash) override;
+    void rehashLoginVerifier(qint64 teacher, const QString &from, const QString &to) override;
 
     QStringList classNames(qint64 teacher) override;
     void replaceClasses(qint64 teacher, const QStringList &names) override;
@@ -78,6 +79,9 @@ protected:
         QString topic;
         QString note;
     };
+    // addScores inside the open transaction. The caller keeps the changes only when the result
+    // is Done with scores stored; otherwise it rolls them back.
+    AddScoresResult addScoresWithin(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt);
     // Stores the rows inside the open transaction, skipping those already stored (or
     // repeated); returns how many were stored. A database may do this its own faster way.
     virtual int insertScoreRows(const QList<ScoreRow> &rows);

@@ -235,8 +235,17 @@ void SqlStore::deleteScales(qint64 teacher, const QList<qint64> &ids)
 
 AddScoresResult SqlStore::addScores(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt)
 {
-    AddScoresResult result;
     Transaction tx(*this);
+    const AddScoresResult result = addScoresWithin(teacher, scores, uploadedAt);
+    // Nothing new (a repeated upload): roll back, so the version and every cache stay.
+    if (result.result == StoreResult::Done && result.stored > 0)
+        tx.commit();
+    return result;
+}
+
+AddScoresResult SqlStore::addScoresWithin(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt)
+{
+    AddScoresResult result;
     touch(teacher);
     QHash<QString, qint64> classes;
     QHash<QPair<qint64, QString>, qint64> students;
@@ -273,11 +282,9 @@ AddScoresResult SqlStore::addScores(qint64 teacher, const QList<ScoreRecord> &sc
         rows.append({stu.value(), s.score, s.time, s.topic, s.note});
     }
     result.stored = insertScoreRows(rows);
-    // Nothing new (a repeated upload): roll back, so the version and every cache stay.
     if (result.stored > 0) {
         for (const qint64 cls : std::as_const(classes))
             change(QStringLiteral("UPDATE class SET last_upload = ? WHERE id = ?"), {uploadedAt, cls});
-        tx.commit();
     }
     return result;
 }

@@ -1,5 +1,7 @@
 #include "SqliteStore.h"
 
+#include "WalIndexGuard.h"
+
 #include <QAtomicInt>
 #include <QFileInfo>
 #include <QSqlDriver>
@@ -9,6 +11,8 @@
 #include <sqlite3.h>
 
 #include <condition_variable>
+#include <deque>
+#include <map>
 #include <mutex>
 
 namespace corvanta::server {
@@ -180,8 +184,121 @@ Turns &writeTurns()
 
 } // namespace
 
+void SqliteStore::checkConnection()
+{
+    SqlStore::checkConnection();
+    if (walIndexLost())
+        throw StoreError("the database's WAL index file cannot be written; mend it and restart the server");
+}
+
+struct SqliteStore::Upload
+{
+    qint64 teacher = 0;
+    const QList<ScoreRecord> *scores = nullptr;
+    qint64 uploadedAt = 0;
+    AddScoresResult result;
+    std::exception_ptr error;
+    bool done = false;
+    bool leads = false; // its thread stores the next batch
+};
+
+namespace {
+
+struct UploadBatch
+{
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<SqliteStore::Upload *> waiting;
+    bool leading = false; // a thread is storing a batch
+};
+
+UploadBatch &uploadBatch(const QString &path)
+{
+    static std::mutex mutex;
+    static std::map<QString, std::unique_ptr<UploadBatch>> batches;
+    const std::lock_guard lock(mutex);
+    std::unique_ptr<UploadBatch> &batch = batches[path];
+    if (!batch)
+        batch = std::make_unique<UploadBatch>();
+    return *batch;
+}
+
+} // namespace
+
+AddScoresResult SqliteStore::addScores(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt)
+{
+    UploadBatch &batch = uploadBatch(m_path);
+    Upload mine;
+    mine.teacher = teacher;
+    mine.scores = &scores;
+    mine.uploadedAt = uploadedAt;
+    {
+        std::unique_lock lock(batch.mutex);
+        batch.waiting.push_back(&mine);
+        if (batch.leading)
+            batch.changed.wait(lock, [&] { return mine.done || mine.leads; });
+        if (!mine.done)
+            batch.leading = true;
+    }
+    if (!mine.done) {
+        std::vector<Upload *> stored;
+        storeWaitingUploads(m_path, &stored);
+        {
+            const std::lock_guard lock(batch.mutex);
+            for (Upload *upload : stored)
+                upload->done = true;
+            // The next waiting upload's thread stores the next batch; this one is answered now.
+            if (batch.waiting.empty())
+                batch.leading = false;
+            else
+                batch.waiting.front()->leads = true;
+        }
+        batch.changed.notify_all();
+    }
+    if (mine.error)
+        std::rethrow_exception(mine.error);
+    return mine.result;
+}
+
+void SqliteStore::storeWaitingUploads(const QString &path, std::vector<Upload *> *uploads)
+{
+    UploadBatch &batch = uploadBatch(path);
+    const auto takeWaiting = [&] {
+        const std::lock_guard lock(batch.mutex);
+        uploads->insert(uploads->end(), batch.waiting.begin(), batch.waiting.end());
+        batch.waiting.clear();
+    };
+    try {
+        // The write lock first: uploads that come while it is awaited join this batch.
+        Transaction tx(*this);
+        takeWaiting();
+        for (Upload *upload : *uploads) {
+            change(QStringLiteral("SAVEPOINT upload"));
+            try {
+                upload->result = addScoresWithin(upload->teacher, *upload->scores, upload->uploadedAt);
+            } catch (...) {
+                upload->error = std::current_exception();
+            }
+            // Nothing new, refused or failed: as if it had not been tried.
+            if (upload->error || upload->result.result != StoreResult::Done || upload->result.stored == 0)
+                change(QStringLiteral("ROLLBACK TO upload"));
+            change(QStringLiteral("RELEASE upload"));
+        }
+        tx.commit();
+    } catch (...) {
+        // None of them is stored; every waiting thread is answered all the same.
+        const std::exception_ptr error = std::current_exception();
+        if (uploads->empty())
+            takeWaiting();
+        for (Upload *upload : *uploads)
+            upload->error = error;
+    }
+}
+
 bool SqliteStore::beginTransaction()
 {
+    if (walIndexLost())
+        return false;
     writeTurns().take();
     m_hasTurn = true;
     QSqlQuery query(database());
@@ -207,7 +324,9 @@ std::unique_ptr<SqliteStore> SqliteStore::open(const QString &path, QString *err
         *error = QStringLiteral("%1 is a directory, not a database file").arg(path);
         return nullptr;
     }
+    installWalIndexGuard();
     std::unique_ptr<SqliteStore> store(new SqliteStore(name));
+    store->m_path = QFileInfo(path).absoluteFilePath();
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
@@ -221,8 +340,9 @@ std::unique_ptr<SqliteStore> SqliteStore::open(const QString &path, QString *err
         // process cannot undo; only a power loss may take the last commits.
         store->exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
         store->exec(QStringLiteral("PRAGMA foreign_keys = ON"));
-        // Reads straight from the mapped file instead of a copy per page.
-        store->exec(QStringLiteral("PRAGMA mmap_size = 268435456"));
+        // No reads from a mapped database file: a read error there (a failing disk, a file cut
+        // short) is SIGBUS, not an error SQLite can return.
+        store->exec(QStringLiteral("PRAGMA mmap_size = 0"));
         store->exec(QStringLiteral("PRAGMA cache_size = -32000"));
         // After a burst of uploads the WAL file shrinks back once it starts over.
         store->exec(QStringLiteral("PRAGMA journal_size_limit = 67108864"));

@@ -3,6 +3,7 @@
 #include "SqlStore.h"
 
 #include <memory>
+#include <vector>
 
 struct sqlite3_stmt;
 
@@ -19,6 +20,15 @@ public:
     // the file cannot be used as a database.
     static std::unique_ptr<SqliteStore> open(const QString &path, QString *error);
 
+    // StoreError once the WAL index could not be written (see WalIndexGuard.h).
+    void checkConnection() override;
+
+    // Uploads that come while another is being stored wait and are stored together, in the
+    // next transaction of one of them; each in a savepoint of its own, so one that is refused
+    // or fails leaves the others stored. Each is answered once that transaction committed.
+    AddScoresResult addScores(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt) override;
+    struct Upload; // one waiting in a batch
+
 protected:
     int insertScoreRows(const QList<ScoreRow> &rows) override;
     // Takes the write lock at once: a transaction that read first and then writes would
@@ -29,6 +39,8 @@ protected:
 private:
     explicit SqliteStore(const QString &connectionName);
     void migrate();
+    // Stores the uploads waiting for path's batch (the leader's among them) in one transaction.
+    void storeWaitingUploads(const QString &path, std::vector<Upload *> *uploads);
 
     // The upload's insert, straight on SQLite: binding through Qt Sql cost more than
     // SQLite's own work for a 40-line upload.
@@ -37,6 +49,7 @@ private:
     // turns, in the order they came, and wake the moment the one before commits, instead of
     // SQLite's busy wait, which sleeps in steps of up to 100 ms.
     bool m_hasTurn = false;
+    QString m_path; // the database file: uploads are grouped per file
 };
 
 } // namespace corvanta::server

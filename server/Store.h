@@ -31,7 +31,7 @@ struct Teacher
     QString mobile;
     QString phone;
     QString qq;
-    QString loginVerifier;  // Md5Hex of the login password
+    QString loginVerifier;  // hashLoginVerifier of Md5Hex of the login password (older rows: the MD5)
     QString operationHash;  // slow salted hash of the operation password
     qint64 dataVersion = 0; // grows with every change of the teacher's data
 };
@@ -133,6 +133,9 @@ public:
     virtual void updateTeacher(qint64 teacher, const std::optional<QString> &email,
                                const std::optional<QString> &loginVerifier,
                                const std::optional<QString> &operationHash) = 0;
+    // Stores another form of the same login verifier, unless the stored one is no longer
+    // `from` (the password changed meanwhile). Sessions and the data version stay.
+    virtual void rehashLoginVerifier(qint64 teacher, const QString &from, const QString &to) = 0;
 
     virtual QStringList classNames(qint64 teacher) = 0;
     // Replaces the class list: removed classes lose their students and scores.

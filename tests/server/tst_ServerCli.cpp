@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -157,6 +158,54 @@ private slots:
         QVERIFY(second.get("/score/record.php", {{"t", "keeper"}, {"mp", Md5Hex("l")}})
                     .text()
                     .startsWith(QStringLiteral("Class_Is_Ready\t甲班\t")));
+    }
+
+    // The database's files made immutable under the running server (chattr +i, as a full or
+    // failing disk refuses writes): the requests that need the database are answered 500 and
+    // logged, and the server lives on. A write to the WAL index, which SQLite maps into
+    // memory, faults (SIGBUS) instead of failing.
+    void unwritableDatabaseIsAnError_data()
+    {
+        QTest::addColumn<QStringList>("suffixes");
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("every file") << QStringList{"", "-wal", "-shm"} << " 500 ";
+        QTest::newRow("the WAL index") << QStringList{"-shm"} << "WAL index file (-shm) cannot be written";
+    }
+    void unwritableDatabaseIsAnError()
+    {
+        QFETCH(QStringList, suffixes);
+        QFETCH(QString, logged);
+        if (test::PostgresCluster::wanted())
+            QSKIP("the files of a SQLite database");
+        ServerProcess server;
+        QVERIFY2(server.start(), qPrintable(server.errorText()));
+        QVERIFY(server.registerTeacher("keeper", "l", "o"));
+        QVERIFY(server.setClasses("keeper", "o", {"甲班"}));
+        QVERIFY(server.setStudents("keeper", "o", "甲班", {"张三"}));
+        QVERIFY(server.upload("keeper", "o", "提问", {"甲班\t张三\t5\t2026-03-05 09:00:00\t"}));
+        QStringList files;
+        for (const QString &suffix : suffixes)
+            files.append(server.databasePath() + suffix);
+        const auto chattr = [&files](const char *flag) {
+            return QProcess::execute(QStringLiteral("chattr"), QStringList{QLatin1String(flag)} + files) == 0;
+        };
+        if (!chattr("+i"))
+            QSKIP("chattr +i is not allowed here");
+        const auto mend = qScopeGuard([&] { chattr("-i"); });
+        for (int i = 1; i <= 3; ++i) {
+            const auto upload =
+                server.post("/score/index.php",
+                            {{"username", "keeper"},
+                             {"password", "o"},
+                             {"keti", "提问"},
+                             {"score", QStringLiteral("甲班\t张三\t4\t2026-03-05 09:0%1:00\t").arg(i)}});
+            // The one that meets the fault may still be stored whole (its lines are in the WAL).
+            QVERIFY2(upload.status == 500 || (i == 1 && upload.status == 200), qPrintable(upload.text()));
+        }
+        const int read = server.get("/score/record.php", {{"t", "keeper"}, {"mp", Md5Hex("l")}}).status;
+        QVERIFY2(read == 200 || read == 500, qPrintable(QString::number(read)));
+        QCOMPARE(server.get("/score/servertime.php", {{"t", "0.5"}}).status, 200);
+        QVERIFY2(server.serverLog().contains(logged), qPrintable(server.serverLog()));
     }
 };
 

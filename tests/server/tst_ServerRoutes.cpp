@@ -20,6 +20,7 @@ const QString kOk = QStringLiteral("Success!");
 const QString kWrongLogin = QStringLiteral("用户名或密码错误！");
 const QString kWrongOperation = QStringLiteral("用户名或操作密码错误！");
 const QString kLocked = QStringLiteral("密码错误次数过多，帐号已锁定10分钟，请稍后再试！");
+const QString kPaused = QStringLiteral("该帐号密码错误次数过多，请1分钟后再试！");
 
 // The teacher of every row: account "keeper", login password "login", operation "oper".
 const QString kDigest = Md5Hex(QStringLiteral("login"));
@@ -225,6 +226,86 @@ private slots:
         QCOMPARE(open.account, QStringLiteral("keeper"));
     }
 
+    // A stranger's wrong passwords lock the stranger's address out of the account, not the
+    // teacher elsewhere, for the tool's pages and the web sign-in alike; many addresses
+    // together pause the account's checks for a minute at a time.
+    void lockOutPerAddress()
+    {
+        ServiceRig rig;
+        addTeacher(rig);
+        const auto from = [&](const QString &address, PageRequest request) {
+            request.clientAddress = address;
+            const PageReply reply = server::dispatch(rig.service, request);
+            return textOf(reply) + QString::fromUtf8(reply.body);
+        };
+        const auto check = [&](const QString &address, const QString &password) {
+            return from(address, test::postRequest("/score/checkpassword.php", login(password)));
+        };
+        const QString stranger = "203.0.113.9", teacher = "198.51.100.7";
+        for (int i = 1; i < 5; ++i)
+            QVERIFY(check(stranger, "bad").contains(kWrongLogin));
+        QVERIFY(check(stranger, "bad").contains(kLocked));
+        QVERIFY(check(stranger, "login").contains(kLocked));
+        QVERIFY(from(stranger, test::postRequest("/score/", login("login"))).contains(kLocked));
+        QVERIFY(check(teacher, "login").startsWith(kOk));
+        QVERIFY(from(teacher, test::getRequest("/score/getteacher.php", digest(kDigest))).startsWith("守门老师"));
+        PageRequest webSignIn = test::postRequest("/score/", login("login"));
+        webSignIn.clientAddress = teacher;
+        QCOMPARE(server::dispatch(rig.service, webSignIn).status, 303);
+        // Twenty failures from five addresses: none is locked, the account pauses.
+        for (int a = 0; a < 5; ++a) {
+            for (int i = 0; i < 4; ++i)
+                check(QStringLiteral("192.0.2.%1").arg(a), "bad");
+        }
+        QVERIFY(check(teacher, "login").contains(kPaused));
+        QVERIFY(check("192.0.2.1", "login").contains(kPaused));
+        rig.advance(60);
+        QVERIFY(check(teacher, "login").startsWith(kOk));
+        QVERIFY(check(stranger, "login").contains(kLocked)); // its own ten minutes still run
+    }
+
+    // The store keeps no form of the login password that a page takes, so a copy of the
+    // database signs no one in; a row from before is hashed at its first right use.
+    void loginVerifierAtRest()
+    {
+        ServiceRig rig;
+        QVERIFY2(rig.store, qPrintable(rig.error));
+        QCOMPARE(textOf(rig.post("/score/regteacher.php", {{"username", "fresh"},
+                                                           {"teachername", "新老师"},
+                                                           {"password", "login"},
+                                                           {"superpassword", "oper"},
+                                                           {"email", "f@example.org"}})),
+                 kOk);
+        const QString stored = rig.store->teacherByAccount("fresh")->loginVerifier;
+        QVERIFY2(stored.startsWith("pbkdf2-sha256$") && !stored.contains(kDigest), qPrintable(stored));
+        QCOMPARE(textOf(rig.get("/score/getteacher.php", {{"t", "fresh"}, {"mp", kDigest}})).section(u'\r', 0, 0),
+                 QStringLiteral("新老师"));
+        QCOMPARE(textOf(rig.get("/score/getteacher.php", {{"t", "fresh"}, {"mp", stored}})), kWrongLogin);
+
+        Teacher elder;
+        elder.account = "elder";
+        elder.name = "老教师";
+        elder.email = "e@example.org";
+        elder.loginVerifier = kDigest; // as rows were stored before
+        elder.operationHash = hashOperationPassword("oper");
+        QCOMPARE(rig.store->createTeacher(elder), StoreResult::Done);
+        QCOMPARE(textOf(rig.post("/score/checkpassword.php", {{"username", "elder"}, {"password", "bad"}})),
+                 kWrongLogin);
+        QCOMPARE(rig.store->teacherByAccount("elder")->loginVerifier, kDigest);
+        QCOMPARE(textOf(rig.get("/score/getteacher.php", {{"t", "elder"}, {"mp", kDigest}})).section(u'\r', 0, 0),
+                 QStringLiteral("老教师"));
+        const QString migrated = rig.store->teacherByAccount("elder")->loginVerifier;
+        QVERIFY2(migrated.startsWith("pbkdf2-sha256$") && !migrated.contains(kDigest), qPrintable(migrated));
+        // Another process, which has verified nothing yet, takes both forms of the password.
+        ServiceRig other(rig.database);
+        QCOMPARE(textOf(other.post("/score/checkpassword.php", {{"username", "elder"}, {"password", "login"}})), kOk);
+        QCOMPARE(textOf(other.get("/score/getteacher.php", {{"t", "elder"}, {"mp", kDigest}})).section(u'\r', 0, 0),
+                 QStringLiteral("老教师"));
+        QCOMPARE(textOf(other.post("/score/checkpassword.php", {{"username", "elder"}, {"password", "bad"}})),
+                 kWrongLogin);
+        QCOMPARE(rig.store->teacherByAccount("elder")->loginVerifier, migrated);
+    }
+
     void otherSecretStaysOpen()
     {
         ServiceRig rig;
@@ -285,6 +366,63 @@ private slots:
                                                  {{"keti", "甲"},
                                                   {"score", "1\t张三\t1e308分\t2026-03-05 09:00:00\t"}})
                                     << "第1行分数不正确：1e308分";
+        // Every name and text the tool reads back is bounded where it enters; the refusal
+        // names the limit and does not echo the text.
+        const QString name51(51, QChar(u'名')), scale201(201, QChar(u'标')), note1001(1001, QChar(u'注'));
+        QTest::newRow("long class") << "/score/setclass.php" << operation("oper", {{"class", "1|" + name51}})
+                                    << "名称太长：最多 50 个字，收到 51 个字！";
+        QTest::newRow("class of 50") << "/score/setclass.php" << operation("oper", {{"class", name51.left(50)}})
+                                     << kOk;
+        QTest::newRow("long student") << "/score/student.php"
+                                      << operation("oper", {{"class", "1"}, {"student", name51}})
+                                      << "名称太长：最多 50 个字，收到 51 个字！";
+        QTest::newRow("long topic") << "/score/setketi.php" << operation("oper", {{"keti", name51}})
+                                    << "名称太长：最多 50 个字，收到 51 个字！";
+        QTest::newRow("renamed too long")
+            << "/score/renameclass.php" << operation("oper", {{"oldclassname", "1"}, {"newclassname", name51}})
+            << "名称太长：最多 50 个字，收到 51 个字！";
+        QTest::newRow("long student rename")
+            << "/score/renamestudent.php"
+            << operation("oper", {{"oldstuname", "a"}, {"newstuname", name51}, {"class", "1"}})
+            << "名称太长：最多 50 个字，收到 51 个字！";
+        QTest::newRow("long topic rename")
+            << "/score/renameketi.php" << operation("oper", {{"oldketi", "a"}, {"newketi", name51}})
+            << "名称太长：最多 50 个字，收到 51 个字！";
+        QTest::newRow("long scale") << "/score/newscale.php"
+                                    << operation("oper", {{"keti", "甲"}, {"newscale", scale201}, {"newscore", "1"}})
+                                    << "评分标准太长：最多 200 个字，收到 201 个字！";
+        QTest::newRow("scale of 200 passes the length")
+            << "/score/newscale.php"
+            << operation("oper", {{"keti", "无"}, {"newscale", scale201.left(200)}, {"newscore", "1"}})
+            << "课题不存在：无";
+        QTest::newRow("long scale edit")
+            << "/score/editscale.php" << operation("oper", {{"scaleid", "1"}, {"scale", scale201}, {"score", "1"}})
+            << "评分标准太长：最多 200 个字，收到 201 个字！";
+        QTest::newRow("long upload topic")
+            << "/score/index.php"
+            << operation("oper", {{"keti", name51}, {"score", "1\t张三\t1\t2026-03-05 09:00:00\t"}})
+            << "课题太长：最多 50 个字，收到 51 个字！";
+        QTest::newRow("long upload note")
+            << "/score/index.php"
+            << operation("oper",
+                         {{"keti", "甲"},
+                          {"score", "1\t张三\t1\t2026-03-05 09:00:00\t|1\t张三\t1\t2026-03-05 09:00:00\t" +
+                                        note1001}})
+            << "第2行说明太长：最多 1000 个字，收到 1001 个字！";
+        QTest::newRow("upload note of 1000 passes the length")
+            << "/score/index.php"
+            << operation("oper", {{"keti", "甲"}, {"score", "1\t张三\t1\t2026-03-05 09:00:00\t" + note1001.left(1000)}})
+            << "班级不存在：1";
+        QTest::newRow("long score topic")
+            << "/score/editscore.php"
+            << operation("oper", {{"scoreid", "1"}, {"score", "1"}, {"time", "1772672400"}, {"keti", name51},
+                                  {"addtion", ""}})
+            << "课题太长：最多 50 个字，收到 51 个字！";
+        QTest::newRow("long score note")
+            << "/score/editscore.php"
+            << operation("oper", {{"scoreid", "1"}, {"score", "1"}, {"time", "1772672400"}, {"keti", "甲"},
+                                  {"addtion", note1001}})
+            << "说明太长：最多 1000 个字，收到 1001 个字！";
         QTest::newRow("operation password with blanks")
             << "/score/setclass.php" << operation("  oper ", {{"class", "1"}}) << kOk;
     }

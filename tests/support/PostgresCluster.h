@@ -95,6 +95,25 @@ public:
                                 true);
     }
 
+    // Process ids of the backends serving connections that call themselves application.
+    QList<qint64> backends(const QString &application = QStringLiteral("corvanta-server")) const
+    {
+        QProcess psql;
+        psql.start(QStringLiteral("psql"),
+                   {QStringLiteral("-h"), socketDir(), QStringLiteral("-U"), QStringLiteral("corvanta"),
+                    QStringLiteral("-d"), QStringLiteral("postgres"), QStringLiteral("-Atc"),
+                    QStringLiteral("SELECT pid FROM pg_stat_activity WHERE application_name = '%1'")
+                        .arg(application)});
+        QList<qint64> pids;
+        if (!psql.waitForFinished(20000))
+            return pids;
+        for (const QByteArray &line : psql.readAllStandardOutput().split('\n')) {
+            if (const qint64 pid = line.trimmed().toLongLong(); pid > 0)
+                pids.append(pid);
+        }
+        return pids;
+    }
+
     // Ends the server at once (the databases are thrown away with the folder).
     void stop()
     {
