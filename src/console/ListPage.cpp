@@ -1,6 +1,7 @@
 #include "ListPage.h"
 
 #include "console/ConsoleSession.h"
+#include "net/Session.h"
 #include "widgets/AppContext.h"
 #include "widgets/BusyGuard.h"
 
@@ -10,17 +11,51 @@
 
 namespace corvanta {
 
-void ListPage::setListControls(QListWidget *list, QPlainTextEdit *input, QLabel *status, ListTexts texts)
+ListPage::ListPage(ConsoleSession &session, const QString &objectName, const QString &title, QWidget *parent)
+    : ConsolePage(session, objectName, title, parent)
+{
+    connect(&session.context().session, &Session::recordsChanged, this, &ListPage::updateEditing);
+    connect(&session.context().session, &Session::loginChanged, this, &ListPage::updateEditing);
+}
+
+void ListPage::setListControls(QListWidget *list, QPlainTextEdit *input, QLabel *status, ListTexts texts,
+                               QList<QWidget *> editing)
 {
     m_list = list;
     m_input = input;
     m_status = status;
     m_texts = std::move(texts);
+    m_editing = std::move(editing);
+    updateEditing();
+}
+
+void ListPage::updateEditing()
+{
+    const bool usable = m_session.recordsUsable();
+    for (QWidget *control : m_editing)
+        control->setEnabled(usable && hasList());
+    if (!usable && m_status)
+        m_status->setText(staleText());
+}
+
+bool ListPage::mayEditList()
+{
+    if (BusyGuard::isBusy(this) || !writeAllowed())
+        return false;
+    if (!m_session.recordsUsable()) {
+        tellRefusal(staleText());
+        return false;
+    }
+    if (const Result source = listSourceCheck(); !source) {
+        tellRefusal(source.error());
+        return false;
+    }
+    return true;
 }
 
 void ListPage::addTyped()
 {
-    if (BusyGuard::isBusy(this) || !writeAllowed())
+    if (!mayEditList())
         return;
     const QString typed = m_input->toPlainText();
     if (!namesAllowed(console::typedNames(typed)))
@@ -45,7 +80,7 @@ void ListPage::addTyped()
 
 void ListPage::removeChosen(bool alwaysSave)
 {
-    if (BusyGuard::isBusy(this) || !writeAllowed())
+    if (!mayEditList())
         return;
     const int removed = removeSelected(m_list);
     if (removed == 0 && !alwaysSave) {
@@ -62,6 +97,9 @@ void ListPage::removeChosen(bool alwaysSave)
 
 ReplyOutcome ListPage::saveList()
 {
+    // A save never sends a list the page could not vouch for.
+    if (!mayEditList())
+        return ReplyOutcome::Failed;
     const AppContext &context = m_session.context();
     const ReplyOutcome outcome =
         sendChange(console::SaveListToServer(listKind(), context.login, m_session.operationPassword(),
@@ -83,6 +121,10 @@ void ListPage::sendRename(const PageCall &call, const QString &newName, QGroupBo
     }
     if (!namesAllowed({newName}))
         return;
+    if (const Result source = listSourceCheck(); !source) {
+        tellRefusal(source.error());
+        return;
+    }
     const auto accepted = [this, &reload] {
         emit m_session.classListsChanged();
         reload();
