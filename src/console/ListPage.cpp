@@ -76,6 +76,7 @@ void ListPage::addTyped()
     }
     if (counts.present > 0 && saved)
         m_status->setText(m_status->text() + m_texts.present.arg(counts.present));
+    updateEditing(); // a failed refresh after the save outranks its counts
 }
 
 void ListPage::removeChosen(bool alwaysSave)
@@ -93,6 +94,7 @@ void ListPage::removeChosen(bool alwaysSave)
         m_status->setText(m_texts.nothingSelected);
     else if (!m_texts.removed.isEmpty())
         m_status->setText(m_texts.removed.arg(removed));
+    updateEditing();
 }
 
 ReplyOutcome ListPage::saveList()

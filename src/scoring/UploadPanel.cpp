@@ -127,6 +127,7 @@ UploadPanel::UploadPanel(AppContext &context, QWidget *parent)
     });
 
     connect(Text4, &QLineEdit::textChanged, this, [this] { updateSendEnabled(false); });
+    updateSendEnabled(false); // the session may hold a password already
     connect(Command13, &QPushButton::clicked, this, &UploadPanel::upload);
     connect(Command14, &QPushButton::clicked, this, &UploadPanel::saveSelected);
     connect(Command15, &QPushButton::clicked, this, &UploadPanel::importFile);

@@ -267,11 +267,15 @@ private slots:
     // A launcher that cannot be written is said, and its box shows the truth on disk.
     void unwritableLauncherIsReported()
     {
-        showPage(4); // no folders exist
+        // A file stands where the applications folder would be made.
+        QFile blocker(shortcutFolders().applications);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        showPage(4);
         find<QCheckBox>("ChkShortCut_2")->click();
         QVERIFY(!find<QCheckBox>("ChkShortCut_2")->isChecked());
         QCOMPARE(m_prompter.last()->title, QStringLiteral("提示"));
-        QVERIFY(m_prompter.last()->text.startsWith(QStringLiteral("无法写入快捷方式")));
+        QVERIFY(m_prompter.last()->text.startsWith(QStringLiteral("无法建立文件夹")));
     }
 
     void labelLinkOpensTheWebPages()
