@@ -133,9 +133,13 @@ PageReply getPswdCode(const PageCall &call)
             return !email.isEmpty() && email.compare(teacher->email, Qt::CaseInsensitive) == 0;
         }))
         return *refusal;
-    // One code a minute and ten a day for an account: beyond, nothing is mailed.
-    if (!call.store().countCheckCode(teacher->id, call.service.now()))
-        return refused(kFailureWord, teacher->account);
+    // One code a minute and ten a day for an account: beyond, nothing is mailed, and the
+    // teacher reads why (not "failure", which says the account or e-mail is wrong).
+    bool dailyLimit = false;
+    if (!call.store().countCheckCode(teacher->id, call.service.now(), &dailyLimit))
+        return refused(dailyLimit ? QStringLiteral("今天发送的验证码已达上限，请明天再试！")
+                                  : QStringLiteral("验证码发送过于频繁，请一分钟后再试！"),
+                       teacher->account);
     const QString code =
         QStringLiteral("%1").arg(QRandomGenerator::system()->bounded(1000000), 6, 10, QLatin1Char('0'));
     call.store().putCheckCode(teacher->id, checkCodeHash(code),

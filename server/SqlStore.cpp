@@ -356,7 +356,7 @@ bool SqlStore::takeCheckCode(qint64 teacher, const QString &codeHash, qint64 now
                   {teacher, codeHash, now}) == 1;
 }
 
-bool SqlStore::countCheckCode(qint64 teacher, qint64 at)
+bool SqlStore::countCheckCode(qint64 teacher, qint64 at, bool *dailyLimit)
 {
     Transaction tx(*this);
     // The teacher's row lock first: two processes counting for one teacher take turns.
@@ -367,6 +367,8 @@ bool SqlStore::countCheckCode(qint64 teacher, qint64 at)
                   {teacher});
     const int sent = row ? row->at(0).toInt() : 0;
     const qint64 last = row ? row->at(1).toLongLong() : 0;
+    if (dailyLimit)
+        *dailyLimit = sent >= kMaxCheckCodesPerDay;
     if (sent >= kMaxCheckCodesPerDay || (sent > 0 && last > at - kCheckCodeGapSeconds))
         return false; // rolled back: nothing counted
     change(QStringLiteral("INSERT INTO code_sent (teacher_id, at) VALUES (?, ?)"), {teacher, at});

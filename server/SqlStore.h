@@ -61,7 +61,7 @@ public:
 
     void putCheckCode(qint64 teacher, const QString &codeHash, qint64 expiresAt) override;
     bool takeCheckCode(qint64 teacher, const QString &codeHash, qint64 now) override;
-    bool countCheckCode(qint64 teacher, qint64 at) override;
+    bool countCheckCode(qint64 teacher, qint64 at, bool *dailyLimit = nullptr) override;
 
     FailureState failureState(const QString &key) override;
     int addFailure(const QString &key, qint64 at, qint64 since) override;

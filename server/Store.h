@@ -196,9 +196,10 @@ public:
     virtual bool takeCheckCode(qint64 teacher, const QString &codeHash, qint64 now) = 0;
 
     // Counts a check code mailed to the teacher at time at, unless one went within the last
-    // minute or kMaxCheckCodesPerDay within the last day: false then, and nothing counted.
-    // Kept in the database, so the limit holds across server processes.
-    virtual bool countCheckCode(qint64 teacher, qint64 at) = 0;
+    // minute or kMaxCheckCodesPerDay within the last day: false then, and nothing counted
+    // (dailyLimit, when given, tells which). Kept in the database, so the limit holds
+    // across server processes.
+    virtual bool countCheckCode(qint64 teacher, qint64 at, bool *dailyLimit = nullptr) = 0;
     static constexpr int kMaxCheckCodesPerDay = 10;
     static constexpr qint64 kCheckCodeGapSeconds = 60;
 

@@ -1,6 +1,7 @@
 #include "AccountRules.h"
 
 #include "net/AccountPages.h"
+#include "net/OutgoingText.h"
 
 namespace corvanta::account_rules {
 
@@ -20,6 +21,8 @@ std::optional<RegistrationProblem> registrationProblem(const QString &teacherNam
 {
     if (teacherName.trimmed().isEmpty())
         return RegistrationProblem{QStringLiteral("请输入教师姓名！"), RegistrationBox::TeacherName};
+    if (const Result sendable = outgoing::checkText(teacherName, outgoing::TextKind::Name); !sendable)
+        return RegistrationProblem{sendable.error(), RegistrationBox::TeacherName};
     if (email.isEmpty())
         return RegistrationProblem{QStringLiteral("请输入Email地址！"), RegistrationBox::Email};
     // The address as typed: blanks around it make it wrong, they are not trimmed away.

@@ -6,6 +6,7 @@
 #include "net/SavedNames.h"
 #include "net/ScorePages.h"
 #include "net/ServerLink.h"
+#include "net/Session.h"
 #include "net/Wire.h"
 #include "widgets/BusyGuard.h"
 #include "widgets/Prompter.h"
@@ -214,8 +215,7 @@ void frmLogin::loginOnline(const QString &user, const QString &password)
         txtPassword->selectAll();
         break;
     case ReplyOutcome::Accepted:
-        m_context.login.LoginUser = user;
-        m_context.login.LoginDigest = Md5Hex(password);
+        m_context.session.logInOnline(user, Md5Hex(password));
         emit showMainWindowRequested();
         emit loggedInOnline();
         if (!self)
@@ -231,7 +231,7 @@ void frmLogin::Command1_Click()
     if (BusyGuard::isBusy(this))
         return;
     BusyGuard busy(this, actionButtons());
-    m_context.login.LoginUser = LoginState::offlineUser();
+    m_context.session.logInOffline();
     emit loggedInOffline();
     if (!busy.windowAlive())
         return;

@@ -6,7 +6,6 @@
 #include "app/Form1.h"
 #include "core/Settings.h"
 #include "console/Dialog.h"
-#include "net/RecordCache.h"
 #include "net/ServerLink.h"
 #include "scoring/PendingScores.h"
 #include "widgets/BusyGuard.h"
@@ -38,11 +37,12 @@ Application::Application(const AppConfig &config, Prompter *prompter, const Cloc
     const Clock &usedClock = ownOrGiven<SystemClock>(clock, m_ownClock);
     RandomSource &usedRandom = ownOrGiven<SystemRandom>(random, m_ownRandom);
     m_link = std::make_unique<ServerLink>(m_config);
+    m_session = std::make_unique<Session>(m_config);
     m_pending = std::make_unique<PendingScores>(m_config.dataFile(PendingScores::defaultFileName()));
     m_settings = std::make_unique<Settings>();
     m_speaker = std::make_unique<QtSpeaker>();
-    m_context.reset(new AppContext{m_config, m_login, usedPrompter, usedClock, usedRandom, *m_link,
-                                   *m_pending, *m_settings, *m_speaker});
+    m_context.reset(new AppContext{m_config, m_session->loginState(), usedPrompter, usedClock, usedRandom,
+                                   *m_link, *m_pending, *m_settings, *m_speaker, *m_session});
     m_form = std::make_unique<Form1>(*m_context);
     m_loginWindow = std::make_unique<frmLogin>(*m_context);
 
@@ -95,7 +95,7 @@ void Application::loggedInOnline()
     {
         // The download waits in the event loop: no draw or class choice meanwhile.
         BusyGuard busy(m_form.get(), {m_form.get()});
-        const Result refreshed = RefreshRecordCache(*m_link, m_config, m_login);
+        const Result refreshed = m_session->refreshRecords(*m_link);
         if (!busy.windowAlive())
             return;
         busy.release();
@@ -128,8 +128,7 @@ Dialog &Application::loadConsole()
 {
     if (m_console)
         return *m_console;
-    // The console starts with the main window's operation password, as it stands now.
-    m_console = std::make_unique<Dialog>(*m_context, m_form->operationPassword());
+    m_console = std::make_unique<Dialog>(*m_context);
     Dialog *console = m_console.get();
     Form1 *form = m_form.get();
     connect(console, &Dialog::returnRequested, form, &QWidget::show);

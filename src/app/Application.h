@@ -2,7 +2,7 @@
 
 #include "core/AppConfig.h"
 #include "core/Clock.h"
-#include "net/LoginState.h"
+#include "net/Session.h"
 #include "widgets/AppContext.h"
 
 #include <QObject>
@@ -57,7 +57,7 @@ private:
     void consoleClosed();
 
     AppConfig m_config;
-    LoginState m_login;
+    std::unique_ptr<Session> m_session;
     std::unique_ptr<Prompter> m_ownPrompter;
     std::unique_ptr<Clock> m_ownClock;
     std::unique_ptr<RandomSource> m_ownRandom;

@@ -8,6 +8,7 @@
 #include "app/StatisticsPanel.h"
 #include "core/AppConfig.h"
 #include "net/LoginState.h"
+#include "net/Session.h"
 #include "scoring/DailyLog.h"
 #include "scoring/ScoreUndo.h"
 #include "scoring/StandardLine.h"
@@ -72,7 +73,7 @@ QString twoDigits(int v)
 Form1::Form1(AppContext &context, QWidget *parent)
     : QWidget(parent), m_context(context),
       m_recorder(std::make_unique<ScoreRecorder>(context.config.dataDir, context.pending, context.clock)),
-      m_checks(std::make_unique<ServerChecks>(context)), m_records(context.config.recordFile())
+      m_checks(std::make_unique<ServerChecks>(context))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Corvanta"));
@@ -319,9 +320,9 @@ void Form1::setPanelText(int panel, const QString &text)
         m_panels[panel - 1]->setFullText(text);
 }
 
-QString Form1::operationPassword() const
+RecordFile &Form1::records() const
 {
-    return Frame4->operationPassword();
+    return m_context.session.records();
 }
 
 QString Form1::panelText(int panel) const

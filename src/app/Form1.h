@@ -66,8 +66,6 @@ public:
     void setPanelText(int panel, const QString &text);
     QString panelText(int panel) const;
     void panelDoubleClicked(int panel);
-    // The operation password as typed on the upload panel (the console starts with it).
-    QString operationPassword() const;
 
 signals:
     void loginRequested();   // "用户"
@@ -115,8 +113,10 @@ private:
     void abandonRunningDraw();
     void searchPicked(const QString &name);
     void panelPicked(const QString &name);
-    // The group lists' upload password and the upload panel's group statistics.
+    // The upload panel's group statistics.
     void wireGroupPanels();
+    // The session's record file, which the console reads too.
+    RecordFile &records() const;
 
     // In front of the class (Form1Classroom.cpp): absent students, taking back a score,
     // keys and clicker, names read aloud, why a drawn student stood in the pool.
@@ -173,7 +173,6 @@ private:
     AppContext &m_context;
     std::unique_ptr<ScoreRecorder> m_recorder;
     std::unique_ptr<ServerChecks> m_checks;
-    RecordFile m_records;
     Draw m_draw;
     bool m_collapsed = false;
     // Set while the window changes size: the icons' enter events that the change itself

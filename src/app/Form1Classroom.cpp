@@ -309,7 +309,7 @@ void Form1::showWhyChosen(int pool, const QString &name)
 {
     WhyFacts facts;
     facts.pool = pool;
-    facts.record = m_records.findStudent(class_num, name);
+    facts.record = records().findStudent(class_num, name);
     facts.thresholds = m_thresholds;
     facts.classSize = int(m_draw.pool(0).size());
     facts.lastScored = lastScoredDate(m_context.config.dataDir, m_context.login.LoginUser, class_num, name);

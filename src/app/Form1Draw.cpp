@@ -37,19 +37,19 @@ void Form1::LoadClassLists(const QString &mode)
     Q_UNUSED(mode); // the application refreshed the file before an online load
     setWindowTitle(QStringLiteral("Corvanta [") + m_context.login.LoginUser + u']');
 
-    if (const QString problem = m_records.problem(); !problem.isEmpty()) {
+    if (const QString problem = records().problem(); !problem.isEmpty()) {
         m_context.prompter.message(this, QStringLiteral("提示"),
                                    problem + QStringLiteral("\r\n请重新在线登录以下载班级数据。"),
                                    PromptIcon::Warning);
     }
-    const QStringList classes = m_records.classNames();
+    const QStringList classes = records().classNames();
     Combo2->clear();
     Combo2->addItems(classes);
     Combo2->setCurrentIndex(-1);
     Combo2->setEditText(QStringLiteral("班级"));
     Combo2->setEnabled(true);
 
-    const QStringList topics = m_records.topicNames();
+    const QStringList topics = records().topicNames();
     {
         const QSignalBlocker block(Combo3);
         Combo3->clear();
@@ -83,9 +83,9 @@ void Form1::classChosen()
     class_num = Combo2->currentText();
     Combo2->lineEdit()->setCursorPosition(0);
     abandonRunningDraw();
-    const QString text = m_records.ReadRecordLines(class_num + u'\t');
+    const QString text = records().ReadRecordLines(class_num + u'\t');
     Text6->setPlainText(text);
-    const QList<StudentRecord> students = m_records.students(class_num);
+    const QList<StudentRecord> students = records().students(class_num);
     const Roster roster = buildRoster(students);
     m_draw.setPools(roster.pools);
     syncPoolLists();
@@ -119,7 +119,7 @@ void Form1::RefreshStandardList()
     List1->clear();
     const QString topic = Combo3->currentText();
     if (!topic.isEmpty() && !topic.contains(u'\t')) {
-        for (const Standard &s : m_records.standards(topic))
+        for (const Standard &s : records().standards(topic))
             List1->addItem(standardListLine(s));
     }
     layoutNameArea();
@@ -170,7 +170,7 @@ void Form1::nameDisplayChanged(const QString &text)
     Text2->resize(Text2->width(), std::min(Text2->fontMetrics().height(), room));
     Text2->move(Text2->x(), Text13->y() + (Text13->height() - Text2->height()) / 2);
 
-    if (const auto record = m_records.findStudent(Combo2->currentText(), text)) {
+    if (const auto record = records().findStudent(Combo2->currentText(), text)) {
         if (record->count > 0) {
             Label4->setText(record->scoreField);
             Label28->setText(record->countField);

@@ -5,7 +5,9 @@
 #include "net/LoginState.h"
 #include "net/ScorePages.h"
 #include "net/ServerLink.h"
+#include "net/Session.h"
 #include "widgets/BusyGuard.h"
+#include "widgets/PasswordBinding.h"
 #include "widgets/Prompter.h"
 
 #include <QApplication>
@@ -49,7 +51,7 @@ GroupListsPanel::GroupListsPanel(AppContext &context, QWidget *parent) : QWidget
     Text11->setEchoMode(QLineEdit::Password);
     Text11->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // "*"
     Text11->hide();
-    connect(Text11, &QLineEdit::textChanged, this, &GroupListsPanel::passwordChanged);
+    bindOperationPassword(Text11, context.session);
 
     Command29 = new QPushButton(QStringLiteral("上传分组信息"), this);
     Command29->setObjectName(QStringLiteral("Command29"));
@@ -91,13 +93,8 @@ void GroupListsPanel::clearGroups()
         list->clear();
 }
 
-void GroupListsPanel::resetUpload(const QString &operationPassword)
+void GroupListsPanel::resetUpload()
 {
-    // Copying the upload panel's password back to it would change nothing.
-    {
-        const QSignalBlocker quiet(Text11);
-        Text11->setText(operationPassword);
-    }
     Text11->hide();
     if (!BusyGuard::isBusy(this))
         Command29->setEnabled(false);
@@ -243,7 +240,7 @@ void GroupListsPanel::uploadGroups()
 {
     if (BusyGuard::isBusy(this))
         return;
-    if (Text11->text().isEmpty()) {
+    if (m_context.session.operationPassword().isEmpty()) {
         m_context.prompter.message(this, QStringLiteral("提示"), QStringLiteral("请输入操作密码！"),
                                    PromptIcon::Warning);
         return;
@@ -254,9 +251,9 @@ void GroupListsPanel::uploadGroups()
         controls.append(list);
 
     BusyGuard busy(this, controls);
-    const HttpResult result =
-        m_context.link.send(score_pages::group(m_className, m_context.login.LoginUser, Text11->text(),
-                                               QList<QStringList>(names.cbegin(), names.cend())));
+    const HttpResult result = m_context.link.send(
+        score_pages::group(m_className, m_context.login.LoginUser, m_context.session.operationPassword(),
+                           QList<QStringList>(names.cbegin(), names.cend())));
     if (!busy.windowAlive())
         return;
     busy.release();

@@ -34,17 +34,14 @@ public:
     // Offers "标记缺席"/"取消缺席" on every group list.
     void attachAbsentMenu(AbsentMenu &menu);
 
-    // The view is shown afresh: the upload waits for a completed drag again, and the
-    // password box starts with the operation password of the upload panel.
-    void resetUpload(const QString &operationPassword);
+    // The view is shown afresh: the upload waits for a completed drag again.
+    void resetUpload();
     // Sends the grouping with the password of Text11 ("上传分组信息").
     void uploadGroups();
 
 signals:
     // A name was double-clicked in a group list: the student to score.
     void namePicked(const QString &name);
-    // Every change of the password box; the upload panel's password follows it.
-    void passwordChanged(const QString &text);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

@@ -46,7 +46,8 @@ ClassPage::ClassPage(ConsoleSession &session, QWidget *parent)
                     {QStringLiteral("没有需要添加的班级！"), QStringLiteral("已添加%1个班级！"),
                      QStringLiteral("%1个班级名称已存在，被忽略！"),
                      QStringLiteral("请选择需要删除的班级，然后点击删除按钮！"),
-                     QStringLiteral("已成功删除%1个班级！")});
+                     QStringLiteral("已成功删除%1个班级！")},
+                    {Command9, Command10, Command4});
 
     connect(Command10, &QPushButton::clicked, this, &ClassPage::addTyped);
     connect(Command9, &QPushButton::clicked, this, [this] { removeChosen(); });

@@ -6,6 +6,7 @@
 #include "net/ConsolePages.h"
 #include "net/LoginState.h"
 #include "net/ServerLink.h"
+#include "net/Session.h"
 #include "widgets/BusyGuard.h"
 #include "widgets/Prompter.h"
 
@@ -144,9 +145,9 @@ bool ConsolePage::writeAllowed()
     return allowed.ok();
 }
 
-bool ConsolePage::namesAllowed(const QStringList &names)
+bool ConsolePage::namesAllowed(const QStringList &names, outgoing::TextKind kind)
 {
-    const Result allowed = console::checkNames(names);
+    const Result allowed = console::checkNames(names, kind);
     if (!allowed)
         tellRefusal(allowed.error());
     return allowed.ok();
@@ -155,6 +156,14 @@ bool ConsolePage::namesAllowed(const QStringList &names)
 void ConsolePage::tellRefusal(const QString &text)
 {
     m_session.context().prompter.message(window(), QStringLiteral("提示"), text, PromptIcon::Warning);
+}
+
+bool ConsolePage::listIsFor(const QString &listFor, const QComboBox *box, const QString &kind)
+{
+    const Result same = console::checkListSource(listFor, box->currentText(), kind);
+    if (!same)
+        tellRefusal(same.error());
+    return same.ok();
 }
 
 std::unique_ptr<BusyGuard> ConsolePage::beginWait()
@@ -170,19 +179,48 @@ HttpResult ConsolePage::send(const PageCall &call)
     return m_session.context().link.send(call);
 }
 
+bool ConsolePage::readingAllowed()
+{
+    if (!m_session.context().session.loginRejected())
+        return true;
+    tellRefusal(Session::kLoginAgain);
+    return false;
+}
+
+void ConsolePage::tellReadMessage(const QString &message)
+{
+    if (console_pages::isLoginRefusal(message)) {
+        m_session.context().session.rejectLogin();
+        tellRefusal(message + QStringLiteral("\r\n") + Session::kLoginAgain);
+    } else {
+        tellRefusal(message.isEmpty() ? QStringLiteral("服务器的回答不是数据，无法显示。") : message);
+    }
+}
+
 std::optional<QStringList> ConsolePage::readLines(const PageCall &call, bool *complete)
 {
     if (complete)
         *complete = false;
+    if (BusyGuard::isBusy(m_session.window()))
+        return std::nullopt;
+    if (!readingAllowed())
+        return QStringList();
     auto busy = beginWait();
     if (!busy)
         return std::nullopt;
     const HttpResult reply = send(call);
     if (!busy->windowAlive())
         return std::nullopt;
+    busy.reset();
+    if (reply.status != 200)
+        return QStringList();
+    if (const auto message = console_pages::listReplyMessage(reply.text)) {
+        tellReadMessage(*message);
+        return QStringList();
+    }
     if (complete)
-        *complete = reply.status == 200;
-    return reply.status == 200 ? console_pages::readLines(reply.text) : QStringList();
+        *complete = true;
+    return console_pages::readLines(reply.text);
 }
 
 ReplyOutcome ConsolePage::sendChange(const PageCall &call, ReplyKind kind, const QString &successText,
@@ -196,12 +234,16 @@ ReplyOutcome ConsolePage::sendChange(const PageCall &call, ReplyKind kind, const
     if (!busy->windowAlive())
         return ReplyOutcome::Failed;
     const ReplyNotice notice = console::consoleReply(reply, kind, successText, failureText);
-    if (notice.outcome == ReplyOutcome::Accepted)
-        m_session.refreshRecordCache();
+    const bool refreshed = notice.outcome != ReplyOutcome::Accepted || m_session.refreshRecordCache();
     busy.reset();
     if (notice.outcome == ReplyOutcome::Accepted && onAccepted)
         onAccepted();
     tellNotice(notice, status);
+    if (!refreshed) {
+        if (status)
+            status->setText(staleText());
+        tellRefusal(staleText());
+    }
     return notice.outcome;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "console/ConsoleSteps.h"
+#include "net/OutgoingText.h"
 #include "net/PageCall.h"
 
 #include <QGroupBox>
@@ -77,20 +78,28 @@ protected:
 
     // The write check; a refusal is told in a "提示" box.
     bool writeAllowed();
-    // Names that would break a list are refused in a "提示" box before anything is sent.
-    bool namesAllowed(const QStringList &names);
+    // Names that would break a list, or that the server could not keep as typed, are
+    // refused in a "提示" box before anything is sent.
+    bool namesAllowed(const QStringList &names, outgoing::TextKind kind = outgoing::TextKind::Name);
+    // What a page says when the record file could not be fetched again after a change.
+    static QString staleText() { return QStringLiteral("数据刷新失败，请稍后重新打开后台！"); }
     void tellRefusal(const QString &text);
+    // True when the box still names what the list was read for; else a "提示" box.
+    bool listIsFor(const QString &listFor, const QComboBox *box, const QString &kind);
 
     // Starts a wait: null when the console already waits for something (the action is
     // then dropped). While held, the console takes no clicks.
     std::unique_ptr<BusyGuard> beginWait();
     HttpResult send(const PageCall &call);
-    // A reading page's lines (empty unless a complete 200 reply came); nullopt when the
-    // console was busy and nothing was asked.
-    // complete: whether a complete 200 reply came.
+    // A reading page's lines (empty unless a complete 200 reply with data lines came);
+    // nullopt when the console was busy and nothing was asked. A reply that is a message
+    // (a refused login, say) is told in a "提示" box, never shown as lines; after a refused
+    // login nothing more is read until the next login.
+    // complete: whether a complete 200 reply with a list came.
     std::optional<QStringList> readLines(const PageCall &call, bool *complete = nullptr);
     // Sends a change and tells its reply. After an accepted one the class record file is
-    // fetched again (still waiting), then onAccepted runs before the reply is told.
+    // fetched again (still waiting), then onAccepted runs before the reply is told; when
+    // that fetch fails the page says so after the reply (staleText()).
     ReplyOutcome sendChange(const PageCall &call, ReplyKind kind, const QString &successText,
                             const QString &failureText, QLabel *status,
                             const std::function<void()> &onAccepted = {});
@@ -111,6 +120,11 @@ protected:
         std::function<bool()> reload;
     };
     void removeRecords(const RecordRemoval &removal);
+
+    // Whether the session allows reading: false (and told) after a refused login.
+    bool readingAllowed();
+    // Tells a reading reply that is a message; a refused login stops further reads.
+    void tellReadMessage(const QString &message);
 
     // Tells a reply: the status label (when given) and the message box.
     ReplyOutcome tell(const HttpResult &reply, ReplyKind kind, const QString &successText,

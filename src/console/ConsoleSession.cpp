@@ -1,28 +1,33 @@
 #include "ConsoleSession.h"
 
-#include "core/AppConfig.h"
-#include "net/RecordCache.h"
+#include "net/Session.h"
 
 namespace corvanta {
 
 ConsoleSession::ConsoleSession(AppContext &context, QWidget *window, console::ShortcutFolders folders,
                                QObject *parent)
-    : QObject(parent), m_context(context), m_window(window), m_folders(std::move(folders)),
-      m_records(context.config.recordFile())
+    : QObject(parent), m_context(context), m_window(window), m_folders(std::move(folders))
 {
 }
 
-void ConsoleSession::refreshRecordCache()
+RecordFile &ConsoleSession::records()
 {
-    // A failed download keeps the last copy; the pages then show what it holds, and the
-    // next accepted change tries again.
-    (void)RefreshRecordCache(m_context.link, m_context.config, m_context.login);
+    return m_context.session.records();
 }
 
-void ConsoleSession::fullRefresh()
+QString ConsoleSession::operationPassword() const
 {
-    refreshRecordCache();
-    emit classListsChanged();
+    return m_context.session.operationPassword();
+}
+
+bool ConsoleSession::refreshRecordCache()
+{
+    return m_context.session.refreshRecords(m_context.link).ok();
+}
+
+bool ConsoleSession::recordsUsable() const
+{
+    return !m_context.login.isOnline() || m_context.session.recordsFresh();
 }
 
 } // namespace corvanta

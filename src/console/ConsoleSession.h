@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/RecordFile.h"
 #include "console/Shortcuts.h"
+#include "net/RecordFile.h"
 #include "widgets/AppContext.h"
 
 #include <QObject>
@@ -12,9 +12,9 @@
 
 namespace corvanta {
 
-// What the console's pages share: the context, the console window (busy while a request
-// waits), the operation password box, the class record file, and the signals the
-// application passes on to the main window.
+// What the console's pages share: the context (whose session holds the login, the
+// operation password and the record file), the console window (busy while a request
+// waits), and the signals the application passes on to the main window.
 class ConsoleSession : public QObject
 {
     Q_OBJECT
@@ -24,20 +24,20 @@ public:
 
     AppContext &context() const { return m_context; }
     QWidget *window() const { return m_window; }
-    RecordFile &records() { return m_records; }
+    RecordFile &records();
     const console::ShortcutFolders &shortcutFolders() const { return m_folders; }
 
-    // The text of the console's operation password box.
-    QString operationPassword() const { return m_password ? m_password() : QString(); }
-    void setPasswordSource(std::function<QString()> source) { m_password = std::move(source); }
+    QString operationPassword() const;
     // The class the score page shows (the scale edit sends it along).
     QString scoreClass() const { return m_scoreClass ? m_scoreClass() : QString(); }
     void setScoreClassSource(std::function<QString()> source) { m_scoreClass = std::move(source); }
 
-    // Downloads the class record file again; the pages read it afterwards.
-    void refreshRecordCache();
-    // The record file and the main window's lists follow the server.
-    void fullRefresh();
+    // Downloads the class record file again; the pages read it afterwards. False when the
+    // download failed: the file may then be older than the server's data.
+    bool refreshRecordCache();
+    // Whether the lists read from the record file may be edited and sent: not while an
+    // online teacher's file may be older than the server's data.
+    bool recordsUsable() const;
 
 signals:
     // The class record file changed: the main window reloads its class and topic lists.
@@ -51,8 +51,6 @@ private:
     AppContext &m_context;
     QPointer<QWidget> m_window;
     console::ShortcutFolders m_folders;
-    RecordFile m_records;
-    std::function<QString()> m_password;
     std::function<QString()> m_scoreClass;
 };
 

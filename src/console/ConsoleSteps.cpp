@@ -36,7 +36,7 @@ Result CheckWriteAccess(const LoginState &login, const QString &operationPasswor
     return Result::failure(QStringLiteral("登录后才能进行此操作！"));
 }
 
-Result checkNames(const QStringList &names)
+Result checkNames(const QStringList &names, outgoing::TextKind kind)
 {
     for (const QString &name : names) {
         if (name.contains(u'|') || name.contains(u'\t') || name.contains(u'\r') || name.contains(u'\n')) {
@@ -45,6 +45,16 @@ Result checkNames(const QStringList &names)
             return Result::failure(QStringLiteral("名称中不能含有“|”、制表符或换行，请修改后再试：") + shown);
         }
     }
+    return outgoing::checkTexts(names, kind);
+}
+
+Result checkListSource(const QString &listFor, const QString &boxText, const QString &kind)
+{
+    if (listFor.isEmpty())
+        return Result::failure(QStringLiteral("请先选择%1！").arg(kind));
+    if (boxText != listFor)
+        return Result::failure(
+            QStringLiteral("列表是%1“%2”的，%1框中却是“%3”。请重新选择%1！").arg(kind, listFor, boxText));
     return Result::success();
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/Result.h"
 #include "net/LoginState.h"
+#include "net/OutgoingText.h"
 #include "net/PageCall.h"
 
 #include <QList>
@@ -17,8 +18,13 @@ namespace corvanta::console {
 Result CheckWriteAccess(const LoginState &login, const QString &operationPassword);
 
 // A name must stay one field of one record: no "|" (the list separator), no TAB and no
-// line break. The failure's text names the first offending name.
-Result checkNames(const QStringList &names);
+// line break; and the server must be able to keep it (outgoing::checkText). The failure's
+// text names the first offending name.
+Result checkNames(const QStringList &names, outgoing::TextKind kind = outgoing::TextKind::Name);
+
+// A page's list belongs to the class or topic it was read for; the box above it is
+// editable and may since name another. kind: "班级" or "课题".
+Result checkListSource(const QString &listFor, const QString &boxText, const QString &kind);
 
 struct AddCounts
 {

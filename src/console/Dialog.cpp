@@ -14,7 +14,9 @@
 #include "core/AppConfig.h"
 #include "net/ConsolePages.h"
 #include "net/ServerLink.h"
+#include "net/Session.h"
 #include "widgets/BusyGuard.h"
+#include "widgets/PasswordBinding.h"
 #include "widgets/Prompter.h"
 
 #include <QCloseEvent>
@@ -43,8 +45,7 @@ QLabel *helpLabel(QWidget *parent, const char *name, const QString &caption, QRe
 
 } // namespace
 
-Dialog::Dialog(AppContext &context, const QString &operationPassword, console::ShortcutFolders folders,
-               QWidget *parent)
+Dialog::Dialog(AppContext &context, console::ShortcutFolders folders, QWidget *parent)
     : QDialog(parent), m_context(context)
 {
     setObjectName(QStringLiteral("Dialog"));
@@ -65,13 +66,12 @@ Dialog::Dialog(AppContext &context, const QString &operationPassword, console::S
     Frame_manage[5] = new TopicPage(*m_session, this);
     Frame_manage[6] = new ScalePage(*m_session, this);
 
-    m_session->setPasswordSource([this] { return txtSuperPassword->text(); });
     m_session->setScoreClassSource([scorePage] { return scorePage->className(); });
     connect(m_session, &ConsoleSession::classListsChanged, this, &Dialog::classListsChanged);
     connect(m_session, &ConsoleSession::standardsChanged, this, &Dialog::standardsChanged);
     connect(m_session, &ConsoleSession::pageRequested, this, &Dialog::showPage);
 
-    Form_Load(operationPassword);
+    Form_Load();
 }
 
 Dialog::~Dialog() = default;
@@ -160,13 +160,13 @@ void Dialog::buildHelpFrame()
     Label15->installEventFilter(this);
 }
 
-void Dialog::Form_Load(const QString &operationPassword)
+void Dialog::Form_Load()
 {
     for (ConsolePage *page : Frame_manage) {
         page->hide();
         page->move(twips(120, 120, 0, 0).topLeft());
     }
-    txtSuperPassword->setText(operationPassword);
+    bindOperationPassword(txtSuperPassword, m_context.session);
     setFixedSize(twipsToPixels(kWidthTwips) - kFrameAllowanceX, twipsToPixels(kHeightTwips) - kFrameAllowanceY);
 }
 
@@ -192,6 +192,14 @@ void Dialog::showPage(int index)
     Picture1->hide();
     Label1->hide();
     Frame_manage[index]->show();
+    // After a failed download the file may be behind the server: try again before the
+    // page reads it (the pages keep their lists closed while it stays so).
+    if (!m_session->recordsUsable()) {
+        BusyGuard busy(this, {this});
+        m_session->refreshRecordCache();
+        if (!busy.windowAlive())
+            return;
+    }
     Frame_manage[index]->fillPage();
 }
 

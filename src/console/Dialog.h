@@ -25,9 +25,10 @@ class Dialog : public QDialog
 {
     Q_OBJECT
 public:
-    // operationPassword: the main window's operation password box, copied once here.
-    Dialog(AppContext &context, const QString &operationPassword,
-           console::ShortcutFolders folders = console::ShortcutFolders::system(), QWidget *parent = nullptr);
+    // The operation password box shows the session's password (as the main window's do).
+    explicit Dialog(AppContext &context,
+                    console::ShortcutFolders folders = console::ShortcutFolders::system(),
+                    QWidget *parent = nullptr);
     ~Dialog() override;
 
     // The view the console opens with: no page, the QR code shown.
@@ -54,7 +55,7 @@ protected:
 private:
     void buildFrameControls();
     void buildHelpFrame();
-    void Form_Load(const QString &operationPassword);
+    void Form_Load();
     void showPage(int index);
     void returnToMain();
 

@@ -1,6 +1,7 @@
 #include "ListPage.h"
 
 #include "console/ConsoleSession.h"
+#include "net/Session.h"
 #include "widgets/AppContext.h"
 #include "widgets/BusyGuard.h"
 
@@ -10,17 +11,51 @@
 
 namespace corvanta {
 
-void ListPage::setListControls(QListWidget *list, QPlainTextEdit *input, QLabel *status, ListTexts texts)
+ListPage::ListPage(ConsoleSession &session, const QString &objectName, const QString &title, QWidget *parent)
+    : ConsolePage(session, objectName, title, parent)
+{
+    connect(&session.context().session, &Session::recordsChanged, this, &ListPage::updateEditing);
+    connect(&session.context().session, &Session::loginChanged, this, &ListPage::updateEditing);
+}
+
+void ListPage::setListControls(QListWidget *list, QPlainTextEdit *input, QLabel *status, ListTexts texts,
+                               QList<QWidget *> editing)
 {
     m_list = list;
     m_input = input;
     m_status = status;
     m_texts = std::move(texts);
+    m_editing = std::move(editing);
+    updateEditing();
+}
+
+void ListPage::updateEditing()
+{
+    const bool usable = m_session.recordsUsable();
+    for (QWidget *control : m_editing)
+        control->setEnabled(usable && hasList());
+    if (!usable && m_status)
+        m_status->setText(staleText());
+}
+
+bool ListPage::mayEditList()
+{
+    if (BusyGuard::isBusy(this) || !writeAllowed())
+        return false;
+    if (!m_session.recordsUsable()) {
+        tellRefusal(staleText());
+        return false;
+    }
+    if (const Result source = listSourceCheck(); !source) {
+        tellRefusal(source.error());
+        return false;
+    }
+    return true;
 }
 
 void ListPage::addTyped()
 {
-    if (BusyGuard::isBusy(this) || !writeAllowed())
+    if (!mayEditList())
         return;
     const QString typed = m_input->toPlainText();
     if (!namesAllowed(console::typedNames(typed)))
@@ -41,11 +76,12 @@ void ListPage::addTyped()
     }
     if (counts.present > 0 && saved)
         m_status->setText(m_status->text() + m_texts.present.arg(counts.present));
+    updateEditing(); // a failed refresh after the save outranks its counts
 }
 
 void ListPage::removeChosen(bool alwaysSave)
 {
-    if (BusyGuard::isBusy(this) || !writeAllowed())
+    if (!mayEditList())
         return;
     const int removed = removeSelected(m_list);
     if (removed == 0 && !alwaysSave) {
@@ -58,10 +94,14 @@ void ListPage::removeChosen(bool alwaysSave)
         m_status->setText(m_texts.nothingSelected);
     else if (!m_texts.removed.isEmpty())
         m_status->setText(m_texts.removed.arg(removed));
+    updateEditing();
 }
 
 ReplyOutcome ListPage::saveList()
 {
+    // A save never sends a list the page could not vouch for.
+    if (!mayEditList())
+        return ReplyOutcome::Failed;
     const AppContext &context = m_session.context();
     const ReplyOutcome outcome =
         sendChange(console::SaveListToServer(listKind(), context.login, m_session.operationPassword(),
@@ -83,6 +123,10 @@ void ListPage::sendRename(const PageCall &call, const QString &newName, QGroupBo
     }
     if (!namesAllowed({newName}))
         return;
+    if (const Result source = listSourceCheck(); !source) {
+        tellRefusal(source.error());
+        return;
+    }
     const auto accepted = [this, &reload] {
         emit m_session.classListsChanged();
         reload();

@@ -11,7 +11,7 @@ class ListPage : public ConsolePage
 {
     Q_OBJECT
 public:
-    using ConsolePage::ConsolePage;
+    ListPage(ConsoleSession &session, const QString &objectName, const QString &title, QWidget *parent);
 
 protected:
     // The texts of one list's status label; "%1" stands for a count.
@@ -23,12 +23,21 @@ protected:
         QString nothingSelected; // "请选择需要删除的学生"
         QString removed;         // "已成功删除%1个班级！"; empty: the save's text stays
     };
-    // The controls the shared steps work on.
-    void setListControls(QListWidget *list, QPlainTextEdit *input, QLabel *status, ListTexts texts);
+    // The controls the shared steps work on; editing: the controls that change the list,
+    // closed while the list cannot be sent (see updateEditing).
+    void setListControls(QListWidget *list, QPlainTextEdit *input, QLabel *status, ListTexts texts,
+                         QList<QWidget *> editing);
 
     virtual console::ListKind listKind() const = 0;
-    // The class a student list belongs to; empty for the other lists.
+    // The class a student list belongs to (the one it was read for); empty for the other lists.
     virtual QString listClass() const { return {}; }
+    // Whether the list in the box is the one a save would replace; the failure says why not.
+    virtual Result listSourceCheck() const { return Result::success(); }
+    // Whether the page holds a list to edit at all (a student page only once a class is chosen).
+    virtual bool hasList() const { return true; }
+    // Opens or closes the editing controls: a list read from a record file that may be
+    // behind the server must not be edited and sent.
+    void updateEditing();
 
     // "添加": typed names into the list, then the list save.
     void addTyped();
@@ -46,6 +55,11 @@ protected:
                     const std::function<void()> &reload);
 
 private:
+    // The checks before a list is touched: not busy, allowed to write, the record file
+    // current, and the list the one on screen.
+    bool mayEditList();
+
+    QList<QWidget *> m_editing;
     QListWidget *m_list = nullptr;
     QPlainTextEdit *m_input = nullptr;
     QLabel *m_status = nullptr;

@@ -106,16 +106,19 @@ void ScalePage::fillPage()
     Combo3->setEditText(QStringLiteral("课题"));
     List5->clear();
     Command37->setEnabled(false);
+    m_topic.clear();
 }
 
 bool ScalePage::chooseTopic()
 {
     const LoginState &login = m_session.context().login;
     bool complete = false;
-    const auto lines = readLines(
-        console_pages::getScale(Combo3->currentText(), login.LoginUser, login.LoginDigest), &complete);
+    const QString chosen = Combo3->currentText();
+    const auto lines =
+        readLines(console_pages::getScale(chosen, login.LoginUser, login.LoginDigest), &complete);
     if (!lines)
         return false;
+    m_topic = chosen;
     setItems(List5, *lines);
     m_pendingDeletions.clear();
     Command37->setEnabled(true);
@@ -134,7 +137,7 @@ void ScalePage::openEdit(QListWidgetItem *item)
 
 void ScalePage::editScale()
 {
-    if (BusyGuard::isBusy(this) || !namesAllowed({Text26->text()}))
+    if (BusyGuard::isBusy(this) || !namesAllowed({Text26->text()}, outgoing::TextKind::ScaleText))
         return;
     const LoginState &login = m_session.context().login;
     const PageCall call =
@@ -151,7 +154,7 @@ void ScalePage::openNew()
 {
     Text28->setEnabled(false);
     List6->setEnabled(false);
-    Text28->setText(Combo3->currentText());
+    Text28->setText(m_topic);
     setItems(List6, items(List5));
     showFrame(Frame7);
     emit m_session.standardsChanged();
@@ -178,7 +181,7 @@ void ScalePage::createScales()
         if (!text.isEmpty())
             filled.append(text);
     }
-    if (!namesAllowed(filled))
+    if (!namesAllowed(filled, outgoing::TextKind::ScaleText))
         return;
     const LoginState &login = m_session.context().login;
     const PageCall call = console_pages::newScale(login.LoginUser, m_session.operationPassword(),
@@ -196,7 +199,7 @@ void ScalePage::createScales()
 
 void ScalePage::removeScales()
 {
-    if (BusyGuard::isBusy(this))
+    if (BusyGuard::isBusy(this) || !listIsFor(m_topic, Combo3, QStringLiteral("课题")))
         return;
     removeRecords({List5, &m_pendingDeletions, Label38, QStringLiteral("请选择需要删除的标准！"),
                    QStringLiteral("已删除%1条标准！"), [this] { return sendDeletions(); },
@@ -206,10 +209,12 @@ void ScalePage::removeScales()
 
 ReplyOutcome ScalePage::sendDeletions()
 {
+    if (!listIsFor(m_topic, Combo3, QStringLiteral("课题")))
+        return ReplyOutcome::Failed;
     const LoginState &login = m_session.context().login;
-    return sendDeletion(console_pages::delScale(login.LoginUser, m_session.operationPassword(),
-                                                Combo3->currentText(), m_pendingDeletions),
-                        Label38);
+    return sendDeletion(
+        console_pages::delScale(login.LoginUser, m_session.operationPassword(), m_topic, m_pendingDeletions),
+        Label38);
 }
 
 } // namespace corvanta

@@ -59,6 +59,7 @@ private:
 
     // "|" + record number of every scale removed here and not yet deleted on the server.
     QString m_pendingDeletions;
+    QString m_topic; // the topic List5 was read for
 };
 
 } // namespace corvanta

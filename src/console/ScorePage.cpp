@@ -65,7 +65,7 @@ void ScorePage::buildCorrectionFrame()
 
 QString ScorePage::className() const
 {
-    return Combo1->currentText();
+    return m_class;
 }
 
 void ScorePage::fillPage()
@@ -75,16 +75,19 @@ void ScorePage::fillPage()
     Combo1->setCurrentIndex(-1);
     Combo1->setEditText(QStringLiteral("班级"));
     List3->clear();
+    m_class.clear();
 }
 
 bool ScorePage::chooseClass()
 {
     const LoginState &login = m_session.context().login;
     bool complete = false;
-    const auto lines = readLines(
-        console_pages::getScore(Combo1->currentText(), login.LoginUser, login.LoginDigest), &complete);
+    const QString chosen = Combo1->currentText();
+    const auto lines =
+        readLines(console_pages::getScore(chosen, login.LoginUser, login.LoginDigest), &complete);
     if (!lines)
         return false;
+    m_class = chosen;
     setItems(List3, *lines);
     m_pendingDeletions.clear();
     return complete;
@@ -101,7 +104,8 @@ void ScorePage::openCorrection(QListWidgetItem *item)
 
 void ScorePage::correct()
 {
-    if (BusyGuard::isBusy(this))
+    if (BusyGuard::isBusy(this) || !listIsFor(m_class, Combo1, QStringLiteral("班级")) ||
+        !namesAllowed({Text20->text()}) || !namesAllowed({Text24->text()}, outgoing::TextKind::Note))
         return;
     const LoginState &login = m_session.context().login;
     const console_pages::ScoreEdit edit{Text16->text(), leadingNumber(Text18->text()),
@@ -120,6 +124,8 @@ void ScorePage::correct()
 
 void ScorePage::removeScores()
 {
+    if (BusyGuard::isBusy(this) || !listIsFor(m_class, Combo1, QStringLiteral("班级")))
+        return;
     removeRecords({List3, &m_pendingDeletions, Label16, QStringLiteral("请选择需要删除的计分！"),
                    QStringLiteral("已删除%1条计分！"), [this] { return sendDeletions(); },
                    [this] { return chooseClass(); }});
@@ -127,6 +133,8 @@ void ScorePage::removeScores()
 
 ReplyOutcome ScorePage::sendDeletions()
 {
+    if (!listIsFor(m_class, Combo1, QStringLiteral("班级")))
+        return ReplyOutcome::Failed;
     const LoginState &login = m_session.context().login;
     return sendDeletion(console_pages::delScore(login.LoginUser, m_session.operationPassword(), className(),
                                                 m_pendingDeletions),

@@ -12,7 +12,7 @@ class ScorePage : public ConsolePage
 public:
     ScorePage(ConsoleSession &session, QWidget *parent);
     void fillPage() override;
-    // The class chosen here ("班级" when none).
+    // The class whose scores the list shows (empty before one is chosen).
     QString className() const;
 
 private:
@@ -51,6 +51,7 @@ private:
 
     // "|" + record number of every score removed here and not yet deleted on the server.
     QString m_pendingDeletions;
+    QString m_class; // the class List3 was read for
 };
 
 } // namespace corvanta

@@ -88,7 +88,8 @@ Result AddProgramShortcut(int kind, const ShortcutFolders &folders, const QStrin
     const QString folder = folderOf(kind, folders);
     if (folder.isEmpty())
         return Result::failure(QStringLiteral("找不到放快捷方式的文件夹。"));
-    if (kind == GroupShortcut && !QFileInfo(folder).isDir() && !QDir().mkdir(folder))
+    // A fresh account may have no applications (or even desktop) folder yet.
+    if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
         return Result::failure(QStringLiteral("无法建立文件夹：") + QDir::toNativeSeparators(folder));
     const QString path = QDir(folder).filePath(kFileName);
     QSaveFile file(path);
@@ -107,15 +108,12 @@ Result RemoveProgramShortcut(int kind, const ShortcutFolders &folders)
     const QString folder = folderOf(kind, folders);
     if (folder.isEmpty())
         return Result::success();
-    if (kind == GroupShortcut) {
-        QDir dir(folder);
-        if (dir.exists() && !dir.removeRecursively())
-            return Result::failure(QStringLiteral("无法删除文件夹：") + QDir::toNativeSeparators(folder));
-        return Result::success();
-    }
     const QString path = QDir(folder).filePath(kFileName);
     if (QFileInfo::exists(path) && !QFile::remove(path))
         return Result::failure(QStringLiteral("无法删除快捷方式：") + QDir::toNativeSeparators(path));
+    // The group folder goes only when nothing else is left in it: other files there are not ours.
+    if (kind == GroupShortcut)
+        QDir().rmdir(folder);
     return Result::success();
 }
 

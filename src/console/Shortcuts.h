@@ -27,11 +27,11 @@ bool shortcutExists(int kind, const ShortcutFolders &folders);
 // The launcher's text for the program at that path.
 QByteArray desktopEntry(const QString &program);
 
-// Writes the launcher (over an old one); the group kind makes its "Brastel" folder first.
-// The desktop and menu kinds create no folder. Other kinds do nothing.
+// Writes the launcher (over an old one), making its folder first when missing. Other kinds
+// do nothing.
 Result AddProgramShortcut(int kind, const ShortcutFolders &folders, const QString &program);
-// Removes the launcher; the group kind removes the whole "Brastel" folder. Nothing to
-// remove is no failure.
+// Removes the launcher; the group kind then removes the "Brastel" folder when it is left
+// empty (other files in it are not this program's). Nothing to remove is no failure.
 Result RemoveProgramShortcut(int kind, const ShortcutFolders &folders);
 
 } // namespace corvanta::console

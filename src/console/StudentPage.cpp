@@ -53,14 +53,11 @@ StudentPage::StudentPage(ConsoleSession &session, QWidget *parent)
     Command20 =
         addButton(Frame3, QStringLiteral("Command20"), QStringLiteral("取消"), twips(3840, 2400, 1335, 375));
 
-    // Nothing to act on until a class is chosen.
-    for (QWidget *button : classButtons())
-        button->setEnabled(false);
-
     setListControls(List1, Text1, Label2,
                     {QStringLiteral("没有需要添加的学生！"), QStringLiteral("已添加%1名学生！"),
                      QStringLiteral("%1名学生存在，被忽略！"), QStringLiteral("请选择需要删除的学生"),
-                     QString()});
+                     QString()},
+                    classButtons());
 
     connect(Combo2, &QComboBox::activated, this, &StudentPage::chooseClass);
     connect(Command1, &QPushButton::clicked, this, &StudentPage::addTyped);
@@ -81,7 +78,12 @@ QList<QWidget *> StudentPage::classButtons() const
 
 QString StudentPage::listClass() const
 {
-    return Combo2->currentText();
+    return m_listClass;
+}
+
+Result StudentPage::listSourceCheck() const
+{
+    return console::checkListSource(m_listClass, Combo2->currentText(), QStringLiteral("班级"));
 }
 
 void StudentPage::fillPage()
@@ -91,6 +93,8 @@ void StudentPage::fillPage()
     Combo2->setCurrentIndex(-1);
     Combo2->setEditText(QStringLiteral("班级"));
     List1->clear();
+    m_listClass.clear();
+    updateEditing();
 }
 
 void StudentPage::resetClass()
@@ -98,15 +102,17 @@ void StudentPage::resetClass()
     List1->clear();
     Combo2->setCurrentIndex(-1);
     Combo2->setEditText(QStringLiteral("班级"));
+    m_listClass.clear();
+    updateEditing();
 }
 
 void StudentPage::chooseClass()
 {
     List1->clear();
-    for (const StudentRecord &student : m_session.records().students(Combo2->currentText()))
+    m_listClass = Combo2->currentText();
+    for (const StudentRecord &student : m_session.records().students(m_listClass))
         List1->addItem(student.name);
-    for (QWidget *button : classButtons())
-        button->setEnabled(true);
+    updateEditing();
 }
 
 void StudentPage::importFile()
@@ -153,7 +159,7 @@ void StudentPage::rename()
 {
     const LoginState &login = m_session.context().login;
     sendRename(console_pages::renameStudent(login.LoginUser, m_session.operationPassword(), Text14->text(),
-                                            Text15->text(), Combo2->currentText()),
+                                            Text15->text(), m_listClass),
                Text15->text(), Frame3, [this] { chooseClass(); });
 }
 

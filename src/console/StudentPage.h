@@ -17,6 +17,8 @@ public:
 protected:
     console::ListKind listKind() const override { return console::ListKind::Students; }
     QString listClass() const override;
+    Result listSourceCheck() const override;
+    bool hasList() const override { return !m_listClass.isEmpty(); }
 
 private:
     void chooseClass();
@@ -45,6 +47,8 @@ private:
     QLineEdit *Text15;
     QPushButton *Command21;
     QPushButton *Command20;
+
+    QString m_listClass; // the class List1 was read for; empty before a class is chosen
 };
 
 } // namespace corvanta

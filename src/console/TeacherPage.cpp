@@ -3,6 +3,7 @@
 #include "console/ConsoleSession.h"
 #include "net/ConsolePages.h"
 #include "net/LoginState.h"
+#include "net/Session.h"
 #include "net/Wire.h"
 #include "widgets/BusyGuard.h"
 #include "widgets/Prompter.h"
@@ -48,6 +49,8 @@ TeacherPage::TeacherPage(ConsoleSession &session, QWidget *parent)
 
 void TeacherPage::fillPage()
 {
+    if (BusyGuard::isBusy(m_session.window()) || !readingAllowed())
+        return;
     auto busy = beginWait();
     if (!busy)
         return;
@@ -55,11 +58,15 @@ void TeacherPage::fillPage()
     const HttpResult reply = send(console_pages::getTeacher(login.LoginUser, login.LoginDigest));
     if (!busy->windowAlive())
         return;
-    // Anything but the three lines leaves the boxes as they were.
-    if (const auto info = console_pages::readTeacher(reply.status == 200 ? reply.text : QString())) {
+    busy.reset();
+    // Anything but the three lines leaves the boxes as they were; a refused login says so.
+    const QString text = reply.status == 200 ? reply.text : QString();
+    if (const auto info = console_pages::readTeacher(text)) {
         Text6->setText(info->name);
         Text7->setText(info->account);
         Text11->setText(info->email);
+    } else if (console_pages::isLoginRefusal(text)) {
+        tellReadMessage(text.trimmed());
     }
 }
 
@@ -87,21 +94,26 @@ void TeacherPage::change()
     }
     const QString account = Text7->text();
     const QString newLogin = Text9->text().trimmed();
+    const QString newOperation = Text10->text().trimmed();
     auto busy = beginWait();
     if (!busy)
         return;
-    const HttpResult reply = send(console_pages::setTeacher(
-        account, Text11->text().trimmed(), Text8->text().trimmed(), newLogin, Text10->text().trimmed()));
+    const HttpResult reply = send(console_pages::setTeacher(account, Text11->text().trimmed(),
+                                                            Text8->text().trimmed(), newLogin, newOperation));
     if (!busy->windowAlive())
         return;
     busy.reset();
     const ReplyNotice notice = console::consoleReply(reply, ReplyKind::Settings, QStringLiteral("操作成功！"),
                                                      QStringLiteral("操作失败！"));
-    LoginState &login = m_session.context().login;
-    // The reading pages identify the teacher by the login password's digest: it follows
-    // the new password at once, not only at the next login.
-    if (notice.outcome == ReplyOutcome::Accepted && !newLogin.isEmpty() && account == login.LoginUser)
-        login.LoginDigest = Md5Hex(newLogin);
+    Session &session = m_session.context().session;
+    // The session follows the new passwords at once: the reading pages identify the teacher
+    // by the login password's digest, and every change sends the operation password.
+    if (notice.outcome == ReplyOutcome::Accepted && account == session.login().LoginUser) {
+        if (!newLogin.isEmpty())
+            session.setLoginDigest(Md5Hex(newLogin));
+        if (!newOperation.isEmpty())
+            session.setOperationPassword(newOperation);
+    }
     tellNotice(notice, nullptr);
 }
 

@@ -20,6 +20,19 @@ QString decodeAs(QStringDecoder::Encoding encoding, const QByteArray &bytes, qsi
     return text;
 }
 
+// Whether a text holds only what names are made of: CJK ideographs, letters, digits, "·"
+// and spaces (line ends included).
+bool onlyNameCharacters(const QString &text)
+{
+    for (const char32_t c : text.toUcs4()) {
+        if (QChar::script(c) == QChar::Script_Han || QChar::isLetter(c) || QChar::isDigit(c) ||
+            QChar::isSpace(c) || c == U'·')
+            continue;
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 QString decodeTextFile(const QByteArray &bytes)
@@ -32,10 +45,15 @@ QString decodeTextFile(const QByteArray &bytes)
     } else if (bytes.startsWith("\xFE\xFF")) {
         text = decodeAs(QStringDecoder::Utf16BE, bytes, 2);
     } else {
-        bool valid = false;
-        text = decodeAs(QStringDecoder::Utf8, bytes, 0, &valid);
-        if (!valid)
-            text = fromGbk(bytes);
+        bool utf8 = false;
+        text = decodeAs(QStringDecoder::Utf8, bytes, 0, &utf8);
+        // Short GBK files are often valid UTF-8 too ("郑路" reads as "֣·"): then GBK wins
+        // unless the UTF-8 reading looks like names.
+        QStringDecoder gbkDecoder("GBK", QStringDecoder::Flag::Stateless);
+        const QString gbkText = gbkDecoder.decode(bytes);
+        const bool gbk = !gbkDecoder.hasError() && !gbkText.contains(QChar::ReplacementCharacter);
+        if (!utf8 || (gbk && !onlyNameCharacters(text)))
+            text = utf8 ? gbkText : fromGbk(bytes);
     }
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(u'\r', u'\n');

@@ -21,7 +21,8 @@ struct TextFileRead
 TextFileRead ReadTextFile(const QString &path);
 
 // Text of a student list file's bytes: a UTF-8 or UTF-16 byte-order mark decides, else
-// valid UTF-8 is read as UTF-8 and anything else as GBK. CR LF, LF and lone CR all
+// valid UTF-8 is read as UTF-8 when it is not valid GBK or when it reads as names only
+// (CJK ideographs, letters, digits, "·", spaces), and anything else as GBK. CR LF, LF and lone CR all
 // become LF.
 QString decodeTextFile(const QByteArray &bytes);
 

@@ -43,7 +43,8 @@ TopicPage::TopicPage(ConsoleSession &session, QWidget *parent)
                     {QStringLiteral("没有需要添加的课题！"), QStringLiteral("已添加%1个课题！"),
                      QStringLiteral("%1个课题名称已存在，被忽略！"),
                      QStringLiteral("请选择需要删除的课题，然后点击删除按钮！"),
-                     QStringLiteral("已成功删除%1个课题！")});
+                     QStringLiteral("已成功删除%1个课题！")},
+                    {Command27, Command26, Command28});
 
     // The main window's standards list follows every topic edit.
     connect(Command26, &QPushButton::clicked, this, [this] {

@@ -168,6 +168,21 @@ QStringList readLines(const QString &reply)
     return out;
 }
 
+bool isLoginRefusal(const QString &reply)
+{
+    const QString text = reply.trimmed();
+    return text == kWrongLogin || text.startsWith(kLockedPrefix);
+}
+
+std::optional<QString> listReplyMessage(const QString &reply)
+{
+    for (const QString &line : readLines(reply)) {
+        if (!line.contains(u'\t'))
+            return reply.trimmed();
+    }
+    return std::nullopt;
+}
+
 QString lineField(const QString &line, int index)
 {
     const QStringList fields = line.split(u'\t');

@@ -70,7 +70,7 @@ bool CorrectionPanel::openLine(int row)
     const QStringList &lines = m_context.pending.lines();
     if (row < 0 || row >= lines.size())
         return false;
-    const std::optional<ScoreLine> line = ScoreLine::parse(lines[row]);
+    const std::optional<ScoreLine> line = correctableLine(lines[row]);
     if (!line)
         return false;
     m_row = row;

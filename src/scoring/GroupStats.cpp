@@ -59,6 +59,16 @@ QList<GroupRank> rankGroups(const QStringList &pendingLines, const QList<QString
     return ranked;
 }
 
+QStringList unreadableLinesOf(const QStringList &pendingLines, const QString &className)
+{
+    QStringList out;
+    for (const QString &text : pendingLines) {
+        if (text.section(kTab, 0, 0) == className && !ScoreLine::parse(text))
+            out.append(text);
+    }
+    return out;
+}
+
 std::optional<GroupDetail> GroupDetail::fromLine(const QString &statisticsLine)
 {
     const QStringList fields = statisticsLine.split(kTab);

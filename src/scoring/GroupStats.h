@@ -35,6 +35,10 @@ struct GroupRank
 QList<GroupRank> rankGroups(const QStringList &pendingLines, const QList<QStringList> &groups,
                             const QString &className);
 
+// The pending lines of the class that rankGroups cannot read as score lines (too few
+// fields, a broken field), so that the teacher hears why they were not counted.
+QStringList unreadableLinesOf(const QStringList &pendingLines, const QString &className);
+
 // The group detail as the detail panel shows it, read back from a statistics line.
 struct GroupDetail
 {

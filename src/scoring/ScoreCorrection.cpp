@@ -44,6 +44,16 @@ ScoreCorrection refused(const QString &message)
 
 } // namespace
 
+std::optional<ScoreLine> correctableLine(const QString &pendingLine)
+{
+    QString line = pendingLine;
+    while (line.endsWith(u'\r') || line.endsWith(u'\n'))
+        line.chop(1);
+    if (line.count(u'\t') != 4)
+        return std::nullopt;
+    return ScoreLine::parse(line);
+}
+
 ScoreCorrection correctScoreLine(const ScoreLine &boxes)
 {
     const struct

@@ -8,8 +8,10 @@
 
 namespace corvanta {
 
-// The boxes of the correction panel are the five fields of a score line: open a pending
-// line with ScoreLine::parse (a line of fewer than five fields cannot be corrected).
+// The boxes of the correction panel are the five fields of a score line. A pending line
+// opens for correction only with all five (a line without its standard field would gain
+// one that the teacher never saw); nothing for any other line.
+std::optional<ScoreLine> correctableLine(const QString &pendingLine);
 
 // The outcome of "确定": the corrected pending line, or why it cannot replace the old one.
 struct ScoreCorrection

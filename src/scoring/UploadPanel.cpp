@@ -1,15 +1,19 @@
 #include "UploadPanel.h"
 
 #include "CorrectionPanel.h"
+#include "GroupStats.h"
 #include "GroupStatsPanel.h"
 #include "PendingPrompts.h"
 #include "PendingScores.h"
 #include "ScoreDataFile.h"
 
 #include "net/LoginState.h"
+#include "net/OutgoingText.h"
 #include "net/ScorePages.h"
 #include "net/ServerLink.h"
+#include "net/Session.h"
 #include "widgets/BusyGuard.h"
+#include "widgets/PasswordBinding.h"
 #include "widgets/Prompter.h"
 
 #include <QDir>
@@ -67,6 +71,7 @@ UploadPanel::UploadPanel(AppContext &context, QWidget *parent)
     Text4->setObjectName(QStringLiteral("Text4"));
     Text4->setEchoMode(QLineEdit::Password);
     Text4->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // "*"
+    bindOperationPassword(Text4, context.session);
 
     Command13 = new QPushButton(QStringLiteral("上传"), this);
     Command13->setObjectName(QStringLiteral("Command13"));
@@ -122,6 +127,7 @@ UploadPanel::UploadPanel(AppContext &context, QWidget *parent)
     });
 
     connect(Text4, &QLineEdit::textChanged, this, [this] { updateSendEnabled(false); });
+    updateSendEnabled(false); // the session may hold a password already
     connect(Command13, &QPushButton::clicked, this, &UploadPanel::upload);
     connect(Command14, &QPushButton::clicked, this, &UploadPanel::saveSelected);
     connect(Command15, &QPushButton::clicked, this, &UploadPanel::importFile);
@@ -182,6 +188,16 @@ void UploadPanel::showGroupStatistics(const QString &className, const QList<QStr
         return;
     m_groupStats->showStatistics(m_pending.lines(), groups, className);
     showInMyPlace(m_groupStats);
+    if (const QStringList left = unreadableLinesOf(m_pending.lines(), className); !left.isEmpty()) {
+        QString shown = left.first();
+        shown.replace(u'\t', QStringLiteral("  "));
+        m_context.prompter.message(this, QStringLiteral("提示"),
+                                   QStringLiteral("有%1条本班成绩不是完整的成绩记录，没有计入小组统计，"
+                                                  "请在待上传列表中修改或删除：\r\n")
+                                           .arg(left.size()) +
+                                       shown,
+                                   PromptIcon::Warning);
+    }
 }
 
 void UploadPanel::rebuildList()
@@ -206,16 +222,6 @@ QString UploadPanel::topic() const
     return Text5->text();
 }
 
-void UploadPanel::setGroupPassword(const QString &text)
-{
-    Text4->setText(text);
-}
-
-QString UploadPanel::operationPassword() const
-{
-    return Text4->text();
-}
-
 void UploadPanel::openPanel()
 {
     updateSendEnabled(true);
@@ -233,7 +239,7 @@ void UploadPanel::updateSendEnabled(bool mayDisable)
     // While a request waits the guard holds the button; it is set again after the wait.
     if (waiting())
         return;
-    const bool allowed = m_context.login.isOnline() && !Text4->text().isEmpty();
+    const bool allowed = m_context.login.isOnline() && !m_context.session.operationPassword().isEmpty();
     if (allowed || mayDisable)
         Command13->setEnabled(allowed);
 }
@@ -287,18 +293,36 @@ void UploadPanel::reportStoreError(const Result &failure)
     reportPendingWriteFailure(m_context.prompter, this, failure);
 }
 
+Result UploadPanel::sendableScores(const QString &topic, const QStringList &lines)
+{
+    using outgoing::TextKind;
+    Result sendable = outgoing::checkText(topic, TextKind::Name);
+    for (qsizetype i = 0; sendable && i < lines.size(); ++i) {
+        // Class and student are names; score, time and standard go in the note's limit.
+        const QStringList fields = lines[i].split(u'\t');
+        sendable = outgoing::checkTexts(fields.mid(0, 2), TextKind::Name);
+        if (sendable)
+            sendable = outgoing::checkTexts(fields.mid(2), TextKind::Note);
+    }
+    return sendable;
+}
+
 void UploadPanel::upload()
 {
     if (waiting())
         return;
     const QList<int> rows = selectedRows();
     const QStringList lines = takeIntoRegister(rows);
-    if (!m_context.login.isOnline() || Text4->text().isEmpty() || lines.isEmpty())
+    if (!m_context.login.isOnline() || m_context.session.operationPassword().isEmpty() || lines.isEmpty())
         return;
+    if (const Result sendable = sendableScores(Text5->text(), lines); !sendable) {
+        m_context.prompter.message(this, QStringLiteral("提示"), sendable.error(), PromptIcon::Warning);
+        return;
+    }
 
     BusyGuard busy(this, {List4, Command12, Command13, Command14, Command15, Command27});
-    const HttpResult result = m_context.link.send(
-        score_pages::upload(m_context.login.LoginUser, Text4->text(), Text5->text(), lines));
+    const HttpResult result = m_context.link.send(score_pages::upload(
+        m_context.login.LoginUser, m_context.session.operationPassword(), Text5->text(), lines));
     if (!busy.windowAlive())
         return;
     busy.release();

@@ -33,9 +33,6 @@ public:
     // The topic shown in Text5; the main window keeps it equal to its topic combo.
     void setTopic(const QString &text);
     QString topic() const;
-    // The group password box writes through to the operation password on every change.
-    void setGroupPassword(const QString &text);
-    QString operationPassword() const;
 
     // Prepares the panel to be shown: selects every line and sets the send button's state.
     // Showing and hiding the panels is the main window's.
@@ -64,6 +61,8 @@ signals:
     void groupStatisticsRequested();
 
 private:
+    // Nothing leaves that the server could not keep as typed; the failure names it.
+    static Result sendableScores(const QString &topic, const QStringList &lines);
     // Controls, named as the main window names them.
     QListWidget *List4;
     QListWidget *List3; // upload register: the lines taken for this upload or save; never shown

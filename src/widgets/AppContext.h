@@ -9,6 +9,7 @@ class PendingScores;
 class Prompter;
 class RandomSource;
 class ServerLink;
+class Session;
 class Settings;
 class Speaker;
 
@@ -17,7 +18,7 @@ class Speaker;
 struct AppContext
 {
     const AppConfig &config;
-    LoginState &login;
+    LoginState &login; // the session's, read-only for windows: a login goes through session
     Prompter &prompter;
     const Clock &clock;
     RandomSource &random;
@@ -25,6 +26,7 @@ struct AppContext
     PendingScores &pending;
     Settings &settings;
     Speaker &speaker;
+    Session &session;
 };
 
 } // namespace corvanta

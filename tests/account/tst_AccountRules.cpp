@@ -86,6 +86,18 @@ private slots:
                                          << ""
                                          << ""
                                          << "" << QStringLiteral("请输入教师姓名！") << name;
+        // The wire is GBK: a name without a GBK form would be stored with "?".
+        QTest::newRow("teacher name without GBK form")
+            << QStringLiteral("李䶮") << "a@b.cn"
+            << "x"
+            << "x"
+            << QStringLiteral("“李䶮”中的字“䶮”无法发送到服务器（服务器只收GBK字符），请改用其他写法！")
+            << name;
+        QTest::newRow("teacher name too long")
+            << QString(51, u'王') << "a@b.cn"
+            << "x"
+            << "x" << QStringLiteral("“王王王王王王王王王王王王王王王王王王王王…”超过50个字，请缩短后再试！")
+            << name;
         QTest::newRow("no email") << "王老师"
                                   << ""
                                   << ""

@@ -198,6 +198,20 @@ private slots:
         QVERIFY(button("Command3")->isEnabled());
     }
 
+    // A second code within a minute: the server says so, and the window shows it as it
+    // stands (not as a wrong account or e-mail).
+    void secondCodeTooSoon()
+    {
+        open(m_server.baseUrl());
+        const QString name = newTeacher();
+        askCode(name, name + "@school.example.cn");
+        QCOMPARE(m_prompter.last()->title, QStringLiteral("请查收"));
+        askCode(name, name + "@school.example.cn");
+        QCOMPARE(m_prompter.shown.size(), 2);
+        QCOMPARE(m_prompter.last()->text, QStringLiteral("验证码发送过于频繁，请一分钟后再试！"));
+        QCOMPARE(m_prompter.last()->icon, PromptIcon::Warning);
+    }
+
     void checkCodeWithoutServer()
     {
         open(RawHttpPeer::closedBase());

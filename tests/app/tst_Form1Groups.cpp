@@ -108,6 +108,32 @@ private slots:
         QVERIFY(frame4->isVisible());
     }
 
+    // A pending line that lacks fields: never opened for correction; the group statistics
+    // count a line without its standard and name the lines they cannot read.
+    void shortPendingLines()
+    {
+        const QString noStandard = QStringLiteral("二班\t欧阳\t3分\t2026-03-05 09:07:02");
+        const QString noTime = QStringLiteral("二班\t王珺\t2分");
+        QVERIFY(m_pending->append(noStandard));
+        QVERIFY(m_pending->append(noTime));
+        click("Command11");
+        doubleClickRow(child<QListWidget>("List4"), 0);
+        QVERIFY(!child<QGroupBox>("Frame7")->isVisible());
+        QVERIFY(child<QWidget>("Frame4")->isVisible());
+
+        m_prompter.shown.clear();
+        click("Command27");
+        auto *list9 = child<QListWidget>("List9");
+        QCOMPARE(list9->count(), 1);
+        QCOMPARE(list9->item(0)->text(), "第1名\t3分\t欧阳\t 欧阳");
+        QCOMPARE(m_prompter.shown.size(), 1);
+        QCOMPARE(m_prompter.last()->title, "提示");
+        QVERIFY2(m_prompter.last()->text.contains(QStringLiteral("有1条本班成绩")) &&
+                     m_prompter.last()->text.contains(QStringLiteral("王珺")),
+                 qPrintable(m_prompter.last()->text));
+        QCOMPARE(m_pending->lines(), QStringList({noStandard, noTime})); // nothing lost
+    }
+
     void correctionInTheUploadPanelsPlace()
     {
         QVERIFY(m_pending->append(scored("二班", "欧阳", "3分")));

@@ -144,7 +144,8 @@ private slots:
 
     void uploadBecomesUsableAfterADrag()
     {
-        m_lists->resetUpload(QStringLiteral("oper"));
+        m_session.setOperationPassword(QStringLiteral("oper"));
+        m_lists->resetUpload();
         QVERIFY(!uploadButton()->isEnabled());
         QVERIFY(uploadButton()->isVisible());
         QVERIFY(passwordBox()->isHidden());
@@ -158,7 +159,8 @@ private slots:
         QVERIFY(passwordBox()->isVisible());
 
         // Shown afresh, the view waits for a drag again.
-        m_lists->resetUpload(QStringLiteral("new"));
+        m_session.setOperationPassword(QStringLiteral("new"));
+        m_lists->resetUpload();
         QVERIFY(!uploadButton()->isEnabled());
         QVERIFY(passwordBox()->isHidden());
         QCOMPARE(passwordBox()->text(), "new");

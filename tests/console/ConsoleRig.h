@@ -3,9 +3,8 @@
 #include "support/ServerProcess.h"
 #include "support/WindowRig.h"
 
-#include "app/RecordFile.h"
 #include "console/Dialog.h"
-#include "net/RecordCache.h"
+#include "net/RecordFile.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -66,8 +65,9 @@ protected:
         makeTeacher();
         m_login.LoginUser = m_account;
         m_login.LoginDigest = Md5Hex(kLogin);
-        QVERIFY(RefreshRecordCache(*m_link, m_config, m_login).ok());
-        m_dialog = std::make_unique<Dialog>(context(), password, shortcutFolders());
+        QVERIFY(m_session.refreshRecords(*m_link).ok());
+        m_session.setOperationPassword(password);
+        m_dialog = std::make_unique<Dialog>(context(), shortcutFolders());
         m_listsChanged = std::make_unique<QSignalSpy>(m_dialog.get(), &Dialog::classListsChanged);
         m_standardsChanged = std::make_unique<QSignalSpy>(m_dialog.get(), &Dialog::standardsChanged);
         m_dialog->show();

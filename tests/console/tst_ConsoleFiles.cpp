@@ -56,6 +56,12 @@ private slots:
         QTest::newRow("UTF-16 BE") << utf16(names, QStringEncoder::Utf16BE) << names;
         QTest::newRow("empty") << QByteArray() << QString();
         QTest::newRow("ASCII") << QByteArray("Tom\r\nAnn") << QStringLiteral("Tom\nAnn");
+        // GBK bytes that are valid UTF-8 too: the UTF-8 reading ("֣·") is no name.
+        QTest::newRow("GBK that is also UTF-8") << toGbk(QStringLiteral("郑路")) << QStringLiteral("郑路");
+        QTest::newRow("GBK that is also UTF-8, lines")
+            << toGbk(QStringLiteral("郑路\r\n郑路\r\n")) << QStringLiteral("郑路\n郑路\n");
+        QTest::newRow("UTF-8 names with · and letters")
+            << QStringLiteral("阿依·买买提\r\nTom 2\r\n").toUtf8() << QStringLiteral("阿依·买买提\nTom 2\n");
     }
     void decoding()
     {
@@ -146,25 +152,35 @@ private slots:
         QVERIFY(menu.open(QIODevice::ReadOnly));
         QVERIFY(menu.readAll().contains("Exec=/opt/new/corvanta\n"));
 
-        // The group folder goes with whatever else was put in it.
+        // Only this program's launcher leaves the group folder; what else is there stays.
         QVERIFY(!writeFile(QStringLiteral("applications/Brastel/other.txt"), "x").isEmpty());
         for (int kind = 0; kind < kShortcutKinds; ++kind) {
             QVERIFY(RemoveProgramShortcut(kind, folders()).ok());
             QVERIFY(!shortcutExists(kind, folders()));
         }
-        QVERIFY(!QFileInfo::exists(m_dir->filePath("applications/Brastel")));
+        QVERIFY(QFileInfo::exists(m_dir->filePath("applications/Brastel/other.txt")));
         QVERIFY(QFileInfo(folders().applications).isDir());
+        // Left empty, the group folder goes too.
+        QVERIFY(QFile::remove(m_dir->filePath("applications/Brastel/other.txt")));
+        QVERIFY(AddProgramShortcut(GroupShortcut, folders(), "/usr/bin/corvanta").ok());
+        QVERIFY(RemoveProgramShortcut(GroupShortcut, folders()).ok());
+        QVERIFY(!QFileInfo::exists(m_dir->filePath("applications/Brastel")));
         // Nothing left to remove is no failure.
         QVERIFY(RemoveProgramShortcut(GroupShortcut, folders()).ok());
         QVERIFY(RemoveProgramShortcut(DesktopShortcut, folders()).ok());
     }
 
-    void missingFoldersAreReported()
+    void missingFoldersAreMade()
     {
-        // The desktop and menu kinds create no folder; the group kind makes only its own.
-        QVERIFY(!AddProgramShortcut(DesktopShortcut, folders(), "/usr/bin/corvanta").ok());
-        QVERIFY(!AddProgramShortcut(GroupShortcut, folders(), "/usr/bin/corvanta").ok());
-        QVERIFY(!QFileInfo::exists(folders().desktop));
+        // A fresh account has no applications folder (nor, perhaps, a desktop one).
+        for (int kind = 0; kind < kShortcutKinds; ++kind) {
+            QVERIFY(AddProgramShortcut(kind, folders(), "/usr/bin/corvanta").ok());
+            QVERIFY(shortcutExists(kind, folders()));
+        }
+        // A folder that cannot be made is reported.
+        QVERIFY(!writeFile(QStringLiteral("blocked"), "x").isEmpty());
+        const ShortcutFolders blocked{m_dir->filePath("blocked/Desktop"), m_dir->filePath("blocked/apps")};
+        QVERIFY(!AddProgramShortcut(DesktopShortcut, blocked, "/usr/bin/corvanta").ok());
         QVERIFY(!AddProgramShortcut(MenuShortcut, {}, "/usr/bin/corvanta").ok());
         QVERIFY(AddProgramShortcut(7, folders(), "/usr/bin/corvanta").ok()); // no such kind: nothing
     }

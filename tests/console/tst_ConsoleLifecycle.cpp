@@ -3,6 +3,7 @@
 #include "app/Form1.h"
 #include "console/Dialog.h"
 #include "net/ServerLink.h"
+#include "net/Session.h"
 #include "net/Wire.h"
 #include "support/FakePrompter.h"
 #include "support/ServerProcess.h"
@@ -40,8 +41,7 @@ class TestConsoleLifecycle : public QObject
     Dialog *console() const { return m_app->consoleWindow(); }
     void loginOnline()
     {
-        m_app->context().login.LoginUser = QStringLiteral("teacher1");
-        m_app->context().login.LoginDigest = Md5Hex(QStringLiteral("login-pw"));
+        m_app->context().session.logInOnline(QStringLiteral("teacher1"), Md5Hex(QStringLiteral("login-pw")));
         emit m_app->loginWindow()->loggedInOnline();
     }
 
@@ -78,10 +78,37 @@ private slots:
         QVERIFY(console());
         QVERIFY(!console()->isVisible());
         QCOMPARE(child<QLineEdit>(console(), "txtSuperPassword")->text(), QStringLiteral("oper-pw"));
-        // Later changes of the main window's box do not reach it.
-        child<QLineEdit>(form(), "Text4")->setText(QStringLiteral("other"));
+    }
+
+    // The upload panel's, the group lists' and the console's password boxes show one value:
+    // typing in any of them shows in the others, and what the console sends is that value.
+    void threePasswordBoxesShowOneValue()
+    {
         loginOnline();
-        QCOMPARE(child<QLineEdit>(console(), "txtSuperPassword")->text(), QStringLiteral("oper-pw"));
+        auto *text4 = child<QLineEdit>(form(), "Text4");
+        auto *text11 = child<QLineEdit>(form(), "Text11");
+        auto *super = child<QLineEdit>(console(), "txtSuperPassword");
+        QVERIFY(text4 && text11 && super);
+        const auto shown = [&] { return QStringList{text4->text(), text11->text(), super->text()}; };
+        QTest::keyClicks(text4, QStringLiteral("abc"));
+        QCOMPARE(shown(), QStringList({"abc", "abc", "abc"}));
+        text11->clear();
+        QTest::keyClicks(text11, QStringLiteral("oper-pw"));
+        QCOMPARE(shown(), QStringList({"oper-pw", "oper-pw", "oper-pw"}));
+        super->setText(QStringLiteral("x"));
+        QCOMPARE(shown(), QStringList({"x", "x", "x"}));
+        QCOMPARE(m_app->context().session.operationPassword(), QStringLiteral("x"));
+
+        // The console's change goes with the password typed last, wherever it was typed.
+        QTest::mouseClick(child<QPushButton>(form(), "btnManage"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(console(), "Cmd_manage_1"), Qt::LeftButton);
+        text4->setText(QStringLiteral("oper-pw"));
+        QTest::mouseClick(child<QPushButton>(console(), "Command4"), Qt::LeftButton); // the list unchanged
+        QCOMPARE(m_prompter.last()->text, QStringLiteral("操作成功！"));
+
+        // Another account does not inherit it.
+        m_app->context().session.logInOnline(QStringLiteral("teacher2"), Md5Hex(QStringLiteral("x")));
+        QCOMPARE(shown(), QStringList({"", "", ""}));
     }
 
     void openReturnAndReopenShowsTheStartView()
@@ -114,7 +141,9 @@ private slots:
         QVERIFY(!console());
         QTest::mouseClick(child<QPushButton>(form(), "btnManage"), Qt::LeftButton);
         QVERIFY(console()->isVisible());
-        QVERIFY(child<QLineEdit>(console(), "txtSuperPassword")->text().isEmpty());
+        // The password is the session's, not the closed window's: it is still there.
+        QCOMPARE(child<QLineEdit>(console(), "txtSuperPassword")->text(), QStringLiteral("typed"));
+        QCOMPARE(child<QLineEdit>(form(), "Text4")->text(), QStringLiteral("typed"));
     }
 
     void loginResetsTheStudentPage()

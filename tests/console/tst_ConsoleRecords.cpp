@@ -227,8 +227,9 @@ private slots:
 
     void shortcutsCreateAndDeleteAll()
     {
+        // A fresh account: neither folder exists yet.
         const console::ShortcutFolders folders = shortcutFolders();
-        QVERIFY(QDir().mkpath(folders.desktop) && QDir().mkpath(folders.applications));
+        QVERIFY(!QFileInfo::exists(folders.applications));
         showPage(4);
         click("Command11");
         for (int kind = 0; kind < 3; ++kind) {
@@ -241,7 +242,9 @@ private slots:
         click("Command12");
         for (int kind = 0; kind < 3; ++kind)
             QVERIFY(!find<QCheckBox>(QStringLiteral("ChkShortCut_%1").arg(kind))->isChecked());
-        QVERIFY(!QFileInfo::exists(QDir(folders.applications).filePath(QStringLiteral("Brastel"))));
+        // Another program's file in the group folder stays, and so does the folder.
+        QVERIFY(other.exists());
+        QVERIFY(!QFileInfo::exists(console::shortcutPath(1, folders)));
         QVERIFY(!QFileInfo::exists(console::shortcutPath(0, folders)));
         QVERIFY(m_prompter.shown.isEmpty());
     }
@@ -264,11 +267,15 @@ private slots:
     // A launcher that cannot be written is said, and its box shows the truth on disk.
     void unwritableLauncherIsReported()
     {
-        showPage(4); // no folders exist
+        // A file stands where the applications folder would be made.
+        QFile blocker(shortcutFolders().applications);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        showPage(4);
         find<QCheckBox>("ChkShortCut_2")->click();
         QVERIFY(!find<QCheckBox>("ChkShortCut_2")->isChecked());
         QCOMPARE(m_prompter.last()->title, QStringLiteral("提示"));
-        QVERIFY(m_prompter.last()->text.startsWith(QStringLiteral("无法写入快捷方式")));
+        QVERIFY(m_prompter.last()->text.startsWith(QStringLiteral("无法建立文件夹")));
     }
 
     void labelLinkOpensTheWebPages()
@@ -288,7 +295,7 @@ private slots:
         linkTo(peer.base());
         m_link->setTimeoutMs(4000); // well after the checks below, even on a busy machine
         closeConsoleKeepingRig();
-        m_dialog = std::make_unique<Dialog>(context(), kOperation, shortcutFolders());
+        m_dialog = std::make_unique<Dialog>(context(), shortcutFolders());
         m_dialog->show();
         showPage(1);
         selectRows("List2", {0});

@@ -1,6 +1,7 @@
 #include "console/ConsoleSteps.h"
 #include "core/TextCodec.h"
 #include "net/ConsolePages.h"
+#include "net/OutgoingText.h"
 
 #include <QTest>
 
@@ -103,6 +104,79 @@ private slots:
         QCOMPARE(result.ok(), allowed);
         if (!allowed)
             QVERIFY(result.error().startsWith(QStringLiteral("名称中不能含有")));
+    }
+
+    // The one check before any name or text leaves: its limit and a GBK form for every
+    // character (a pair of surrogates is one character).
+    void outgoingText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("refusal"); // empty: allowed
+        const int name = int(outgoing::TextKind::Name), scale = int(outgoing::TextKind::ScaleText),
+                  note = int(outgoing::TextKind::Note);
+        QTest::newRow("plain name") << QStringLiteral("张三") << name << "";
+        QTest::newRow("empty") << "" << name << "";
+        QTest::newRow("50 characters") << QString(50, u'王') << name << "";
+        QTest::newRow("51 characters") << QString(51, u'a') << name
+                                       << QStringLiteral("“aaaaaaaaaaaaaaaaaaaa…”超过50个字，请缩短后再试！");
+        QTest::newRow("scale text of 200") << QString(200, u'好') << scale << "";
+        QTest::newRow("scale text of 201")
+            << QString(201, u'b') << scale
+            << QStringLiteral("“bbbbbbbbbbbbbbbbbbbb…”超过200个字，请缩短后再试！");
+        QTest::newRow("note of 1000") << QString(1000, u'c') << note << "";
+        QTest::newRow("note of 1001")
+            << QString(1001, u'c') << note
+            << QStringLiteral("“cccccccccccccccccccc…”超过1000个字，请缩短后再试！");
+        QTest::newRow("no GBK form")
+            << QStringLiteral("李䶮") << name
+            << QStringLiteral("“李䶮”中的字“䶮”无法发送到服务器（服务器只收GBK字符），请改用其他写法！");
+        QTest::newRow("outside the BMP")
+            << QStringLiteral("王𠀀") << name
+            << QStringLiteral("“王𠀀”中的字“𠀀”无法发送到服务器（服务器只收GBK字符），请改用其他写法！");
+        QTest::newRow("emoji in a note")
+            << QStringLiteral("很好😀") << note
+            << QStringLiteral("“很好😀”中的字“😀”无法发送到服务器（服务器只收GBK字符），请改用其他写法！");
+        QTest::newRow("GBK punctuation and ·") << QStringLiteral("阿依·买买提（一）") << name << "";
+    }
+    void outgoingText()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, kind);
+        QFETCH(QString, refusal);
+        const Result checked = outgoing::checkText(text, outgoing::TextKind(kind));
+        QCOMPARE(checked.ok(), refusal.isEmpty());
+        QCOMPARE(checked.error(), refusal);
+        // The console's name check says the same.
+        QCOMPARE(checkNames({QStringLiteral("好"), text}, outgoing::TextKind(kind)).error(), refusal);
+    }
+
+    // A reading page's reply that is a message, not lines; and which messages are a refused login.
+    void listReplies_data()
+    {
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<QString>("message"); // null: a list
+        QTest::addColumn<bool>("loginRefused");
+        QTest::newRow("scores") << "31	张三	5	2026-03-01 08:00:00	课堂提问	\r\n"
+                                << QString() << false;
+        QTest::newRow("empty list") << "" << QString() << false;
+        QTest::newRow("wrong login") << "用户名或密码错误！"
+                                     << "用户名或密码错误！" << true;
+        QTest::newRow("locked out") << "密码错误次数过多，帐号已锁定10分钟，请稍后再试！\r\n"
+                                    << "密码错误次数过多，帐号已锁定10分钟，请稍后再试！" << true;
+        QTest::newRow("text after lines") << "1	a	2\r\n数据库错误"
+                                          << "1	a	2\r\n数据库错误" << false;
+    }
+    void listReplies()
+    {
+        QFETCH(QString, reply);
+        QFETCH(QString, message);
+        QFETCH(bool, loginRefused);
+        const std::optional<QString> read = console_pages::listReplyMessage(reply);
+        QCOMPARE(read.has_value(), !message.isNull());
+        if (read)
+            QCOMPARE(*read, message);
+        QCOMPARE(console_pages::isLoginRefusal(reply), loginRefused);
     }
 
     void removeSelected_data()

@@ -133,14 +133,13 @@ private slots:
         makePanel();
         m_login.LoginUser = "t01";
         m_panel->openPanel();
-        m_panel->setGroupPassword("secret");
+        m_session.setOperationPassword("secret"); // as typing in the group password box does
         QCOMPARE(panelChild<QLineEdit>("Text4")->text(), "secret");
-        QCOMPARE(m_panel->operationPassword(), "secret");
         QVERIFY(panelChild<QPushButton>("Command13")->isEnabled());
 
         m_login.LoginUser = LoginState::offlineUser();
         m_panel->openPanel();
-        m_panel->setGroupPassword("other");
+        m_session.setOperationPassword("other");
         QVERIFY(!panelChild<QPushButton>("Command13")->isEnabled());
     }
 
@@ -160,6 +159,38 @@ private slots:
         QTest::mouseClick(panelChild<QPushButton>("Command13"), Qt::LeftButton);
         QVERIFY(m_prompter.shown.isEmpty());
         QCOMPARE(listTexts(), fiveLines());
+    }
+
+    // A topic or a score line the server could not keep as typed (no GBK form, too long)
+    // is refused before anything is sent; the lines stay.
+    void unsendableScoresAreRefused_data()
+    {
+        QTest::addColumn<QString>("topic");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("problem");
+        const QString plain = QStringLiteral("一班\t张三\t4分\t2026-03-05 09:07:02\t");
+        QTest::newRow("topic") << QStringLiteral("课题䶮") << plain << QStringLiteral("䶮");
+        QTest::newRow("student") << QStringLiteral("课题一")
+                                 << QStringLiteral("一班\t李䶮\t4分\t2026-03-05 09:07:02\t")
+                                 << QStringLiteral("䶮");
+        QTest::newRow("standard") << QStringLiteral("课题一") << plain + QStringLiteral("很好😀")
+                                  << QStringLiteral("😀");
+        QTest::newRow("class too long")
+            << QStringLiteral("课题一") << QString(51, u'班') + plain.mid(2) << QStringLiteral("超过50个字");
+    }
+    void unsendableScoresAreRefused()
+    {
+        QFETCH(QString, topic);
+        QFETCH(QString, line);
+        QFETCH(QString, problem);
+        makePanel({line});
+        readyToSend();
+        m_panel->setTopic(topic);
+        QTest::mouseClick(panelChild<QPushButton>("Command13"), Qt::LeftButton);
+        QCOMPARE(m_prompter.shown.size(), 1);
+        QCOMPARE(m_prompter.shown[0].title, "提示");
+        QVERIFY2(m_prompter.shown[0].text.contains(problem), qPrintable(m_prompter.shown[0].text));
+        QCOMPARE(listTexts(), QStringList{line});
     }
 
     void networkFailureOffersSave()

@@ -160,7 +160,7 @@ private:
         linkTo(m_server->baseUrl());
         makePanel();
         m_panel->setTopic(kTopic);
-        m_panel->setGroupPassword(kOperation);
+        m_session.setOperationPassword(kOperation);
     }
     QStringList storedScores()
     {

@@ -582,7 +582,8 @@ private slots:
         }
     }
 
-    // Beyond the limit the page says "failure" and mails nothing.
+    // Beyond a limit the page says which one (not "failure", which reads as a wrong account
+    // or e-mail) and mails nothing.
     void checkCodePageLimited()
     {
         ServiceRig p;
@@ -593,11 +594,18 @@ private slots:
                 p.get("/score/getpswdcode.php", {{"username", "limited"}, {"email", "m@example.org"}}));
         };
         QCOMPARE(ask(), QStringLiteral("success"));
-        QCOMPARE(ask(), QStringLiteral("failure"));
+        QCOMPARE(ask(), QStringLiteral("验证码发送过于频繁，请一分钟后再试！"));
         QCOMPARE(p.mailer.sent.size(), 1);
         p.advance(Store::kCheckCodeGapSeconds);
         QCOMPARE(ask(), QStringLiteral("success"));
         QCOMPARE(p.mailer.sent.size(), 2);
+        for (int sent = 2; sent < Store::kMaxCheckCodesPerDay; ++sent) {
+            p.advance(Store::kCheckCodeGapSeconds);
+            QCOMPARE(ask(), QStringLiteral("success"));
+        }
+        p.advance(Store::kCheckCodeGapSeconds);
+        QCOMPARE(ask(), QStringLiteral("今天发送的验证码已达上限，请明天再试！"));
+        QCOMPARE(p.mailer.sent.size(), Store::kMaxCheckCodesPerDay);
     }
 
     // One account's pile of heavy requests never holds back another account's: the other's

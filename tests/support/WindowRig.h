@@ -8,6 +8,7 @@
 #include "core/Settings.h"
 #include "net/LoginState.h"
 #include "net/ServerLink.h"
+#include "net/Session.h"
 #include "scoring/PendingScores.h"
 #include "widgets/AppContext.h"
 
@@ -34,7 +35,7 @@ protected:
         m_config = AppConfig();
         m_config.dataDir = m_dir->path();
         m_config.vendorBase = vendorBase;
-        m_login = LoginState();
+        m_session.logOut();
         m_prompter = FakePrompter();
         m_speaker = FakeSpeaker();
         m_pending = std::make_unique<PendingScores>(m_config.dataFile(PendingScores::defaultFileName()));
@@ -54,7 +55,7 @@ protected:
         m_config.serverBase = base;
         m_link = std::make_unique<ServerLink>(m_config);
         m_context.reset(new AppContext{m_config, m_login, m_prompter, m_clock, m_random, *m_link, *m_pending,
-                                       m_settings, m_speaker});
+                                       m_settings, m_speaker, m_session});
     }
     // Pending scores kept in another file (one that cannot be written, say).
     void usePendingFile(const QString &path)
@@ -62,7 +63,7 @@ protected:
         m_context.reset();
         m_pending = std::make_unique<PendingScores>(path);
         m_context.reset(new AppContext{m_config, m_login, m_prompter, m_clock, m_random, *m_link, *m_pending,
-                                       m_settings, m_speaker});
+                                       m_settings, m_speaker, m_session});
     }
     AppContext &context() { return *m_context; }
 
@@ -84,7 +85,9 @@ protected:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     AppConfig m_config;
-    LoginState m_login;
+    // The one login state, operation password and record file of the windows under test.
+    Session m_session{m_config};
+    LoginState &m_login = m_session.loginState();
     FakePrompter m_prompter;
     FixedClock m_clock;
     ReplayRandom m_random{42};
