@@ -1,6 +1,7 @@
 #include "HttpFront.h"
 
 #include "ConnectionWatch.h"
+#include "ReplyGzip.h"
 #include "RequestLog.h"
 #include "Routes.h"
 
@@ -165,7 +166,9 @@ struct HttpFront::Private
                 method, path, question < 0 ? QByteArray() : state.target.mid(question + 1), state.body);
             page.headers = std::move(state.scan.headers);
             page.clientAddress = clientAddressOf(connection);
-            return dispatch(service, page);
+            PageReply reply = dispatch(service, page);
+            compressForClient(page, reply);
+            return reply;
         } catch (const std::exception &e) {
             PageReply reply = PageReply::text(QStringLiteral("服务器内部错误"),
                                               QStringLiteral("error: ") + QString::fromUtf8(e.what()));

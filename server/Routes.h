@@ -13,6 +13,7 @@ enum RouteOption : unsigned {
     kSignInPageRefusal = 1,   // a refusal is shown on the sign-in form (the web pages for people)
     kGuestWithoutAccount = 2, // a request naming no account is served without a teacher
     kSessionForGuest = 4,     // ... or with the teacher of its browser session, if any
+    kSameSiteOnly = 8,        // a browser's request sent from another site's page is refused (403)
 };
 
 // One row of the page table: the address and method, what the dispatcher checks before the

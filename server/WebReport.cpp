@@ -4,6 +4,7 @@
 #include "net/Wire.h"
 
 #include <QCollator>
+#include <QDateTime>
 #include <QUrl>
 
 #include <algorithm>
@@ -89,6 +90,19 @@ void sortTopics(QList<TopicSummary> &topics)
     std::stable_sort(topics.begin(), topics.end(), [&](const TopicSummary &a, const TopicSummary &b) {
         return names.compare(a.topic, b.topic) < 0;
     });
+}
+
+QList<DaySummary> byDay(const QList<HourSummary> &hours)
+{
+    QList<DaySummary> days;
+    for (const HourSummary &h : hours) {
+        const QDate day = QDateTime::fromSecsSinceEpoch(h.start).date();
+        if (days.isEmpty() || days.last().day != day)
+            days.append({day, 0, 0});
+        days.last().scores += h.scores;
+        days.last().total += h.total;
+    }
+    return days;
 }
 
 QString meanText(double mean, int scores)
