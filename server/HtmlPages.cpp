@@ -96,7 +96,9 @@ QString studentAddress(const char *path, const QString &className, const QString
 {
     QList<QPair<QString, QString>> fields = {{QStringLiteral("class"), className},
                                              {QStringLiteral("name"), student}};
-    if (page > 1)
+    if (page == kEveryScore)
+        fields.append({QStringLiteral("page"), QStringLiteral("all")});
+    else if (page > 1)
         fields.append({QStringLiteral("page"), QString::number(page)});
     return webAddress(path, fields);
 }

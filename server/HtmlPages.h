@@ -26,7 +26,9 @@ QString document(const QString &title, const QString &body, bool withScript = fa
 QString webAddress(const char *path, const QList<QPair<QString, QString>> &fields);
 // The address of a class's page (or CSV download), with the sort order when given.
 QString classAddress(const char *path, const QString &className, const QString &sort = {});
-// The address of a student's page (or CSV download); page > 1 names a later page of scores.
+// The address of a student's page (or CSV download); page > 1 names a later page of scores,
+// kEveryScore the page with all of them.
+inline constexpr int kEveryScore = 0;
 QString studentAddress(const char *path, const QString &className, const QString &student, int page = 1);
 // The header line of a signed-in page: links, the teacher and the "退出" button.
 QString signedInBar(const Teacher &teacher, const QString &links);

@@ -111,16 +111,20 @@ QString pager(const StudentReport &r, int page, int pages)
 {
     if (pages <= 1)
         return {};
-    const auto link = [&](int to, const char *caption) {
+    const auto link = [&](int to, const QString &caption) {
         return QStringLiteral("<a href=\"%1\">%2</a>")
-            .arg(esc(studentAddress(pages::kWebStudent, r.className, r.student.name, to)), QString::fromUtf8(caption));
+            .arg(esc(studentAddress(pages::kWebStudent, r.className, r.student.name, to)), caption);
     };
     QString out = QStringLiteral("<nav class=\"pages\" aria-label=\"计分记录的页\">");
+    if (page == kEveryScore)
+        return out + link(1, QStringLiteral("每页 %1 条").arg(kHistoryPage)) + QStringLiteral("</nav>");
     if (page > 1)
-        out += link(page - 1, "较新的计分");
+        out += link(page - 1, QStringLiteral("较新的计分"));
     out += QStringLiteral("<span>第 %1 / %2 页</span>").arg(page).arg(pages);
     if (page < pages)
-        out += link(page + 1, "更早的计分");
+        out += link(page + 1, QStringLiteral("更早的计分"));
+    // One list to print.
+    out += link(kEveryScore, QStringLiteral("全部 %1 条").arg(r.student.scores));
     return out + QStringLiteral("</nav>");
 }
 
@@ -144,9 +148,15 @@ QString studentPage(const Teacher &teacher, const StudentReport &report, int pag
                         signedInBar(teacher, links));
     body += QStringLiteral("<h2>每天的平均分</h2>") + chart(report);
     body += QStringLiteral("<h2>各课题平均分</h2>") + topicTable(report);
-    const int from = (page - 1) * kHistoryPage + 1;
-    const int to = from + int(report.history.size()) - 1;
-    body += QStringLiteral("<h2>计分记录（共 %1 条，第 %2–%3 条）</h2>").arg(s.scores).arg(from).arg(to);
+    if (page == kEveryScore) {
+        body += report.history.size() < s.scores
+                    ? QStringLiteral("<h2>计分记录（共 %1 条，最近 %2 条）</h2>").arg(s.scores).arg(report.history.size())
+                    : QStringLiteral("<h2>计分记录（共 %1 条）</h2>").arg(s.scores);
+    } else {
+        const int from = (page - 1) * kHistoryPage + 1;
+        const int to = from + int(report.history.size()) - 1;
+        body += QStringLiteral("<h2>计分记录（共 %1 条，第 %2–%3 条）</h2>").arg(s.scores).arg(from).arg(to);
+    }
     body += historyTable(report.history) + pager(report, page, pages);
     return document(QStringLiteral("%1 · %2").arg(s.name, report.className), body, true, signedInBar(teacher, links));
 }

@@ -95,11 +95,13 @@ PageReply classCsv(const PageCall &call)
 
 PageReply studentPage(const PageCall &call)
 {
-    int page = qMax(1, call.field("page").trimmed().toInt());
+    const QString asked = call.field("page").trimmed();
+    int page = asked == u"all" ? html::kEveryScore : qMax(1, asked.toInt());
     const auto read = [&] {
-        const qint64 offset = qMin<qint64>(qint64(page - 1) * html::kHistoryPage, INT_MAX);
-        return call.store().studentReport(call.teacher.id, call.field("class"), call.field("name"), int(offset),
-                                          html::kHistoryPage);
+        const qint64 offset = page == html::kEveryScore ? 0 : qint64(page - 1) * html::kHistoryPage;
+        return call.store().studentReport(call.teacher.id, call.field("class"), call.field("name"),
+                                          int(qMin<qint64>(offset, INT_MAX)),
+                                          page == html::kEveryScore ? html::kEveryScoreLimit : html::kHistoryPage);
     };
     // Another teacher's student is as unknown here as one that does not exist.
     auto report = read();

@@ -26,7 +26,7 @@ th[aria-sort=ascending] a::after{content:" \25B2";color:inherit}
 th[aria-sort=descending] a::after{content:" \25BC";color:inherit}
 .n{text-align:right;font-variant-numeric:tabular-nums;white-space:nowrap}
 .t{white-space:nowrap;font-variant-numeric:tabular-nums}
-td.name{min-width:4.5em;overflow-wrap:anywhere}
+td.name{min-width:5em;overflow-wrap:anywhere}
 .clip{display:block;max-width:11em;white-space:nowrap;overflow:hidden;text-overflow:ellipsis}
 .note{color:#595959}
 .error{color:#b00020;font-weight:bold}
@@ -53,15 +53,16 @@ svg.line text{fill:#222}
 .pages{display:flex;flex-wrap:wrap;gap:.4em 1.2em;margin:.6em 0}
 .print-head{display:none}
 @media (max-width:480px){body{padding:.4em .5em 1.5em;font-size:15px}td,th{padding:.25em .35em}.y{display:none}
-th a,.bar a,.bar button,.pages a,.bars .l,button,input{min-height:44px}
-th a,.bar a,.bar button,.pages a{display:flex;align-items:center}.bars .l{line-height:44px}}
+th a,.bar a,.bar button,.pages a,button,input{min-height:44px}
+th a,.bar a,.bar button,.pages a{display:flex;align-items:center}.bars .l{min-height:0;line-height:32px}.w{display:none}}
 @media print{@page{size:A4 portrait;margin:12mm}
 body{max-width:none;padding:0;font-size:10pt;color:#000;background:#fff}
 .bar,nav,form,button,.pages,.noprint{display:none!important}
 .print-head{display:block;font-size:9pt;border-bottom:1px solid #000;margin-bottom:.4em}
 a{color:#000;text-decoration:none}.note{color:#000}
 h1{margin:0 0 .2em}h2{margin:.8em 0 .3em;break-after:avoid}
-td,th{border-color:#000;padding:.1em .3em}th{background:#fff}
+td,th{border-color:#000;padding:0 .3em;line-height:1.25}th{background:#fff}
+#history{font-size:8.5pt}
 th a::after,th a[data-key]::after{content:none}
 tr,svg,figure{break-inside:avoid}thead{display:table-header-group}
 .scroll{overflow:visible}.clip{max-width:none;white-space:normal}

@@ -370,7 +370,9 @@ private slots:
             QSKIP("no pdftotext or pdfinfo: Debian's poppler-utils is not installed (scripts/deps.sh installs it)");
         const QString pdf = m_shots + QStringLiteral("/student.pdf");
         QFile::remove(pdf);
-        runBrowser({"--print-to-pdf=" + pdf, "--no-pdf-header-footer"}, studentTarget("二班", kPrinted));
+        // The page of all the scores, which its "全部" link opens to be printed.
+        runBrowser({"--print-to-pdf=" + pdf, "--no-pdf-header-footer"},
+                   studentTarget("二班", kPrinted) + QStringLiteral("&page=all"));
         QVERIFY2(QFile::exists(pdf), "no PDF was printed");
         QProcess text;
         text.start(pdfToText, {"-layout", pdf, "-"});
@@ -379,6 +381,10 @@ private slots:
         QVERIFY2(printed.contains(kPrinted), qPrintable(printed.left(800)));
         QVERIFY(printed.contains(u"二班 · 陈小明 · "));
         QVERIFY(printed.contains(u"期末复习") && printed.contains(u"最后一次"));
+        // Every score, down to the oldest.
+        QVERIFY(printed.contains(u"2026-02-01 09:05"));
+        QCOMPARE(int(printed.count(QRegularExpression(QStringLiteral("\\n\\s*2026-0[2-6]-\\d\\d \\d\\d:05 ")))),
+                 kPrintedScores - (kPrintedScores + 6) / 7); // 周一 has every seventh
         QVERIFY(!printed.contains(u"退出") && !printed.contains(u"打印"));
         QProcess info;
         info.start(pdfInfo, {pdf});
@@ -386,7 +392,8 @@ private slots:
         const QString facts = QString::fromUtf8(info.readAllStandardOutput());
         const int sheets = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(facts).captured(1).toInt();
         QVERIFY2(sheets >= 1 && sheets <= 8, qPrintable(facts));
-        QVERIFY2(facts.contains(u"595.") && facts.contains(u"841."), qPrintable(facts)); // A4 portrait, in points
+        QVERIFY2(facts.contains(QRegularExpression(QStringLiteral("Page size:\\s+59[45][.0-9]* x 84[12][.0-9]* pts"))),
+                 qPrintable(facts)); // A4 portrait
         qInfo("student page printed on %d A4 pages", sheets);
         const QString pdfToPng = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
         if (!pdfToPng.isEmpty())

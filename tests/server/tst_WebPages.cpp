@@ -109,11 +109,11 @@ void fillHistory(WebRig &rig)
     QCOMPARE(rig.upload("t01", "课堂提问", lines), QStringLiteral("Success!"));
 }
 
-QString studentHtml(WebRig &rig, const QByteArray &cookie, const QString &name, int page = 0)
+QString studentHtml(WebRig &rig, const QByteArray &cookie, const QString &name, const QString &page = {})
 {
     Fields fields = {{"class", kClass}, {"name", name}};
-    if (page != 0)
-        fields.append({"page", QString::number(page)});
+    if (!page.isNull())
+        fields.append({"page", page});
     const PageReply r = rig.page("/score/student", fields, cookie);
     return r.status == 200 ? htmlOf(r) : QString();
 }
@@ -159,7 +159,7 @@ private slots:
                        {"2026-03-02 09:00", "李四", "3.5", "课堂提问", "基本正确"},
                        {"2026-03-02 08:00", "张三", "4", "课堂提问", ""},
                        {"2026-03-01 08:00", "张三", "5", "课堂提问", "回答正确"}}));
-        QVERIFY(html.contains(u"4 名学生 · 5 条计分 · 最近上传 2026-03-05 09:00"));
+        QVERIFY(html.contains(u"4 名学生 · 5 条计分 · 最近上传 <span class=\"t\">2026-03-05 09:00</span>"));
         // One bar per student in each chart, labelled with the figure the table shows.
         QCOMPARE(barsOf(html, "chart-mean"), (Rows{{"张三", "3.67"}, {"李四", "3.5"}, {"王五", "-1"}, {"赵六", "—"}}));
         QCOMPARE(barsOf(html, "chart-count"), (Rows{{"张三", "3"}, {"李四", "1"}, {"王五", "1"}, {"赵六", "0"}}));
@@ -480,19 +480,21 @@ private slots:
     // 100 scores a page, newest first, each page linking to its neighbours; the CSV has them all.
     void studentHistoryPages_data()
     {
-        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("page");
         QTest::addColumn<int>("rows");
         QTest::addColumn<QString>("newest");
         QTest::addColumn<QStringList>("links");
-        QTest::newRow("first") << 1 << 100 << "2026-08-03 14:30" << QStringList{"2"};
-        QTest::newRow("second") << 2 << 100 << "2026-06-14 14:30" << QStringList{"1", "3"};
-        QTest::newRow("last, with the old three") << 3 << 53 << "2026-04-25 14:30" << QStringList{"2"};
-        QTest::newRow("past the end: the last") << 9 << 53 << "2026-04-25 14:30" << QStringList{"2"};
-        QTest::newRow("not a number: the first") << -4 << 100 << "2026-08-03 14:30" << QStringList{"2"};
+        QTest::newRow("first") << "1" << 100 << "2026-08-03 14:30" << QStringList{"2", "all"};
+        QTest::newRow("second") << "2" << 100 << "2026-06-14 14:30" << QStringList{"1", "3", "all"};
+        QTest::newRow("last, with the old three") << "3" << 53 << "2026-04-25 14:30" << QStringList{"2", "all"};
+        QTest::newRow("past the end: the last") << "9" << 53 << "2026-04-25 14:30" << QStringList{"2", "all"};
+        QTest::newRow("below the first: the first") << "-4" << 100 << "2026-08-03 14:30" << QStringList{"2", "all"};
+        QTest::newRow("not a number: the first") << "x" << 100 << "2026-08-03 14:30" << QStringList{"2", "all"};
+        QTest::newRow("all, to print") << "all" << 253 << "2026-08-03 14:30" << QStringList{"1"};
     }
     void studentHistoryPages()
     {
-        QFETCH(int, page);
+        QFETCH(QString, page);
         QFETCH(int, rows);
         QFETCH(QString, newest);
         QFETCH(QStringList, links);
@@ -504,7 +506,7 @@ private slots:
         QCOMPARE(history.size(), rows);
         QCOMPARE(history.first().first(), newest);
         static const QRegularExpression pageLink(
-            QStringLiteral("href=\"/score/student\\?class=%D2%BB%B0%E0&amp;name=%D5%C5%C8%FD(?:&amp;page=(\\d+))?\""));
+            QStringLiteral("href=\"/score/student\\?class=%D2%BB%B0%E0&amp;name=%D5%C5%C8%FD(?:&amp;page=(\\d+|all))?\""));
         QStringList found;
         for (auto m = pageLink.globalMatch(html); m.hasNext();) {
             const QString to = m.next().captured(1);

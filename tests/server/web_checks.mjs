@@ -19,12 +19,22 @@ const validator = new HtmlValidate({ extends: ['html-validate:standard'] });
 
 // Runs in the page: what a reader on this screen would find wrong.
 function layoutFaults() {
+  // Lines of text in an element: glyph boxes of one line overlap in height (fonts differ
+  // in their ascent), those of the next line start below.
   const lines = (el) => {
-    const range = document.createRange();
-    range.selectNodeContents(el);
-    const tops = new Set();
-    for (const r of range.getClientRects()) if (r.width > 0) tops.add(Math.round(r.bottom));
-    return tops.size;
+    const rects = [];
+    const walker = document.createTreeWalker(el, NodeFilter.SHOW_TEXT);
+    for (let node = walker.nextNode(); node; node = walker.nextNode()) {
+      const range = document.createRange();
+      range.selectNodeContents(node);
+      for (const r of range.getClientRects()) if (r.width > 0 && r.height > 0) rects.push(r);
+    }
+    rects.sort((a, b) => a.top - b.top);
+    let count = 0, bottom = -Infinity;
+    for (const r of rects) {
+      if (r.top >= bottom - 2) { count += 1; bottom = r.bottom; } else bottom = Math.max(bottom, r.bottom);
+    }
+    return count;
   };
   const text = (el) => el.textContent.trim();
   const out = { timeWraps: [], cutLabels: [], elided: [], tallRows: [], splitRows: [], smallTargets: [] };
