@@ -134,11 +134,9 @@ QString latestTable(const QString &className, const QList<ScoreRecord> &latest)
 {
     QString rows;
     for (const ScoreRecord &r : latest)
-        rows += QStringLiteral("<tr><td class=\"t\">%1</td><td><a class=\"clip\" href=\"%2\" title=\"%3\">%3</a>"
-                               "</td><td class=\"n\">%4</td>%5%6</tr>\n")
-                    .arg(timeCell(r.time), esc(studentAddress(pages::kWebStudent, className, r.student)),
-                         esc(r.student), esc(shortestDecimal(r.score)), clippedCell(r.topic),
-                         clippedCell(r.note));
+        rows += QStringLiteral("<tr><td class=\"t\">%1</td>%2<td class=\"n\">%3</td>%4%5</tr>\n")
+                    .arg(timeCell(r.time), clippedCell(r.student, studentAddress(pages::kWebStudent, className, r.student)),
+                         esc(shortestDecimal(r.score)), clippedCell(r.topic), clippedCell(r.note));
     return scrollBox(QStringLiteral("最近的计分"),
                      QStringLiteral("<table id=\"latest\"><thead><tr><th>时间</th><th>学生</th>"
                                     "<th class=\"n\">计分</th><th>课题</th><th>标准/说明</th></tr></thead><tbody>\n") +

@@ -18,7 +18,8 @@ QString scoreTable(const QList<ScoreRecord> &records)
     QString rows;
     for (const ScoreRecord &r : records) {
         rows += QStringLiteral("<tr><td class=\"t\">%1</td>%2%3<td class=\"n\">%4</td>%5%6</tr>\n")
-                    .arg(timeCell(r.time), clippedCell(r.className), clippedCell(r.student),
+                    .arg(timeCell(r.time), clippedCell(r.className, classAddress(pages::kWebClass, r.className)),
+                         clippedCell(r.student, studentAddress(pages::kWebStudent, r.className, r.student)),
                          esc(shortestDecimal(r.score)), clippedCell(r.topic), clippedCell(r.note));
     }
     return scrollBox(QStringLiteral("最近的计分"),
@@ -42,10 +43,12 @@ QString timeCell(qint64 seconds)
     return QStringLiteral("<span class=\"y\">%1</span>%2").arg(esc(text.left(5)), esc(text.mid(5)));
 }
 
-QString clippedCell(const QString &text)
+QString clippedCell(const QString &text, const QString &href)
 {
     if (text.isEmpty())
         return QStringLiteral("<td></td>");
+    if (!href.isEmpty())
+        return QStringLiteral("<td><a class=\"clip\" href=\"%1\" title=\"%2\">%2</a></td>").arg(esc(href), esc(text));
     return QStringLiteral("<td><span class=\"clip\" title=\"%1\">%1</span></td>").arg(esc(text));
 }
 

@@ -13,8 +13,9 @@ QString esc(const QString &text);
 // A time for a table cell, "yyyy-MM-dd hh:mm", its year dropped on a phone; "—" for 0.
 QString timeCell(qint64 seconds);
 // A table cell for a stored text that may be long (a name, a note): kept on one line, cut
-// with "…" past a width, the whole text in its title.
-QString clippedCell(const QString &text);
+// with "…" past a width, the whole text in its title; a link when href is given (not yet
+// HTML-escaped).
+QString clippedCell(const QString &text, const QString &href = {});
 // A table in a box that scrolls sideways on a narrow screen, labelled for screen readers.
 QString scrollBox(const QString &label, const QString &table);
 // A whole page: the header line (when given) as its banner, the body as its main part;

@@ -73,8 +73,9 @@ PageReply classCsv(const PageCall &call);
 // every score as a CSV file.
 PageReply studentPage(const PageCall &call);
 PageReply studentCsv(const PageCall &call);
-// The site's icon.
+// The site's icon, and what search engines may read.
 PageReply favicon(const PageCall &call);
+PageReply robots(const PageCall &call);
 PageReply version(const PageCall &call);
 PageReply updatePage(const PageCall &call);
 PageReply vendorHome(const PageCall &call);

@@ -110,6 +110,7 @@ const QList<Route> &routes()
         {kWebStudentCsv,  Get,  &web::studentCsv,  Session, {}, nullptr, kSignInPageRefusal},
         {kWebSignOut,     Post, &web::signOut, None, {}, nullptr, kSameSiteOnly},
         {kFavicon,        Get,  &web::favicon},
+        {kRobots,         Get,  &web::robots},
         // The vendor site.
         {kVersion,    Get, &web::version},
         {kUpdate,     Get, &web::updatePage},

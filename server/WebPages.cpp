@@ -137,6 +137,15 @@ PageReply favicon(const PageCall &)
     return reply;
 }
 
+PageReply robots(const PageCall &)
+{
+    // Everything may be read: a teacher's pages show only the sign-in form to a crawler.
+    PageReply reply;
+    reply.contentType = "text/plain; charset=utf-8";
+    reply.body = "User-agent: *\nDisallow:\n";
+    return reply;
+}
+
 PageReply version(const PageCall &call)
 {
     if (call.field("s") != u"Selvane")

@@ -52,6 +52,7 @@ svg.line text{fill:#222}
 .sr{position:absolute;width:1px;height:1px;overflow:hidden;clip-path:inset(50%);white-space:nowrap}
 .pages{display:flex;flex-wrap:wrap;gap:.4em 1.2em;margin:.6em 0}
 .print-head{display:none}
+@media (min-width:60em){.clip{max-width:20em}}
 @media (max-width:480px){body{padding:.4em .5em 1.5em;font-size:15px}td,th{padding:.25em .35em}.y{display:none}
 th a,.bar a,.bar button,.pages a,button,input{min-height:44px}
 th a,.bar a,.bar button,.pages a{display:flex;align-items:center}.bars .l{min-height:0;line-height:32px}.w{display:none}}

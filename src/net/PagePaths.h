@@ -48,8 +48,9 @@ inline constexpr char kWebSignOut[] = "/score/signout";
 // A student of a signed-in teacher's class: its page and its scores as CSV.
 inline constexpr char kWebStudent[] = "/score/student";
 inline constexpr char kWebStudentCsv[] = "/score/student.csv";
-// The icon browsers ask every site for.
+// What browsers and search engines ask every site for.
 inline constexpr char kFavicon[] = "/favicon.ico";
+inline constexpr char kRobots[] = "/robots.txt";
 
 // The vendor site.
 inline constexpr char kVersion[] = "/version.php";

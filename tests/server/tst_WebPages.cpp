@@ -663,7 +663,7 @@ private slots:
         QCOMPARE(isSignInForm(rig.page("/score/", {}, cookie)), status != 403);
     }
 
-    void favicon()
+    void faviconAndRobots()
     {
         WebRig rig;
         const PageReply r = rig.get("/favicon.ico", {});
@@ -671,6 +671,9 @@ private slots:
         QCOMPARE(r.contentType, QByteArray("image/x-icon"));
         QVERIFY(r.body.startsWith(QByteArray("\0\0\1\0\1\0\x10\x10", 8)));
         QCOMPARE(r.body.size(), 6 + 16 + 40 + 16 * 16 * 4 + 64);
+        const PageReply robots = rig.get("/robots.txt", {});
+        QCOMPARE(robots.status, 200);
+        QCOMPARE(robots.body, QByteArray("User-agent: *\nDisallow:\n"));
     }
 
     void gzipWhenAccepted_data()
