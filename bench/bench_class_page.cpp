@@ -222,6 +222,17 @@ private slots:
         }
     }
 
+    // The database's part of the student's page alone.
+    void studentFigures()
+    {
+        const qint64 teacher = m_store->teacherByAccount("bench")->id;
+        QVERIFY(m_store->studentReport(teacher, className(2), studentName(), 0, 100));
+        QBENCHMARK
+        {
+            m_store->studentReport(teacher, className(2), studentName(), 0, 100);
+        }
+    }
+
     // The database's part of a class page alone: what a page costs when its class changed
     // since the last view.
     void classFigures()

@@ -24,7 +24,7 @@ QList<LinePoint> points(const QList<web_report::DaySummary> &days)
 {
     QList<LinePoint> out;
     for (const auto &d : days)
-        out.append({QDateTime(d.day, QTime(12, 0)).toSecsSinceEpoch(), d.mean()});
+        out.append({d.start + 12 * 3600, d.mean()});
     return out;
 }
 

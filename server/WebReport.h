@@ -29,6 +29,7 @@ void sortTopics(QList<TopicSummary> &topics);
 struct DaySummary
 {
     QDate day;
+    qint64 start = 0; // its local midnight, Unix seconds
     int scores = 0;
     double total = 0;
     double mean() const { return scores > 0 ? total / scores : 0; }
