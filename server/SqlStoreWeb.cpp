@@ -21,6 +21,12 @@ ScoreRecord webScore(const QVariantList &row, const QString &className)
     return r;
 }
 
+// A student of a teacher's class, by the names: class id, class name, student id, student
+// name, group.
+const QString kFindStudent = QStringLiteral(
+    "SELECT c.id, c.name, s.id, s.name, s.grp FROM class c JOIN student s ON s.class_id = c.id "
+    "WHERE c.teacher_id = ? AND c.name = ? AND s.name = ?");
+
 // Columns: hour start, count, sum.
 QList<HourSummary> hours(const QList<QVariantList> &rows)
 {
@@ -103,10 +109,7 @@ std::optional<StudentReport> SqlStore::studentReport(qint64 teacher, const QStri
 {
     Transaction tx(*this);
     beginSnapshot();
-    const auto found = selectOne(QStringLiteral("SELECT c.id, c.name, s.id, s.name, s.grp FROM class c JOIN student s "
-                                                "ON s.class_id = c.id WHERE c.teacher_id = ? AND c.name = ? AND "
-                                                "s.name = ?"),
-                                 {teacher, className, student});
+    const auto found = selectOne(kFindStudent, {teacher, className, student});
     if (!found)
         return std::nullopt;
     const qint64 classId = found->at(0).toLongLong();
@@ -157,19 +160,16 @@ std::optional<QList<ScoreRecord>> SqlStore::scoresOfStudent(qint64 teacher, cons
 {
     Transaction tx(*this);
     beginSnapshot();
-    const auto found = selectOne(QStringLiteral("SELECT c.name, s.id, s.name FROM class c JOIN student s ON "
-                                                "s.class_id = c.id WHERE c.teacher_id = ? AND c.name = ? AND "
-                                                "s.name = ?"),
-                                 {teacher, className, student});
+    const auto found = selectOne(kFindStudent, {teacher, className, student});
     if (!found)
         return std::nullopt;
-    const QString name = found->at(2).toString();
+    const QString name = found->at(3).toString();
     QList<ScoreRecord> out;
     for (const QVariantList &row :
          select(QStringLiteral("SELECT id, '', score, at, topic, note FROM score WHERE student_id = ? "
                                "ORDER BY at, id"),
-                {found->at(1).toLongLong()})) {
-        out.append(webScore(row, found->at(0).toString()));
+                {found->at(2).toLongLong()})) {
+        out.append(webScore(row, found->at(1).toString()));
         out.last().student = name;
     }
     tx.commit();

@@ -21,9 +21,9 @@ td,th{border:1px solid #ccc;padding:.3em .5em;text-align:left;vertical-align:top
 th{background:#f3f3f3;white-space:nowrap}
 th a{color:inherit;text-decoration:none;display:block}
 th a:hover,th a:focus{text-decoration:underline}
-th a[data-key]::after{content:" \21C5";color:#595959;font-size:.85em}
-th[aria-sort=ascending] a::after{content:" \25B2";color:inherit}
-th[aria-sort=descending] a::after{content:" \25BC";color:inherit}
+th a[data-key]::after{content:" \21C5"/"";color:#595959;font-size:.85em}
+th[aria-sort=ascending] a::after{content:" \25B2"/"";color:inherit}
+th[aria-sort=descending] a::after{content:" \25BC"/"";color:inherit}
 .n{text-align:right;font-variant-numeric:tabular-nums;white-space:nowrap}
 .t{white-space:nowrap;font-variant-numeric:tabular-nums}
 td.name{min-width:5em;overflow-wrap:anywhere}
