@@ -29,6 +29,7 @@ th[aria-sort=descending] a::after{content:" \25BC"/"";color:inherit}
 td.name{min-width:5em;overflow-wrap:anywhere}
 .clip{display:block;max-width:11em;white-space:nowrap;overflow:hidden;text-overflow:ellipsis}
 .note{color:#595959}
+table.figures{width:auto;min-width:min(100%,24em)}table.figures th{width:8em}
 .error{color:#b00020;font-weight:bold}
 .scroll{overflow-x:auto;-webkit-overflow-scrolling:touch}
 .scroll:focus-visible{outline:2px solid #1a56a0}
