@@ -185,7 +185,7 @@ const QByteArray &contentSecurityPolicy()
 {
     static const QByteArray policy = "default-src 'none'; style-src " + hashSource(styleSheet()) +
                                      "; script-src " + hashSource(pageScript()) +
-                                     "; img-src 'self'; form-action 'self'; base-uri 'none'; "
+                                     "; img-src 'self'; connect-src 'self'; form-action 'self'; base-uri 'none'; "
                                      "frame-ancestors 'none'";
     return policy;
 }
