@@ -1,9 +1,11 @@
 // The web pages of a signed-in teacher, served in-process on a store on disk: a class of 50
 // students with 10,000 scores (five such classes in the database), by each sort order, the
-// home page and the CSV download. Run with CORVANTA_TEST_STORE=postgresql for PostgreSQL
+// home page and the CSV download; a student's page and download for a student with 2,000
+// scores, gzip-compressed as a browser takes it. Run with CORVANTA_TEST_STORE=postgresql for PostgreSQL
 // (a throw-away server, as the tests start one).
 #include "DatabaseUrl.h"
 #include "Mailer.h"
+#include "ReplyGzip.h"
 #include "Routes.h"
 #include "ScoreService.h"
 #include "StoreFactory.h"
@@ -32,6 +34,7 @@ public:
 constexpr int kClasses = 5;
 constexpr int kStudents = 50;
 constexpr int kScoresPerClass = 10000;
+constexpr int kStudentScores = 2000; // of 学生01号 in 高二(3)班, for the student's page
 
 QString className(int c)
 {
@@ -82,7 +85,22 @@ class BenchClassPage : public QObject
                 }
             }
         }
+        // One student with a long history: the rest of the 2,000 on days of their own.
+        const auto report = m_store->studentReport(teacher, className(2), studentName(), 0, 1);
+        QList<ScoreRecord> more;
+        for (int i = report->student.scores; i < kStudentScores; ++i) {
+            ScoreRecord r;
+            r.className = className(2);
+            r.student = studentName();
+            r.score = random.bounded(11) / 2.0;
+            r.time = start - 86400 * 400 + i * 3600 * 5;
+            r.topic = topics[random.bounded(int(topics.size()))];
+            more.append(r);
+        }
+        m_store->addScores(teacher, more, start);
     }
+
+    static QString studentName() { return QStringLiteral("学生01号"); }
 
     // A server that has run a while has its tables analysed by autovacuum; freshly filled
     // ones are not yet.
@@ -171,6 +189,47 @@ private slots:
         QBENCHMARK
         {
             page(path, sort, cold);
+        }
+    }
+
+    void studentPage_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("page");
+        QTest::newRow("student page") << "/score/student" << 1;
+        QTest::newRow("student page, scores 1001-1100") << "/score/student" << 11;
+        QTest::newRow("student csv") << "/score/student.csv" << 1;
+    }
+    void studentPage()
+    {
+        QFETCH(QString, path);
+        QFETCH(int, page);
+        FormFields query;
+        query.add(QStringLiteral("class"), className(2)).add(QStringLiteral("name"), studentName());
+        query.add(QStringLiteral("page"), QString::number(page));
+        PageRequest request = decodeRequest(Method::Get, path, query.encoded(), {});
+        request.headers = {{"Cookie", m_cookie}, {"Accept-Encoding", "gzip, deflate, br"}};
+        const PageReply first = dispatch(*m_service, request);
+        QCOMPARE(first.status, 200);
+        const auto report = m_store->studentReport(m_store->teacherByAccount("bench")->id, className(2),
+                                                   studentName(), 0, 1);
+        QCOMPARE(report->student.scores, kStudentScores);
+        qInfo("%s: %lld bytes", qPrintable(path), qlonglong(first.body.size()));
+        QBENCHMARK
+        {
+            PageReply reply = dispatch(*m_service, request);
+            compressForClient(request, reply);
+        }
+    }
+
+    // The database's part of the student's page alone.
+    void studentFigures()
+    {
+        const qint64 teacher = m_store->teacherByAccount("bench")->id;
+        QVERIFY(m_store->studentReport(teacher, className(2), studentName(), 0, 100));
+        QBENCHMARK
+        {
+            m_store->studentReport(teacher, className(2), studentName(), 0, 100);
         }
     }
 

@@ -5,18 +5,19 @@
 # Names read aloud: Qt's text to speech through speech-dispatcher with espeak-ng's Mandarin
 # voice (qt6-declarative-dev: its CMake package needs QmlIntegration, which Debian does not pull
 # in); espeak-ng and sox also let a test render a name to a sound file and measure it.
-# chromium: the headless browser of the web pages test (skipped without it).
+# chromium: the headless browser of the web pages test (skipped without it); poppler-utils: its
+# check of a printed page (pdftotext, pdfinfo, pdftoppm). zlib1g-dev: gzip for the web pages.
 # libmicrohttpd-dev: the server's HTTP engine. openssl: the HTTPS test makes its certificate.
 # nginx-light: the yardstick of bench/server_bench.sh. python3: bench/slow_clients.py.
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev
-  libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev libmicrohttpd-dev
+  libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev libmicrohttpd-dev zlib1g-dev
   openssl nginx-light
   postgresql-15 util-linux
   xvfb xauth fonts-noto-cjk fonts-comic-neue imagemagick
-  libqrencode-dev chromium
+  libqrencode-dev chromium poppler-utils
   qt6-speech-dev qt6-declarative-dev qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng espeak-ng sox
   wrk python3
   clang libclang-rt-14-dev
@@ -31,4 +32,18 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The web pages test's node packages (axe-core, html-validate, puppeteer-core to drive Debian's
+# chromium), in build-tools/ beside the sources; without node or the registry the test skips.
+if ! command -v npm >/dev/null; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO=sudo
+  $SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends nodejs npm || true
+fi
+tools="$(cd "$(dirname "$0")/.." && pwd)/build-tools"
+if command -v npm >/dev/null && [ ! -f "$tools/node_modules/puppeteer-core/package.json" ]; then
+  mkdir -p "$tools"
+  PUPPETEER_SKIP_DOWNLOAD=1 npm install --prefix "$tools" --no-audit --no-fund --silent \
+    axe-core@4.14.1 html-validate@10 puppeteer-core@24 || echo "deps.sh: the node packages did not install; the web checks will skip"
 fi

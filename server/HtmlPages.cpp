@@ -17,15 +17,15 @@ QString scoreTable(const QList<ScoreRecord> &records)
         return QStringLiteral("<p class=\"note\">还没有计分记录。</p>");
     QString rows;
     for (const ScoreRecord &r : records) {
-        rows += QStringLiteral(
-                    "<tr><td class=\"t\">%1</td><td>%2</td><td>%3</td><td class=\"n\">%4</td><td>%5</td>"
-                    "<td>%6</td></tr>\n")
-                    .arg(esc(SecondsToDateText(r.time)), esc(r.className), esc(r.student),
-                         esc(shortestDecimal(r.score)), esc(r.topic), esc(r.note));
+        rows += QStringLiteral("<tr><td class=\"t\">%1</td>%2%3<td class=\"n\">%4</td>%5%6</tr>\n")
+                    .arg(timeCell(r.time), clippedCell(r.className, classAddress(pages::kWebClass, r.className)),
+                         clippedCell(r.student, studentAddress(pages::kWebStudent, r.className, r.student)),
+                         esc(shortestDecimal(r.score)), clippedCell(r.topic), clippedCell(r.note));
     }
-    return QStringLiteral("<div class=\"scroll\"><table><thead><tr><th>时间</th><th>班级</th><th>学生</th>"
-                          "<th class=\"n\">计分</th><th>课题</th><th>说明</th></tr></thead><tbody>\n") +
-           rows + QStringLiteral("</tbody></table></div>");
+    return scrollBox(QStringLiteral("最近的计分"),
+                     QStringLiteral("<table id=\"recent\"><thead><tr><th>时间</th><th>班级</th><th>学生</th>"
+                                    "<th class=\"n\">计分</th><th>课题</th><th>说明</th></tr></thead><tbody>\n") +
+                         rows + QStringLiteral("</tbody></table>"));
 }
 
 } // namespace
@@ -43,71 +43,118 @@ QString timeCell(qint64 seconds)
     return QStringLiteral("<span class=\"y\">%1</span>%2").arg(esc(text.left(5)), esc(text.mid(5)));
 }
 
-QString document(const QString &title, const QString &body, bool withScript)
+QString clippedCell(const QString &text, const QString &href)
+{
+    if (text.isEmpty())
+        return QStringLiteral("<td></td>");
+    if (!href.isEmpty())
+        return QStringLiteral("<td><a class=\"clip\" href=\"%1\" title=\"%2\">%2</a></td>").arg(esc(href), esc(text));
+    return QStringLiteral("<td><span class=\"clip\" title=\"%1\">%1</span></td>").arg(esc(text));
+}
+
+QString scrollBox(const QString &label, const QString &table)
+{
+    // Focusable, so a keyboard can scroll a table wider than a phone.
+    return QStringLiteral("<div class=\"scroll\" tabindex=\"0\" role=\"region\" aria-label=\"%1\">%2</div>")
+        .arg(esc(label), table);
+}
+
+QString document(const QString &title, const QString &body, bool withScript, const QString &header)
 {
     // The style and script go in byte for byte: the security policy names their hashes.
     QString page = QStringLiteral("<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"utf-8\">"
                                   "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
-                                  "<title>") +
+                                  "<meta name=\"description\" content=\"Corvanta 计分服务：教师查看自己班级的"
+                                  "学生、课堂计分和统计。\"><title>") +
                    esc(title) + QStringLiteral("</title><style>") + web_style::styleSheet() +
-                   QStringLiteral("</style></head><body>\n") + body;
+                   QStringLiteral("</style></head><body>\n");
+    if (!header.isEmpty())
+        page += QStringLiteral("<header class=\"bar\">") + header + QStringLiteral("</header>\n");
+    page += QStringLiteral("<main>\n") + body + QStringLiteral("\n</main>");
     if (withScript)
-        page += QStringLiteral("\n<script>") + web_style::sortScript() + QStringLiteral("</script>");
+        page += QStringLiteral("\n<script>") + web_style::pageScript() + QStringLiteral("</script>");
     return page + QStringLiteral("\n</body></html>\n");
+}
+
+QString webAddress(const char *path, const QList<QPair<QString, QString>> &fields)
+{
+    QByteArray query;
+    for (const auto &[name, value] : fields) {
+        if (!query.isEmpty())
+            query += '&';
+        query += name.toLatin1() + '=' + toGbk(value).toPercentEncoding();
+    }
+    return QLatin1String(path) + u'?' + QString::fromLatin1(query);
 }
 
 QString classAddress(const char *path, const QString &className, const QString &sort)
 {
-    FormFields query;
-    query.add(QStringLiteral("class"), className);
+    QList<QPair<QString, QString>> fields = {{QStringLiteral("class"), className}};
     if (!sort.isEmpty())
-        query.add(QStringLiteral("sort"), sort);
-    return QLatin1String(path) + u'?' + QString::fromLatin1(query.encoded());
+        fields.append({QStringLiteral("sort"), sort});
+    return webAddress(path, fields);
+}
+
+QString studentAddress(const char *path, const QString &className, const QString &student, int page)
+{
+    QList<QPair<QString, QString>> fields = {{QStringLiteral("class"), className},
+                                             {QStringLiteral("name"), student}};
+    if (page == kEveryScore)
+        fields.append({QStringLiteral("page"), QStringLiteral("all")});
+    else if (page > 1)
+        fields.append({QStringLiteral("page"), QString::number(page)});
+    return webAddress(path, fields);
 }
 
 QString signedInBar(const Teacher &teacher, const QString &links)
 {
-    return QStringLiteral(
-               "<div class=\"bar\">%1<span class=\"note\">%2 老师</span>"
-               "<form method=\"post\" action=\"%3\"><button type=\"submit\">退出</button></form></div>")
+    return QStringLiteral("<nav aria-label=\"页面\">%1</nav><span class=\"note\">%2 老师</span>"
+                          "<form method=\"post\" action=\"%3\"><button type=\"submit\">退出</button></form>")
         .arg(links, esc(teacher.name), QLatin1String(pages::kWebSignOut));
 }
 
-QString signInPage(const QString &message)
+QString signInPage(const QString &message, const QString &account)
 {
     QString body = QStringLiteral("<h1>Corvanta 计分服务</h1>"
                                   "<p>教师登录后可查看自己的班级和最近的计分记录。</p>");
-    if (!message.isEmpty())
-        body += QStringLiteral("<p><strong>%1</strong></p>").arg(esc(message));
+    // After a refusal the account stays and the password box takes the focus.
+    const bool refused = !message.isEmpty();
+    if (refused)
+        body += QStringLiteral("<p class=\"error\" role=\"alert\">%1</p>").arg(esc(message));
     body += QStringLiteral(
-        "<form method=\"post\" action=\"/score/\" accept-charset=\"GBK\">"
-        "<p><label>登录帐号：<input name=\"username\" autocomplete=\"username\"></label></p>"
-        "<p><label>登录密码：<input name=\"password\" type=\"password\" autocomplete=\"current-password\">"
-        "</label></p><p><button type=\"submit\">登录</button></p></form>");
+                "<form method=\"post\" action=\"/score/\" accept-charset=\"GBK\">"
+                "<p><label for=\"username\">登录帐号</label><input id=\"username\" name=\"username\" "
+                "type=\"text\" autocomplete=\"username\" autocapitalize=\"none\" spellcheck=\"false\" "
+                "required value=\"%1\"%2></p>"
+                "<p><label for=\"password\">登录密码</label><input id=\"password\" name=\"password\" "
+                "type=\"password\" autocomplete=\"current-password\" required%3></p>"
+                "<p><button type=\"submit\">登录</button></p></form>")
+                .arg(esc(account.trimmed()), refused ? QString() : QStringLiteral(" autofocus"),
+                     refused ? QStringLiteral(" autofocus") : QString());
     return document(QStringLiteral("Corvanta 计分服务"), body);
 }
 
 QString homePage(const Teacher &teacher, const QList<ClassSummary> &classes, const QList<ScoreRecord> &recent)
 {
-    QString body = signedInBar(teacher, QStringLiteral("<strong>Corvanta 计分服务</strong>"));
-    body += QStringLiteral("<h1>我的班级</h1>");
+    QString body = QStringLiteral("<h1>我的班级</h1>");
     if (classes.isEmpty()) {
         body += QStringLiteral("<p class=\"note\">还没有班级。</p>");
     } else {
-        body +=
-            QStringLiteral("<div class=\"scroll\"><table id=\"classes\"><thead><tr><th>班级</th>"
+        QString table =
+            QStringLiteral("<table id=\"classes\"><thead><tr><th>班级</th>"
                            "<th class=\"n\">学生人数</th><th class=\"n\">计分条数</th><th>最近上传</th></tr>"
                            "</thead><tbody>\n");
         for (const ClassSummary &c : classes)
-            body += QStringLiteral(
+            table += QStringLiteral(
                         "<tr><td><a href=\"%1\">%2</a></td><td class=\"n\">%3</td><td class=\"n\">%4</td>"
                         "<td class=\"t\">%5</td></tr>\n")
                         .arg(esc(classAddress(pages::kWebClass, c.name)), esc(c.name),
                              QString::number(c.students), QString::number(c.scores), timeCell(c.lastUpload));
-        body += QStringLiteral("</tbody></table></div>");
+        body += scrollBox(QStringLiteral("我的班级"), table + QStringLiteral("</tbody></table>"));
     }
     body += QStringLiteral("<h2>最近的计分</h2>") + scoreTable(recent);
-    return document(QStringLiteral("Corvanta 计分服务"), body);
+    return document(QStringLiteral("Corvanta 计分服务"), body, false,
+                    signedInBar(teacher, QStringLiteral("<strong>Corvanta 计分服务</strong>")));
 }
 
 QString recentScoresPage(const Teacher &teacher, const QList<ScoreRecord> &recent)

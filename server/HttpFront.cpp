@@ -2,6 +2,7 @@
 
 #include "ConnectionWatch.h"
 #include "HeavyQueue.h"
+#include "ReplyGzip.h"
 #include "RequestLog.h"
 #include "Routes.h"
 
@@ -243,6 +244,14 @@ struct HttpFront::Private
         }
     }
 
+    // A page's own reply, compressed when the client takes it.
+    PageReply served(const Admission &admission, const PageRequest &page)
+    {
+        PageReply reply = runAdmitted(service, admission, page);
+        compressForClient(page, reply);
+        return reply;
+    }
+
     // Answers a whole request: cheap pages at once on this thread, heavy ones on the heavy
     // queue while the engine holds the connection.
     MHD_Result answer(MHD_Connection *connection, const char *method, const QString &path, RequestState &state)
@@ -261,13 +270,13 @@ struct HttpFront::Private
             return queue(connection, state, method, path, admitted);
         if (!state.admission.route || !(state.admission.route->options & kHeavy))
             return queue(connection, state, method, path,
-                         guarded([&] { return runAdmitted(service, state.admission, state.page); }));
+                         guarded([&] { return served(state.admission, state.page); }));
         // Suspended before the job is queued: its worker resumes the connection, and the
         // engine then calls access() again, which sends the reply the job left.
         MHD_suspend_connection(connection);
         RequestState *held = &state;
         const bool queued = heavy->submit(state.admission.teacher.id, [this, connection, held](bool run) {
-            held->ready = run ? guarded([&] { return runAdmitted(service, held->admission, held->page); })
+            held->ready = run ? guarded([&] { return served(held->admission, held->page); })
                               : busy(QStringLiteral("stopping"));
             MHD_resume_connection(connection);
         });

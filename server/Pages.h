@@ -69,6 +69,13 @@ PageReply signOut(const PageCall &call);
 // A class of the signed-in teacher: its page, and every score as a CSV file.
 PageReply classPage(const PageCall &call);
 PageReply classCsv(const PageCall &call);
+// A student of the signed-in teacher's class: its page (a page of its scores at a time), and
+// every score as a CSV file.
+PageReply studentPage(const PageCall &call);
+PageReply studentCsv(const PageCall &call);
+// The site's icon, and what search engines may read.
+PageReply favicon(const PageCall &call);
+PageReply robots(const PageCall &call);
 PageReply version(const PageCall &call);
 PageReply updatePage(const PageCall &call);
 PageReply vendorHome(const PageCall &call);

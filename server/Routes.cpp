@@ -12,7 +12,7 @@ namespace {
 PageReply refusal(const Route &route, const QString &text, const QString &account)
 {
     PageReply reply =
-        route.options & kSignInPageRefusal ? PageReply::html(html::signInPage(text)) : PageReply::text(text);
+        route.options & kSignInPageRefusal ? PageReply::html(html::signInPage(text, account)) : PageReply::text(text);
     reply.outcome = QStringLiteral("refused");
     reply.account = account;
     return reply;
@@ -21,6 +21,14 @@ PageReply refusal(const Route &route, const QString &text, const QString &accoun
 Admission check(ScoreService &service, const Route &route, const PageRequest &request)
 {
     Admission admission;
+    // Another site's page must not sign a browser in or out (forged sign-ins show the
+    // victim someone else's account).
+    if ((route.options & kSameSiteOnly) && WebSessions::isCrossSite(request)) {
+        PageReply reply = PageReply::text(QStringLiteral("拒绝来自其他网站的请求"), QStringLiteral("cross-site"));
+        reply.status = 403;
+        admission.reply = reply;
+        return admission;
+    }
     for (const char *name : route.required) {
         if (!request.fields.has(QLatin1String(name))) {
             admission.reply = refusal(route, QStringLiteral("请求缺少字段：") + QLatin1String(name),
@@ -97,11 +105,15 @@ const QList<Route> &routes()
         // The web pages for people.
         {kScoreHomeBare,  Get,  &web::scoreHome, Digest, {}, nullptr, Web},
         {kScoreHome,      Get,  &web::scoreHome, Digest, {}, nullptr, Web},
-        {kScoreHome,      Post, &web::signedIn,  Login,  {}, nullptr, kSignInPageRefusal},
+        {kScoreHome,      Post, &web::signedIn,  Login,  {}, nullptr, kSignInPageRefusal | kSameSiteOnly},
         {kScoreHomeIndex, Get,  &web::scoreHome, Digest, {}, nullptr, Web},
         {kWebClass,       Get,  &web::classPage, Session, {}, nullptr, kSignInPageRefusal | kHeavy},
         {kWebClassCsv,    Get,  &web::classCsv,  Session, {}, nullptr, kSignInPageRefusal | kHeavy},
-        {kWebSignOut,     Post, &web::signOut},
+        {kWebStudent,     Get,  &web::studentPage, Session, {}, nullptr, kSignInPageRefusal | kHeavy},
+        {kWebStudentCsv,  Get,  &web::studentCsv,  Session, {}, nullptr, kSignInPageRefusal | kHeavy},
+        {kWebSignOut,     Post, &web::signOut, None, {}, nullptr, kSameSiteOnly},
+        {kFavicon,        Get,  &web::favicon},
+        {kRobots,         Get,  &web::robots},
         // The vendor site.
         {kVersion,    Get, &web::version},
         {kUpdate,     Get, &web::updatePage},

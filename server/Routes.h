@@ -14,6 +14,7 @@ enum RouteOption : unsigned {
     kGuestWithoutAccount = 2, // a request naming no account is served without a teacher
     kSessionForGuest = 4,     // ... or with the teacher of its browser session, if any
     kHeavy = 8,               // reads a lot: run apart from the cheap pages, a few per account at once
+    kSameSiteOnly = 16,       // a browser's request sent from another site's page is refused (403)
 };
 
 // One row of the page table: the address and method, what the dispatcher checks before the

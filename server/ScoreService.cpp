@@ -173,7 +173,8 @@ Authentication ScoreService::authenticate(Credential credential, const PageReque
     QString secret = request.fields.value(field);
     if (digest)
         secret = secret.trimmed().toLower();
-    std::optional<Teacher> teacher = store().teacherByAccount(request.fields.value(accountField(credential)));
+    // Accounts hold no blanks; a phone keyboard adds them.
+    std::optional<Teacher> teacher = store().teacherByAccount(request.fields.value(accountField(credential)).trimmed());
     // An operation password is taken as typed; a blank login password is no password.
     if (!teacher || credential == Credential::None || (operation ? secret : secret.trimmed()).isEmpty())
         return {std::nullopt, wrong};

@@ -53,6 +53,10 @@ public:
 
     QList<ClassSummary> classSummaries(qint64 teacher) override;
     std::optional<ClassReport> classReport(qint64 teacher, const QString &className, int latest) override;
+    std::optional<StudentReport> studentReport(qint64 teacher, const QString &className, const QString &student,
+                                               int offset, int limit) override;
+    std::optional<QList<ScoreRecord>> scoresOfStudent(qint64 teacher, const QString &className,
+                                                      const QString &student) override;
 
     void startSession(const QString &tokenHash, qint64 teacher, qint64 now, qint64 staleBefore) override;
     std::optional<StoredSession> session(const QString &tokenHash) override;

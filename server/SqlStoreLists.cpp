@@ -338,7 +338,7 @@ QList<ScoreRecord> SqlStore::recentScores(qint64 teacher, int n)
     for (const QVariantList &row : select(
              QStringLiteral("SELECT sc.id, c.name, s.name, sc.score, sc.at, sc.topic, sc.note FROM score sc "
                             "JOIN student s ON s.id = sc.student_id JOIN class c ON c.id = s.class_id "
-                            "WHERE c.teacher_id = ? ORDER BY sc.id DESC LIMIT ?"),
+                            "WHERE c.teacher_id = ? ORDER BY sc.at DESC, sc.id DESC LIMIT ?"),
              {teacher, n}))
         out.append(scoreFromRow(row));
     return out;

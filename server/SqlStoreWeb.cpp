@@ -5,6 +5,39 @@
 // class through the driver.
 namespace corvanta::server {
 
+namespace {
+
+// Columns: id, student, score, at, topic, note.
+ScoreRecord webScore(const QVariantList &row, const QString &className)
+{
+    ScoreRecord r;
+    r.id = row[0].toLongLong();
+    r.className = className;
+    r.student = row[1].toString();
+    r.score = row[2].toDouble();
+    r.time = row[3].toLongLong();
+    r.topic = row[4].toString();
+    r.note = row[5].toString();
+    return r;
+}
+
+// A student of a teacher's class, by the names: class id, class name, student id, student
+// name, group.
+const QString kFindStudent = QStringLiteral(
+    "SELECT c.id, c.name, s.id, s.name, s.grp FROM class c JOIN student s ON s.class_id = c.id "
+    "WHERE c.teacher_id = ? AND c.name = ? AND s.name = ?");
+
+// Columns: hour start, count, sum.
+QList<HourSummary> hours(const QList<QVariantList> &rows)
+{
+    QList<HourSummary> out;
+    for (const QVariantList &row : rows)
+        out.append({row[0].toLongLong() * 3600, row[1].toInt(), row[2].toDouble()});
+    return out;
+}
+
+} // namespace
+
 QList<ClassSummary> SqlStore::classSummaries(qint64 teacher)
 {
     Transaction tx(*this);
@@ -65,19 +98,82 @@ std::optional<ClassReport> SqlStore::classReport(qint64 teacher, const QString &
                     "SELECT sc.id, s.name, sc.score, sc.at, sc.topic, sc.note FROM score sc JOIN student "
                     "s ON s.id = sc.student_id WHERE s.class_id = ? ORDER BY sc.at DESC, sc.id DESC "
                     "LIMIT ?"),
-                {id, latest})) {
-        ScoreRecord r;
-        r.id = row[0].toLongLong();
-        r.className = report.name;
-        r.student = row[1].toString();
-        r.score = row[2].toDouble();
-        r.time = row[3].toLongLong();
-        r.topic = row[4].toString();
-        r.note = row[5].toString();
-        report.latest.append(r);
+                {id, latest}))
+        report.latest.append(webScore(row, report.name));
+    tx.commit();
+    return report;
+}
+
+std::optional<StudentReport> SqlStore::studentReport(qint64 teacher, const QString &className,
+                                                     const QString &student, int offset, int limit)
+{
+    Transaction tx(*this);
+    beginSnapshot();
+    const auto found = selectOne(kFindStudent, {teacher, className, student});
+    if (!found)
+        return std::nullopt;
+    const qint64 classId = found->at(0).toLongLong();
+    const qint64 studentId = found->at(2).toLongLong();
+    StudentReport report;
+    report.className = found->at(1).toString();
+    report.student.name = found->at(3).toString();
+    report.student.group = found->at(4).toInt();
+    const auto totals = selectOne(QStringLiteral("SELECT COUNT(*), COALESCE(SUM(score), 0), COALESCE(MIN(at), 0), "
+                                                 "COALESCE(MAX(at), 0) FROM score WHERE student_id = ?"),
+                                  {studentId});
+    report.student.scores = totals->at(0).toInt();
+    report.student.total = totals->at(1).toDouble();
+    const qint64 first = totals->at(2).toLongLong();
+    report.student.lastTime = totals->at(3).toLongLong();
+    for (const QVariantList &row : select(
+             QStringLiteral("SELECT topic, COUNT(*), SUM(score) FROM score WHERE student_id = ? GROUP BY topic"),
+             {studentId}))
+        report.topics.append({row[0].toString(), row[1].toInt(), row[2].toDouble()});
+    for (const QVariantList &row :
+         select(QStringLiteral("SELECT sc.topic, COUNT(*), SUM(sc.score) FROM score sc JOIN student s ON "
+                               "s.id = sc.student_id WHERE s.class_id = ? GROUP BY sc.topic"),
+                {classId}))
+        report.classTopics.append({row[0].toString(), row[1].toInt(), row[2].toDouble()});
+    // By the hour, so the page can take them to days in its own time zone.
+    report.hours = hours(select(QStringLiteral("SELECT at / 3600, COUNT(*), SUM(score) FROM score WHERE "
+                                               "student_id = ? GROUP BY at / 3600 ORDER BY at / 3600"),
+                                {studentId}));
+    if (report.student.scores > 0)
+        report.classHours = hours(
+            select(QStringLiteral("SELECT sc.at / 3600, COUNT(*), SUM(sc.score) FROM score sc JOIN student s ON "
+                                  "s.id = sc.student_id WHERE s.class_id = ? AND sc.at >= ? AND sc.at < ? "
+                                  "GROUP BY sc.at / 3600 ORDER BY sc.at / 3600"),
+                   {classId, first / 3600 * 3600, (report.student.lastTime / 3600 + 1) * 3600}));
+    for (const QVariantList &row :
+         select(QStringLiteral("SELECT id, '', score, at, topic, note FROM score WHERE student_id = ? "
+                               "ORDER BY at DESC, id DESC LIMIT ? OFFSET ?"),
+                {studentId, limit, offset})) {
+        report.history.append(webScore(row, report.className));
+        report.history.last().student = report.student.name;
     }
     tx.commit();
     return report;
+}
+
+std::optional<QList<ScoreRecord>> SqlStore::scoresOfStudent(qint64 teacher, const QString &className,
+                                                            const QString &student)
+{
+    Transaction tx(*this);
+    beginSnapshot();
+    const auto found = selectOne(kFindStudent, {teacher, className, student});
+    if (!found)
+        return std::nullopt;
+    const QString name = found->at(3).toString();
+    QList<ScoreRecord> out;
+    for (const QVariantList &row :
+         select(QStringLiteral("SELECT id, '', score, at, topic, note FROM score WHERE student_id = ? "
+                               "ORDER BY at, id"),
+                {found->at(2).toLongLong()})) {
+        out.append(webScore(row, found->at(1).toString()));
+        out.last().student = name;
+    }
+    tx.commit();
+    return out;
 }
 
 // --- sessions ---

@@ -85,6 +85,29 @@ struct ClassReport
     QList<ScoreRecord> latest;      // newest first (by score time, then record)
 };
 
+// Scores summed up over the hour that starts at `start` (Unix seconds).
+struct HourSummary
+{
+    qint64 start = 0;
+    int scores = 0;
+    double total = 0;
+};
+
+// A student's page: the figures, the student's and the class's means per topic and over time,
+// one page of the student's scores; read in one snapshot.
+struct StudentReport
+{
+    QString className;
+    StudentSummary student;
+    QList<TopicSummary> topics;      // the student's, in no particular order
+    QList<TopicSummary> classTopics; // the whole class's, in no particular order
+    // By the hour, oldest first: the student's scores, and the class's between the student's
+    // first and last score.
+    QList<HourSummary> hours;
+    QList<HourSummary> classHours;
+    QList<ScoreRecord> history; // the page asked for, newest first (by score time, then record)
+};
+
 // A signed-in browser, found by the hash of its token.
 struct StoredSession
 {
@@ -169,7 +192,7 @@ public:
     virtual AddScoresResult addScores(qint64 teacher, const QList<ScoreRecord> &scores,
                                       qint64 uploadedAt) = 0;
     virtual std::optional<QList<ScoreRecord>> scoresOfClass(qint64 teacher, const QString &className) = 0;
-    // The n most recent records, newest first.
+    // The n most recent records, newest first (by score time, then record).
     virtual QList<ScoreRecord> recentScores(qint64 teacher, int n) = 0;
     // NotFound for a record that is not the teacher's; Duplicate when another record would
     // become identical to it.
@@ -182,6 +205,13 @@ public:
     // `latest` of its newest scores (nullopt when the teacher has no such class).
     virtual QList<ClassSummary> classSummaries(qint64 teacher) = 0;
     virtual std::optional<ClassReport> classReport(qint64 teacher, const QString &className, int latest) = 0;
+    // A student of one of the teacher's classes with `limit` of its scores from the `offset`-th
+    // newest (nullopt when the teacher has no such class or it no such student); every score of
+    // the student, oldest first, for the download.
+    virtual std::optional<StudentReport> studentReport(qint64 teacher, const QString &className,
+                                                       const QString &student, int offset, int limit) = 0;
+    virtual std::optional<QList<ScoreRecord>> scoresOfStudent(qint64 teacher, const QString &className,
+                                                              const QString &student) = 0;
 
     // Browser sessions, kept only as a hash of their token. Starting one forgets every
     // session last used before staleBefore.

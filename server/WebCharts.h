@@ -10,11 +10,33 @@ struct Bar
     QString label;
     double value = 0;
     QString valueText;
+    QString href; // where the label leads; none when empty (not yet HTML-escaped)
+    int index = 0; // the row's key: the page script puts the bars in its table's order
 };
 
-// A horizontal bar chart as inline SVG drawn here, one row per bar: the label, the bar (from a
-// zero line, so negative values point left) and the value. Lengths are in percent of the
-// width, so one drawing fits a phone and a wide screen. id must be unique in the page.
+// A horizontal bar chart drawn here, one row per bar: the label (as wide as the longest, up to
+// a share of the width, then cut with "…" and given whole in its title), the bar from a zero
+// line (negative values point left) and the value. Lengths are in percent, so one drawing
+// fits a phone and a wide screen. id must be unique in the page.
 QString barChart(const QString &id, const QString &caption, const QList<Bar> &bars, const QString &colour);
+
+// A line of points over time: x a time in seconds, y a score.
+struct LinePoint
+{
+    qint64 time = 0;
+    double value = 0;
+};
+struct Line
+{
+    QString name;
+    QList<LinePoint> points; // by time
+    QString colour;
+    bool dashed = false;
+};
+
+// A line chart as inline SVG drawn here: the lines over a shared time axis, the score axis
+// from the lowest to the highest value (and zero), its first and last dates below. role="img"
+// with the caption; the figures themselves are in a table of the page.
+QString lineChart(const QString &id, const QString &caption, const QList<Line> &lines);
 
 } // namespace corvanta::server::html

@@ -2,12 +2,16 @@
 
 #include "ClassHtml.h"
 #include "HtmlPages.h"
+#include "StudentHtml.h"
 #include "WebReport.h"
+#include "WebStyle.h"
 
 #include "core/AppConfig.h"
 #include "net/PagePaths.h"
 
 #include <QDateTime>
+
+#include <climits>
 
 namespace corvanta::server::web {
 
@@ -18,6 +22,18 @@ PageReply htmlNotFound(const QString &text)
     PageReply reply = PageReply::html(html::notFoundPage(text));
     reply.status = 404;
     reply.outcome = QStringLiteral("not found");
+    return reply;
+}
+
+// The records as a spreadsheet file named after `name` and today.
+PageReply csvReply(const PageCall &call, const QList<ScoreRecord> &records, const QString &name)
+{
+    PageReply reply;
+    reply.contentType = "text/csv; charset=utf-8";
+    reply.body = web_report::scoresCsv(records);
+    const QDate today = QDateTime::fromSecsSinceEpoch(call.service.now()).date();
+    reply.headers = {{"Content-Disposition", web_report::csvDisposition(name, today)},
+                     {"X-Content-Type-Options", "nosniff"}};
     return reply;
 }
 
@@ -74,12 +90,59 @@ PageReply classCsv(const PageCall &call)
     const auto records = call.store().scoresOfClass(call.teacher.id, className);
     if (!records)
         return htmlNotFound(QStringLiteral("没有这个班级"));
-    PageReply reply;
-    reply.contentType = "text/csv; charset=utf-8";
-    reply.body = web_report::scoresCsv(*records);
+    return csvReply(call, *records, className);
+}
+
+PageReply studentPage(const PageCall &call)
+{
+    const QString asked = call.field("page").trimmed();
+    int page = asked == u"all" ? html::kEveryScore : qMax(1, asked.toInt());
+    const auto read = [&] {
+        const qint64 offset = page == html::kEveryScore ? 0 : qint64(page - 1) * html::kHistoryPage;
+        return call.store().studentReport(call.teacher.id, call.field("class"), call.field("name"),
+                                          int(qMin<qint64>(offset, INT_MAX)),
+                                          page == html::kEveryScore ? html::kEveryScoreLimit : html::kHistoryPage);
+    };
+    // Another teacher's student is as unknown here as one that does not exist.
+    auto report = read();
+    if (!report)
+        return htmlNotFound(QStringLiteral("没有这个学生"));
+    // An address past the last page (the scores were fewer) shows the last one.
+    const int pages = qMax(1, (report->student.scores + html::kHistoryPage - 1) / html::kHistoryPage);
+    if (page > pages) {
+        page = pages;
+        report = read();
+        if (!report)
+            return htmlNotFound(QStringLiteral("没有这个学生"));
+    }
     const QDate today = QDateTime::fromSecsSinceEpoch(call.service.now()).date();
-    reply.headers = {{"Content-Disposition", web_report::csvDisposition(className, today)},
-                     {"X-Content-Type-Options", "nosniff"}};
+    return PageReply::html(html::studentPage(call.teacher, *report, page, today));
+}
+
+PageReply studentCsv(const PageCall &call)
+{
+    const QString className = call.field("class");
+    const QString name = call.field("name");
+    const auto records = call.store().scoresOfStudent(call.teacher.id, className, name);
+    if (!records)
+        return htmlNotFound(QStringLiteral("没有这个学生"));
+    return csvReply(call, *records, className + u'-' + name);
+}
+
+PageReply favicon(const PageCall &)
+{
+    PageReply reply;
+    reply.contentType = "image/x-icon";
+    reply.body = web_style::favicon();
+    return reply;
+}
+
+PageReply robots(const PageCall &)
+{
+    // Everything may be read: a teacher's pages show only the sign-in form to a crawler.
+    PageReply reply;
+    reply.contentType = "text/plain; charset=utf-8";
+    reply.body = "User-agent: *\nDisallow:\n";
     return reply;
 }
 

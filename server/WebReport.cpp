@@ -4,6 +4,7 @@
 #include "net/Wire.h"
 
 #include <QCollator>
+#include <QDateTime>
 #include <QUrl>
 
 #include <algorithm>
@@ -89,6 +90,26 @@ void sortTopics(QList<TopicSummary> &topics)
     std::stable_sort(topics.begin(), topics.end(), [&](const TopicSummary &a, const TopicSummary &b) {
         return names.compare(a.topic, b.topic) < 0;
     });
+}
+
+QList<DaySummary> byDay(const QList<HourSummary> &hours)
+{
+    QList<DaySummary> days;
+    // The local day is worked out once a day, not once an hour: every local time lookup asks
+    // the system for its time zone file.
+    qint64 dayEnd = 0;
+    for (const HourSummary &h : hours) {
+        if (days.isEmpty() || h.start < days.last().start || h.start >= dayEnd) {
+            const QDateTime local = QDateTime::fromSecsSinceEpoch(h.start);
+            const qint64 start = h.start - QTime(0, 0).secsTo(local.time());
+            dayEnd = start + 24 * 3600;
+            if (days.isEmpty() || days.last().day != local.date())
+                days.append({local.date(), start, 0, 0});
+        }
+        days.last().scores += h.scores;
+        days.last().total += h.total;
+    }
+    return days;
 }
 
 QString meanText(double mean, int scores)

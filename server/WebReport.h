@@ -25,6 +25,17 @@ void sortStudents(QList<StudentSummary> &students, const SortOrder &order);
 // By topic, as names are sorted: the same order whichever database collates the texts.
 void sortTopics(QList<TopicSummary> &topics);
 
+// Scores summed up by the local day, oldest first, from summaries by the hour.
+struct DaySummary
+{
+    QDate day;
+    qint64 start = 0; // its local midnight, Unix seconds
+    int scores = 0;
+    double total = 0;
+    double mean() const { return scores > 0 ? total / scores : 0; }
+};
+QList<DaySummary> byDay(const QList<HourSummary> &hours);
+
 // A mean to at most two decimals ("4.17", "5"); "—" without scores.
 QString meanText(double mean, int scores);
 // "yyyy-MM-dd hh:mm"; "—" for 0 (never).

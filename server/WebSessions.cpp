@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QRandomGenerator>
+#include <QUrl>
 
 #include <cctype>
 
@@ -80,6 +81,30 @@ void WebSessions::end(const PageRequest &request)
     const QByteArray token = request.cookie(kCookieName);
     if (isWellFormed(token))
         m_store().endSession(hashOf(token));
+}
+
+bool WebSessions::isCrossSite(const PageRequest &request)
+{
+    QByteArray from = request.header("Origin").trimmed();
+    if (from.isEmpty())
+        from = request.header("Referer").trimmed();
+    if (from.isEmpty())
+        return false;
+    // "null": a sandboxed or privacy-minded page that hides where it is.
+    const QString fromHost = QUrl::fromEncoded(from, QUrl::StrictMode).host().toLower();
+    if (fromHost.isEmpty())
+        return true;
+    const auto hostOf = [](const QByteArray &value) {
+        // A proxy may list several; the first is the one the browser named.
+        const QByteArray first = value.split(',').first().trimmed();
+        return first.isEmpty() ? QString() : QUrl::fromEncoded("http://" + first, QUrl::StrictMode).host().toLower();
+    };
+    for (const QByteArray &name : {QByteArrayLiteral("Host"), QByteArrayLiteral("X-Forwarded-Host")}) {
+        const QString host = hostOf(request.header(name));
+        if (!host.isEmpty() && host == fromHost)
+            return false;
+    }
+    return true;
 }
 
 QByteArray WebSessions::forgetCookie()

@@ -9,9 +9,11 @@
 namespace corvanta::server::web_style {
 
 const QString &styleSheet();
-// Sorts a table in place when a column heading is clicked; the heading links sort on the
-// server without it.
-const QString &sortScript();
+// Sorts a table in place when a column heading is clicked (the charts follow its order) and
+// prints the page from its "打印" link; the heading links sort on the server without it.
+const QString &pageScript();
 const QByteArray &contentSecurityPolicy();
+// The site's icon (ICO), drawn once.
+const QByteArray &favicon();
 
 } // namespace corvanta::server::web_style

@@ -45,6 +45,12 @@ inline constexpr char kScoreHomeIndex[] = "/score/index.php";
 inline constexpr char kWebClass[] = "/score/class";
 inline constexpr char kWebClassCsv[] = "/score/class.csv";
 inline constexpr char kWebSignOut[] = "/score/signout";
+// A student of a signed-in teacher's class: its page and its scores as CSV.
+inline constexpr char kWebStudent[] = "/score/student";
+inline constexpr char kWebStudentCsv[] = "/score/student.csv";
+// What browsers and search engines ask every site for.
+inline constexpr char kFavicon[] = "/favicon.ico";
+inline constexpr char kRobots[] = "/robots.txt";
 
 // The vendor site.
 inline constexpr char kVersion[] = "/version.php";

@@ -107,7 +107,7 @@ inline QList<QStringList> tableRows(const QString &html, const QString &id)
         return rows;
     const qsizetype body = html.indexOf(u"<tbody>", start);
     const qsizetype end = html.indexOf(u"</tbody>", body);
-    static const QRegularExpression row(QStringLiteral("<tr>(.*?)</tr>"));
+    static const QRegularExpression row(QStringLiteral("<tr[^>]*>(.*?)</tr>"));
     static const QRegularExpression cell(QStringLiteral("<td[^>]*>(.*?)</td>"));
     const QString part = html.mid(body, end - body);
     for (auto r = row.globalMatch(part); r.hasNext();) {
@@ -118,6 +118,20 @@ inline QList<QStringList> tableRows(const QString &html, const QString &id)
         rows.append(cells);
     }
     return rows;
+}
+
+// The bars of the chart with the id, each as its label and value.
+inline QList<QStringList> barsOf(const QString &html, const QString &id)
+{
+    QList<QStringList> bars;
+    const QString chart = html.section(QStringLiteral("id=\"%1\"").arg(id), 1).section(QStringLiteral("</section>"), 0, 0);
+    static const QRegularExpression bar(
+        QStringLiteral("class=\"l\"[^>]*>(.*?)</(?:a|span)>.*?<span class=\"v\">(.*?)</span>"));
+    for (auto m = bar.globalMatch(chart); m.hasNext();) {
+        const auto match = m.next();
+        bars.append({unescapeHtml(match.captured(1)), unescapeHtml(match.captured(2))});
+    }
+    return bars;
 }
 
 // Whether the reply is the sign-in form (and so shows no teacher's data).

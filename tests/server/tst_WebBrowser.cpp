@@ -11,10 +11,14 @@
 #include "support/ServerProcess.h"
 
 #include <QImageReader>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryFile>
 #include <QTest>
 
 using namespace corvanta;
@@ -23,7 +27,19 @@ using corvanta::test::ServerProcess;
 namespace {
 
 const QString kEvil = QStringLiteral("<script>alert(1)</script>");
-const QStringList kStudents = {"张三", "李四", "王五", "欧阳娜娜", kEvil};
+const QString kLongHan = QStringLiteral("阿卜杜热合曼·买买提依明");
+const QString kLongLatin = QStringLiteral("Maximilian-Alexander Wolfeschlegelsteinhausen");
+const QStringList kStudents = {"张三", "李四", "王五", "欧阳娜娜", kEvil, kLongHan, kLongLatin};
+// 二班: one student with a long history, for the page a parent takes home.
+const QString kPrinted = QStringLiteral("陈小明");
+constexpr int kPrintedScores = 300;
+
+QString studentTarget(const QString &className, const QString &name)
+{
+    return QStringLiteral("/score/student?class=%1&name=%2")
+        .arg(QString::fromLatin1(toGbk(className).toPercentEncoding()),
+             QString::fromLatin1(toGbk(name).toPercentEncoding()));
+}
 
 // Serves the sign-in page to every request; the target comes after "#".
 class SignInHelper
@@ -152,7 +168,7 @@ class TestWebBrowser : public QObject
     {
         const QString table = dom.section(QStringLiteral("<table id=\"%1\"").arg(id), 1)
                                   .section(QStringLiteral("</table>"), 0, 0);
-        return int(table.section(QStringLiteral("<tbody>"), 1).count(u"<tr>"));
+        return int(table.section(QStringLiteral("<tbody>"), 1).count(u"<tr"));
     }
 
 private slots:
@@ -170,6 +186,21 @@ private slots:
                              .arg(1 + i % 5)
                              .arg(10 + i));
         QVERIFY(m_server.upload("lin01", "oper", "课堂提问", lines));
+        QVERIFY(m_server.setStudents("lin01", "oper", "二班", {kPrinted, "周一"}));
+        for (int batch = 0; batch < kPrintedScores / 100; ++batch) {
+            QStringList history;
+            for (int i = batch * 100; i < (batch + 1) * 100; ++i)
+                history.append(QStringLiteral("二班\t%1\t%2\t%3\t%4")
+                                   .arg(i % 7 ? kPrinted : QStringLiteral("周一"))
+                                   .arg(i % 6)
+                                   .arg(QDateTime(QDate(2026, 2, 1).addDays(i / 3), QTime(8 + i % 3, 5))
+                                            .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")))
+                                   .arg(i % 2 ? QStringLiteral("回答完整，思路清楚") : QString()));
+            QVERIFY(m_server.upload("lin01", "oper", batch % 2 ? "小组讨论" : "课堂提问", history));
+        }
+        // The newest of them, which the printed page must show.
+        QVERIFY(m_server.upload("lin01", "oper", "期末复习",
+                                {QStringLiteral("二班\t%1\t4.5\t2026-06-30 15:45:00\t最后一次").arg(kPrinted)}));
         QVERIFY(m_helper.listen(m_server.baseUrl()));
         m_shots = qEnvironmentVariable("CORVANTA_SCREENSHOT_DIR");
         if (m_shots.isEmpty())
@@ -229,6 +260,144 @@ private slots:
             QImageReader shot(file);
             QCOMPARE(shot.size(), QSize(width, 800));
         }
+    }
+
+    // Every page at phone and desktop widths through axe-core, html-validate and the layout
+    // checks of web_checks.mjs (node with puppeteer-core, axe-core and html-validate from
+    // scripts/deps.sh); the charts follow the table's sort in the page.
+    void pagesPassTheChecks()
+    {
+        if (!m_noBrowser.isEmpty())
+            QSKIP(qPrintable(m_noBrowser));
+        const QString node = QStandardPaths::findExecutable(QStringLiteral("node"));
+        QString modules = qEnvironmentVariable("CORVANTA_NODE_MODULES");
+        if (modules.isEmpty())
+            modules = QStringLiteral(CORVANTA_SOURCE_DIR "/build-tools/node_modules");
+        if (node.isEmpty() || !QFile::exists(modules + "/axe-core/axe.min.js") ||
+            !QFile::exists(modules + "/html-validate/package.json") ||
+            !QFile::exists(modules + "/puppeteer-core/package.json"))
+            QSKIP(qPrintable("no node, or no axe-core, html-validate and puppeteer-core in " + modules +
+                             " (scripts/deps.sh installs them)"));
+        const QJsonArray pages = {
+            QJsonObject{{"name", "signin"}, {"path", "/score"}},
+            QJsonObject{{"name", "home"}, {"path", "/score/"}},
+            QJsonObject{{"name", "class"}, {"path", "/score/class?class=%D2%BB%B0%E0"}},
+            QJsonObject{{"name", "student"}, {"path", studentTarget("二班", kPrinted)}},
+        };
+        QTemporaryFile config;
+        QVERIFY(config.open());
+        // The account as a phone keyboard leaves it: with blanks around.
+        config.write(QJsonDocument(QJsonObject{{"browser", m_browser},
+                                               {"base", m_server.baseUrl()},
+                                               {"account", " lin01 "},
+                                               {"password", "login"},
+                                               {"pages", pages},
+                                               {"widths", QJsonArray{360, 1280}},
+                                               {"shots", m_shots},
+                                               {"sortPage", "class"}})
+                         .toJson());
+        config.close();
+        QProcess run;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("CORVANTA_NODE_MODULES"), modules);
+        run.setProcessEnvironment(env);
+        QEventLoop loop; // the server's helper keeps serving meanwhile
+        QObject::connect(&run, &QProcess::finished, &loop, &QEventLoop::quit);
+        QObject::connect(&run, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
+        QTimer::singleShot(240000, &loop, &QEventLoop::quit);
+        run.start(node, {QStringLiteral(CORVANTA_SOURCE_DIR "/tests/server/web_checks.mjs"), config.fileName()});
+        loop.exec();
+        if (run.state() != QProcess::NotRunning) {
+            run.kill();
+            run.waitForFinished(5000);
+        }
+        const QByteArray err = run.readAllStandardError();
+        const QJsonObject result = QJsonDocument::fromJson(run.readAllStandardOutput()).object();
+        QVERIFY2(!result.isEmpty(), err.right(2000).constData());
+        QVERIFY(result["signedIn"].toBool());
+        const QJsonObject refused = result["refusedSignIn"].toObject();
+        QCOMPARE(refused["alert"].toString(), QStringLiteral("用户名或密码错误！"));
+        QCOMPARE(refused["account"].toString(), QStringLiteral("lin01"));
+        QCOMPARE(refused["focus"].toString(), QStringLiteral("password"));
+        QCOMPARE(result["pages"].toArray().size(), 2 * pages.size());
+        for (const QJsonValue &value : result["pages"].toArray()) {
+            const QJsonObject p = value.toObject();
+            const QByteArray where = (p["name"].toString() + " at " + QString::number(p["width"].toInt())).toUtf8();
+            const auto empty = [&](const char *key) {
+                const QJsonArray list = p[QLatin1String(key)].toArray();
+                if (!list.isEmpty())
+                    qWarning("%s, %s: %s", where.constData(), key, QJsonDocument(list).toJson().constData());
+                return list.isEmpty();
+            };
+            QCOMPARE(p["status"].toInt(), 200);
+            QCOMPARE(p["encoding"].toString(), QStringLiteral("gzip"));
+            QVERIFY2(empty("axe"), where);
+            QVERIFY2(empty("htmlErrors"), where);
+            QVERIFY2(empty("timeWraps"), where);
+            QVERIFY2(empty("cutLabels"), where);
+            QVERIFY2(empty("tallRows"), where);
+            QVERIFY2(empty("splitRows"), where);
+            QVERIFY2(empty("smallTargets"), where);
+            QVERIFY2(p["sideways"].toInt() <= 0, where);
+            // Only names too long for the label column are cut, and then with "…".
+            for (const QJsonValue &label : p["elided"].toArray())
+                QVERIFY2(label.toString().size() > 8, qPrintable(label.toString()));
+        }
+        QVERIFY(result["consoleErrors"].toArray().isEmpty());
+        const QJsonArray sorts = result["sorts"].toArray();
+        QCOMPARE(sorts.size(), 4);
+        for (const QJsonValue &value : sorts) {
+            const QJsonObject sort = value.toObject();
+            const QJsonArray charts = sort["charts"].toArray();
+            QCOMPARE(charts.size(), 2);
+            for (const QJsonValue &chart : charts)
+                QCOMPARE(chart.toArray(), sort["table"].toArray());
+        }
+        QVERIFY(sorts[0].toObject()["address"].toString().endsWith("sort=-mean"));
+        QVERIFY(sorts[1].toObject()["address"].toString().endsWith("sort=mean"));
+        QVERIFY(sorts[0].toObject()["table"] != sorts[1].toObject()["table"]);
+    }
+
+    // A student's page printed as a parent takes it home: A4, the name, the class and the
+    // newest score on it, no more than a few sheets.
+    void studentPagePrints()
+    {
+        if (!m_noBrowser.isEmpty())
+            QSKIP(qPrintable(m_noBrowser));
+        const QString pdfToText = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+        const QString pdfInfo = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
+        if (pdfToText.isEmpty() || pdfInfo.isEmpty())
+            QSKIP("no pdftotext or pdfinfo: Debian's poppler-utils is not installed (scripts/deps.sh installs it)");
+        const QString pdf = m_shots + QStringLiteral("/student.pdf");
+        QFile::remove(pdf);
+        // The page of all the scores, which its "全部" link opens to be printed.
+        runBrowser({"--print-to-pdf=" + pdf, "--no-pdf-header-footer"},
+                   studentTarget("二班", kPrinted) + QStringLiteral("&page=all"));
+        QVERIFY2(QFile::exists(pdf), "no PDF was printed");
+        QProcess text;
+        text.start(pdfToText, {"-layout", pdf, "-"});
+        QVERIFY(text.waitForFinished(30000));
+        const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+        QVERIFY2(printed.contains(kPrinted), qPrintable(printed.left(800)));
+        QVERIFY(printed.contains(u"二班 · 陈小明 · "));
+        QVERIFY(printed.contains(u"期末复习") && printed.contains(u"最后一次"));
+        // Every score, down to the oldest.
+        QVERIFY(printed.contains(u"2026-02-01 09:05"));
+        QCOMPARE(int(printed.count(QRegularExpression(QStringLiteral("\\n\\s*2026-0[2-6]-\\d\\d \\d\\d:05 ")))),
+                 kPrintedScores - (kPrintedScores + 6) / 7); // 周一 has every seventh
+        QVERIFY(!printed.contains(u"退出") && !printed.contains(u"打印"));
+        QProcess info;
+        info.start(pdfInfo, {pdf});
+        QVERIFY(info.waitForFinished(30000));
+        const QString facts = QString::fromUtf8(info.readAllStandardOutput());
+        const int sheets = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(facts).captured(1).toInt();
+        QVERIFY2(sheets >= 1 && sheets <= 8, qPrintable(facts));
+        QVERIFY2(facts.contains(QRegularExpression(QStringLiteral("Page size:\\s+59[45][.0-9]* x 84[12][.0-9]* pts"))),
+                 qPrintable(facts)); // A4 portrait
+        qInfo("student page printed on %d A4 pages", sheets);
+        const QString pdfToPng = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+        if (!pdfToPng.isEmpty())
+            QProcess::execute(pdfToPng, {"-png", "-r", "80", "-f", "1", "-l", "1", pdf, m_shots + "/student-pdf"});
     }
 
     // The download the class page links to, signed in as a browser is (runs without one too:

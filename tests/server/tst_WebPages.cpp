@@ -3,13 +3,20 @@
 // nothing of another teacher's classes.
 #include "WebRig.h"
 
+#include "ReplyGzip.h"
+
 #include <QCryptographicHash>
+
+#include <zlib.h>
 
 using namespace corvanta;
 using namespace corvanta::server;
+using corvanta::test::cookieOf;
+using corvanta::test::barsOf;
 using corvanta::test::Fields;
 using corvanta::test::headerOf;
 using corvanta::test::htmlOf;
+using corvanta::test::isSignInForm;
 using corvanta::test::tableRows;
 using corvanta::test::textOf;
 using corvanta::test::WebRig;
@@ -62,6 +69,55 @@ QString sha256Source(const QString &text)
             QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha256).toBase64()));
 }
 
+QByteArray gunzip(const QByteArray &packed)
+{
+    z_stream stream = {};
+    if (inflateInit2(&stream, 15 + 16) != Z_OK)
+        return {};
+    QByteArray out;
+    char buffer[16384];
+    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(packed.constData()));
+    stream.avail_in = uInt(packed.size());
+    int result = Z_OK;
+    while (result == Z_OK) {
+        stream.next_out = reinterpret_cast<Bytef *>(buffer);
+        stream.avail_out = sizeof buffer;
+        result = inflate(&stream, Z_NO_FLUSH);
+        out.append(buffer, qsizetype(sizeof buffer - stream.avail_out));
+    }
+    inflateEnd(&stream);
+    return result == Z_STREAM_END ? out : QByteArray();
+}
+
+PageRequest withHeaders(PageRequest request, const HeaderList &headers)
+{
+    request.headers += headers;
+    return request;
+}
+
+// 一班's 张三 with a long history: 250 scores on 课堂提问 and 小组讨论, two a day.
+void fillHistory(WebRig &rig)
+{
+    fillClass(rig);
+    QStringList lines;
+    for (int i = 0; i < 250; ++i)
+        lines.append(QStringLiteral("一班\t张三\t%1\t%2\t第%3次")
+                         .arg(i % 5)
+                         .arg(QDateTime(QDate(2026, 4, 1).addDays(i / 2), QTime(8 + 6 * (i % 2), 30))
+                                  .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")))
+                         .arg(i));
+    QCOMPARE(rig.upload("t01", "课堂提问", lines), QStringLiteral("Success!"));
+}
+
+QString studentHtml(WebRig &rig, const QByteArray &cookie, const QString &name, const QString &page = {})
+{
+    Fields fields = {{"class", kClass}, {"name", name}};
+    if (!page.isNull())
+        fields.append({"page", page});
+    const PageReply r = rig.page("/score/student", fields, cookie);
+    return r.status == 200 ? htmlOf(r) : QString();
+}
+
 } // namespace
 
 class TestWebPages : public QObject
@@ -103,18 +159,27 @@ private slots:
                        {"2026-03-02 09:00", "李四", "3.5", "课堂提问", "基本正确"},
                        {"2026-03-02 08:00", "张三", "4", "课堂提问", ""},
                        {"2026-03-01 08:00", "张三", "5", "课堂提问", "回答正确"}}));
-        QVERIFY(html.contains(u"4 名学生 · 5 条计分 · 最近上传 2026-03-05 09:00"));
+        QVERIFY(html.contains(u"4 名学生 · 5 条计分 · 最近上传 <span class=\"t\">2026-03-05 09:00</span>"));
         // One bar per student in each chart, labelled with the figure the table shows.
-        const QString means =
-            html.section(QStringLiteral("id=\"chart-mean-t\""), 1).section(QStringLiteral("</svg>"), 0, 0);
-        const QString counts =
-            html.section(QStringLiteral("id=\"chart-count-t\""), 1).section(QStringLiteral("</svg>"), 0, 0);
+        QCOMPARE(barsOf(html, "chart-mean"), (Rows{{"张三", "3.67"}, {"李四", "3.5"}, {"王五", "-1"}, {"赵六", "—"}}));
+        QCOMPARE(barsOf(html, "chart-count"), (Rows{{"张三", "3"}, {"李四", "1"}, {"王五", "1"}, {"赵六", "0"}}));
+        const QString means = html.section(QStringLiteral("id=\"chart-mean\""), 1).section(QStringLiteral("</section>"), 0, 0);
         QCOMPARE(means.count(u"<rect x="), 4);
-        QCOMPARE(counts.count(u"<rect x="), 4);
-        for (const char *bar : {"张三：3.67", "李四：3.5", "王五：-1", "赵六：—"})
-            QVERIFY2(means.contains(QString::fromUtf8(bar)), bar);
-        for (const char *bar : {"张三：3", "赵六：0"})
-            QVERIFY2(counts.contains(QString::fromUtf8(bar)), bar);
+    }
+
+    // The charts list the students in the order the table is sorted by.
+    void chartsFollowTheSort()
+    {
+        WebRig rig;
+        fillClass(rig);
+        const QString html = classHtml(rig, rig.cookieFor(), "-mean");
+        const QStringList order = {"张三", "李四", "王五", "赵六"};
+        QCOMPARE(column(tableRows(html, "students"), 0), order);
+        QCOMPARE(column(barsOf(html, "chart-mean"), 0), order);
+        QCOMPARE(column(barsOf(html, "chart-count"), 0), order);
+        // Each bar carries its student's place in the class list, as the table rows do.
+        QVERIFY(html.contains(u"<tr data-i=\"0\"><td class=\"name\" data-v=\"张三\">"));
+        QCOMPARE(html.count(u"<div data-i=\"3\">"), 2);
     }
 
     // Figures are read again after any change, made by this server process or another.
@@ -289,7 +354,7 @@ private slots:
         QCOMPARE(home.count(u"<script"), 0);
         QCOMPARE(page.count(u"<script"), 1); // the sorting script
         QCOMPARE(column(tableRows(page, "students"), 0), (QStringList{evil, "%1%2"}));
-        QVERIFY(page.contains(u"<title>%1%2：4</title>"));
+        QCOMPARE(barsOf(page, "chart-mean").last(), (QStringList{"%1%2", "4"}));
         QCOMPARE(
             tableRows(page, "latest").last(),
             (QStringList{"2026-03-01 08:00", evil, "5", "<em>课题</em>", "<img src=x onerror=alert(2)>"}));
@@ -304,6 +369,12 @@ private slots:
         QTest::newRow("no such class") << "/score/class" << Fields{{"class", "三班"}};
         QTest::newRow("no class named") << "/score/class" << Fields{};
         QTest::newRow("csv, no class named") << "/score/class.csv" << Fields{};
+        QTest::newRow("student of another's class") << "/score/student" << Fields{{"class", "二班"}, {"name", "外班生"}};
+        QTest::newRow("another's student, same class name")
+            << "/score/student" << Fields{{"class", kClass}, {"name", "同名班的学生"}};
+        QTest::newRow("csv of another's student") << "/score/student.csv" << Fields{{"class", "二班"}, {"name", "外班生"}};
+        QTest::newRow("no such student") << "/score/student" << Fields{{"class", kClass}, {"name", "无名"}};
+        QTest::newRow("no student named") << "/score/student" << Fields{{"class", kClass}};
     }
     void otherTeachersClassIsNotFound()
     {
@@ -321,7 +392,8 @@ private slots:
         const PageReply r = rig.page(path, fields, cookie);
         QCOMPARE(r.status, 404);
         QVERIFY(r.contentType.startsWith("text/html"));
-        QVERIFY(!htmlOf(r).contains(u"外班生"));
+        QVERIFY(!htmlOf(r).contains(u"外班生") && !htmlOf(r).contains(u"同名班的学生"));
+        QVERIFY(isSignInForm(rig.page(path, fields, {}))); // signed out: the sign-in form
         // A class name both teachers use shows the signed-in teacher's own class.
         const QString own = classHtml(rig, cookie);
         QCOMPARE(tableRows(own, "students"), (Rows{{"本班生", "0", "0", "—", "—"}}));
@@ -378,6 +450,264 @@ private slots:
         QVERIFY(page.contains(u"还没有计分记录") && !page.contains(u"<svg"));
         const QString empty = htmlOf(rig.page("/score/class", {{"class", "空班"}}, cookie));
         QVERIFY(empty.contains(u"这个班级还没有学生") && !empty.contains(u"<svg"));
+    }
+
+    // A student's page against the records: its figures, the means per topic beside the
+    // class's, the class's mean on the student's days, and nothing of a student with none.
+    void studentFigures()
+    {
+        WebRig rig;
+        fillClass(rig);
+        const QByteArray cookie = rig.cookieFor();
+        const QString html = studentHtml(rig, cookie, "张三");
+        QCOMPARE(tableRows(html, "figures"),
+                 (Rows{{"一班"}, {"2"}, {"3"}, {"3.67"}, {"2.7"}, {"2026-03-03 10:00"}}));
+        QCOMPARE(tableRows(html, "topics"), (Rows{{"课堂提问", "2", "4.5", "4.17"}, {"小组讨论", "1", "2", "0.5"}}));
+        // One point a day: 张三's mean and the whole class's mean of that day.
+        QCOMPARE(tableRows(html, "days"),
+                 (Rows{{"2026-03-01", "5", "5"}, {"2026-03-02", "4", "3.75"}, {"2026-03-03", "2", "2"}}));
+        QCOMPARE(tableRows(html, "history"), (Rows{{"2026-03-03 10:00", "2", "小组讨论", ""},
+                                                   {"2026-03-02 08:00", "4", "课堂提问", ""},
+                                                   {"2026-03-01 08:00", "5", "课堂提问", "回答正确"}}));
+        const QString chart = html.section(QStringLiteral("<svg class=\"line\""), 1).section(QStringLiteral("</svg>"), 0, 0);
+        QCOMPARE(chart.count(u"<path d=\"M"), 2);
+        QVERIFY(chart.contains(u"role=\"img\""));
+        QVERIFY(html.contains(u"<p class=\"print-head\">一班 · 张三 · 2026-03-05</p>"));
+        QVERIFY(html.contains(u"<a href=\"/score/class?class=%D2%BB%B0%E0\">返回一班</a>"));
+        QVERIFY(html.contains(u"<a href=\"#\" data-print>打印</a>"));
+        // The class page leads to it from the table and from both charts.
+        const QString cls = classHtml(rig, cookie);
+        QCOMPARE(cls.count(u"href=\"/score/student?class=%D2%BB%B0%E0&amp;name=%D5%C5%C8%FD\""), 1 + 2 + 3);
+
+        const QString none = studentHtml(rig, cookie, "赵六");
+        QCOMPARE(tableRows(none, "figures"), (Rows{{"一班"}, {"0"}, {"0"}, {"—"}, {"2.7"}, {"—"}}));
+        QVERIFY(none.contains(u"还没有计分记录") && !none.contains(u"<svg"));
+    }
+
+    // 100 scores a page, newest first, each page linking to its neighbours; the CSV has them all.
+    void studentHistoryPages_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("newest");
+        QTest::addColumn<QStringList>("links");
+        QTest::newRow("first") << "1" << 100 << "2026-08-03 14:30" << QStringList{"2", "all"};
+        QTest::newRow("second") << "2" << 100 << "2026-06-14 14:30" << QStringList{"1", "3", "all"};
+        QTest::newRow("last, with the old three") << "3" << 53 << "2026-04-25 14:30" << QStringList{"2", "all"};
+        QTest::newRow("past the end: the last") << "9" << 53 << "2026-04-25 14:30" << QStringList{"2", "all"};
+        QTest::newRow("below the first: the first") << "-4" << 100 << "2026-08-03 14:30" << QStringList{"2", "all"};
+        QTest::newRow("not a number: the first") << "x" << 100 << "2026-08-03 14:30" << QStringList{"2", "all"};
+        QTest::newRow("all, to print") << "all" << 253 << "2026-08-03 14:30" << QStringList{"1"};
+    }
+    void studentHistoryPages()
+    {
+        QFETCH(QString, page);
+        QFETCH(int, rows);
+        QFETCH(QString, newest);
+        QFETCH(QStringList, links);
+        WebRig rig;
+        fillHistory(rig);
+        const QByteArray cookie = rig.cookieFor();
+        const QString html = studentHtml(rig, cookie, "张三", page);
+        const Rows history = tableRows(html, "history");
+        QCOMPARE(history.size(), rows);
+        QCOMPARE(history.first().first(), newest);
+        static const QRegularExpression pageLink(
+            QStringLiteral("href=\"/score/student\\?class=%D2%BB%B0%E0&amp;name=%D5%C5%C8%FD(?:&amp;page=(\\d+|all))?\""));
+        QStringList found;
+        for (auto m = pageLink.globalMatch(html); m.hasNext();) {
+            const QString to = m.next().captured(1);
+            found.append(to.isEmpty() ? QStringLiteral("1") : to);
+        }
+        QCOMPARE(found, links);
+        QCOMPARE(tableRows(html, "figures").value(2), QStringList{"253"});
+
+        const PageReply csv = rig.page("/score/student.csv", {{"class", kClass}, {"name", "张三"}}, cookie);
+        QCOMPARE(csv.status, 200);
+        QCOMPARE(csv.body.count("\r\n"), 254);
+        QVERIFY(csv.body.startsWith("\xEF\xBB\xBF学生,计分,时间,课题,标准/说明\r\n张三,5,2026-03-01 08:00:00,"));
+        QVERIFY(headerOf(csv, "Content-Disposition").contains("filename*=UTF-8''%E4%B8%80%E7%8F%AD-%E5%BC%A0%E4%B8%89-"));
+    }
+
+    void studentNamesEscaped()
+    {
+        const QString evil = QStringLiteral("<script>alert(1)</script>");
+        const QString cls = QStringLiteral("<b>&\"班 %1");
+        WebRig rig;
+        QVERIFY(rig.addTeacher());
+        QVERIFY(rig.setClasses("t01", {cls}));
+        QVERIFY(rig.setStudents("t01", cls, {evil}));
+        QCOMPARE(rig.upload("t01", "<em>课题</em>", {cls + "\t" + evil + "\t5\t2026-03-01 08:00:00\t<img src=x>"}),
+                 QStringLiteral("Success!"));
+        const QByteArray cookie = rig.cookieFor();
+        const QString html = htmlOf(rig.page("/score/student", {{"class", cls}, {"name", evil}}, cookie));
+        QVERIFY(!html.contains(u"<script>alert") && !html.contains(u"<img") && !html.contains(u"<b>") &&
+                !html.contains(u"<em>"));
+        QVERIFY(html.contains(u"<h1>&lt;script&gt;alert(1)&lt;/script&gt;</h1>"));
+        QVERIFY(html.contains(u"<title>&lt;script&gt;alert(1)&lt;/script&gt;</title></path>"));
+        QVERIFY(html.contains(u"&lt;b&gt;&amp;&quot;班 %1 · &lt;script&gt;"));
+        QCOMPARE(html.count(u"<script"), 1);
+    }
+
+    // No address in a page holds a raw blank, quote or angle bracket, whatever the names.
+    void addressesPercentEncoded()
+    {
+        const QString cls = QStringLiteral("A班 <1> \"x\"#?");
+        WebRig rig;
+        QVERIFY(rig.addTeacher());
+        QVERIFY(rig.setClasses("t01", {cls}));
+        QVERIFY(rig.setStudents("t01", cls, {"Li Lei <a>", "韩梅梅"}));
+        QCOMPARE(rig.upload("t01", "t", {cls + "\tLi Lei <a>\t5\t2026-03-01 08:00:00\t"}), QStringLiteral("Success!"));
+        const QByteArray cookie = rig.cookieFor();
+        static const QRegularExpression href(QStringLiteral("href=\"([^\"]*)\""));
+        for (const QString &html : {htmlOf(rig.page("/score/", {}, cookie)),
+                                    htmlOf(rig.page("/score/class", {{"class", cls}}, cookie)),
+                                    htmlOf(rig.page("/score/student", {{"class", cls}, {"name", "Li Lei <a>"}}, cookie))}) {
+            int links = 0;
+            for (auto m = href.globalMatch(html); m.hasNext(); ++links) {
+                const QString address = m.next().captured(1);
+                QVERIFY2(!address.contains(u' ') && !address.contains(u"&lt;") && !address.contains(u"&gt;") &&
+                             !address.contains(u"&quot;") && (address == u"#" || !address.contains(u'#')),
+                         qPrintable(address));
+            }
+            QVERIFY(links > 0);
+        }
+        QVERIFY(htmlOf(rig.page("/score/", {}, cookie)).contains(u"href=\"/score/class?class=A%B0%E0%20%3C1%3E%20%22x%22%23%3F\""));
+        // The address works: the server reads the class back.
+        QCOMPARE(rig.page("/score/class", {{"class", cls}}, cookie).status, 200);
+        const PageRequest raw = decodeRequest(Method::Get, "/score/class", "class=A%B0%E0%20%3C1%3E%20%22x%22%23%3F", {});
+        QCOMPARE(raw.fields.value("class"), cls);
+    }
+
+    // The sign-in form: blanks around the account are dropped; after a wrong password the
+    // account stays, the password box is focused and the reason announced.
+    void signInForm()
+    {
+        WebRig rig;
+        QVERIFY(rig.addTeacher());
+        const QString fresh = htmlOf(rig.page("/score", {}, {}));
+        QVERIFY(fresh.contains(u"type=\"text\" autocomplete=\"username\""));
+        QVERIFY(fresh.contains(u"value=\"\" autofocus>"));
+        QVERIFY(!fresh.contains(u"role=\"alert\""));
+        const PageReply in = rig.signIn(QStringLiteral("  T01 \t"), QStringLiteral("login"));
+        QCOMPARE(in.status, 303);
+        QVERIFY(cookieOf(in).startsWith("corvanta_session="));
+        const PageReply wrong = rig.signIn(QStringLiteral(" t01 "), QStringLiteral("nope"));
+        const QString html = htmlOf(wrong);
+        QVERIFY(html.contains(u"<p class=\"error\" role=\"alert\">用户名或密码错误！</p>"));
+        QVERIFY(html.contains(u"value=\"t01\">"));
+        QVERIFY(html.contains(u"autocomplete=\"current-password\" required autofocus>"));
+        QVERIFY(htmlOf(rig.signIn(QStringLiteral("\"><script>"), QStringLiteral("x"))).contains(u"value=\"&quot;&gt;&lt;script&gt;\""));
+    }
+
+    // Another site's page may not sign a browser in or out; this site's pages, on any port,
+    // and clients that name no page, may.
+    void crossSiteSignIn_data()
+    {
+        QTest::addColumn<HeaderList>("headers");
+        QTest::addColumn<int>("status");
+        const QByteArray host = "score.school.cn:8080";
+        QTest::newRow("no origin, no referer") << HeaderList{{"Host", host}} << 303;
+        QTest::newRow("same origin") << HeaderList{{"Host", host}, {"Origin", "http://score.school.cn:8080"}} << 303;
+        QTest::newRow("same host, other port") << HeaderList{{"Host", host}, {"Origin", "https://score.school.cn"}} << 303;
+        QTest::newRow("host case") << HeaderList{{"Host", "Score.School.CN"}, {"Origin", "http://score.school.cn"}} << 303;
+        QTest::newRow("proxy's host") << HeaderList{{"Host", "127.0.0.1:9000"}, {"X-Forwarded-Host", "score.school.cn"},
+                                                   {"Origin", "https://score.school.cn"}} << 303;
+        QTest::newRow("same-site referer") << HeaderList{{"Host", host}, {"Referer", "http://score.school.cn:8080/score"}} << 303;
+        QTest::newRow("other origin") << HeaderList{{"Host", host}, {"Origin", "https://evil.example"}} << 403;
+        QTest::newRow("other origin, own referer")
+            << HeaderList{{"Host", host}, {"Origin", "https://evil.example"}, {"Referer", "http://score.school.cn/"}} << 403;
+        QTest::newRow("null origin") << HeaderList{{"Host", host}, {"Origin", "null"}} << 403;
+        QTest::newRow("other referer") << HeaderList{{"Host", host}, {"Referer", "http://evil.example/x?score.school.cn"}} << 403;
+        QTest::newRow("suffix of the host") << HeaderList{{"Host", host}, {"Origin", "http://school.cn"}} << 403;
+        QTest::newRow("origin, no host") << HeaderList{{"Origin", "http://score.school.cn"}} << 403;
+        QTest::newRow("garbage origin") << HeaderList{{"Host", host}, {"Origin", "\x01\xff::"}} << 403;
+    }
+    void crossSiteSignIn()
+    {
+        QFETCH(HeaderList, headers);
+        QFETCH(int, status);
+        WebRig rig;
+        QVERIFY(rig.addTeacher());
+        const PageReply in = dispatch(
+            rig.service, withHeaders(test::postRequest("/score/", {{"username", "t01"}, {"password", "login"}}), headers));
+        QCOMPARE(in.status, status);
+        QCOMPARE(headerOf(in, "Set-Cookie").isEmpty(), status == 403);
+        // Signing out by another site's page leaves the session as it was.
+        const QByteArray cookie = rig.cookieFor();
+        HeaderList out = headers;
+        out.append({"Cookie", cookie});
+        QCOMPARE(dispatch(rig.service, withHeaders(test::postRequest("/score/signout", {}), out)).status, status);
+        QCOMPARE(isSignInForm(rig.page("/score/", {}, cookie)), status != 403);
+    }
+
+    void faviconAndRobots()
+    {
+        WebRig rig;
+        const PageReply r = rig.get("/favicon.ico", {});
+        QCOMPARE(r.status, 200);
+        QCOMPARE(r.contentType, QByteArray("image/x-icon"));
+        QVERIFY(r.body.startsWith(QByteArray("\0\0\1\0\1\0\x10\x10", 8)));
+        QCOMPARE(r.body.size(), 6 + 16 + 40 + 16 * 16 * 4 + 64);
+        const PageReply robots = rig.get("/robots.txt", {});
+        QCOMPARE(robots.status, 200);
+        QCOMPARE(robots.body, QByteArray("User-agent: *\nDisallow:\n"));
+    }
+
+    void gzipWhenAccepted_data()
+    {
+        QTest::addColumn<QByteArray>("accept");
+        QTest::addColumn<bool>("gzip");
+        QTest::newRow("none") << QByteArray() << false;
+        QTest::newRow("browser") << QByteArray("gzip, deflate, br, zstd") << true;
+        QTest::newRow("capitals and q") << QByteArray("GZIP;q=0.5") << true;
+        QTest::newRow("refused") << QByteArray("gzip;q=0, deflate") << false;
+        QTest::newRow("identity only") << QByteArray("identity") << false;
+        QTest::newRow("any") << QByteArray("*") << true;
+        QTest::newRow("any but gzip") << QByteArray("*, gzip;q=0") << false;
+        QTest::newRow("x-gzip") << QByteArray("x-gzip") << true;
+        QTest::newRow("bad q") << QByteArray("gzip;q=abc") << false;
+    }
+    void gzipWhenAccepted()
+    {
+        QFETCH(QByteArray, accept);
+        QFETCH(bool, gzip);
+        WebRig rig;
+        fillClass(rig);
+        PageRequest request = test::getRequest("/score/class", {{"class", kClass}});
+        request.headers = {{"Cookie", rig.cookieFor()}, {"Accept-Encoding", accept}};
+        PageReply reply = dispatch(rig.service, request);
+        const QByteArray plain = reply.body;
+        compressForClient(request, reply);
+        QCOMPARE(headerOf(reply, "Vary"), QByteArray("Accept-Encoding"));
+        QCOMPARE(headerOf(reply, "Content-Encoding"), gzip ? QByteArray("gzip") : QByteArray());
+        if (gzip) {
+            QVERIFY(reply.body.size() < plain.size() / 3);
+            QCOMPARE(gunzip(reply.body), plain);
+        } else {
+            QCOMPARE(reply.body, plain);
+        }
+        // The tool's short GBK replies stay as they are.
+        PageRequest tool = test::getRequest("/score/servertime.php", {});
+        tool.headers = {{"Accept-Encoding", accept}};
+        PageReply time = dispatch(rig.service, tool);
+        const QByteArray body = time.body;
+        compressForClient(tool, time);
+        QCOMPARE(time.body, body);
+        QVERIFY(headerOf(time, "Content-Encoding").isEmpty());
+    }
+
+    // The home page's newest scores are by score time, as on the class page, whatever order
+    // they were uploaded in.
+    void recentByScoreTime()
+    {
+        WebRig rig;
+        fillClass(rig);
+        QCOMPARE(rig.upload("t01", "补录", {"一班\t赵六\t3\t2026-02-01 08:00:00\t"}), QStringLiteral("Success!"));
+        const Rows recent = tableRows(htmlOf(rig.page("/score/", {}, rig.cookieFor())), "recent");
+        QCOMPARE(column(recent, 0), (QStringList{"2026-03-04 11:00", "2026-03-03 10:00", "2026-03-02 09:00",
+                                                 "2026-03-02 08:00", "2026-03-01 08:00", "2026-02-01 08:00"}));
+        QCOMPARE(column(recent, 2).first(), QStringLiteral("王五"));
     }
 };
 
