@@ -7,7 +7,7 @@
 # in); espeak-ng and sox also let a test render a name to a sound file and measure it.
 # chromium: the headless browser of the web pages test (skipped without it).
 # libmicrohttpd-dev: the server's HTTP engine. openssl: the HTTPS test makes its certificate.
-# nginx-light: the yardstick of bench/server_bench.sh.
+# nginx-light: the yardstick of bench/server_bench.sh. python3: bench/slow_clients.py.
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
@@ -18,7 +18,7 @@ packages=(
   xvfb xauth fonts-noto-cjk fonts-comic-neue imagemagick
   libqrencode-dev chromium
   qt6-speech-dev qt6-declarative-dev qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng espeak-ng sox
-  wrk
+  wrk python3
   clang libclang-rt-14-dev
 )
 missing=()

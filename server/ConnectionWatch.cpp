@@ -13,11 +13,10 @@ qint64 ConnectionWatch::nowMs()
         .count();
 }
 
-void ConnectionWatch::start(qint64 headerMs, qint64 idleMs)
+void ConnectionWatch::start(const Limits &limits)
 {
     stop();
-    m_headerMs = headerMs;
-    m_idleMs = idleMs;
+    m_limits = limits;
     m_running = true;
     m_thread = std::thread([this] { run(); });
 }
@@ -34,51 +33,109 @@ void ConnectionWatch::stop()
     m_thread.join();
 }
 
-void *ConnectionWatch::opened(const void *connection, int socket)
+void ConnectionWatch::drop(Entry &entry)
+{
+    if (entry.socket >= 0)
+        ::shutdown(entry.socket, SHUT_RDWR);
+    entry.deadline = 0;
+    entry.dropped = true;
+    --m_live;
+    --m_perAddress[entry.address];
+}
+
+template<typename Match> bool ConnectionWatch::dropLongestWaiting(Match match)
+{
+    Entry *longest = nullptr;
+    for (Entry &entry : m_entries) {
+        if (!entry.dropped && entry.waitingSince >= 0 && match(entry) &&
+            (!longest || entry.waitingSince < longest->waitingSince))
+            longest = &entry;
+    }
+    if (!longest)
+        return false;
+    drop(*longest);
+    return true;
+}
+
+void *ConnectionWatch::opened(const void *connection, int socket, const QByteArray &address)
 {
     const std::lock_guard lock(m_mutex);
-    m_entries.insert(connection, {socket, nowMs() + m_headerMs});
+    const qint64 now = nowMs();
+    Entry &entry = m_entries[connection];
+    entry = {socket, address, now + m_limits.headerMs, now, false};
+    ++m_live;
+    int &fromAddress = m_perAddress[address];
+    ++fromAddress;
+    // The newcomer waits too, for the shortest time: it goes only when nobody else waits.
+    if (fromAddress > m_limits.maxPerAddress)
+        dropLongestWaiting([&address](const Entry &e) { return e.address == address; });
+    if (m_live > m_limits.maxConnections)
+        dropLongestWaiting([](const Entry &) { return true; });
     return const_cast<void *>(connection);
 }
 
-void ConnectionWatch::setDeadline(const void *connection, qint64 after)
+void ConnectionWatch::setPhase(const void *connection, qint64 after, bool waiting)
 {
     const std::lock_guard lock(m_mutex);
     const auto entry = m_entries.find(connection);
-    if (entry != m_entries.end())
-        entry->deadline = after > 0 ? nowMs() + after : 0;
+    if (entry == m_entries.end() || entry->dropped)
+        return;
+    const qint64 now = nowMs();
+    entry->deadline = after > 0 ? now + after : 0;
+    if (!waiting)
+        entry->waitingSince = -1;
+    else if (entry->waitingSince < 0)
+        entry->waitingSince = now;
 }
 
 void ConnectionWatch::headersRead(const void *connection)
 {
-    setDeadline(connection, 0);
+    setPhase(connection, m_limits.bodyMs, true);
+}
+
+void ConnectionWatch::requestRead(const void *connection)
+{
+    setPhase(connection, 0, false);
+}
+
+void ConnectionWatch::replyQueued(const void *connection)
+{
+    setPhase(connection, m_limits.replyMs, false);
 }
 
 void ConnectionWatch::requestDone(const void *connection)
 {
-    setDeadline(connection, m_idleMs);
+    setPhase(connection, m_limits.idleMs, true);
 }
 
 void ConnectionWatch::closed(void *token)
 {
     // Under the lock, so the watch never shuts a socket number down once it is reused.
     const std::lock_guard lock(m_mutex);
-    m_entries.remove(token);
+    const auto entry = m_entries.constFind(token);
+    if (entry == m_entries.cend())
+        return;
+    if (!entry->dropped) {
+        --m_live;
+        if (--m_perAddress[entry->address] <= 0)
+            m_perAddress.remove(entry->address);
+    } else if (m_perAddress.value(entry->address) <= 0) {
+        m_perAddress.remove(entry->address);
+    }
+    m_entries.erase(entry);
 }
 
 void ConnectionWatch::run()
 {
     // Checked often enough that a deadline is kept within a tenth of the header limit.
-    const auto tick = std::chrono::milliseconds(qBound(qint64(20), m_headerMs / 10, qint64(500)));
+    const auto tick = std::chrono::milliseconds(qBound(qint64(20), m_limits.headerMs / 10, qint64(500)));
     std::unique_lock lock(m_mutex);
     while (m_running) {
         m_wake.wait_for(lock, tick);
         const qint64 now = nowMs();
         for (Entry &entry : m_entries) {
-            if (entry.deadline != 0 && entry.deadline < now && entry.socket >= 0) {
-                ::shutdown(entry.socket, SHUT_RDWR);
-                entry.deadline = 0;
-            }
+            if (!entry.dropped && entry.deadline != 0 && entry.deadline < now)
+                drop(entry);
         }
     }
 }

@@ -1,6 +1,7 @@
 #include "HttpFront.h"
 
 #include "ConnectionWatch.h"
+#include "HeavyQueue.h"
 #include "RequestLog.h"
 #include "Routes.h"
 
@@ -22,6 +23,12 @@ namespace {
 // How much of a body over the limit is read (and dropped) so that its sender sees the 413.
 constexpr qsizetype kDrainFactor = 4;
 
+// TLS 1.2 and 1.3 only, with ephemeral key exchange and AEAD ciphers: no static RSA, no CBC.
+constexpr char kTlsPriorities[] =
+    "NONE:+VERS-TLS1.3:+VERS-TLS1.2:+ECDHE-ECDSA:+ECDHE-RSA:+AES-256-GCM:+AES-128-GCM:+CHACHA20-POLY1305:"
+    "+AEAD:+SIGN-ALL:+GROUP-ALL:+COMP-NULL:+CTYPE-X509:%SERVER_PRECEDENCE";
+constexpr char kHsts[] = "max-age=31536000";
+
 struct HeaderScan
 {
     QList<QPair<QByteArray, QByteArray>> headers;
@@ -39,6 +46,10 @@ struct RequestState
     bool answered = false;
     bool tooLarge = false; // a body streaming in past the limit
     qsizetype dropped = 0;
+    // A heavy page's request while it waits on its queue, and the reply it left.
+    PageRequest page;
+    Admission admission;
+    std::optional<PageReply> ready;
 };
 
 Method methodOf(const char *method)
@@ -57,6 +68,14 @@ const char *methodLogText(const char *method)
             return known;
     }
     return "OTHER";
+}
+
+PageReply busy(const QString &outcome)
+{
+    PageReply reply = PageReply::text(QStringLiteral("服务器繁忙，请稍后再试。"), outcome);
+    reply.status = 503;
+    reply.headers.append(qMakePair(QByteArray("Retry-After"), QByteArray("5")));
+    return reply;
 }
 
 PageReply frontRefusal(int status, const QString &text, const QString &outcome)
@@ -87,6 +106,51 @@ QString clientAddressOf(MHD_Connection *connection)
     return address.toString();
 }
 
+// The client's address as bytes, the key its connections are counted under.
+QByteArray addressKey(MHD_Connection *connection)
+{
+    const MHD_ConnectionInfo *info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+    if (!info || !info->client_addr)
+        return {};
+    if (info->client_addr->sa_family == AF_INET6) {
+        const auto *v6 = reinterpret_cast<const sockaddr_in6 *>(info->client_addr);
+        return QByteArray(reinterpret_cast<const char *>(&v6->sin6_addr), sizeof v6->sin6_addr);
+    }
+    const auto *v4 = reinterpret_cast<const sockaddr_in *>(info->client_addr);
+    return QByteArray(reinterpret_cast<const char *>(&v4->sin_addr), sizeof v4->sin_addr);
+}
+
+// Over TLS, a cookie is never to be sent back in the clear.
+void markCookiesSecure(PageReply &reply)
+{
+    for (auto &[name, value] : reply.headers) {
+        if (name.compare("Set-Cookie", Qt::CaseInsensitive) == 0 &&
+            !value.toLower().contains("; secure"))
+            value += "; Secure";
+    }
+}
+
+// Framing a proxy in front might read otherwise: two lengths that differ, or a length and
+// a transfer coding (RFC 9112 6.3), or a length that is not a plain number.
+bool ambiguousFraming(const QList<QPair<QByteArray, QByteArray>> &headers)
+{
+    std::optional<QByteArray> length;
+    bool coded = false;
+    for (const auto &[name, value] : headers) {
+        if (name.compare("Transfer-Encoding", Qt::CaseInsensitive) == 0)
+            coded = true;
+        if (name.compare("Content-Length", Qt::CaseInsensitive) != 0)
+            continue;
+        const QByteArray text = value.trimmed();
+        if (text.isEmpty() || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            return true;
+        if (length && *length != text)
+            return true;
+        length = text;
+    }
+    return length && coded;
+}
+
 // The pages read fields as escaped; nothing is to be unescaped on the way.
 size_t keepEscaped(void *, MHD_Connection *, char *text)
 {
@@ -103,14 +167,21 @@ struct HttpFront::Private
     FrontOptions options;
     RequestLog log;
     ConnectionWatch watch;
+    std::unique_ptr<HeavyQueue> heavy;
+    bool tls = false;
     MHD_Daemon *daemon = nullptr;
 
     Private(ScoreService &s, FrontOptions o) : service(s), options(std::move(o)) {}
 
     MHD_Result queue(MHD_Connection *connection, RequestState &state, const char *method, const QString &path,
-                     const PageReply &reply)
+                     PageReply reply)
     {
         state.answered = true;
+        watch.replyQueued(connection);
+        if (tls) {
+            markCookiesSecure(reply);
+            reply.headers.append(qMakePair(QByteArray("Strict-Transport-Security"), QByteArray(kHsts)));
+        }
         auto *body = new QByteArray(reply.body);
         MHD_Response *response = MHD_create_response_from_buffer_with_free_callback_cls(
             size_t(body->size()), body->data(), [](void *cls) { delete static_cast<QByteArray *>(cls); },
@@ -138,6 +209,8 @@ struct HttpFront::Private
             qsizetype(std::strlen(method) + std::strlen(version)) + state.target.size() + 4;
         if (lineBytes + scan->bytes > options.maxHeaderBytes)
             return frontRefusal(431, QStringLiteral("请求头过大"), QStringLiteral("headers too large"));
+        if (ambiguousFraming(scan->headers))
+            return frontRefusal(400, QStringLiteral("请求长度不明确"), QStringLiteral("ambiguous length"));
         const qsizetype question = state.target.indexOf('?');
         if (question >= 0 && state.target.size() - question - 1 > options.maxQueryBytes)
             return frontRefusal(414, QStringLiteral("请求地址过长"), QStringLiteral("query too long"));
@@ -148,30 +221,62 @@ struct HttpFront::Private
                 // Far over the limit: refused before a byte of it is read. A little over:
                 // read and dropped, then refused, because a client still sending its body
                 // may lose a reply sent before it is done.
-                if (ok && length > kDrainFactor * options.maxBodyBytes)
+                if (!ok || length > kDrainFactor * options.maxBodyBytes)
                     return frontRefusal(413, QStringLiteral("请求内容过大"), QStringLiteral("too large"));
-                if (ok && length > options.maxBodyBytes)
+                if (length > options.maxBodyBytes)
                     state.tooLarge = true;
             }
         }
         return std::nullopt;
     }
 
-    PageReply answer(MHD_Connection *connection, Method method, const QString &path, RequestState &state)
+    // Runs what may throw StoreError: a failing database answers 500.
+    template<typename Step> static PageReply guarded(Step step)
     {
         try {
-            const qsizetype question = state.target.indexOf('?');
-            PageRequest page = decodeRequest(
-                method, path, question < 0 ? QByteArray() : state.target.mid(question + 1), state.body);
-            page.headers = std::move(state.scan.headers);
-            page.clientAddress = clientAddressOf(connection);
-            return dispatch(service, page);
+            return step();
         } catch (const std::exception &e) {
             PageReply reply = PageReply::text(QStringLiteral("服务器内部错误"),
                                               QStringLiteral("error: ") + QString::fromUtf8(e.what()));
             reply.status = 500;
             return reply;
         }
+    }
+
+    // Answers a whole request: cheap pages at once on this thread, heavy ones on the heavy
+    // queue while the engine holds the connection.
+    MHD_Result answer(MHD_Connection *connection, const char *method, const QString &path, RequestState &state)
+    {
+        // Status 500 when the database failed on the way.
+        const PageReply admitted = guarded([&] {
+            const qsizetype question = state.target.indexOf('?');
+            state.page = decodeRequest(methodOf(method), path,
+                                       question < 0 ? QByteArray() : state.target.mid(question + 1), state.body);
+            state.page.headers = std::move(state.scan.headers);
+            state.page.clientAddress = clientAddressOf(connection);
+            state.admission = admit(service, state.page);
+            return PageReply();
+        });
+        if (admitted.status != 200)
+            return queue(connection, state, method, path, admitted);
+        if (!state.admission.route || !(state.admission.route->options & kHeavy))
+            return queue(connection, state, method, path,
+                         guarded([&] { return runAdmitted(service, state.admission, state.page); }));
+        // Suspended before the job is queued: its worker resumes the connection, and the
+        // engine then calls access() again, which sends the reply the job left.
+        MHD_suspend_connection(connection);
+        RequestState *held = &state;
+        const bool queued = heavy->submit(state.admission.teacher.id, [this, connection, held](bool run) {
+            held->ready = run ? guarded([&] { return runAdmitted(service, held->admission, held->page); })
+                              : busy(QStringLiteral("stopping"));
+            MHD_resume_connection(connection);
+        });
+        if (!queued) {
+            state.ready = busy(QStringLiteral("busy"));
+            state.ready->account = state.admission.teacher.account;
+            MHD_resume_connection(connection);
+        }
+        return MHD_YES;
     }
 
     MHD_Result access(MHD_Connection *connection, const char *method, const char *version, const char *upload,
@@ -215,9 +320,15 @@ struct HttpFront::Private
         if (state->tooLarge)
             return queue(connection, *state, method, path,
                          frontRefusal(413, QStringLiteral("请求内容过大"), QStringLiteral("too large")));
+        if (state->ready) {
+            PageReply reply = std::move(*state->ready);
+            state->ready.reset();
+            return queue(connection, *state, method, path, std::move(reply));
+        }
         if (state->answered)
             return MHD_YES;
-        return queue(connection, *state, method, path, answer(connection, methodOf(method), path, *state));
+        watch.requestRead(connection);
+        return answer(connection, method, path, *state);
     }
 };
 
@@ -251,7 +362,7 @@ void onConnection(void *cls, MHD_Connection *connection, void **socketContext,
     if (code == MHD_CONNECTION_NOTIFY_STARTED) {
         const MHD_ConnectionInfo *info =
             MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
-        *socketContext = watch.opened(connection, info ? info->connect_fd : -1);
+        *socketContext = watch.opened(connection, info ? info->connect_fd : -1, addressKey(connection));
     } else {
         watch.closed(*socketContext);
         *socketContext = nullptr;
@@ -281,7 +392,8 @@ quint16 HttpFront::start(QString *error)
     sockaddr_in v4 = {};
     sockaddr_in6 v6 = {};
     const sockaddr *address = nullptr;
-    unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_USE_ERROR_LOG;
+    unsigned flags =
+        MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_USE_ERROR_LOG | MHD_ALLOW_SUSPEND_RESUME;
     if (o.host.protocol() == QAbstractSocket::IPv6Protocol) {
         v6.sin6_family = AF_INET6;
         v6.sin6_port = htons(o.port);
@@ -298,7 +410,11 @@ quint16 HttpFront::start(QString *error)
     const bool tls = !o.tlsCertificate.isEmpty() && !o.tlsKey.isEmpty();
     if (tls)
         flags |= MHD_USE_TLS;
+    d->tls = tls;
     const int threads = o.threads > 0 ? o.threads : qMax(1, QThread::idealThreadCount());
+    // The watch keeps the connection limits, pushing out a waiting connection for a newcomer;
+    // the engine's own limit only catches a burst faster than the pushed-out ones close.
+    const int engineLimit = o.maxConnections + o.maxConnections / 4 + 16;
     // The pool holds the request line, the headers and the reply's headers; twice the header
     // limit leaves room for the reply while a request at the limit is refused by us, with a
     // reason, rather than by the engine.
@@ -307,8 +423,7 @@ quint16 HttpFront::start(QString *error)
         {MHD_OPTION_SOCK_ADDR, 0, const_cast<sockaddr *>(address)},
         {MHD_OPTION_LISTENING_ADDRESS_REUSE, 1, nullptr},
         {MHD_OPTION_THREAD_POOL_SIZE, threads, nullptr},
-        {MHD_OPTION_CONNECTION_LIMIT, o.maxConnections, nullptr},
-        {MHD_OPTION_PER_IP_CONNECTION_LIMIT, o.maxConnectionsPerAddress, nullptr},
+        {MHD_OPTION_CONNECTION_LIMIT, engineLimit, nullptr},
         {MHD_OPTION_CONNECTION_TIMEOUT, o.idleSeconds, nullptr},
         {MHD_OPTION_CONNECTION_MEMORY_LIMIT, intptr_t(pool), nullptr},
         {MHD_OPTION_EXTERNAL_LOGGER, intptr_t(&quietLogger), nullptr},
@@ -319,12 +434,18 @@ quint16 HttpFront::start(QString *error)
         {tls ? MHD_OPTION_HTTPS_MEM_CERT : MHD_OPTION_END, 0,
          const_cast<char *>(o.tlsCertificate.constData())},
         {MHD_OPTION_HTTPS_MEM_KEY, 0, const_cast<char *>(o.tlsKey.constData())},
+        {MHD_OPTION_HTTPS_PRIORITIES, 0, const_cast<char *>(kTlsPriorities)},
         {MHD_OPTION_END, 0, nullptr},
     };
-    d->watch.start(o.headerSeconds * 1000, o.idleSeconds * 1000);
+    d->watch.start({qint64(o.headerSeconds) * 1000, qint64(o.bodySeconds) * 1000, qint64(o.idleSeconds) * 1000,
+                    qint64(o.replySeconds) * 1000, o.maxConnections, o.maxConnectionsPerAddress});
+    const int perAccount = qMax(1, o.heavyPerAccount);
+    d->heavy = std::make_unique<HeavyQueue>(HeavyQueue::Limits{
+        o.heavyThreads > 0 ? o.heavyThreads : qMax(2, threads), perAccount, 4 * perAccount, 256});
     d->daemon = MHD_start_daemon(flags, o.port, nullptr, nullptr, &onAccess, d.get(), MHD_OPTION_ARRAY,
                                  options, MHD_OPTION_END);
     if (!d->daemon) {
+        d->heavy.reset();
         d->watch.stop();
         *error = tls ? QStringLiteral("cannot listen on %1:%2 with the TLS certificate and key given")
                            .arg(o.host.toString())
@@ -338,10 +459,14 @@ quint16 HttpFront::start(QString *error)
 
 void HttpFront::stop()
 {
+    // The heavy queue first: the engine may not stop while a connection waits on it.
+    if (d->heavy)
+        d->heavy->stop();
     if (d->daemon) {
         MHD_stop_daemon(d->daemon);
         d->daemon = nullptr;
     }
+    d->heavy.reset();
     d->watch.stop();
 }
 

@@ -26,13 +26,23 @@ struct FrontOptions
     qsizetype maxBodyBytes = 1024 * 1024;
     // The query of a page address; 414.
     qsizetype maxQueryBytes = 8 * 1024;
-    // A new connection has this long to send its request's headers.
+    // A new connection has this long to send its request's headers, and then this long for
+    // its body.
     int headerSeconds = 10;
-    // A connection that sends or takes nothing for this long is closed (kept-alive
-    // connections between requests, stalled bodies and readers).
+    int bodySeconds = 20;
+    // A kept-alive connection has this long to send its next request's headers; a connection
+    // that sends or takes nothing for this long is closed.
     int idleSeconds = 30;
+    // A reply must be taken within this long.
+    int replySeconds = 60;
+    // When all connections, or all of one address, are taken, a newcomer pushes out the one
+    // that has waited longest for its client (see ConnectionWatch).
     int maxConnections = 1000;
     int maxConnectionsPerAddress = 128;
+    // Threads for the pages that read a lot; 0: as many as request threads (at least two).
+    int heavyThreads = 0;
+    // Such pages at once per account; more wait, up to four times this, and beyond get 503.
+    int heavyPerAccount = 2;
     // PEM texts; with both, HTTPS.
     QByteArray tlsCertificate;
     QByteArray tlsKey;
@@ -40,7 +50,8 @@ struct FrontOptions
 
 // The HTTP side, on libmicrohttpd: a pool of request threads reads each request within
 // the limits above, turns it into a PageRequest, runs the route table, writes the reply
-// and one log line.
+// and one log line. Pages that read a lot run on threads of their own (HeavyQueue), so a
+// cheap request never waits behind them.
 class HttpFront
 {
 public:

@@ -6,6 +6,11 @@
 #include <QRandomGenerator>
 #include <QSaveFile>
 
+#include <QElapsedTimer>
+
+#include <csignal>
+#include <unistd.h>
+
 namespace corvanta::server {
 
 namespace {
@@ -75,7 +80,13 @@ bool MailDirMailer::send(const MailMessage &message, QString *error)
 
 bool SendmailMailer::send(const MailMessage &message, QString *error)
 {
+    if (m_cancelled) {
+        *error = QStringLiteral("cancelled");
+        return false;
+    }
     QProcess process;
+    // A process group of its own, so that what the shell started goes with it.
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
     process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), m_command});
     if (!process.waitForStarted(10000)) {
         *error = process.errorString();
@@ -84,11 +95,17 @@ bool SendmailMailer::send(const MailMessage &message, QString *error)
     const QByteArray token = randomToken();
     process.write(composeMail(message, QDateTime::currentDateTimeUtc(), token + "@corvanta"));
     process.closeWriteChannel();
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        process.waitForFinished(1000);
-        *error = QStringLiteral("the sendmail command did not finish");
-        return false;
+    QElapsedTimer waited;
+    waited.start();
+    while (!process.waitForFinished(50)) {
+        if (process.state() == QProcess::NotRunning)
+            break;
+        if (m_cancelled || waited.elapsed() > 30000) {
+            ::kill(-pid_t(process.processId()), SIGKILL);
+            process.waitForFinished(1000);
+            *error = m_cancelled ? QStringLiteral("cancelled") : QStringLiteral("the sendmail command did not finish");
+            return false;
+        }
     }
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
         *error = QStringLiteral("the sendmail command failed: %1")

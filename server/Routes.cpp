@@ -18,29 +18,31 @@ PageReply refusal(const Route &route, const QString &text, const QString &accoun
     return reply;
 }
 
-PageReply run(ScoreService &service, const Route &route, const PageRequest &request)
+Admission check(ScoreService &service, const Route &route, const PageRequest &request)
 {
+    Admission admission;
     for (const char *name : route.required) {
-        if (!request.fields.has(QLatin1String(name)))
-            return refusal(route, QStringLiteral("请求缺少字段：") + QLatin1String(name),
-                           request.fields.value(QStringLiteral("username")));
+        if (!request.fields.has(QLatin1String(name))) {
+            admission.reply = refusal(route, QStringLiteral("请求缺少字段：") + QLatin1String(name),
+                                      request.fields.value(QStringLiteral("username")));
+            return admission;
+        }
     }
-    Teacher teacher;
     const QString accountField = ScoreService::accountField(route.credential);
     const bool guest = (route.options & kGuestWithoutAccount) && !request.fields.has(accountField);
     if (route.credential != Credential::None && !guest) {
         const Authentication auth = service.authenticate(route.credential, request, route.secretField);
-        if (!auth.teacher)
-            return refusal(route, auth.refusal, request.fields.value(accountField));
-        teacher = *auth.teacher;
+        if (!auth.teacher) {
+            admission.reply = refusal(route, auth.refusal, request.fields.value(accountField));
+            return admission;
+        }
+        admission.teacher = *auth.teacher;
     } else if (guest && (route.options & kSessionForGuest)) {
         if (std::optional<Teacher> signedIn = service.sessions().teacherOf(request))
-            teacher = std::move(*signedIn);
+            admission.teacher = std::move(*signedIn);
     }
-    PageReply reply = route.page({service, request, teacher});
-    if (reply.account.isEmpty())
-        reply.account = teacher.account;
-    return reply;
+    admission.route = &route;
+    return admission;
 }
 
 } // namespace
@@ -82,7 +84,7 @@ const QList<Route> &routes()
         {kEditScale,     Post, &console::editScale,     Operation,
          {"username", "password", "scaleid", "scale", "score"}},
         {kDelScale,      Post, &console::delScale,      Operation, {"username", "password", "delid"}},
-        {kGetScore,      Get,  &console::getScore,      Digest},
+        {kGetScore,      Get,  &console::getScore,      Digest, {}, nullptr, kHeavy},
         {kEditScore,     Post, &console::editScore,     Operation,
          {"username", "password", "scoreid", "score", "time", "keti", "addtion"}},
         {kDelScore,      Post, &console::delScore,      Operation, {"username", "password", "delid"}},
@@ -97,8 +99,8 @@ const QList<Route> &routes()
         {kScoreHome,      Get,  &web::scoreHome, Digest, {}, nullptr, Web},
         {kScoreHome,      Post, &web::signedIn,  Login,  {}, nullptr, kSignInPageRefusal},
         {kScoreHomeIndex, Get,  &web::scoreHome, Digest, {}, nullptr, Web},
-        {kWebClass,       Get,  &web::classPage, Session, {}, nullptr, kSignInPageRefusal},
-        {kWebClassCsv,    Get,  &web::classCsv,  Session, {}, nullptr, kSignInPageRefusal},
+        {kWebClass,       Get,  &web::classPage, Session, {}, nullptr, kSignInPageRefusal | kHeavy},
+        {kWebClassCsv,    Get,  &web::classCsv,  Session, {}, nullptr, kSignInPageRefusal | kHeavy},
         {kWebSignOut,     Post, &web::signOut},
         // The vendor site.
         {kVersion,    Get, &web::version},
@@ -123,20 +125,38 @@ QByteArray allowedMethods(const QString &path)
     return allowed.join(", ");
 }
 
-PageReply dispatch(ScoreService &service, const PageRequest &request)
+Admission admit(ScoreService &service, const PageRequest &request)
 {
     for (const Route &route : routes()) {
         if (route.method == request.method && request.path == QLatin1String(route.path))
-            return run(service, route, request);
+            return check(service, route, request);
     }
+    Admission admission;
     const QByteArray allow = allowedMethods(request.path);
-    if (allow.isEmpty())
-        return PageReply::notFound();
-    PageReply reply =
+    if (allow.isEmpty()) {
+        admission.reply = PageReply::notFound();
+        return admission;
+    }
+    admission.reply =
         PageReply::text(QStringLiteral("不支持的请求方法"), QStringLiteral("method not allowed"));
-    reply.status = 405;
-    reply.headers.append({"Allow", allow});
+    admission.reply.status = 405;
+    admission.reply.headers.append({"Allow", allow});
+    return admission;
+}
+
+PageReply runAdmitted(ScoreService &service, const Admission &admission, const PageRequest &request)
+{
+    if (!admission.route)
+        return admission.reply;
+    PageReply reply = admission.route->page({service, request, admission.teacher});
+    if (reply.account.isEmpty())
+        reply.account = admission.teacher.account;
     return reply;
+}
+
+PageReply dispatch(ScoreService &service, const PageRequest &request)
+{
+    return runAdmitted(service, admit(service, request), request);
 }
 
 } // namespace corvanta::server

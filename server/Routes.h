@@ -13,6 +13,7 @@ enum RouteOption : unsigned {
     kSignInPageRefusal = 1,   // a refusal is shown on the sign-in form (the web pages for people)
     kGuestWithoutAccount = 2, // a request naming no account is served without a teacher
     kSessionForGuest = 4,     // ... or with the teacher of its browser session, if any
+    kHeavy = 8,               // reads a lot: run apart from the cheap pages, a few per account at once
 };
 
 // One row of the page table: the address and method, what the dispatcher checks before the
@@ -34,6 +35,20 @@ const QList<Route> &routes();
 
 // "GET, POST": the methods routed for the path, empty for an unknown path.
 QByteArray allowedMethods(const QString &path);
+
+// A request past its route's checks: the route, and the teacher its credential named. Without
+// a route, `reply` answers the request (a refusal, 404 or 405).
+struct Admission
+{
+    const Route *route = nullptr;
+    Teacher teacher;
+    PageReply reply;
+};
+
+// The checks of dispatch(), without running the page.
+Admission admit(ScoreService &service, const PageRequest &request);
+// The admitted route's page, or the admission's reply.
+PageReply runAdmitted(ScoreService &service, const Admission &admission, const PageRequest &request);
 
 // Answers a decoded request: the route's checks in order (missing field, credential and its
 // lock-out), then its page with the authenticated teacher; 405 with an Allow header for a

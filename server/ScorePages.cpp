@@ -78,6 +78,10 @@ PageReply upload(const PageCall &call)
     }
     if (scores.isEmpty())
         return refused(QStringLiteral("没有要上传的计分！"));
+    ClassScoreLimit &limit = call.service.scoreLimit();
+    const QString full = limit.overfull(call.store(), call.teacher.id, scores, call.service.now());
+    if (!full.isEmpty())
+        return refused(QStringLiteral("班级的计分太多：%1 最多 %2 条，请先删除旧的计分！").arg(full).arg(limit.limit()));
     const AddScoresResult result = call.store().addScores(call.teacher.id, scores, call.service.now());
     if (result.result != StoreResult::Done) {
         const ScoreRecord &bad = scores[result.failedIndex];
@@ -85,6 +89,7 @@ PageReply upload(const PageCall &call)
             return refused(QStringLiteral("班级不存在：") + bad.className);
         return refused(QStringLiteral("学生不存在：") + bad.className + QStringLiteral(" ") + bad.student);
     }
+    limit.added(call.teacher.id, scores);
     return accepted();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ClassScoreLimit.h"
 #include "Credentials.h"
 #include "Mailer.h"
 #include "PageReply.h"
@@ -87,6 +88,7 @@ public:
     // The calling thread's store.
     Store &store();
     WebSessions &sessions() { return m_sessions; }
+    ClassScoreLimit &scoreLimit() { return m_scoreLimit; }
     Mailer &mailer() { return m_mailer; }
     const QString &mailFrom() const { return m_mailFrom; }
     qint64 now() const;
@@ -129,6 +131,7 @@ private:
     std::mutex m_recordMutex;
     QHash<qint64, QPair<qint64, QByteArray>> m_recordCache; // teacher -> (data version, file)
     WebSessions m_sessions;
+    ClassScoreLimit m_scoreLimit;
     struct CachedReport
     {
         qint64 version = 0;

@@ -10,8 +10,10 @@ namespace corvanta::server {
 
 namespace {
 
-const char *const kHiddenLimits[] = {"header-timeout", "idle-timeout", "max-connections",
-                                     "max-connections-per-address", "registrations-per-minute"};
+const char *const kHiddenLimits[] = {"header-timeout",           "idle-timeout",
+                                     "max-connections",          "max-connections-per-address",
+                                     "registrations-per-minute", "body-timeout",
+                                     "heavy-threads"};
 
 // The options, defined once for parsing and for --help.
 void addOptions(QCommandLineParser &parser)
@@ -94,6 +96,8 @@ bool parseFront(const QCommandLineParser &parser, ServerOptions *options, QStrin
         {kHiddenLimits[2], &ServerOptions::maxConnections},
         {kHiddenLimits[3], &ServerOptions::maxConnectionsPerAddress},
         {kHiddenLimits[4], &ServerOptions::registrationsPerMinute},
+        {kHiddenLimits[5], &ServerOptions::bodySeconds},
+        {kHiddenLimits[6], &ServerOptions::heavyThreads},
     };
     for (const auto &[name, field] : counts) {
         if (parser.isSet(QLatin1String(name)) &&
@@ -214,9 +218,13 @@ QString serverUsage()
                           "Without --mail-dir or --sendmail, check-code e-mails cannot be sent.\n"
                           "Every request is logged on standard error, one line each.\n"
                           "Limits per request: request line and headers 16 KiB (status 431), body 1 MiB\n"
-                          "(413), query 8 KiB (414); the headers within 10 s of connecting, kept-alive\n"
-                          "connections closed after 30 s without a request. At most 1000 connections, 128\n"
-                          "from one address; 10 registrations a minute from one address.\n"
+                          "(413), query 8 KiB (414); the headers within 10 s of connecting and the body\n"
+                          "within 20 s more, kept-alive connections closed after 30 s without a request,\n"
+                          "a reply taken within 60 s. At most 1000 connections, 128 from one address: when\n"
+                          "they are taken, a new connection pushes out the one that has waited longest for\n"
+                          "its client. Pages that read a whole class run apart, two per account at once\n"
+                          "(more wait, beyond eight 503 with Retry-After). 10 registrations a minute from\n"
+                          "one address.\n"
                           "Five wrong passwords within 10 minutes lock the address they came from out of\n"
                           "that account for 10 minutes; 20 from all addresses pause the account's checks for\n"
                           "a minute. Passwords are kept only as salted PBKDF2 hashes.\n"

@@ -25,10 +25,12 @@ struct ServerOptions
     // Hidden (tests): the HTTP front's limits, in seconds and connections; 0 keeps the
     // front's default.
     int headerSeconds = 0;
+    int bodySeconds = 0;
     int idleSeconds = 0;
     int maxConnections = 0;
     int maxConnectionsPerAddress = 0;
     int registrationsPerMinute = 0;
+    int heavyThreads = 0;
 };
 
 // Reads the command line (arguments[0] is the program). On a bad option returns false and

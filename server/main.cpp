@@ -79,9 +79,11 @@ bool frontOptions(const ServerOptions &options, FrontOptions *front, QString *er
     front->threads = options.threads;
     const std::pair<int, int FrontOptions::*> limits[] = {
         {options.headerSeconds, &FrontOptions::headerSeconds},
+        {options.bodySeconds, &FrontOptions::bodySeconds},
         {options.idleSeconds, &FrontOptions::idleSeconds},
         {options.maxConnections, &FrontOptions::maxConnections},
         {options.maxConnectionsPerAddress, &FrontOptions::maxConnectionsPerAddress},
+        {options.heavyThreads, &FrontOptions::heavyThreads},
     };
     for (const auto &[value, field] : limits) {
         if (value > 0)

@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -82,6 +83,47 @@ QByteArray get(const QByteArray &target, const QByteArray &extra = {})
     return "GET " + target + " HTTP/1.1\r\nHost: t\r\n" + extra + "Connection: close\r\n\r\n";
 }
 
+// A POST that sends its headers and the start of a body it never finishes.
+std::unique_ptr<QTcpSocket> startSlowBody(int port, const QString &from = {})
+{
+    auto socket = connectTo(port, from);
+    socket->write("POST /score/index.php HTTP/1.1\r\nHost: t\r\nContent-Length: 1000\r\n\r\nusername=");
+    socket->waitForBytesWritten(1000);
+    return socket;
+}
+
+// Whether the server has closed the connection by now.
+bool closedByServer(QTcpSocket &socket, int ms = 2000)
+{
+    return socket.state() != QAbstractSocket::ConnectedState || socket.waitForDisconnected(ms);
+}
+
+// The process is gone (or a zombie nobody reaps, which runs no more).
+bool processGone(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray text = stat.readAll();
+    return text.mid(text.lastIndexOf(')') + 2, 1) == "Z";
+}
+
+// Runs openssl s_client with the arguments, the request on its standard input; the reply's
+// bytes, empty when the handshake failed.
+QByteArray overTls(int port, const QStringList &arguments, const QByteArray &request)
+{
+    QProcess client;
+    client.start(QStringLiteral("openssl"), QStringList{"s_client", "-connect", QStringLiteral("127.0.0.1:%1").arg(port),
+                                                        "-quiet", "-no_ign_eof"} +
+                                                arguments);
+    if (!client.waitForStarted(5000))
+        return {};
+    client.write(request);
+    if (!client.waitForFinished(10000))
+        client.kill();
+    return client.exitCode() == 0 ? client.readAllStandardOutput() : QByteArray();
+}
+
 } // namespace
 
 class TestServerFront : public QObject
@@ -89,8 +131,8 @@ class TestServerFront : public QObject
     Q_OBJECT
 
     // Limits shortened so the time limits show within a second or two.
-    ServerProcess m_server{
-        {"--header-timeout", "1", "--idle-timeout", "2", "--max-connections-per-address", "6"}};
+    ServerProcess m_server{{"--header-timeout", "1", "--idle-timeout", "2", "--body-timeout", "1",
+                            "--max-connections-per-address", "6"}};
 
 private slots:
     void initTestCase()
@@ -207,25 +249,101 @@ private slots:
         QVERIFY2(timer.elapsed() > 1000, qPrintable(QString::number(timer.elapsed())));
     }
 
-    // One address cannot take every connection: others are still served.
+    // A body that trickles in is cut off at the body limit (1 s here), whatever its pace.
+    void bodyTimeLimit()
+    {
+        auto socket = startSlowBody(m_server.port());
+        QElapsedTimer timer;
+        timer.start();
+        while (socket->state() == QAbstractSocket::ConnectedState && timer.elapsed() < 8000) {
+            socket->write("a");
+            socket->waitForBytesWritten(500);
+            socket->waitForDisconnected(300);
+        }
+        QCOMPARE(socket->state(), QAbstractSocket::UnconnectedState);
+        QVERIFY2(timer.elapsed() < 4000, qPrintable(QString::number(timer.elapsed())));
+    }
+
+    // One address cannot take every connection: when its share is taken, the connection
+    // that has waited longest for its client makes room, so a teacher behind the same
+    // school address is still served; other addresses are unaffected.
     void connectionsPerAddress()
     {
         // The usual header limit: the held connections must outlast a slow machine.
         ServerProcess server({"--max-connections-per-address", "6"});
         QVERIFY2(server.start(), qPrintable(server.errorText()));
         std::vector<std::unique_ptr<QTcpSocket>> held;
-        for (int i = 0; i < 6; ++i)
-            held.push_back(connectTo(server.port()));
+        for (int i = 0; i < 6; ++i) {
+            held.push_back(i % 2 ? startSlowBody(server.port()) : connectTo(server.port()));
+            QTest::qWait(30); // each waits for a different time
+        }
         QTest::qWait(200);
         auto over = connectTo(server.port());
         over->write(get("/score/servertime.php"));
-        bool closed = false;
-        QCOMPARE(readAll(*over, 3000, &closed), QByteArray());
-        QVERIFY(closed);
+        QCOMPARE(statusOf(readAll(*over, 3000)), 200);
+        QVERIFY(closedByServer(*held.front()));
+        for (std::size_t i = 1; i < held.size(); ++i)
+            QCOMPARE(held[i]->state(), QAbstractSocket::ConnectedState);
         auto other = connectTo(server.port(), QStringLiteral("127.0.0.2"));
         other->write(get("/score/servertime.php"));
         QCOMPARE(statusOf(readAll(*other, 3000)), 200);
         held.clear();
+    }
+
+    // Slow clients from many addresses fill every connection; a newcomer still gets in, in
+    // place of the one that has waited longest.
+    void slowClientsPushedOut()
+    {
+        ServerProcess server({"--max-connections", "12", "--max-connections-per-address", "6"});
+        QVERIFY2(server.start(), qPrintable(server.errorText()));
+        std::vector<std::unique_ptr<QTcpSocket>> held;
+        for (int address = 2; address <= 4; ++address) {
+            for (int i = 0; i < 6; ++i) {
+                held.push_back(startSlowBody(server.port(), QStringLiteral("127.0.0.%1").arg(address)));
+                QTest::qWait(20);
+            }
+        }
+        QTest::qWait(300);
+        auto newcomer = connectTo(server.port(), QStringLiteral("127.0.0.5"));
+        newcomer->write(get("/score/servertime.php"));
+        QCOMPARE(statusOf(readAll(*newcomer, 3000)), 200);
+        int open = 0;
+        for (const auto &socket : held)
+            open += closedByServer(*socket, 100) ? 0 : 1;
+        QVERIFY2(open <= 11, qPrintable(QString::number(open)));
+        QVERIFY(closedByServer(*held.front(), 100));
+        QCOMPARE(held.back()->state(), QAbstractSocket::ConnectedState);
+    }
+
+    // Framing a proxy in front could read otherwise is refused.
+    void ambiguousLength_data()
+    {
+        QTest::addColumn<QByteArray>("headers");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("status");
+        const QByteArray fields = "a=b&c";
+        QTest::newRow("one length") << QByteArray("Content-Length: 5\r\n") << fields << 200;
+        QTest::newRow("the same length twice")
+            << QByteArray("Content-Length: 5\r\nContent-Length: 5\r\n") << fields << 200;
+        QTest::newRow("two lengths") << QByteArray("Content-Length: 5\r\nContent-Length: 7\r\n") << fields + "&d"
+                                     << 400;
+        QTest::newRow("length and chunked")
+            << QByteArray("Content-Length: 5\r\nTransfer-Encoding: chunked\r\n") << "5\r\n" + fields + "\r\n0\r\n\r\n"
+            << 400;
+        QTest::newRow("chunked and length")
+            << QByteArray("Transfer-Encoding: chunked\r\nContent-Length: 20\r\n") << "5\r\n" + fields + "\r\n0\r\n\r\n"
+            << 400;
+        QTest::newRow("a list of lengths") << QByteArray("Content-Length: 5, 5\r\n") << fields << 400;
+    }
+    void ambiguousLength()
+    {
+        QFETCH(QByteArray, headers);
+        QFETCH(QByteArray, body);
+        QFETCH(int, status);
+        auto socket = connectTo(m_server.port());
+        socket->write("POST /score/checkpassword.php HTTP/1.1\r\nHost: t\r\nConnection: close\r\n" + headers +
+                      "\r\n" + body);
+        QCOMPARE(statusOf(readAll(*socket, 3000)), status);
     }
 
     void methods_data()
@@ -281,6 +399,53 @@ private slots:
         const QByteArray reply = readAll(*socket, 4000);
         QCOMPARE(statusOf(reply), 200);
         QCOMPARE(reply.count("HTTP/1.1 "), 1);
+    }
+
+    // The server's HTTPS offers TLS 1.2 and 1.3 with forward-secret AEAD suites only, marks
+    // its cookies Secure and asks browsers to keep to HTTPS.
+    void tlsSettings_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("served");
+        QTest::newRow("TLS 1.1") << QStringList{"-tls1_1", "-cipher", "DEFAULT:@SECLEVEL=0"} << false;
+        QTest::newRow("static RSA") << QStringList{"-tls1_2", "-cipher", "AES128-GCM-SHA256:@SECLEVEL=0"} << false;
+        QTest::newRow("CBC with SHA-1") << QStringList{"-tls1_2", "-cipher", "ECDHE-RSA-AES128-SHA:@SECLEVEL=0"}
+                                        << false;
+        QTest::newRow("TLS 1.2 ECDHE GCM") << QStringList{"-tls1_2", "-cipher", "ECDHE-RSA-AES128-GCM-SHA256"}
+                                           << true;
+        QTest::newRow("TLS 1.3") << QStringList{"-tls1_3"} << true;
+    }
+    void tlsSettings()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, served);
+        if (QStandardPaths::findExecutable(QStringLiteral("openssl")).isEmpty())
+            QSKIP("openssl is missing (scripts/deps.sh installs it)");
+        QTemporaryDir dir;
+        const QString cert = dir.filePath(QStringLiteral("cert.pem")),
+                      key = dir.filePath(QStringLiteral("key.pem"));
+        QProcess openssl;
+        openssl.start(QStringLiteral("openssl"), {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key,
+                                                  "-out", cert, "-days", "2", "-subj", "/CN=127.0.0.1"});
+        QVERIFY(openssl.waitForFinished(60000));
+        QCOMPARE(openssl.exitCode(), 0);
+        ServerProcess tls({"--tls-cert", cert, "--tls-key", key, "--demo"});
+        QVERIFY2(tls.start(), qPrintable(tls.errorText()));
+        const QByteArray signIn = "username=demo&password=demo";
+        const QByteArray reply =
+            overTls(tls.port(), arguments,
+                    "POST /score/ HTTP/1.1\r\nHost: t\r\nConnection: close\r\nContent-Type: "
+                    "application/x-www-form-urlencoded\r\nContent-Length: " +
+                        QByteArray::number(signIn.size()) + "\r\n\r\n" + signIn);
+        QCOMPARE(statusOf(reply) != 0, served);
+        if (!served)
+            return;
+        const QByteArray head = reply.left(reply.indexOf("\r\n\r\n")).toLower();
+        QVERIFY2(head.contains("\r\nstrict-transport-security: max-age="), head.constData());
+        QVERIFY2(QRegularExpression(QStringLiteral("\r\nset-cookie: [^\r]*; secure(;|\r|$)"))
+                     .match(QString::fromLatin1(head))
+                     .hasMatch(),
+                 head.constData());
     }
 
     // The tool's own transport over HTTPS, trusting a certificate authority made here.
@@ -341,6 +506,109 @@ private slots:
         QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
         QVERIFY(!QFile::exists(sent));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(sent) && QFile(sent).size() > 0, 10000);
+    }
+
+    // A mail command that hangs does not hold the server's stop: SIGTERM ends it within 5 s,
+    // the command and what it started are killed, and each mail left is logged.
+    void stopWithHangingSendmail()
+    {
+        QTemporaryDir dir;
+        const QString pids = dir.filePath(QStringLiteral("pids"));
+        ServerProcess server({"--sendmail", QStringLiteral("echo $$ >> '%1'; sleep 60 & echo $! >> '%1'; wait").arg(pids)});
+        QVERIFY2(server.start(), qPrintable(server.errorText()));
+        for (int i = 0; i < 3; ++i) {
+            const QString account = QStringLiteral("hang%1").arg(i);
+            QVERIFY(server.registerTeacher(account, QStringLiteral("login"), QStringLiteral("oper")));
+            QCOMPARE(server.get(QStringLiteral("/score/getpswdcode.php"),
+                                {{"username", account}, {"email", "teacher@example.org"}})
+                         .text(),
+                     QStringLiteral("success"));
+        }
+        QFile started(pids);
+        QTRY_VERIFY_WITH_TIMEOUT(started.open(QIODevice::ReadOnly) && started.readAll().count('\n') >= 2 &&
+                                     (started.close(), true),
+                                 10000);
+        QElapsedTimer timer;
+        timer.start();
+        server.stop();
+        QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(server.exitCode(), 0);
+        QCOMPARE(server.serverLog().count(QStringLiteral("mail to teacher@example.org not sent")), 3);
+        QVERIFY(started.open(QIODevice::ReadOnly));
+        for (const QByteArray &pid : started.readAll().split('\n')) {
+            if (!pid.isEmpty())
+                QTRY_VERIFY2_WITH_TIMEOUT(processGone(pid.toLongLong()), pid.constData(), 2000);
+        }
+    }
+
+    // Reads of a whole class run apart from the cheap pages, a few per account at once: a
+    // pile of them from one account gets 503 with Retry-After beyond its share, and the clock
+    // page is answered while they still run.
+    void heavyReadsApart()
+    {
+        ServerProcess server({"--threads", "1", "--heavy-threads", "1"});
+        QVERIFY2(server.start(), qPrintable(server.errorText()));
+        const QString account = QStringLiteral("heavy01");
+        QVERIFY(server.registerTeacher(account, QStringLiteral("login"), QStringLiteral("oper")));
+        QVERIFY(server.setClasses(account, QStringLiteral("oper"), {QStringLiteral("C1")}));
+        QVERIFY(server.setStudents(account, QStringLiteral("oper"), QStringLiteral("C1"), {QStringLiteral("s1")}));
+        QVERIFY(server.setTopics(account, QStringLiteral("oper"), {QStringLiteral("k")}));
+        const QDateTime base(QDate(2026, 1, 1), QTime(8, 0));
+        for (int part = 0; part < 2; ++part) {
+            QStringList lines;
+            for (int i = 0; i < 10000; ++i)
+                lines.append(QStringLiteral("C1\ts1\t5\t%1\t")
+                                 .arg(base.addSecs(part * 10000 + i).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))));
+            QVERIFY(server.upload(account, QStringLiteral("oper"), QStringLiteral("k"), lines));
+        }
+        const QByteArray read = get("/score/getscore.php?class=C1&t=heavy01&mp=" + Md5Hex(QStringLiteral("login")).toLatin1());
+        std::vector<std::unique_ptr<QTcpSocket>> heavy;
+        for (int i = 0; i < 16; ++i) {
+            heavy.push_back(connectTo(server.port()));
+            heavy.back()->write(read);
+            heavy.back()->flush();
+        }
+        QTest::qWait(100);
+        auto cheap = connectTo(server.port());
+        cheap->write(get("/score/servertime.php"));
+        // Replies in the order they are complete; index 16 is the clock page.
+        QList<int> order;
+        QList<QByteArray> replies(17);
+        QElapsedTimer timer;
+        timer.start();
+        while (order.size() < 17 && timer.elapsed() < 60000) {
+            for (int i = 0; i < 17; ++i) {
+                QTcpSocket &socket = i < 16 ? *heavy[std::size_t(i)] : *cheap;
+                if (order.contains(i))
+                    continue;
+                socket.waitForReadyRead(5);
+                replies[i] += socket.readAll();
+                if (socket.state() != QAbstractSocket::ConnectedState)
+                    order.append(i);
+            }
+        }
+        QCOMPARE(order.size(), 17);
+        QCOMPARE(statusOf(replies[16]), 200);
+        int served = 0, busy = 0;
+        for (int i = 0; i < 16; ++i) {
+            const int status = statusOf(replies[i]);
+            QVERIFY2(status == 200 || status == 503, replies[i].left(200).constData());
+            if (status == 503) {
+                ++busy;
+                QVERIFY(replies[i].contains("\r\nRetry-After: 5\r\n"));
+            } else {
+                ++served;
+                QVERIFY(replies[i].count("\r\n") > 10000);
+            }
+        }
+        QVERIFY2(busy >= 1 && served >= 2, qPrintable(QStringLiteral("%1 %2").arg(busy).arg(served)));
+        // The clock page did not wait for the reads that were let in.
+        qsizetype lastServed = 0;
+        for (qsizetype k = 0; k < order.size(); ++k) {
+            if (order[k] < 16 && statusOf(replies[order[k]]) == 200)
+                lastServed = k;
+        }
+        QVERIFY2(order.indexOf(16) < lastServed, qPrintable(QString::number(order.indexOf(16))));
     }
 
     // One check code a minute per account, counted in the database: a restart forgets nothing.

@@ -6,6 +6,7 @@
 #include "Credentials.h"
 #include "DatabaseUrl.h"
 #include "DemoData.h"
+#include "HeavyQueue.h"
 #include "Mailer.h"
 #include "PageRequest.h"
 #include "net/RecordFormat.h"
@@ -597,6 +598,50 @@ private slots:
         p.advance(Store::kCheckCodeGapSeconds);
         QCOMPARE(ask(), QStringLiteral("success"));
         QCOMPARE(p.mailer.sent.size(), 2);
+    }
+
+    // One account's pile of heavy requests never holds back another account's: the other's
+    // job runs while the first account's share is busy; a pile beyond its share of waiting
+    // is refused; jobs still waiting at the stop are handed "not run".
+    void heavyQueueShares()
+    {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool open = false;
+        QList<QString> ran;
+        const auto job = [&](const QString &name, bool gated) {
+            return [&, name, gated](bool run) {
+                std::unique_lock lock(mutex);
+                ran.append(run ? name : name + QStringLiteral(" not run"));
+                changed.notify_all();
+                if (run && gated)
+                    changed.wait(lock, [&] { return open; });
+            };
+        };
+        server::HeavyQueue queue({2, 1, 3, 100});
+        const auto waitFor = [&](qsizetype count) {
+            std::unique_lock lock(mutex);
+            return changed.wait_for(lock, std::chrono::seconds(10), [&] { return ran.size() >= count; });
+        };
+        QVERIFY(queue.submit(1, job(QStringLiteral("a0"), true)));
+        QVERIFY(waitFor(1));
+        for (int i = 1; i < 4; ++i)
+            QVERIFY(queue.submit(1, job(QStringLiteral("a%1").arg(i), true)));
+        QVERIFY(!queue.submit(1, job(QStringLiteral("a4"), true))); // one running, three waiting
+        QVERIFY(queue.submit(2, job(QStringLiteral("b"), false)));
+        QVERIFY(waitFor(2));
+        QCOMPARE(ran, (QList<QString>{"a0", "b"}));
+        std::thread opener([&] {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [&] { return ran.size() >= 3; });
+            open = true;
+            changed.notify_all();
+        });
+        queue.stop();
+        opener.join();
+        QCOMPARE(ran.size(), 5);
+        QVERIFY(ran.contains("a1 not run") && ran.contains("a3 not run"));
+        QVERIFY(!queue.submit(2, job(QStringLiteral("late"), false)));
     }
 
     void mailMessage()

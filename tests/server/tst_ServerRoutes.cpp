@@ -456,6 +456,42 @@ private slots:
         QCOMPARE(textOf(m_boundsRig->post(path, fields)), reply);
     }
 
+    // A class holds at most so many scores (5 here): an upload that would cross it is refused
+    // whole, naming the class; room made by deleting scores is found again.
+    void classScoreLimit()
+    {
+        ServiceRig rig;
+        addTeacher(rig);
+        rig.service.scoreLimit().setLimit(5);
+        QCOMPARE(textOf(rig.post("/score/setclass.php", operation("oper", {{"class", "一班|二班"}}))), kOk);
+        for (const char *className : {"一班", "二班"})
+            QCOMPARE(textOf(rig.post("/score/student.php",
+                                     operation("oper", {{"class", className}, {"student", "张三|李四"}}))),
+                     kOk);
+        int minute = 0;
+        const auto upload = [&](const QString &className, int count) {
+            QStringList lines;
+            for (int i = 0; i < count; ++i)
+                lines.append(QStringLiteral("%1\t张三\t3\t2026-03-05 08:%2:00\t").arg(className).arg(minute++, 2, 10,
+                                                                                                  QLatin1Char('0')));
+            return textOf(rig.post("/score/index.php", operation("oper", {{"keti", "甲"}, {"score", lines.join(u'|')}})));
+        };
+        const QString full = QStringLiteral("班级的计分太多：一班 最多 5 条，请先删除旧的计分！");
+        QCOMPARE(upload("一班", 3), kOk);
+        QCOMPARE(upload("一班", 3), full);
+        QCOMPARE(upload("二班", 3), kOk);
+        QCOMPARE(upload("一班", 2), kOk);
+        QCOMPARE(upload("一班", 1), full);
+        const QStringList stored =
+            textOf(rig.get("/score/getscore.php", {{"class", "一班"}, {"t", "keeper"}, {"mp", kDigest}}))
+                .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QCOMPARE(stored.size(), 5);
+        const QString ids = stored[0].section(u'\t', 0, 0) + u'|' + stored[1].section(u'\t', 0, 0);
+        QCOMPARE(textOf(rig.post("/score/delscore.php", operation("oper", {{"class", "一班"}, {"delid", ids}}))), kOk);
+        QCOMPARE(upload("一班", 2), kOk);
+        QCOMPARE(upload("一班", 1), full);
+    }
+
     // Bytes that are no GBK would be stored, then written back as "?": refused.
     void notGbkIsRefused()
     {
