@@ -212,7 +212,11 @@ QStringList &FailureLimiter::cleanKeys() const
 
 bool FailureLimiter::isLocked(const QString &key)
 {
-    const FailureState state = m_store().failureState(key);
+    return isLocked(key, m_store().failureState(key));
+}
+
+bool FailureLimiter::isLocked(const QString &key, const FailureState &state)
+{
     const bool locked = state.lockedUntil > now();
     QStringList &clean = cleanKeys();
     clean.removeAll(key);

@@ -65,6 +65,8 @@ public:
     }
 
     bool isLocked(const QString &key);
+    // The same with the key's state already read.
+    bool isLocked(const QString &key, const FailureState &state);
     void recordFailure(const QString &key, int maxFailures = kMaxFailures, qint64 lockSeconds = kLockSeconds);
     // After isLocked(key) on this thread: no write when it had nothing stored.
     void recordSuccess(const QString &key);

@@ -16,15 +16,25 @@ const QString kSignInFirst = QStringLiteral("请先登录。");
 const QString kSessionEnded = QStringLiteral("登录已过期，请重新登录。");
 
 // The keys stay as they are: stored failure counts outlive a restart.
-QString lockKey(Secret secret, const Teacher &teacher)
+QString keyPrefix(Secret secret)
 {
     const char *kind = secret == Secret::Login ? "login" : secret == Secret::Operation ? "operation" : "code";
-    return QLatin1String(kind) + u':' + QString::number(teacher.id);
+    return QLatin1String(kind) + u':';
+}
+
+QString addressSuffix(const QString &clientAddress)
+{
+    return u'@' + clientAddress;
+}
+
+QString lockKey(Secret secret, const Teacher &teacher)
+{
+    return keyPrefix(secret) + QString::number(teacher.id);
 }
 
 QString addressKey(Secret secret, const Teacher &teacher, const QString &clientAddress)
 {
-    return lockKey(secret, teacher) + u'@' + clientAddress;
+    return lockKey(secret, teacher) + addressSuffix(clientAddress);
 }
 
 } // namespace
@@ -108,11 +118,12 @@ void ScoreService::clearPasswordFailures(Secret secret, const Teacher &teacher, 
     m_limiter.clear(addressKey(secret, teacher, clientAddress));
 }
 
-QString ScoreService::passwordLock(Secret secret, const Teacher &teacher, const QString &clientAddress)
+QString ScoreService::passwordLock(Secret secret, const Teacher &teacher, const QString &clientAddress,
+                                   const QList<FailureState> &states)
 {
-    if (m_limiter.isLocked(addressKey(secret, teacher, clientAddress)))
+    if (m_limiter.isLocked(addressKey(secret, teacher, clientAddress), states.value(0)))
         return kLocked;
-    if (m_limiter.isLocked(lockKey(secret, teacher)))
+    if (m_limiter.isLocked(lockKey(secret, teacher), states.value(1)))
         return kPaused;
     return {};
 }
@@ -173,19 +184,26 @@ Authentication ScoreService::authenticate(Credential credential, const PageReque
     QString secret = request.fields.value(field);
     if (digest)
         secret = secret.trimmed().toLower();
-    // Accounts hold no blanks; a phone keyboard adds them.
-    std::optional<Teacher> teacher = store().teacherByAccount(request.fields.value(accountField(credential)).trimmed());
-    // An operation password is taken as typed; a blank login password is no password.
-    if (!teacher || credential == Credential::None || (operation ? secret : secret.trimmed()).isEmpty())
-        return {std::nullopt, wrong};
     // The digest stands for the login password, so it shares that password's failure count.
     const Secret kind = operation ? Secret::Operation : Secret::Login;
     const QString &address = request.clientAddress;
-    if (QString refusal = passwordLock(kind, *teacher, address); !refusal.isEmpty())
+    // The teacher and both lock-out states in one read: the address's, then the account's.
+    // Accounts hold no blanks; a phone keyboard adds them.
+    std::optional<Store::TeacherWithFailures> found = store().teacherWithFailures(
+        request.fields.value(accountField(credential)).trimmed(),
+        {{keyPrefix(kind), addressSuffix(address)}, {keyPrefix(kind), QString()}});
+    // An operation password is taken as typed; a blank login password is no password.
+    if (!found || credential == Credential::None || (operation ? secret : secret.trimmed()).isEmpty())
+        return {std::nullopt, wrong};
+    std::optional<Teacher> teacher = std::move(found->teacher);
+    if (QString refusal = passwordLock(kind, *teacher, address, found->failures); !refusal.isEmpty())
         return {std::nullopt, refusal};
     if (!matches(credential, secret, *teacher)) {
         passwordFailure(kind, *teacher, address);
-        const QString refusal = passwordLock(kind, *teacher, address);
+        const QString refusal =
+            passwordLock(kind, *teacher, address,
+                         {store().failureState(addressKey(kind, *teacher, address)),
+                          store().failureState(lockKey(kind, *teacher))});
         return {std::nullopt, refusal.isEmpty() ? wrong : refusal};
     }
     passwordSuccess(kind, *teacher, address);

@@ -114,7 +114,9 @@ public:
 private:
     bool matches(Credential credential, const QString &secret, const Teacher &teacher);
     // Empty when the password checks may run; else what the visitor is told.
-    QString passwordLock(Secret secret, const Teacher &teacher, const QString &clientAddress);
+    // states: of the address's key, then of the account's.
+    QString passwordLock(Secret secret, const Teacher &teacher, const QString &clientAddress,
+                         const QList<FailureState> &states);
     void passwordFailure(Secret secret, const Teacher &teacher, const QString &clientAddress);
     void passwordSuccess(Secret secret, const Teacher &teacher, const QString &clientAddress);
 

@@ -391,6 +391,30 @@ FailureState SqlStore::failureState(const QString &key)
     return state;
 }
 
+std::optional<Store::TeacherWithFailures>
+SqlStore::teacherWithFailures(const QString &account, const QList<QPair<QString, QString>> &keys)
+{
+    // One statement, so a request's check is one round trip to a database server.
+    QString sql = QStringLiteral("SELECT ") + teacherColumns(QStringLiteral("t"));
+    QVariantList values;
+    for (const auto &[prefix, suffix] : keys) {
+        sql += QStringLiteral(", (SELECT locked_until FROM lock_out WHERE key = ? || CAST(t.id AS TEXT) || ?), "
+                              "(SELECT COUNT(*) FROM failure WHERE key = ? || CAST(t.id AS TEXT) || ?)");
+        values << prefix << suffix << prefix << suffix;
+    }
+    sql += QStringLiteral(" FROM teacher t WHERE t.account_key = ?");
+    values << accountKey(account);
+    const auto row = selectOne(sql, values);
+    if (!row)
+        return std::nullopt;
+    TeacherWithFailures out{teacherFromRow(*row, 0), {}};
+    for (qsizetype k = 0; k < keys.size(); ++k) {
+        const qsizetype at = 10 + 2 * k; // after the teacher's ten columns
+        out.failures.append({row->at(at).toLongLong(), row->at(at + 1).toInt()});
+    }
+    return out;
+}
+
 int SqlStore::addFailure(const QString &key, qint64 at, qint64 since)
 {
     Transaction tx(*this);

@@ -68,6 +68,8 @@ public:
     bool countCheckCode(qint64 teacher, qint64 at, bool *dailyLimit = nullptr) override;
 
     FailureState failureState(const QString &key) override;
+    std::optional<TeacherWithFailures> teacherWithFailures(const QString &account,
+                                                           const QList<QPair<QString, QString>> &keys) override;
     int addFailure(const QString &key, qint64 at, qint64 since) override;
     void lockOut(const QString &key, qint64 until) override;
     void clearFailures(const QString &key) override;

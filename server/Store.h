@@ -235,6 +235,15 @@ public:
 
     // Failed password checks, kept where every server process on the database counts them.
     virtual FailureState failureState(const QString &key) = 0;
+    // A password check's reads at once: the teacher of the account and the state of each key
+    // made of a (prefix, suffix) pair around the teacher's id; nullopt without such a teacher.
+    struct TeacherWithFailures
+    {
+        Teacher teacher;
+        QList<FailureState> failures; // one per pair, in order
+    };
+    virtual std::optional<TeacherWithFailures> teacherWithFailures(const QString &account,
+                                                                   const QList<QPair<QString, QString>> &keys) = 0;
     // Counts a failure at time at, forgets those before since; the count now kept.
     virtual int addFailure(const QString &key, qint64 at, qint64 since) = 0;
     // Locks the key until then; its failures start again from none.

@@ -334,7 +334,7 @@ private slots:
         QHash<int, bool> accepted;
         int acceptedCount = 0, kills = 0, sent = 0;
         QList<qint64> victims = pg.backends();
-        QVERIFY(!victims.isEmpty());
+        QVERIFY2(!victims.isEmpty(), "no backend of the server found (psql, of postgresql-client, is needed)");
         std::function<void()> sendNext = [&] {
             if (sent >= uploads.size())
                 return;
