@@ -8,6 +8,8 @@
 # chromium: the headless browser of the web pages test (skipped without it).
 # libmicrohttpd-dev: the server's HTTP engine. openssl: the HTTPS test makes its certificate.
 # nginx-light: the yardstick of bench/server_bench.sh.
+# dpkg-dev (dpkg-shlibdeps), file, binutils (strip), help2man (man pages), lintian: the Debian
+# packages (scripts/package.sh) and their test.
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
@@ -19,6 +21,7 @@ packages=(
   libqrencode-dev chromium
   qt6-speech-dev qt6-declarative-dev qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng espeak-ng sox
   wrk
+  dpkg-dev file binutils help2man lintian
   clang libclang-rt-14-dev
 )
 missing=()

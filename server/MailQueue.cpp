@@ -1,8 +1,6 @@
 #include "MailQueue.h"
 
-#include <QDateTime>
-
-#include <cstdio>
+#include "LogSink.h"
 
 namespace corvanta::server {
 
@@ -46,11 +44,8 @@ void MailQueue::run()
         lock.unlock();
         QString error;
         if (!m_mailer->send(message, &error)) {
-            const QByteArray line = (QDateTime::currentDateTime().toString(Qt::ISODateWithMs) +
-                                     QStringLiteral(" mail to %1 not sent: %2").arg(message.to, error))
-                                        .toUtf8() +
-                                    '\n';
-            std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+            LogSink::standardError().write(
+                LogLevel::Error, QStringLiteral("error: mail to %1 not sent: %2").arg(message.to, error));
         }
         lock.lock();
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LogSink.h"
+
 #include <QHostAddress>
 #include <QString>
 #include <QStringList>
@@ -29,6 +31,11 @@ struct ServerOptions
     int maxConnections = 0;
     int maxConnectionsPerAddress = 0;
     int registrationsPerMinute = 0;
+    LogLevel logLevel = LogLevel::Info;
+    // Instead of serving: copy the SQLite database to backupTo, or put restoreFrom back in
+    // its place.
+    QString backupTo;
+    QString restoreFrom;
 };
 
 // Reads the command line (arguments[0] is the program). On a bad option returns false and
