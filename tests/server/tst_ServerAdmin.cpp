@@ -17,6 +17,7 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace corvanta;
@@ -200,6 +201,25 @@ private slots:
         QCOMPARE(lines.size(), 3); // and the empty rest after the last line end
         QVERIFY2(lines[0].endsWith(" two?lines?"), lines[0].constData());
         QVERIFY(lines[1].endsWith(" failed"));
+    }
+
+    // Under systemd standard error is the journal stream: journald takes each line's priority
+    // from its start and stamps the time itself.
+    void journalPriorities()
+    {
+        Pipe pipe;
+        struct stat info = {};
+        QVERIFY(::fstat(pipe.fds[1], &info) == 0);
+        qputenv("JOURNAL_STREAM", QByteArray::number(qulonglong(info.st_dev)) + ':' +
+                                      QByteArray::number(qulonglong(info.st_ino)));
+        {
+            server::LogSink sink(pipe.fds[1]);
+            sink.write(server::LogLevel::Info, QStringLiteral("GET /"));
+            sink.write(server::LogLevel::Warning, QStringLiteral("refused"));
+            sink.write(server::LogLevel::Error, QStringLiteral("failed"));
+        }
+        qunsetenv("JOURNAL_STREAM");
+        QCOMPARE(pipe.drain(), QByteArray("<6>GET /\n<4>refused\n<3>failed\n"));
     }
 
     void targetsLoggedWithoutSecrets_data()
