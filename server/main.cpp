@@ -172,8 +172,9 @@ int backupOrRestore(const ServerOptions &options)
         return 2;
     }
     QString kept;
-    const bool done = options.backupTo.isEmpty() ? restoreSqlite(url->path, options.restoreFrom, &kept, &error)
-                                                 : backupSqlite(url->path, options.backupTo, &error);
+    const bool done = options.backupTo.isEmpty()
+                          ? restoreSqlite(url->path, options.restoreFrom, &kept, &error)
+                          : backupSqlite(url->path, options.backupTo, &error);
     if (!done) {
         printLine(stderr, QStringLiteral("corvanta-server: ") + error);
         return 1;
@@ -182,7 +183,8 @@ int backupOrRestore(const ServerOptions &options)
         printLine(stdout, QStringLiteral("copied %1 to %2").arg(url->path, options.backupTo));
     else
         printLine(stdout, QStringLiteral("restored %1 from %2").arg(url->path, options.restoreFrom) +
-                              (kept.isEmpty() ? QString() : QStringLiteral("; the database replaced is %1").arg(kept)));
+                              (kept.isEmpty() ? QString()
+                                              : QStringLiteral("; the database replaced is %1").arg(kept)));
     return 0;
 }
 
