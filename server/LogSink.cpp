@@ -91,18 +91,24 @@ LogSink &LogSink::standardError()
     return sink;
 }
 
-void LogSink::write(LogLevel level, const QString &line)
+// The line as written: after its priority for journald, else after the time; whatever it
+// quotes, it stays one line.
+QByteArray LogSink::lineBytes(LogLevel level, const QString &line) const
 {
-    if (!wants(level))
-        return;
     QString text = m_journal ? QStringLiteral("<%1>").arg(priorityOf(level)) + line
                              : QDateTime::currentDateTime().toString(Qt::ISODateWithMs) + u' ' + line;
-    // Whatever a line quotes, it stays one line.
     for (QChar &c : text) {
         if (c.unicode() < 0x20 || c.unicode() == 0x7F)
             c = u'?';
     }
-    const QByteArray bytes = text.toUtf8() + '\n';
+    return text.toUtf8() + '\n';
+}
+
+void LogSink::write(LogLevel level, const QString &line)
+{
+    if (!wants(level))
+        return;
+    const QByteArray bytes = lineBytes(level, line);
     {
         const std::lock_guard lock(m_mutex);
         if (m_queuedBytes + bytes.size() > kMaxQueuedBytes) {
@@ -140,14 +146,10 @@ void LogSink::run()
         for (const QByteArray &line : std::as_const(batch))
             bytes += line;
         // The lines dropped came after every line of this batch.
-        if (lost > 0) {
-            const QString note =
-                QStringLiteral("warning: %1 log lines dropped: standard error was not read").arg(lost);
-            bytes += (m_journal ? QStringLiteral("<4>") + note
-                                : QDateTime::currentDateTime().toString(Qt::ISODateWithMs) + u' ' + note)
-                         .toUtf8() +
-                     '\n';
-        }
+        if (lost > 0)
+            bytes += lineBytes(
+                LogLevel::Warning,
+                QStringLiteral("warning: %1 log lines dropped: standard error was not read").arg(lost));
         writeOut(bytes);
         lock.lock();
         m_writing = false;

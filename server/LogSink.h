@@ -49,6 +49,7 @@ public:
     bool flush(int ms);
 
 private:
+    QByteArray lineBytes(LogLevel level, const QString &line) const;
     void run();
     bool writeOut(const QByteArray &bytes);
 
