@@ -114,6 +114,11 @@ bool writeCopy(sqlite3 *from, const QString &to, QString *error)
     return ok;
 }
 
+bool sameFile(const QString &a, const QString &b)
+{
+    return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
+}
+
 } // namespace
 
 bool backupSqlite(const QString &database, const QString &copy, QString *error)
@@ -122,7 +127,7 @@ bool backupSqlite(const QString &database, const QString &copy, QString *error)
         *error = QStringLiteral("there is no database file %1").arg(database);
         return false;
     }
-    if (QFileInfo(copy).absoluteFilePath() == QFileInfo(database).absoluteFilePath()) {
+    if (sameFile(copy, database)) {
         *error = QStringLiteral("the copy cannot be the database itself");
         return false;
     }
@@ -139,6 +144,10 @@ bool restoreSqlite(const QString &database, const QString &copy, QString *kept, 
     kept->clear();
     if (!QFileInfo(copy).isFile()) {
         *error = QStringLiteral("there is no copy %1").arg(copy);
+        return false;
+    }
+    if (sameFile(copy, database)) {
+        *error = QStringLiteral("the copy cannot be the database itself");
         return false;
     }
     const Database saved = openDatabase(copy, SQLITE_OPEN_READONLY, error);

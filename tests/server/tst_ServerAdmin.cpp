@@ -402,6 +402,9 @@ private slots:
         QTest::newRow("no copy") << QStringList{"--database", "sqlite:/tmp/never.db", "--restore",
                                                 "/nonexistent/c.db"}
                                  << 1 << "there is no copy /nonexistent/c.db";
+        QTest::newRow("restore onto itself") << QStringList{"--database", "sqlite:" CORVANTA_SERVER_BINARY,
+                                                            "--restore", CORVANTA_SERVER_BINARY}
+                                             << 1 << "the copy cannot be the database itself";
         QTest::newRow("not a database")
             << QStringList{"--database", "sqlite:/tmp/never.db", "--restore", CORVANTA_SERVER_BINARY} << 1
             << "integrity check";
