@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project builds, tests and runs with (as root, or via sudo).
+# dpkg-dev (dpkg-shlibdeps), file, binutils (strip), help2man (man pages), lintian: the Debian
+# packages (scripts/package.sh) and their test.
 # postgresql-15: initdb and pg_ctl for the tests' throw-away PostgreSQL servers (run as its
 # "postgres" user when the tests run as root, through runuser from util-linux).
 # Names read aloud: Qt's text to speech through speech-dispatcher with espeak-ng's Mandarin
@@ -8,8 +10,6 @@
 # chromium: the headless browser of the web pages test (skipped without it).
 # libmicrohttpd-dev: the server's HTTP engine. openssl: the HTTPS test makes its certificate.
 # nginx-light: the yardstick of bench/server_bench.sh.
-# dpkg-dev (dpkg-shlibdeps), file, binutils (strip), help2man (man pages), lintian: the Debian
-# packages (scripts/package.sh) and their test.
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
@@ -21,8 +21,8 @@ packages=(
   libqrencode-dev chromium
   qt6-speech-dev qt6-declarative-dev qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng espeak-ng sox
   wrk
-  dpkg-dev file binutils help2man lintian
   clang libclang-rt-14-dev
+  dpkg-dev file binutils help2man lintian
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,8 @@
 #include "MailQueue.h"
 
-#include "LogSink.h"
+#include <QDateTime>
+
+#include <cstdio>
 
 namespace corvanta::server {
 
@@ -44,8 +46,11 @@ void MailQueue::run()
         lock.unlock();
         QString error;
         if (!m_mailer->send(message, &error)) {
-            LogSink::standardError().write(
-                LogLevel::Error, QStringLiteral("error: mail to %1 not sent: %2").arg(message.to, error));
+            const QByteArray line = (QDateTime::currentDateTime().toString(Qt::ISODateWithMs) +
+                                     QStringLiteral(" mail to %1 not sent: %2").arg(message.to, error))
+                                        .toUtf8() +
+                                    '\n';
+            std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
         }
         lock.lock();
     }

@@ -19,6 +19,11 @@ struct ServerOptions
     bool demo = false;
     bool help = false;
     bool version = false;
+    LogLevel logLevel = LogLevel::Info;
+    // Instead of serving: copy the SQLite database to backupTo, or put restoreFrom back in
+    // its place.
+    QString backupTo;
+    QString restoreFrom;
     // Hidden: adds a teacher with this account of 20 classes x 50 students for the benchmark.
     QString benchTeacher;
     int threads = 0;            // request threads; 0: one per core
@@ -31,11 +36,6 @@ struct ServerOptions
     int maxConnections = 0;
     int maxConnectionsPerAddress = 0;
     int registrationsPerMinute = 0;
-    LogLevel logLevel = LogLevel::Info;
-    // Instead of serving: copy the SQLite database to backupTo, or put restoreFrom back in
-    // its place.
-    QString backupTo;
-    QString restoreFrom;
 };
 
 // Reads the command line (arguments[0] is the program). On a bad option returns false and
