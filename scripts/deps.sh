@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project builds, tests and runs with (as root, or via sudo).
+# dpkg-dev (dpkg-shlibdeps), file, binutils (strip), help2man (man pages), lintian: the Debian
+# packages (scripts/package.sh) and their test.
 # postgresql-15: initdb and pg_ctl for the tests' throw-away PostgreSQL servers (run as its
 # "postgres" user when the tests run as root, through runuser from util-linux).
 # Names read aloud: Qt's text to speech through speech-dispatcher with espeak-ng's Mandarin
@@ -21,6 +23,7 @@ packages=(
   qt6-speech-dev qt6-declarative-dev qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng espeak-ng sox
   wrk python3
   clang libclang-rt-14-dev
+  dpkg-dev file binutils help2man lintian
 )
 missing=()
 for p in "${packages[@]}"; do

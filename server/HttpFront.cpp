@@ -197,7 +197,7 @@ struct HttpFront::Private
             MHD_add_response_header(response, name.constData(), value.constData());
         const MHD_Result queued = MHD_queue_response(connection, unsigned(reply.status), response);
         MHD_destroy_response(response);
-        log.write(methodLogText(method), path, reply, state.timer);
+        log.write(methodLogText(method), path, state.target, reply, state.timer, clientAddressOf(connection));
         return queued;
     }
 

@@ -1,44 +1,58 @@
 #include "RequestLog.h"
 
-#include <QDateTime>
-
-#include <unistd.h>
-
 namespace corvanta::server {
 
 namespace {
 
-// Account names come from the request: keep the log to one line whatever they hold.
-QString oneLine(QString text)
+// The login digest ("mp"), passwords of every page and check codes.
+bool holdsSecret(const QByteArray &escapedName)
 {
-    for (QChar &c : text) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-            c = u'?';
+    const QByteArray name = QByteArray::fromPercentEncoding(escapedName).toLower();
+    if (name == "mp")
+        return true;
+    for (const char *part : {"pass", "pswd", "pwd", "code", "token", "secret"}) {
+        if (name.contains(part))
+            return true;
     }
-    return text.left(64);
+    return false;
+}
+
+LogLevel levelOf(int status)
+{
+    return status >= 500 ? LogLevel::Error : status >= 400 ? LogLevel::Warning : LogLevel::Info;
 }
 
 } // namespace
 
-void RequestLog::write(const char *method, const QString &path, const PageReply &reply,
-                       const QElapsedTimer &timer)
+QString loggedTarget(const QString &path, const QByteArray &target)
 {
-    if (!m_enabled)
-        return;
-    const QString line =
-        QStringLiteral("%1 %2 %3 account=%4 %5 %6 %7ms")
-            .arg(QDateTime::currentDateTime().toString(Qt::ISODateWithMs), QLatin1String(method),
-                 oneLine(path), reply.account.isEmpty() ? QStringLiteral("-") : oneLine(reply.account),
-                 oneLine(reply.outcome), QString::number(reply.status),
-                 QString::number(timer.nsecsElapsed() / 1e6, 'f', 2));
-    const QByteArray bytes = line.toUtf8() + '\n';
-    const std::lock_guard lock(m_mutex);
-    for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t n = ::write(STDERR_FILENO, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n <= 0)
-            break;
-        done += n;
+    const qsizetype question = target.indexOf('?');
+    QString text = path;
+    if (question >= 0) {
+        QList<QByteArray> fields = target.mid(question + 1).split('&');
+        for (QByteArray &field : fields) {
+            const qsizetype equals = field.indexOf('=');
+            if (holdsSecret(equals < 0 ? field : field.left(equals)))
+                field = field.left(equals < 0 ? field.size() : equals) + "=***";
+        }
+        text += u'?' + QString::fromLatin1(fields.join('&'));
     }
+    return text;
+}
+
+void RequestLog::write(const char *method, const QString &path, const QByteArray &target,
+                       const PageReply &reply, const QElapsedTimer &timer, const QString &client)
+{
+    const LogLevel level = levelOf(reply.status);
+    if (!m_enabled || !m_sink.wants(level))
+        return;
+    m_sink.write(level, QStringLiteral("%1 %2 %3 account=%4 %5 %6 %7 %8ms")
+                            .arg(client.isEmpty() ? QStringLiteral("-") : client, QLatin1String(method),
+                                 loggedTarget(path, target).left(300),
+                                 reply.account.isEmpty() ? QStringLiteral("-") : reply.account.left(64),
+                                 reply.outcome.left(64), QString::number(reply.status),
+                                 QString::number(reply.body.size()),
+                                 QString::number(double(timer.nsecsElapsed()) / 1e6, 'f', 2)));
 }
 
 } // namespace corvanta::server

@@ -15,6 +15,46 @@ const char *const kHiddenLimits[] = {"header-timeout",           "idle-timeout",
                                      "registrations-per-minute", "body-timeout",
                                      "heavy-threads"};
 
+// Logs and backups: what an administrator of the service needs.
+void addAdminOptions(QCommandLineParser &parser)
+{
+    parser.addOptions({
+        {QStringLiteral("log-level"),
+         QStringLiteral("what goes to standard error: error (failures, requests answered 5xx), warning "
+                        "(also refused requests, 4xx) or info (every request; the default)."),
+         QStringLiteral("LEVEL")},
+        {QStringLiteral("backup"),
+         QStringLiteral("copy the SQLite database of --database to FILE and end, also while a server "
+                        "runs on it; the copy holds every change answered before it started."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("restore"),
+         QStringLiteral("put the copy FILE in the place of the SQLite database of --database and end "
+                        "(the database replaced is kept as DATABASE.replaced-TIME); refused while a "
+                        "server uses the database."),
+         QStringLiteral("FILE")},
+    });
+}
+
+bool parseAdmin(const QCommandLineParser &parser, ServerOptions *options, QString *error)
+{
+    if (parser.isSet(QStringLiteral("log-level"))) {
+        const QString name = parser.value(QStringLiteral("log-level"));
+        const std::optional<LogLevel> level = logLevelNamed(name);
+        if (!level) {
+            *error = QStringLiteral("--log-level: \"%1\" is none of error, warning, info").arg(name);
+            return false;
+        }
+        options->logLevel = *level;
+    }
+    options->backupTo = parser.value(QStringLiteral("backup"));
+    options->restoreFrom = parser.value(QStringLiteral("restore"));
+    if (!options->backupTo.isEmpty() && !options->restoreFrom.isEmpty()) {
+        *error = QStringLiteral("--backup and --restore exclude each other");
+        return false;
+    }
+    return true;
+}
+
 // The options, defined once for parsing and for --help.
 void addOptions(QCommandLineParser &parser)
 {
@@ -66,6 +106,7 @@ void addOptions(QCommandLineParser &parser)
                              QStringLiteral("ACCOUNT"));
     bench.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(bench);
+    addAdminOptions(parser);
     // The front's limits, shortened by the tests that prove them.
     for (const char *name : kHiddenLimits) {
         QCommandLineOption limit(QLatin1String(name), QStringLiteral("limit for tests."),
@@ -196,6 +237,8 @@ bool parseServerOptions(const QStringList &arguments, ServerOptions *options, QS
     }
     if (!parseFront(parser, options, error))
         return false;
+    if (!parseAdmin(parser, options, error))
+        return false;
     options->demo = isSet("demo");
     options->help = isSet("help");
     options->version = isSet("version");
@@ -216,7 +259,9 @@ QString serverUsage()
     return text +
            QStringLiteral("\n"
                           "Without --mail-dir or --sendmail, check-code e-mails cannot be sent.\n"
-                          "Every request is logged on standard error, one line each.\n"
+                          "Every request is logged on standard error, one line each: time, client\n"
+                          "address, method, path (password and check-code values left out), account,\n"
+                          "outcome, status, bytes and milliseconds taken.\n"
                           "Limits per request: request line and headers 16 KiB (status 431), body 1 MiB\n"
                           "(413), query 8 KiB (414); the headers within 10 s of connecting and the body\n"
                           "within 20 s more, kept-alive connections closed after 30 s without a request,\n"

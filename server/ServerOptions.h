@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LogSink.h"
+
 #include <QHostAddress>
 #include <QString>
 #include <QStringList>
@@ -17,6 +19,11 @@ struct ServerOptions
     bool demo = false;
     bool help = false;
     bool version = false;
+    LogLevel logLevel = LogLevel::Info;
+    // Instead of serving: copy the SQLite database to backupTo, or put restoreFrom back in
+    // its place.
+    QString backupTo;
+    QString restoreFrom;
     // Hidden: adds a teacher with this account of 20 classes x 50 students for the benchmark.
     QString benchTeacher;
     int threads = 0;            // request threads; 0: one per core

@@ -1,8 +1,10 @@
+#include "DatabaseUrl.h"
 #include "DemoData.h"
 #include "HttpFront.h"
 #include "MailQueue.h"
 #include "Mailer.h"
 #include "ServerOptions.h"
+#include "SqliteBackup.h"
 #include "StoreFactory.h"
 
 #include <QCoreApplication>
@@ -159,6 +161,35 @@ int serve(QCoreApplication &app, ScoreService &service, const ServerOptions &opt
     return status;
 }
 
+// --backup and --restore, for a SQLite database; PostgreSQL has its own tools for both.
+int backupOrRestore(const ServerOptions &options)
+{
+    QString error;
+    const std::optional<DatabaseUrl> url = parseDatabaseUrl(options.database, &error);
+    if (url && url->kind != DatabaseUrl::Kind::Sqlite)
+        error = QStringLiteral("--backup and --restore copy SQLite databases; for PostgreSQL use pg_dump and "
+                               "pg_restore");
+    if (!url || url->kind != DatabaseUrl::Kind::Sqlite) {
+        printLine(stderr, QStringLiteral("corvanta-server: ") + error);
+        return 2;
+    }
+    QString kept;
+    const bool done = options.backupTo.isEmpty()
+                          ? restoreSqlite(url->path, options.restoreFrom, &kept, &error)
+                          : backupSqlite(url->path, options.backupTo, &error);
+    if (!done) {
+        printLine(stderr, QStringLiteral("corvanta-server: ") + error);
+        return 1;
+    }
+    if (!options.backupTo.isEmpty())
+        printLine(stdout, QStringLiteral("copied %1 to %2").arg(url->path, options.backupTo));
+    else
+        printLine(stdout, QStringLiteral("restored %1 from %2").arg(url->path, options.restoreFrom) +
+                              (kept.isEmpty() ? QString()
+                                              : QStringLiteral("; the database replaced is %1").arg(kept)));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -184,6 +215,9 @@ int main(int argc, char *argv[])
         printLine(stdout, serverVersion());
         return 0;
     }
+    if (!options.backupTo.isEmpty() || !options.restoreFrom.isEmpty())
+        return backupOrRestore(options);
+    LogSink::standardError().setLevel(options.logLevel);
 
     std::unique_ptr<Store> store = openStore(options.database, &error);
     if (!store) {

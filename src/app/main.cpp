@@ -2,6 +2,7 @@
 #include "core/Settings.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include <cstdio>
 
@@ -30,6 +31,9 @@ int main(int argc, char *argv[])
             return printAndEnd(command);
     }
     QApplication app(argc, argv);
+    // The installed launcher (corvanta.desktop) and icon name this window to the desktop.
+    QGuiApplication::setDesktopFileName(QStringLiteral("corvanta"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("corvanta")));
     const corvanta::CommandLineResult command =
         corvanta::AppConfig::parseCommandLine(QApplication::arguments());
     if (!command.run)

@@ -76,6 +76,7 @@ QByteArray desktopEntry(const QString &program)
     const QString text = QStringLiteral("[Desktop Entry]\n"
                                         "Type=Application\n"
                                         "Name=Corvanta\n"
+                                        "Icon=corvanta\n"
                                         "Exec=") +
                          execValue(program) + QStringLiteral("\nCategories=Education;\n");
     return text.toUtf8();

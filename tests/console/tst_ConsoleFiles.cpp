@@ -130,6 +130,7 @@ private slots:
         QVERIFY(lines.contains(QStringLiteral("Type=Application")));
         QVERIFY(lines.contains(QStringLiteral("Name=Corvanta")));
         QVERIFY(lines.contains(QStringLiteral("Categories=Education;")));
+        QVERIFY(lines.contains(QStringLiteral("Icon=corvanta"))); // the icon the package installs
         QVERIFY2(lines.contains(exec), qPrintable(lines.join(u'|')));
     }
 
