@@ -6,6 +6,7 @@
 #include "core/TextCodec.h"
 #include "net/LoginState.h"
 #include "net/ServerLink.h"
+#include "net/Session.h"
 #include "scoring/PendingScores.h"
 #include "support/FakePrompter.h"
 #include "support/FakeSpeaker.h"
@@ -84,8 +85,8 @@ private slots:
         AppConfig config;
         config.dataDir = m_dir.path();
         config.serverBase = QStringLiteral("http://127.0.0.1:9");
-        LoginState login;
-        login.LoginUser = LoginState::offlineUser();
+        Session session(config);
+        session.logInOffline();
         test::FakePrompter prompter;
         test::ReplayRandom random(3);
         test::FixedClock clock;
@@ -93,7 +94,8 @@ private slots:
         PendingScores pending(m_dir.filePath(QStringLiteral("Pending.cvr")));
         Settings settings;
         test::FakeSpeaker speaker;
-        AppContext context{config, login, prompter, clock, random, link, pending, settings, speaker};
+        AppContext context{config, session.loginState(), prompter, clock, random,
+                           link,   pending,              settings, speaker, session};
         Form1 form(context);
         form.LoadClassLists(QStringLiteral("offline"));
         auto *classes = form.findChild<QComboBox *>(QStringLiteral("Combo2"));
