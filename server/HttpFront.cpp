@@ -70,9 +70,10 @@ const char *methodLogText(const char *method)
     return "OTHER";
 }
 
-PageReply busy(const QString &outcome)
+PageReply busy(const QString &outcome, const QString &account)
 {
     PageReply reply = PageReply::text(QStringLiteral("服务器繁忙，请稍后再试。"), outcome);
+    reply.account = account;
     reply.status = 503;
     reply.headers.append(qMakePair(QByteArray("Retry-After"), QByteArray("5")));
     return reply;
@@ -268,12 +269,11 @@ struct HttpFront::Private
         RequestState *held = &state;
         const bool queued = heavy->submit(state.admission.teacher.id, [this, connection, held](bool run) {
             held->ready = run ? guarded([&] { return runAdmitted(service, held->admission, held->page); })
-                              : busy(QStringLiteral("stopping"));
+                              : busy(QStringLiteral("stopping"), held->admission.teacher.account);
             MHD_resume_connection(connection);
         });
         if (!queued) {
-            state.ready = busy(QStringLiteral("busy"));
-            state.ready->account = state.admission.teacher.account;
+            state.ready = busy(QStringLiteral("busy"), state.admission.teacher.account);
             MHD_resume_connection(connection);
         }
         return MHD_YES;
