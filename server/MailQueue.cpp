@@ -53,10 +53,11 @@ void MailQueue::stop(std::chrono::milliseconds grace)
 
 void MailQueue::logUnsent(const MailMessage &message, const QString &why)
 {
-    const QByteArray line = (QDateTime::currentDateTime().toString(Qt::ISODateWithMs) +
-                             QStringLiteral(" mail to %1 not sent (%2): %3").arg(message.to, message.subject, why))
-                                .toUtf8() +
-                            '\n';
+    const QByteArray line =
+        (QDateTime::currentDateTime().toString(Qt::ISODateWithMs) +
+         QStringLiteral(" mail to %1 not sent (%2): %3").arg(message.to, message.subject, why))
+            .toUtf8() +
+        '\n';
     std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
 }
 
