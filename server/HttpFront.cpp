@@ -71,9 +71,10 @@ const char *methodLogText(const char *method)
     return "OTHER";
 }
 
-PageReply busy(const QString &outcome)
+PageReply busy(const QString &outcome, const QString &account)
 {
     PageReply reply = PageReply::text(QStringLiteral("服务器繁忙，请稍后再试。"), outcome);
+    reply.account = account;
     reply.status = 503;
     reply.headers.append(qMakePair(QByteArray("Retry-After"), QByteArray("5")));
     return reply;
@@ -125,8 +126,7 @@ QByteArray addressKey(MHD_Connection *connection)
 void markCookiesSecure(PageReply &reply)
 {
     for (auto &[name, value] : reply.headers) {
-        if (name.compare("Set-Cookie", Qt::CaseInsensitive) == 0 &&
-            !value.toLower().contains("; secure"))
+        if (name.compare("Set-Cookie", Qt::CaseInsensitive) == 0 && !value.toLower().contains("; secure"))
             value += "; Secure";
     }
 }
@@ -143,7 +143,8 @@ bool ambiguousFraming(const QList<QPair<QByteArray, QByteArray>> &headers)
         if (name.compare("Content-Length", Qt::CaseInsensitive) != 0)
             continue;
         const QByteArray text = value.trimmed();
-        if (text.isEmpty() || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        if (text.isEmpty() ||
+            !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
             return true;
         if (length && *length != text)
             return true;
@@ -254,13 +255,15 @@ struct HttpFront::Private
 
     // Answers a whole request: cheap pages at once on this thread, heavy ones on the heavy
     // queue while the engine holds the connection.
-    MHD_Result answer(MHD_Connection *connection, const char *method, const QString &path, RequestState &state)
+    MHD_Result answer(MHD_Connection *connection, const char *method, const QString &path,
+                      RequestState &state)
     {
         // Status 500 when the database failed on the way.
         const PageReply admitted = guarded([&] {
             const qsizetype question = state.target.indexOf('?');
-            state.page = decodeRequest(methodOf(method), path,
-                                       question < 0 ? QByteArray() : state.target.mid(question + 1), state.body);
+            state.page =
+                decodeRequest(methodOf(method), path,
+                              question < 0 ? QByteArray() : state.target.mid(question + 1), state.body);
             state.page.headers = std::move(state.scan.headers);
             state.page.clientAddress = clientAddressOf(connection);
             state.admission = admit(service, state.page);
@@ -277,12 +280,11 @@ struct HttpFront::Private
         RequestState *held = &state;
         const bool queued = heavy->submit(state.admission.teacher.id, [this, connection, held](bool run) {
             held->ready = run ? guarded([&] { return served(held->admission, held->page); })
-                              : busy(QStringLiteral("stopping"));
+                              : busy(QStringLiteral("stopping"), held->admission.teacher.account);
             MHD_resume_connection(connection);
         });
         if (!queued) {
-            state.ready = busy(QStringLiteral("busy"));
-            state.ready->account = state.admission.teacher.account;
+            state.ready = busy(QStringLiteral("busy"), state.admission.teacher.account);
             MHD_resume_connection(connection);
         }
         return MHD_YES;
@@ -446,8 +448,9 @@ quint16 HttpFront::start(QString *error)
         {MHD_OPTION_HTTPS_PRIORITIES, 0, const_cast<char *>(kTlsPriorities)},
         {MHD_OPTION_END, 0, nullptr},
     };
-    d->watch.start({qint64(o.headerSeconds) * 1000, qint64(o.bodySeconds) * 1000, qint64(o.idleSeconds) * 1000,
-                    qint64(o.replySeconds) * 1000, o.maxConnections, o.maxConnectionsPerAddress});
+    d->watch.start({qint64(o.headerSeconds) * 1000, qint64(o.bodySeconds) * 1000,
+                    qint64(o.idleSeconds) * 1000, qint64(o.replySeconds) * 1000, o.maxConnections,
+                    o.maxConnectionsPerAddress});
     const int perAccount = qMax(1, o.heavyPerAccount);
     d->heavy = std::make_unique<HeavyQueue>(HeavyQueue::Limits{
         o.heavyThreads > 0 ? o.heavyThreads : qMax(2, threads), perAccount, 4 * perAccount, 256});

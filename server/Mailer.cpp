@@ -1,12 +1,11 @@
 #include "Mailer.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLocale>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSaveFile>
-
-#include <QElapsedTimer>
 
 #include <csignal>
 #include <unistd.h>
@@ -103,7 +102,8 @@ bool SendmailMailer::send(const MailMessage &message, QString *error)
         if (m_cancelled || waited.elapsed() > 30000) {
             ::kill(-pid_t(process.processId()), SIGKILL);
             process.waitForFinished(1000);
-            *error = m_cancelled ? QStringLiteral("cancelled") : QStringLiteral("the sendmail command did not finish");
+            *error = m_cancelled ? QStringLiteral("cancelled")
+                                 : QStringLiteral("the sendmail command did not finish");
             return false;
         }
     }

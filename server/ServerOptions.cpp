@@ -10,10 +10,9 @@ namespace corvanta::server {
 
 namespace {
 
-const char *const kHiddenLimits[] = {"header-timeout",           "idle-timeout",
-                                     "max-connections",          "max-connections-per-address",
-                                     "registrations-per-minute", "body-timeout",
-                                     "heavy-threads"};
+const char *const kHiddenLimits[] = {
+    "header-timeout",           "idle-timeout", "max-connections", "max-connections-per-address",
+    "registrations-per-minute", "body-timeout", "heavy-threads"};
 
 // Logs and backups: what an administrator of the service needs.
 void addAdminOptions(QCommandLineParser &parser)

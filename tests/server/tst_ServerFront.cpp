@@ -113,9 +113,10 @@ bool processGone(qint64 pid)
 QByteArray overTls(int port, const QStringList &arguments, const QByteArray &request)
 {
     QProcess client;
-    client.start(QStringLiteral("openssl"), QStringList{"s_client", "-connect", QStringLiteral("127.0.0.1:%1").arg(port),
-                                                        "-quiet", "-no_ign_eof"} +
-                                                arguments);
+    client.start(QStringLiteral("openssl"),
+                 QStringList{"s_client", "-connect", QStringLiteral("127.0.0.1:%1").arg(port), "-quiet",
+                             "-no_ign_eof"} +
+                     arguments);
     if (!client.waitForStarted(5000))
         return {};
     client.write(request);
@@ -325,13 +326,15 @@ private slots:
         QTest::newRow("one length") << QByteArray("Content-Length: 5\r\n") << fields << 200;
         QTest::newRow("the same length twice")
             << QByteArray("Content-Length: 5\r\nContent-Length: 5\r\n") << fields << 200;
-        QTest::newRow("two lengths") << QByteArray("Content-Length: 5\r\nContent-Length: 7\r\n") << fields + "&d"
-                                     << 400;
+        QTest::newRow("two lengths") << QByteArray("Content-Length: 5\r\nContent-Length: 7\r\n")
+                                     << fields + "&d" << 400;
         QTest::newRow("length and chunked")
-            << QByteArray("Content-Length: 5\r\nTransfer-Encoding: chunked\r\n") << "5\r\n" + fields + "\r\n0\r\n\r\n"
+            << QByteArray("Content-Length: 5\r\nTransfer-Encoding: chunked\r\n")
+            << "5\r\n" + fields + "\r\n0\r\n\r\n"
             << 400;
         QTest::newRow("chunked and length")
-            << QByteArray("Transfer-Encoding: chunked\r\nContent-Length: 20\r\n") << "5\r\n" + fields + "\r\n0\r\n\r\n"
+            << QByteArray("Transfer-Encoding: chunked\r\nContent-Length: 20\r\n")
+            << "5\r\n" + fields + "\r\n0\r\n\r\n"
             << 400;
         QTest::newRow("a list of lengths") << QByteArray("Content-Length: 5, 5\r\n") << fields << 400;
     }
@@ -408,11 +411,12 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<bool>("served");
         QTest::newRow("TLS 1.1") << QStringList{"-tls1_1", "-cipher", "DEFAULT:@SECLEVEL=0"} << false;
-        QTest::newRow("static RSA") << QStringList{"-tls1_2", "-cipher", "AES128-GCM-SHA256:@SECLEVEL=0"} << false;
-        QTest::newRow("CBC with SHA-1") << QStringList{"-tls1_2", "-cipher", "ECDHE-RSA-AES128-SHA:@SECLEVEL=0"}
-                                        << false;
-        QTest::newRow("TLS 1.2 ECDHE GCM") << QStringList{"-tls1_2", "-cipher", "ECDHE-RSA-AES128-GCM-SHA256"}
-                                           << true;
+        QTest::newRow("static RSA") << QStringList{"-tls1_2", "-cipher", "AES128-GCM-SHA256:@SECLEVEL=0"}
+                                    << false;
+        QTest::newRow("CBC with SHA-1")
+            << QStringList{"-tls1_2", "-cipher", "ECDHE-RSA-AES128-SHA:@SECLEVEL=0"} << false;
+        QTest::newRow("TLS 1.2 ECDHE GCM")
+            << QStringList{"-tls1_2", "-cipher", "ECDHE-RSA-AES128-GCM-SHA256"} << true;
         QTest::newRow("TLS 1.3") << QStringList{"-tls1_3"} << true;
     }
     void tlsSettings()
@@ -425,8 +429,8 @@ private slots:
         const QString cert = dir.filePath(QStringLiteral("cert.pem")),
                       key = dir.filePath(QStringLiteral("key.pem"));
         QProcess openssl;
-        openssl.start(QStringLiteral("openssl"), {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key,
-                                                  "-out", cert, "-days", "2", "-subj", "/CN=127.0.0.1"});
+        openssl.start(QStringLiteral("openssl"), {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout",
+                                                  key, "-out", cert, "-days", "2", "-subj", "/CN=127.0.0.1"});
         QVERIFY(openssl.waitForFinished(60000));
         QCOMPARE(openssl.exitCode(), 0);
         ServerProcess tls({"--tls-cert", cert, "--tls-key", key, "--demo"});
@@ -514,13 +518,15 @@ private slots:
     {
         QTemporaryDir dir;
         const QString pids = dir.filePath(QStringLiteral("pids"));
-        ServerProcess server({"--sendmail", QStringLiteral("echo $$ >> '%1'; sleep 60 & echo $! >> '%1'; wait").arg(pids)});
+        ServerProcess server(
+            {"--sendmail", QStringLiteral("echo $$ >> '%1'; sleep 60 & echo $! >> '%1'; wait").arg(pids)});
         QVERIFY2(server.start(), qPrintable(server.errorText()));
         for (int i = 0; i < 3; ++i) {
             const QString account = QStringLiteral("hang%1").arg(i);
             QVERIFY(server.registerTeacher(account, QStringLiteral("login"), QStringLiteral("oper")));
-            QCOMPARE(server.get(QStringLiteral("/score/getpswdcode.php"),
-                                {{"username", account}, {"email", "teacher@example.org"}})
+            QCOMPARE(server
+                         .get(QStringLiteral("/score/getpswdcode.php"),
+                              {{"username", account}, {"email", "teacher@example.org"}})
                          .text(),
                      QStringLiteral("success"));
         }
@@ -551,17 +557,20 @@ private slots:
         const QString account = QStringLiteral("heavy01");
         QVERIFY(server.registerTeacher(account, QStringLiteral("login"), QStringLiteral("oper")));
         QVERIFY(server.setClasses(account, QStringLiteral("oper"), {QStringLiteral("C1")}));
-        QVERIFY(server.setStudents(account, QStringLiteral("oper"), QStringLiteral("C1"), {QStringLiteral("s1")}));
+        QVERIFY(server.setStudents(account, QStringLiteral("oper"), QStringLiteral("C1"),
+                                   {QStringLiteral("s1")}));
         QVERIFY(server.setTopics(account, QStringLiteral("oper"), {QStringLiteral("k")}));
         const QDateTime base(QDate(2026, 1, 1), QTime(8, 0));
         for (int part = 0; part < 2; ++part) {
             QStringList lines;
             for (int i = 0; i < 10000; ++i)
-                lines.append(QStringLiteral("C1\ts1\t5\t%1\t")
-                                 .arg(base.addSecs(part * 10000 + i).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))));
+                lines.append(
+                    QStringLiteral("C1\ts1\t5\t%1\t")
+                        .arg(base.addSecs(part * 10000 + i).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))));
             QVERIFY(server.upload(account, QStringLiteral("oper"), QStringLiteral("k"), lines));
         }
-        const QByteArray read = get("/score/getscore.php?class=C1&t=heavy01&mp=" + Md5Hex(QStringLiteral("login")).toLatin1());
+        const QByteArray read =
+            get("/score/getscore.php?class=C1&t=heavy01&mp=" + Md5Hex(QStringLiteral("login")).toLatin1());
         std::vector<std::unique_ptr<QTcpSocket>> heavy;
         for (int i = 0; i < 16; ++i) {
             heavy.push_back(connectTo(server.port()));

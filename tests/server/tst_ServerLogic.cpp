@@ -9,12 +9,12 @@
 #include "HeavyQueue.h"
 #include "Mailer.h"
 #include "PageRequest.h"
-#include "net/RecordFormat.h"
 #include "Routes.h"
 #include "ScoreService.h"
 #include "ServerOptions.h"
 #include "SqliteStore.h"
 #include "StoreFactory.h"
+#include "net/RecordFormat.h"
 
 #include "core/AppConfig.h"
 #include "core/TextCodec.h"

@@ -472,9 +472,11 @@ private slots:
         const auto upload = [&](const QString &className, int count) {
             QStringList lines;
             for (int i = 0; i < count; ++i)
-                lines.append(QStringLiteral("%1\t张三\t3\t2026-03-05 08:%2:00\t").arg(className).arg(minute++, 2, 10,
-                                                                                                  QLatin1Char('0')));
-            return textOf(rig.post("/score/index.php", operation("oper", {{"keti", "甲"}, {"score", lines.join(u'|')}})));
+                lines.append(QStringLiteral("%1\t张三\t3\t2026-03-05 08:%2:00\t")
+                                 .arg(className)
+                                 .arg(minute++, 2, 10, QLatin1Char('0')));
+            return textOf(rig.post("/score/index.php",
+                                   operation("oper", {{"keti", "甲"}, {"score", lines.join(u'|')}})));
         };
         const QString full = QStringLiteral("班级的计分太多：一班 最多 5 条，请先删除旧的计分！");
         QCOMPARE(upload("一班", 3), kOk);
@@ -487,7 +489,9 @@ private slots:
                 .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
         QCOMPARE(stored.size(), 5);
         const QString ids = stored[0].section(u'\t', 0, 0) + u'|' + stored[1].section(u'\t', 0, 0);
-        QCOMPARE(textOf(rig.post("/score/delscore.php", operation("oper", {{"class", "一班"}, {"delid", ids}}))), kOk);
+        QCOMPARE(
+            textOf(rig.post("/score/delscore.php", operation("oper", {{"class", "一班"}, {"delid", ids}}))),
+            kOk);
         QCOMPARE(upload("一班", 2), kOk);
         QCOMPARE(upload("一班", 1), full);
     }
