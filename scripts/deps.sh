@@ -8,6 +8,7 @@
 # chromium: the headless browser of the web pages test (skipped without it).
 # libmicrohttpd-dev: the server's HTTP engine. openssl: the HTTPS test makes its certificate.
 # nginx-light: the yardstick of bench/server_bench.sh.
+# unicode-data: Unihan readings, to check the committed pinyin reading table (test skipped without it).
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
@@ -19,6 +20,7 @@ packages=(
   libqrencode-dev chromium
   qt6-speech-dev qt6-declarative-dev qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng espeak-ng sox
   wrk
+  unicode-data
   clang libclang-rt-14-dev
 )
 missing=()
