@@ -64,17 +64,19 @@ const Surname *surnameOfName(QStringView name)
 
 NameInitials::NameInitials(QStringView name)
 {
+    const QList<QChar> old = pinYinLeaderPerCharacter(name);
     m_places.reserve(name.size());
+    m_leader.reserve(name.size());
     for (qsizetype i = 0; i < name.size(); ++i) {
         const QChar c = name[i];
-        // The old letter, one character at a time as PinYinLeader takes them.
-        const QString old = PinYinLeader(QStringView(&c, 1));
-        m_leader += old;
         Place place;
         place.letters = readingInitials(c);
-        if (old.size() == 1 && old[0] != c)
-            place.letters |= initialBit(old[0].unicode());
         place.literal = c;
+        if (!old[i].isNull()) {
+            m_leader += old[i];
+            if (old[i] != c)
+                place.letters |= initialBit(old[i].unicode());
+        }
         m_places.append(place);
     }
     if (const Surname *s = surnameOfName(name)) {
