@@ -6,10 +6,12 @@ namespace corvanta {
 
 namespace {
 
-constexpr qsizetype HeadChars = 3000;
-constexpr qsizetype HeadLines = 30;
-constexpr qsizetype TailChars = 400;
-constexpr qsizetype TailLines = 5;
+// What a cut text keeps: well inside the limits, since a box of 1,500 Chinese characters is
+// already about as tall as a screen.
+constexpr qsizetype HeadChars = 1200;
+constexpr qsizetype HeadLines = 24;
+constexpr qsizetype TailChars = 200;
+constexpr qsizetype TailLines = 4;
 
 } // namespace
 
