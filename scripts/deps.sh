@@ -11,6 +11,7 @@
 # check of a printed page (pdftotext, pdfinfo, pdftoppm). zlib1g-dev: gzip for the web pages.
 # libmicrohttpd-dev: the server's HTTP engine. openssl: the HTTPS test makes its certificate.
 # nginx-light: the yardstick of bench/server_bench.sh. python3: bench/slow_clients.py.
+# unicode-data: Unihan readings, to check the committed pinyin reading table (test skipped without it).
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
@@ -22,6 +23,7 @@ packages=(
   libqrencode-dev chromium poppler-utils
   qt6-speech-dev qt6-declarative-dev qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng espeak-ng sox
   wrk python3
+  unicode-data
   clang libclang-rt-14-dev
   dpkg-dev file binutils help2man lintian
 )

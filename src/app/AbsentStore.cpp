@@ -1,5 +1,6 @@
 #include "AbsentStore.h"
 
+#include "core/BoundedRead.h"
 #include "core/Clock.h"
 #include "scoring/DailyLog.h"
 
@@ -49,8 +50,9 @@ QStringList &AbsentStore::today(const QString &className)
         if (file.size() > MaxFileBytes) {
             m_problem =
                 QStringLiteral("缺席名单文件过大，未读取：") + QDir::toNativeSeparators(file.fileName());
-        } else if (!file.open(QIODevice::ReadOnly)) {
-            m_problem = QStringLiteral("无法读取缺席名单：") + QDir::toNativeSeparators(file.fileName());
+        } else if (const Result opened = openRegularFile(file, QIODevice::ReadOnly); !opened) {
+            m_problem = QStringLiteral("无法读取缺席名单：") + QDir::toNativeSeparators(file.fileName()) +
+                        QStringLiteral("（") + opened.error() + QStringLiteral("）");
         } else {
             const QString text = QString::fromUtf8(file.read(MaxFileBytes));
             for (QString line : text.split(u'\n')) {

@@ -1,7 +1,6 @@
 #include "ManualSearch.h"
 
 #include "core/ListOrder.h"
-#include "pinyin/PinYinLeader.h"
 
 #include <QHash>
 
@@ -32,7 +31,7 @@ void ManualSearch::setClass(const QStringList &names, const QList<StudentRecord>
     for (const QString &name : names) {
         Entry e;
         e.name = name;
-        e.initials = PinYinLeader(name);
+        e.initials = NameInitials(name);
         if (const auto it = first.constFind(name); it != first.constEnd()) {
             e.line = (*it)->listItem();
         } else {
@@ -71,7 +70,7 @@ QStringList ManualSearch::search(const QString &text) const
         const Entry &e = m_entries[i];
         if (!e.name.contains(text) && !e.initials.contains(upper))
             continue;
-        if (e.initials.size() == text.size())
+        if (e.initials.isFullLength(text.size()))
             top.append(e.line);
         else
             others.append(i);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/RecordFile.h"
+#include "pinyin/NameInitials.h"
 
 #include <QList>
 #include <QString>
@@ -25,14 +26,15 @@ public:
     // lines whose initials are as long as the text (the complete initials, or the
     // whole name) on top, the last found topmost; below them the other matches in the
     // list's text order. A name matches when the text is part of it (case counts) or
-    // the text in upper case is part of its initials. Nothing for an empty text.
+    // the text in upper case is part of its initials, by any reading of its characters.
+    // Nothing for an empty text.
     QStringList search(const QString &text) const;
 
 private:
     struct Entry
     {
         QString name;
-        QString initials;
+        NameInitials initials;
         QString line;
         int rank = 0; // place of the line in text order among all lines of the class
     };

@@ -1,5 +1,6 @@
 #include "TextImport.h"
 
+#include "core/BoundedRead.h"
 #include "core/TextCodec.h"
 
 #include <QFile>
@@ -71,9 +72,8 @@ TextFileRead ReadTextFile(const QString &path)
         return read;
     }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        read.result = Result::failure(QStringLiteral("无法读取文件：") + path + QStringLiteral("\r\n") +
-                                      file.errorString());
+    if (const Result opened = openRegularFile(file, QIODevice::ReadOnly); !opened) {
+        read.result = Result::failure(QStringLiteral("无法读取文件：") + path + QStringLiteral("\r\n") + opened.error());
         return read;
     }
     // The size may have changed since it was asked; never read more than the limit.

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <QByteArray>
+#include <QFile>
 #include <QIODevice>
 
 namespace corvanta {
@@ -10,5 +13,11 @@ namespace corvanta {
 // read(maxBytes) sets the whole limit aside first). Read errors end the read early; the
 // device's error() tells them apart from the end.
 QByteArray readAtMost(QIODevice &device, qint64 maxBytes);
+
+// Opens the file (named by its fileName()) only when it is a regular file: a FIFO under a
+// data file's name would hold the window in open() until some other program opened its other
+// end, a device would read without end. Such a file fails with "不是普通文件". Modes that
+// write create a missing file, as QFile::open does.
+Result openRegularFile(QFile &file, QIODevice::OpenMode mode);
 
 } // namespace corvanta

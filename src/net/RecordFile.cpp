@@ -50,8 +50,9 @@ void RecordFile::refresh()
         return;
 
     QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_problem = QStringLiteral("无法读取班级数据文件：") + file.errorString();
+    // Checked again on opening: the file may have been swapped since stat().
+    if (const Result opened = openRegularFile(file, QIODevice::ReadOnly); !opened) {
+        m_problem = QStringLiteral("无法读取班级数据文件：") + opened.error();
         return;
     }
     // One byte past the limit tells a file that is too large from one that just fits.

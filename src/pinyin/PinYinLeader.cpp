@@ -1,6 +1,6 @@
 #include "PinYinLeader.h"
 
-#include "core/TextCodec.h"
+#include <QStringEncoder>
 
 #include <iterator>
 
@@ -89,6 +89,19 @@ char level1Letter(int code)
     return 0;
 }
 
+int signedCode(QStringEncoder &encoder, QChar c)
+{
+    // Half of a surrogate pair is not a character the code page can hold.
+    if (c.isSurrogate())
+        return '?';
+    const QByteArray bytes = encoder.encode(QStringView(&c, 1));
+    if (bytes.size() == 2)
+        return quint8(bytes[0]) * 256 + quint8(bytes[1]) - SignedOffset;
+    if (bytes.size() == 1)
+        return quint8(bytes[0]);
+    return '?';
+}
+
 } // namespace
 
 QStringView pinYinSpecialCharacters()
@@ -132,29 +145,24 @@ QString Level1Leader(int code)
 
 int gbkSignedCode(QChar c)
 {
-    // Half of a surrogate pair is not a character the code page can hold.
-    if (c.isSurrogate())
-        return '?';
-    const QByteArray bytes = toGbk(QStringView(&c, 1));
-    if (bytes.size() == 2)
-        return quint8(bytes[0]) * 256 + quint8(bytes[1]) - SignedOffset;
-    if (bytes.size() == 1)
-        return quint8(bytes[0]);
-    return '?';
+    QStringEncoder encoder("GBK");
+    return signedCode(encoder, c);
 }
 
-QString PinYinLeader(QStringView text)
+QList<QChar> pinYinLeaderPerCharacter(QStringView text)
 {
     const QString &level2 = Level2Leaders();
     const QStringView specials = pinYinSpecialCharacters();
-    QString result;
+    // One encoder for the whole text: making one costs more than encoding a character.
+    QStringEncoder encoder("GBK");
+    QList<QChar> result;
     result.reserve(text.size());
     for (const QChar c : text) {
         if (const qsizetype k = specials.indexOf(c); k >= 0) {
             result += pinYinSpecialLetters()[k];
             continue;
         }
-        const int code = gbkSignedCode(c);
+        const int code = signedCode(encoder, c);
         if (code >= Level1First && code <= Level1Last) {
             result += QLatin1Char(level1Letter(code));
         } else if (code < Level2First || code > Level2Last) {
@@ -163,9 +171,19 @@ QString PinYinLeader(QStringView text)
             // Row by row: 94 letters a row, the 162 codes below trail byte 0xA1 skipped.
             // GBK additions below 0xA1 land on another character's letter or past the end.
             const int p = (code + 10080) - ((code + 10079) / 256) * 162;
-            if (p >= 1 && p <= level2.size())
-                result += level2[p - 1];
+            result += p >= 1 && p <= level2.size() ? level2[p - 1] : QChar();
         }
+    }
+    return result;
+}
+
+QString PinYinLeader(QStringView text)
+{
+    QString result;
+    result.reserve(text.size());
+    for (const QChar c : pinYinLeaderPerCharacter(text)) {
+        if (!c.isNull())
+            result += c;
     }
     return result;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLatin1String>
+#include <QList>
 #include <QString>
 #include <QStringView>
 
@@ -13,6 +14,9 @@ namespace corvanta {
 // per input character, except that a GBK addition whose place lies past the end of the
 // level-2 letters gives none.
 QString PinYinLeader(QStringView text);
+// What PinYinLeader gives for each character of the text, in order: its letter, the
+// character itself, or a null QChar for a GBK addition that gives none.
+QList<QChar> pinYinLeaderPerCharacter(QStringView text);
 
 // Letter of the GB2312 level-1 range that holds a signed code-page-936 code, "" when no
 // range does.

@@ -3,6 +3,7 @@
 #include "PendingScores.h"
 #include "net/ScoreLine.h"
 
+#include "core/BoundedRead.h"
 #include "core/Clock.h"
 #include "core/TextCodec.h"
 
@@ -32,8 +33,8 @@ Result AppendLine(const QString &path, const QString &line)
 {
     const QString shown = QDir::toNativeSeparators(path);
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        return Result::failure(QStringLiteral("无法打开日志文件 ") + shown + QStringLiteral("：") + file.errorString());
+    if (const Result opened = openRegularFile(file, QIODevice::WriteOnly | QIODevice::Append); !opened) {
+        return Result::failure(QStringLiteral("无法打开日志文件 ") + shown + QStringLiteral("：") + opened.error());
     }
     const QByteArray bytes = toGbk(line) + "\r\n";
     if (file.write(bytes) != bytes.size() || !file.flush()) {

@@ -1,6 +1,7 @@
 #include "LogHistory.h"
 
 #include "DailyLog.h"
+#include "core/BoundedRead.h"
 #include "core/TextCodec.h"
 #include "net/ScoreLine.h"
 
@@ -19,7 +20,7 @@ constexpr qint64 MaxLogBytes = 4 * 1024 * 1024;
 bool logHolds(const QString &path, const QString &className, const QString &student)
 {
     QFile file(path);
-    if (file.size() > MaxLogBytes || !file.open(QIODevice::ReadOnly))
+    if (file.size() > MaxLogBytes || !openRegularFile(file, QIODevice::ReadOnly))
         return false;
     const QString text = fromGbk(file.read(MaxLogBytes));
     for (const QString &line : text.split(u'\n')) {

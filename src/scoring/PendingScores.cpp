@@ -33,7 +33,8 @@ QString PendingScores::load()
         problem = QStringLiteral("待上传成绩文件的") + describeBadLines(content.badLines) +
                   QStringLiteral("无法识别，已跳过。");
 
-    if (!problem.isEmpty()) {
+    // A FIFO or device in its place has nothing to keep, and copying it could wait for ever.
+    if (!problem.isEmpty() && QFileInfo(m_filePath).isFile()) {
         const QString aside = m_filePath + QStringLiteral(".bad-") +
                               QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
         if (QFile::copy(m_filePath, aside))

@@ -33,9 +33,9 @@ ScoreFileContent readScoreLines(const QString &path, qint64 maxBytes)
         return content;
     }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (const Result opened = openRegularFile(file, QIODevice::ReadOnly); !opened) {
         content.error = QStringLiteral("无法读取文件：") + shownPath(path) + QStringLiteral("（") +
-                        file.errorString() + QStringLiteral("）");
+                        opened.error() + QStringLiteral("）");
         return content;
     }
     // The size on disk may lie (a growing file, a device); never read past the limit.

@@ -1,5 +1,7 @@
 #include "ElidedLabel.h"
 
+#include "widgets/ShownText.h"
+
 namespace corvanta {
 
 ElidedLabel::ElidedLabel(QWidget *parent) : QLabel(parent)
@@ -15,7 +17,8 @@ QSize ElidedLabel::minimumSizeHint() const
 
 void ElidedLabel::setFullText(const QString &text)
 {
-    m_fullText = text;
+    // Eliding lays out the whole text: a reply of megabytes would hold the window.
+    m_fullText = boundShownText(text);
     refresh();
 }
 

@@ -12,6 +12,7 @@ class ElidedLabel : public QLabel
 public:
     explicit ElidedLabel(QWidget *parent = nullptr);
 
+    // Kept as boundShownText gives it.
     void setFullText(const QString &text);
     const QString &fullText() const { return m_fullText; }
     // Shown above the whole text in the tool tip.

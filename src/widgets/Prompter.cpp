@@ -28,14 +28,14 @@ QMessageBox::Icon boxIcon(PromptIcon icon)
 
 } // namespace
 
-void QtPrompter::message(QWidget *parent, const QString &title, const QString &text, PromptIcon icon)
+void QtPrompter::showMessage(QWidget *parent, const QString &title, const QString &text, PromptIcon icon)
 {
     QMessageBox box(boxIcon(icon), title, text, QMessageBox::Ok, parent);
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
     box.exec();
 }
 
-bool QtPrompter::question(QWidget *parent, const QString &title, const QString &text, PromptIcon icon)
+bool QtPrompter::askQuestion(QWidget *parent, const QString &title, const QString &text, PromptIcon icon)
 {
     QMessageBox box(boxIcon(icon), title, text, QMessageBox::Yes | QMessageBox::No, parent);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("是"));

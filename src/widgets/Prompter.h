@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/ShownText.h"
+
 #include <QString>
 #include <QUrl>
 
@@ -17,26 +19,40 @@ class Prompter
 public:
     virtual ~Prompter() = default;
 
-    virtual void message(QWidget *parent, const QString &title, const QString &text, PromptIcon icon) = 0;
+    // The text is cut to a size a box can lay out at once (boundShownText): a message may
+    // carry a server's reply, and a reply can be megabytes long.
+    void message(QWidget *parent, const QString &title, const QString &text, PromptIcon icon)
+    {
+        showMessage(parent, title, boundShownText(text), icon);
+    }
     // Yes/No question; true for Yes.
-    virtual bool question(QWidget *parent, const QString &title, const QString &text, PromptIcon icon) = 0;
+    bool question(QWidget *parent, const QString &title, const QString &text, PromptIcon icon)
+    {
+        return askQuestion(parent, title, boundShownText(text), icon);
+    }
     // File dialogs; the filter in Qt's form ("Name (*.ext);;All Files (*)"). Empty when
     // cancelled. The save dialog itself asks nothing about overwriting.
     virtual QString saveFileName(QWidget *parent, const QString &title, const QString &filter) = 0;
     virtual QString openFileName(QWidget *parent, const QString &title, const QString &filter) = 0;
     // Opens an address in the user's web browser.
     virtual void openUrl(const QUrl &url) = 0;
+
+protected:
+    virtual void showMessage(QWidget *parent, const QString &title, const QString &text, PromptIcon icon) = 0;
+    virtual bool askQuestion(QWidget *parent, const QString &title, const QString &text, PromptIcon icon) = 0;
 };
 
 // The real one: QMessageBox, QFileDialog, QDesktopServices.
 class QtPrompter final : public Prompter
 {
 public:
-    void message(QWidget *parent, const QString &title, const QString &text, PromptIcon icon) override;
-    bool question(QWidget *parent, const QString &title, const QString &text, PromptIcon icon) override;
     QString saveFileName(QWidget *parent, const QString &title, const QString &filter) override;
     QString openFileName(QWidget *parent, const QString &title, const QString &filter) override;
     void openUrl(const QUrl &url) override;
+
+protected:
+    void showMessage(QWidget *parent, const QString &title, const QString &text, PromptIcon icon) override;
+    bool askQuestion(QWidget *parent, const QString &title, const QString &text, PromptIcon icon) override;
 };
 
 } // namespace corvanta

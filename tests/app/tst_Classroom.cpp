@@ -9,6 +9,7 @@
 #include "scoring/LogHistory.h"
 #include "scoring/PendingScores.h"
 #include "scoring/ScoreUndo.h"
+#include "support/FifoGuard.h"
 #include "support/TestClock.h"
 
 #include <QDir>
@@ -67,6 +68,38 @@ private slots:
         QCOMPARE(AbsentStore(dir.path(), clock).count(QStringLiteral("二班")), 0);
         QVERIFY(
             QFile::exists(dir.filePath(AbsentStore::fileName(QStringLiteral("一班"), QDate(2026, 12, 7)))));
+    }
+
+    // A FIFO under the absent list's name or a daily log's: reading returns at once, the
+    // problem names the file, and marking a student still works.
+    void fifoInDataFolder()
+    {
+        QTemporaryDir dir;
+        FixedClock clock(QDateTime(QDate(2026, 12, 7), QTime(8, 0)));
+        const QString absentFile = dir.filePath(AbsentStore::fileName(QStringLiteral("一班"), QDate(2026, 12, 7)));
+        QVERIFY(test::makeFifo(absentFile));
+        AbsentStore store(dir.path(), clock);
+        int count = -1;
+        QVERIFY(test::returnsSoon(absentFile, [&] { count = store.count(QStringLiteral("一班")); }));
+        QCOMPARE(count, 0);
+        QVERIFY2(store.problem().contains(QDir::toNativeSeparators(absentFile)), qPrintable(store.problem()));
+        Result marked = Result::failure({});
+        QVERIFY(test::returnsSoon(absentFile, [&] {
+            marked = store.setAbsent(QStringLiteral("一班"), QStringLiteral("张三"), true);
+        }));
+        QVERIFY2(marked, qPrintable(marked.error()));
+        QCOMPARE(AbsentStore(dir.path(), clock).absent(QStringLiteral("一班")), QStringList{"张三"});
+
+        const QString user = QStringLiteral("t01");
+        writeFile(dir.filePath(dailyLogFileName(user, QStringLiteral("一班"), QDate(2026, 12, 1))),
+                  toGbk(line("张三", "3分", "2026-12-01 09:00:00")));
+        const QString later = dir.filePath(dailyLogFileName(user, QStringLiteral("一班"), QDate(2026, 12, 3)));
+        QVERIFY(test::makeFifo(later));
+        std::optional<QDate> last;
+        QVERIFY(test::returnsSoon(later, [&] {
+            last = lastScoredDate(dir.path(), user, QStringLiteral("一班"), QStringLiteral("张三"));
+        }));
+        QCOMPARE(last, QDate(2026, 12, 1));
     }
 
     void absentFileReadSafely_data()

@@ -101,6 +101,17 @@ private slots:
                                          << QStringList{u"安小七"_qs, u"赵小六"_qs, u"周小五"_qs};
         QTest::newRow("one-character name") << QStringList{u"李小明"_qs, u"李"_qs, u"刘"_qs} << u"l"_qs
                                             << QStringList{u"刘"_qs, u"李"_qs, u"李小明"_qs};
+        // Any reading finds a name, the surname's as well as the old letters.
+        QTest::newRow("surname reading on top")
+            << QStringList{u"单语芳"_qs, u"孙宇飞"_qs, u"单语"_qs} << u"syf"_qs
+            << QStringList{u"孙宇飞"_qs, u"单语芳"_qs};
+        QTest::newRow("old letters still find")
+            << QStringList{u"单语芳"_qs, u"孙宇飞"_qs, u"单语"_qs} << u"dy"_qs
+            << QStringList{u"单语"_qs, u"单语芳"_qs};
+        QTest::newRow("compound surname") << QStringList{u"长孙无忌"_qs, u"张三"_qs} << u"zs"_qs
+                                          << QStringList{u"张三"_qs, u"长孙无忌"_qs};
+        QTest::newRow("GBK addition") << QStringList{u"李堃"_qs, u"李坤"_qs} << u"lk"_qs
+                                      << QStringList{u"李坤"_qs, u"李堃"_qs};
     }
     void fullMatchesOnTop()
     {

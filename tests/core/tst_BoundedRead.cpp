@@ -1,6 +1,9 @@
 #include "core/BoundedRead.h"
+#include "support/FifoGuard.h"
 
 #include <QBuffer>
+#include <QDir>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -71,6 +74,68 @@ private slots:
         QIODevice &device = trickle ? static_cast<QIODevice &>(trickling) : plain;
         QVERIFY(device.open(QIODevice::ReadOnly));
         QCOMPARE(readAtMost(device, limit), content.left(qMin(size, limit)));
+    }
+
+    // Only regular files open; anything else under the name fails at once and says why.
+    void openRegularFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("opens");
+        QTest::addColumn<QByteArray>("after"); // the file's bytes after writing "new"
+        const int read = QIODevice::ReadOnly;
+        const int write = QIODevice::WriteOnly;
+        const int append = QIODevice::WriteOnly | QIODevice::Append;
+        QTest::newRow("file, read") << "file" << read << true << QByteArray("old");
+        QTest::newRow("file, write empties it") << "file" << write << true << QByteArray("new");
+        QTest::newRow("file, append") << "file" << append << true << QByteArray("oldnew");
+        QTest::newRow("missing, read") << "missing" << read << false << QByteArray();
+        QTest::newRow("missing, append creates") << "missing" << append << true << QByteArray("new");
+        QTest::newRow("folder, read") << "folder" << read << false << QByteArray();
+        QTest::newRow("folder, append") << "folder" << append << false << QByteArray();
+        QTest::newRow("FIFO, read") << "fifo" << read << false << QByteArray();
+        QTest::newRow("FIFO, append") << "fifo" << append << false << QByteArray();
+        QTest::newRow("FIFO, write") << "fifo" << write << false << QByteArray();
+        QTest::newRow("device, read") << "device" << read << false << QByteArray();
+    }
+    void openRegularFile()
+    {
+        QFETCH(QString, kind);
+        QFETCH(int, mode);
+        QFETCH(bool, opens);
+        QFETCH(QByteArray, after);
+        QTemporaryDir dir;
+        QString path = dir.filePath(QStringLiteral("Pending.cvr"));
+        if (kind == u"file") {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("old");
+        } else if (kind == u"folder") {
+            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Pending.cvr")));
+        } else if (kind == u"fifo") {
+            QVERIFY(test::makeFifo(path));
+        } else if (kind == u"device") {
+            path = QStringLiteral("/dev/zero");
+        }
+        Result result = Result::failure({});
+        QFile file(path);
+        QVERIFY(test::returnsSoon(path, [&] { result = corvanta::openRegularFile(file, QIODevice::OpenMode(mode)); }));
+        QCOMPARE(result.ok(), opens);
+        QCOMPARE(file.isOpen(), opens);
+        if (kind != u"missing" && kind != u"file")
+            QCOMPARE(result.error(), QStringLiteral("不是普通文件"));
+        if (!opens) {
+            QVERIFY(!result.error().isEmpty());
+            return;
+        }
+        if (mode & QIODevice::WriteOnly)
+            QCOMPARE(file.write("new"), 3);
+        else
+            QCOMPARE(file.readAll(), QByteArray("old"));
+        file.close();
+        QFile check(path);
+        QVERIFY(check.open(QIODevice::ReadOnly));
+        QCOMPARE(check.readAll(), after);
     }
 };
 

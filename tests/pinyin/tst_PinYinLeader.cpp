@@ -81,6 +81,14 @@ private slots:
         QCOMPARE(PinYinLeader(text), initials);
     }
 
+    void perCharacter()
+    {
+        // One entry per character, a null one where the initials text drops the character.
+        const QList<QChar> letters = pinYinLeaderPerCharacter(u"李"_qs + gbkChar(0xF760) + u"a明"_qs);
+        QCOMPARE(letters, (QList<QChar>{u'L', QChar(), u'a', u'M'}));
+        QVERIFY(pinYinLeaderPerCharacter(u"").isEmpty());
+    }
+
     // First and last code of every letter of the level-1 block, checked through the
     // character the code page stores there.
     void level1Boundaries_data()

@@ -1,4 +1,5 @@
 #include "ScoringTestSupport.h"
+#include "support/FifoGuard.h"
 #include "support/TestClock.h"
 
 #include "core/TextCodec.h"
@@ -7,6 +8,7 @@
 #include "scoring/ScoreDataFile.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -237,6 +239,40 @@ private slots:
         QCOMPARE(aside.size(), 1);
         QCOMPARE(fileBytes(m_dir->filePath(aside[0])), bytes);
         QVERIFY(problem.contains(aside[0]));
+    }
+
+    // A FIFO in the data folder under the name of the pending list, a daily log or a
+    // chosen data file: every reader and writer returns at once and names the file.
+    void fifoInDataFolder()
+    {
+        const QString fifo = m_dir->filePath("Pending.cvr");
+        QVERIFY(test::makeFifo(fifo));
+        const QString shown = QDir::toNativeSeparators(fifo);
+
+        ScoreFileContent content;
+        QVERIFY(test::returnsSoon(fifo, [&] { content = readScoreLines(fifo); }));
+        QVERIFY2(content.error.contains(shown) && content.error.contains(QStringLiteral("不是普通文件")),
+                 qPrintable(content.error));
+
+        QString problem;
+        Result kept = Result::failure({});
+        QVERIFY(test::returnsSoon(fifo, [&] {
+            PendingScores pending(fifo);
+            problem = pending.load();
+            // The next score replaces the FIFO with the real list.
+            kept = pending.append(kCombo);
+        }));
+        QVERIFY2(problem.contains(shown), qPrintable(problem));
+        QVERIFY2(kept, qPrintable(kept.error()));
+        QVERIFY(QFileInfo(fifo).isFile());
+        QCOMPARE(fileBytes(fifo), gbkLines({kCombo}));
+
+        const QString log = m_dir->filePath("t01_C1_2026-03-05.Log");
+        QVERIFY(test::makeFifo(log));
+        Result logged = Result::success();
+        QVERIFY(test::returnsSoon(log, [&] { logged = AppendLine(log, kCombo); }));
+        QVERIFY(!logged);
+        QVERIFY2(logged.error().contains(QDir::toNativeSeparators(log)), qPrintable(logged.error()));
     }
 
     // --- score data files ------------------------------------------------------------

@@ -25,11 +25,11 @@ public:
     QList<bool> questionAnswers; // taken front first; No when empty
     QStringList fileNames;       // taken front first; cancel ("") when empty
 
-    void message(QWidget *, const QString &title, const QString &text, PromptIcon icon) override
+    void showMessage(QWidget *, const QString &title, const QString &text, PromptIcon icon) override
     {
         shown.append({QStringLiteral("message"), title, text, icon});
     }
-    bool question(QWidget *, const QString &title, const QString &text, PromptIcon icon) override
+    bool askQuestion(QWidget *, const QString &title, const QString &text, PromptIcon icon) override
     {
         shown.append({QStringLiteral("question"), title, text, icon});
         return questionAnswers.isEmpty() ? false : questionAnswers.takeFirst();
