@@ -1,5 +1,7 @@
 #include "frmLogin.h"
 
+#include "widgets/ClassroomLook.h"
+
 #include "account/FormControls.h"
 #include "core/AppConfig.h"
 #include "net/LoginState.h"
@@ -37,6 +39,7 @@ const QString kPromptText = QStringLiteral("请在此输入登录帐号");
 frmLogin::frmLogin(AppContext &context, QWidget *parent)
     : QDialog(parent), m_context(context), m_probe(&frmLogin::systemHasConnection)
 {
+    useClassroomFonts();
     buildControls();
     Form_Load();
 }

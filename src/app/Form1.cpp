@@ -12,6 +12,7 @@
 #include "scoring/ScoreUndo.h"
 #include "scoring/StandardLine.h"
 #include "scoring/UploadPanel.h"
+#include "widgets/ClassroomLook.h"
 #include "widgets/ElidedLabel.h"
 #include "widgets/Prompter.h"
 #include "widgets/Splitter.h"
@@ -79,8 +80,8 @@ Form1::Form1(AppContext &context, QWidget *parent)
     setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setAttribute(Qt::WA_QuitOnClose, true);
-    // Linux has no Comic Sans; Comic Neue is drawn in its spirit.
-    QFont::insertSubstitution(QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"));
+    // Simplified Chinese faces; Comic Sans, Arial Narrow and Arial Black mapped to faces Linux has.
+    useClassroomFonts();
     Frame4 = new UploadPanel(m_context, this);
     Frame4->hide();
     connect(Frame4, &UploadPanel::closeRequested, this, &Form1::closeUploadPanel);

@@ -1,5 +1,6 @@
 #include "app/Application.h"
 #include "core/Settings.h"
+#include "widgets/ClassroomLook.h"
 
 #include <QApplication>
 
@@ -30,6 +31,8 @@ int main(int argc, char *argv[])
             return printAndEnd(command);
     }
     QApplication app(argc, argv);
+    // Qt's own buttons and dialogs in Chinese whatever the locale (in English without them).
+    corvanta::loadQtChinese();
     const corvanta::CommandLineResult command =
         corvanta::AppConfig::parseCommandLine(QApplication::arguments());
     if (!command.run)

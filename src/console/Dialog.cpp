@@ -15,6 +15,7 @@
 #include "net/ConsolePages.h"
 #include "net/ServerLink.h"
 #include "widgets/BusyGuard.h"
+#include "widgets/ClassroomLook.h"
 #include "widgets/Prompter.h"
 
 #include <QCloseEvent>
@@ -47,6 +48,7 @@ Dialog::Dialog(AppContext &context, const QString &operationPassword, console::S
                QWidget *parent)
     : QDialog(parent), m_context(context)
 {
+    useClassroomFonts();
     setObjectName(QStringLiteral("Dialog"));
     setWindowTitle(QStringLiteral("Corvantis管理后台"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
