@@ -8,6 +8,7 @@
 #include "net/LoginState.h"
 #include "net/ServerLink.h"
 #include "widgets/BusyGuard.h"
+#include "widgets/ClassroomLook.h"
 #include "widgets/Prompter.h"
 
 #include <QComboBox>
@@ -61,6 +62,10 @@ QLineEdit *ConsolePage::addLineEdit(QWidget *parent, const QString &name, QRect 
 {
     auto *edit = new QLineEdit(parent);
     edit->setObjectName(name);
+    // A box the page fills shows the start of a long text; one that is not editable still
+    // reads clearly.
+    showStartOfFilledText(edit);
+    drawDisabledInFullContrast(edit);
     placeControl(parent, edit, rect);
     return edit;
 }

@@ -1,6 +1,7 @@
 #include "Dialog.h"
 
 #include "widgets/Twips.h"
+#include "widgets/TwipsLayout.h"
 
 #include "console/ClassPage.h"
 #include "console/ConsoleSession.h"
@@ -112,7 +113,7 @@ void Dialog::buildFrameControls()
     Label14->setGeometry(twips(6960, 4080, 1095, 255));
     txtSuperPassword = new QLineEdit(this);
     txtSuperPassword->setObjectName(QStringLiteral("txtSuperPassword"));
-    txtSuperPassword->setGeometry(twips(8160, 4080, 1695, 270));
+    placeInForm(this, txtSuperPassword, twips(8160, 4080, 1695, 270));
     ConsolePage::maskPassword(txtSuperPassword);
 
     Picture1 = new QrCodeView(this);

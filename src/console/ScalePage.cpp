@@ -1,5 +1,7 @@
 #include "ScalePage.h"
 
+#include "widgets/TabColumns.h"
+
 #include "console/ConsoleSession.h"
 #include "core/TextCodec.h"
 #include "net/ConsolePages.h"
@@ -20,6 +22,7 @@ ScalePage::ScalePage(ConsoleSession &session, QWidget *parent)
     Label37 = addLabel(this, QStringLiteral("Label37"), QStringLiteral("课题："), twips(240, 300, 480, 255));
     Combo3 = addComboBox(this, QStringLiteral("Combo3"), twips(720, 240, 5415, 300));
     List5 = addListBox(this, QStringLiteral("List5"), twips(120, 600, 6015, 2790));
+    new TabColumns(List5);
     Command37 =
         addButton(this, QStringLiteral("Command37"), QStringLiteral("新建"), twips(120, 3480, 735, 375));
     Command37->setEnabled(false);
@@ -81,6 +84,7 @@ void ScalePage::buildNewFrame()
     Label40 =
         addLabel(Frame7, QStringLiteral("Label40"), QStringLiteral("已有标准："), twips(120, 660, 1080, 255));
     List6 = addListBox(Frame7, QStringLiteral("List6"), twips(1200, 660, 4575, 780));
+    new TabColumns(List6);
     for (int i = 0; i < 5; ++i) {
         const int top = 1560 + 360 * i;
         addLabel(Frame7, QStringLiteral("lblNewScale_%1").arg(i), QStringLiteral("新标准%1：").arg(i + 1),

@@ -1,5 +1,7 @@
 #include "ScorePage.h"
 
+#include "widgets/TabColumns.h"
+
 #include "console/ConsoleSession.h"
 #include "core/TextCodec.h"
 #include "net/ConsolePages.h"
@@ -24,6 +26,7 @@ ScorePage::ScorePage(ConsoleSession &session, QWidget *parent)
     Command7 = addButton(this, QStringLiteral("Command7"), QStringLiteral("保存到服务器"),
                          twips(4440, 120, 1695, 375));
     List3 = addListBox(this, QStringLiteral("List3"), twips(120, 600, 6015, 2790));
+    new TabColumns(List3);
     Command17 =
         addButton(this, QStringLiteral("Command17"), QStringLiteral("全选"), twips(120, 3480, 735, 375));
     Command16 =

@@ -3,6 +3,10 @@
 #include <QApplication>
 #include <QFont>
 #include <QLibraryInfo>
+#include <QLineEdit>
+#include <QListView>
+#include <QScrollBar>
+#include <QStyleOptionViewItem>
 #include <QTranslator>
 
 #include <memory>
@@ -45,6 +49,40 @@ bool loadQtChinese()
     QCoreApplication::installTranslator(translator.get());
     loaded = translator.release();
     return true;
+}
+
+void drawDisabledInFullContrast(QWidget *control)
+{
+    QPalette colours = control->palette();
+    for (const QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+        colours.setColor(QPalette::Disabled, role, colours.color(QPalette::Active, role));
+    colours.setColor(QPalette::Disabled, QPalette::Base, colours.color(QPalette::Active, QPalette::Base));
+    control->setPalette(colours);
+}
+
+void showStartOfFilledText(QLineEdit *box)
+{
+    // Typing keeps the cursor where the teacher puts it.
+    QObject::connect(box, &QLineEdit::textChanged, box, [box] {
+        if (!box->hasFocus())
+            box->setCursorPosition(0);
+    });
+}
+
+int listHeightForLines(const QListView *list, int lines)
+{
+    // A line as the list's own item delegate sizes one.
+    QStyleOptionViewItem option;
+    option.initFrom(list);
+    option.font = list->font();
+    option.fontMetrics = list->fontMetrics();
+    option.text = QStringLiteral("中g");
+    option.features = QStyleOptionViewItem::HasDisplay;
+    const int line = list->style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), list).height();
+    int height = lines * line + 2 * list->frameWidth();
+    if (list->horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOff)
+        height += list->horizontalScrollBar()->sizeHint().height();
+    return height;
 }
 
 } // namespace corvanta

@@ -1,5 +1,9 @@
 #pragma once
 
+class QLineEdit;
+class QListView;
+class QWidget;
+
 namespace corvanta {
 
 // How the tool looks on any Linux desktop, whatever its locale: Chinese drawn with the
@@ -12,6 +16,17 @@ void useClassroomFonts();
 // Qt's own texts ("确定", "取消", the file dialogs) from qtbase_zh_CN; false when the
 // translations are not installed (Qt then speaks English, and nothing else changes).
 bool loadQtChinese();
+
+// Key information a control shows while disabled (the score given, the chosen student's name,
+// the standards) is drawn in the colours of the enabled control, not in pale grey: it must be
+// read from the back of a classroom.
+void drawDisabledInFullContrast(QWidget *control);
+// A box filled by the program shows the start of its text, not its end.
+void showStartOfFilledText(QLineEdit *box);
+
+// The height a list box needs to show this many lines of its font whole, with room for a
+// horizontal scroll bar when it has one.
+int listHeightForLines(const QListView *list, int lines);
 
 // The face that draws Chinese text.
 inline constexpr char kChineseFace[] = "Noto Sans CJK SC";

@@ -1,5 +1,9 @@
 #include "ElidedLabel.h"
 
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFrame>
+
 namespace corvanta {
 
 ElidedLabel::ElidedLabel(QWidget *parent) : QLabel(parent)
@@ -42,6 +46,54 @@ void ElidedLabel::refresh()
         setToolTip(cut ? m_fullText : QString());
     else
         setToolTip(cut ? m_lead + u'\n' + m_fullText : m_lead);
+}
+
+ElidedLineEdit::ElidedLineEdit(QWidget *parent) : QLineEdit(parent)
+{
+    setReadOnly(true);
+    connect(this, &QLineEdit::textChanged, this, &ElidedLineEdit::refreshTip);
+}
+
+QRect ElidedLineEdit::textArea() const
+{
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    // QLineEdit keeps two pixels at the sides of its text and one above and below.
+    return style()
+        ->subElementRect(QStyle::SE_LineEditContents, &option, this)
+        .marginsRemoved(textMargins())
+        .adjusted(2, 1, -2, -1);
+}
+
+QString ElidedLineEdit::shownText() const
+{
+    return fontMetrics().elidedText(text(), Qt::ElideRight, std::max(0, textArea().width()));
+}
+
+void ElidedLineEdit::refreshTip()
+{
+    setToolTip(shownText() != text() ? text() : QString());
+}
+
+void ElidedLineEdit::resizeEvent(QResizeEvent *event)
+{
+    QLineEdit::resizeEvent(event);
+    refreshTip();
+}
+
+void ElidedLineEdit::paintEvent(QPaintEvent *event)
+{
+    const QString shown = shownText();
+    if (shown == text() || hasFocus()) {
+        QLineEdit::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    style()->drawPrimitive(QStyle::PE_PanelLineEdit, &option, &painter, this);
+    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Text));
+    painter.drawText(textArea(), Qt::AlignLeft | Qt::AlignVCenter, shown);
 }
 
 } // namespace corvanta

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QLineEdit>
 
 namespace corvanta {
 
@@ -27,6 +28,26 @@ private:
 
     QString m_fullText;
     QString m_lead;
+};
+
+// A read-only box (the line of a combo) that draws a text too long for it with an ellipsis
+// and offers the whole text in its tool tip; its text stays whole.
+class ElidedLineEdit : public QLineEdit
+{
+    Q_OBJECT
+public:
+    explicit ElidedLineEdit(QWidget *parent = nullptr);
+
+    // The text as drawn.
+    QString shownText() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QRect textArea() const;
+    void refreshTip();
 };
 
 } // namespace corvanta

@@ -124,7 +124,7 @@ namespace corvanta {
 
 void placeInForm(QWidget *parent, QWidget *control, QRect design)
 {
-    if (auto *layout = qobject_cast<TwipsLayout *>(parent ? parent->layout() : nullptr)) {
+    if (auto *layout = dynamic_cast<TwipsLayout *>(parent ? parent->layout() : nullptr)) {
         layout->place(control, design);
         return;
     }

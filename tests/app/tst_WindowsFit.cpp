@@ -11,6 +11,7 @@
 #include "app/Form1.h"
 #include "core/TextCodec.h"
 #include "widgets/ClassroomLook.h"
+#include "widgets/ElidedLabel.h"
 #include "widgets/TwipsLayout.h"
 
 #include <QAbstractButton>
@@ -48,6 +49,9 @@ QByteArray classRoster()
     text += QStringLiteral("高三(12)班理科实验班\t阿卜杜热西提\t3\t0\t3\t2\r\n");
     return toGbk(text);
 }
+
+// Longer than its box on the scale page.
+const QString kLongScale = u"能够完整复述课文内容并且正确回答全部拓展问题"_qs;
 
 const QStringList kPending = {
     u"高三(12)班理科实验班\t欧阳娜娜\t5分\t2026-12-03 10:01:02\t回答完全正确并能举一反三"_qs,
@@ -135,10 +139,13 @@ QRect textRoom(const QWidget *w)
 
 QString shownText(const QWidget *w)
 {
+    if (const auto *elided = qobject_cast<const ElidedLineEdit *>(w))
+        return elided->shownText();
     if (const auto *edit = qobject_cast<const QLineEdit *>(w))
         return edit->displayText();
+    // An editable combo's text is its line's, checked there.
     if (const auto *combo = qobject_cast<const QComboBox *>(w))
-        return combo->currentText();
+        return combo->isEditable() ? QString() : combo->currentText();
     if (const auto *button = qobject_cast<const QAbstractButton *>(w))
         return withoutMnemonic(button->text());
     if (const auto *label = qobject_cast<const QLabel *>(w))
@@ -207,8 +214,6 @@ private:
         int width = 0;
         for (const QString &line : text.split(u'\n'))
             width = std::max(width, fm.horizontalAdvance(line));
-        if (const auto *check = qobject_cast<const QCheckBox *>(w))
-            width += check->iconSize().width() * 0; // the box itself lies left of the contents
         if (width > room.width())
             fail(w, QStringLiteral("\"%1\" is %2 px wide, the room %3").arg(text).arg(width).arg(room.width()));
     }
@@ -366,8 +371,10 @@ class TestWindowsFit : public QObject, private ConsoleRig
             choose(QStringLiteral("Combo2"), QStringLiteral("C1"));
         if (page == 3)
             choose(QStringLiteral("Combo1"), QStringLiteral("C1"));
-        if (page == 6)
+        if (page == 6) {
+            QVERIFY(m_server.addScales(m_account, kOperation, QStringLiteral("课堂提问"), {{kLongScale, 4}}));
             choose(QStringLiteral("Combo3"), QStringLiteral("课堂提问"));
+        }
         m_shown = m_dialog.get();
     }
     template <typename W> void openAccountWindow()
@@ -394,6 +401,14 @@ class TestWindowsFit : public QObject, private ConsoleRig
              [this] {
                  openMainWindow();
                  inForm<QLineEdit>(QStringLiteral("txtManual"))->setText(QStringLiteral("s"));
+             }},
+            {u"main window, scored"_qs,
+             [this] {
+                 showName(u"欧阳娜娜"_qs);
+                 auto *score = inForm<QComboBox>(QStringLiteral("Combo1"));
+                 score->setCurrentIndex(0);
+                 emit score->activated(0);
+                 QVERIFY(!score->isEnabled());
              }},
             {u"statistics 常用"_qs, [this] { openTab(1); }},
             {u"statistics 次数"_qs, [this] { openTab(2); }},
@@ -456,7 +471,10 @@ class TestWindowsFit : public QObject, private ConsoleRig
             {u"console 计分标准修改"_qs,
              [this] {
                  openConsolePage(6);
-                 doubleClick(QStringLiteral("List5"), 0);
+                 const QStringList lines = itemsOf(list(QStringLiteral("List5")));
+                 const auto row = lines.indexOf(QRegularExpression(QStringLiteral(".*") + kLongScale + u".*"));
+                 QVERIFY(row >= 0);
+                 doubleClick(QStringLiteral("List5"), int(row));
              }},
             {u"console 新建标准"_qs,
              [this] {
@@ -511,6 +529,108 @@ private slots:
         keepPicture(state);
         const QStringList problems = FitCheck(m_shown).run();
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
+    }
+
+    void listsShowTheirLines_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<int>("lines");
+        QTest::newRow("pending scores") << "upload panel" << "List4" << 6;
+        for (int g = 0; g < 3; ++g) {
+            const QString name = QStringLiteral("List_group_%1").arg(g);
+            QTest::newRow(qPrintable(name)) << "statistics 分组" << name << 6;
+        }
+        QTest::newRow("search results") << "main window, search results" << "List2" << -1;
+    }
+    // The first lines (all, for -1) stand whole in the list, each name unabridged.
+    void listsShowTheirLines()
+    {
+        QFETCH(QString, state);
+        QFETCH(QString, list);
+        QFETCH(int, lines);
+        states().value(state)();
+        auto *view = WindowRig::child<QListWidget>(m_shown, list);
+        QVERIFY(view && view->isVisible());
+        if (lines < 0)
+            lines = view->count();
+        QVERIFY(view->count() >= lines && lines > 0);
+        const QRect viewport = view->viewport()->rect();
+        for (int row = 0; row < lines; ++row) {
+            const QRect rect = view->visualItemRect(view->item(row));
+            QVERIFY2(viewport.contains(rect), qPrintable(QStringLiteral("line %1 of %2").arg(row).arg(list)));
+            if (list.startsWith(QStringLiteral("List_group")))
+                QVERIFY(view->fontMetrics().horizontalAdvance(view->item(row)->text()) <= rect.width());
+        }
+    }
+
+    void keyInformationReadable_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("control");
+        QTest::newRow("the score given") << "main window, scored" << "Combo1";
+        QTest::newRow("the standards after login") << "main window" << "List1";
+        QTest::newRow("the name corrected") << "correction panel" << "Text8";
+        QTest::newRow("the teacher's account") << "console 个人信息" << "Text7";
+    }
+    // Not editable, and drawn in the colours of an editable control.
+    void keyInformationReadable()
+    {
+        QFETCH(QString, state);
+        QFETCH(QString, control);
+        states().value(state)();
+        auto *w = WindowRig::child<QWidget>(m_shown, control);
+        QVERIFY(w && w->isVisible());
+        QVERIFY(!w->isEnabled());
+        for (const QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::Base})
+            QCOMPARE(w->palette().color(QPalette::Disabled, role), w->palette().color(QPalette::Active, role));
+    }
+
+    // A long class name ends in "…" and shows whole in the tip.
+    void longClassNameElided()
+    {
+        openMainWindow();
+        auto *line = qobject_cast<ElidedLineEdit *>(inForm<QComboBox>(QStringLiteral("Combo2"))->lineEdit());
+        QVERIFY(line);
+        QCOMPARE(line->text(), u"高三(12)班理科实验班"_qs);
+        QVERIFY(line->shownText().endsWith(u'…'));
+        QCOMPARE(line->toolTip(), line->text());
+    }
+
+    // The search popup covers a one-line control whole or not at all.
+    void searchPopupCutsNoText()
+    {
+        openMainWindow();
+        inForm<QLineEdit>(QStringLiteral("txtManual"))->setText(QStringLiteral("s"));
+        auto *popup = inForm<QListWidget>(QStringLiteral("List2"));
+        QVERIFY(popup->isVisible());
+        for (QWidget *other : popup->parentWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (other == popup || !other->isVisible() || !isTextControl(other) ||
+                other->height() > popup->height())
+                continue;
+            const QRect r = other->geometry();
+            QVERIFY2(!r.intersects(popup->geometry()) || popup->geometry().contains(r), qPrintable(nameOf(other)));
+        }
+        QVERIFY(popup->geometry().bottom() < inForm<QLineEdit>(QStringLiteral("txtManual"))->y());
+    }
+
+    void scaleBoxShowsItsStart()
+    {
+        states().value(u"console 计分标准修改"_qs)();
+        QLineEdit *box = edit(QStringLiteral("Text26"));
+        QCOMPARE(box->text(), kLongScale);
+        QCOMPARE(box->cursorPosition(), 0);
+    }
+
+    void collapsedIconInTheMiddle()
+    {
+        openMainWindow();
+        m_form->collapse();
+        auto *icon = inForm<QWidget>(QStringLiteral("Image1"));
+        const QRect inWindow(icon->mapTo(m_form.get(), QPoint()), icon->size());
+        QVERIFY(qAbs(inWindow.center().x() - m_form->rect().center().x()) <= 1);
+        auto *stopwatch = inForm<QLabel>(QStringLiteral("Label30"));
+        QVERIFY(stopwatch->fontMetrics().horizontalAdvance(QStringLiteral("00:00")) <= stopwatch->contentsRect().width());
     }
 
     void qtSpeaksChinese_data()
