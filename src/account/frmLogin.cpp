@@ -1,6 +1,7 @@
 #include "frmLogin.h"
 
 #include "widgets/ClassroomLook.h"
+#include "widgets/TwipsLayout.h"
 
 #include "account/FormControls.h"
 #include "core/AppConfig.h"
@@ -57,8 +58,8 @@ void frmLogin::buildControls()
                             twips(240, 270, 840, 270));
     ComboUser = new QComboBox(this);
     ComboUser->setObjectName(QStringLiteral("ComboUser"));
-    ComboUser->setGeometry(twips(1200, 240, 2295, 300));
     ComboUser->setEditable(true);
+    placeInForm(this, ComboUser, twips(1200, 240, 2295, 300));
     ComboUser->setInsertPolicy(QComboBox::NoInsert);
     // Saved names differ by letter case; completion must not change the case typed.
     ComboUser->completer()->setCaseSensitivity(Qt::CaseSensitive);

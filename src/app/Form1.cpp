@@ -235,10 +235,21 @@ void Form1::buildControls()
     Combo1->setObjectName(QStringLiteral("Combo1"));
     Combo1->setEditable(true);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
-    // Comic Sans bold 18 pt, without a frame so the whole row below the buttons holds its line.
-    Combo1->setFont(QFont(QStringLiteral("Comic Sans MS"), 18, QFont::Bold));
+    // Comic Sans bold 18 pt, without a frame so the whole row below the buttons holds its line;
+    // smaller only as far as the row needs for the glyphs of "5分" to stand whole in it.
     Combo1->setFrame(false);
     place(Combo1, 6180, RowB + RowHeight + 15, 1695, FrameHeight - 15 - (RowB + RowHeight + 15));
+    QFont scoreFont(QStringLiteral("Comic Sans MS"), 18, QFont::Bold);
+    const QRect scoreLine = textLineArea(Combo1);
+    while (scoreFont.pointSize() > 9) {
+        const QFontMetrics metrics(scoreFont);
+        const int baseline = (scoreLine.height() - metrics.height() + 1) / 2 + metrics.ascent();
+        const QRect ink = metrics.tightBoundingRect(QStringLiteral("5分")).translated(0, baseline);
+        if (ink.top() >= 0 && ink.bottom() < scoreLine.height())
+            break;
+        scoreFont.setPointSize(scoreFont.pointSize() - 1);
+    }
+    Combo1->setFont(scoreFont);
     // The score given stays readable while the box waits for the next student.
     drawDisabledInFullContrast(Combo1);
     connect(Combo1, &QComboBox::activated, this, [this] { scoreByCombo(); });
@@ -272,8 +283,8 @@ void Form1::buildControls()
     for (int i = 0; i < 5; ++i) {
         m_panels[i] = new ElidedLabel(StatusBar1);
         m_panels[i]->setObjectName(QStringLiteral("StatusBar1_%1").arg(i + 1));
-        m_panels[i]->setFrameShape(QFrame::Panel);
-        m_panels[i]->setFrameShadow(QFrame::Sunken);
+        // The status bar draws each panel's frame; the label's whole height holds its line.
+        m_panels[i]->setFrameShape(QFrame::NoFrame);
         m_panels[i]->installEventFilter(this);
         StatusBar1->addWidget(m_panels[i], i == 4 ? 1 : 0);
     }

@@ -71,7 +71,8 @@ void GroupListsPanel::setGroups(const QString &className, const std::array<QStri
     dragGroup = dragItem = -1;
     for (int g = 0; g < GroupCount; ++g) {
         List_group[g]->clear();
-        List_group[g]->addItems(groups[g]);
+        for (const QString &name : groups[g])
+            addName(List_group[g], -1, name);
     }
 }
 
@@ -109,6 +110,14 @@ void GroupListsPanel::resetUpload(const QString &operationPassword)
     Text11->hide();
     if (!BusyGuard::isBusy(this))
         Command29->setEnabled(false);
+}
+
+void GroupListsPanel::addName(QListWidget *list, int row, const QString &name)
+{
+    auto *item = new QListWidgetItem(name);
+    // A name longer than the list ends in "…"; the tip shows it whole.
+    item->setToolTip(name);
+    list->insertItem(row < 0 ? list->count() : row, item);
 }
 
 QSize GroupListsPanel::listSize() const
@@ -267,11 +276,11 @@ void GroupListsPanel::dropName(int target, const QPoint &at, const QMimeData *da
 
     const int p = to->indexAt(at).row();
     if (p < 0) {
-        to->addItem(name);
+        addName(to, -1, name);
         delete from->takeItem(dragItem);
         to->setCurrentRow(to->count() - 1);
     } else {
-        to->insertItem(p, name);
+        addName(to, p, name);
         // In its own list the name stood one line lower after the insert when it came from at
         // or below p, and one line higher after the removal when it came from above.
         const bool sameList = from == to;

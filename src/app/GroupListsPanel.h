@@ -61,6 +61,7 @@ private:
     // Only the line a drop left selected stays highlighted.
     void clearHighlights(const QListWidget *except);
     QSize listSize() const;
+    static void addName(QListWidget *list, int row, const QString &name);
     int uploadRowHeight() const;
 
     QListWidget *List_group[GroupCount] = {};

@@ -81,13 +81,14 @@ void ManualSearchBox::placeResults()
     const int lines = std::clamp(int(List2->count()), 1, std::max(1, (most - frame) / line));
     const int bottom = y() - twipsToPixels(SearchGapTwips);
     QRect area(twipsToPixels(g.left), bottom - lines * line - frame, twipsToPixels(ResultListWidth), lines * line + frame);
-    // The top edge cuts no line of text in half: a one-line control it would cut is covered whole.
+    // Its top edge cuts no line of text in half: a one-line control it would cut is covered whole.
     for (const QObject *object : parentWidget()->children()) {
         const auto *control = qobject_cast<const QWidget *>(object);
-        if (!control || control == List2 || control == this || !control->isVisible() ||
-            control->height() > 2 * line || control->x() >= area.right() || control->geometry().right() <= area.left())
+        if (!control || control == List2 || control == this || !control->isVisible() || control->height() > 2 * line)
             continue;
         const QRect r = control->geometry();
+        if (!r.intersects(area))
+            continue;
         if (r.top() < area.top() && r.bottom() >= area.top())
             area.setTop(r.top());
     }

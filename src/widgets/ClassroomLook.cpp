@@ -3,7 +3,12 @@
 #include <QApplication>
 #include <QFont>
 #include <QLibraryInfo>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QStyleOptionComboBox>
 #include <QListView>
 #include <QScrollBar>
 #include <QStyleOptionViewItem>
@@ -67,6 +72,43 @@ void showStartOfFilledText(QLineEdit *box)
         if (!box->hasFocus())
             box->setCursorPosition(0);
     });
+}
+
+QRect textLineArea(const QWidget *w)
+{
+    QStyle *style = w->style();
+    if (const auto *edit = qobject_cast<const QLineEdit *>(w)) {
+        QStyleOptionFrame opt;
+        opt.initFrom(edit);
+        opt.rect = edit->rect();
+        opt.lineWidth = edit->hasFrame() ? style->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, edit) : 0;
+        // QLineEdit keeps two pixels at the sides of its text and clips the line to the rest.
+        return style->subElementRect(QStyle::SE_LineEditContents, &opt, edit)
+            .marginsRemoved(edit->textMargins())
+            .adjusted(2, 0, -2, 0);
+    }
+    if (const auto *combo = qobject_cast<const QComboBox *>(w)) {
+        QStyleOptionComboBox opt;
+        opt.initFrom(combo);
+        opt.editable = combo->isEditable();
+        opt.frame = combo->hasFrame();
+        return style->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, combo);
+    }
+    if (const auto *check = qobject_cast<const QCheckBox *>(w)) {
+        QStyleOptionButton opt;
+        opt.initFrom(check);
+        return style->subElementRect(QStyle::SE_CheckBoxContents, &opt, check);
+    }
+    if (const auto *button = qobject_cast<const QPushButton *>(w)) {
+        QStyleOptionButton opt;
+        opt.initFrom(button);
+        return style->subElementRect(QStyle::SE_PushButtonContents, &opt, button);
+    }
+    if (const auto *label = qobject_cast<const QLabel *>(w)) {
+        const int m = label->margin();
+        return label->contentsRect().adjusted(m, m, -m, -m);
+    }
+    return {};
 }
 
 int listHeightForLines(const QListView *list, int lines)

@@ -1,6 +1,7 @@
 #pragma once
 
 class QLineEdit;
+class QRect;
 class QListView;
 class QWidget;
 
@@ -27,6 +28,11 @@ void showStartOfFilledText(QLineEdit *box);
 // The height a list box needs to show this many lines of its font whole, with room for a
 // horizontal scroll bar when it has one.
 int listHeightForLines(const QListView *list, int lines);
+
+// Where a control draws its line of text, in its own coordinates, as its style lays it out;
+// null for a control without one. A control fits its font when this is at least as high as
+// the font's line.
+QRect textLineArea(const QWidget *control);
 
 // The face that draws Chinese text.
 inline constexpr char kChineseFace[] = "Noto Sans CJK SC";

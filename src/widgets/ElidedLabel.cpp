@@ -1,5 +1,7 @@
 #include "ElidedLabel.h"
 
+#include "ClassroomLook.h"
+
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFrame>
@@ -54,20 +56,9 @@ ElidedLineEdit::ElidedLineEdit(QWidget *parent) : QLineEdit(parent)
     connect(this, &QLineEdit::textChanged, this, &ElidedLineEdit::refreshTip);
 }
 
-QRect ElidedLineEdit::textArea() const
-{
-    QStyleOptionFrame option;
-    initStyleOption(&option);
-    // QLineEdit keeps two pixels at the sides of its text and one above and below.
-    return style()
-        ->subElementRect(QStyle::SE_LineEditContents, &option, this)
-        .marginsRemoved(textMargins())
-        .adjusted(2, 1, -2, -1);
-}
-
 QString ElidedLineEdit::shownText() const
 {
-    return fontMetrics().elidedText(text(), Qt::ElideRight, std::max(0, textArea().width()));
+    return fontMetrics().elidedText(text(), Qt::ElideRight, std::max(0, textLineArea(this).width()));
 }
 
 void ElidedLineEdit::refreshTip()
@@ -93,7 +84,7 @@ void ElidedLineEdit::paintEvent(QPaintEvent *event)
     initStyleOption(&option);
     style()->drawPrimitive(QStyle::PE_PanelLineEdit, &option, &painter, this);
     painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Text));
-    painter.drawText(textArea(), Qt::AlignLeft | Qt::AlignVCenter, shown);
+    painter.drawText(textLineArea(this), Qt::AlignLeft | Qt::AlignVCenter, shown);
 }
 
 } // namespace corvanta

@@ -46,7 +46,6 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    QRect textArea() const;
     void refreshTip();
 };
 

@@ -62,8 +62,10 @@ QSize TabColumns::sizeHint(const QStyleOptionViewItem &option, const QModelIndex
     const QList<int> starts = columnStarts(metrics);
     const int last = int(fields.size()) - 1;
     const int textWidth = (last < starts.size() ? starts[last] : starts.last()) + metrics.horizontalAdvance(fields.last());
-    // The delegate's own margins come on top of the text.
-    size.setWidth(size.width() - metrics.horizontalAdvance(text) + textWidth);
+    // The style's margins at both sides of the text, and the two pixels paint() keeps.
+    const QStyle *style = option.widget ? option.widget->style() : QApplication::style();
+    const int margins = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, &option, option.widget) + 1) + 4;
+    size.setWidth(textWidth + margins);
     return size;
 }
 

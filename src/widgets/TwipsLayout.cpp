@@ -1,5 +1,6 @@
 #include "TwipsLayout.h"
 
+#include "ClassroomLook.h"
 #include "Twips.h"
 
 #include <QAbstractButton>
@@ -75,12 +76,13 @@ QSize TwipsLayout::minimumSize() const
 
 int TwipsLayout::neededHeight(const QWidget *control)
 {
-    if (qobject_cast<const QLineEdit *>(control) || qobject_cast<const QComboBox *>(control) ||
-        qobject_cast<const QAbstractButton *>(control))
-        return control->sizeHint().height();
-    if (const auto *label = qobject_cast<const QLabel *>(control); label && !label->wordWrap())
-        return label->fontMetrics().height() + 2 * label->frameWidth() + 2 * label->margin();
-    return 0;
+    if (const auto *label = qobject_cast<const QLabel *>(control); label && (label->wordWrap() || label->text().isEmpty()))
+        return 0;
+    const QRect line = textLineArea(control);
+    if (line.isNull())
+        return 0;
+    // The style's frame and margins around the line, and the line.
+    return control->height() - line.height() + control->fontMetrics().height();
 }
 
 void TwipsLayout::setGeometry(const QRect &rect)
@@ -105,14 +107,17 @@ void TwipsLayout::setGeometry(const QRect &rect)
         const int h = std::min(bottom - top, std::max(p.design.height(),
                                                       p.item->widget() ? neededHeight(p.item->widget()) : 0));
         rows.append({p.item, p.design, h});
-        designBottom = std::max(designBottom, p.design.center().y() + (h + 1) / 2);
+        designBottom = std::max(designBottom, p.design.top() + p.design.height() + (h - p.design.height() + 1) / 2);
     }
-    // Pressed together only when the title takes more than the forms left for it.
+    // Pressed together only when the title takes more than the forms left for it; a control
+    // grown for its font grows about its middle.
     const int room = bottom - top;
     const qreal scale = std::min<qreal>(1.0, qreal(room) / std::max(1, designBottom - designTop));
-    for (const Row &row : rows) {
-        const int centre = top + qRound((row.design.center().y() - designTop) * scale);
-        int y = centre - row.height / 2;
+    for (Row &row : rows) {
+        // A list or a text area (no line of its own) is pressed together with the rows.
+        if (row.item->widget() && neededHeight(row.item->widget()) == 0)
+            row.height = std::max(1, qRound(row.height * scale));
+        int y = top + qRound((row.design.top() - designTop) * scale) - (row.height - row.design.height()) / 2;
         y = std::clamp(y, top, std::max(top, bottom - row.height));
         row.item->setGeometry(QRect(row.design.left(), y, row.design.width(), row.height));
     }
