@@ -76,11 +76,13 @@ void ManualSearchBox::placeResults()
     // As many whole lines of the list's font as the room above the box allows, just above it.
     const ResultListGeometry g = resultListGeometry(List2->count());
     const int most = twipsToPixels(resultListGeometry(INT_MAX).height);
+    const int least = twipsToPixels(resultListGeometry(1).height);
     const int frame = 2 * List2->frameWidth();
     const int line = std::max(1, List2->sizeHintForRow(0));
     const int lines = std::clamp(int(List2->count()), 1, std::max(1, (most - frame) / line));
     const int bottom = y() - twipsToPixels(SearchGapTwips);
-    QRect area(twipsToPixels(g.left), bottom - lines * line - frame, twipsToPixels(ResultListWidth), lines * line + frame);
+    const int height = std::max(least, lines * line + frame);
+    QRect area(twipsToPixels(g.left), bottom - height, twipsToPixels(ResultListWidth), height);
     // Its top edge cuts no line of text in half: a one-line control it would cut is covered whole.
     for (const QObject *object : parentWidget()->children()) {
         const auto *control = qobject_cast<const QWidget *>(object);

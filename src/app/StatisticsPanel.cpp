@@ -38,7 +38,10 @@ StatisticsPanel::StatisticsPanel(AppContext &context, const Draw &draw, QWidget 
     TabStrip1->setDrawBase(false);
     for (int t = 1; t <= ViewTabCount; ++t)
         TabStrip1->addTab(viewTabCaption(t));
-    placeInTwips(TabStrip1, StripLeft, StripTop, StripWidth, TabRowHeight);
+    // The tabs as high as their captions need, standing on the page below them.
+    const QRect strip = twips(StripLeft, StripTop, StripWidth, TabRowHeight);
+    const int stripHeight = std::max(strip.height(), TabStrip1->sizeHint().height());
+    TabStrip1->setGeometry(strip.left(), strip.bottom() + 1 - stripHeight, strip.width(), stripHeight);
     // A click runs the tab's steps even on the tab already selected.
     connect(TabStrip1, &QTabBar::tabBarClicked, this, [this](int index) {
         if (index < 0)

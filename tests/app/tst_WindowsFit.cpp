@@ -296,7 +296,8 @@ private:
             return;
         for (int i = 0; i < tabs->count(); ++i) {
             checkFace(tabs, tabs->tabText(i), tabs->font());
-            if (tabs->fontMetrics().horizontalAdvance(tabs->tabText(i)) > tabs->tabRect(i).width())
+            if (tabs->fontMetrics().horizontalAdvance(tabs->tabText(i)) > tabs->tabRect(i).width() ||
+                !tabs->rect().contains(tabs->tabRect(i)))
                 fail(tabs, QStringLiteral("tab \"%1\" is cut").arg(tabs->tabText(i)));
         }
     }
