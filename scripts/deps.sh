@@ -12,6 +12,8 @@
 # libmicrohttpd-dev: the server's HTTP engine. openssl: the HTTPS test makes its certificate.
 # nginx-light: the yardstick of bench/server_bench.sh. python3: bench/slow_clients.py.
 # unicode-data: Unihan readings, to check the committed pinyin reading table (test skipped without it).
+# fonts-liberation, fonts-lato: faces for Arial Narrow and Arial Black; qt6-translations-l10n:
+# Qt's own buttons and dialogs in Chinese.
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
@@ -19,7 +21,8 @@ packages=(
   libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev libmicrohttpd-dev zlib1g-dev
   openssl nginx-light
   postgresql-15 util-linux
-  xvfb xauth fonts-noto-cjk fonts-comic-neue imagemagick
+  xvfb xauth fonts-noto-cjk fonts-comic-neue fonts-liberation fonts-lato imagemagick
+  qt6-translations-l10n
   libqrencode-dev chromium poppler-utils
   qt6-speech-dev qt6-declarative-dev qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng espeak-ng sox
   wrk python3

@@ -2,6 +2,7 @@
 
 #include "account/FormControls.h"
 #include "widgets/BusyGuard.h"
+#include "widgets/ClassroomLook.h"
 
 #include <QCloseEvent>
 
@@ -9,6 +10,7 @@ namespace corvanta {
 
 AccountWindow::AccountWindow(QWidget *parent) : QDialog(parent)
 {
+    useClassroomFonts();
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint);
 }
 

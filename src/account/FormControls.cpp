@@ -1,5 +1,7 @@
 #include "FormControls.h"
 
+#include "widgets/TwipsLayout.h"
+
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -14,7 +16,7 @@ namespace {
 template <typename T> T *placed(T *control, const QString &name, QRect rect)
 {
     control->setObjectName(name);
-    control->setGeometry(rect);
+    placeInForm(control->parentWidget(), control, rect);
     return control;
 }
 
@@ -40,7 +42,9 @@ QLineEdit *passwordBox(QWidget *parent, const QString &name, QRect rect)
 
 QGroupBox *frame(QWidget *parent, const QString &name, const QString &caption, QRect rect)
 {
-    return placed(new QGroupBox(caption, parent), name, rect);
+    QGroupBox *box = placed(new QGroupBox(caption, parent), name, rect);
+    new TwipsLayout(box);
+    return box;
 }
 
 QPushButton *button(QWidget *parent, const QString &name, const QString &caption, QRect rect)

@@ -1,5 +1,8 @@
 #include "frmLogin.h"
 
+#include "widgets/ClassroomLook.h"
+#include "widgets/TwipsLayout.h"
+
 #include "account/FormControls.h"
 #include "core/AppConfig.h"
 #include "net/LoginState.h"
@@ -38,6 +41,7 @@ const QString kPromptText = QStringLiteral("请在此输入登录帐号");
 frmLogin::frmLogin(AppContext &context, QWidget *parent)
     : QDialog(parent), m_context(context), m_probe(&frmLogin::systemHasConnection)
 {
+    useClassroomFonts();
     buildControls();
     Form_Load();
 }
@@ -55,8 +59,8 @@ void frmLogin::buildControls()
                             twips(240, 270, 840, 270));
     ComboUser = new QComboBox(this);
     ComboUser->setObjectName(QStringLiteral("ComboUser"));
-    ComboUser->setGeometry(twips(1200, 240, 2295, 300));
     ComboUser->setEditable(true);
+    placeInForm(this, ComboUser, twips(1200, 240, 2295, 300));
     ComboUser->setInsertPolicy(QComboBox::NoInsert);
     // Saved names differ by letter case; completion must not change the case typed.
     ComboUser->completer()->setCaseSensitivity(Qt::CaseSensitive);

@@ -13,9 +13,11 @@
 #include "scoring/ScoreUndo.h"
 #include "scoring/StandardLine.h"
 #include "scoring/UploadPanel.h"
+#include "widgets/ClassroomLook.h"
 #include "widgets/ElidedLabel.h"
 #include "widgets/Prompter.h"
 #include "widgets/Splitter.h"
+#include "widgets/TabColumns.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -40,23 +42,36 @@ using namespace form1_layout;
 
 namespace {
 
-QPixmap iconPicture(const QColor &color, const QString &glyph)
+// The 收 and 点 icons, drawn at the screen's resolution each time: sharp at any scale.
+class GlyphIcon : public QLabel
 {
-    QPixmap pixmap(Form1::tw(600), Form1::tw(600));
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(color);
-    p.setPen(Qt::NoPen);
-    p.drawRoundedRect(pixmap.rect().adjusted(2, 2, -2, -2), 8, 8);
-    p.setPen(Qt::white);
-    QFont f = p.font();
-    f.setPixelSize(pixmap.height() / 2);
-    f.setBold(true);
-    p.setFont(f);
-    p.drawText(pixmap.rect(), Qt::AlignCenter, glyph);
-    return pixmap;
-}
+public:
+    GlyphIcon(const QColor &color, const QString &glyph, QWidget *parent)
+        : QLabel(parent), m_color(color), m_glyph(glyph)
+    {
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        const QRectF area = QRectF(rect()).adjusted(2, 2, -2, -2);
+        p.setBrush(m_color);
+        p.setPen(Qt::NoPen);
+        p.drawRoundedRect(area, 8, 8);
+        QFont f = font();
+        f.setPixelSize(int(area.height() / 2));
+        f.setBold(true);
+        p.setFont(f);
+        p.setPen(Qt::white);
+        p.drawText(area, Qt::AlignCenter, m_glyph);
+    }
+
+private:
+    QColor m_color;
+    QString m_glyph;
+};
 
 void place(QWidget *w, int left, int top, int width, int height)
 {
@@ -80,8 +95,8 @@ Form1::Form1(AppContext &context, QWidget *parent)
     setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setAttribute(Qt::WA_QuitOnClose, true);
-    // Linux has no Comic Sans; Comic Neue is drawn in its spirit.
-    QFont::insertSubstitution(QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"));
+    // Simplified Chinese faces; Comic Sans, Arial Narrow and Arial Black mapped to faces Linux has.
+    useClassroomFonts();
     Frame4 = new UploadPanel(m_context, this);
     Frame4->hide();
     connect(Frame4, &UploadPanel::closeRequested, this, &Form1::closeUploadPanel);
@@ -107,9 +122,8 @@ void Form1::buildControls()
     place(Frame5, FrameLeft, FrameTop, FrameWidth, FrameHeight);
 
     // The icon under the name box shows only while the window is collapsed.
-    Image1 = new QLabel(Frame5);
+    Image1 = new GlyphIcon(QColor(0x2e, 0x7d, 0x32), QStringLiteral("点"), Frame5);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setPixmap(iconPicture(QColor(0x2e, 0x7d, 0x32), QStringLiteral("点")));
     Image1->setMouseTracking(true);
     Image1->installEventFilter(this);
     place(Image1, 120, 120, 600, 600);
@@ -162,6 +176,8 @@ void Form1::buildControls()
     List1 = new QListWidget(Frame5);
     List1->setObjectName(QStringLiteral("List1"));
     List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    drawDisabledInFullContrast(List1);
+    new TabColumns(List1);
     place(List1, SplitterDefaultLeft + SplitterWidth + 120, 120, 3000, 1515 + RowHeight + 45);
 
     Combo3 = new QComboBox(Frame5);
@@ -172,9 +188,8 @@ void Form1::buildControls()
     connect(Combo3, &QComboBox::editTextChanged, this, &Form1::topicTyped);
     connect(Combo3, &QComboBox::activated, this, [this] { topicChosen(); });
 
-    Image2 = new QLabel(Frame5);
+    Image2 = new GlyphIcon(QColor(0x15, 0x65, 0xc0), QStringLiteral("收"), Frame5);
     Image2->setObjectName(QStringLiteral("Image2"));
-    Image2->setPixmap(iconPicture(QColor(0x15, 0x65, 0xc0), QStringLiteral("收")));
     Image2->setToolTip(QStringLiteral("收起"));
     Image2->setMouseTracking(true);
     Image2->installEventFilter(this);
@@ -183,13 +198,15 @@ void Form1::buildControls()
     Combo2 = new QComboBox(Frame5);
     Combo2->setObjectName(QStringLiteral("Combo2"));
     Combo2->setEditable(true);
-    Combo2->lineEdit()->setReadOnly(true);
+    // A long class name ends in "…" and shows whole in the tip.
+    Combo2->setLineEdit(new ElidedLineEdit(Combo2));
     Combo2->setInsertPolicy(QComboBox::NoInsert);
     place(Combo2, 840, RowB, 1275, RowHeight);
     connect(Combo2, &QComboBox::activated, this, [this] { classChosen(); });
 
     // Thirteen draw buttons in two rows; "手动" closes the second row.
-    const QFont buttonFont(QString(), 9);
+    QFont buttonFont = font();
+    buttonFont.setPointSize(9);
     for (int i = 0; i <= ManualButton; ++i) {
         auto *b = new QPushButton(poolCaption(i), Frame5);
         b->setObjectName(QStringLiteral("btnChou_%1").arg(i));
@@ -219,9 +236,23 @@ void Form1::buildControls()
     Combo1->setObjectName(QStringLiteral("Combo1"));
     Combo1->setEditable(true);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
-    // Comic Sans bold; sized to the row the window leaves for it.
-    Combo1->setFont(QFont(QStringLiteral("Comic Sans MS"), 12, QFont::Bold));
-    place(Combo1, 6180, RowC - 30, 1695, RowHeight + 60);
+    // Comic Sans bold 18 pt, without a frame so the whole row below the buttons holds its line;
+    // smaller only as far as the row needs for the glyphs of "5分" to stand whole in it.
+    Combo1->setFrame(false);
+    place(Combo1, 6180, RowB + RowHeight + 15, 1695, FrameHeight - 15 - (RowB + RowHeight + 15));
+    QFont scoreFont(QStringLiteral("Comic Sans MS"), 18, QFont::Bold);
+    const QRect scoreLine = textLineArea(Combo1);
+    while (scoreFont.pointSize() > 9) {
+        const QFontMetrics metrics(scoreFont);
+        const int baseline = (scoreLine.height() - metrics.height() + 1) / 2 + metrics.ascent();
+        const QRect ink = metrics.tightBoundingRect(QStringLiteral("5分")).translated(0, baseline);
+        if (ink.top() >= 0 && ink.bottom() < scoreLine.height())
+            break;
+        scoreFont.setPointSize(scoreFont.pointSize() - 1);
+    }
+    Combo1->setFont(scoreFont);
+    // The score given stays readable while the box waits for the next student.
+    drawDisabledInFullContrast(Combo1);
     connect(Combo1, &QComboBox::activated, this, [this] { scoreByCombo(); });
     Combo1->installEventFilter(this);
     Combo1->lineEdit()->installEventFilter(this);
@@ -253,8 +284,8 @@ void Form1::buildControls()
     for (int i = 0; i < 5; ++i) {
         m_panels[i] = new ElidedLabel(StatusBar1);
         m_panels[i]->setObjectName(QStringLiteral("StatusBar1_%1").arg(i + 1));
-        m_panels[i]->setFrameShape(QFrame::Panel);
-        m_panels[i]->setFrameShadow(QFrame::Sunken);
+        // The status bar draws each panel's frame; the label's whole height holds its line.
+        m_panels[i]->setFrameShape(QFrame::NoFrame);
         m_panels[i]->installEventFilter(this);
         StatusBar1->addWidget(m_panels[i], i == 4 ? 1 : 0);
     }
@@ -370,11 +401,15 @@ void Form1::placeStopwatch()
 {
     // Expanded: in the row of the search box, between the box and the second row of
     // draw buttons. Collapsed: under the icon.
+    // Collapsed, the icon stands in the middle above it.
+    const int home = tw(120);
     if (m_collapsed) {
         const QSize text = Label30->sizeHint();
-        Label30->setGeometry(Image1->x(), Image1->y() + Image1->height(),
-                             std::max(Image1->width(), text.width() + 4), text.height());
+        const int width = std::max(Image1->width(), text.width() + 8);
+        Image1->move(home + (width - Image1->width()) / 2, home);
+        Label30->setGeometry(home, home + Image1->height(), width, text.height());
     } else {
+        Image1->move(home, home);
         place(Label30, 1830, RowC, 870, 300);
     }
 }

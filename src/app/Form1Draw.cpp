@@ -316,7 +316,11 @@ void Form1::abandonRunningDraw()
 
 void Form1::openUploadPanel()
 {
-    Frame4->setGeometry(tw(100), tw(100), width() - 2 * tw(100), height() - 2 * tw(100));
+    // The panel needs more room than the main panel for its pending scores: the window grows
+    // around it while it shows.
+    const QSize margins(2 * tw(100), 2 * tw(100));
+    setFixedSize(expandedSize().expandedTo(Frame4->minimumSizeHint() + margins));
+    Frame4->setGeometry(QRect(QPoint(tw(100), tw(100)), size() - margins));
     Frame4->show();
     Frame4->raise();
     Frame5->hide();
@@ -327,6 +331,7 @@ void Form1::openUploadPanel()
 void Form1::closeUploadPanel()
 {
     Frame4->hide();
+    setFixedSize(expandedSize());
     Frame5->show();
     StatusBar1->show();
 }

@@ -30,7 +30,7 @@ constexpr int SplitMinRight = 1400;
 void Form1::buildSearchAndPanels()
 {
     txtManual = new ManualSearchBox(Frame5);
-    txtManual->setGeometry(tw(840), tw(RowC), tw(975), tw(300));
+    txtManual->setGeometry(tw(840), tw(RowC), tw(975), tw(RowHeight));
     connect(txtManual, &ManualSearchBox::picked, this, &Form1::searchPicked);
 
     Frame6 = new StatisticsPanel(m_context, m_draw, this);
@@ -40,6 +40,13 @@ void Form1::buildSearchAndPanels()
     // The views are a still picture: a running draw stands still while they are taken and
     // until its button is pressed again.
     connect(Frame6, &StatisticsPanel::tabShown, Timer1, &QTimer::stop);
+    // The groups view is larger than the main panel: the window grows around it meanwhile.
+    connect(Frame6, &StatisticsPanel::tabShown, this, [this] {
+        if (!Frame6->isVisible())
+            return;
+        const QPoint corner = Frame6->geometry().bottomRight() + QPoint(tw(100) + 1, tw(100) + 1);
+        setFixedSize(expandedSize().expandedTo(QSize(corner.x(), corner.y())));
+    });
     wireGroupPanels();
 }
 
@@ -58,6 +65,7 @@ void Form1::openStatisticsPanel()
 void Form1::closeStatisticsPanel()
 {
     Frame6->hide();
+    setFixedSize(expandedSize());
     Frame5->show();
     StatusBar1->show();
 }

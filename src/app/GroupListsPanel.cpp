@@ -7,6 +7,7 @@
 #include "net/ServerLink.h"
 #include "net/Session.h"
 #include "widgets/BusyGuard.h"
+#include "widgets/ClassroomLook.h"
 #include "widgets/PasswordBinding.h"
 #include "widgets/Prompter.h"
 
@@ -18,6 +19,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStyle>
 
 namespace corvanta {
 
@@ -25,6 +27,9 @@ namespace {
 
 constexpr int PerRow = GroupCount / 2;
 constexpr int Gap = 3; // pixels between neighbouring lists
+// A group a teacher reads at a glance: this many names of this many characters.
+constexpr int GroupLines = 6;
+constexpr int NameCharacters = 4;
 
 } // namespace
 
@@ -34,6 +39,9 @@ GroupListsPanel::GroupListsPanel(AppContext &context, QWidget *parent) : QWidget
         auto *list = new QListWidget(this);
         list->setObjectName(QStringLiteral("List_group_%1").arg(g));
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        list->setUniformItemSizes(true);
+        // A longer name shows its start and, whole, in the tip.
+        list->setTextElideMode(Qt::ElideRight);
         // The panel runs the drags itself: a name moves, it is never copied.
         list->setDragDropMode(QAbstractItemView::NoDragDrop);
         list->setAcceptDrops(true);
@@ -65,7 +73,8 @@ void GroupListsPanel::setGroups(const QString &className, const std::array<QStri
     dragGroup = dragItem = -1;
     for (int g = 0; g < GroupCount; ++g) {
         List_group[g]->clear();
-        List_group[g]->addItems(groups[g]);
+        for (const QString &name : groups[g])
+            addName(List_group[g], -1, name);
     }
 }
 
@@ -100,22 +109,60 @@ void GroupListsPanel::resetUpload()
         Command29->setEnabled(false);
 }
 
+void GroupListsPanel::addName(QListWidget *list, int row, const QString &name)
+{
+    auto *item = new QListWidgetItem(name);
+    // A name longer than the list ends in "…"; the tip shows it whole.
+    item->setToolTip(name);
+    list->insertItem(row < 0 ? list->count() : row, item);
+}
+
+QSize GroupListsPanel::listSize() const
+{
+    const QListWidget *list = List_group[0];
+    const int frame = 2 * list->frameWidth();
+    const int textMargins = 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+    return {list->fontMetrics().horizontalAdvance(QString(NameCharacters, QChar(0x4e2d))) + textMargins + frame + 2,
+            listHeightForLines(list, GroupLines)};
+}
+
+int GroupListsPanel::uploadRowHeight() const
+{
+    return std::max(Command29->sizeHint().height(), Text11->sizeHint().height());
+}
+
+QSize GroupListsPanel::sizeHint() const
+{
+    const QSize list = listSize();
+    return {PerRow * list.width() + (PerRow - 1) * Gap, 2 * list.height() + 2 * Gap + uploadRowHeight()};
+}
+
 void GroupListsPanel::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     // The upload row along the bottom, the lists above it.
     const int buttonWidth = Command29->sizeHint().width();
-    const int rowHeight = std::max(Command29->sizeHint().height(), Text11->sizeHint().height());
+    const int rowHeight = uploadRowHeight();
     const int rowTop = height() - rowHeight;
     Command29->setGeometry(width() - buttonWidth, rowTop, buttonWidth, rowHeight);
     const int boxWidth = std::min(150, width() / 3);
     Text11->setGeometry(Command29->x() - Gap - boxWidth, rowTop, boxWidth, rowHeight);
 
-    const int w = (width() - Gap * (PerRow - 1)) / PerRow;
-    const int h = (rowTop - 2 * Gap) / 2;
+    const int w = std::max(1, (width() - Gap * (PerRow - 1)) / PerRow);
+    const int h = std::max(1, std::min(listSize().height(), (rowTop - 2 * Gap) / 2));
     for (int g = 0; g < GroupCount; ++g) {
         const int row = g / PerRow, col = g % PerRow;
         List_group[g]->setGeometry(col * (w + Gap), row * (h + Gap), w, h);
+    }
+}
+
+void GroupListsPanel::clearHighlights(const QListWidget *except)
+{
+    for (QListWidget *list : List_group) {
+        if (list != except) {
+            list->clearSelection();
+            list->setCurrentItem(nullptr);
+        }
     }
 }
 
@@ -171,6 +218,11 @@ bool GroupListsPanel::eventFilter(QObject *watched, QEvent *event)
         drag->accept();
         return true;
     }
+    case QEvent::DragLeave:
+        // The line under the cursor was shown selected; the cursor has gone.
+        list->clearSelection();
+        list->setCurrentItem(nullptr);
+        break;
     case QEvent::Drop: {
         auto *drop = static_cast<QDropEvent *>(event);
         dropName(g, drop->position().toPoint(), drop->mimeData());
@@ -193,7 +245,9 @@ void GroupListsPanel::startDrag(int group)
     data->setData(QString::fromLatin1(kNameFormat), item->text().toUtf8());
     auto *drag = new QDrag(List_group[group]);
     drag->setMimeData(data);
+    m_dropTarget = nullptr;
     drag->exec(Qt::MoveAction);
+    clearHighlights(m_dropTarget);
     dragCompleted();
 }
 
@@ -219,11 +273,11 @@ void GroupListsPanel::dropName(int target, const QPoint &at, const QMimeData *da
 
     const int p = to->indexAt(at).row();
     if (p < 0) {
-        to->addItem(name);
+        addName(to, -1, name);
         delete from->takeItem(dragItem);
         to->setCurrentRow(to->count() - 1);
     } else {
-        to->insertItem(p, name);
+        addName(to, p, name);
         // In its own list the name stood one line lower after the insert when it came from at
         // or below p, and one line higher after the removal when it came from above.
         const bool sameList = from == to;
@@ -232,6 +286,8 @@ void GroupListsPanel::dropName(int target, const QPoint &at, const QMimeData *da
     }
     // One drop for one drag.
     dragItem = -1;
+    m_dropTarget = to;
+    clearHighlights(to);
 }
 
 // ---- Group upload ----

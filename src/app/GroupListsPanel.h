@@ -17,7 +17,8 @@ namespace corvanta {
 class AbsentMenu;
 
 // The sixteen group lists of a class, List_group_0..15 (index = group number), in two rows
-// of eight, with the group upload below them. The lists themselves hold the grouping:
+// of eight, each high enough for six names and wide enough for four-character ones, with
+// the group upload below them. The lists themselves hold the grouping:
 // filled when a class is chosen, changed by dragging names, read back when uploaded.
 class GroupListsPanel : public QWidget
 {
@@ -36,6 +37,8 @@ public:
 
     // The view is shown afresh: the upload waits for a completed drag again.
     void resetUpload();
+    // The room the lists and the upload row need to show every name of full groups.
+    QSize sizeHint() const override;
     // Sends the grouping with the password of Text11 ("上传分组信息").
     void uploadGroups();
 
@@ -52,6 +55,11 @@ private:
     void startDrag(int group);
     void dragCompleted();
     void dropName(int target, const QPoint &at, const QMimeData *data);
+    // Only the line a drop left selected stays highlighted.
+    void clearHighlights(const QListWidget *except);
+    QSize listSize() const;
+    static void addName(QListWidget *list, int row, const QString &name);
+    int uploadRowHeight() const;
 
     QListWidget *List_group[GroupCount] = {};
     QLineEdit *Text11;
@@ -63,6 +71,8 @@ private:
     int dragGroup = -1;
     int dragItem = -1;
     QPoint m_pressedAt;
+    // The list the running drag dropped its name on, if any.
+    const QListWidget *m_dropTarget = nullptr;
 };
 
 } // namespace corvanta

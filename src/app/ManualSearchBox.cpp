@@ -1,9 +1,12 @@
 #include "ManualSearchBox.h"
 
 #include "widgets/Twips.h"
+#include "widgets/TabColumns.h"
 
 #include <QKeyEvent>
 #include <QListWidget>
+
+#include <climits>
 
 namespace corvanta {
 
@@ -11,6 +14,8 @@ namespace {
 
 // Wide enough for a long name with its count and score.
 constexpr int ResultListWidth = 2600;
+// Between the list and the box below it.
+constexpr int SearchGapTwips = 30;
 
 } // namespace
 
@@ -24,6 +29,7 @@ ManualSearchBox::ManualSearchBox(QWidget *panel) : QLineEdit(panel)
     // Lines stand in the order the search gives them: full-length matches first.
     List2->setSortingEnabled(false);
     List2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    new TabColumns(List2);
     List2->hide();
     List2->installEventFilter(this);
     connect(List2, &QListWidget::itemDoubleClicked, this, [this] { pickSelected(); });
@@ -60,10 +66,35 @@ void ManualSearchBox::runSearch()
         List2->hide();
         return;
     }
-    const ResultListGeometry g = resultListGeometry(List2->count());
-    List2->setGeometry(twipsToPixels(g.left), twipsToPixels(g.top), twipsToPixels(ResultListWidth), twipsToPixels(g.height));
+    placeResults();
     List2->show();
     List2->raise();
+}
+
+void ManualSearchBox::placeResults()
+{
+    // As many whole lines of the list's font as the room above the box allows, just above it.
+    const ResultListGeometry g = resultListGeometry(List2->count());
+    const int most = twipsToPixels(resultListGeometry(INT_MAX).height);
+    const int least = twipsToPixels(resultListGeometry(1).height);
+    const int frame = 2 * List2->frameWidth();
+    const int line = std::max(1, List2->sizeHintForRow(0));
+    const int lines = std::clamp(int(List2->count()), 1, std::max(1, (most - frame) / line));
+    const int bottom = y() - twipsToPixels(SearchGapTwips);
+    const int height = std::max(least, lines * line + frame);
+    QRect area(twipsToPixels(g.left), bottom - height, twipsToPixels(ResultListWidth), height);
+    // Its top edge cuts no line of text in half: a one-line control it would cut is covered whole.
+    for (const QObject *object : parentWidget()->children()) {
+        const auto *control = qobject_cast<const QWidget *>(object);
+        if (!control || control == List2 || control == this || !control->isVisible() || control->height() > 2 * line)
+            continue;
+        const QRect r = control->geometry();
+        if (!r.intersects(area))
+            continue;
+        if (r.top() < area.top() && r.bottom() >= area.top())
+            area.setTop(r.top());
+    }
+    List2->setGeometry(area);
 }
 
 void ManualSearchBox::hideResults()

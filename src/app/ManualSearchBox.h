@@ -37,6 +37,7 @@ protected:
 
 private:
     void runSearch();
+    void placeResults();
     void hideResults();
     void pickSelected();
 

@@ -38,7 +38,10 @@ StatisticsPanel::StatisticsPanel(AppContext &context, const Draw &draw, QWidget 
     TabStrip1->setDrawBase(false);
     for (int t = 1; t <= ViewTabCount; ++t)
         TabStrip1->addTab(viewTabCaption(t));
-    placeInTwips(TabStrip1, StripLeft, StripTop, StripWidth, TabRowHeight);
+    // The tabs as high as their captions need, standing on the page below them.
+    const QRect strip = twips(StripLeft, StripTop, StripWidth, TabRowHeight);
+    const int stripHeight = std::max(strip.height(), TabStrip1->sizeHint().height());
+    TabStrip1->setGeometry(strip.left(), strip.bottom() + 1 - stripHeight, strip.width(), stripHeight);
     // A click runs the tab's steps even on the tab already selected.
     connect(TabStrip1, &QTabBar::tabBarClicked, this, [this](int index) {
         if (index < 0)
@@ -50,10 +53,10 @@ StatisticsPanel::StatisticsPanel(AppContext &context, const Draw &draw, QWidget 
     });
     connect(TabStrip1, &QTabBar::currentChanged, this, [this](int index) { showTab(index + 1); });
 
-    auto *page = new QFrame(this);
-    page->setFrameShape(QFrame::StyledPanel);
-    placeInTwips(page, StripLeft, PageTop, StripWidth, PageHeight);
-    page->lower();
+    m_page = new QFrame(this);
+    m_page->setFrameShape(QFrame::StyledPanel);
+    placeInTwips(m_page, StripLeft, PageTop, StripWidth, PageHeight);
+    m_page->lower();
 
     const int frameWidth = (StripWidth - 5 * 60) / ViewFrameCount;
     for (int k = 0; k < ViewFrameCount; ++k) {
@@ -105,9 +108,23 @@ void StatisticsPanel::clearViews()
         list->clear();
 }
 
+void StatisticsPanel::fitToTab(int tab)
+{
+    // The groups view takes the room full groups need; the pool views keep the form's size.
+    const QRect groups = twips(StripLeft + 45, PageTop + 45, StripWidth - 90, PageHeight - 90);
+    QSize extra;
+    if (tab == GroupTab)
+        extra = (m_groups->sizeHint() - groups.size()).expandedTo(QSize(0, 0));
+    resize(QSize(twipsToPixels(PanelWidth), twipsToPixels(PanelHeight)) + extra);
+    m_page->resize(twips(0, 0, StripWidth, PageHeight).size() + extra);
+    m_groups->setGeometry(QRect(groups.topLeft(), groups.size() + extra));
+    Command24->move(width() - twipsToPixels(PanelWidth - StripLeft - StripWidth + 900), Command24->y());
+}
+
 void StatisticsPanel::showTab(int tab)
 {
     clearViews();
+    fitToTab(tab);
     emit tabShown(tab);
     if (tab == GroupTab) {
         for (auto *frame : Frame_m)

@@ -35,18 +35,21 @@ public:
     void attachAbsentMenu(AbsentMenu &menu);
 
 signals:
-    // A tab was clicked and its views were taken (a running draw freezes meanwhile).
+    // A tab was clicked and its views were taken (a running draw freezes meanwhile); the
+    // panel has the size the tab needs.
     void tabShown(int tab);
     void studentPicked(const QString &name);
     void closeRequested(); // "返回"
 
 private:
     void showTab(int tab);
+    void fitToTab(int tab);
 
     QTabBar *TabStrip1;
     QGroupBox *Frame_m[ViewFrameCount] = {};
     QListWidget *List_manual[ViewFrameCount] = {};
     QPushButton *Command24;
+    QFrame *m_page;
     GroupListsPanel *m_groups;
     const Draw &m_draw;
 };

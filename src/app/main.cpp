@@ -1,5 +1,6 @@
 #include "app/Application.h"
 #include "core/Settings.h"
+#include "widgets/ClassroomLook.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -31,6 +32,8 @@ int main(int argc, char *argv[])
             return printAndEnd(command);
     }
     QApplication app(argc, argv);
+    // Qt's own buttons and dialogs in Chinese whatever the locale (in English without them).
+    corvanta::loadQtChinese();
     // The installed launcher (corvanta.desktop) and icon name this window to the desktop.
     QGuiApplication::setDesktopFileName(QStringLiteral("corvanta"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("corvanta")));

@@ -27,7 +27,7 @@ ClassPage::ClassPage(ConsoleSession &session, QWidget *parent)
                          twips(4320, 3720, 1695, 375));
     Label6 = addLabel(this, QStringLiteral("Label6"),
                       QStringLiteral("[警告]删除班级时，同时清除学生信息和计分信息！"),
-                      twips(120, 3840, 4335, 255));
+                      twips(120, 3840, 4155, 255));
 
     Frame2 = addFrame(QStringLiteral("Frame2"), QStringLiteral("班级改名"), twips(120, 240, 6015, 3975));
     Label25 =

@@ -1,6 +1,7 @@
 #include "ConsolePage.h"
 
 #include "widgets/Twips.h"
+#include "widgets/TwipsLayout.h"
 
 #include "console/ConsoleSession.h"
 #include "net/ConsolePages.h"
@@ -8,6 +9,7 @@
 #include "net/ServerLink.h"
 #include "net/Session.h"
 #include "widgets/BusyGuard.h"
+#include "widgets/ClassroomLook.h"
 #include "widgets/Prompter.h"
 
 #include <QComboBox>
@@ -26,6 +28,7 @@ ConsolePage::ConsolePage(ConsoleSession &session, const QString &objectName, con
 {
     setObjectName(objectName);
     setGeometry(twips(120, 120, 6255, 4335));
+    new TwipsLayout(this);
 }
 
 QRect ConsolePage::twips(int left, int top, int width, int height)
@@ -33,11 +36,17 @@ QRect ConsolePage::twips(int left, int top, int width, int height)
     return corvanta::twips(left, top, width, height);
 }
 
+void ConsolePage::placeControl(QWidget *parent, QWidget *control, QRect rect)
+{
+    // Inside a frame the control stands in its content area, below the title.
+    placeInForm(parent, control, rect);
+}
+
 QLabel *ConsolePage::addLabel(QWidget *parent, const QString &name, const QString &caption, QRect rect)
 {
     auto *label = new QLabel(caption, parent);
     label->setObjectName(name);
-    label->setGeometry(rect);
+    placeControl(parent, label, rect);
     return label;
 }
 
@@ -45,7 +54,7 @@ QPushButton *ConsolePage::addButton(QWidget *parent, const QString &name, const 
 {
     auto *button = new QPushButton(caption, parent);
     button->setObjectName(name);
-    button->setGeometry(rect);
+    placeControl(parent, button, rect);
     button->setAutoDefault(false);
     return button;
 }
@@ -54,7 +63,11 @@ QLineEdit *ConsolePage::addLineEdit(QWidget *parent, const QString &name, QRect 
 {
     auto *edit = new QLineEdit(parent);
     edit->setObjectName(name);
-    edit->setGeometry(rect);
+    // A box the page fills shows the start of a long text; one that is not editable still
+    // reads clearly.
+    showStartOfFilledText(edit);
+    drawDisabledInFullContrast(edit);
+    placeControl(parent, edit, rect);
     return edit;
 }
 
@@ -68,7 +81,7 @@ QListWidget *ConsolePage::addListBox(QWidget *parent, const QString &name, QRect
 {
     auto *list = new QListWidget(parent);
     list->setObjectName(name);
-    list->setGeometry(rect);
+    placeControl(parent, list, rect);
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     return list;
 }
@@ -77,7 +90,7 @@ QPlainTextEdit *ConsolePage::addTextBox(QWidget *parent, const QString &name, QR
 {
     auto *text = new QPlainTextEdit(parent);
     text->setObjectName(name);
-    text->setGeometry(rect);
+    placeControl(parent, text, rect);
     text->setTabChangesFocus(true);
     return text;
 }
@@ -86,7 +99,7 @@ QComboBox *ConsolePage::addComboBox(QWidget *parent, const QString &name, QRect 
 {
     auto *combo = new QComboBox(parent);
     combo->setObjectName(name);
-    combo->setGeometry(rect);
+    placeControl(parent, combo, rect);
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
     return combo;
@@ -96,7 +109,8 @@ QGroupBox *ConsolePage::addFrame(const QString &name, const QString &title, QRec
 {
     auto *frame = new QGroupBox(title, this);
     frame->setObjectName(name);
-    frame->setGeometry(rect);
+    placeControl(this, frame, rect);
+    new TwipsLayout(frame);
     // Opaque, so it covers the page while shown.
     frame->setAutoFillBackground(true);
     frame->hide();

@@ -46,6 +46,8 @@ public:
     static void maskPassword(QLineEdit *box);
 
 protected:
+    // Puts a control at its place on a page or frame, in pixels from its top left.
+    static void placeControl(QWidget *parent, QWidget *control, QRect rect);
     QLabel *addLabel(QWidget *parent, const QString &name, const QString &caption, QRect rect);
     QPushButton *addButton(QWidget *parent, const QString &name, const QString &caption, QRect rect);
     QLineEdit *addLineEdit(QWidget *parent, const QString &name, QRect rect);

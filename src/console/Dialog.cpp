@@ -1,6 +1,7 @@
 #include "Dialog.h"
 
 #include "widgets/Twips.h"
+#include "widgets/TwipsLayout.h"
 
 #include "console/ClassPage.h"
 #include "console/ConsoleSession.h"
@@ -16,6 +17,7 @@
 #include "net/ServerLink.h"
 #include "net/Session.h"
 #include "widgets/BusyGuard.h"
+#include "widgets/ClassroomLook.h"
 #include "widgets/PasswordBinding.h"
 #include "widgets/Prompter.h"
 
@@ -48,6 +50,7 @@ QLabel *helpLabel(QWidget *parent, const char *name, const QString &caption, QRe
 Dialog::Dialog(AppContext &context, console::ShortcutFolders folders, QWidget *parent)
     : QDialog(parent), m_context(context)
 {
+    useClassroomFonts();
     setObjectName(QStringLiteral("Dialog"));
     setWindowTitle(QStringLiteral("Corvantis管理后台"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
@@ -110,7 +113,7 @@ void Dialog::buildFrameControls()
     Label14->setGeometry(twips(6960, 4080, 1095, 255));
     txtSuperPassword = new QLineEdit(this);
     txtSuperPassword->setObjectName(QStringLiteral("txtSuperPassword"));
-    txtSuperPassword->setGeometry(twips(8160, 4080, 1695, 270));
+    placeInForm(this, txtSuperPassword, twips(8160, 4080, 1695, 270));
     ConsolePage::maskPassword(txtSuperPassword);
 
     Picture1 = new QrCodeView(this);

@@ -1,5 +1,7 @@
 #include "ScalePage.h"
 
+#include "widgets/TabColumns.h"
+
 #include "console/ConsoleSession.h"
 #include "core/TextCodec.h"
 #include "net/ConsolePages.h"
@@ -17,9 +19,10 @@ namespace corvanta {
 ScalePage::ScalePage(ConsoleSession &session, QWidget *parent)
     : ConsolePage(session, QStringLiteral("Frame_manage_6"), QStringLiteral("评分标准"), parent)
 {
-    Label37 = addLabel(this, QStringLiteral("Label37"), QStringLiteral("课题："), twips(240, 300, 480, 255));
-    Combo3 = addComboBox(this, QStringLiteral("Combo3"), twips(720, 240, 5415, 300));
+    Label37 = addLabel(this, QStringLiteral("Label37"), QStringLiteral("课题："), twips(240, 300, 600, 255));
+    Combo3 = addComboBox(this, QStringLiteral("Combo3"), twips(840, 240, 5295, 300));
     List5 = addListBox(this, QStringLiteral("List5"), twips(120, 600, 6015, 2790));
+    new TabColumns(List5);
     Command37 =
         addButton(this, QStringLiteral("Command37"), QStringLiteral("新建"), twips(120, 3480, 735, 375));
     Command37->setEnabled(false);
@@ -33,7 +36,7 @@ ScalePage::ScalePage(ConsoleSession &session, QWidget *parent)
                        QStringLiteral("[警告]删除标准不会影响已记录的积分！"), twips(120, 3900, 4335, 255));
     // Beside the status label, inside the page (below it would leave the page).
     Command31 = addButton(this, QStringLiteral("Command31"), QStringLiteral("保存到服务器"),
-                          twips(4560, 3840, 1575, 375));
+                          twips(4560, 3900, 1575, 375));
     buildEditFrame();
     buildNewFrame();
 
@@ -62,7 +65,8 @@ void ScalePage::buildEditFrame()
     Text25->setEnabled(false);
     Label43 =
         addLabel(Frame6, QStringLiteral("Label43"), QStringLiteral("标准:"), twips(480, 1665, 840, 255));
-    Text26 = addLineEdit(Frame6, QStringLiteral("Text26"), twips(1320, 1640, 1815, 270));
+    // As wide as the topic box: a scale is a sentence.
+    Text26 = addLineEdit(Frame6, QStringLiteral("Text26"), twips(1320, 1640, 4395, 270));
     Label41 =
         addLabel(Frame6, QStringLiteral("Label41"), QStringLiteral("计分:"), twips(480, 2190, 840, 255));
     Text27 = addLineEdit(Frame6, QStringLiteral("Text27"), twips(1320, 2160, 1815, 270));
@@ -81,6 +85,7 @@ void ScalePage::buildNewFrame()
     Label40 =
         addLabel(Frame7, QStringLiteral("Label40"), QStringLiteral("已有标准："), twips(120, 660, 1080, 255));
     List6 = addListBox(Frame7, QStringLiteral("List6"), twips(1200, 660, 4575, 780));
+    new TabColumns(List6);
     for (int i = 0; i < 5; ++i) {
         const int top = 1560 + 360 * i;
         addLabel(Frame7, QStringLiteral("lblNewScale_%1").arg(i), QStringLiteral("新标准%1：").arg(i + 1),

@@ -1,5 +1,7 @@
 #include "ScorePage.h"
 
+#include "widgets/TabColumns.h"
+
 #include "console/ConsoleSession.h"
 #include "core/TextCodec.h"
 #include "net/ConsolePages.h"
@@ -19,11 +21,12 @@ ScorePage::ScorePage(ConsoleSession &session, QWidget *parent)
     : ConsolePage(session, QStringLiteral("Frame_manage_3"), QStringLiteral("计分管理"), parent)
 {
     Label56 =
-        addLabel(this, QStringLiteral("Label56"), QStringLiteral("选择班级："), twips(120, 300, 840, 255));
-    Combo1 = addComboBox(this, QStringLiteral("Combo1"), twips(960, 240, 2415, 300));
+        addLabel(this, QStringLiteral("Label56"), QStringLiteral("选择班级："), twips(120, 300, 915, 255));
+    Combo1 = addComboBox(this, QStringLiteral("Combo1"), twips(1050, 240, 2325, 300));
     Command7 = addButton(this, QStringLiteral("Command7"), QStringLiteral("保存到服务器"),
                          twips(4440, 120, 1695, 375));
     List3 = addListBox(this, QStringLiteral("List3"), twips(120, 600, 6015, 2790));
+    new TabColumns(List3);
     Command17 =
         addButton(this, QStringLiteral("Command17"), QStringLiteral("全选"), twips(120, 3480, 735, 375));
     Command16 =

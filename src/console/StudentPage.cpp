@@ -23,9 +23,10 @@ StudentPage::StudentPage(ConsoleSession &session, QWidget *parent)
     Command8 = addButton(this, QStringLiteral("Command8"), QStringLiteral("保存到服务器"),
                          twips(4920, 120, 1215, 375));
     Label3 = addLabel(this, QStringLiteral("Label3"), QStringLiteral("添加学生请输入或者导入，然后添加"),
-                      twips(3120, 360, 3015, 255));
+                      twips(3120, 510, 3015, 255));
     List1 = addListBox(this, QStringLiteral("List1"), twips(120, 600, 2775, 2790));
-    Text1 = addTextBox(this, QStringLiteral("Text1"), twips(3120, 600, 2895, 2775));
+    // Below its caption, which stands below the save button.
+    Text1 = addTextBox(this, QStringLiteral("Text1"), twips(3120, 795, 2895, 2580));
     Command2 =
         addButton(this, QStringLiteral("Command2"), QStringLiteral("全选"), twips(120, 3480, 735, 375));
     Command3 =

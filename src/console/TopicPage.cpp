@@ -17,8 +17,9 @@ TopicPage::TopicPage(ConsoleSession &session, QWidget *parent)
 {
     List4 = addListBox(this, QStringLiteral("List4"), twips(120, 360, 3015, 2790));
     Label54 = addLabel(this, QStringLiteral("Label54"), QStringLiteral("添加新课题："),
-                       twips(3360, 480, 2055, 255));
-    Text4 = addTextBox(this, QStringLiteral("Text4"), twips(3360, 720, 2655, 2415));
+                       twips(3360, 630, 2055, 255));
+    // Below its caption, which stands below the save button.
+    Text4 = addTextBox(this, QStringLiteral("Text4"), twips(3360, 900, 2655, 2235));
     Command27 =
         addButton(this, QStringLiteral("Command27"), QStringLiteral("删除"), twips(1080, 3240, 975, 375));
     Command26 =

@@ -4,6 +4,7 @@
 #include "PendingScores.h"
 #include "ScoreCorrection.h"
 
+#include "widgets/ClassroomLook.h"
 #include "widgets/Prompter.h"
 
 #include <QGridLayout>
@@ -30,6 +31,8 @@ CorrectionPanel::CorrectionPanel(AppContext &context, QWidget *parent) : QGroupB
     txt_class->hide();
     Text8 = box("Text8");
     Text8->setEnabled(false);
+    // Not editable, but the name the teacher corrects must read clearly.
+    drawDisabledInFullContrast(Text8);
     Text9 = box("Text9");
     Text10 = box("Text10");
     Text14 = box("Text14");
@@ -50,6 +53,7 @@ CorrectionPanel::CorrectionPanel(AppContext &context, QWidget *parent) : QGroupB
         label->setBuddy(row.edit);
         fields->addWidget(label, at, 0);
         fields->addWidget(row.edit, at, 1);
+        showStartOfFilledText(row.edit);
         ++at;
     }
     auto *buttons = new QHBoxLayout;

@@ -2,6 +2,8 @@
 
 #include "GroupStats.h"
 
+#include "widgets/TabColumns.h"
+
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -37,6 +39,7 @@ GroupStatsPanel::GroupStatsPanel(QWidget *parent) : QWidget(parent)
     // Kept in rank order as filled: a text sort would put 第10名 before 第1名.
     List9->setSortingEnabled(false);
     List9->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    new TabColumns(List9);
     Command28 = new QPushButton(QStringLiteral("返回"), Frame8);
     Command28->setObjectName(QStringLiteral("Command28"));
     auto *rankingRow = new QHBoxLayout;

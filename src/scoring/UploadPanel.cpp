@@ -13,8 +13,10 @@
 #include "net/ServerLink.h"
 #include "net/Session.h"
 #include "widgets/BusyGuard.h"
+#include "widgets/ClassroomLook.h"
 #include "widgets/PasswordBinding.h"
 #include "widgets/Prompter.h"
+#include "widgets/TabColumns.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -59,6 +61,9 @@ UploadPanel::UploadPanel(AppContext &context, QWidget *parent)
     List4 = new QListWidget(this);
     List4->setObjectName(QStringLiteral("List4"));
     List4->setSelectionMode(QAbstractItemView::MultiSelection); // a click toggles a line
+    // Six pending scores show at once; the window makes room for them.
+    List4->setMinimumHeight(listHeightForLines(List4, 6));
+    new TabColumns(List4);
 
     List3 = new QListWidget(this);
     List3->setObjectName(QStringLiteral("List3"));

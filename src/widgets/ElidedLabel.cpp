@@ -1,6 +1,11 @@
 #include "ElidedLabel.h"
 
-#include "widgets/ShownText.h"
+#include "ClassroomLook.h"
+#include "ShownText.h"
+
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 namespace corvanta {
 
@@ -45,6 +50,43 @@ void ElidedLabel::refresh()
         setToolTip(cut ? m_fullText : QString());
     else
         setToolTip(cut ? m_lead + u'\n' + m_fullText : m_lead);
+}
+
+ElidedLineEdit::ElidedLineEdit(QWidget *parent) : QLineEdit(parent)
+{
+    setReadOnly(true);
+    connect(this, &QLineEdit::textChanged, this, &ElidedLineEdit::refreshTip);
+}
+
+QString ElidedLineEdit::shownText() const
+{
+    return fontMetrics().elidedText(text(), Qt::ElideRight, std::max(0, textLineArea(this).width()));
+}
+
+void ElidedLineEdit::refreshTip()
+{
+    setToolTip(shownText() != text() ? text() : QString());
+}
+
+void ElidedLineEdit::resizeEvent(QResizeEvent *event)
+{
+    QLineEdit::resizeEvent(event);
+    refreshTip();
+}
+
+void ElidedLineEdit::paintEvent(QPaintEvent *event)
+{
+    const QString shown = shownText();
+    if (shown == text() || hasFocus()) {
+        QLineEdit::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    style()->drawPrimitive(QStyle::PE_PanelLineEdit, &option, &painter, this);
+    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Text));
+    painter.drawText(textLineArea(this), Qt::AlignLeft | Qt::AlignVCenter, shown);
 }
 
 } // namespace corvanta

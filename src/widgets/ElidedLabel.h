@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QLineEdit>
 
 namespace corvanta {
 
@@ -28,6 +29,25 @@ private:
 
     QString m_fullText;
     QString m_lead;
+};
+
+// A read-only box (the line of a combo) that draws a text too long for it with an ellipsis
+// and offers the whole text in its tool tip; its text stays whole.
+class ElidedLineEdit : public QLineEdit
+{
+    Q_OBJECT
+public:
+    explicit ElidedLineEdit(QWidget *parent = nullptr);
+
+    // The text as drawn.
+    QString shownText() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void refreshTip();
 };
 
 } // namespace corvanta

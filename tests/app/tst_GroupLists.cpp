@@ -101,6 +101,26 @@ private slots:
         verifyStart();
     }
 
+    // Only the line the drop left selected stays highlighted: lists the drag passed over and
+    // the list it came from show no line selected.
+    void highlightClearedWhenTheDragEnds()
+    {
+        grab(0, 0);
+        const auto data = nameData("甲");
+        QWidget *passed = list(1)->viewport();
+        QDragEnterEvent enter(pointOf(1, 0), Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(passed, &enter);
+        QCOMPARE(list(1)->selectedItems().size(), 1);
+        QDragLeaveEvent leave;
+        QApplication::sendEvent(passed, &leave);
+        QVERIFY(list(1)->selectedItems().isEmpty());
+        QVERIFY(dropOn(2, pointOf(2, -1), *data));
+        for (int g = 0; g < 2; ++g)
+            QVERIFY2(list(g)->selectedItems().isEmpty(), qPrintable(QString::number(g)));
+        QCOMPARE(list(2)->selectedItems().size(), 1);
+        QCOMPARE(list(2)->selectedItems().first()->text(), QStringLiteral("甲"));
+    }
+
     void dropsThatChangeNothing_data()
     {
         QTest::addColumn<bool>("pressFirst"); // a name grabbed before the drop

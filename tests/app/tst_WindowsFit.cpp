@@ -1,0 +1,707 @@
+// Every window of the tool as a class sees it on a projector: in each usual state every
+// visible caption, box text, combo text and list item fits its control, controls stand
+// inside their frame's content area without covering each other, and Chinese is drawn with
+// the Simplified Chinese face. One table of windows and states; ctest runs it under
+// C.UTF-8 and zh_CN.UTF-8, at scale 1 and 2.
+#include "../console/ConsoleRig.h"
+
+#include "account/frmLogin.h"
+#include "account/frmPswd.h"
+#include "account/frmReg.h"
+#include "app/Form1.h"
+#include "app/NameDisplay.h"
+#include "core/TextCodec.h"
+#include "widgets/ClassroomLook.h"
+#include "widgets/ElidedLabel.h"
+#include "widgets/TwipsLayout.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QFontInfo>
+#include <QGlyphRun>
+#include <QGroupBox>
+#include <QLibraryInfo>
+#include <QRawFont>
+#include <QScrollBar>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionGroupBox>
+#include <QTabBar>
+#include <QTextLayout>
+
+#include <functional>
+
+using namespace corvanta;
+using namespace corvanta::test;
+
+namespace {
+
+// Six four-character names in each of three groups, a six-character one in group 3.
+QByteArray classRoster()
+{
+    QString text = QStringLiteral("Class_Is_Ready\t高三(12)班理科实验班\t\r\n"
+                                  "[keti]\t课堂提问\t回答完全正确并能举一反三\t5\t回答错误\t1\t\r\n");
+    const QStringList names = {u"欧阳娜娜"_qs, u"司马相如"_qs, u"诸葛孔明"_qs, u"上官婉儿"_qs, u"东方明珠"_qs,
+                               u"慕容云海"_qs, u"皇甫嵩山"_qs, u"尉迟敬德"_qs, u"公孙大娘"_qs, u"令狐冲冲"_qs,
+                               u"长孙无忌"_qs, u"独孤求败"_qs, u"宇文成都"_qs, u"夏侯惇惇"_qs, u"轩辕青锋"_qs,
+                               u"端木蓉蓉"_qs, u"百里守约"_qs, u"钟离春春"_qs};
+    for (int i = 0; i < names.size(); ++i) {
+        text += QStringLiteral("高三(12)班理科实验班\t%1\t%2\t0\t4.5\t12\r\n").arg(names[i]).arg(i / 6);
+    }
+    text += QStringLiteral("高三(12)班理科实验班\t阿卜杜热西提\t3\t0\t3\t2\r\n");
+    return toGbk(text);
+}
+
+// Longer than its box on the scale page.
+const QString kLongScale = u"能够完整复述课文内容并且正确回答全部拓展问题"_qs;
+
+const QStringList kPending = {
+    u"高三(12)班理科实验班\t欧阳娜娜\t5分\t2026-12-03 10:01:02\t回答完全正确并能举一反三"_qs,
+    u"高三(12)班理科实验班\t阿卜杜热西提\t4分\t2026-12-03 10:02:03\t"_qs,
+    u"高三(12)班理科实验班\t司马相如\t3分\t2026-12-03 10:03:04\t"_qs,
+    u"高三(12)班理科实验班\t诸葛孔明\t1分\t2026-12-03 10:04:05\t回答错误"_qs,
+    u"高三(12)班理科实验班\t上官婉儿\t2分\t2026-12-03 10:05:06\t"_qs,
+    u"高三(12)班理科实验班\t东方明珠\t5分\t2026-12-03 10:06:07\t"_qs,
+};
+
+bool isHan(QChar c)
+{
+    const ushort u = c.unicode();
+    return (u >= 0x3400 && u <= 0x9fff) || (u >= 0xf900 && u <= 0xfaff);
+}
+
+// The faces that draw the Chinese characters of a text in a font.
+QStringList facesOfHan(const QString &text, const QFont &font)
+{
+    QString han;
+    for (QChar c : text) {
+        if (isHan(c))
+            han += c;
+    }
+    if (han.isEmpty())
+        return {};
+    QTextLayout layout(han, font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    QStringList faces;
+    for (const QGlyphRun &run : layout.glyphRuns())
+        faces.append(run.rawFont().familyName());
+    return faces;
+}
+
+QString withoutMnemonic(QString text)
+{
+    return text.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+}
+
+QString nameOf(const QWidget *w)
+{
+    return w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName();
+}
+
+// Where a control draws its text line, in its own coordinates; null for controls without one.
+QRect textRoom(const QWidget *w)
+{
+    return textLineArea(w);
+}
+
+QString shownText(const QWidget *w)
+{
+    if (const auto *elided = qobject_cast<const ElidedLineEdit *>(w))
+        return elided->shownText();
+    if (const auto *edit = qobject_cast<const QLineEdit *>(w))
+        return edit->displayText();
+    // An editable combo's text is its line's, checked there.
+    if (const auto *combo = qobject_cast<const QComboBox *>(w))
+        return combo->isEditable() ? QString() : combo->currentText();
+    if (const auto *button = qobject_cast<const QAbstractButton *>(w))
+        return withoutMnemonic(button->text());
+    if (const auto *label = qobject_cast<const QLabel *>(w))
+        return label->pixmap().isNull() && label->textFormat() != Qt::RichText ? label->text() : QString();
+    return {};
+}
+
+bool isTextControl(const QWidget *w)
+{
+    if (const auto *label = qobject_cast<const QLabel *>(w))
+        return !label->text().isEmpty();
+    return !textRoom(w).isNull() || qobject_cast<const QAbstractItemView *>(w);
+}
+
+// Drawn by their ink, not by lines of their font: the name display fits the name's glyphs
+// to its box, and the score box's 18-point digits and 分 stand inside its line.
+bool fitsByInk(const QWidget *w)
+{
+    if (qobject_cast<const NameDisplay *>(w))
+        return true;
+    const QWidget *combo = qobject_cast<const QComboBox *>(w) ? w : w->parentWidget();
+    return combo && combo->objectName() == QStringLiteral("Combo1");
+}
+
+// Everything a teacher cannot read in one window as it stands now.
+class FitCheck
+{
+public:
+    explicit FitCheck(QWidget *top) : m_top(top) {}
+
+    QStringList run()
+    {
+        QList<QWidget *> all = m_top->findChildren<QWidget *>();
+        all.prepend(m_top);
+        for (QWidget *w : all) {
+            if (!w->isVisibleTo(m_top) || !m_top->isVisible())
+                continue;
+            checkText(w);
+            checkList(w);
+            checkGroupBox(w);
+            checkTabs(w);
+            checkSiblings(w);
+        }
+        return m_problems;
+    }
+
+private:
+    void fail(const QWidget *w, const QString &what) { m_problems.append(nameOf(w) + QStringLiteral(": ") + what); }
+
+    void checkFace(const QWidget *w, const QString &text, const QFont &font)
+    {
+        for (const QString &face : facesOfHan(text, font)) {
+            if (!face.contains(QStringLiteral(" SC")))
+                fail(w, QStringLiteral("\"%1\" drawn with %2").arg(text, face));
+        }
+    }
+
+    void checkText(QWidget *w)
+    {
+        const QRect room = textRoom(w);
+        const QString text = shownText(w);
+        if (room.isNull())
+            return;
+        const QFontMetrics fm = w->fontMetrics();
+        const auto *label = qobject_cast<const QLabel *>(w);
+        if (fitsByInk(w)) {
+            checkInk(w, room);
+        } else if ((!label || !text.isEmpty()) && fm.height() > room.height() && !(label && label->wordWrap())) {
+            // Every box and caption holds a line of its font, text or not.
+            fail(w, QStringLiteral("a line is %1 px high, the room %2").arg(fm.height()).arg(room.height()));
+        }
+        if (text.isEmpty())
+            return;
+        checkFace(w, text, w->font());
+        if (label && label->wordWrap()) {
+            const QRect need = fm.boundingRect(room, int(label->alignment()) | Qt::TextWordWrap, text);
+            if (need.height() > room.height())
+                fail(w, QStringLiteral("\"%1\" needs %2 px of height, has %3").arg(text).arg(need.height()).arg(room.height()));
+            return;
+        }
+        int width = 0;
+        for (const QString &line : text.split(u'\n'))
+            width = std::max(width, fm.horizontalAdvance(line));
+        if (width > room.width())
+            fail(w, QStringLiteral("\"%1\" is %2 px wide, the room %3").arg(text).arg(width).arg(room.width()));
+    }
+
+    // The glyphs of every text the control shows, placed as a line box centred in the room.
+    void checkInk(QWidget *w, const QRect &room)
+    {
+        QStringList texts;
+        if (auto *name = qobject_cast<NameDisplay *>(w)) {
+            if (!name->text().isEmpty() && !name->rect().contains(name->inkRect()))
+                fail(w, QStringLiteral("the name's glyphs run out of the box"));
+            return;
+        }
+        if (auto *combo = qobject_cast<QComboBox *>(w)) {
+            for (int i = 0; i < combo->count(); ++i)
+                texts.append(combo->itemText(i));
+        }
+        const QFontMetrics fm = w->fontMetrics();
+        const int baseline = room.top() + (room.height() - fm.height() + 1) / 2 + fm.ascent();
+        for (const QString &text : texts) {
+            QTextLayout layout(text, w->font());
+            layout.beginLayout();
+            layout.createLine();
+            layout.endLayout();
+            for (const QGlyphRun &run : layout.glyphRuns()) {
+                for (const quint32 glyph : run.glyphIndexes()) {
+                    const QRectF ink = run.rawFont().boundingRect(glyph);
+                    if (baseline + ink.top() < room.top() || baseline + ink.bottom() > room.bottom() + 1)
+                        fail(w, QStringLiteral("the glyphs of \"%1\" run out of the line (%2..%3 in %4..%5)")
+                                    .arg(text)
+                                    .arg(baseline + ink.top())
+                                    .arg(baseline + ink.bottom())
+                                    .arg(room.top())
+                                    .arg(room.bottom()));
+                }
+            }
+        }
+    }
+
+    void checkList(QWidget *w)
+    {
+        auto *view = qobject_cast<QListWidget *>(w);
+        if (!view)
+            return;
+        const QRect viewport = view->viewport()->rect();
+        const QFontMetrics fm = view->fontMetrics();
+        QStyleOptionViewItem option;
+        option.initFrom(view);
+        option.font = view->font();
+        for (int row = 0; row < view->count(); ++row) {
+            const QModelIndex index = view->model()->index(row, 0);
+            const QRect rect = view->visualRect(index);
+            if (!rect.intersects(viewport))
+                continue;
+            const QString text = index.data().toString();
+            checkFace(view, text, view->font());
+            if (rect.height() < fm.height())
+                fail(view, QStringLiteral("line %1 is %2 px high, its font %3").arg(row).arg(rect.height()).arg(fm.height()));
+            const int width = view->itemDelegateForIndex(index)->sizeHint(option, index).width();
+            // A longer line scrolls into view, or ends in "…" and shows whole in its tip.
+            const bool scrolls = view->horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOff &&
+                                 view->horizontalScrollBar()->maximum() >= width - viewport.width();
+            const bool elided = view->textElideMode() != Qt::ElideNone && index.data(Qt::ToolTipRole).toString() == text;
+            if (width > viewport.width() && !scrolls && !elided)
+                fail(view, QStringLiteral("line \"%1\" is %2 px wide, the list %3").arg(text).arg(width).arg(viewport.width()));
+        }
+    }
+
+    void checkGroupBox(QWidget *w)
+    {
+        auto *box = qobject_cast<QGroupBox *>(w);
+        if (!box)
+            return;
+        if (!box->title().isEmpty()) {
+            checkFace(box, box->title(), box->font());
+            QStyleOptionGroupBox opt;
+            opt.initFrom(box);
+            opt.text = box->title();
+            opt.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+            const QRect label = box->style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, box);
+            if (box->fontMetrics().horizontalAdvance(box->title()) > label.width() || label.right() >= box->width())
+                fail(box, QStringLiteral("title \"%1\" is cut").arg(box->title()));
+        }
+        // Its controls stand in its content area: none crosses the title or the border.
+        const QRect content = box->contentsRect();
+        for (QWidget *child : box->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (child->isVisibleTo(box) && child->isWindow() == false && isTextControl(child) &&
+                !content.contains(child->geometry()))
+                fail(child, QStringLiteral("stands outside the content area of %1").arg(nameOf(box)));
+        }
+    }
+
+    void checkTabs(QWidget *w)
+    {
+        auto *tabs = qobject_cast<QTabBar *>(w);
+        if (!tabs)
+            return;
+        for (int i = 0; i < tabs->count(); ++i) {
+            checkFace(tabs, tabs->tabText(i), tabs->font());
+            if (tabs->fontMetrics().horizontalAdvance(tabs->tabText(i)) > tabs->tabRect(i).width() ||
+                !tabs->rect().contains(tabs->tabRect(i)))
+                fail(tabs, QStringLiteral("tab \"%1\" is cut").arg(tabs->tabText(i)));
+        }
+    }
+
+    // Text controls side by side cover none of each other and stay inside their parent.
+    void checkSiblings(QWidget *w)
+    {
+        // The search results open over the panel (checked on their own).
+        if (w == m_top || !isTextControl(w) || w->objectName() == QStringLiteral("List2"))
+            return;
+        QWidget *parent = w->parentWidget();
+        if (!parent)
+            return;
+        if (!parent->rect().contains(w->geometry()))
+            fail(w, QStringLiteral("runs past the edge of %1").arg(nameOf(parent)));
+        for (QWidget *other : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (other == w || other->isWindow() || !other->isVisibleTo(m_top) || !isTextControl(other) ||
+                other->objectName() == QStringLiteral("List2"))
+                continue;
+            // Each pair once.
+            if (parent->children().indexOf(other) < parent->children().indexOf(w))
+                continue;
+            if (w->geometry().intersects(other->geometry()))
+                fail(w, QStringLiteral("covers %1").arg(nameOf(other)));
+        }
+    }
+
+    QWidget *m_top;
+    QStringList m_problems;
+};
+
+} // namespace
+
+class TestWindowsFit : public QObject, private ConsoleRig
+{
+    Q_OBJECT
+
+    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<QWidget> m_window;
+    QWidget *m_shown = nullptr;
+
+    template <typename T> T *inForm(const QString &name) const { return WindowRig::child<T>(m_form.get(), name); }
+
+    // The main window on the class above, offline, with the pending scores.
+    void openMainWindow()
+    {
+        resetRig();
+        for (const QString &line : kPending)
+            QVERIFY(m_pending->append(line).ok());
+        writeRecordFile(classRoster());
+        m_login.LoginUser = LoginState::offlineUser();
+        m_form = std::make_unique<Form1>(context());
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        m_form->LoadClassLists(QStringLiteral("offline"));
+        auto *classes = inForm<QComboBox>(QStringLiteral("Combo2"));
+        classes->setCurrentIndex(0);
+        emit classes->activated(0);
+        auto *topics = inForm<QComboBox>(QStringLiteral("Combo3"));
+        topics->setCurrentIndex(0);
+        emit topics->activated(0);
+        m_shown = m_form.get();
+    }
+    void showName(const QString &name)
+    {
+        openMainWindow();
+        // Typed into the search box and picked, as a draw would leave it.
+        auto *search = inForm<QLineEdit>(QStringLiteral("txtManual"));
+        search->setText(name);
+        QTest::keyClick(search, Qt::Key_Down);
+        QTest::keyClick(inForm<QListWidget>(QStringLiteral("List2")), Qt::Key_Return);
+        QCOMPARE(inForm<QLineEdit>(QStringLiteral("Text2"))->text(), name);
+    }
+    void openTab(int tab)
+    {
+        openMainWindow();
+        QTest::mouseClick(inForm<QPushButton>(QStringLiteral("btnChou_12")), Qt::LeftButton);
+        auto *strip = inForm<QTabBar>(QStringLiteral("TabStrip1"));
+        QTest::mouseClick(strip, Qt::LeftButton, {}, strip->tabRect(tab - 1).center());
+    }
+    void openUpload()
+    {
+        openMainWindow();
+        QTest::mouseClick(inForm<QPushButton>(QStringLiteral("Command11")), Qt::LeftButton);
+        inForm<QLineEdit>(QStringLiteral("Text4"))->setText(QStringLiteral("secret"));
+    }
+    void openConsolePage(int page)
+    {
+        startServer();
+        openConsole();
+        QVERIFY(m_server.upload(m_account, kOperation, QStringLiteral("课堂提问"),
+                                {u"C1\t张三\t5分\t2026-12-03 10:01:02\t回答正确"_qs,
+                                 u"C1\t李四\t1分\t2026-12-03 10:02:03\t回答错误"_qs}));
+        showPage(page);
+        if (page == 2)
+            choose(QStringLiteral("Combo2"), QStringLiteral("C1"));
+        if (page == 3)
+            choose(QStringLiteral("Combo1"), QStringLiteral("C1"));
+        if (page == 6) {
+            QVERIFY(m_server.addScales(m_account, kOperation, QStringLiteral("课堂提问"), {{kLongScale, 4}}));
+            choose(QStringLiteral("Combo3"), QStringLiteral("课堂提问"));
+        }
+        m_shown = m_dialog.get();
+    }
+    template <typename W> void openAccountWindow()
+    {
+        resetRig();
+        m_window = std::make_unique<W>(context());
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_shown = m_window.get();
+    }
+
+    const QMap<QString, std::function<void()>> &states()
+    {
+        static const QMap<QString, std::function<void()>> table = {
+            {u"main window"_qs, [this] { openMainWindow(); }},
+            {u"main window collapsed"_qs,
+             [this] {
+                 openMainWindow();
+                 m_form->collapse();
+             }},
+            {u"main window, four-character name"_qs, [this] { showName(u"欧阳娜娜"_qs); }},
+            {u"main window, six-character name"_qs, [this] { showName(u"阿卜杜热西提"_qs); }},
+            {u"main window, search results"_qs,
+             [this] {
+                 openMainWindow();
+                 inForm<QLineEdit>(QStringLiteral("txtManual"))->setText(QStringLiteral("s"));
+             }},
+            {u"main window, scored"_qs,
+             [this] {
+                 showName(u"欧阳娜娜"_qs);
+                 auto *score = inForm<QComboBox>(QStringLiteral("Combo1"));
+                 score->setCurrentIndex(0);
+                 emit score->activated(0);
+                 QVERIFY(!score->isEnabled());
+             }},
+            {u"statistics 常用"_qs, [this] { openTab(1); }},
+            {u"statistics 次数"_qs, [this] { openTab(2); }},
+            {u"statistics 难度"_qs, [this] { openTab(3); }},
+            {u"statistics 分组"_qs, [this] { openTab(4); }},
+            {u"upload panel"_qs, [this] { openUpload(); }},
+            {u"correction panel"_qs,
+             [this] {
+                 openUpload();
+                 auto *list4 = inForm<QListWidget>(QStringLiteral("List4"));
+                 emit list4->itemDoubleClicked(list4->item(0));
+             }},
+            {u"group statistics"_qs,
+             [this] {
+                 openUpload();
+                 QTest::mouseClick(inForm<QPushButton>(QStringLiteral("Command27")), Qt::LeftButton);
+             }},
+            {u"group detail"_qs,
+             [this] {
+                 openUpload();
+                 QTest::mouseClick(inForm<QPushButton>(QStringLiteral("Command27")), Qt::LeftButton);
+                 auto *list9 = inForm<QListWidget>(QStringLiteral("List9"));
+                 QVERIFY(list9->count() > 0);
+                 list9->setCurrentRow(0);
+                 emit list9->itemDoubleClicked(list9->item(0));
+             }},
+            {u"console start"_qs,
+             [this] {
+                 startServer();
+                 openConsole();
+                 m_shown = m_dialog.get();
+             }},
+            {u"console 个人信息"_qs, [this] { openConsolePage(0); }},
+            {u"console 班级管理"_qs, [this] { openConsolePage(1); }},
+            {u"console 班级改名"_qs,
+             [this] {
+                 openConsolePage(1);
+                 doubleClick(QStringLiteral("List2"), 0);
+             }},
+            {u"console 学生管理"_qs, [this] { openConsolePage(2); }},
+            {u"console 学生改名"_qs,
+             [this] {
+                 openConsolePage(2);
+                 doubleClick(QStringLiteral("List1"), 0);
+             }},
+            {u"console 计分管理"_qs, [this] { openConsolePage(3); }},
+            {u"console 计分修改"_qs,
+             [this] {
+                 openConsolePage(3);
+                 doubleClick(QStringLiteral("List3"), 0);
+             }},
+            {u"console 快捷方式"_qs, [this] { openConsolePage(4); }},
+            {u"console 课题管理"_qs, [this] { openConsolePage(5); }},
+            {u"console 修改课题"_qs,
+             [this] {
+                 openConsolePage(5);
+                 doubleClick(QStringLiteral("List4"), 0);
+             }},
+            {u"console 评分标准"_qs, [this] { openConsolePage(6); }},
+            {u"console 计分标准修改"_qs,
+             [this] {
+                 openConsolePage(6);
+                 const QStringList lines = itemsOf(list(QStringLiteral("List5")));
+                 const auto row = lines.indexOf(QRegularExpression(QStringLiteral(".*") + kLongScale + QStringLiteral(".*")));
+                 QVERIFY(row >= 0);
+                 doubleClick(QStringLiteral("List5"), int(row));
+             }},
+            {u"console 新建标准"_qs,
+             [this] {
+                 openConsolePage(6);
+                 click(QStringLiteral("Command37"));
+             }},
+            {u"login"_qs, [this] { openAccountWindow<frmLogin>(); }},
+            {u"registration"_qs, [this] { openAccountWindow<frmReg>(); }},
+            {u"password reset"_qs, [this] { openAccountWindow<frmPswd>(); }},
+        };
+        return table;
+    }
+
+    // Saves a picture of the window for a person to look at, when asked to.
+    void keepPicture(const QString &state)
+    {
+        const QString dir = qEnvironmentVariable("CORVANTA_SCREENSHOT_DIR");
+        if (dir.isEmpty() || !m_shown)
+            return;
+        QString file = state;
+        file.replace(QRegularExpression(QStringLiteral("[ ,/]+")), QStringLiteral("_"));
+        m_shown->grab().save(dir + u'/' + file + QStringLiteral(".png"));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        useClassroomFonts();
+        QVERIFY2(loadQtChinese(), "qt6-translations-l10n is not installed");
+    }
+    void cleanup()
+    {
+        m_shown = nullptr;
+        m_form.reset();
+        m_window.reset();
+        closeConsole();
+        m_server.stop();
+    }
+
+    void everyTextFits_data()
+    {
+        QTest::addColumn<QString>("state");
+        for (const QString &state : states().keys())
+            QTest::newRow(qPrintable(state)) << state;
+    }
+    void everyTextFits()
+    {
+        QFETCH(QString, state);
+        states().value(state)();
+        QVERIFY(m_shown);
+        QCoreApplication::processEvents();
+        keepPicture(state);
+        const QStringList problems = FitCheck(m_shown).run();
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
+    }
+
+    void listsShowTheirLines_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<int>("lines");
+        QTest::newRow("pending scores") << "upload panel" << "List4" << 6;
+        for (int g = 0; g < 3; ++g) {
+            const QString name = QStringLiteral("List_group_%1").arg(g);
+            QTest::newRow(qPrintable(name)) << "statistics 分组" << name << 6;
+        }
+        QTest::newRow("search results") << "main window, search results" << "List2" << -1;
+    }
+    // The first lines (all, for -1) stand whole in the list, each name unabridged.
+    void listsShowTheirLines()
+    {
+        QFETCH(QString, state);
+        QFETCH(QString, list);
+        QFETCH(int, lines);
+        states().value(state)();
+        auto *view = WindowRig::child<QListWidget>(m_shown, list);
+        QVERIFY(view && view->isVisible());
+        if (lines < 0)
+            lines = view->count();
+        QVERIFY(view->count() >= lines && lines > 0);
+        const QRect viewport = view->viewport()->rect();
+        for (int row = 0; row < lines; ++row) {
+            const QRect rect = view->visualItemRect(view->item(row));
+            QVERIFY2(rect.top() >= 0 && rect.bottom() <= viewport.bottom(),
+                     qPrintable(QStringLiteral("line %1 of %2").arg(row).arg(list)));
+            if (list.startsWith(QStringLiteral("List_group")))
+                QVERIFY(view->fontMetrics().horizontalAdvance(view->item(row)->text()) <= rect.width());
+        }
+    }
+
+    void keyInformationReadable_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("control");
+        QTest::newRow("the score given") << "main window, scored" << "Combo1";
+        QTest::newRow("the standards after login") << "main window" << "List1";
+        QTest::newRow("the name corrected") << "correction panel" << "Text8";
+        QTest::newRow("the teacher's account") << "console 个人信息" << "Text7";
+    }
+    // Not editable, and drawn in the colours of an editable control.
+    void keyInformationReadable()
+    {
+        QFETCH(QString, state);
+        QFETCH(QString, control);
+        states().value(state)();
+        auto *w = WindowRig::child<QWidget>(m_shown, control);
+        QVERIFY(w && w->isVisible());
+        QVERIFY(!w->isEnabled());
+        for (const QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::Base})
+            QCOMPARE(w->palette().color(QPalette::Disabled, role), w->palette().color(QPalette::Active, role));
+    }
+
+    // A long class name ends in "…" and shows whole in the tip.
+    void longClassNameElided()
+    {
+        openMainWindow();
+        auto *line = qobject_cast<ElidedLineEdit *>(inForm<QComboBox>(QStringLiteral("Combo2"))->lineEdit());
+        QVERIFY(line);
+        QCOMPARE(line->text(), u"高三(12)班理科实验班"_qs);
+        QVERIFY(line->shownText().endsWith(u'…'));
+        QCOMPARE(line->toolTip(), line->text());
+    }
+
+    // The search popup's top edge cuts no line of text: a one-line control under it is covered
+    // over its whole height or not at all.
+    void searchPopupCutsNoText()
+    {
+        openMainWindow();
+        inForm<QLineEdit>(QStringLiteral("txtManual"))->setText(QStringLiteral("s"));
+        auto *popup = inForm<QListWidget>(QStringLiteral("List2"));
+        QVERIFY(popup->isVisible());
+        for (QWidget *other : popup->parentWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            // One-line controls; the name box below a popup is a picture of one name.
+            if (other == popup || !other->isVisible() || !isTextControl(other) || shownText(other).isEmpty() ||
+                other->height() > 2 * popup->sizeHintForRow(0))
+                continue;
+            const QRect r = other->geometry();
+            const QRect p = popup->geometry();
+            QVERIFY2(!r.intersects(p) || (r.top() >= p.top() && r.bottom() <= p.bottom()), qPrintable(nameOf(other)));
+        }
+        QVERIFY(popup->geometry().bottom() < inForm<QLineEdit>(QStringLiteral("txtManual"))->y());
+    }
+
+    void scaleBoxShowsItsStart()
+    {
+        states().value(u"console 计分标准修改"_qs)();
+        QLineEdit *box = edit(QStringLiteral("Text26"));
+        QCOMPARE(box->text(), kLongScale);
+        QCOMPARE(box->cursorPosition(), 0);
+    }
+
+    void collapsedIconInTheMiddle()
+    {
+        openMainWindow();
+        m_form->collapse();
+        auto *icon = inForm<QWidget>(QStringLiteral("Image1"));
+        const QRect inWindow(icon->mapTo(m_form.get(), QPoint()), icon->size());
+        QVERIFY(qAbs(inWindow.center().x() - m_form->rect().center().x()) <= 1);
+        auto *stopwatch = inForm<QLabel>(QStringLiteral("Label30"));
+        QVERIFY(stopwatch->fontMetrics().horizontalAdvance(QStringLiteral("00:00")) <= stopwatch->contentsRect().width());
+    }
+
+    void qtSpeaksChinese_data()
+    {
+        QTest::addColumn<QString>("context");
+        QTest::addColumn<QString>("english");
+        QTest::addColumn<QString>("chinese");
+        QTest::newRow("OK") << "QPlatformTheme" << "OK" << "确定";
+        QTest::newRow("Cancel") << "QPlatformTheme" << "Cancel" << "取消";
+        QTest::newRow("Open") << "QPlatformTheme" << "Open" << "打开";
+        QTest::newRow("Save") << "QPlatformTheme" << "Save" << "保存";
+    }
+    void qtSpeaksChinese()
+    {
+        QFETCH(QString, context);
+        QFETCH(QString, english);
+        QFETCH(QString, chinese);
+        QCOMPARE(QCoreApplication::translate(qPrintable(context), qPrintable(english)), chinese);
+    }
+
+    void windowsFacesAreMapped_data()
+    {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<int>("weight");
+        QTest::addColumn<QString>("drawnWith");
+        QTest::newRow("stopwatch") << "Arial Narrow" << int(QFont::Bold) << "Liberation Sans Narrow";
+        QTest::newRow("count and score") << "Arial Black" << int(QFont::Black) << "Lato";
+        QTest::newRow("score box") << "Comic Sans MS" << int(QFont::Bold) << "Comic Neue";
+    }
+    void windowsFacesAreMapped()
+    {
+        QFETCH(QString, family);
+        QFETCH(int, weight);
+        QFETCH(QString, drawnWith);
+        const QFont font(family, 12, weight);
+        QCOMPARE(QFontInfo(font).family(), drawnWith);
+        QVERIFY(QFontInfo(font).weight() >= weight - 100);
+        // The 分 of a score falls back to the Simplified Chinese face, not the Japanese one.
+        for (const QString &face : facesOfHan(QStringLiteral("5分"), font))
+            QVERIFY2(face.contains(QStringLiteral(" SC")), qPrintable(face));
+    }
+};
+
+QTEST_MAIN(TestWindowsFit)
+#include "tst_WindowsFit.moc"
