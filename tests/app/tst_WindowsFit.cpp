@@ -568,7 +568,7 @@ private slots:
         }
         QTest::newRow("search results") << "main window, search results" << "List2" << -1;
     }
-    // The first lines (all, for -1) stand whole in the list, each name unabridged.
+    // The first lines (the results, for -1) stand whole in the list, each name unabridged.
     void listsShowTheirLines()
     {
         QFETCH(QString, state);
@@ -577,8 +577,8 @@ private slots:
         states().value(state)();
         auto *view = WindowRig::child<QListWidget>(m_shown, list);
         QVERIFY(view && view->isVisible());
-        if (lines < 0)
-            lines = view->count();
+        if (lines < 0) // every result, up to six: a longer list scrolls
+            lines = std::min<int>(view->count(), 6);
         QVERIFY(view->count() >= lines && lines > 0);
         const QRect viewport = view->viewport()->rect();
         for (int row = 0; row < lines; ++row) {
