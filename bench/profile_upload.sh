@@ -3,7 +3,8 @@
 # callgrind on SQLite, on loopback, counting only the requests (not start-up):
 #   1. servertime.php requests (the floor of the HTTP front),
 #   2. uploads of 40 new lines each (bench/server_upload.lua),
-# then prints instructions per request and the top functions (inclusive) of each phase.
+# then prints instructions per request and the top functions (inclusive, then exclusive) of
+# each phase. Instructions only: time in the kernel (fsync, send) is not counted.
 # Usage: bench/profile_upload.sh [BUILD_DIR]   (default: build-bench; configure it with
 #   -DCMAKE_BUILD_TYPE=Release -DCORVANTA_BUILD_TESTS=OFF and build corvanta-server)
 # Environment: PROFILE_SECONDS (each phase, default 20), PROFILE_CONNECTIONS (default 8),
@@ -30,7 +31,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-valgrind --tool=callgrind --collect-atstart=no --dump-instr=no \
+valgrind --tool=callgrind --instr-atstart=no --dump-instr=no \
   --callgrind-out-file="$work/callgrind.out.%p" \
   "$server" --listen 127.0.0.1:0 --database "sqlite:$work/profile.db" --mail-dir "$work/mail" \
   --demo --bench-teacher bench >"$work/server.out" 2>"$work/server.log" &
@@ -54,12 +55,12 @@ dumps=0
 phase() {
   local name=$1
   shift
-  callgrind_control -z "$pid" >/dev/null
-  callgrind_control -i on "$pid" >/dev/null
+  callgrind_control -z "$pid" >/dev/null 2>&1
+  callgrind_control -i on "$pid" >/dev/null 2>&1
   BENCH_OFFSET=$RANDOM$RANDOM RECORD_FILE="$work/record.cvd" \
     wrk -t1 -c"$connections" -d"${seconds}s" "$@" >"$work/$name.wrk"
-  callgrind_control -i off "$pid" >/dev/null
-  callgrind_control -d "$name" "$pid" >/dev/null
+  callgrind_control -i off "$pid" >/dev/null 2>&1
+  callgrind_control -d "$name" "$pid" >/dev/null 2>&1
   local requests file total
   requests=$(awk '/requests in/ {print $1}' "$work/$name.wrk")
   dumps=$((dumps + 1))
@@ -68,9 +69,11 @@ phase() {
   total=$(callgrind_annotate "$file" | awk '/PROGRAM TOTALS/ {gsub(",", "", $1); print $1}')
   echo "== $name: $requests requests, $total instructions, $((total / (requests > 0 ? requests : 1))) per request"
   grep -hE 'Non-2xx|Socket errors|other than' "$work/$name.wrk" || true
-  callgrind_annotate --inclusive=yes --threshold=100 "$file" | awk -v top="$top" '
-    /^Ir/ {on = 1; next}
-    on && NF && n < top {print; n++}'
+  callgrind_annotate --inclusive=yes --threshold=100 "$file" |
+    awk -v top="$top" '/%\)/ && !/PROGRAM TOTALS/ && n < top {print; n++}'
+  echo "-- $name: own instructions (exclusive)"
+  callgrind_annotate --inclusive=no --threshold=100 "$file" |
+    awk '/%\)/ && !/PROGRAM TOTALS/ && n < 12 {print; n++}'
 }
 
 echo "valgrind callgrind, SQLite, wrk 1 thread, $connections connections, ${seconds}s a phase"
