@@ -143,8 +143,9 @@ qint64 DateTextToSeconds(const QString &text)
     const QRegularExpressionMatch m = pattern.match(text);
     if (!m.hasMatch())
         return 0;
-    const QDate date(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
-    const QTime time(m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt());
+    // Views, not copies: an upload reads this for every line.
+    const QDate date(m.capturedView(1).toInt(), m.capturedView(2).toInt(), m.capturedView(3).toInt());
+    const QTime time(m.capturedView(4).toInt(), m.capturedView(5).toInt(), m.capturedView(6).toInt());
     if (!date.isValid() || !time.isValid())
         return 0;
     return QDateTime(date, time).toSecsSinceEpoch();

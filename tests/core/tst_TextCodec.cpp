@@ -95,6 +95,10 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QString, text);
         QCOMPARE(fromGbk(bytes), text);
+        // After texts cut inside a character or full of garbage nothing carries over.
+        fromGbk(QByteArray("\xB0"));
+        fromGbk(QByteArray("\xFF\x80\x81"));
+        QCOMPARE(fromGbk(bytes), text);
     }
 
     void fairIndexCoversEveryName_data()
