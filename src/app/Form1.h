@@ -34,6 +34,7 @@ class StatisticsPanel;
 class UploadPanel;
 struct SplitRequest;
 struct RecordResult;
+struct ScoreLine;
 
 // The main window: name display, class and topic selectors, the draw buttons, the score
 // combo and a status bar with a stopwatch. Always on top; closing it ends the program.
@@ -125,7 +126,7 @@ private:
     void absenceChanged();
     void toggleAbsentShown();
     void undoLastScore();
-    void releaseUndoneScore(const QString &line);
+    void releaseUndoneScore(const ScoreLine &score);
     bool classroomKeyPressed(int key, Qt::KeyboardModifiers modifiers);
     bool typingHasFocus() const;
     void showNameMenu(const QPoint &at);

@@ -151,7 +151,7 @@ void Form1::undoLastScore()
                                    PromptIcon::Information);
         return;
     }
-    const QString shown = readableScoreLine(m_undo->last());
+    const QString shown = readableScoreLine(*m_undo->last());
     if (!m_undo->lastStillPending()) {
         m_undo->undoLast();
         m_context.prompter.message(this, QStringLiteral("提示"),
@@ -174,14 +174,13 @@ void Form1::undoLastScore()
     }
 }
 
-void Form1::releaseUndoneScore(const QString &line)
+void Form1::releaseUndoneScore(const ScoreLine &score)
 {
     // Only the student now shown gets the score combo or the standard back.
-    const auto score = ScoreLine::parse(line);
-    if (!score || score->className != class_num || score->student != Text2->text() || m_draw.running())
+    if (score.className != class_num || score.student != Text2->text() || m_draw.running())
         return;
-    if (score->standard.isEmpty()) {
-        NewStu = score->student;
+    if (score.standard.isEmpty()) {
+        NewStu = score.student;
         Combo1->setEditText(QString());
         Combo1->setEnabled(true);
         List1->setEnabled(true);
@@ -192,12 +191,12 @@ void Form1::releaseUndoneScore(const QString &line)
         QListWidgetItem *item = List1->item(row);
         const QString text = item->text();
         const qsizetype tab = text.indexOf(u'\t');
-        if (tab > 0 && text.mid(tab + 1) == score->standard && text.left(tab).contains(QStringLiteral("]√")))
+        if (tab > 0 && text.mid(tab + 1) == score.standard && text.left(tab).contains(QStringLiteral("]√")))
             item->setText(text.left(tab).replace(QStringLiteral("]√"), QStringLiteral("]")) + text.mid(tab));
         else if (text.contains(QStringLiteral("]√\t")))
             anyGiven = true;
     }
-    if (!anyGiven && NewStu == score->student) {
+    if (!anyGiven && NewStu == score.student) {
         Combo1->setEditText(QString());
         Combo1->setEnabled(true);
     }

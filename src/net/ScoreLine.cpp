@@ -21,7 +21,10 @@ bool plainField(const QString &field)
 
 QString ScoreLine::text() const
 {
-    return QStringList{className, student, score, time, standard}.join(kTab);
+    QStringList fields{className, student, score, time};
+    if (!standardCut || !standard.isEmpty())
+        fields.append(standard);
+    return fields.join(kTab);
 }
 
 std::optional<ScoreLine> ScoreLine::parse(QString line)
@@ -29,7 +32,8 @@ std::optional<ScoreLine> ScoreLine::parse(QString line)
     while (line.endsWith(u'\r') || line.endsWith(u'\n'))
         line.chop(1);
     QStringList fields = line.split(kTab);
-    if (fields.size() == 4)
+    const bool cut = fields.size() == 4;
+    if (cut)
         fields.append(QString());
     if (fields.size() != 5)
         return std::nullopt;
@@ -37,7 +41,21 @@ std::optional<ScoreLine> ScoreLine::parse(QString line)
         if (!plainField(field))
             return std::nullopt;
     }
-    return ScoreLine{fields[0], fields[1], fields[2], fields[3], fields[4]};
+    return ScoreLine{.className = fields[0],
+                     .student = fields[1],
+                     .score = fields[2],
+                     .time = fields[3],
+                     .standard = fields[4],
+                     .standardCut = cut};
+}
+
+QStringList scoreTexts(const QList<ScoreLine> &scores)
+{
+    QStringList texts;
+    texts.reserve(scores.size());
+    for (const ScoreLine &score : scores)
+        texts.append(score.text());
+    return texts;
 }
 
 bool isValidScoreLine(const QString &line)

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QDateTime>
+#include <QHashFunctions>
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -10,14 +13,19 @@ namespace corvanta {
 // One score: the record unit of the daily log, the pending list, the upload and the score
 // data file. On disk and on the wire it is five fields joined by TAB; a score given from
 // the score combo has an empty standard, so its text ends with a TAB. The tool and the
-// score server read it by the same rule.
+// score server read it by the same rule. The tool holds scores as values and makes text of
+// them only where a file is written or an upload is built; make one with named fields:
+//     ScoreLine{.className = c, .student = s, .score = "4分", .time = t, .standard = std}
 struct ScoreLine
 {
-    QString className;
-    QString student;
-    QString score; // "5分", "4.5分", or whatever the teacher typed
-    QString time;  // "yyyy-MM-dd hh:mm:ss"
-    QString standard;
+    QString className{};
+    QString student{};
+    QString score{}; // "5分", "4.5分", or whatever the teacher typed
+    QString time{};  // "yyyy-MM-dd hh:mm:ss"
+    QString standard{};
+    // Read from a line that ended after the time, without the standard's TAB. Its text
+    // stays that way, so a file rewritten or a line uploaded keeps the bytes it came with.
+    bool standardCut = false;
 
     QString text() const;
 
@@ -26,7 +34,17 @@ struct ScoreLine
     // character (a TAB inside the standard would make a sixth field) or "|" (the upload
     // joins lines with it). Anything else is not a score line.
     static std::optional<ScoreLine> parse(QString line);
+
+    friend bool operator==(const ScoreLine &, const ScoreLine &) = default;
 };
+
+inline size_t qHash(const ScoreLine &line, size_t seed = 0)
+{
+    return qHashMulti(seed, line.className, line.student, line.score, line.time, line.standard, line.standardCut);
+}
+
+// The texts of the scores, in their order.
+QStringList scoreTexts(const QList<ScoreLine> &scores);
 
 // True when parse() takes the line.
 bool isValidScoreLine(const QString &line);

@@ -71,33 +71,34 @@ CorrectionPanel::CorrectionPanel(AppContext &context, QWidget *parent) : QGroupB
 
 bool CorrectionPanel::openLine(int row)
 {
-    const QStringList &lines = m_context.pending.lines();
-    if (row < 0 || row >= lines.size())
+    const QList<ScoreLine> &lines = m_context.pending.scores();
+    if (row < 0 || row >= lines.size() || !correctable(lines[row]))
         return false;
-    const std::optional<ScoreLine> line = correctableLine(lines[row]);
-    if (!line)
-        return false;
+    const ScoreLine &line = lines[row];
     m_row = row;
-    m_opened = lines[row];
-    txt_class->setText(line->className);
-    Text8->setText(line->student);
-    Text9->setText(line->score);
-    Text10->setText(line->time);
-    Text14->setText(line->standard);
+    m_opened = line;
+    txt_class->setText(line.className);
+    Text8->setText(line.student);
+    Text9->setText(line.score);
+    Text10->setText(line.time);
+    Text14->setText(line.standard);
     Text9->setFocus();
     return true;
 }
 
 void CorrectionPanel::accept()
 {
-    const ScoreLine boxes{txt_class->text(), Text8->text(), Text9->text(), Text10->text(), Text14->text()};
-    const ScoreCorrection correction = correctScoreLine(boxes);
-    if (!correction.line) {
+    const ScoreCorrection correction = correctScoreLine(ScoreLine{.className = txt_class->text(),
+                                                                  .student = Text8->text(),
+                                                                  .score = Text9->text(),
+                                                                  .time = Text10->text(),
+                                                                  .standard = Text14->text()});
+    if (!correction) {
         // The panel stays open with what was typed, so the teacher can mend it.
-        m_context.prompter.message(this, QStringLiteral("提示"), correction.message, PromptIcon::Warning);
+        m_context.prompter.message(this, QStringLiteral("提示"), correction.error(), PromptIcon::Warning);
         return;
     }
-    const QStringList &lines = m_context.pending.lines();
+    const QList<ScoreLine> &lines = m_context.pending.scores();
     int row = m_row;
     if (row < 0 || row >= lines.size() || lines[row] != m_opened)
         row = int(lines.indexOf(m_opened));
@@ -108,7 +109,7 @@ void CorrectionPanel::accept()
         emit closed(-1, false);
         return;
     }
-    if (const Result kept = m_context.pending.replaceLine(row, *correction.line); !kept)
+    if (const Result kept = m_context.pending.replaceLine(row, *correction); !kept)
         reportPendingWriteFailure(m_context.prompter, this, kept);
     emit closed(row, true);
 }

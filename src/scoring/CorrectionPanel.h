@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/ScoreLine.h"
 #include "widgets/AppContext.h"
 
 #include <QGroupBox>
@@ -41,7 +42,7 @@ private:
 
     AppContext &m_context;
     int m_row = -1;
-    QString m_opened; // the line as it stood when opened
+    ScoreLine m_opened; // the line as it stood when opened
 };
 
 } // namespace corvanta

@@ -63,9 +63,13 @@ RecordResult ScoreRecorder::record(const QString &loginUser, const QString &clas
     // One reading of the clock: a score given at midnight lands in the log of its own date.
     const QDateTime now = m_clock.now();
     RecordResult result;
-    result.line = ScoreLine{className, student, scoreText, scoreTimeText(now), standard}.text();
+    result.line = ScoreLine{.className = className,
+                            .student = student,
+                            .score = scoreText,
+                            .time = scoreTimeText(now),
+                            .standard = standard};
 
-    result.logged = AppendLine(logFilePath(loginUser, className, now.date()), result.line);
+    result.logged = AppendLine(logFilePath(loginUser, className, now.date()), result.line.text());
     result.kept = m_pending.append(result.line);
     return result;
 }

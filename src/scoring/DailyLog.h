@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Result.h"
+#include "net/ScoreLine.h"
 
 #include <QDate>
 #include <QString>
@@ -22,12 +23,12 @@ Result AppendLine(const QString &path, const QString &line);
 
 struct RecordResult
 {
-    QString line;                      // the score line that was built
+    ScoreLine line;                    // the score that was given
     Result logged = Result::success(); // the daily log holds it
     Result kept = Result::success();   // the pending-score file holds it (memory always does)
 };
 
-// Gives a score: builds the line with the present time, appends it to the day's log in the
+// Gives a score: makes it with the present time, appends it to the day's log in the
 // data folder, then adds it to the pending scores, whatever became of the log.
 class ScoreRecorder
 {

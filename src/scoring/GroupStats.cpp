@@ -1,6 +1,5 @@
 #include "GroupStats.h"
 
-#include "net/ScoreLine.h"
 #include "core/TextCodec.h"
 
 #include <algorithm>
@@ -20,7 +19,7 @@ QString GroupRank::line() const
            contributors.join(u' ') + kTab + memberField;
 }
 
-QList<GroupRank> rankGroups(const QStringList &pendingLines, const QList<QStringList> &groups,
+QList<GroupRank> rankGroups(const QList<ScoreLine> &pending, const QList<QStringList> &groups,
                             const QString &className)
 {
     QList<GroupRank> all(kGroupCount);
@@ -30,18 +29,17 @@ QList<GroupRank> rankGroups(const QStringList &pendingLines, const QList<QString
             all[g].members = groups[g];
     }
 
-    for (const QString &text : pendingLines) {
-        const std::optional<ScoreLine> line = ScoreLine::parse(text);
-        if (!line || line->className != className)
+    for (const ScoreLine &line : pending) {
+        if (line.className != className)
             continue;
-        const ExactDecimal score = ExactDecimal::fromDouble(leadingNumber(line->score));
+        const ExactDecimal score = ExactDecimal::fromDouble(leadingNumber(line.score));
         for (GroupRank &group : all) {
             // A name standing twice in one list is still one student's score: count it once.
-            if (!group.members.contains(line->student))
+            if (!group.members.contains(line.student))
                 continue;
             group.total += score;
-            if (!group.contributors.contains(line->student))
-                group.contributors.append(line->student);
+            if (!group.contributors.contains(line.student))
+                group.contributors.append(line.student);
         }
     }
 
@@ -57,16 +55,6 @@ QList<GroupRank> rankGroups(const QStringList &pendingLines, const QList<QString
     std::stable_sort(ranked.begin(), ranked.end(),
                      [](const GroupRank &a, const GroupRank &b) { return a.rank < b.rank; });
     return ranked;
-}
-
-QStringList unreadableLinesOf(const QStringList &pendingLines, const QString &className)
-{
-    QStringList out;
-    for (const QString &text : pendingLines) {
-        if (text.section(kTab, 0, 0) == className && !ScoreLine::parse(text))
-            out.append(text);
-    }
-    return out;
 }
 
 std::optional<GroupDetail> GroupDetail::fromLine(const QString &statisticsLine)

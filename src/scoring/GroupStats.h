@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ExactDecimal.h"
+#include "net/ScoreLine.h"
 
 #include <QList>
 #include <QString>
@@ -26,18 +27,14 @@ struct GroupRank
     QString line() const;
 };
 
-// Ranks the groups by the pending score lines of the class shown in the group lists.
-// Every score line of that class whose student stands in a group adds its score (the number
-// its score text starts with) to that group's total; a student in two groups counts for
-// both. Lines of other classes and lines that are not score lines are left out. Groups with
-// a total of 0 are not listed; the rest come by rank, equal ranks in group order.
-// `groups` holds the names of each group list (missing lists count as empty).
-QList<GroupRank> rankGroups(const QStringList &pendingLines, const QList<QStringList> &groups,
+// Ranks the groups by the pending scores of the class shown in the group lists. Every
+// score of that class whose student stands in a group adds its score (the number its score
+// text starts with) to that group's total; a student in two groups counts for both. Scores
+// of other classes are left out. Groups with a total of 0 are not listed; the rest come by
+// rank, equal ranks in group order. `groups` holds the names of each group list (missing
+// lists count as empty).
+QList<GroupRank> rankGroups(const QList<ScoreLine> &pending, const QList<QStringList> &groups,
                             const QString &className);
-
-// The pending lines of the class that rankGroups cannot read as score lines (too few
-// fields, a broken field), so that the teacher hears why they were not counted.
-QStringList unreadableLinesOf(const QStringList &pendingLines, const QString &className);
 
 // The group detail as the detail panel shows it, read back from a statistics line.
 struct GroupDetail

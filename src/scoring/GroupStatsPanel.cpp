@@ -95,11 +95,11 @@ void GroupStatsPanel::resizeEvent(QResizeEvent *event)
     Frame1->setGeometry(rect());
 }
 
-void GroupStatsPanel::showStatistics(const QStringList &pendingLines, const QList<QStringList> &groups,
+void GroupStatsPanel::showStatistics(const QList<ScoreLine> &pending, const QList<QStringList> &groups,
                                      const QString &className)
 {
     List9->clear();
-    for (const GroupRank &group : rankGroups(pendingLines, groups, className))
+    for (const GroupRank &group : rankGroups(pending, groups, className))
         List9->addItem(group.line());
     Frame1->hide();
     Frame8->show();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/ScoreLine.h"
+
 #include <QList>
 #include <QStringList>
 #include <QWidget>
@@ -21,8 +23,8 @@ class GroupStatsPanel : public QWidget
 public:
     explicit GroupStatsPanel(QWidget *parent = nullptr);
 
-    // Ranks the groups of the class by the pending score lines and shows the ranking.
-    void showStatistics(const QStringList &pendingLines, const QList<QStringList> &groups,
+    // Ranks the groups of the class by the pending scores and shows the ranking.
+    void showStatistics(const QList<ScoreLine> &pending, const QList<QStringList> &groups,
                         const QString &className);
 
 signals:

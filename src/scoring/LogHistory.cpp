@@ -1,12 +1,9 @@
 #include "LogHistory.h"
 
 #include "DailyLog.h"
-#include "core/BoundedRead.h"
-#include "core/TextCodec.h"
-#include "net/ScoreLine.h"
+#include "ScoreDataFile.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <algorithm>
 
@@ -17,18 +14,15 @@ namespace {
 // A day of scores is a few kilobytes; a larger file is not one of our logs.
 constexpr qint64 MaxLogBytes = 4 * 1024 * 1024;
 
+// A log is a score file that only ever grows: lines it cannot read are passed over.
 bool logHolds(const QString &path, const QString &className, const QString &student)
 {
-    QFile file(path);
-    if (file.size() > MaxLogBytes || !openRegularFile(file, QIODevice::ReadOnly))
+    const Expected<ScoreFileContent> log = readScoreLines(path, MaxLogBytes);
+    if (!log)
         return false;
-    const QString text = fromGbk(file.read(MaxLogBytes));
-    for (const QString &line : text.split(u'\n')) {
-        const auto score = ScoreLine::parse(line);
-        if (score && score->student == student && score->className == className)
-            return true;
-    }
-    return false;
+    return std::any_of(log->lines.cbegin(), log->lines.cend(), [&](const ScoreLine &score) {
+        return score.student == student && score.className == className;
+    });
 }
 
 } // namespace

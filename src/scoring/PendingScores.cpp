@@ -16,22 +16,22 @@ PendingScores::PendingScores(const QString &filePath, QObject *parent) : QObject
 {
 }
 
-QString PendingScores::load()
+Result PendingScores::load()
 {
     m_lines.clear();
     if (!QFileInfo::exists(m_filePath)) {
         emit reset();
-        return {};
+        return Result::success();
     }
 
-    const ScoreFileContent content = readScoreLines(m_filePath);
-    m_lines = content.lines;
-    QString problem;
-    if (!content.error.isEmpty())
-        problem = content.error;
-    else if (!content.badLines.isEmpty())
-        problem = QStringLiteral("待上传成绩文件的") + describeBadLines(content.badLines) +
-                  QStringLiteral("无法识别，已跳过。");
+    const Expected<ScoreFileContent> content = readScoreLines(m_filePath);
+    QString problem = content.error();
+    if (content) {
+        m_lines = content->lines;
+        if (!content->badLines.isEmpty())
+            problem = QStringLiteral("待上传成绩文件的") + describeBadLines(content->badLines) +
+                      QStringLiteral("无法识别，已跳过。");
+    }
 
     // A FIFO or device in its place has nothing to keep, and copying it could wait for ever.
     if (!problem.isEmpty() && QFileInfo(m_filePath).isFile()) {
@@ -43,21 +43,21 @@ QString PendingScores::load()
             problem += QStringLiteral("\r\n原文件无法另存：") + QDir::toNativeSeparators(aside);
     }
     emit reset();
-    return problem;
+    return problem.isEmpty() ? Result::success() : Result::failure(problem);
 }
 
-Result PendingScores::append(const QString &line)
+Result PendingScores::append(const ScoreLine &line)
 {
     m_lines.append(line);
     emit linesAppended(int(m_lines.size() - 1), {line});
     return save();
 }
 
-Result PendingScores::appendNew(const QStringList &lines, int *added)
+Result PendingScores::appendNew(const QList<ScoreLine> &lines, int *added)
 {
-    QSet<QString> known(m_lines.cbegin(), m_lines.cend());
-    QStringList fresh;
-    for (const QString &line : lines) {
+    QSet<ScoreLine> known(m_lines.cbegin(), m_lines.cend());
+    QList<ScoreLine> fresh;
+    for (const ScoreLine &line : lines) {
         if (known.contains(line))
             continue;
         known.insert(line);
@@ -88,7 +88,7 @@ Result PendingScores::removeRows(QList<int> rows)
     return save();
 }
 
-Result PendingScores::replaceLine(int row, const QString &line)
+Result PendingScores::replaceLine(int row, const ScoreLine &line)
 {
     if (row < 0 || row >= m_lines.size())
         return Result::success();

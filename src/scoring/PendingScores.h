@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Result.h"
+#include "net/ScoreLine.h"
 
 #include <QList>
 #include <QObject>
@@ -9,7 +10,7 @@
 
 namespace corvanta {
 
-// The pending score lines (what the upload panel lists), kept in a file of the data folder
+// The pending scores (what the upload panel lists), kept in a file of the data folder
 // so they survive the end of the program. Every change rewrites the whole file atomically;
 // when that fails the lines stay in memory and the result says why.
 class PendingScores : public QObject
@@ -25,32 +26,34 @@ public:
 
     // Reads the file (a missing file means no pending scores). Keeps every line it can
     // read; a file it cannot fully read is copied aside first, so nothing in it is lost by
-    // the next rewrite. Returns an empty text when all went well, else what happened.
-    QString load();
+    // the next rewrite. Fails, saying what happened, when any line was left behind.
+    Result load();
 
-    const QStringList &lines() const { return m_lines; }
+    const QList<ScoreLine> &scores() const { return m_lines; }
+    // The lines as the list shows them and the file holds them.
+    QStringList lines() const { return scoreTexts(m_lines); }
     qsizetype size() const { return m_lines.size(); }
 
     // Each fails when the change could not be written to the file.
-    Result append(const QString &line);
+    Result append(const ScoreLine &line);
     // Adds the lines that are not pending yet (nor repeated in the list), in their order.
-    Result appendNew(const QStringList &lines, int *added = nullptr);
+    Result appendNew(const QList<ScoreLine> &lines, int *added = nullptr);
     // Rows as they stand now; out-of-range rows are ignored.
     Result removeRows(QList<int> rows);
-    Result replaceLine(int row, const QString &line);
+    Result replaceLine(int row, const ScoreLine &line);
 
 signals:
-    void linesAppended(int first, const QStringList &lines);
+    void linesAppended(int first, const QList<corvanta::ScoreLine> &lines);
     // Ascending, as the rows stood before the removal.
     void rowsRemoved(const QList<int> &rows);
-    void lineReplaced(int row, const QString &line);
+    void lineReplaced(int row, const corvanta::ScoreLine &line);
     void reset();
 
 private:
     Result save();
 
     QString m_filePath;
-    QStringList m_lines;
+    QList<ScoreLine> m_lines;
 };
 
 } // namespace corvanta

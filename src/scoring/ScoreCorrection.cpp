@@ -39,19 +39,14 @@ bool isTimeText(const QString &text)
 
 ScoreCorrection refused(const QString &message)
 {
-    return ScoreCorrection{std::nullopt, message};
+    return ScoreCorrection::failure(message);
 }
 
 } // namespace
 
-std::optional<ScoreLine> correctableLine(const QString &pendingLine)
+bool correctable(const ScoreLine &pending)
 {
-    QString line = pendingLine;
-    while (line.endsWith(u'\r') || line.endsWith(u'\n'))
-        line.chop(1);
-    if (line.count(u'\t') != 4)
-        return std::nullopt;
-    return ScoreLine::parse(line);
+    return !pending.standardCut;
 }
 
 ScoreCorrection correctScoreLine(const ScoreLine &boxes)
@@ -75,7 +70,9 @@ ScoreCorrection correctScoreLine(const ScoreLine &boxes)
     if (!isTimeText(boxes.time))
         return refused(
             QStringLiteral("时间格式不正确，应为“年-月-日 时:分:秒”，例如“2026-03-05 09:07:02”！"));
-    return ScoreCorrection{boxes.text(), QString()};
+    ScoreLine corrected = boxes;
+    corrected.standardCut = false;
+    return corrected;
 }
 
 } // namespace corvanta

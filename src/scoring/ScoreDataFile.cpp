@@ -20,37 +20,30 @@ QString shownPath(const QString &path)
 
 } // namespace
 
-ScoreFileContent readScoreLines(const QString &path, qint64 maxBytes)
+Expected<ScoreFileContent> readScoreLines(const QString &path, qint64 maxBytes)
 {
-    ScoreFileContent content;
+    using Content = Expected<ScoreFileContent>;
     const QFileInfo info(path);
-    if (!info.exists()) {
-        content.error = QStringLiteral("文件不存在：") + shownPath(path);
-        return content;
-    }
-    if (info.isDir()) {
-        content.error = QStringLiteral("这是一个文件夹，不是数据文件：") + shownPath(path);
-        return content;
-    }
+    if (!info.exists())
+        return Content::failure(QStringLiteral("文件不存在：") + shownPath(path));
+    if (info.isDir())
+        return Content::failure(QStringLiteral("这是一个文件夹，不是数据文件：") + shownPath(path));
     QFile file(path);
     if (const Result opened = openRegularFile(file, QIODevice::ReadOnly); !opened) {
-        content.error = QStringLiteral("无法读取文件：") + shownPath(path) + QStringLiteral("（") +
-                        opened.error() + QStringLiteral("）");
-        return content;
+        return Content::failure(QStringLiteral("无法读取文件：") + shownPath(path) + QStringLiteral("（") +
+                                opened.error() + QStringLiteral("）"));
     }
     // The size on disk may lie (a growing file, a device); never read past the limit.
     const QByteArray bytes = readAtMost(file, maxBytes + 1);
-    if (bytes.size() > maxBytes) {
-        content.error = QStringLiteral("文件太大，不是成绩数据文件：") + shownPath(path);
-        return content;
-    }
+    if (bytes.size() > maxBytes)
+        return Content::failure(QStringLiteral("文件太大，不是成绩数据文件：") + shownPath(path));
     if (file.error() != QFileDevice::NoError) {
-        content.error = QStringLiteral("无法读取文件：") + shownPath(path) + QStringLiteral("（") +
-                        file.errorString() + QStringLiteral("）");
-        return content;
+        return Content::failure(QStringLiteral("无法读取文件：") + shownPath(path) + QStringLiteral("（") +
+                                file.errorString() + QStringLiteral("）"));
     }
 
     // Split the bytes first: a broken byte sequence then spoils only its own line.
+    ScoreFileContent content;
     const QList<QByteArray> rawLines = bytes.split('\n');
     for (qsizetype i = 0; i < rawLines.size(); ++i) {
         QByteArray raw = rawLines[i];
@@ -60,15 +53,16 @@ ScoreFileContent readScoreLines(const QString &path, qint64 maxBytes)
         if (line.trimmed().isEmpty())
             continue;
         // Bytes that do not come back unchanged were not GBK (or were cut inside a character).
-        if (isValidScoreLine(line) && toGbk(line) == raw)
-            content.lines.append(line);
+        const std::optional<ScoreLine> score = ScoreLine::parse(line);
+        if (score && toGbk(line) == raw)
+            content.lines.append(*score);
         else
             content.badLines.append(int(i + 1));
     }
     return content;
 }
 
-Result writeScoreLines(const QString &path, const QStringList &lines)
+Result writeScoreLines(const QString &path, const QList<ScoreLine> &lines)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -76,8 +70,8 @@ Result writeScoreLines(const QString &path, const QStringList &lines)
                                file.errorString() + QStringLiteral("）"));
     }
     QByteArray bytes;
-    for (const QString &line : lines) {
-        bytes += toGbk(line);
+    for (const ScoreLine &line : lines) {
+        bytes += toGbk(line.text());
         bytes += "\r\n";
     }
     if (file.write(bytes) != bytes.size() || !file.commit()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Result.h"
+#include "net/ScoreLine.h"
 
 #include <QList>
 #include <QString>
@@ -15,18 +16,19 @@ inline constexpr qint64 kMaxScoreFileBytes = 16 * 1024 * 1024;
 
 struct ScoreFileContent
 {
-    QStringList lines;   // the score lines, in file order; blank lines skipped
-    QList<int> badLines; // 1-based numbers of lines that are not score lines
-    QString error;       // set when the file could not be read at all (nothing in lines)
+    QList<ScoreLine> lines; // the score lines, in file order; blank lines skipped
+    QList<int> badLines;    // 1-based numbers of lines that are not score lines
 };
 
-// Reads a file of score lines; never throws or crashes on what it finds. Files larger than
-// maxBytes are refused unread. Lines that are not score lines (isValidScoreLine) are listed in badLines, not taken.
-ScoreFileContent readScoreLines(const QString &path, qint64 maxBytes = kMaxScoreFileBytes);
+// Reads a file of score lines (the one place where the tool turns text into scores); never
+// throws or crashes on what it finds. Fails, with the reason, when the file cannot be read
+// at all; files larger than maxBytes are refused unread. Lines that are not score lines
+// (isValidScoreLine) or not GBK are listed in badLines, not taken.
+Expected<ScoreFileContent> readScoreLines(const QString &path, qint64 maxBytes = kMaxScoreFileBytes);
 
 // Writes the lines, each followed by CR LF, replacing the file only once everything is
 // written.
-Result writeScoreLines(const QString &path, const QStringList &lines);
+Result writeScoreLines(const QString &path, const QList<ScoreLine> &lines);
 
 // A name typed without an extension gets ".cvr".
 QString withDataFileSuffix(const QString &path);

@@ -1,13 +1,12 @@
 #include "ScoreUndo.h"
 
 #include "PendingScores.h"
-#include "net/ScoreLine.h"
 
 namespace corvanta {
 
 bool ScoreUndo::lastStillPending() const
 {
-    return !m_lines.isEmpty() && m_pending.lines().contains(m_lines.last());
+    return !m_lines.isEmpty() && m_pending.scores().contains(m_lines.last());
 }
 
 ScoreUndo::Undo ScoreUndo::undoLast()
@@ -17,7 +16,7 @@ ScoreUndo::Undo ScoreUndo::undoLast()
         return undo;
     undo.line = m_lines.takeLast();
     // The same score given twice in one second makes two equal lines: the newer goes.
-    const qsizetype row = m_pending.lines().lastIndexOf(undo.line);
+    const qsizetype row = m_pending.scores().lastIndexOf(undo.line);
     if (row < 0) {
         undo.outcome = Outcome::NotPending;
         return undo;
@@ -27,15 +26,12 @@ ScoreUndo::Undo ScoreUndo::undoLast()
     return undo;
 }
 
-QString readableScoreLine(const QString &line)
+QString readableScoreLine(const ScoreLine &score)
 {
-    const auto score = ScoreLine::parse(line);
-    if (!score)
-        return line;
-    QString text = score->className + u' ' + score->student + u' ' + score->score;
-    if (!score->standard.isEmpty())
-        text += QStringLiteral(" (") + score->standard + u')';
-    return text + u' ' + score->time;
+    QString text = score.className + u' ' + score.student + u' ' + score.score;
+    if (!score.standard.isEmpty())
+        text += QStringLiteral(" (") + score.standard + u')';
+    return text + u' ' + score.time;
 }
 
 } // namespace corvanta

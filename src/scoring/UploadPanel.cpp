@@ -142,14 +142,14 @@ UploadPanel::UploadPanel(AppContext &context, QWidget *parent)
     });
 
     connect(&m_pending, &PendingScores::linesAppended, this,
-            [this](int, const QStringList &lines) { List4->addItems(lines); });
+            [this](int, const QList<ScoreLine> &lines) { List4->addItems(scoreTexts(lines)); });
     connect(&m_pending, &PendingScores::rowsRemoved, this, [this](const QList<int> &rows) {
         for (auto it = rows.crbegin(); it != rows.crend(); ++it)
             delete List4->takeItem(*it);
     });
-    connect(&m_pending, &PendingScores::lineReplaced, this, [this](int row, const QString &line) {
+    connect(&m_pending, &PendingScores::lineReplaced, this, [this](int row, const ScoreLine &line) {
         if (QListWidgetItem *item = List4->item(row))
-            item->setText(line);
+            item->setText(line.text());
     });
     connect(&m_pending, &PendingScores::reset, this, &UploadPanel::rebuildList);
     rebuildList();
@@ -191,18 +191,8 @@ void UploadPanel::showGroupStatistics(const QString &className, const QList<QStr
 {
     if (waiting())
         return;
-    m_groupStats->showStatistics(m_pending.lines(), groups, className);
+    m_groupStats->showStatistics(m_pending.scores(), groups, className);
     showInMyPlace(m_groupStats);
-    if (const QStringList left = unreadableLinesOf(m_pending.lines(), className); !left.isEmpty()) {
-        QString shown = left.first();
-        shown.replace(u'\t', QStringLiteral("  "));
-        m_context.prompter.message(this, QStringLiteral("提示"),
-                                   QStringLiteral("有%1条本班成绩不是完整的成绩记录，没有计入小组统计，"
-                                                  "请在待上传列表中修改或删除：\r\n")
-                                           .arg(left.size()) +
-                                       shown,
-                                   PromptIcon::Warning);
-    }
 }
 
 void UploadPanel::rebuildList()
@@ -211,7 +201,7 @@ void UploadPanel::rebuildList()
     List4->addItems(m_pending.lines());
 }
 
-void UploadPanel::addScoreLine(const QString &line)
+void UploadPanel::addScoreLine(const ScoreLine &line)
 {
     if (const Result kept = m_pending.append(line); !kept)
         reportStoreError(kept);
@@ -259,21 +249,25 @@ QList<int> UploadPanel::selectedRows() const
     return rows;
 }
 
-QStringList UploadPanel::takeIntoRegister(const QList<int> &rows)
+QList<ScoreLine> UploadPanel::takeIntoRegister(const QList<int> &rows)
 {
     List3->clear();
-    QStringList lines;
-    for (int row : rows)
-        lines.append(List4->item(row)->text());
-    List3->addItems(lines);
+    // The list follows the pending scores row for row.
+    const QList<ScoreLine> &pending = m_pending.scores();
+    QList<ScoreLine> lines;
+    for (int row : rows) {
+        if (row < pending.size())
+            lines.append(pending[row]);
+    }
+    List3->addItems(scoreTexts(lines));
     return lines;
 }
 
 // Removes the rows taken for an upload or save. Only appends can happen meanwhile, which
 // leave earlier rows where they were; a row that no longer holds its line is looked up.
-void UploadPanel::removeTakenRows(const QList<int> &rows, const QStringList &lines)
+void UploadPanel::removeTakenRows(const QList<int> &rows, const QList<ScoreLine> &lines)
 {
-    const QStringList &now = m_pending.lines();
+    const QList<ScoreLine> &now = m_pending.scores();
     QList<int> gone;
     for (qsizetype i = 0; i < rows.size() && i < lines.size(); ++i) {
         int row = rows[i];
@@ -298,16 +292,16 @@ void UploadPanel::reportStoreError(const Result &failure)
     reportPendingWriteFailure(m_context.prompter, this, failure);
 }
 
-Result UploadPanel::sendableScores(const QString &topic, const QStringList &lines)
+Result UploadPanel::sendableScores(const QString &topic, const QList<ScoreLine> &lines)
 {
     using outgoing::TextKind;
     Result sendable = outgoing::checkText(topic, TextKind::Name);
     for (qsizetype i = 0; sendable && i < lines.size(); ++i) {
         // Class and student are names; score, time and standard go in the note's limit.
-        const QStringList fields = lines[i].split(u'\t');
-        sendable = outgoing::checkTexts(fields.mid(0, 2), TextKind::Name);
+        const ScoreLine &line = lines[i];
+        sendable = outgoing::checkTexts({line.className, line.student}, TextKind::Name);
         if (sendable)
-            sendable = outgoing::checkTexts(fields.mid(2), TextKind::Note);
+            sendable = outgoing::checkTexts({line.score, line.time, line.standard}, TextKind::Note);
     }
     return sendable;
 }
@@ -317,7 +311,7 @@ void UploadPanel::upload()
     if (waiting())
         return;
     const QList<int> rows = selectedRows();
-    const QStringList lines = takeIntoRegister(rows);
+    const QList<ScoreLine> lines = takeIntoRegister(rows);
     if (!m_context.login.isOnline() || m_context.session.operationPassword().isEmpty() || lines.isEmpty())
         return;
     if (const Result sendable = sendableScores(Text5->text(), lines); !sendable) {
@@ -327,7 +321,7 @@ void UploadPanel::upload()
 
     BusyGuard busy(this, {List4, Command12, Command13, Command14, Command15, Command27});
     const HttpResult result = m_context.link.send(score_pages::upload(
-        m_context.login.LoginUser, m_context.session.operationPassword(), Text5->text(), lines));
+        m_context.login.LoginUser, m_context.session.operationPassword(), Text5->text(), scoreTexts(lines)));
     if (!busy.windowAlive())
         return;
     busy.release();
@@ -361,7 +355,7 @@ void UploadPanel::saveSelected()
     if (waiting())
         return;
     const QList<int> rows = selectedRows();
-    const QStringList lines = takeIntoRegister(rows);
+    const QList<ScoreLine> lines = takeIntoRegister(rows);
     if (lines.isEmpty())
         return;
 
@@ -406,18 +400,17 @@ void UploadPanel::importFile()
     if (path.isEmpty())
         return;
 
-    const ScoreFileContent content = readScoreLines(path);
-    QString problem = content.error;
-    if (problem.isEmpty() && !content.badLines.isEmpty()) {
-        problem = describeBadLines(content.badLines) + QStringLiteral("不是成绩记录：") + shownPath(path);
-    }
+    const Expected<ScoreFileContent> content = readScoreLines(path);
+    QString problem = content.error();
+    if (content && !content->badLines.isEmpty())
+        problem = describeBadLines(content->badLines) + QStringLiteral("不是成绩记录：") + shownPath(path);
     if (!problem.isEmpty()) {
         m_context.prompter.message(this, QStringLiteral("错误"),
                                    QStringLiteral("数据文件无法导入，待上传列表没有改变。") + kCrLf + problem,
                                    PromptIcon::Warning);
         return;
     }
-    if (const Result kept = m_pending.appendNew(content.lines); !kept)
+    if (const Result kept = m_pending.appendNew(content->lines); !kept)
         reportStoreError(kept);
     List4->selectAll();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Result.h"
+#include "net/ScoreLine.h"
 #include "widgets/AppContext.h"
 
 #include <QGroupBox>
@@ -28,8 +29,8 @@ public:
     explicit UploadPanel(AppContext &context, QWidget *parent = nullptr);
     ~UploadPanel() override;
 
-    // Adds a line to the pending scores without logging it.
-    void addScoreLine(const QString &line);
+    // Adds a score to the pending scores without logging it.
+    void addScoreLine(const ScoreLine &line);
     // The topic shown in Text5; the main window keeps it equal to its topic combo.
     void setTopic(const QString &text);
     QString topic() const;
@@ -62,7 +63,7 @@ signals:
 
 private:
     // Nothing leaves that the server could not keep as typed; the failure names it.
-    static Result sendableScores(const QString &topic, const QStringList &lines);
+    static Result sendableScores(const QString &topic, const QList<ScoreLine> &lines);
     // Controls, named as the main window names them.
     QListWidget *List4;
     QListWidget *List3; // upload register: the lines taken for this upload or save; never shown
@@ -75,8 +76,8 @@ private:
     QPushButton *Command27;
 
     void updateSendEnabled(bool mayDisable);
-    QStringList takeIntoRegister(const QList<int> &rows);
-    void removeTakenRows(const QList<int> &rows, const QStringList &lines);
+    QList<ScoreLine> takeIntoRegister(const QList<int> &rows);
+    void removeTakenRows(const QList<int> &rows, const QList<ScoreLine> &lines);
     void reportStoreError(const Result &failure);
     void rebuildList();
     void openCorrection(int row);

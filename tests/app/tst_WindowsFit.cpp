@@ -346,7 +346,7 @@ class TestWindowsFit : public QObject, private ConsoleRig
     {
         resetRig();
         for (const QString &line : kPending)
-            QVERIFY(m_pending->append(line).ok());
+            QVERIFY(m_pending->append(test::score(line)).ok());
         writeRecordFile(classRoster());
         m_login.LoginUser = LoginState::offlineUser();
         m_form = std::make_unique<Form1>(context());

@@ -1,11 +1,13 @@
 #include "scoring/ExactDecimal.h"
 #include "scoring/GroupStats.h"
+#include "support/ScoreTexts.h"
 
 #include <QTest>
 
 #include <limits>
 
 using namespace corvanta;
+using corvanta::test::scores;
 
 namespace {
 
@@ -147,12 +149,12 @@ private slots:
         QFETCH(QList<QStringList>, groups);
         QFETCH(QStringList, pending);
         QFETCH(QStringList, list);
-        QCOMPARE(listLines(rankGroups(pending, groups, QStringLiteral("C1"))), list);
+        QCOMPARE(listLines(rankGroups(scores(pending), groups, QStringLiteral("C1"))), list);
     }
 
     void rankedGroupKeepsItsNumber()
     {
-        const auto ranked = rankGroups({scored("乙", "2分")}, groupsOf({{9, {"乙"}}}), QStringLiteral("C1"));
+        const auto ranked = rankGroups(scores({scored("乙", "2分")}), groupsOf({{9, {"乙"}}}), QStringLiteral("C1"));
         QCOMPARE(ranked.size(), 1);
         QCOMPARE(ranked[0].group, 9);
         QCOMPARE(ranked[0].rank, 1);

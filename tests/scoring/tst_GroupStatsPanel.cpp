@@ -122,7 +122,7 @@ private slots:
         QVERIFY(m_panel->isVisible());
 
         // Computed afresh each time: a new score shows at the next opening.
-        QVERIFY(m_pending->append(scored("丙", "9分")));
+        QVERIFY(m_pending->append(test::score(scored("丙", "9分"))));
         click("Command27");
         QCOMPARE(list9->item(0)->text(), "第1名\t10分\t丙\t 丙");
     }

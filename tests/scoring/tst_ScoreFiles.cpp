@@ -1,5 +1,6 @@
 #include "ScoringTestSupport.h"
 #include "support/FifoGuard.h"
+#include "support/ScoreTexts.h"
 #include "support/TestClock.h"
 
 #include "core/TextCodec.h"
@@ -18,6 +19,8 @@ using corvanta::test::fileBytes;
 using corvanta::test::FixedClock;
 using corvanta::test::gbkLines;
 using corvanta::test::makeSparseFile;
+using corvanta::test::score;
+using corvanta::test::scores;
 using corvanta::test::writeBytes;
 
 namespace {
@@ -71,7 +74,7 @@ private slots:
         ScoreRecorder recorder(m_dir->path(), pending, clock);
 
         const RecordResult result = recorder.record("t01", "C1", "Zhang", "3分");
-        QCOMPARE(result.line, kCombo);
+        QCOMPARE(result.line.text(), kCombo);
         QVERIFY(result.logged);
         QVERIFY(result.kept);
         QCOMPARE(fileBytes(m_dir->filePath("t01_C1_2026-03-05.Log")), gbkLines({kCombo}));
@@ -92,8 +95,8 @@ private slots:
         QCOMPARE(logs,
                  (QStringList{"t01_C1_2026-03-05.Log", "t01_C1_2026-03-06.Log", "t01_C2_2026-03-05.Log"}));
         // The score's time and its log's date come from one reading of the clock.
-        QCOMPARE(fileBytes(m_dir->filePath("t01_C1_2026-03-06.Log")), gbkLines({late.line}));
-        QVERIFY(late.line.contains("2026-03-06 00:00:00"));
+        QCOMPARE(fileBytes(m_dir->filePath("t01_C1_2026-03-06.Log")), gbkLines({late.line.text()}));
+        QVERIFY(late.line.text().contains("2026-03-06 00:00:00"));
         QCOMPARE(pending.size(), 3);
     }
 
@@ -113,7 +116,7 @@ private slots:
         QVERIFY(result.kept);
         QCOMPARE(pending.lines(), QStringList{kCombo});
         PendingScores restarted(pending.filePath());
-        QCOMPARE(restarted.load(), QString());
+        QVERIFY(restarted.load());
         QCOMPARE(restarted.lines(), QStringList{kCombo});
     }
 
@@ -125,8 +128,8 @@ private slots:
         const RecordResult result = recorder.record("t01", "C1/2", "Zhang", "3分");
         QVERIFY2(result.logged, qPrintable(result.logged.error()));
         // Only the file name changes; the line keeps the class as it is.
-        QVERIFY(result.line.startsWith("C1/2\t"));
-        QCOMPARE(fileBytes(m_dir->filePath("t01_C1_2_2026-03-05.Log")), gbkLines({result.line}));
+        QVERIFY(result.line.text().startsWith("C1/2\t"));
+        QCOMPARE(fileBytes(m_dir->filePath("t01_C1_2_2026-03-05.Log")), gbkLines({result.line.text()}));
     }
 
     // --- pending scores --------------------------------------------------------------
@@ -136,19 +139,19 @@ private slots:
         const QString path = m_dir->filePath("data/Pending.cvr"); // folder made on first write
         {
             PendingScores pending(path);
-            QCOMPARE(pending.load(), QString());
+            QVERIFY(pending.load());
             QCOMPARE(pending.size(), 0);
-            QVERIFY(pending.append(kCombo));
-            QVERIFY(pending.append(kStandard));
-            QVERIFY(pending.append("C1\tLi\t5分\t2026-03-05 09:09:00\t"));
+            QVERIFY(pending.append(score(kCombo)));
+            QVERIFY(pending.append(score(kStandard)));
+            QVERIFY(pending.append(score("C1\tLi\t5分\t2026-03-05 09:09:00\t")));
             QVERIFY(pending.removeRows({1}));
-            QVERIFY(pending.replaceLine(1, "C1\tLi\t4分\t2026-03-05 09:09:00\t"));
+            QVERIFY(pending.replaceLine(1, score("C1\tLi\t4分\t2026-03-05 09:09:00\t")));
         }
         const QStringList expected{kCombo, "C1\tLi\t4分\t2026-03-05 09:09:00\t"};
         QCOMPARE(fileBytes(path), gbkLines(expected));
         PendingScores restarted(path);
         QSignalSpy resets(&restarted, &PendingScores::reset);
-        QCOMPARE(restarted.load(), QString());
+        QVERIFY(restarted.load());
         QCOMPARE(restarted.lines(), expected);
         QCOMPARE(resets.size(), 1);
         // Rewrites leave no temporary file behind.
@@ -159,16 +162,16 @@ private slots:
     void pendingAppendNewSkipsKnownLines()
     {
         PendingScores pending(m_dir->filePath("Pending.cvr"));
-        QVERIFY(pending.append(kCombo));
+        QVERIFY(pending.append(score(kCombo)));
         QSignalSpy appended(&pending, &PendingScores::linesAppended);
         int added = -1;
         QVERIFY(
-            pending.appendNew({kStandard, kCombo, kStandard, "C1\tLi\t5分\t2026-03-05 09:09:00\t"}, &added));
+            pending.appendNew(scores({kStandard, kCombo, kStandard, "C1\tLi\t5分\t2026-03-05 09:09:00\t"}), &added));
         QCOMPARE(added, 2);
         QCOMPARE(pending.lines(), (QStringList{kCombo, kStandard, "C1\tLi\t5分\t2026-03-05 09:09:00\t"}));
         QCOMPARE(appended.size(), 1);
         QCOMPARE(appended[0][0].toInt(), 1);
-        QVERIFY(pending.appendNew({kCombo}, &added));
+        QVERIFY(pending.appendNew({score(kCombo)}, &added));
         QCOMPARE(added, 0);
         QCOMPARE(appended.size(), 1);
     }
@@ -190,11 +193,16 @@ private slots:
         QFETCH(QStringList, left);
         QFETCH(QList<int>, signalled);
         PendingScores pending(m_dir->filePath("Pending.cvr"));
-        for (const char *line : {"a", "b", "c", "d"})
-            QVERIFY(pending.append(QString::fromLatin1(line)));
+        // The students are named "a" to "d", so the rows left read as their names.
+        const auto named = [](const QString &student) { return ScoreLine{.className = "C1", .student = student}; };
+        for (const char *student : {"a", "b", "c", "d"})
+            QVERIFY(pending.append(named(QString::fromLatin1(student))));
         QSignalSpy removed(&pending, &PendingScores::rowsRemoved);
         QVERIFY(pending.removeRows(rows));
-        QCOMPARE(pending.lines(), left);
+        QList<ScoreLine> expected;
+        for (const QString &student : left)
+            expected.append(named(student));
+        QCOMPARE(pending.scores(), expected);
         if (signalled.isEmpty()) {
             QCOMPARE(removed.size(), 0);
         } else {
@@ -207,7 +215,7 @@ private slots:
     {
         QVERIFY(writeBytes(m_dir->filePath("blocker"), "x"));
         PendingScores pending(m_dir->filePath("blocker/Pending.cvr"));
-        const Result kept = pending.append(kCombo);
+        const Result kept = pending.append(score(kCombo));
         QVERIFY(!kept);
         QVERIFY(!kept.error().isEmpty());
         QCOMPARE(pending.lines(), QStringList{kCombo});
@@ -231,7 +239,9 @@ private slots:
         const QString path = m_dir->filePath("Pending.cvr");
         QVERIFY(writeBytes(path, bytes));
         PendingScores pending(path);
-        const QString problem = pending.load();
+        const Result loaded = pending.load();
+        const QString problem = loaded.error();
+        QVERIFY(!loaded);
         QVERIFY(!problem.isEmpty());
         QCOMPARE(pending.lines(), kept);
         // The damaged file is kept aside before anything rewrites it.
@@ -249,18 +259,18 @@ private slots:
         QVERIFY(test::makeFifo(fifo));
         const QString shown = QDir::toNativeSeparators(fifo);
 
-        ScoreFileContent content;
+        Expected<ScoreFileContent> content = Result::failure({});
         QVERIFY(test::returnsSoon(fifo, [&] { content = readScoreLines(fifo); }));
-        QVERIFY2(content.error.contains(shown) && content.error.contains(QStringLiteral("不是普通文件")),
-                 qPrintable(content.error));
+        QVERIFY2(content.error().contains(shown) && content.error().contains(QStringLiteral("不是普通文件")),
+                 qPrintable(content.error()));
 
         QString problem;
         Result kept = Result::failure({});
         QVERIFY(test::returnsSoon(fifo, [&] {
             PendingScores pending(fifo);
-            problem = pending.load();
+            problem = pending.load().error();
             // The next score replaces the FIFO with the real list.
-            kept = pending.append(kCombo);
+            kept = pending.append(score(kCombo));
         }));
         QVERIFY2(problem.contains(shown), qPrintable(problem));
         QVERIFY2(kept, qPrintable(kept.error()));
@@ -275,31 +285,76 @@ private slots:
         QVERIFY2(logged.error().contains(QDir::toNativeSeparators(log)), qPrintable(logged.error()));
     }
 
+    // Lines read from a pending or data file go back byte for byte when the file is
+    // rewritten or saved; the lines no reader takes are named, never turned into others.
+    void fileRoundTrip_data()
+    {
+        QTest::addColumn<QStringList>("good");
+        QTest::addColumn<QStringList>("odd");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("combo and standard") << QStringList{kCombo, kStandard} << QStringList{} << "";
+        QTest::newRow("standard cut off")
+            << QStringList{"C1\tLi\t5分\t2026-03-05 09:09:00", kCombo, "初二(3)班\t欧阳\t4.5分\t"}
+            << QStringList{} << "";
+        QTest::newRow("chinese, empty fields, odd dates")
+            << QStringList{"初二(3)班\t张三\t五分\t2026-02-30 25:61:00\t", "一班\t\t\t\t",
+                           "一班\t李四\t-1分\t2026/3/5 9:07\t完整表述，步骤清楚"}
+            << QStringList{} << "";
+        QTest::newRow("short and long lines named")
+            << QStringList{kCombo, kStandard}
+            << QStringList{"C1\tLi\t5分", "C1\tLi\t5分\t2026-03-05 09:09:00\tS\textra"} << "第 3、4 行";
+    }
+    void fileRoundTrip()
+    {
+        QFETCH(QStringList, good);
+        QFETCH(QStringList, odd);
+        QFETCH(QString, named);
+        const QString path = m_dir->filePath("Pending.cvr");
+        QVERIFY(writeBytes(path, gbkLines(good + odd)));
+
+        PendingScores pending(path);
+        const Result loaded = pending.load();
+        QCOMPARE(loaded.ok(), named.isEmpty());
+        QVERIFY2(loaded.error().contains(named), qPrintable(loaded.error()));
+        QCOMPARE(pending.lines(), good);
+        // Any change rewrites the file from the values.
+        QVERIFY(pending.append(score(kCombo)));
+        QVERIFY(pending.removeRows({int(good.size())}));
+        QCOMPARE(fileBytes(path), gbkLines(good));
+
+        const QString saved = m_dir->filePath("saved.cvr");
+        QVERIFY(writeScoreLines(saved, pending.scores()));
+        QCOMPARE(fileBytes(saved), gbkLines(good));
+        const Expected<ScoreFileContent> again = readScoreLines(saved);
+        QVERIFY(again);
+        QCOMPARE(again->lines, pending.scores());
+    }
+
     // --- score data files ------------------------------------------------------------
 
     void writeThenRead()
     {
         const QString path = m_dir->filePath("two.cvr");
-        QVERIFY(writeScoreLines(path, {kCombo, kStandard}));
+        QVERIFY(writeScoreLines(path, scores({kCombo, kStandard})));
         const QByteArray bytes = fileBytes(path);
         QCOMPARE(bytes, gbkLines({kCombo, kStandard}));
         QCOMPARE(bytes.count("\r\n"), 2);
-        const ScoreFileContent content = readScoreLines(path);
-        QCOMPARE(content.error, QString());
-        QCOMPARE(content.lines, (QStringList{kCombo, kStandard}));
-        QVERIFY(content.lines[0].endsWith(u'\t')); // the combo line keeps its last TAB
+        const Expected<ScoreFileContent> content = readScoreLines(path);
+        QCOMPARE(content.error(), QString());
+        QCOMPARE(scoreTexts(content->lines), (QStringList{kCombo, kStandard}));
+        QVERIFY(content->lines[0].text().endsWith(u'\t')); // the combo line keeps its last TAB
     }
 
     void writeReplacesOnlyWhenDone()
     {
         const QString path = m_dir->filePath("old.cvr");
         QVERIFY(writeBytes(path, gbkLines({kStandard})));
-        QVERIFY(writeScoreLines(path, {kCombo}));
+        QVERIFY(writeScoreLines(path, {score(kCombo)}));
         QCOMPARE(fileBytes(path), gbkLines({kCombo}));
 
         QVERIFY(QDir(m_dir->path()).mkdir("folder"));
-        QVERIFY(!writeScoreLines(m_dir->filePath("folder"), {kCombo}).error().isEmpty());
-        QVERIFY(!writeScoreLines(m_dir->filePath("old.cvr/x.cvr"), {kCombo}).error().isEmpty());
+        QVERIFY(!writeScoreLines(m_dir->filePath("folder"), {score(kCombo)}).error().isEmpty());
+        QVERIFY(!writeScoreLines(m_dir->filePath("old.cvr/x.cvr"), {score(kCombo)}).error().isEmpty());
         QCOMPARE(fileBytes(path), gbkLines({kCombo}));
     }
 
@@ -328,10 +383,10 @@ private slots:
         QFETCH(QList<int>, bad);
         const QString path = m_dir->filePath("in.cvr");
         QVERIFY(writeBytes(path, bytes));
-        const ScoreFileContent content = readScoreLines(path);
-        QCOMPARE(content.error, QString());
-        QCOMPARE(content.lines, lines);
-        QCOMPARE(content.badLines, bad);
+        const Expected<ScoreFileContent> content = readScoreLines(path);
+        QCOMPARE(content.error(), QString());
+        QCOMPARE(scoreTexts(content->lines), lines);
+        QCOMPARE(content->badLines, bad);
     }
 
     void readRefuses_data()
@@ -351,9 +406,9 @@ private slots:
         QFETCH(QString, why);
         QVERIFY(QDir(m_dir->path()).mkdir("folder"));
         QVERIFY(makeSparseFile(m_dir->filePath("huge.cvr"), kMaxScoreFileBytes * 4));
-        const ScoreFileContent content = readScoreLines(m_dir->filePath(relative));
-        QVERIFY2(content.error.contains(why), qPrintable(content.error));
-        QVERIFY(content.lines.isEmpty());
+        const Expected<ScoreFileContent> content = readScoreLines(m_dir->filePath(relative));
+        QVERIFY2(content.error().contains(why), qPrintable(content.error()));
+        QVERIFY(!content);
     }
 
     void dataFileSuffix_data()

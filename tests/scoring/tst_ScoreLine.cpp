@@ -38,6 +38,54 @@ private slots:
         QCOMPARE(back->standard, score.standard);
     }
 
+    // Every line the readers take comes back as the same text: files rewritten and uploads
+    // built from the values keep their bytes. A line end at the close is the one thing dropped.
+    void roundTrip_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("back");
+        const auto same = [](const char *name, const QString &text) { QTest::newRow(name) << text << text; };
+        same("combo, empty standard", "C1\tZhang\t3分\t2026-03-05 09:07:02\t");
+        same("standard", "C1\tZhang\t4分\t2026-03-05 09:07:02\tS");
+        same("standard cut off with its tab", "C1\tZhang\t3分\t2026-03-05 09:07:02");
+        same("cut off after an empty time", "C1\tZhang\t3分\t");
+        same("every field empty", "\t\t\t\t");
+        same("chinese everywhere", "初二(3)班\t欧阳 娜娜\t4.5分\t2026-03-05 21:00:00\t完整表述，步骤清楚");
+        same("beyond the BMP", QStringLiteral("一班\t\U00020BB7\t5分\t2026-03-05 09:07:02\t\U0001F600"));
+        same("score as typed", "C1\tZhang\t五分\t2026-03-05 09:07:02\t");
+        same("negative half point", "C1\tZhang\t-0.5分\t2026-03-05 09:07:02\tS");
+        same("no real date", "C1\tZhang\t3分\t2026-02-30 25:61:00\t");
+        same("date in another form", "C1\tZhang\t3分\t2026/3/5 9:07\t");
+        same("spaces kept", " C1 \t Zhang\t3分 \t2026-03-05 09:07:02\t S ");
+        QTest::newRow("CR LF dropped") << "C1\tZhang\t3分\t2026-03-05 09:07:02\tS\r\n"
+                                       << "C1\tZhang\t3分\t2026-03-05 09:07:02\tS";
+        QTest::newRow("cut off, CR dropped") << "C1\tZhang\t3分\t2026-03-05 09:07:02\r"
+                                             << "C1\tZhang\t3分\t2026-03-05 09:07:02";
+    }
+    void roundTrip()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, back);
+        const std::optional<ScoreLine> score = ScoreLine::parse(text);
+        QVERIFY(score.has_value());
+        QCOMPARE(score->text(), back);
+        QCOMPARE(ScoreLine::parse(back), score);
+        QCOMPARE(scoreTexts({*score, *score}), (QStringList{back, back}));
+    }
+
+    // A value made in the tool has all five fields; only a line read that way is cut off.
+    void namedFields()
+    {
+        const ScoreLine given{.className = "C1", .student = "Zhang", .score = "3分", .time = "2026-03-05 09:07:02"};
+        QCOMPARE(given.text(), "C1\tZhang\t3分\t2026-03-05 09:07:02\t");
+        const ScoreLine cut = *ScoreLine::parse("C1\tZhang\t3分\t2026-03-05 09:07:02");
+        QVERIFY(cut.standardCut);
+        QVERIFY(cut != given); // not the same line: an upload or undo tells them apart
+        ScoreLine filled = cut;
+        filled.standard = "S";
+        QCOMPARE(filled.text(), "C1\tZhang\t3分\t2026-03-05 09:07:02\tS");
+    }
+
     // One rule on both sides of the wire: what the tool keeps as pending, the server takes.
     void validLine_data()
     {

@@ -49,7 +49,7 @@ private slots:
         m_login.LoginUser = kAccount;
         m_login.LoginDigest = Md5Hex(kLoginPassword);
         for (const QString &line : kLines)
-            QVERIFY(m_pending->append(line));
+            QVERIFY(m_pending->append(test::score(line)));
         connectPanel();
     }
     void cleanup()

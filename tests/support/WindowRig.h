@@ -10,6 +10,7 @@
 #include "net/ServerLink.h"
 #include "net/Session.h"
 #include "scoring/PendingScores.h"
+#include "support/ScoreTexts.h"
 #include "widgets/AppContext.h"
 
 #include <QFile>
