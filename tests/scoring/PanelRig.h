@@ -27,7 +27,7 @@ protected:
     void makePanel(const QStringList &lines = {})
     {
         for (const QString &line : lines)
-            (void)m_pending->append(test::score(line));
+            QVERIFY(m_pending->append(test::score(line)));
         m_panel = std::make_unique<UploadPanel>(context());
         m_panel->resize(600, 400);
     }

@@ -1,5 +1,8 @@
 #include "PanelRig.h"
 #include "ScoringTestSupport.h"
+#include "support/RawHttpPeer.h"
+
+#include "net/ScorePages.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -268,6 +271,28 @@ private slots:
         QCOMPARE(m_prompter.shown[0].text, kNetworkText);
         QCOMPARE(panelChild<QListWidget>("List4")->count(), 6);
         QCOMPARE(m_panel->selectedRows(), (QList<int>{0, 1, 2, 3, 4}));
+    }
+
+    // Lines restored from the pending file go on the wire as the file holds them: a line
+    // without its standard stays without it, the combo line keeps its last TAB.
+    void uploadSendsLinesAsRead()
+    {
+        const QStringList lines{QStringLiteral("C1\t学生0\t5分\t2026-03-05 09:00:00"),
+                                QStringLiteral("C1\t学生1\t4分\t2026-03-05 09:01:00\t"),
+                                QStringLiteral("初二(3)班\t欧阳\t4.5分\t2026-03-05 09:02:00\t完整表述，步骤清楚")};
+        QVERIFY(writeBytes(m_pending->filePath(), gbkLines(lines)));
+        QVERIFY(m_pending->load());
+        test::RawHttpPeer peer;
+        peer.response = test::RawHttpPeer::reply(500, "x");
+        QVERIFY(peer.listen());
+        linkTo(peer.base());
+        makePanel();
+        readyToSend();
+        QTest::mouseClick(panelChild<QPushButton>("Command13"), Qt::LeftButton);
+        QVERIFY(!peer.requests.isEmpty());
+        const PageCall sent = score_pages::upload("t01", "pw", "课题一", lines);
+        QCOMPARE(test::RawHttpPeer::body(peer.requests[0]), sent.fields.encoded());
+        QCOMPARE(m_pending->lines(), lines); // nothing left the list
     }
 
     void saveCancelledChangesNothing()
