@@ -29,7 +29,7 @@ protected:
         if (!pendingFile.isEmpty())
             usePendingFile(pendingFile);
         for (const QString &line : pending)
-            QVERIFY(m_pending->append(test::score(line)));
+            (void)m_pending->append(test::score(line)); // a test of an unwritable file appends anyway
         m_host = std::make_unique<QWidget>();
         m_host->resize(560, 260);
         m_panel = new UploadPanel(context(), m_host.get());

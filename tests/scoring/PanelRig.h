@@ -27,7 +27,7 @@ protected:
     void makePanel(const QStringList &lines = {})
     {
         for (const QString &line : lines)
-            QVERIFY(m_pending->append(test::score(line)));
+            (void)m_pending->append(test::score(line)); // a test of an unwritable file appends anyway
         m_panel = std::make_unique<UploadPanel>(context());
         m_panel->resize(600, 400);
     }
