@@ -55,8 +55,8 @@ QList<ClassSummary> SqlStore::classSummaries(qint64 teacher)
     }
     for (const QVariantList &row :
          select(QStringLiteral(
-                    "SELECT s.class_id, COUNT(*) FROM score sc JOIN student s ON s.id = sc.student_id "
-                    "JOIN class c ON c.id = s.class_id WHERE c.teacher_id = ? GROUP BY s.class_id"),
+                    "SELECT class_id, COUNT(*) FROM score WHERE class_id IN (SELECT id FROM class WHERE "
+                    "teacher_id = ?) GROUP BY class_id"),
                 {teacher})) {
         const auto at = index.constFind(row[0].toLongLong());
         if (at != index.cend())
@@ -89,14 +89,13 @@ std::optional<ClassReport> SqlStore::classReport(qint64 teacher, const QString &
         report.students.append(
             {row[0].toString(), row[1].toInt(), row[2].toInt(), row[3].toDouble(), row[4].toLongLong()});
     for (const QVariantList &row :
-         select(QStringLiteral("SELECT sc.topic, COUNT(*), SUM(sc.score) FROM score sc JOIN student s ON "
-                               "s.id = sc.student_id WHERE s.class_id = ? GROUP BY sc.topic"),
+         select(QStringLiteral("SELECT topic, COUNT(*), SUM(score) FROM score WHERE class_id = ? GROUP BY topic"),
                 {id}))
         report.topics.append({row[0].toString(), row[1].toInt(), row[2].toDouble()});
     for (const QVariantList &row :
          select(QStringLiteral(
                     "SELECT sc.id, s.name, sc.score, sc.at, sc.topic, sc.note FROM score sc JOIN student "
-                    "s ON s.id = sc.student_id WHERE s.class_id = ? ORDER BY sc.at DESC, sc.id DESC "
+                    "s ON s.id = sc.student_id WHERE sc.class_id = ? ORDER BY sc.at DESC, sc.id DESC "
                     "LIMIT ?"),
                 {id, latest}))
         report.latest.append(webScore(row, report.name));
@@ -130,8 +129,7 @@ std::optional<StudentReport> SqlStore::studentReport(qint64 teacher, const QStri
              {studentId}))
         report.topics.append({row[0].toString(), row[1].toInt(), row[2].toDouble()});
     for (const QVariantList &row :
-         select(QStringLiteral("SELECT sc.topic, COUNT(*), SUM(sc.score) FROM score sc JOIN student s ON "
-                               "s.id = sc.student_id WHERE s.class_id = ? GROUP BY sc.topic"),
+         select(QStringLiteral("SELECT topic, COUNT(*), SUM(score) FROM score WHERE class_id = ? GROUP BY topic"),
                 {classId}))
         report.classTopics.append({row[0].toString(), row[1].toInt(), row[2].toDouble()});
     // By the hour, so the page can take them to days in its own time zone.
@@ -140,9 +138,8 @@ std::optional<StudentReport> SqlStore::studentReport(qint64 teacher, const QStri
                                 {studentId}));
     if (report.student.scores > 0)
         report.classHours = hours(
-            select(QStringLiteral("SELECT sc.at / 3600, COUNT(*), SUM(sc.score) FROM score sc JOIN student s ON "
-                                  "s.id = sc.student_id WHERE s.class_id = ? AND sc.at >= ? AND sc.at < ? "
-                                  "GROUP BY sc.at / 3600 ORDER BY sc.at / 3600"),
+            select(QStringLiteral("SELECT at / 3600, COUNT(*), SUM(score) FROM score WHERE class_id = ? AND "
+                                  "at >= ? AND at < ? GROUP BY at / 3600 ORDER BY at / 3600"),
                    {classId, first / 3600 * 3600, (report.student.lastTime / 3600 + 1) * 3600}));
     for (const QVariantList &row :
          select(QStringLiteral("SELECT id, '', score, at, topic, note FROM score WHERE student_id = ? "

@@ -1,0 +1,212 @@
+#include "SqlSchema.h"
+
+namespace corvanta::server::schema {
+
+namespace {
+
+// Kinds in the statements below: {key} an own id, {int} a 64-bit whole number (ids of other
+// rows, times), {real} a floating-point number.
+struct Statement
+{
+    const char *sql;
+    enum { Both, SqliteOnly, PostgresOnly } only = Both;
+};
+
+struct Step
+{
+    std::initializer_list<Statement> statements;
+};
+
+const Step kSteps[] = {
+    {{
+        {"CREATE TABLE teacher ("
+         " id {key},"
+         " account TEXT NOT NULL,"
+         " account_key TEXT NOT NULL UNIQUE,"
+         " name TEXT NOT NULL,"
+         " email TEXT NOT NULL,"
+         " mobile TEXT NOT NULL DEFAULT '',"
+         " phone TEXT NOT NULL DEFAULT '',"
+         " qq TEXT NOT NULL DEFAULT '',"
+         " login_verifier TEXT NOT NULL,"
+         " operation_hash TEXT NOT NULL,"
+         " data_version {int} NOT NULL DEFAULT 0)"},
+        {"CREATE TABLE class ("
+         " id {key},"
+         " teacher_id {int} NOT NULL REFERENCES teacher(id) ON DELETE CASCADE,"
+         " name TEXT NOT NULL,"
+         " position INTEGER NOT NULL,"
+         " UNIQUE (teacher_id, name))"},
+        {"CREATE TABLE student ("
+         " id {key},"
+         " class_id {int} NOT NULL REFERENCES class(id) ON DELETE CASCADE,"
+         " name TEXT NOT NULL,"
+         " grp INTEGER NOT NULL DEFAULT 0,"
+         " position INTEGER NOT NULL,"
+         " UNIQUE (class_id, name))"},
+        {"CREATE TABLE topic ("
+         " id {key},"
+         " teacher_id {int} NOT NULL REFERENCES teacher(id) ON DELETE CASCADE,"
+         " name TEXT NOT NULL,"
+         " position INTEGER NOT NULL,"
+         " UNIQUE (teacher_id, name))"},
+        {"CREATE TABLE scale ("
+         " id {key},"
+         " topic_id {int} NOT NULL REFERENCES topic(id) ON DELETE CASCADE,"
+         " text TEXT NOT NULL,"
+         " score {real} NOT NULL)"},
+        {"CREATE INDEX scale_topic ON scale (topic_id)"},
+        // The unique key is what keeps a repeated upload from storing a line twice, however
+        // many processes accept it at the same time.
+        {"CREATE TABLE score ("
+         " id {key},"
+         " student_id {int} NOT NULL REFERENCES student(id) ON DELETE CASCADE,"
+         " score {real} NOT NULL,"
+         " at {int} NOT NULL,"
+         " topic TEXT NOT NULL,"
+         " note TEXT NOT NULL,"
+         " UNIQUE (student_id, at, score, topic, note))",
+         Statement::SqliteOnly},
+        {"CREATE TABLE score ("
+         " id {key},"
+         " student_id {int} NOT NULL REFERENCES student(id) ON DELETE CASCADE,"
+         " score {real} NOT NULL,"
+         " at {int} NOT NULL,"
+         " topic TEXT NOT NULL,"
+         " note TEXT NOT NULL)",
+         Statement::PostgresOnly},
+        // Texts enter PostgreSQL's key hashed: an index entry cannot hold a long note.
+        {"CREATE UNIQUE INDEX score_once ON score (student_id, at, score, md5(topic), md5(note))",
+         Statement::PostgresOnly},
+        {"CREATE TABLE check_code ("
+         " teacher_id {int} PRIMARY KEY REFERENCES teacher(id) ON DELETE CASCADE,"
+         " code_hash TEXT NOT NULL,"
+         " expires_at {int} NOT NULL)"},
+    }},
+    // Lock-out counting moved from memory into the database.
+    {{
+        {"CREATE TABLE failure (key TEXT NOT NULL, at {int} NOT NULL)"},
+        {"CREATE INDEX failure_key ON failure (key)"},
+        {"CREATE TABLE lock_out (key TEXT PRIMARY KEY, locked_until {int} NOT NULL)"},
+    }},
+    // Sessions of the web pages (only a hash of each token), and when a class last got scores.
+    {{
+        {"CREATE TABLE web_session ("
+         " token_hash TEXT PRIMARY KEY,"
+         " teacher_id {int} NOT NULL REFERENCES teacher(id) ON DELETE CASCADE,"
+         " last_used {int} NOT NULL)"},
+        {"CREATE INDEX web_session_teacher ON web_session (teacher_id)"},
+        {"CREATE INDEX web_session_used ON web_session (last_used)"},
+        {"ALTER TABLE class ADD COLUMN last_upload {int} NOT NULL DEFAULT 0"},
+    }},
+    // Check codes mailed per teacher, for the limit of one a minute and ten a day.
+    {{
+        {"CREATE TABLE code_sent ("
+         " teacher_id {int} NOT NULL REFERENCES teacher(id) ON DELETE CASCADE,"
+         " at {int} NOT NULL)"},
+        {"CREATE INDEX code_sent_teacher ON code_sent (teacher_id)"},
+    }},
+    // A score's class of its own: a class's figures are read by the index, without going
+    // through its students. A student never changes class, so the copy cannot go stale.
+    {{
+        {"ALTER TABLE score ADD COLUMN class_id {int} NOT NULL DEFAULT 0"},
+        {"UPDATE score SET class_id = (SELECT s.class_id FROM student s WHERE s.id = score.student_id)"},
+        {"CREATE INDEX score_class ON score (class_id, at, id)"},
+    }},
+};
+
+QString spelled(Dialect dialect, const char *sql)
+{
+    const bool pg = dialect == Dialect::Postgres;
+    QString text = QString::fromLatin1(sql);
+    text.replace(QStringLiteral("{key}"), pg ? QStringLiteral("BIGINT GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY")
+                                             : QStringLiteral("INTEGER PRIMARY KEY"));
+    text.replace(QStringLiteral("{int}"), pg ? QStringLiteral("BIGINT") : QStringLiteral("INTEGER"));
+    text.replace(QStringLiteral("{real}"), pg ? QStringLiteral("DOUBLE PRECISION") : QStringLiteral("REAL"));
+    return text;
+}
+
+} // namespace
+
+QList<QStringList> steps(Dialect dialect)
+{
+    QList<QStringList> out;
+    for (const Step &step : kSteps) {
+        QStringList statements;
+        for (const Statement &s : step.statements) {
+            if (s.only == Statement::Both || (s.only == Statement::SqliteOnly) == (dialect == Dialect::Sqlite))
+                statements.append(spelled(dialect, s.sql));
+        }
+        out.append(statements);
+    }
+    return out;
+}
+
+QString columnName(ScoreColumn column)
+{
+    switch (column) {
+    case ScoreColumn::ClassId:
+        return QStringLiteral("class_id");
+    case ScoreColumn::StudentId:
+        return QStringLiteral("student_id");
+    case ScoreColumn::Score:
+        return QStringLiteral("score");
+    case ScoreColumn::At:
+        return QStringLiteral("at");
+    case ScoreColumn::Topic:
+        return QStringLiteral("topic");
+    case ScoreColumn::Note:
+        break;
+    }
+    return QStringLiteral("note");
+}
+
+QString columnType(Dialect dialect, ScoreColumn column)
+{
+    switch (column) {
+    case ScoreColumn::ClassId:
+    case ScoreColumn::StudentId:
+    case ScoreColumn::At:
+        return spelled(dialect, "{int}");
+    case ScoreColumn::Score:
+        return spelled(dialect, "{real}");
+    case ScoreColumn::Topic:
+    case ScoreColumn::Note:
+        break;
+    }
+    return QStringLiteral("TEXT");
+}
+
+namespace {
+
+QString insertHead()
+{
+    QStringList names;
+    for (const ScoreColumn c : kScoreColumns)
+        names.append(columnName(c));
+    return QStringLiteral("INSERT INTO score (") + names.join(QStringLiteral(", ")) + QStringLiteral(") ");
+}
+
+} // namespace
+
+QString scoreInsert(int rows)
+{
+    QString marks = QStringLiteral("(?");
+    for (std::size_t c = 1; c < kScoreColumns.size(); ++c)
+        marks += QStringLiteral(", ?");
+    marks += u')';
+    QStringList values(qMax(rows, 1), marks);
+    return insertHead() + QStringLiteral("VALUES ") + values.join(QStringLiteral(", ")) +
+           QStringLiteral(" ON CONFLICT DO NOTHING");
+}
+
+QString scoreInsertFromArrays()
+{
+    QStringList arrays;
+    for (const ScoreColumn c : kScoreColumns)
+        arrays.append(QStringLiteral("CAST(? AS %1[])").arg(columnType(Dialect::Postgres, c)));
+    return insertHead() + QStringLiteral("SELECT * FROM unnest(") + arrays.join(QStringLiteral(", ")) +
+           QStringLiteral(") ON CONFLICT DO NOTHING");
+}
+
+} // namespace corvanta::server::schema
