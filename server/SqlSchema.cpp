@@ -111,7 +111,9 @@ const Step kSteps[] = {
     {{
         {"ALTER TABLE score ADD COLUMN class_id {int} NOT NULL DEFAULT 0"},
         {"UPDATE score SET class_id = (SELECT s.class_id FROM student s WHERE s.id = score.student_id)"},
+        // A class's newest scores; its figures per student and topic from the index alone.
         {"CREATE INDEX score_class ON score (class_id, at, id)"},
+        {"CREATE INDEX score_class_figures ON score (class_id, student_id, topic, score, at)"},
     }},
 };
 
