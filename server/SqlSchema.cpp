@@ -5,7 +5,8 @@ namespace corvanta::server::schema {
 namespace {
 
 // Kinds in the statements below: {key} an own id, {int} a 64-bit whole number (ids of other
-// rows, times), {real} a floating-point number.
+// rows, times), {real} a floating-point number; {once} the score's unique key where SQLite
+// keeps it.
 struct Statement
 {
     const char *sql;
@@ -57,24 +58,14 @@ const Step kSteps[] = {
          " score {real} NOT NULL)"},
         {"CREATE INDEX scale_topic ON scale (topic_id)"},
         // The unique key is what keeps a repeated upload from storing a line twice, however
-        // many processes accept it at the same time.
+        // many processes accept it at the same time ({once}: SQLite's, in the table).
         {"CREATE TABLE score ("
          " id {key},"
          " student_id {int} NOT NULL REFERENCES student(id) ON DELETE CASCADE,"
          " score {real} NOT NULL,"
          " at {int} NOT NULL,"
          " topic TEXT NOT NULL,"
-         " note TEXT NOT NULL,"
-         " UNIQUE (student_id, at, score, topic, note))",
-         Statement::SqliteOnly},
-        {"CREATE TABLE score ("
-         " id {key},"
-         " student_id {int} NOT NULL REFERENCES student(id) ON DELETE CASCADE,"
-         " score {real} NOT NULL,"
-         " at {int} NOT NULL,"
-         " topic TEXT NOT NULL,"
-         " note TEXT NOT NULL)",
-         Statement::PostgresOnly},
+         " note TEXT NOT NULL{once})"},
         // Texts enter PostgreSQL's key hashed: an index entry cannot hold a long note.
         {"CREATE UNIQUE INDEX score_once ON score (student_id, at, score, md5(topic), md5(note))",
          Statement::PostgresOnly},
@@ -125,6 +116,7 @@ QString spelled(Dialect dialect, const char *sql)
                                              : QStringLiteral("INTEGER PRIMARY KEY"));
     text.replace(QStringLiteral("{int}"), pg ? QStringLiteral("BIGINT") : QStringLiteral("INTEGER"));
     text.replace(QStringLiteral("{real}"), pg ? QStringLiteral("DOUBLE PRECISION") : QStringLiteral("REAL"));
+    text.replace(QStringLiteral("{once}"), pg ? QString() : QStringLiteral(", UNIQUE (student_id, at, score, topic, note)"));
     return text;
 }
 

@@ -177,7 +177,23 @@ qint64 DateTextToSeconds(const QString &text)
     const QTime time(hour, minute, second);
     if (!date.isValid() || !time.isValid())
         return 0;
-    return QDateTime(date, time).toSecsSinceEpoch();
+    // Local time to seconds costs more than the rest; an upload's lines mostly share their
+    // hours. An hour is kept only when its last second is 3599 after its first: no change of
+    // the UTC offset within it, so any time in it is its start plus minutes and seconds.
+    struct Hour
+    {
+        QDate date;
+        int hour = -1;
+        qint64 start = 0;
+    };
+    thread_local Hour kept;
+    if (kept.hour == hour && kept.date == date)
+        return kept.start + minute * 60 + second;
+    const qint64 start = QDateTime(date, QTime(hour, 0)).toSecsSinceEpoch();
+    if (QDateTime(date, QTime(hour, 59, 59)).toSecsSinceEpoch() - start != 3599)
+        return QDateTime(date, time).toSecsSinceEpoch();
+    kept = {date, hour, start};
+    return start + minute * 60 + second;
 }
 
 QString SecondsToDateText(qint64 seconds)

@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <thread>
+
 using namespace corvanta;
 
 namespace {
@@ -233,6 +235,44 @@ private slots:
     {
         QFETCH(QString, text);
         QCOMPARE(DateTextToSeconds(text), dateTextByPattern(text));
+    }
+
+    // Across the days the clocks change (an hour, half an hour, forward and back), in a
+    // thread of its own so nothing read before in another zone is reused.
+    void dateTextAsByPatternWhereClocksChange_data()
+    {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<QDate>("day");
+        QTest::newRow("Berlin, forward") << QByteArray("Europe/Berlin") << QDate(2026, 3, 29);
+        QTest::newRow("Berlin, back") << QByteArray("Europe/Berlin") << QDate(2026, 10, 25);
+        QTest::newRow("New York, forward") << QByteArray("America/New_York") << QDate(2026, 3, 8);
+        QTest::newRow("New York, back") << QByteArray("America/New_York") << QDate(2026, 11, 1);
+        QTest::newRow("Lord Howe, forward") << QByteArray("Australia/Lord_Howe") << QDate(2026, 10, 4);
+        QTest::newRow("Lord Howe, back") << QByteArray("Australia/Lord_Howe") << QDate(2026, 4, 5);
+        QTest::newRow("Shanghai") << QByteArray("Asia/Shanghai") << QDate(2026, 3, 5);
+        QTest::newRow("POSIX rule") << QByteArray("XST-8XDT,M3.2.0/2:30,M11.1.0/1:45") << QDate(2026, 3, 8);
+    }
+    void dateTextAsByPatternWhereClocksChange()
+    {
+        QFETCH(QByteArray, zone);
+        QFETCH(QDate, day);
+        const QByteArray before = qgetenv("TZ");
+        qputenv("TZ", zone);
+        QStringList wrong;
+        std::thread([&] {
+            // Every minute as written, those the clocks skip or show twice among them.
+            for (int minutes = 0; minutes < 24 * 60; ++minutes) {
+                const QString text = day.toString("yyyy-MM-dd ") + QTime(minutes / 60, minutes % 60, minutes % 60)
+                                                                      .toString("hh:mm:ss");
+                if (DateTextToSeconds(text) != dateTextByPattern(text))
+                    wrong.append(text);
+            }
+        }).join();
+        if (before.isNull())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", before);
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.mid(0, 5).join(u", ")));
     }
 
     void floorIsLocalMidnight()
