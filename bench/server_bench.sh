@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Benchmark of corvanta-server with wrk (Debian package "wrk"), in one run:
 #   servertime.php (the server's floor), record.php of a teacher with 20 classes x 50
-#   students, and index.php uploads of 40 lines each,
+#   students, index.php uploads of 40 lines each (every request new lines), and a signed-in
+#   browser's class page (/score/class, read again whenever an upload changed the data),
 # the same record.php bytes served by nginx (Debian package "nginx-light", one worker) as
 # the yardstick for the HTTP front,
 # on SQLite (one process), then on PostgreSQL with one process and with two processes on
 # one database (a throw-away PostgreSQL 15 server in a temporary folder; wrk drives both
 # processes at once with half the connections each).
+# then the first class page after a change with 10,000 scores in the class (bench_class_page
+# of the same build, when it was built with -DCORVANTA_BUILD_BENCH=ON) on SQLite and PostgreSQL.
 # Usage: bench/server_bench.sh [BUILD_DIR]   (default: build)
 # Environment: BENCH_SECONDS (default 10), BENCH_CONNECTIONS (default 64), BENCH_THREADS (2),
 #   BENCH_STORES (default "sqlite postgresql"), PG_BINDIR (default /usr/lib/postgresql/15/bin),
@@ -22,7 +25,18 @@ connections=${BENCH_CONNECTIONS:-64}
 threads=${BENCH_THREADS:-2}
 stores=${BENCH_STORES:-sqlite postgresql}
 pg_bin=${PG_BINDIR:-/usr/lib/postgresql/15/bin}
-command -v wrk >/dev/null || { echo "wrk is missing: apt-get install wrk" >&2; exit 1; }
+# What the run needs from Debian, installed when run as root.
+need() { # COMMAND PACKAGE
+  command -v "$1" >/dev/null || [ -x "/usr/sbin/$1" ] && return 0
+  if [ "$(id -u)" -eq 0 ]; then
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$2" >/dev/null
+  else
+    echo "$1 is missing: apt-get install $2" >&2
+    exit 1
+  fi
+}
+need wrk wrk
+need nginx nginx-light
 nginx=$(command -v nginx || echo /usr/sbin/nginx)
 [ -x "$server" ] || { echo "no server binary at $server (build first)" >&2; exit 1; }
 
@@ -125,12 +139,28 @@ fetch_record() {
   exec 3<&-
 }
 
+# A browser signed in as the bench teacher: sets $cookie. The class page's address is the
+# first class's name in GBK, as the pages' own links write it.
+sign_in() {
+  local form="username=bench&password=bench"
+  exec 3<>"/dev/tcp/127.0.0.1/$port"
+  printf 'POST /score/ HTTP/1.1\r\nHost: bench\r\nContent-Type: application/x-www-form-urlencoded\r\nContent-Length: %d\r\nConnection: close\r\n\r\n%s' \
+    "${#form}" "$form" >&3
+  cookie=$(tr -d '\r' <&3 | sed -n 's/^Set-Cookie: \([^;]*\).*/\1/p' | head -n 1)
+  exec 3<&-
+  [ -n "$cookie" ] || { echo "sign-in for the class page failed" >&2; exit 1; }
+  class_query=$(printf '%s' '高二(1)班' | iconv -f UTF-8 -t GBK | od -An -tx1 | tr -d ' \n' | sed 's/../%&/g')
+}
+
 # measure LABEL PAGE BASE...: wrk against every base at once (connections shared out);
 # prints requests per second (summed) and the worst 99th percentile.
 measure() {
   local label=$1 page=$2
   shift 2
   local c=$((connections / $#)) t=$((threads / $# > 0 ? threads / $# : 1)) i=0
+  # One teacher's class pages: as many at once as the server lets one account ask (the rest
+  # would be answered "busy").
+  [ "$page" != class ] || c=$((8 / $#))
   local outs=() runs=()
   for b in "$@"; do
     i=$((i + 1))
@@ -139,6 +169,7 @@ measure() {
       servertime.php) url="$b/score/servertime.php?t=0.5" ;;
       record.php) url="$b/score/record.php?t=bench&mp=$digest" ;;
       upload) url=$b; args=(-s bench/server_upload.lua) ;;
+      class) url="$b/score/class?class=$class_query"; args=(-H "Cookie: $cookie") ;;
     esac
     BENCH_OFFSET=$((i * 30000000)) RECORD_FILE="$work/record.cvd" \
       wrk -t"$t" -c"$c" -d"${seconds}s" --latency "${args[@]}" "$url" >"$work/wrk.$i" &
@@ -160,16 +191,33 @@ run_pages() { # LABEL BASE...
   measure "$label" servertime.php "$@"
   measure "$label" record.php "$@"
   measure "$label" upload "$@"
+  measure "$label" class "$@"
+}
+
+# first_class_page LABEL [ENV...]: bench_class_page's class page right after a change (no
+# figures kept) and the database's part of it alone, 10,000 scores in the class.
+first_class_page() {
+  local label=$1 tool
+  tool="$(realpath "$build")/bench/bench_class_page"
+  shift
+  [ -x "$tool" ] || { echo "no $tool (configure with -DCORVANTA_BUILD_BENCH=ON): no first class page" >&2; return; }
+  (cd "$work" && env "$@" "$tool" 'classPage:class page, first view' classFigures) >"$work/first.txt" 2>&1 || true
+  local page figures
+  page=$(awk '/first view":$/ {getline; print $1; exit}' "$work/first.txt")
+  figures=$(awk '/classFigures/ {f = 1} f && /msecs per iteration/ {print $1; exit}' "$work/first.txt")
+  printf '%-24s %-16s %10s ms/page   database part %s ms\n' "$label" "class, first" "${page:-?}" "${figures:-?}"
 }
 
 echo "wrk: $threads threads, $connections connections, ${seconds}s each; upload = 40 lines per request"
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 printf '%-24s %-16s %10s         %14s\n' store page rate "p99"
+echo "(class: one teacher's class page, 8 connections: the server runs two of an account's at once and queues eight)"
 for store in $stores; do
   case $store in
     sqlite)
       start_server sqlite "sqlite:$work/bench.db"
       fetch_record
+      sign_in
       run_pages "SQLite, 1 process" "$base"
       stop_servers
       if [ -x "$nginx" ]; then
@@ -185,16 +233,24 @@ for store in $stores; do
       createdb bench1
       start_server pg1 "postgresql://corvanta@/bench1?host=$work&synchronous_commit=${PG_COMMIT:-on}"
       fetch_record
+      sign_in
       run_pages "PostgreSQL, 1 process" "$base"
       stop_servers
       createdb bench2
       start_server pg2a "postgresql://corvanta@/bench2?host=$work&synchronous_commit=${PG_COMMIT:-on}"
       first=$base
       start_server pg2b "postgresql://corvanta@/bench2?host=$work&synchronous_commit=${PG_COMMIT:-on}"
+      sign_in
       run_pages "PostgreSQL, 2 processes" "$first" "$base"
       stop_servers
       ;;
     *) echo "unknown store $store" >&2; exit 1 ;;
+  esac
+done
+for store in $stores; do
+  case $store in
+    sqlite) first_class_page "SQLite" ;;
+    postgresql) first_class_page "PostgreSQL" CORVANTA_TEST_STORE=postgresql CORVANTA_PG_BINDIR="$pg_bin" ;;
   esac
 done
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"

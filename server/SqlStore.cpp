@@ -163,6 +163,7 @@ SqlStore::Transaction::Transaction(SqlStore &store) : m_store(store)
 SqlStore::Transaction::~Transaction()
 {
     --m_store.m_transactionDepth;
+    m_store.m_pendingIds.clear(); // kept by commit(), or never true
     if (!m_done && !m_store.database().rollback())
         m_store.m_broken = true;
     m_store.transactionEnded();
@@ -180,9 +181,44 @@ void SqlStore::Transaction::commit()
         fail(QStringLiteral("commit"), m_store.database().lastError());
     }
     m_done = true;
+    for (auto it = m_store.m_pendingIds.cbegin(); it != m_store.m_pendingIds.cend(); ++it)
+        m_store.m_idCache->keep(it.key(), it.value());
 }
 
-void SqlStore::migrateSchema(const QList<QList<const char *>> &steps, const QString &first)
+std::shared_ptr<SqlStore::IdCache> SqlStore::IdCache::of(const QString &database)
+{
+    static std::mutex mutex;
+    static QHash<QString, std::weak_ptr<IdCache>> caches;
+    const std::lock_guard lock(mutex);
+    std::shared_ptr<IdCache> cache = caches.value(database).lock();
+    if (!cache) {
+        cache = std::make_shared<IdCache>();
+        caches.insert(database, cache);
+    }
+    return cache;
+}
+
+std::optional<SqlStore::TeacherIds> SqlStore::IdCache::find(qint64 teacher, qint64 version)
+{
+    const std::lock_guard lock(m_mutex);
+    const auto it = m_ids.constFind(teacher);
+    if (it == m_ids.cend() || it->version != version)
+        return std::nullopt;
+    return *it;
+}
+
+void SqlStore::IdCache::keep(qint64 teacher, const TeacherIds &ids)
+{
+    const std::lock_guard lock(m_mutex);
+    const auto it = m_ids.constFind(teacher);
+    if (it != m_ids.cend() && it->version > ids.version)
+        return; // a later commit of this process kept its own
+    if (m_ids.size() >= 4096)
+        m_ids.clear(); // a bound; the next upload of each teacher reads its ids again
+    m_ids.insert(teacher, ids);
+}
+
+void SqlStore::migrateSchema(const QList<QStringList> &steps, const QString &first)
 {
     Transaction tx(*this);
     if (!first.isEmpty())
@@ -196,8 +232,8 @@ void SqlStore::migrateSchema(const QList<QList<const char *>> &steps, const QStr
                              .arg(steps.size())
                              .toStdString());
     for (qsizetype step = version; step < steps.size(); ++step) {
-        for (const char *statement : steps[step])
-            exec(QString::fromLatin1(statement));
+        for (const QString &statement : steps[step])
+            exec(statement);
     }
     change(QStringLiteral("INSERT INTO meta (key, value) VALUES ('schema', ?) "
                           "ON CONFLICT (key) DO UPDATE SET value = excluded.value"),
@@ -289,6 +325,14 @@ void SqlStore::rehashLoginVerifier(qint64 teacher, const QString &from, const QS
 void SqlStore::touch(qint64 teacher)
 {
     change(QStringLiteral("UPDATE teacher SET data_version = data_version + 1 WHERE id = ?"), {teacher});
+}
+
+qint64 SqlStore::touchedVersion(qint64 teacher)
+{
+    const auto row = selectOne(
+        QStringLiteral("UPDATE teacher SET data_version = data_version + 1 WHERE id = ? RETURNING data_version"),
+        {teacher});
+    return row ? row->at(0).toLongLong() : -1;
 }
 
 // --- the class record file ---

@@ -7,6 +7,7 @@
 #include <QSqlQuery>
 
 #include <memory>
+#include <mutex>
 
 namespace corvanta::server {
 
@@ -77,8 +78,10 @@ public:
 protected:
     explicit SqlStore(const QString &connectionName);
 
+    // A line as the score table takes it (see schema::kScoreColumns).
     struct ScoreRow
     {
+        qint64 classId = 0;
         qint64 student = 0;
         double score = 0;
         qint64 at = 0;
@@ -88,9 +91,15 @@ protected:
     // addScores inside the open transaction. The caller keeps the changes only when the result
     // is Done with scores stored; otherwise it rolls them back.
     AddScoresResult addScoresWithin(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt);
+    // After an upload of addScoresWithin was rolled back to a savepoint while the transaction
+    // goes on.
+    void uploadRolledBack(qint64 teacher, const AddScoresResult &result);
     // Stores the rows inside the open transaction, skipping those already stored (or
     // repeated); returns how many were stored. A database may do this its own faster way.
     virtual int insertScoreRows(const QList<ScoreRow> &rows);
+    // Lines in one INSERT, at most: one statement per upload of the tool's usual size, and a
+    // few prepared statements for every size.
+    static constexpr int kInsertRowsAtOnce = 64;
     // A text as the database takes it (never NULL).
     virtual QString boundText(const QString &text) const { return text.isNull() ? QStringLiteral("") : text; }
     // Begins a transaction; false on failure. transactionEnded follows its commit or rollback.
@@ -125,7 +134,7 @@ protected:
     void closeDatabase();
     // Creates or updates the schema in one transaction: steps[n] takes version n to n + 1.
     // first, when given, runs before anything else in it (to take a lock, say).
-    void migrateSchema(const QList<QList<const char *>> &steps, const QString &first = {});
+    void migrateSchema(const QList<QStringList> &steps, const QString &first = {});
     // After a statement failed: a database type whose connection can be lost checks it and
     // opens a new one, so the next request is served again. The failed request is not
     // repeated: its client sees the failure and sends again (uploads are safe to repeat).
@@ -138,12 +147,37 @@ protected:
     static QString teacherColumns(const QString &table);
     static Teacher teacherFromRow(const QVariantList &row, qsizetype first);
 
+    // A teacher's class and student ids as of a data version: an upload names its classes
+    // and students by name, and reading their ids cost more than storing the lines. The
+    // version grows with every change of the teacher's lists in any process, so ids kept
+    // for the version an upload starts from are the ids in the database.
+    struct TeacherIds
+    {
+        qint64 version = -1;
+        QHash<QString, qint64> classes;                 // name -> id, of the classes read so far
+        QHash<QPair<qint64, QString>, qint64> students; // (class id, name) -> id
+    };
+    // Shared by the connections of a process to one database (named by key).
+    class IdCache
+    {
+    public:
+        static std::shared_ptr<IdCache> of(const QString &database);
+        std::optional<TeacherIds> find(qint64 teacher, qint64 version);
+        void keep(qint64 teacher, const TeacherIds &ids); // unless a newer version is kept
+
+    private:
+        std::mutex m_mutex;
+        QHash<qint64, TeacherIds> m_ids;
+    };
+    void useIdCache(const QString &database) { m_idCache = IdCache::of(database); }
+
 private:
     QSqlQuery &run(const QString &sql, const QVariantList &values);
     [[noreturn]] void failed(const QString &what, const QSqlError &error);
     std::optional<qint64> classId(qint64 teacher, const QString &name);
     std::optional<qint64> topicId(qint64 teacher, const QString &name);
     void touch(qint64 teacher);
+    qint64 touchedVersion(qint64 teacher); // touch, and the teacher's version after it
     StoreResult renameNamed(qint64 teacher, const QString &table, const QString &ownerColumn, qint64 owner,
                             const QString &from, const QString &to);
     // Brings the rows of table (owned by ownerColumn = owner) to the names in order.
@@ -156,6 +190,9 @@ private:
     QHash<QString, std::shared_ptr<QSqlQuery>> m_statements;
     int m_transactionDepth = 0;
     bool m_broken = false; // a statement of the open transaction failed
+    std::shared_ptr<IdCache> m_idCache = std::make_shared<IdCache>();
+    // Ids read or confirmed by the open transaction; kept in the cache once it commits.
+    QHash<qint64, TeacherIds> m_pendingIds;
 };
 
 } // namespace corvanta::server

@@ -1,4 +1,5 @@
 #include "SqlStore.h"
+#include "SqlSchema.h"
 
 #include <QSet>
 
@@ -246,56 +247,74 @@ AddScoresResult SqlStore::addScores(qint64 teacher, const QList<ScoreRecord> &sc
 AddScoresResult SqlStore::addScoresWithin(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt)
 {
     AddScoresResult result;
-    touch(teacher);
-    QHash<QString, qint64> classes;
-    QHash<QPair<qint64, QString>, qint64> students;
+    const qint64 version = touchedVersion(teacher);
+    // Ids of the version before this upload: this transaction's own, or the process's.
+    TeacherIds &ids = m_pendingIds[teacher];
+    if (ids.version != version - 1) {
+        ids = m_idCache->find(teacher, version - 1).value_or(TeacherIds{});
+        ids.version = version - 1;
+    }
+    QSet<qint64> classes;
     QList<ScoreRow> rows;
     rows.reserve(scores.size());
     for (int i = 0; i < scores.size(); ++i) {
         const ScoreRecord &s = scores[i];
-        auto cls = classes.constFind(s.className);
-        if (cls == classes.cend()) {
+        auto cls = ids.classes.constFind(s.className);
+        if (cls == ids.classes.cend()) {
             // One read for the whole class: an upload names many of its students.
-            const QList<QVariantList> rows =
+            const QList<QVariantList> found =
                 select(QStringLiteral("SELECT c.id, s.id, s.name FROM class c LEFT JOIN student s ON "
                                       "s.class_id = c.id WHERE c.teacher_id = ? AND c.name = ?"),
                        {teacher, s.className});
-            if (rows.isEmpty()) {
+            if (found.isEmpty()) {
                 result.result = StoreResult::NotFound;
                 result.failedIndex = i;
                 result.unknownClass = true;
                 return result;
             }
-            const qint64 id = rows.first().at(0).toLongLong();
-            cls = classes.insert(s.className, id);
-            for (const QVariantList &row : rows) {
+            const qint64 id = found.first().at(0).toLongLong();
+            cls = ids.classes.insert(s.className, id);
+            for (const QVariantList &row : found) {
                 if (!row.at(1).isNull())
-                    students.insert({id, row.at(2).toString()}, row.at(1).toLongLong());
+                    ids.students.insert({id, row.at(2).toString()}, row.at(1).toLongLong());
             }
         }
-        const auto stu = students.constFind({cls.value(), s.student});
-        if (stu == students.cend()) {
+        const auto stu = ids.students.constFind({cls.value(), s.student});
+        if (stu == ids.students.cend()) {
             result.result = StoreResult::NotFound;
             result.failedIndex = i;
             return result;
         }
-        rows.append({stu.value(), s.score, s.time, s.topic, s.note});
+        classes.insert(cls.value());
+        rows.append({cls.value(), stu.value(), s.score, s.time, s.topic, s.note});
     }
     result.stored = insertScoreRows(rows);
     if (result.stored > 0) {
         for (const qint64 cls : std::as_const(classes))
             change(QStringLiteral("UPDATE class SET last_upload = ? WHERE id = ?"), {uploadedAt, cls});
     }
+    ids.version = version; // an upload changes no id
     return result;
+}
+
+void SqlStore::uploadRolledBack(qint64 teacher, const AddScoresResult &result)
+{
+    // The version is again the one before the upload; refused ones never moved it on.
+    const auto ids = m_pendingIds.find(teacher);
+    if (ids != m_pendingIds.end() && result.result == StoreResult::Done)
+        --ids->version;
 }
 
 int SqlStore::insertScoreRows(const QList<ScoreRow> &rows)
 {
     int stored = 0;
-    for (const ScoreRow &r : rows)
-        stored += change(QStringLiteral("INSERT INTO score (student_id, score, at, topic, note) VALUES "
-                                        "(?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"),
-                         {r.student, r.score, r.at, r.topic, r.note});
+    for (qsizetype first = 0; first < rows.size(); first += kInsertRowsAtOnce) {
+        const qsizetype n = qMin(rows.size() - first, qsizetype(kInsertRowsAtOnce));
+        QVariantList values;
+        for (const ScoreRow &r : rows.mid(first, n))
+            values << r.classId << r.student << r.score << r.at << r.topic << r.note;
+        stored += change(schema::scoreInsert(int(n)), values);
+    }
     return stored;
 }
 
@@ -325,8 +344,8 @@ std::optional<QList<ScoreRecord>> SqlStore::scoresOfClass(qint64 teacher, const 
     for (const QVariantList &row :
          select(QStringLiteral("SELECT sc.id, c.name, s.name, sc.score, sc.at, sc.topic, "
                                "sc.note FROM score sc JOIN student s ON s.id = "
-                               "sc.student_id JOIN class c ON c.id = s.class_id "
-                               "WHERE c.id = ? ORDER BY sc.at, sc.id"),
+                               "sc.student_id JOIN class c ON c.id = sc.class_id "
+                               "WHERE sc.class_id = ? ORDER BY sc.at, sc.id"),
                 {*cls}))
         out.append(scoreFromRow(row));
     return out;

@@ -55,8 +55,8 @@ QList<ClassSummary> SqlStore::classSummaries(qint64 teacher)
     }
     for (const QVariantList &row :
          select(QStringLiteral(
-                    "SELECT s.class_id, COUNT(*) FROM score sc JOIN student s ON s.id = sc.student_id "
-                    "JOIN class c ON c.id = s.class_id WHERE c.teacher_id = ? GROUP BY s.class_id"),
+                    "SELECT class_id, COUNT(*) FROM score WHERE class_id IN (SELECT id FROM class WHERE "
+                    "teacher_id = ?) GROUP BY class_id"),
                 {teacher})) {
         const auto at = index.constFind(row[0].toLongLong());
         if (at != index.cend())
@@ -80,23 +80,39 @@ std::optional<ClassReport> SqlStore::classReport(qint64 teacher, const QString &
     ClassReport report;
     report.name = cls->at(1).toString();
     report.lastUpload = cls->at(2).toLongLong();
+    QHash<qint64, qsizetype> studentIndex;
+    for (const QVariantList &row : select(
+             QStringLiteral("SELECT id, name, grp FROM student WHERE class_id = ? ORDER BY position, id"), {id})) {
+        studentIndex.insert(row[0].toLongLong(), report.students.size());
+        report.students.append({row[1].toString(), row[2].toInt(), 0, 0, 0});
+    }
+    // Both sums in one pass over the class's index, which holds every column they need.
+    QHash<QString, qsizetype> topicIndex;
     for (const QVariantList &row :
-         select(QStringLiteral(
-                    "SELECT s.name, s.grp, COUNT(sc.id), COALESCE(SUM(sc.score), 0), COALESCE(MAX(sc.at), 0) "
-                    "FROM student s LEFT JOIN score sc ON sc.student_id = s.id WHERE s.class_id = ? "
-                    "GROUP BY s.id, s.name, s.grp, s.position ORDER BY s.position, s.id"),
-                {id}))
-        report.students.append(
-            {row[0].toString(), row[1].toInt(), row[2].toInt(), row[3].toDouble(), row[4].toLongLong()});
-    for (const QVariantList &row :
-         select(QStringLiteral("SELECT sc.topic, COUNT(*), SUM(sc.score) FROM score sc JOIN student s ON "
-                               "s.id = sc.student_id WHERE s.class_id = ? GROUP BY sc.topic"),
-                {id}))
-        report.topics.append({row[0].toString(), row[1].toInt(), row[2].toDouble()});
+         select(QStringLiteral("SELECT student_id, topic, COUNT(*), SUM(score), MAX(at) FROM score WHERE "
+                               "class_id = ? GROUP BY student_id, topic"),
+                {id})) {
+        const int count = row[2].toInt();
+        const double sum = row[3].toDouble();
+        if (const auto at = studentIndex.constFind(row[0].toLongLong()); at != studentIndex.cend()) {
+            StudentSummary &student = report.students[at.value()];
+            student.scores += count;
+            student.total += sum;
+            student.lastTime = qMax(student.lastTime, row[4].toLongLong());
+        }
+        const QString topic = row[1].toString();
+        auto at = topicIndex.constFind(topic);
+        if (at == topicIndex.cend()) {
+            at = topicIndex.insert(topic, report.topics.size());
+            report.topics.append({topic, 0, 0});
+        }
+        report.topics[at.value()].scores += count;
+        report.topics[at.value()].total += sum;
+    }
     for (const QVariantList &row :
          select(QStringLiteral(
                     "SELECT sc.id, s.name, sc.score, sc.at, sc.topic, sc.note FROM score sc JOIN student "
-                    "s ON s.id = sc.student_id WHERE s.class_id = ? ORDER BY sc.at DESC, sc.id DESC "
+                    "s ON s.id = sc.student_id WHERE sc.class_id = ? ORDER BY sc.at DESC, sc.id DESC "
                     "LIMIT ?"),
                 {id, latest}))
         report.latest.append(webScore(row, report.name));
@@ -130,8 +146,7 @@ std::optional<StudentReport> SqlStore::studentReport(qint64 teacher, const QStri
              {studentId}))
         report.topics.append({row[0].toString(), row[1].toInt(), row[2].toDouble()});
     for (const QVariantList &row :
-         select(QStringLiteral("SELECT sc.topic, COUNT(*), SUM(sc.score) FROM score sc JOIN student s ON "
-                               "s.id = sc.student_id WHERE s.class_id = ? GROUP BY sc.topic"),
+         select(QStringLiteral("SELECT topic, COUNT(*), SUM(score) FROM score WHERE class_id = ? GROUP BY topic"),
                 {classId}))
         report.classTopics.append({row[0].toString(), row[1].toInt(), row[2].toDouble()});
     // By the hour, so the page can take them to days in its own time zone.
@@ -140,9 +155,8 @@ std::optional<StudentReport> SqlStore::studentReport(qint64 teacher, const QStri
                                 {studentId}));
     if (report.student.scores > 0)
         report.classHours = hours(
-            select(QStringLiteral("SELECT sc.at / 3600, COUNT(*), SUM(sc.score) FROM score sc JOIN student s ON "
-                                  "s.id = sc.student_id WHERE s.class_id = ? AND sc.at >= ? AND sc.at < ? "
-                                  "GROUP BY sc.at / 3600 ORDER BY sc.at / 3600"),
+            select(QStringLiteral("SELECT at / 3600, COUNT(*), SUM(score) FROM score WHERE class_id = ? AND "
+                                  "at >= ? AND at < ? GROUP BY at / 3600 ORDER BY at / 3600"),
                    {classId, first / 3600 * 3600, (report.student.lastTime / 3600 + 1) * 3600}));
     for (const QVariantList &row :
          select(QStringLiteral("SELECT id, '', score, at, topic, note FROM score WHERE student_id = ? "

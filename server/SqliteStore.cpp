@@ -1,5 +1,6 @@
 #include "SqliteStore.h"
 
+#include "SqlSchema.h"
 #include "WalIndexGuard.h"
 
 #include <QAtomicInt>
@@ -17,95 +18,13 @@
 
 namespace corvanta::server {
 
-namespace {
-
-const char *const kSchemaV1[] = {
-    "CREATE TABLE teacher ("
-    " id INTEGER PRIMARY KEY,"
-    " account TEXT NOT NULL,"
-    " account_key TEXT NOT NULL UNIQUE,"
-    " name TEXT NOT NULL,"
-    " email TEXT NOT NULL,"
-    " mobile TEXT NOT NULL DEFAULT '',"
-    " phone TEXT NOT NULL DEFAULT '',"
-    " qq TEXT NOT NULL DEFAULT '',"
-    " login_verifier TEXT NOT NULL,"
-    " operation_hash TEXT NOT NULL,"
-    " data_version INTEGER NOT NULL DEFAULT 0)",
-    "CREATE TABLE class ("
-    " id INTEGER PRIMARY KEY,"
-    " teacher_id INTEGER NOT NULL REFERENCES teacher(id) ON DELETE CASCADE,"
-    " name TEXT NOT NULL,"
-    " position INTEGER NOT NULL,"
-    " UNIQUE (teacher_id, name))",
-    "CREATE TABLE student ("
-    " id INTEGER PRIMARY KEY,"
-    " class_id INTEGER NOT NULL REFERENCES class(id) ON DELETE CASCADE,"
-    " name TEXT NOT NULL,"
-    " grp INTEGER NOT NULL DEFAULT 0,"
-    " position INTEGER NOT NULL,"
-    " UNIQUE (class_id, name))",
-    "CREATE TABLE topic ("
-    " id INTEGER PRIMARY KEY,"
-    " teacher_id INTEGER NOT NULL REFERENCES teacher(id) ON DELETE CASCADE,"
-    " name TEXT NOT NULL,"
-    " position INTEGER NOT NULL,"
-    " UNIQUE (teacher_id, name))",
-    "CREATE TABLE scale ("
-    " id INTEGER PRIMARY KEY,"
-    " topic_id INTEGER NOT NULL REFERENCES topic(id) ON DELETE CASCADE,"
-    " text TEXT NOT NULL,"
-    " score REAL NOT NULL)",
-    "CREATE INDEX scale_topic ON scale (topic_id)",
-    // The unique key is what keeps a repeated upload from storing a line twice.
-    "CREATE TABLE score ("
-    " id INTEGER PRIMARY KEY,"
-    " student_id INTEGER NOT NULL REFERENCES student(id) ON DELETE CASCADE,"
-    " score REAL NOT NULL,"
-    " at INTEGER NOT NULL,"
-    " topic TEXT NOT NULL,"
-    " note TEXT NOT NULL,"
-    " UNIQUE (student_id, at, score, topic, note))",
-    "CREATE TABLE check_code ("
-    " teacher_id INTEGER PRIMARY KEY REFERENCES teacher(id) ON DELETE CASCADE,"
-    " code_hash TEXT NOT NULL,"
-    " expires_at INTEGER NOT NULL)",
-};
-
-// Lock-out counting moved from memory into the database.
-const char *const kSchemaV2[] = {
-    "CREATE TABLE failure (key TEXT NOT NULL, at INTEGER NOT NULL)",
-    "CREATE INDEX failure_key ON failure (key)",
-    "CREATE TABLE lock_out (key TEXT PRIMARY KEY, locked_until INTEGER NOT NULL)",
-};
-
-// Sessions of the web pages (only a hash of each token), and when a class last got scores.
-const char *const kSchemaV3[] = {
-    "CREATE TABLE web_session ("
-    " token_hash TEXT PRIMARY KEY,"
-    " teacher_id INTEGER NOT NULL REFERENCES teacher(id) ON DELETE CASCADE,"
-    " last_used INTEGER NOT NULL)",
-    "CREATE INDEX web_session_teacher ON web_session (teacher_id)",
-    "CREATE INDEX web_session_used ON web_session (last_used)",
-    "ALTER TABLE class ADD COLUMN last_upload INTEGER NOT NULL DEFAULT 0",
-};
-
-// Check codes mailed per teacher, for the limit of one a minute and ten a day.
-const char *const kSchemaV4[] = {
-    "CREATE TABLE code_sent ("
-    " teacher_id INTEGER NOT NULL REFERENCES teacher(id) ON DELETE CASCADE,"
-    " at INTEGER NOT NULL)",
-    "CREATE INDEX code_sent_teacher ON code_sent (teacher_id)",
-};
-
-} // namespace
-
 SqliteStore::SqliteStore(const QString &connectionName) : SqlStore(connectionName) {}
 
 SqliteStore::~SqliteStore()
 {
     // Before the connection closes.
-    sqlite3_finalize(m_insertScore);
+    for (sqlite3_stmt *statement : m_insertScores)
+        sqlite3_finalize(statement);
 }
 
 int SqliteStore::insertScoreRows(const QList<ScoreRow> &rows)
@@ -119,31 +38,37 @@ int SqliteStore::insertScoreRows(const QList<ScoreRow> &rows)
     auto fail = [db](const char *step) {
         throw StoreError(std::string("insert score (") + step + "): " + sqlite3_errmsg(db));
     };
-    if (!m_insertScore &&
-        sqlite3_prepare_v2(db,
-                           "INSERT INTO score (student_id, score, at, topic, note) VALUES (?, ?, ?, ?, ?) "
-                           "ON CONFLICT DO NOTHING",
-                           -1, &m_insertScore, nullptr) != SQLITE_OK)
-        fail("prepare");
+    m_insertScores.resize(kInsertRowsAtOnce, nullptr);
     int stored = 0;
-    for (const ScoreRow &r : rows) {
-        sqlite3_reset(m_insertScore);
+    for (qsizetype first = 0; first < rows.size(); first += kInsertRowsAtOnce) {
+        const int n = int(qMin(rows.size() - first, qsizetype(kInsertRowsAtOnce)));
+        sqlite3_stmt *&insert = m_insertScores[std::size_t(n - 1)];
+        if (!insert &&
+            sqlite3_prepare_v2(db, schema::scoreInsert(n).toUtf8().constData(), -1, &insert, nullptr) != SQLITE_OK)
+            fail("prepare");
+        sqlite3_reset(insert);
         // Texts as UTF-16, the way Qt Sql binds them; never NULL.
-        if (sqlite3_bind_int64(m_insertScore, 1, r.student) != SQLITE_OK ||
-            sqlite3_bind_double(m_insertScore, 2, r.score) != SQLITE_OK ||
-            sqlite3_bind_int64(m_insertScore, 3, r.at) != SQLITE_OK ||
-            sqlite3_bind_text16(m_insertScore, 4,
-                                r.topic.isNull() ? static_cast<const void *>(u"") : r.topic.utf16(),
-                                int(r.topic.size() * 2), SQLITE_TRANSIENT) != SQLITE_OK ||
-            sqlite3_bind_text16(m_insertScore, 5,
-                                r.note.isNull() ? static_cast<const void *>(u"") : r.note.utf16(),
-                                int(r.note.size() * 2), SQLITE_TRANSIENT) != SQLITE_OK)
-            fail("bind");
-        if (sqlite3_step(m_insertScore) != SQLITE_DONE)
+        const auto text = [](const QString &t) { return t.isNull() ? static_cast<const void *>(u"") : t.utf16(); };
+        int at = 1;
+        for (qsizetype i = first; i < first + n; ++i) {
+            const ScoreRow &r = rows[i];
+            if (sqlite3_bind_int64(insert, at++, r.classId) != SQLITE_OK ||
+                sqlite3_bind_int64(insert, at++, r.student) != SQLITE_OK ||
+                sqlite3_bind_double(insert, at++, r.score) != SQLITE_OK ||
+                sqlite3_bind_int64(insert, at++, r.at) != SQLITE_OK ||
+                sqlite3_bind_text16(insert, at++, text(r.topic), int(r.topic.size() * 2), SQLITE_STATIC) !=
+                    SQLITE_OK ||
+                sqlite3_bind_text16(insert, at++, text(r.note), int(r.note.size() * 2), SQLITE_STATIC) != SQLITE_OK)
+                fail("bind");
+        }
+        const int step = sqlite3_step(insert);
+        // Unbound before the rows' texts go away (bound without a copy).
+        sqlite3_reset(insert);
+        sqlite3_clear_bindings(insert);
+        if (step != SQLITE_DONE)
             fail("step");
         stored += sqlite3_changes(db);
     }
-    sqlite3_reset(m_insertScore);
     return stored;
 }
 
@@ -280,8 +205,11 @@ void SqliteStore::storeWaitingUploads(const QString &path, std::vector<Upload *>
                 upload->error = std::current_exception();
             }
             // Nothing new, refused or failed: as if it had not been tried.
-            if (upload->error || upload->result.result != StoreResult::Done || upload->result.stored == 0)
+            if (upload->error || upload->result.result != StoreResult::Done || upload->result.stored == 0) {
                 change(QStringLiteral("ROLLBACK TO upload"));
+                if (!upload->error)
+                    uploadRolledBack(upload->teacher, upload->result);
+            }
             change(QStringLiteral("RELEASE upload"));
         }
         tx.commit();
@@ -327,6 +255,7 @@ std::unique_ptr<SqliteStore> SqliteStore::open(const QString &path, QString *err
     installWalIndexGuard();
     std::unique_ptr<SqliteStore> store(new SqliteStore(name));
     store->m_path = QFileInfo(path).absoluteFilePath();
+    store->useIdCache(store->m_path);
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
@@ -359,10 +288,7 @@ std::unique_ptr<SqliteStore> SqliteStore::open(const QString &path, QString *err
 
 void SqliteStore::migrate()
 {
-    migrateSchema({{std::begin(kSchemaV1), std::end(kSchemaV1)},
-                   {std::begin(kSchemaV2), std::end(kSchemaV2)},
-                   {std::begin(kSchemaV3), std::end(kSchemaV3)},
-                   {std::begin(kSchemaV4), std::end(kSchemaV4)}});
+    migrateSchema(schema::steps(schema::Dialect::Sqlite));
 }
 
 } // namespace corvanta::server

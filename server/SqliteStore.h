@@ -42,9 +42,9 @@ private:
     // Stores the uploads waiting for path's batch (the leader's among them) in one transaction.
     void storeWaitingUploads(const QString &path, std::vector<Upload *> *uploads);
 
-    // The upload's insert, straight on SQLite: binding through Qt Sql cost more than
-    // SQLite's own work for a 40-line upload.
-    ::sqlite3_stmt *m_insertScore = nullptr;
+    // The upload's inserts (of 1 to kInsertRowsAtOnce lines), straight on SQLite: binding
+    // through Qt Sql cost more than SQLite's own work for a 40-line upload.
+    std::vector<::sqlite3_stmt *> m_insertScores;
     // Held from begin to end of a transaction: the request threads of this process take
     // turns, in the order they came, and wake the moment the one before commits, instead of
     // SQLite's busy wait, which sleeps in steps of up to 100 ms.

@@ -2,7 +2,11 @@
 
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTest>
+
+#include <thread>
 
 using namespace corvanta;
 
@@ -16,6 +20,22 @@ public:
 private:
     double m_v;
 };
+
+// How the date reader read dates when it was a regular expression: the reader by hand must
+// answer every text the same.
+qint64 dateTextByPattern(const QString &text)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral(R"(^\s*(\d{4})[-/](\d{1,2})[-/](\d{1,2})(?:[ T]+(\d{1,2}):(\d{1,2})(?::(\d{1,2}))?)?\s*$)"));
+    const QRegularExpressionMatch m = pattern.match(text);
+    if (!m.hasMatch())
+        return 0;
+    const QDate date(m.capturedView(1).toInt(), m.capturedView(2).toInt(), m.capturedView(3).toInt());
+    const QTime time(m.capturedView(4).toInt(), m.capturedView(5).toInt(), m.capturedView(6).toInt());
+    if (!date.isValid() || !time.isValid())
+        return 0;
+    return QDateTime(date, time).toSecsSinceEpoch();
+}
 } // namespace
 
 class TestWire : public QObject
@@ -161,6 +181,98 @@ private slots:
         QCOMPARE(s != 0, isDate);
         if (isDate)
             QCOMPARE(DateTextToSeconds(SecondsToDateText(s)), s);
+    }
+
+    void dateTextAsByPattern_data()
+    {
+        QTest::addColumn<QString>("text");
+        const char *const texts[] = {
+            "2026-03-05 09:07:02", "2026-3-5", "2026/3/5 9:7", "2026/03-05T09:07:02", "2026-03-05TT 9:07",
+            "  2026-03-05 09:07:02\t\r\n", "\v\f2026-03-05", "2026-03-05 ", "2026-03-05 T", "2026-03-05 \t",
+            "2026-03-05\t09:07", "2026-03-05 09:07:", "2026-03-05 09:", "2026-03-05 09", "2026-03-05 9:7:5",
+            "2026-03-05 09:07:02 x", "2026-03-05 009:07", "2026-03-05 09:007", "2026-03-05 09:07:002",
+            "2026-003-05", "2026-03-005", "20261-03-05", "226-03-05", "2026-03", "2026--03-05", "2026-03/05",
+            "2026.03.05", "2026-02-29", "2024-02-29", "2026-04-31", "2026-12-31 23:59:59", "2026-01-01 24:00",
+            "2026-01-01 23:60", "2026-01-01 23:59:60", "0000-01-01", "0001-01-01", "9999-12-31 23:59:59",
+            "1970-01-01 00:00:00", "1969-12-31 23:59:59", "2026-00-10", "2026-10-00", "-2026-03-05", "+2026-03-05",
+            "2026-03-05 +9:07", "2026-03-05 -9:07", "", " ", "2026", "2026-", "2026-3-", "2026-3-5 :07",
+            "2026-3-5 9:", "2026-3-5T", "2026-3-5 T9:07", "2026-3-5 TT", "x2026-3-5", "2026-3-5x",
+        };
+        for (const char *t : texts)
+            QTest::newRow(t) << QString::fromLatin1(t);
+        // Unicode digits and blanks (full-width, Arabic-Indic, ideographic space, no-break space).
+        QTest::newRow("full-width digits") << QStringLiteral("２０２６-03-05");
+        QTest::newRow("arabic-indic digits") << QStringLiteral("2026-٠٣-05");
+        QTest::newRow("ideographic space") << QStringLiteral("\u30002026-03-05 09:07");
+        QTest::newRow("no-break space") << QStringLiteral("2026-03-05\u00a009:07");
+        QTest::newRow("next line") << QStringLiteral("2026-03-05 09:07\u0085");
+        QTest::newRow("nul inside") << QStringLiteral("2026-03-05").append(QChar(0)).append(u"09:07");
+        QTest::newRow("chinese") << QStringLiteral("2026年3月5日");
+        // Texts made from a valid one by dropping, doubling and changing characters.
+        QRandomGenerator random(26);
+        const QString alphabet = QStringLiteral("0123456789-/: T\t9x\u3000１");
+        for (int i = 0; i < 300; ++i) {
+            QString t = QStringLiteral("2026-03-05 09:07:02");
+            for (int edits = 1 + random.bounded(3); edits > 0; --edits) {
+                const int at = random.bounded(int(t.size()) + 1);
+                switch (random.bounded(3)) {
+                case 0:
+                    if (at < t.size())
+                        t.remove(at, 1);
+                    break;
+                case 1:
+                    t.insert(at, alphabet[random.bounded(int(alphabet.size()))]);
+                    break;
+                default:
+                    if (at < t.size())
+                        t[at] = alphabet[random.bounded(int(alphabet.size()))];
+                }
+            }
+            QTest::addRow("edited %d: %s", i, qPrintable(t)) << t;
+        }
+    }
+    void dateTextAsByPattern()
+    {
+        QFETCH(QString, text);
+        QCOMPARE(DateTextToSeconds(text), dateTextByPattern(text));
+    }
+
+    // Across the days the clocks change (an hour, half an hour, forward and back), in a
+    // thread of its own so nothing read before in another zone is reused.
+    void dateTextAsByPatternWhereClocksChange_data()
+    {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<QDate>("day");
+        QTest::newRow("Berlin, forward") << QByteArray("Europe/Berlin") << QDate(2026, 3, 29);
+        QTest::newRow("Berlin, back") << QByteArray("Europe/Berlin") << QDate(2026, 10, 25);
+        QTest::newRow("New York, forward") << QByteArray("America/New_York") << QDate(2026, 3, 8);
+        QTest::newRow("New York, back") << QByteArray("America/New_York") << QDate(2026, 11, 1);
+        QTest::newRow("Lord Howe, forward") << QByteArray("Australia/Lord_Howe") << QDate(2026, 10, 4);
+        QTest::newRow("Lord Howe, back") << QByteArray("Australia/Lord_Howe") << QDate(2026, 4, 5);
+        QTest::newRow("Shanghai") << QByteArray("Asia/Shanghai") << QDate(2026, 3, 5);
+        QTest::newRow("POSIX rule") << QByteArray("XST-8XDT,M3.2.0/2:30,M11.1.0/1:45") << QDate(2026, 3, 8);
+    }
+    void dateTextAsByPatternWhereClocksChange()
+    {
+        QFETCH(QByteArray, zone);
+        QFETCH(QDate, day);
+        const QByteArray before = qgetenv("TZ");
+        qputenv("TZ", zone);
+        QStringList wrong;
+        std::thread([&] {
+            // Every minute as written, those the clocks skip or show twice among them.
+            for (int minutes = 0; minutes < 24 * 60; ++minutes) {
+                const QString text = day.toString("yyyy-MM-dd ") + QTime(minutes / 60, minutes % 60, minutes % 60)
+                                                                      .toString("hh:mm:ss");
+                if (DateTextToSeconds(text) != dateTextByPattern(text))
+                    wrong.append(text);
+            }
+        }).join();
+        if (before.isNull())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", before);
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.mid(0, 5).join(u", ")));
     }
 
     void floorIsLocalMidnight()

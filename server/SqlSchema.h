@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+// The tables of the server's database, written once for every database type: a statement
+// names its column types by kind and each database spells them its own way.
+namespace corvanta::server::schema {
+
+enum class Dialect { Sqlite, Postgres };
+
+// The statements that take the schema from version n to n + 1, for every n: a database made
+// by an older server is brought up to date step by step.
+QList<QStringList> steps(Dialect dialect);
+
+// The columns an uploaded score line fills, in the order every insert binds them.
+enum class ScoreColumn { ClassId, StudentId, Score, At, Topic, Note };
+inline constexpr std::array<ScoreColumn, 6> kScoreColumns = {ScoreColumn::ClassId, ScoreColumn::StudentId,
+                                                           ScoreColumn::Score,   ScoreColumn::At,
+                                                           ScoreColumn::Topic,   ScoreColumn::Note};
+QString columnName(ScoreColumn column);
+// The column's type as the dialect writes it ("BIGINT", "DOUBLE PRECISION", ...).
+QString columnType(Dialect dialect, ScoreColumn column);
+
+// "INSERT INTO score (class_id, ...) VALUES (?, ...), ... ON CONFLICT DO NOTHING" for rows
+// lines: a line stored before (the unique key) is skipped, not refused.
+QString scoreInsert(int rows);
+// The same for PostgreSQL with one array per column: one statement for any number of lines.
+QString scoreInsertFromArrays();
+
+} // namespace corvanta::server::schema

@@ -1,0 +1,264 @@
+// The store under the pages: a database made by an older server is brought up to date and
+// keeps every score; the ids an upload keeps between requests never outlive a change.
+#include "ServiceRig.h"
+#include "support/PostgresCluster.h"
+
+#include "DatabaseUrl.h"
+#include "SqlSchema.h"
+#include "StoreFactory.h"
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace corvanta;
+using namespace corvanta::server;
+
+namespace {
+
+// A connection of its own to the test database, for what the store does not offer.
+class RawDatabase
+{
+public:
+    explicit RawDatabase(const QString &database)
+    {
+        QString error;
+        const std::optional<DatabaseUrl> url = parseDatabaseUrl(database, &error);
+        const bool pg = url && url->kind == DatabaseUrl::Kind::Postgres;
+        QSqlDatabase db = QSqlDatabase::addDatabase(pg ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"), m_name);
+        if (pg) {
+            db.setHostName(url->host);
+            db.setPort(url->port);
+            db.setUserName(url->user);
+            db.setDatabaseName(url->databaseName);
+        } else {
+            db.setDatabaseName(url ? url->path : database);
+        }
+        if (!db.open())
+            qFatal("cannot open %s: %s", qPrintable(database), qPrintable(db.lastError().text()));
+        dialect = pg ? schema::Dialect::Postgres : schema::Dialect::Sqlite;
+    }
+    ~RawDatabase()
+    {
+        QSqlDatabase::database(m_name, false).close();
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    void exec(const QString &sql)
+    {
+        QSqlQuery q(QSqlDatabase::database(m_name, false));
+        if (!q.exec(sql))
+            qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+    }
+    QVariant value(const QString &sql)
+    {
+        QSqlQuery q(QSqlDatabase::database(m_name, false));
+        if (!q.exec(sql) || !q.next())
+            qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+        return q.value(0);
+    }
+    schema::Dialect dialect = schema::Dialect::Sqlite;
+
+private:
+    QString m_name = QStringLiteral("raw-%1").arg(quintptr(this));
+};
+
+constexpr int kOldVersion = 4; // before scores had a class column
+
+// What a server of schema version 4 left: two classes with a student of the same name in
+// each, and their scores.
+void makeOldDatabase(const QString &database)
+{
+    RawDatabase raw(database);
+    raw.exec(QStringLiteral("CREATE TABLE meta (key TEXT PRIMARY KEY, value TEXT NOT NULL)"));
+    for (const QStringList &step : schema::steps(raw.dialect).mid(0, kOldVersion)) {
+        for (const QString &statement : step)
+            raw.exec(statement);
+    }
+    raw.exec(QStringLiteral("INSERT INTO meta (key, value) VALUES ('schema', '%1')").arg(kOldVersion));
+    raw.exec(QStringLiteral("INSERT INTO teacher (id, account, account_key, name, email, login_verifier, "
+                            "operation_hash, data_version) VALUES (7, 'Old', 'old', 'x', '', 'v', 'h', 5)"));
+    raw.exec(QStringLiteral("INSERT INTO class (id, teacher_id, name, position, last_upload) VALUES "
+                            "(11, 7, '一班', 0, 100), (12, 7, '二班', 1, 200)"));
+    raw.exec(QStringLiteral("INSERT INTO student (id, class_id, name, position) VALUES "
+                            "(21, 11, '张三', 0), (22, 11, '李四', 1), (23, 12, '张三', 0)"));
+    // Class 一班: 3 scores of 张三, 2 of 李四; class 二班: 4 of its 张三.
+    const char *const scores[][4] = {{"21", "1", "1000", "提问"}, {"21", "2", "1001", "提问"},
+                                     {"21", "3", "1002", "朗读"}, {"22", "4", "1003", "提问"},
+                                     {"22", "5", "1004", "朗读"}, {"23", "1", "1005", "提问"},
+                                     {"23", "2", "1006", "提问"}, {"23", "3", "1007", "提问"},
+                                     {"23", "4", "1008", "默写"}};
+    for (const auto &s : scores)
+        raw.exec(QStringLiteral("INSERT INTO score (student_id, score, at, topic, note) VALUES (%1, %2, %3, '%4', '')")
+                     .arg(QLatin1String(s[0]), QLatin1String(s[1]), QLatin1String(s[2]), QString::fromUtf8(s[3])));
+}
+
+ScoreRecord line(const QString &className, const QString &student, double score, qint64 at)
+{
+    ScoreRecord s;
+    s.className = className;
+    s.student = student;
+    s.score = score;
+    s.time = at;
+    s.topic = QStringLiteral("提问");
+    return s;
+}
+
+} // namespace
+
+class TestServerStore : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        if (test::PostgresCluster::wanted() && !test::PostgresCluster::available())
+            QSKIP(qPrintable(test::PostgresCluster::missingText()));
+    }
+
+    // The old database is made once and a copy opened, as an operator's would be: the
+    // migration fills the class of every score from its student.
+    void oldDatabaseMigrated()
+    {
+        QTemporaryDir dir;
+        QString database = test::testDatabase(dir, QStringLiteral("old.db"));
+        makeOldDatabase(database);
+        if (!test::PostgresCluster::wanted()) {
+            const QString copy = dir.filePath(QStringLiteral("copy.db"));
+            QVERIFY(QFile::copy(dir.filePath(QStringLiteral("old.db")), copy));
+            database = QStringLiteral("sqlite:") + copy;
+        }
+        QString error;
+        std::unique_ptr<Store> store = openStore(database, &error);
+        QVERIFY2(store, qPrintable(error));
+        {
+            RawDatabase raw(database);
+            QCOMPARE(raw.value(QStringLiteral("SELECT value FROM meta WHERE key = 'schema'")).toInt(),
+                     schema::steps(raw.dialect).size());
+            QCOMPARE(raw.value(QStringLiteral("SELECT COUNT(*) FROM score sc JOIN student s ON s.id = sc.student_id "
+                                              "WHERE sc.class_id = s.class_id"))
+                         .toInt(),
+                     9);
+        }
+        const QList<ClassSummary> summaries = store->classSummaries(7);
+        QCOMPARE(summaries.size(), 2);
+        QCOMPARE(summaries[0].scores, 5);
+        QCOMPARE(summaries[1].scores, 4);
+        QCOMPARE(summaries[1].lastUpload, 200);
+        const std::optional<ClassReport> report = store->classReport(7, QStringLiteral("二班"), 2);
+        QVERIFY(report);
+        QCOMPARE(report->students.size(), 1);
+        QCOMPARE(report->students[0].scores, 4);
+        QCOMPARE(report->students[0].total, 10.0);
+        QCOMPARE(report->latest.size(), 2);
+        QCOMPARE(report->latest[0].time, 1008);
+        QCOMPARE(report->latest[1].time, 1007);
+        QCOMPARE(report->topics.size(), 2);
+        // An old line sent again stays once; a new one goes to its class.
+        AddScoresResult again = store->addScores(7, {line("一班", "张三", 1, 1000)}, 300);
+        QCOMPARE(again.stored, 0);
+        AddScoresResult added =
+            store->addScores(7, {line("二班", "张三", 5, 2000), line("一班", "张三", 1, 1000)}, 300);
+        QCOMPARE(int(added.result), int(StoreResult::Done));
+        QCOMPARE(added.stored, 1);
+        QCOMPARE(store->classSummaries(7)[1].scores, 5);
+        QCOMPARE(store->scoresOfStudent(7, "二班", "张三")->size(), 5);
+        QCOMPARE(store->scoresOfStudent(7, "一班", "张三")->size(), 3);
+        QCOMPARE(store->studentReport(7, "二班", "张三", 0, 10)->classTopics.size(), 2);
+    }
+
+    // Ids an upload keeps from the uploads before: a change of the lists in either process
+    // (a removed student, a class renamed and another given its name) is seen at once.
+    void keptIdsFollowChanges()
+    {
+        test::TwoProcesses both;
+        QVERIFY2(both.open(), qPrintable(both.a.error + both.b.error));
+        Store &a = *both.a.store;
+        Store &b = *both.b.store;
+        QVERIFY(both.a.service.addTeacher("ids", "x", "login", "oper", "i@example.org"));
+        const qint64 t = a.teacherByAccount("ids")->id;
+        a.replaceClasses(t, {"一班", "二班"});
+        QCOMPARE(a.replaceStudents(t, "一班", {"张三", "李四"}), StoreResult::Done);
+        QCOMPARE(a.replaceStudents(t, "二班", {"张三"}), StoreResult::Done);
+        qint64 at = 1000;
+        QCOMPARE(a.addScores(t, {line("一班", "张三", 1, ++at), line("二班", "张三", 1, ++at)}, 1).stored, 2);
+
+        // Removed in the same process: refused, not stored for a student that is gone.
+        QCOMPARE(a.replaceStudents(t, "一班", {"李四"}), StoreResult::Done);
+        AddScoresResult r = a.addScores(t, {line("一班", "李四", 1, ++at), line("一班", "张三", 1, ++at)}, 1);
+        QCOMPARE(int(r.result), int(StoreResult::NotFound));
+        QCOMPARE(r.failedIndex, 1);
+
+        // Renamed in the other process, and a new class of the old name: the new one's.
+        QCOMPARE(b.renameClass(t, "二班", "丙班"), StoreResult::Done);
+        b.replaceClasses(t, {"一班", "丙班", "二班"});
+        QCOMPARE(b.replaceStudents(t, "二班", {"张三"}), StoreResult::Done);
+        QCOMPARE(a.addScores(t, {line("二班", "张三", 4, ++at)}, 1).stored, 1);
+        QCOMPARE(b.scoresOfStudent(t, "二班", "张三")->size(), 1);
+        QCOMPARE(b.scoresOfStudent(t, "丙班", "张三")->size(), 1);
+
+        // A refused upload and a repeated one leave the kept ids right for the next.
+        QCOMPARE(int(a.addScores(t, {line("四班", "张三", 1, ++at)}, 1).result), int(StoreResult::NotFound));
+        QCOMPARE(a.addScores(t, {line("二班", "张三", 4, at - 1)}, 1).stored, 0);
+        QCOMPARE(b.replaceStudents(t, "二班", {"王五"}), StoreResult::Done);
+        r = a.addScores(t, {line("二班", "张三", 2, ++at)}, 1);
+        QCOMPARE(int(r.result), int(StoreResult::NotFound));
+        QCOMPARE(a.addScores(t, {line("二班", "王五", 2, ++at)}, 1).stored, 1);
+        const auto summaries = b.classSummaries(t);
+        QCOMPARE(summaries.size(), 3);
+        QCOMPARE(summaries[1].name, QStringLiteral("丙班"));
+        QCOMPARE(summaries[1].scores, 1);
+        QCOMPARE(summaries[2].scores, 1);
+    }
+
+    // More lines than one INSERT takes, with repeats inside the upload and of stored lines:
+    // each line is stored once, in its own class.
+    void longUploadStoredOnce_data()
+    {
+        QTest::addColumn<int>("lines");
+        QTest::newRow("one") << 1;
+        QTest::newRow("one statement full") << kRowsInOneInsert;
+        QTest::newRow("two statements") << kRowsInOneInsert + 1;
+        QTest::newRow("several") << 3 * kRowsInOneInsert + 7;
+    }
+    void longUploadStoredOnce()
+    {
+        QFETCH(int, lines);
+        test::ServiceRig rig;
+        QVERIFY(rig.service.addTeacher("long", "x", "login", "oper", "l@example.org"));
+        const qint64 t = rig.store->teacherByAccount("long")->id;
+        rig.store->replaceClasses(t, {"一班", "二班"});
+        rig.store->replaceStudents(t, "一班", {"张三", "李四"});
+        rig.store->replaceStudents(t, "二班", {"张三"});
+        QList<ScoreRecord> upload;
+        for (int i = 0; i < lines; ++i) {
+            ScoreRecord s = line(i % 3 == 2 ? "二班" : "一班", i % 3 == 1 ? "李四" : "张三", i % 6, 5000 + i);
+            s.note = i % 2 ? QStringLiteral("说明%1").arg(i) : QString();
+            upload.append(s);
+        }
+        QList<ScoreRecord> withRepeats = upload;
+        withRepeats.append(upload.mid(0, qMin(lines, 5))); // the same lines again, in one upload
+        QCOMPARE(rig.store->addScores(t, withRepeats, 1).stored, lines);
+        QCOMPARE(rig.store->addScores(t, upload, 2).stored, 0);
+        upload.append(line("二班", "张三", 1, 99999));
+        QCOMPARE(rig.store->addScores(t, upload, 3).stored, 1);
+        const auto one = rig.store->scoresOfClass(t, "一班");
+        const auto two = rig.store->scoresOfClass(t, "二班");
+        QCOMPARE(one->size() + two->size(), lines + 1);
+        for (const ScoreRecord &s : *two)
+            QVERIFY2(s.time == 99999 || (s.time - 5000) % 3 == 2, qPrintable(QString::number(s.time)));
+        for (const ScoreRecord &s : *one) {
+            const qint64 i = s.time - 5000;
+            QCOMPARE(s.note, i % 2 ? QStringLiteral("说明%1").arg(i) : QString());
+            QCOMPARE(s.student, i % 3 == 1 ? QStringLiteral("李四") : QStringLiteral("张三"));
+        }
+    }
+
+private:
+    static constexpr int kRowsInOneInsert = 64; // lines in one INSERT (SqlStore::kInsertRowsAtOnce)
+};
+
+QTEST_GUILESS_MAIN(TestServerStore)
+#include "tst_ServerStore.moc"
