@@ -426,10 +426,11 @@ quint16 HttpFront::start(QString *error)
     // The watch keeps the connection limits, pushing out a waiting connection for a newcomer;
     // the engine's own limit only catches a burst faster than the pushed-out ones close.
     const int engineLimit = o.maxConnections + o.maxConnections / 4 + 16;
-    // The pool holds the request line, the headers and the reply's headers; twice the header
-    // limit leaves room for the reply while a request at the limit is refused by us, with a
-    // reason, rather than by the engine.
-    const size_t pool = size_t(2 * o.maxHeaderBytes + 4096);
+    // The pool holds the request line, the headers and the reply's headers: the header limit
+    // and 8 KiB leave room for the reply while a request at the limit is refused by us, with
+    // a reason, rather than by the engine. No larger: the engine clears the whole pool for
+    // every request of a kept-alive connection (a 36 KiB pool was half of a small page's cost).
+    const size_t pool = size_t(o.maxHeaderBytes + 8192);
     MHD_OptionItem options[] = {
         {MHD_OPTION_SOCK_ADDR, 0, const_cast<sockaddr *>(address)},
         {MHD_OPTION_LISTENING_ADDRESS_REUSE, 1, nullptr},
