@@ -1,6 +1,6 @@
 #pragma once
 
-#include "net/PageCall.h"
+#include "net/PageDescriptor.h"
 
 #include <QStringList>
 
@@ -75,10 +75,8 @@ std::optional<TeacherInfo> readTeacher(const QString &reply);
 // lines left out, each line as received.
 QStringList readLines(const QString &reply);
 
-// What a reading page answers when it refuses the login digest (the lock-out text begins
-// with kLockedPrefix).
-inline const QString kWrongLogin = QStringLiteral("用户名或密码错误！");
-inline const QString kLockedPrefix = QStringLiteral("密码错误次数过多");
+// What a reading page answers when it refuses the login digest: kWrongLogin, or a lock-out
+// text beginning with kLockedPrefix.
 bool isLoginRefusal(const QString &reply);
 // A list reply whose lines are not all data lines (each has a TAB) is a message, not a
 // list: its text, trimmed; nothing for a list (an empty one too).
