@@ -8,9 +8,11 @@ namespace corvanta::server {
 
 namespace {
 
-const QString kWrongLogin = QStringLiteral("用户名或密码错误！");
+using login_refusal::kLockedPrefix;
+using login_refusal::kWrongLogin;
+
 const QString kWrongOperation = QStringLiteral("用户名或操作密码错误！");
-const QString kLocked = QStringLiteral("密码错误次数过多，帐号已锁定10分钟，请稍后再试！");
+const QString kLocked = kLockedPrefix + QStringLiteral("，帐号已锁定10分钟，请稍后再试！");
 const QString kPaused = QStringLiteral("该帐号密码错误次数过多，请1分钟后再试！");
 const QString kSignInFirst = QStringLiteral("请先登录。");
 const QString kSessionEnded = QStringLiteral("登录已过期，请重新登录。");
@@ -90,11 +92,6 @@ bool ScoreService::allowRegistration(const QString &clientAddress)
 qint64 ScoreService::now() const
 {
     return m_clock.now().toSecsSinceEpoch();
-}
-
-QString ScoreService::accountField(Credential credential)
-{
-    return credential == Credential::LoginDigest ? QStringLiteral("t") : QStringLiteral("username");
 }
 
 bool ScoreService::isLocked(Secret secret, const Teacher &teacher)
@@ -178,10 +175,7 @@ Authentication ScoreService::authenticate(Credential credential, const PageReque
     const bool digest = credential == Credential::LoginDigest;
     const bool operation = credential == Credential::OperationPassword;
     const QString wrong = operation ? kWrongOperation : kWrongLogin;
-    const QString field = secretField ? QString::fromLatin1(secretField)
-                          : digest    ? QStringLiteral("mp")
-                                      : QStringLiteral("password");
-    QString secret = request.fields.value(field);
+    QString secret = request.fields.value(QLatin1String(secretField ? secretField : corvanta::secretField(credential)));
     if (digest)
         secret = secret.trimmed().toLower();
     // The digest stands for the login password, so it shares that password's failure count.
@@ -190,7 +184,7 @@ Authentication ScoreService::authenticate(Credential credential, const PageReque
     // The teacher and both lock-out states in one read: the address's, then the account's.
     // Accounts hold no blanks; a phone keyboard adds them.
     std::optional<Store::TeacherWithFailures> found = store().teacherWithFailures(
-        request.fields.value(accountField(credential)).trimmed(),
+        request.fields.value(QLatin1String(accountField(credential))).trimmed(),
         {{keyPrefix(kind), addressSuffix(address)}, {keyPrefix(kind), QString()}});
     // An operation password is taken as typed; a blank login password is no password.
     if (!found || credential == Credential::None || (operation ? secret : secret.trimmed()).isEmpty())

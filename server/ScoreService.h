@@ -9,6 +9,7 @@
 #include "WebSessions.h"
 
 #include "core/Clock.h"
+#include "net/PageDescriptor.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -21,15 +22,6 @@
 #include <thread>
 
 namespace corvanta::server {
-
-// The secret a route asks for before its page runs.
-enum class Credential {
-    None,
-    LoginDigest,       // t: the account, mp: MD5 of the login password (the tool's reading pages)
-    LoginPassword,     // username, password: the login password
-    OperationPassword, // username, password: the operation password (pages that change data)
-    WebSession,        // the session cookie of a browser signed in on the web pages
-};
 
 // Secrets whose failures are counted apart, per teacher.
 enum class Secret { Login, Operation, CheckCode };
@@ -57,8 +49,6 @@ public:
     ScoreService(Store &store, StoreOpener opener, Mailer &mailer, const Clock &clock,
                  QString mailFrom = QStringLiteral("corvanta@localhost"));
 
-    // The field that names the account for this credential ("t" or "username").
-    static QString accountField(Credential credential);
     // Checks the account and secret the request names; secretField, when given, replaces the
     // credential's usual field. Failures count towards a lock-out; a locked secret is
     // refused even when right.

@@ -117,7 +117,7 @@ QStringList readLines(const QString &reply)
 bool isLoginRefusal(const QString &reply)
 {
     const QString text = reply.trimmed();
-    return text == kWrongLogin || text.startsWith(kLockedPrefix);
+    return text == login_refusal::kWrongLogin || text.startsWith(login_refusal::kLockedPrefix);
 }
 
 std::optional<QString> listReplyMessage(const QString &reply)

@@ -75,8 +75,7 @@ std::optional<TeacherInfo> readTeacher(const QString &reply);
 // lines left out, each line as received.
 QStringList readLines(const QString &reply);
 
-// What a reading page answers when it refuses the login digest: kWrongLogin, or a lock-out
-// text beginning with kLockedPrefix.
+// What a reading page answers when it refuses the login digest (login_refusal's texts).
 bool isLoginRefusal(const QString &reply);
 // A list reply whose lines are not all data lines (each has a TAB) is a message, not a
 // list: its text, trimmed; nothing for a list (an empty one too).

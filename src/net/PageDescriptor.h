@@ -71,8 +71,10 @@ QString group(int index);
 
 // What a page answers when it refuses a login password or digest, and the beginning of what
 // it answers while the account is locked out for too many wrong ones.
+namespace login_refusal {
 inline const QString kWrongLogin = QStringLiteral("用户名或密码错误！");
 inline const QString kLockedPrefix = QStringLiteral("密码错误次数过多");
+} // namespace login_refusal
 
 // The product the vendor site's version and update pages are asked about.
 inline const QString kProductName = QStringLiteral("Selvane");
