@@ -38,12 +38,12 @@ Admission check(ScoreService &service, const Route &route, const PageRequest &re
     const QString accountField = QLatin1String(corvanta::accountField(route.credential));
     const bool guest = (route.options & kGuestWithoutAccount) && !request.fields.has(accountField);
     if (route.credential != Credential::None && !guest) {
-        const Authentication auth = service.authenticate(route.credential, request, route.secretField);
-        if (!auth.teacher) {
-            admission.reply = refusal(route, auth.refusal, request.fields.value(accountField));
+        Expected<Teacher> auth = service.authenticate(route.credential, request, route.secretField);
+        if (!auth) {
+            admission.reply = refusal(route, auth.error(), request.fields.value(accountField));
             return admission;
         }
-        admission.teacher = *auth.teacher;
+        admission.teacher = std::move(auth).value();
     } else if (guest && (route.options & kSessionForGuest)) {
         if (std::optional<Teacher> signedIn = service.sessions().teacherOf(request))
             admission.teacher = std::move(*signedIn);

@@ -70,10 +70,8 @@ PageReply upload(const PageContext &call)
     if (scores.isEmpty())
         return refused(QStringLiteral("没有要上传的计分！"));
     ClassScoreLimit &limit = call.service.scoreLimit();
-    const QString full = limit.overfull(call.store(), call.teacher.id, scores, call.service.now());
-    if (!full.isEmpty())
-        return refused(
-            QStringLiteral("班级的计分太多：%1 最多 %2 条，请先删除旧的计分！").arg(full).arg(limit.limit()));
+    if (Result room = limit.checkRoom(call.store(), call.teacher.id, scores, call.service.now()); !room)
+        return refused(room.error());
     const AddScoresResult result = call.store().addScores(call.teacher.id, scores, call.service.now());
     if (result.result != StoreResult::Done) {
         const ScoreRecord &bad = scores[result.failedIndex];

@@ -115,14 +115,14 @@ void ScoreService::clearPasswordFailures(Secret secret, const Teacher &teacher, 
     m_limiter.clear(addressKey(secret, teacher, clientAddress));
 }
 
-QString ScoreService::passwordLock(Secret secret, const Teacher &teacher, const QString &clientAddress,
-                                   const QList<FailureState> &states)
+Result ScoreService::checkPasswordLock(Secret secret, const Teacher &teacher, const QString &clientAddress,
+                                      const QList<FailureState> &states)
 {
     if (m_limiter.isLocked(addressKey(secret, teacher, clientAddress), states.value(0)))
-        return kLocked;
+        return Result::failure(kLocked);
     if (m_limiter.isLocked(lockKey(secret, teacher), states.value(1)))
-        return kPaused;
-    return {};
+        return Result::failure(kPaused);
+    return Result::success();
 }
 
 void ScoreService::passwordFailure(Secret secret, const Teacher &teacher, const QString &clientAddress)
@@ -163,14 +163,14 @@ bool ScoreService::matches(Credential credential, const QString &secret, const T
     return false;
 }
 
-Authentication ScoreService::authenticate(Credential credential, const PageRequest &request,
-                                          const char *secretField)
+Expected<Teacher> ScoreService::authenticate(Credential credential, const PageRequest &request,
+                                             const char *secretField)
 {
     if (credential == Credential::WebSession) {
         if (std::optional<Teacher> teacher = m_sessions.teacherOf(request))
-            return {std::move(teacher), {}};
+            return std::move(*teacher);
         const bool hadCookie = !request.cookie(WebSessions::kCookieName).isEmpty();
-        return {std::nullopt, hadCookie ? kSessionEnded : kSignInFirst};
+        return Result::failure(hadCookie ? kSessionEnded : kSignInFirst);
     }
     const bool digest = credential == Credential::LoginDigest;
     const bool operation = credential == Credential::OperationPassword;
@@ -188,17 +188,16 @@ Authentication ScoreService::authenticate(Credential credential, const PageReque
         {{keyPrefix(kind), addressSuffix(address)}, {keyPrefix(kind), QString()}});
     // An operation password is taken as typed; a blank login password is no password.
     if (!found || credential == Credential::None || (operation ? secret : secret.trimmed()).isEmpty())
-        return {std::nullopt, wrong};
+        return Result::failure(wrong);
     std::optional<Teacher> teacher = std::move(found->teacher);
-    if (QString refusal = passwordLock(kind, *teacher, address, found->failures); !refusal.isEmpty())
-        return {std::nullopt, refusal};
+    if (Result unlocked = checkPasswordLock(kind, *teacher, address, found->failures); !unlocked)
+        return unlocked;
     if (!matches(credential, secret, *teacher)) {
         passwordFailure(kind, *teacher, address);
-        const QString refusal =
-            passwordLock(kind, *teacher, address,
-                         {store().failureState(addressKey(kind, *teacher, address)),
-                          store().failureState(lockKey(kind, *teacher))});
-        return {std::nullopt, refusal.isEmpty() ? wrong : refusal};
+        Result unlocked = checkPasswordLock(kind, *teacher, address,
+                                            {store().failureState(addressKey(kind, *teacher, address)),
+                                             store().failureState(lockKey(kind, *teacher))});
+        return unlocked ? Result::failure(wrong) : std::move(unlocked);
     }
     passwordSuccess(kind, *teacher, address);
     if (!operation && isPlainLoginVerifier(teacher->loginVerifier)) {
@@ -208,7 +207,7 @@ Authentication ScoreService::authenticate(Credential credential, const PageReque
         store().rehashLoginVerifier(teacher->id, teacher->loginVerifier, hashed);
         teacher->loginVerifier = hashed;
     }
-    return {teacher, {}};
+    return std::move(*teacher);
 }
 
 QByteArray ScoreService::recordFile(const Teacher &teacher)

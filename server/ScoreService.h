@@ -26,12 +26,6 @@ namespace corvanta::server {
 // Secrets whose failures are counted apart, per teacher.
 enum class Secret { Login, Operation, CheckCode };
 
-struct Authentication
-{
-    std::optional<Teacher> teacher;
-    QString refusal; // what the visitor is told when there is no teacher
-};
-
 // What every page shares: the store, the mailer, the clock, the failure counts and the
 // authentication of each kind of credential. Nothing here knows HTTP. Safe to use from
 // several request threads at once when made with a StoreOpener.
@@ -52,7 +46,8 @@ public:
     // Checks the account and secret the request names; secretField, when given, replaces the
     // credential's usual field. Failures count towards a lock-out; a locked secret is
     // refused even when right.
-    Authentication authenticate(Credential credential, const PageRequest &request,
+    // The failure says what the visitor is told.
+    Expected<Teacher> authenticate(Credential credential, const PageRequest &request,
                                 const char *secretField = nullptr);
 
     // The check code's lock-out: per teacher.
@@ -103,9 +98,9 @@ public:
 
 private:
     bool matches(Credential credential, const QString &secret, const Teacher &teacher);
-    // Empty when the password checks may run; else what the visitor is told.
+    // Fails, with what the visitor is told, while the password checks may not run.
     // states: of the address's key, then of the account's.
-    QString passwordLock(Secret secret, const Teacher &teacher, const QString &clientAddress,
+    Result checkPasswordLock(Secret secret, const Teacher &teacher, const QString &clientAddress,
                          const QList<FailureState> &states);
     void passwordFailure(Secret secret, const Teacher &teacher, const QString &clientAddress);
     void passwordSuccess(Secret secret, const Teacher &teacher, const QString &clientAddress);
