@@ -1,4 +1,5 @@
 #include "Pages.h"
+#include "Routes.h"
 
 #include "net/AccountPages.h"
 #include "net/Wire.h"
@@ -13,8 +14,8 @@ namespace corvanta::server::account {
 
 namespace {
 
-const QString kSuccessWord = QStringLiteral("success");
-const QString kFailureWord = QStringLiteral("failure");
+using account_pages::kResetFailure;
+using account_pages::kResetSuccess;
 
 bool validAccountName(const QString &name)
 {
@@ -30,16 +31,15 @@ QString checkCodeHash(const QString &code)
 // Both check-code pages count against one lock, so guessing by either is bounded. The
 // check does not run while locked (taking a code uses it up). A lock-out is said as such:
 // "failure" would send the teacher back to retyping a code that is right.
-std::optional<PageReply> codeCheckRefusal(ScoreService &service, const Teacher &teacher,
-                                          const std::function<bool()> &check)
+Result checkCodeAttempt(ScoreService &service, const Teacher &teacher, const std::function<bool()> &check)
 {
     if (service.isLocked(Secret::CheckCode, teacher))
-        return refused(QStringLiteral("验证码错误次数过多，请10分钟后再试！"), teacher.account);
+        return Result::failure(QStringLiteral("验证码错误次数过多，请10分钟后再试！"));
     if (!check()) {
         service.recordFailure(Secret::CheckCode, teacher);
-        return refused(kFailureWord, teacher.account);
+        return Result::failure(kResetFailure);
     }
-    return std::nullopt;
+    return Result::success();
 }
 
 MailMessage checkCodeMail(const QString &from, const Teacher &teacher, const QString &code)
@@ -57,15 +57,15 @@ MailMessage checkCodeMail(const QString &from, const Teacher &teacher, const QSt
 
 } // namespace
 
-PageReply checkPassword(const PageCall &)
+PageReply checkPassword(const PageContext &)
 {
     return accepted(); // the route has checked the login password
 }
 
-PageReply regTeacher(const PageCall &call)
+PageReply regTeacher(const PageContext &call)
 {
-    const auto field = [&](const char *name) { return call.field(name).trimmed(); };
-    const QString account = field("username");
+    const auto trimmed = [&](const char *name) { return call.field(name).trimmed(); };
+    const QString account = trimmed(field::kUsername);
     // The operation password's slow hash makes registrations the dearest page: one address
     // gets a few a minute (requests made in-process name no address).
     if (!call.request.clientAddress.isEmpty() && !call.service.allowRegistration(call.request.clientAddress))
@@ -74,17 +74,17 @@ PageReply regTeacher(const PageCall &call)
         return refused(QStringLiteral("帐号只能由字母、数字和下划线组成，至少4位！"), account);
     Teacher t;
     t.account = account;
-    t.name = field("teachername");
-    t.email = field("email");
-    t.mobile = field("mb");
-    t.phone = field("tel");
-    t.qq = field("qq");
+    t.name = trimmed(field::kTeacherName);
+    t.email = trimmed(field::kEmail);
+    t.mobile = trimmed(field::kMobile);
+    t.phone = trimmed(field::kPhone);
+    t.qq = trimmed(field::kQq);
     if (t.name.isEmpty())
         return refused(QStringLiteral("请输入教师姓名！"), account);
     if (!isValidEmail(t.email))
         return refused(QStringLiteral("Email地址不正确！"), account);
-    const QString login = field("password");
-    const QString operation = field("superpassword");
+    const QString login = trimmed(field::kPassword);
+    const QString operation = trimmed(field::kSuperPassword);
     if (login.isEmpty())
         return refused(QStringLiteral("请输入登录密码！"), account);
     if (operation.isEmpty())
@@ -104,9 +104,9 @@ PageReply regTeacher(const PageCall &call)
     return reply;
 }
 
-PageReply checkUsername(const PageCall &call)
+PageReply checkUsername(const PageContext &call)
 {
-    const QString name = call.field("u").trimmed();
+    const QString name = call.field(field::kWishedName).trimmed();
     PageReply reply;
     if (!account_pages::isAccountNameText(name))
         reply = refused(QStringLiteral("非法字符"));
@@ -117,22 +117,23 @@ PageReply checkUsername(const PageCall &call)
     else if (call.store().teacherByAccount(name))
         reply = refused(QStringLiteral("该帐号已被注册"));
     else
-        reply = PageReply::text(QStringLiteral("√"));
+        reply = PageReply::text(account_pages::kNameFree);
     reply.account = name;
     return reply;
 }
 
-PageReply getPswdCode(const PageCall &call)
+PageReply getPswdCode(const PageContext &call)
 {
-    const QString account = call.field("username").trimmed();
-    const QString email = call.field("email").trimmed();
+    const QString account = call.field(field::kUsername).trimmed();
+    const QString email = call.field(field::kEmail).trimmed();
     const std::optional<Teacher> teacher = call.store().teacherByAccount(account);
     if (!teacher)
-        return refused(kFailureWord, account);
-    if (auto refusal = codeCheckRefusal(call.service, *teacher, [&] {
+        return refused(kResetFailure, account);
+    if (Result attempt = checkCodeAttempt(call.service, *teacher, [&] {
             return !email.isEmpty() && email.compare(teacher->email, Qt::CaseInsensitive) == 0;
-        }))
-        return *refusal;
+        });
+        !attempt)
+        return refused(attempt.error(), teacher->account);
     // One code a minute and ten a day for an account: beyond, nothing is mailed, and the
     // teacher reads why (not "failure", which says the account or e-mail is wrong).
     bool dailyLimit = false;
@@ -147,25 +148,26 @@ PageReply getPswdCode(const PageCall &call)
     QString error;
     PageReply reply =
         call.service.mailer().send(checkCodeMail(call.service.mailFrom(), *teacher, code), &error)
-            ? accepted(kSuccessWord)
+            ? accepted(kResetSuccess)
             : PageReply::text(QStringLiteral("邮件发送失败"), QStringLiteral("failed: ") + error);
     reply.account = teacher->account;
     return reply;
 }
 
-PageReply setPassword(const PageCall &call)
+PageReply setPassword(const PageContext &call)
 {
-    const QString account = call.field("username").trimmed();
-    const QString code = call.field("checkcode").trimmed();
-    const QString newLogin = call.field("newpswd").trimmed();
-    const QString newOperation = call.field("newsuperpswd").trimmed();
+    const QString account = call.field(field::kUsername).trimmed();
+    const QString code = call.field(field::kCheckCode).trimmed();
+    const QString newLogin = call.field(field::kNewPswd).trimmed();
+    const QString newOperation = call.field(field::kNewSuperPswd).trimmed();
     const std::optional<Teacher> teacher = call.store().teacherByAccount(account);
     if (!teacher || code.isEmpty() || (newLogin.isEmpty() && newOperation.isEmpty()))
-        return refused(kFailureWord, account);
-    if (auto refusal = codeCheckRefusal(call.service, *teacher, [&] {
+        return refused(kResetFailure, account);
+    if (Result attempt = checkCodeAttempt(call.service, *teacher, [&] {
             return call.store().takeCheckCode(teacher->id, checkCodeHash(code), call.service.now());
-        }))
-        return *refusal;
+        });
+        !attempt)
+        return refused(attempt.error(), teacher->account);
     call.service.recordSuccess(Secret::CheckCode, *teacher);
     call.store().updateTeacher(
         teacher->id, std::nullopt, call.service.newLoginVerifier(*teacher, newLogin),
@@ -173,9 +175,20 @@ PageReply setPassword(const PageCall &call)
     // A new password also ends the pause of the old one's checks.
     for (const Secret secret : {Secret::Login, Secret::Operation})
         call.service.clearPasswordFailures(secret, *teacher, call.request.clientAddress);
-    PageReply reply = accepted(kSuccessWord);
+    PageReply reply = accepted(kResetSuccess);
     reply.account = teacher->account;
     return reply;
+}
+
+QList<Route> routes()
+{
+    return {
+        {page::kCheckPassword, &checkPassword},
+        {page::kRegTeacher, &regTeacher},
+        {page::kCheckUsername, &checkUsername},
+        {page::kGetPswdCode, &getPswdCode},
+        {page::kSetPassword, &setPassword},
+    };
 }
 
 } // namespace corvanta::server::account

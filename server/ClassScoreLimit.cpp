@@ -27,7 +27,7 @@ void ClassScoreLimit::read(Store &store, qint64 teacher, qint64 now)
     m_counts.insert(teacher, fresh);
 }
 
-QString ClassScoreLimit::overfull(Store &store, qint64 teacher, const QList<ScoreRecord> &scores, qint64 now)
+Result ClassScoreLimit::checkRoom(Store &store, qint64 teacher, const QList<ScoreRecord> &scores, qint64 now)
 {
     const QHash<QString, qint64> adding = perClass(scores);
     const auto firstOver = [&]() -> QString {
@@ -52,7 +52,10 @@ QString ClassScoreLimit::overfull(Store &store, qint64 teacher, const QList<Scor
         read(store, teacher, now);
         over = firstOver();
     }
-    return over;
+    if (over.isEmpty())
+        return Result::success();
+    return Result::failure(
+        QStringLiteral("班级的计分太多：%1 最多 %2 条，请先删除旧的计分！").arg(over).arg(m_limit));
 }
 
 void ClassScoreLimit::added(qint64 teacher, const QList<ScoreRecord> &scores)

@@ -2,6 +2,8 @@
 
 #include "Store.h"
 
+#include "core/Result.h"
+
 #include <QHash>
 #include <QString>
 
@@ -23,8 +25,8 @@ public:
     void setLimit(int limit) { m_limit = limit; }
     int limit() const { return m_limit; }
 
-    // The first class the scores would take over the limit; empty when all fit.
-    QString overfull(Store &store, qint64 teacher, const QList<ScoreRecord> &scores, qint64 now);
+    // Fails, naming the first class the scores would take over the limit, unless all fit.
+    Result checkRoom(Store &store, qint64 teacher, const QList<ScoreRecord> &scores, qint64 now);
     // Counts scores just stored.
     void added(qint64 teacher, const QList<ScoreRecord> &scores);
 

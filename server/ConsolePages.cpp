@@ -1,4 +1,5 @@
 #include "Pages.h"
+#include "Routes.h"
 
 #include "core/TextCodec.h"
 #include "net/FieldLimits.h"
@@ -41,37 +42,36 @@ QString scoreLine(const ScoreRecord &r)
 
 // A scale text becomes one field of a "|"-separated list in the record file, so "|" would
 // break every later upload naming it.
-std::optional<PageReply> refusedScaleText(const QString &text)
+Result checkScaleText(const QString &text)
 {
-    if (const QString tooLong = lengthRefusal(QStringLiteral("评分标准"), text, limits::kScaleTextChars);
-        !tooLong.isEmpty())
-        return refused(tooLong);
+    if (Result length = checkLength(QStringLiteral("评分标准"), text, limits::kScaleTextChars); !length)
+        return length;
     if (!isStorableName(text))
-        return refused(QStringLiteral("评分标准含有不允许的字符：") + text);
-    return std::nullopt;
+        return Result::failure(QStringLiteral("评分标准含有不允许的字符：") + text);
+    return Result::success();
 }
 
 // A name of a list: one the tool can read back from the class record file.
-std::optional<PageReply> refusedName(const QString &name)
+Result checkName(const QString &name)
 {
-    if (const QString tooLong = lengthRefusal(QStringLiteral("名称"), name, limits::kNameChars); !tooLong.isEmpty())
-        return refused(tooLong);
+    if (Result length = checkLength(QStringLiteral("名称"), name, limits::kNameChars); !length)
+        return length;
     if (!isStorableName(name))
-        return refused(QStringLiteral("名称含有不允许的字符：") + name);
-    return std::nullopt;
+        return Result::failure(QStringLiteral("名称含有不允许的字符：") + name);
+    return Result::success();
 }
 
-PageReply deleteIds(const PageCall &call, void (Store::*remove)(qint64, const QList<qint64> &))
+PageReply deleteIds(const PageContext &call, void (Store::*remove)(qint64, const QList<qint64> &))
 {
     QList<qint64> ids;
-    if (!splitIds(call.field("delid"), &ids))
+    if (!splitIds(call.field(field::kDelId), &ids))
         return refused(QStringLiteral("记录编号不正确！"));
     if (!ids.isEmpty())
         (call.store().*remove)(call.teacher.id, ids);
     return accepted();
 }
 
-PageReply listReplace(const PageCall &call, const char *listField, ListKind kind)
+PageReply listReplace(const PageContext &call, const char *listField, ListKind kind)
 {
     const QStringList names = uniqueNames(call.field(listField));
     const int most = kind == Classes ? kMaxClasses : kind == Topics ? kMaxTopics : kMaxStudentsPerClass;
@@ -79,8 +79,8 @@ PageReply listReplace(const PageCall &call, const char *listField, ListKind kind
         return refused(QStringLiteral("名单太长：最多 %1 项，收到 %2 项！").arg(QString::number(most),
                                                                               QString::number(names.size())));
     for (const QString &name : names) {
-        if (auto refusal = refusedName(name))
-            return *refusal;
+        if (Result check = checkName(name); !check)
+            return refused(check.error());
     }
     const qint64 teacher = call.teacher.id;
     if (kind == Classes) {
@@ -88,21 +88,21 @@ PageReply listReplace(const PageCall &call, const char *listField, ListKind kind
     } else if (kind == Topics) {
         call.store().replaceTopics(teacher, names);
     } else {
-        const QString className = call.field("class");
+        const QString className = call.field(field::kClass);
         if (call.store().replaceStudents(teacher, className, names) != StoreResult::Done)
             return refused(QStringLiteral("班级不存在：") + className);
     }
     return accepted();
 }
 
-PageReply rename(const PageCall &call, const char *oldField, const char *newField, ListKind kind)
+PageReply rename(const PageContext &call, const char *oldField, const char *newField, ListKind kind)
 {
     const QString from = call.field(oldField);
     const QString to = call.field(newField);
     if (to.isEmpty())
         return refused(QStringLiteral("新名称不能为空！"));
-    if (auto refusal = refusedName(to))
-        return *refusal;
+    if (Result check = checkName(to); !check)
+        return refused(check.error());
     const qint64 teacher = call.teacher.id;
     StoreResult result = StoreResult::NotFound;
     QString notFound;
@@ -113,7 +113,7 @@ PageReply rename(const PageCall &call, const char *oldField, const char *newFiel
         result = call.store().renameTopic(teacher, from, to);
         notFound = QStringLiteral("课题不存在：") + from;
     } else {
-        const QString className = call.field("class");
+        const QString className = call.field(field::kClass);
         result = call.store().renameStudent(teacher, className, from, to);
         notFound = QStringLiteral("学生不存在：") + className + QStringLiteral(" ") + from;
     }
@@ -131,19 +131,19 @@ PageReply rename(const PageCall &call, const char *oldField, const char *newFiel
 
 // --- teacher ---
 
-PageReply getTeacher(const PageCall &call)
+PageReply getTeacher(const PageContext &call)
 {
     const Teacher &t = call.teacher;
     return PageReply::text(t.name + QStringLiteral("\r\n") + t.account + QStringLiteral("\r\n") + t.email);
 }
 
-PageReply setTeacher(const PageCall &call)
+PageReply setTeacher(const PageContext &call)
 {
-    const QString email = call.field("email").trimmed();
+    const QString email = call.field(field::kEmail).trimmed();
     if (!isValidEmail(email))
         return refused(QStringLiteral("Email地址不正确！"));
-    const QString newLogin = call.field("newlogpassword").trimmed();
-    const QString newOperation = call.field("newsuperpassword").trimmed();
+    const QString newLogin = call.field(field::kNewLogPassword).trimmed();
+    const QString newOperation = call.field(field::kNewSuperPassword).trimmed();
     call.store().updateTeacher(
         call.teacher.id, email, call.service.newLoginVerifier(call.teacher, newLogin),
         newOperation.isEmpty() ? std::nullopt : std::optional(hashOperationPassword(newOperation)));
@@ -152,67 +152,67 @@ PageReply setTeacher(const PageCall &call)
 
 // --- classes, students, topics ---
 
-PageReply setClass(const PageCall &call)
+PageReply setClass(const PageContext &call)
 {
-    return listReplace(call, "class", Classes);
+    return listReplace(call, field::kClass, Classes);
 }
 
-PageReply renameClass(const PageCall &call)
+PageReply renameClass(const PageContext &call)
 {
-    return rename(call, "oldclassname", "newclassname", Classes);
+    return rename(call, field::kOldClassName, field::kNewClassName, Classes);
 }
 
-PageReply student(const PageCall &call)
+PageReply student(const PageContext &call)
 {
-    return listReplace(call, "student", Students);
+    return listReplace(call, field::kStudent, Students);
 }
 
-PageReply renameStudent(const PageCall &call)
+PageReply renameStudent(const PageContext &call)
 {
-    return rename(call, "oldstuname", "newstuname", Students);
+    return rename(call, field::kOldStuName, field::kNewStuName, Students);
 }
 
-PageReply setKeti(const PageCall &call)
+PageReply setKeti(const PageContext &call)
 {
-    return listReplace(call, "keti", Topics);
+    return listReplace(call, field::kKeti, Topics);
 }
 
-PageReply renameKeti(const PageCall &call)
+PageReply renameKeti(const PageContext &call)
 {
-    return rename(call, "oldketi", "newketi", Topics);
+    return rename(call, field::kOldKeti, field::kNewKeti, Topics);
 }
 
 // --- scales ---
 
-PageReply getScale(const PageCall &call)
+PageReply getScale(const PageContext &call)
 {
     QStringList out;
-    if (const auto scales = call.store().scales(call.teacher.id, call.field("keti"))) {
+    if (const auto scales = call.store().scales(call.teacher.id, call.field(field::kKeti))) {
         for (const Scale &s : *scales)
             out.append(QString::number(s.id) + u'\t' + s.text + u'\t' + shortestDecimal(s.score));
     }
     return lines(out);
 }
 
-PageReply newScale(const PageCall &call)
+PageReply newScale(const PageContext &call)
 {
-    const QStringList texts = call.field("newscale").split(u'\t');
-    const QStringList scores = call.field("newscore").split(u'\t');
+    const QStringList texts = call.field(field::kNewScale).split(u'\t');
+    const QStringList scores = call.field(field::kNewScore).split(u'\t');
     QList<Scale> scales;
     for (qsizetype i = 0; i < qMax(texts.size(), scores.size()); ++i) {
         const QString text = i < texts.size() ? texts[i] : QString();
         const QString score = i < scores.size() ? scores[i] : QString();
         if (text.trimmed().isEmpty() && score.trimmed().isEmpty())
             continue;
-        if (auto refusal = refusedScaleText(text))
-            return *refusal;
+        if (Result check = checkScaleText(text); !check)
+            return refused(check.error());
         if (!isSaneScore(leadingNumber(score)))
             return refused(QStringLiteral("评分不正确：") + score);
         scales.append({0, text, leadingNumber(score)});
     }
     if (scales.isEmpty())
         return refused(QStringLiteral("至少填写一个标准或评分！"));
-    const QString topic = call.field("keti");
+    const QString topic = call.field(field::kKeti);
     const auto existing = call.store().scales(call.teacher.id, topic);
     if (existing && existing->size() + scales.size() > kMaxScalesPerTopic)
         return refused(QStringLiteral("一个课题最多 %1 条评分标准！").arg(kMaxScalesPerTopic));
@@ -221,58 +221,58 @@ PageReply newScale(const PageCall &call)
     return accepted();
 }
 
-PageReply editScale(const PageCall &call)
+PageReply editScale(const PageContext &call)
 {
     bool ok = false;
-    const qint64 id = call.field("scaleid").trimmed().toLongLong(&ok);
-    const QString text = call.field("scale");
-    if (auto refusal = refusedScaleText(text))
-        return *refusal;
-    const double score = leadingNumber(call.field("score"));
+    const qint64 id = call.field(field::kScaleId).trimmed().toLongLong(&ok);
+    const QString text = call.field(field::kScale);
+    if (Result check = checkScaleText(text); !check)
+        return refused(check.error());
+    const double score = leadingNumber(call.field(field::kScore));
     if (!isSaneScore(score))
-        return refused(QStringLiteral("评分不正确：") + call.field("score"));
+        return refused(QStringLiteral("评分不正确：") + call.field(field::kScore));
     if (!ok || call.store().editScale(call.teacher.id, id, text, score) != StoreResult::Done)
         return refused(QStringLiteral("评分标准不存在！"));
     return accepted();
 }
 
-PageReply delScale(const PageCall &call)
+PageReply delScale(const PageContext &call)
 {
     return deleteIds(call, &Store::deleteScales);
 }
 
 // --- score records ---
 
-PageReply getScore(const PageCall &call)
+PageReply getScore(const PageContext &call)
 {
     QStringList out;
-    if (const auto records = call.store().scoresOfClass(call.teacher.id, call.field("class"))) {
+    if (const auto records = call.store().scoresOfClass(call.teacher.id, call.field(field::kClass))) {
         for (const ScoreRecord &r : *records)
             out.append(scoreLine(r));
     }
     return lines(out);
 }
 
-PageReply editScore(const PageCall &call)
+PageReply editScore(const PageContext &call)
 {
     ScoreRecord record;
     bool ok = false;
-    record.id = call.field("scoreid").trimmed().toLongLong(&ok);
+    record.id = call.field(field::kScoreId).trimmed().toLongLong(&ok);
     if (!ok)
         return refused(QStringLiteral("计分记录不存在！"));
-    record.score = leadingNumber(call.field("score"));
+    record.score = leadingNumber(call.field(field::kScore));
     if (!isSaneScore(record.score))
-        return refused(QStringLiteral("分数不正确：") + call.field("score"));
-    record.time = call.field("time").trimmed().toLongLong(&ok);
+        return refused(QStringLiteral("分数不正确：") + call.field(field::kScore));
+    record.time = call.field(field::kTime).trimmed().toLongLong(&ok);
     // Time 0 is what the tool sends for a text that is not a date.
     if (!ok || record.time <= 0)
         return refused(QStringLiteral("时间不正确！"));
-    record.topic = call.field("keti");
-    record.note = call.field("addtion");
-    for (const QString &tooLong : {lengthRefusal(QStringLiteral("课题"), record.topic, limits::kNameChars),
-                                   lengthRefusal(QStringLiteral("说明"), record.note, limits::kNoteChars)}) {
-        if (!tooLong.isEmpty())
-            return refused(tooLong);
+    record.topic = call.field(field::kKeti);
+    record.note = call.field(field::kNote);
+    for (const Result &length : {checkLength(QStringLiteral("课题"), record.topic, limits::kNameChars),
+                                 checkLength(QStringLiteral("说明"), record.note, limits::kNoteChars)}) {
+        if (!length)
+            return refused(length.error());
     }
     if (!isStorableText(record.topic) || !isStorableText(record.note))
         return refused(QStringLiteral("课题或说明含有不允许的字符！"));
@@ -286,9 +286,30 @@ PageReply editScore(const PageCall &call)
     }
 }
 
-PageReply delScore(const PageCall &call)
+PageReply delScore(const PageContext &call)
 {
     return deleteIds(call, &Store::deleteScores);
+}
+
+QList<Route> routes()
+{
+    return {
+        {page::kGetTeacher, &getTeacher},
+        {page::kSetTeacher, &setTeacher},
+        {page::kSetClass, &setClass},
+        {page::kRenameClass, &renameClass},
+        {page::kStudent, &student},
+        {page::kRenameStudent, &renameStudent},
+        {page::kSetKeti, &setKeti},
+        {page::kRenameKeti, &renameKeti},
+        {page::kGetScale, &getScale},
+        {page::kNewScale, &newScale},
+        {page::kEditScale, &editScale},
+        {page::kDelScale, &delScale},
+        {page::kGetScore, &getScore, kHeavy},
+        {page::kEditScore, &editScore},
+        {page::kDelScore, &delScore},
+    };
 }
 
 } // namespace corvanta::server::console

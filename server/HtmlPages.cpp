@@ -4,7 +4,7 @@
 #include "WebStyle.h"
 
 #include "core/TextCodec.h"
-#include "net/PagePaths.h"
+#include "net/PageDescriptor.h"
 #include "net/Wire.h"
 
 namespace corvanta::server::html {
@@ -89,20 +89,20 @@ QString webAddress(const char *path, const QList<QPair<QString, QString>> &field
 
 QString classAddress(const char *path, const QString &className, const QString &sort)
 {
-    QList<QPair<QString, QString>> fields = {{QStringLiteral("class"), className}};
+    QList<QPair<QString, QString>> fields = {{QLatin1String(field::kClass), className}};
     if (!sort.isEmpty())
-        fields.append({QStringLiteral("sort"), sort});
+        fields.append({QLatin1String(field::kSort), sort});
     return webAddress(path, fields);
 }
 
 QString studentAddress(const char *path, const QString &className, const QString &student, int page)
 {
-    QList<QPair<QString, QString>> fields = {{QStringLiteral("class"), className},
-                                             {QStringLiteral("name"), student}};
+    QList<QPair<QString, QString>> fields = {{QLatin1String(field::kClass), className},
+                                             {QLatin1String(field::kName), student}};
     if (page == kEveryScore)
-        fields.append({QStringLiteral("page"), QStringLiteral("all")});
+        fields.append({QLatin1String(field::kPage), QStringLiteral("all")});
     else if (page > 1)
-        fields.append({QStringLiteral("page"), QString::number(page)});
+        fields.append({QLatin1String(field::kPage), QString::number(page)});
     return webAddress(path, fields);
 }
 
@@ -177,9 +177,10 @@ QString vendorHomePage(const QString &version)
     return document(
         QStringLiteral("Corvanta"),
         QStringLiteral("<h1>Corvanta</h1><p>课堂点名与计分工具。</p>"
-                       "<p>最新版本：%1</p><p><a href=\"/soft/update.php?sort=Selvane\">下载最新版本</a>"
-                       " · <a href=\"/score\">计分服务</a></p>")
-            .arg(esc(version)));
+                       "<p>最新版本：%1</p><p><a href=\"%2\">下载最新版本</a>"
+                       " · <a href=\"%3\">计分服务</a></p>")
+            .arg(esc(version), esc(webAddress(pages::kUpdate, {{QLatin1String(field::kSort), kProductName}})),
+                 QLatin1String(pages::kScoreHomeBare)));
 }
 
 QString updatePage(const QString &version)

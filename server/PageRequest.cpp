@@ -107,11 +107,11 @@ bool isStorableName(const QString &name)
            !name.startsWith(QLatin1String(kTopicMarker));
 }
 
-QString lengthRefusal(const QString &what, const QString &text, int most)
+Result checkLength(const QString &what, const QString &text, int most)
 {
     if (text.size() <= most)
-        return {};
-    return what + QStringLiteral("太长：最多 %1 个字，收到 %2 个字！").arg(most).arg(text.size());
+        return Result::success();
+    return Result::failure(what + QStringLiteral("太长：最多 %1 个字，收到 %2 个字！").arg(most).arg(text.size()));
 }
 
 bool isSaneScore(double score)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QPair>
@@ -65,10 +67,10 @@ bool isStorableText(const QString &text);
 // (a class "Class_Is_Ready" or "[keti]..." would turn its students into other records).
 bool isStorableName(const QString &name);
 
-// The refusal of a text past `most` characters, naming what it is
-// ("名称太长：最多 50 个字，收到 70000 个字！"); empty when it fits. The text itself is not
-// echoed: the tool shows the refusal.
-QString lengthRefusal(const QString &what, const QString &text, int most);
+// Fails for a text past `most` characters, naming what it is
+// ("名称太长：最多 50 个字，收到 70000 个字！"). The text itself is not echoed: the tool
+// shows the refusal.
+Result checkLength(const QString &what, const QString &text, int most);
 
 // Scores are finite and within this range.
 inline constexpr double kMaxScoreMagnitude = 1000;

@@ -1,14 +1,16 @@
 #include "RequestLog.h"
 
+#include "net/PageDescriptor.h"
+
 namespace corvanta::server {
 
 namespace {
 
-// The login digest ("mp"), passwords of every page and check codes.
+// The login digest, passwords of every page and check codes.
 bool holdsSecret(const QByteArray &escapedName)
 {
     const QByteArray name = QByteArray::fromPercentEncoding(escapedName).toLower();
-    if (name == "mp")
+    if (name == field::kDigest)
         return true;
     for (const char *part : {"pass", "pswd", "pwd", "code", "token", "secret"}) {
         if (name.contains(part))

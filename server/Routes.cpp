@@ -3,7 +3,6 @@
 #include "HtmlPages.h"
 #include "Pages.h"
 
-#include "net/PagePaths.h"
 
 namespace corvanta::server {
 
@@ -32,19 +31,19 @@ Admission check(ScoreService &service, const Route &route, const PageRequest &re
     for (const char *name : route.required) {
         if (!request.fields.has(QLatin1String(name))) {
             admission.reply = refusal(route, QStringLiteral("请求缺少字段：") + QLatin1String(name),
-                                      request.fields.value(QStringLiteral("username")));
+                                      request.fields.value(QLatin1String(field::kUsername)));
             return admission;
         }
     }
-    const QString accountField = ScoreService::accountField(route.credential);
+    const QString accountField = QLatin1String(corvanta::accountField(route.credential));
     const bool guest = (route.options & kGuestWithoutAccount) && !request.fields.has(accountField);
     if (route.credential != Credential::None && !guest) {
-        const Authentication auth = service.authenticate(route.credential, request, route.secretField);
-        if (!auth.teacher) {
-            admission.reply = refusal(route, auth.refusal, request.fields.value(accountField));
+        Expected<Teacher> auth = service.authenticate(route.credential, request, route.secretField);
+        if (!auth) {
+            admission.reply = refusal(route, auth.error(), request.fields.value(accountField));
             return admission;
         }
-        admission.teacher = *auth.teacher;
+        admission.teacher = std::move(auth).value();
     } else if (guest && (route.options & kSessionForGuest)) {
         if (std::optional<Teacher> signedIn = service.sessions().teacherOf(request))
             admission.teacher = std::move(*signedIn);
@@ -55,71 +54,23 @@ Admission check(ScoreService &service, const Route &route, const PageRequest &re
 
 } // namespace
 
+Route::Route(const PageDescriptor &descriptor, PageHandler handler, unsigned routeOptions)
+    : path(descriptor.path),
+      method(descriptor.method == PageMethod::Post ? Method::Post : Method::Get),
+      page(handler),
+      credential(descriptor.credential),
+      secretField(descriptor.secretField),
+      options(routeOptions)
+{
+    for (int i = 0; i < descriptor.fieldCount(); ++i) {
+        if (descriptor.fields[i].required)
+            required.append(descriptor.fields[i].name);
+    }
+}
+
 const QList<Route> &routes()
 {
-    using namespace corvanta::pages;
-    constexpr Method Get = Method::Get, Post = Method::Post;
-    constexpr Credential Digest = Credential::LoginDigest, Login = Credential::LoginPassword,
-                         Operation = Credential::OperationPassword, None = Credential::None,
-                         Session = Credential::WebSession;
-    constexpr unsigned Web = kSignInPageRefusal | kGuestWithoutAccount | kSessionForGuest;
-    // clang-format off
-    static const QList<Route> table = {
-        // Login, record file and clock.
-        {kCheckPassword, Post, &account::checkPassword, Login, {"username", "password"}},
-        {kRecord,        Get,  &scores::record,         Digest},
-        {kServerTime,    Get,  &scores::serverTime},
-        // Scores and groups.
-        {kUpload, Post, &scores::upload, Operation, {"username", "password", "keti", "score"}},
-        {kGroup,  Post, &scores::group,  Operation, {"class", "username", "password"}},
-        // The console's pages.
-        {kGetTeacher,    Get,  &console::getTeacher,    Digest},
-        {kSetTeacher,    Post, &console::setTeacher,    Operation,
-         {"username", "email", "oldsuperpassword", "newlogpassword", "newsuperpassword"}, "oldsuperpassword"},
-        {kSetClass,      Post, &console::setClass,      Operation, {"username", "password", "class"}},
-        {kRenameClass,   Post, &console::renameClass,   Operation,
-         {"username", "password", "oldclassname", "newclassname"}},
-        {kStudent,       Post, &console::student,       Operation,
-         {"username", "password", "class", "student"}},
-        {kRenameStudent, Post, &console::renameStudent, Operation,
-         {"username", "password", "oldstuname", "newstuname", "class"}},
-        {kSetKeti,       Post, &console::setKeti,       Operation, {"username", "password", "keti"}},
-        {kRenameKeti,    Post, &console::renameKeti,    Operation,
-         {"username", "password", "oldketi", "newketi"}},
-        {kGetScale,      Get,  &console::getScale,      Digest},
-        {kNewScale,      Post, &console::newScale,      Operation,
-         {"username", "password", "keti", "newscale", "newscore"}},
-        {kEditScale,     Post, &console::editScale,     Operation,
-         {"username", "password", "scaleid", "scale", "score"}},
-        {kDelScale,      Post, &console::delScale,      Operation, {"username", "password", "delid"}},
-        {kGetScore,      Get,  &console::getScore,      Digest, {}, nullptr, kHeavy},
-        {kEditScore,     Post, &console::editScore,     Operation,
-         {"username", "password", "scoreid", "score", "time", "keti", "addtion"}},
-        {kDelScore,      Post, &console::delScore,      Operation, {"username", "password", "delid"}},
-        // Accounts: these pages check what they are given themselves.
-        {kRegTeacher,    Post, &account::regTeacher,    None,
-         {"username", "teachername", "password", "superpassword", "email"}},
-        {kCheckUsername, Get,  &account::checkUsername},
-        {kGetPswdCode,   Get,  &account::getPswdCode},
-        {kSetPassword,   Post, &account::setPassword},
-        // The web pages for people.
-        {kScoreHomeBare,  Get,  &web::scoreHome, Digest, {}, nullptr, Web},
-        {kScoreHome,      Get,  &web::scoreHome, Digest, {}, nullptr, Web},
-        {kScoreHome,      Post, &web::signedIn,  Login,  {}, nullptr, kSignInPageRefusal | kSameSiteOnly},
-        {kScoreHomeIndex, Get,  &web::scoreHome, Digest, {}, nullptr, Web},
-        {kWebClass,       Get,  &web::classPage, Session, {}, nullptr, kSignInPageRefusal | kHeavy},
-        {kWebClassCsv,    Get,  &web::classCsv,  Session, {}, nullptr, kSignInPageRefusal | kHeavy},
-        {kWebStudent,     Get,  &web::studentPage, Session, {}, nullptr, kSignInPageRefusal | kHeavy},
-        {kWebStudentCsv,  Get,  &web::studentCsv,  Session, {}, nullptr, kSignInPageRefusal | kHeavy},
-        {kWebSignOut,     Post, &web::signOut, None, {}, nullptr, kSameSiteOnly},
-        {kFavicon,        Get,  &web::favicon},
-        {kRobots,         Get,  &web::robots},
-        // The vendor site.
-        {kVersion,    Get, &web::version},
-        {kUpdate,     Get, &web::updatePage},
-        {kVendorHome, Get, &web::vendorHome},
-    };
-    // clang-format on
+    static const QList<Route> table = account::routes() + scores::routes() + console::routes() + web::routes();
     return table;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "PageCall.h"
+#include "PageContext.h"
+
+#include "net/PageDescriptor.h"
 
 #include <QByteArray>
 #include <QList>
@@ -18,9 +20,11 @@ enum RouteOption : unsigned {
 };
 
 // One row of the page table: the address and method, what the dispatcher checks before the
-// page runs, and the page.
+// page runs, and the page. Made from the page's declaration in the protocol library.
 struct Route
 {
+    Route(const PageDescriptor &descriptor, PageHandler handler, unsigned routeOptions = kPlain);
+
     const char *path;
     Method method;
     PageHandler page;
@@ -32,7 +36,21 @@ struct Route
     unsigned options = kPlain;
 };
 
+// Every row: those of each area, listed next to the area's pages.
 const QList<Route> &routes();
+
+namespace account {
+QList<Route> routes();
+}
+namespace scores {
+QList<Route> routes();
+}
+namespace console {
+QList<Route> routes();
+}
+namespace web {
+QList<Route> routes();
+}
 
 // "GET, POST": the methods routed for the path, empty for an unknown path.
 QByteArray allowedMethods(const QString &path);

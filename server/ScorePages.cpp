@@ -1,4 +1,5 @@
 #include "Pages.h"
+#include "Routes.h"
 
 #include "core/TextCodec.h"
 #include "net/FieldLimits.h"
@@ -9,7 +10,7 @@
 
 namespace corvanta::server::scores {
 
-PageReply record(const PageCall &call)
+PageReply record(const PageContext &call)
 {
     PageReply reply;
     reply.contentType = "text/plain; charset=GBK";
@@ -17,72 +18,60 @@ PageReply record(const PageCall &call)
     return reply;
 }
 
-PageReply serverTime(const PageCall &call)
+PageReply serverTime(const PageContext &call)
 {
     return PageReply::text(QString::number(call.service.now()));
 }
 
-std::optional<ScoreRecord> parseUploadLine(QString line, qsizetype lineNo, QString *refusal)
+Expected<std::optional<ScoreRecord>> parseUploadLine(QString line, qsizetype lineNo)
 {
     while (line.endsWith(u'\r') || line.endsWith(u'\n'))
         line.chop(1);
     if (line.isEmpty())
-        return std::nullopt;
+        return std::optional<ScoreRecord>();
     // The tool keeps a line pending only when the same rule takes it.
     const std::optional<ScoreLine> parsed = ScoreLine::parse(line);
-    if (!parsed) {
-        *refusal = QStringLiteral("第%1行格式不正确：").arg(lineNo) + line;
-        return std::nullopt;
-    }
+    if (!parsed)
+        return Result::failure(QStringLiteral("第%1行格式不正确：").arg(lineNo) + line);
     ScoreRecord s;
     s.className = parsed->className;
     s.student = parsed->student;
     s.score = leadingNumber(parsed->score);
     s.time = DateTextToSeconds(parsed->time);
     s.note = parsed->standard;
-    if (const QString tooLong = lengthRefusal(QStringLiteral("第%1行说明").arg(lineNo), s.note, limits::kNoteChars);
-        !tooLong.isEmpty()) {
-        *refusal = tooLong;
-        return std::nullopt;
-    }
-    if (!isSaneScore(s.score)) {
-        *refusal = QStringLiteral("第%1行分数不正确：").arg(lineNo) + parsed->score;
-        return std::nullopt;
-    }
-    if (s.time == 0) {
-        *refusal = QStringLiteral("第%1行时间不正确：").arg(lineNo) + parsed->time;
-        return std::nullopt;
-    }
-    return s;
+    if (Result length = checkLength(QStringLiteral("第%1行说明").arg(lineNo), s.note, limits::kNoteChars); !length)
+        return length;
+    if (!isSaneScore(s.score))
+        return Result::failure(QStringLiteral("第%1行分数不正确：").arg(lineNo) + parsed->score);
+    if (s.time == 0)
+        return Result::failure(QStringLiteral("第%1行时间不正确：").arg(lineNo) + parsed->time);
+    return std::optional(s);
 }
 
-PageReply upload(const PageCall &call)
+PageReply upload(const PageContext &call)
 {
-    const QString topic = call.field("keti");
-    if (const QString tooLong = lengthRefusal(QStringLiteral("课题"), topic, limits::kNameChars); !tooLong.isEmpty())
-        return refused(tooLong);
+    const QString topic = call.field(field::kKeti);
+    if (Result length = checkLength(QStringLiteral("课题"), topic, limits::kNameChars); !length)
+        return refused(length.error());
     if (!isStorableText(topic))
         return refused(QStringLiteral("课题含有不允许的字符！"));
 
     QList<ScoreRecord> scores;
-    const QStringList lines = splitList(call.field("score"));
+    const QStringList lines = splitList(call.field(field::kScore));
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        QString refusal;
-        std::optional<ScoreRecord> score = parseUploadLine(lines[i], i + 1, &refusal);
-        if (!score && refusal.isEmpty())
-            continue; // a blank line
+        Expected<std::optional<ScoreRecord>> score = parseUploadLine(lines[i], i + 1);
         if (!score)
-            return refused(refusal);
-        score->topic = topic;
-        scores.append(*score);
+            return refused(score.error());
+        if (!score.value())
+            continue; // a blank line
+        score.value()->topic = topic;
+        scores.append(*score.value());
     }
     if (scores.isEmpty())
         return refused(QStringLiteral("没有要上传的计分！"));
     ClassScoreLimit &limit = call.service.scoreLimit();
-    const QString full = limit.overfull(call.store(), call.teacher.id, scores, call.service.now());
-    if (!full.isEmpty())
-        return refused(
-            QStringLiteral("班级的计分太多：%1 最多 %2 条，请先删除旧的计分！").arg(full).arg(limit.limit()));
+    if (Result room = limit.checkRoom(call.store(), call.teacher.id, scores, call.service.now()); !room)
+        return refused(room.error());
     const AddScoresResult result = call.store().addScores(call.teacher.id, scores, call.service.now());
     if (result.result != StoreResult::Done) {
         const ScoreRecord &bad = scores[result.failedIndex];
@@ -94,9 +83,9 @@ PageReply upload(const PageCall &call)
     return accepted();
 }
 
-PageReply group(const PageCall &call)
+PageReply group(const PageContext &call)
 {
-    const QString className = call.field("class");
+    const QString className = call.field(field::kClass);
     const auto students = call.store().students(call.teacher.id, className);
     if (!students)
         return refused(QStringLiteral("班级不存在：") + className);
@@ -104,8 +93,8 @@ PageReply group(const PageCall &call)
     for (const auto &s : *students)
         known.insert(s.first);
     QList<QPair<QString, int>> groups;
-    for (int g = 0; g < 16; ++g) {
-        for (const QString &name : splitList(call.request.fields.value(QStringLiteral("group[%1]").arg(g)))) {
+    for (int g = 0; g < field::kGroupFields; ++g) {
+        for (const QString &name : splitList(call.request.fields.value(field::group(g)))) {
             if (!known.contains(name))
                 return refused(QStringLiteral("学生不在本班：") + name);
             groups.append({name, g});
@@ -114,6 +103,16 @@ PageReply group(const PageCall &call)
     if (call.store().setGroups(call.teacher.id, className, groups) != StoreResult::Done)
         return refused(QStringLiteral("班级不存在：") + className);
     return accepted();
+}
+
+QList<Route> routes()
+{
+    return {
+        {page::kRecord, &record},
+        {page::kServerTime, &serverTime},
+        {page::kUpload, &upload},
+        {page::kGroup, &group},
+    };
 }
 
 } // namespace corvanta::server::scores

@@ -8,9 +8,11 @@ namespace corvanta::server {
 
 namespace {
 
-const QString kWrongLogin = QStringLiteral("用户名或密码错误！");
+using login_refusal::kLockedPrefix;
+using login_refusal::kWrongLogin;
+
 const QString kWrongOperation = QStringLiteral("用户名或操作密码错误！");
-const QString kLocked = QStringLiteral("密码错误次数过多，帐号已锁定10分钟，请稍后再试！");
+const QString kLocked = kLockedPrefix + QStringLiteral("，帐号已锁定10分钟，请稍后再试！");
 const QString kPaused = QStringLiteral("该帐号密码错误次数过多，请1分钟后再试！");
 const QString kSignInFirst = QStringLiteral("请先登录。");
 const QString kSessionEnded = QStringLiteral("登录已过期，请重新登录。");
@@ -92,11 +94,6 @@ qint64 ScoreService::now() const
     return m_clock.now().toSecsSinceEpoch();
 }
 
-QString ScoreService::accountField(Credential credential)
-{
-    return credential == Credential::LoginDigest ? QStringLiteral("t") : QStringLiteral("username");
-}
-
 bool ScoreService::isLocked(Secret secret, const Teacher &teacher)
 {
     return m_limiter.isLocked(lockKey(secret, teacher));
@@ -118,14 +115,14 @@ void ScoreService::clearPasswordFailures(Secret secret, const Teacher &teacher, 
     m_limiter.clear(addressKey(secret, teacher, clientAddress));
 }
 
-QString ScoreService::passwordLock(Secret secret, const Teacher &teacher, const QString &clientAddress,
-                                   const QList<FailureState> &states)
+Result ScoreService::checkPasswordLock(Secret secret, const Teacher &teacher, const QString &clientAddress,
+                                      const QList<FailureState> &states)
 {
     if (m_limiter.isLocked(addressKey(secret, teacher, clientAddress), states.value(0)))
-        return kLocked;
+        return Result::failure(kLocked);
     if (m_limiter.isLocked(lockKey(secret, teacher), states.value(1)))
-        return kPaused;
-    return {};
+        return Result::failure(kPaused);
+    return Result::success();
 }
 
 void ScoreService::passwordFailure(Secret secret, const Teacher &teacher, const QString &clientAddress)
@@ -166,22 +163,19 @@ bool ScoreService::matches(Credential credential, const QString &secret, const T
     return false;
 }
 
-Authentication ScoreService::authenticate(Credential credential, const PageRequest &request,
-                                          const char *secretField)
+Expected<Teacher> ScoreService::authenticate(Credential credential, const PageRequest &request,
+                                             const char *secretField)
 {
     if (credential == Credential::WebSession) {
         if (std::optional<Teacher> teacher = m_sessions.teacherOf(request))
-            return {std::move(teacher), {}};
+            return std::move(*teacher);
         const bool hadCookie = !request.cookie(WebSessions::kCookieName).isEmpty();
-        return {std::nullopt, hadCookie ? kSessionEnded : kSignInFirst};
+        return Result::failure(hadCookie ? kSessionEnded : kSignInFirst);
     }
     const bool digest = credential == Credential::LoginDigest;
     const bool operation = credential == Credential::OperationPassword;
     const QString wrong = operation ? kWrongOperation : kWrongLogin;
-    const QString field = secretField ? QString::fromLatin1(secretField)
-                          : digest    ? QStringLiteral("mp")
-                                      : QStringLiteral("password");
-    QString secret = request.fields.value(field);
+    QString secret = request.fields.value(QLatin1String(secretField ? secretField : corvanta::secretField(credential)));
     if (digest)
         secret = secret.trimmed().toLower();
     // The digest stands for the login password, so it shares that password's failure count.
@@ -190,21 +184,20 @@ Authentication ScoreService::authenticate(Credential credential, const PageReque
     // The teacher and both lock-out states in one read: the address's, then the account's.
     // Accounts hold no blanks; a phone keyboard adds them.
     std::optional<Store::TeacherWithFailures> found = store().teacherWithFailures(
-        request.fields.value(accountField(credential)).trimmed(),
+        request.fields.value(QLatin1String(accountField(credential))).trimmed(),
         {{keyPrefix(kind), addressSuffix(address)}, {keyPrefix(kind), QString()}});
     // An operation password is taken as typed; a blank login password is no password.
     if (!found || credential == Credential::None || (operation ? secret : secret.trimmed()).isEmpty())
-        return {std::nullopt, wrong};
+        return Result::failure(wrong);
     std::optional<Teacher> teacher = std::move(found->teacher);
-    if (QString refusal = passwordLock(kind, *teacher, address, found->failures); !refusal.isEmpty())
-        return {std::nullopt, refusal};
+    if (Result unlocked = checkPasswordLock(kind, *teacher, address, found->failures); !unlocked)
+        return unlocked;
     if (!matches(credential, secret, *teacher)) {
         passwordFailure(kind, *teacher, address);
-        const QString refusal =
-            passwordLock(kind, *teacher, address,
-                         {store().failureState(addressKey(kind, *teacher, address)),
-                          store().failureState(lockKey(kind, *teacher))});
-        return {std::nullopt, refusal.isEmpty() ? wrong : refusal};
+        Result unlocked = checkPasswordLock(kind, *teacher, address,
+                                            {store().failureState(addressKey(kind, *teacher, address)),
+                                             store().failureState(lockKey(kind, *teacher))});
+        return unlocked ? Result::failure(wrong) : std::move(unlocked);
     }
     passwordSuccess(kind, *teacher, address);
     if (!operation && isPlainLoginVerifier(teacher->loginVerifier)) {
@@ -214,7 +207,7 @@ Authentication ScoreService::authenticate(Credential credential, const PageReque
         store().rehashLoginVerifier(teacher->id, teacher->loginVerifier, hashed);
         teacher->loginVerifier = hashed;
     }
-    return {teacher, {}};
+    return std::move(*teacher);
 }
 
 QByteArray ScoreService::recordFile(const Teacher &teacher)

@@ -9,6 +9,7 @@
 #include "WebSessions.h"
 
 #include "core/Clock.h"
+#include "net/PageDescriptor.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -22,23 +23,8 @@
 
 namespace corvanta::server {
 
-// The secret a route asks for before its page runs.
-enum class Credential {
-    None,
-    LoginDigest,       // t: the account, mp: MD5 of the login password (the tool's reading pages)
-    LoginPassword,     // username, password: the login password
-    OperationPassword, // username, password: the operation password (pages that change data)
-    WebSession,        // the session cookie of a browser signed in on the web pages
-};
-
 // Secrets whose failures are counted apart, per teacher.
 enum class Secret { Login, Operation, CheckCode };
-
-struct Authentication
-{
-    std::optional<Teacher> teacher;
-    QString refusal; // what the visitor is told when there is no teacher
-};
 
 // What every page shares: the store, the mailer, the clock, the failure counts and the
 // authentication of each kind of credential. Nothing here knows HTTP. Safe to use from
@@ -57,12 +43,11 @@ public:
     ScoreService(Store &store, StoreOpener opener, Mailer &mailer, const Clock &clock,
                  QString mailFrom = QStringLiteral("corvanta@localhost"));
 
-    // The field that names the account for this credential ("t" or "username").
-    static QString accountField(Credential credential);
     // Checks the account and secret the request names; secretField, when given, replaces the
     // credential's usual field. Failures count towards a lock-out; a locked secret is
     // refused even when right.
-    Authentication authenticate(Credential credential, const PageRequest &request,
+    // The failure says what the visitor is told.
+    Expected<Teacher> authenticate(Credential credential, const PageRequest &request,
                                 const char *secretField = nullptr);
 
     // The check code's lock-out: per teacher.
@@ -113,9 +98,9 @@ public:
 
 private:
     bool matches(Credential credential, const QString &secret, const Teacher &teacher);
-    // Empty when the password checks may run; else what the visitor is told.
+    // Fails, with what the visitor is told, while the password checks may not run.
     // states: of the address's key, then of the account's.
-    QString passwordLock(Secret secret, const Teacher &teacher, const QString &clientAddress,
+    Result checkPasswordLock(Secret secret, const Teacher &teacher, const QString &clientAddress,
                          const QList<FailureState> &states);
     void passwordFailure(Secret secret, const Teacher &teacher, const QString &clientAddress);
     void passwordSuccess(Secret secret, const Teacher &teacher, const QString &clientAddress);

@@ -1,4 +1,5 @@
 #include "Pages.h"
+#include "Routes.h"
 
 #include "ClassHtml.h"
 #include "HtmlPages.h"
@@ -7,7 +8,7 @@
 #include "WebStyle.h"
 
 #include "core/AppConfig.h"
-#include "net/PagePaths.h"
+#include "net/PageDescriptor.h"
 
 #include <QDateTime>
 
@@ -26,7 +27,7 @@ PageReply htmlNotFound(const QString &text)
 }
 
 // The records as a spreadsheet file named after `name` and today.
-PageReply csvReply(const PageCall &call, const QList<ScoreRecord> &records, const QString &name)
+PageReply csvReply(const PageContext &call, const QList<ScoreRecord> &records, const QString &name)
 {
     PageReply reply;
     reply.contentType = "text/csv; charset=utf-8";
@@ -39,25 +40,25 @@ PageReply csvReply(const PageCall &call, const QList<ScoreRecord> &records, cons
 
 } // namespace
 
-PageReply scoreHome(const PageCall &call)
+PageReply scoreHome(const PageContext &call)
 {
     if (call.teacher.id == 0)
         return PageReply::html(html::signInPage({}));
     const qint64 id = call.teacher.id;
     // Signed in by the session cookie: the classes at a glance.
-    if (!call.has("t"))
+    if (!call.has(field::kAccount))
         return PageReply::html(
             html::homePage(call.teacher, call.store().classSummaries(id), call.store().recentScores(id, 20)));
     // The tool's address after an upload: the newest scores.
     bool ok = false;
-    int n = call.field("n").trimmed().toInt(&ok);
+    int n = call.field(field::kCount).trimmed().toInt(&ok);
     if (!ok || n <= 0)
         n = 20;
     return PageReply::html(
         html::recentScoresPage(call.teacher, call.store().recentScores(id, qMin(n, 1000))));
 }
 
-PageReply signedIn(const PageCall &call)
+PageReply signedIn(const PageContext &call)
 {
     // A new token on every sign-in; the one the browser had, if any, ends.
     WebSessions &sessions = call.service.sessions();
@@ -67,7 +68,7 @@ PageReply signedIn(const PageCall &call)
     return reply;
 }
 
-PageReply signOut(const PageCall &call)
+PageReply signOut(const PageContext &call)
 {
     call.service.sessions().end(call.request);
     PageReply reply = PageReply::redirect(pages::kScoreHome);
@@ -75,31 +76,31 @@ PageReply signOut(const PageCall &call)
     return reply;
 }
 
-PageReply classPage(const PageCall &call)
+PageReply classPage(const PageContext &call)
 {
     // Another teacher's class is as unknown here as one that does not exist.
-    const auto report = call.service.classReport(call.teacher, call.field("class"), html::kLatestScores);
+    const auto report = call.service.classReport(call.teacher, call.field(field::kClass), html::kLatestScores);
     if (!report)
         return htmlNotFound(QStringLiteral("没有这个班级"));
-    return PageReply::html(html::classPage(call.teacher, *report, web_report::parseSort(call.field("sort"))));
+    return PageReply::html(html::classPage(call.teacher, *report, web_report::parseSort(call.field(field::kSort))));
 }
 
-PageReply classCsv(const PageCall &call)
+PageReply classCsv(const PageContext &call)
 {
-    const QString className = call.field("class");
+    const QString className = call.field(field::kClass);
     const auto records = call.store().scoresOfClass(call.teacher.id, className);
     if (!records)
         return htmlNotFound(QStringLiteral("没有这个班级"));
     return csvReply(call, *records, className);
 }
 
-PageReply studentPage(const PageCall &call)
+PageReply studentPage(const PageContext &call)
 {
-    const QString asked = call.field("page").trimmed();
+    const QString asked = call.field(field::kPage).trimmed();
     int page = asked == u"all" ? html::kEveryScore : qMax(1, asked.toInt());
     const auto read = [&] {
         const qint64 offset = page == html::kEveryScore ? 0 : qint64(page - 1) * html::kHistoryPage;
-        return call.store().studentReport(call.teacher.id, call.field("class"), call.field("name"),
+        return call.store().studentReport(call.teacher.id, call.field(field::kClass), call.field(field::kName),
                                           int(qMin<qint64>(offset, INT_MAX)),
                                           page == html::kEveryScore ? html::kEveryScoreLimit : html::kHistoryPage);
     };
@@ -119,17 +120,17 @@ PageReply studentPage(const PageCall &call)
     return PageReply::html(html::studentPage(call.teacher, *report, page, today));
 }
 
-PageReply studentCsv(const PageCall &call)
+PageReply studentCsv(const PageContext &call)
 {
-    const QString className = call.field("class");
-    const QString name = call.field("name");
+    const QString className = call.field(field::kClass);
+    const QString name = call.field(field::kName);
     const auto records = call.store().scoresOfStudent(call.teacher.id, className, name);
     if (!records)
         return htmlNotFound(QStringLiteral("没有这个学生"));
     return csvReply(call, *records, className + u'-' + name);
 }
 
-PageReply favicon(const PageCall &)
+PageReply favicon(const PageContext &)
 {
     PageReply reply;
     reply.contentType = "image/x-icon";
@@ -137,7 +138,7 @@ PageReply favicon(const PageCall &)
     return reply;
 }
 
-PageReply robots(const PageCall &)
+PageReply robots(const PageContext &)
 {
     // Everything may be read: a teacher's pages show only the sign-in form to a crawler.
     PageReply reply;
@@ -146,21 +147,45 @@ PageReply robots(const PageCall &)
     return reply;
 }
 
-PageReply version(const PageCall &call)
+PageReply version(const PageContext &call)
 {
-    if (call.field("s") != u"Selvane")
+    if (call.field(field::kProduct) != kProductName)
         return PageReply::text({}, QStringLiteral("unknown product"));
-    return PageReply::text(QStringLiteral("Selvane:") + programVersionText());
+    return PageReply::text(kProductName + u':' + programVersionText());
 }
 
-PageReply updatePage(const PageCall &)
+PageReply updatePage(const PageContext &)
 {
     return PageReply::html(html::updatePage(programVersionText()));
 }
 
-PageReply vendorHome(const PageCall &)
+PageReply vendorHome(const PageContext &)
 {
     return PageReply::html(html::vendorHomePage(programVersionText()));
+}
+
+QList<Route> routes()
+{
+    // The home page: a refusal on the sign-in form, a visitor without an account served the
+    // form or, signed in, the session's teacher.
+    constexpr unsigned kHome = kSignInPageRefusal | kGuestWithoutAccount | kSessionForGuest;
+    constexpr unsigned kSignedIn = kSignInPageRefusal | kHeavy;
+    return {
+        {page::kScoreHomeBare, &scoreHome, kHome},
+        {page::kScoreHome, &scoreHome, kHome},
+        {page::kSignIn, &signedIn, kSignInPageRefusal | kSameSiteOnly},
+        {page::kScoreHomeIndex, &scoreHome, kHome},
+        {page::kWebClass, &classPage, kSignedIn},
+        {page::kWebClassCsv, &classCsv, kSignedIn},
+        {page::kWebStudent, &studentPage, kSignedIn},
+        {page::kWebStudentCsv, &studentCsv, kSignedIn},
+        {page::kWebSignOut, &signOut, kSameSiteOnly},
+        {page::kFavicon, &favicon},
+        {page::kRobots, &robots},
+        {page::kVersion, &version},
+        {page::kUpdate, &updatePage},
+        {page::kVendorHome, &vendorHome},
+    };
 }
 
 } // namespace corvanta::server::web

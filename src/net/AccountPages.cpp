@@ -1,6 +1,6 @@
 #include "AccountPages.h"
 
-#include "net/PagePaths.h"
+#include "net/PageDescriptor.h"
 
 #include <QRegularExpression>
 
@@ -24,39 +24,26 @@ bool isEmailAddress(const QString &text)
 
 PageCall checkUsername(const QString &trimmedName)
 {
-    return PageCall::get(pages::kCheckUsername, FormFields().add(QStringLiteral("u"), trimmedName));
+    return page::kCheckUsername.call({trimmedName});
 }
 
 PageCall regTeacher(const Registration &r)
 {
-    return PageCall::post(pages::kRegTeacher,
-                          FormFields()
-                              .add(QStringLiteral("username"), r.username.trimmed())
-                              .add(QStringLiteral("teachername"), r.teacherName.trimmed())
-                              .add(QStringLiteral("password"), r.loginPassword.trimmed())
-                              .add(QStringLiteral("superpassword"), r.operationPassword.trimmed())
-                              .add(QStringLiteral("email"), r.email.trimmed())
-                              .add(QStringLiteral("mb"), r.mobile.trimmed())
-                              .add(QStringLiteral("tel"), r.phone.trimmed())
-                              .add(QStringLiteral("qq"), r.qq.trimmed()));
+    return page::kRegTeacher.call({r.username.trimmed(), r.teacherName.trimmed(), r.loginPassword.trimmed(),
+                                   r.operationPassword.trimmed(), r.email.trimmed(), r.mobile.trimmed(),
+                                   r.phone.trimmed(), r.qq.trimmed()});
 }
 
 PageCall getPswdCode(const QString &username, const QString &email)
 {
-    return PageCall::get(
-        pages::kGetPswdCode,
-        FormFields().add(QStringLiteral("username"), username).add(QStringLiteral("email"), email));
+    return page::kGetPswdCode.call({username, email});
 }
 
 PageCall setPassword(const QString &username, const QString &checkCode, const QString &newLoginPassword,
                      const QString &newOperationPassword)
 {
-    return PageCall::post(pages::kSetPassword,
-                          FormFields()
-                              .add(QStringLiteral("username"), username)
-                              .add(QStringLiteral("checkcode"), checkCode.trimmed())
-                              .add(QStringLiteral("newpswd"), newLoginPassword.trimmed())
-                              .add(QStringLiteral("newsuperpswd"), newOperationPassword.trimmed()));
+    return page::kSetPassword.call(
+        {username, checkCode.trimmed(), newLoginPassword.trimmed(), newOperationPassword.trimmed()});
 }
 
 } // namespace corvanta::account_pages

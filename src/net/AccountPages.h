@@ -21,7 +21,7 @@ inline constexpr int kMinAccountName = 4;
 // "." in the domain. Nothing around it, not even a blank or a line break.
 bool isEmailAddress(const QString &text);
 
-// Is this name free? (GET, the name as "u"; the reply is shown as it comes, "√" when free.)
+// Is this name free? (GET; the reply is shown as it comes, "√" when free.)
 PageCall checkUsername(const QString &trimmedName);
 
 struct Registration

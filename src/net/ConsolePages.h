@@ -1,13 +1,13 @@
 #pragma once
 
-#include "net/PageCall.h"
+#include "net/PageDescriptor.h"
 
 #include <QStringList>
 
 #include <optional>
 
 // The pages of the management console: the teacher's settings, the class, student and
-// topic lists, the scales of a topic and the recorded scores. "password" is always the
+// topic lists, the scales of a topic and the recorded scores. The password field is always the
 // operation password as typed; reading pages name the teacher by account and digest.
 // Every changing page answers "Success!" when it took the change.
 namespace corvanta::console_pages {
@@ -75,10 +75,7 @@ std::optional<TeacherInfo> readTeacher(const QString &reply);
 // lines left out, each line as received.
 QStringList readLines(const QString &reply);
 
-// What a reading page answers when it refuses the login digest (the lock-out text begins
-// with kLockedPrefix).
-inline const QString kWrongLogin = QStringLiteral("用户名或密码错误！");
-inline const QString kLockedPrefix = QStringLiteral("密码错误次数过多");
+// What a reading page answers when it refuses the login digest (login_refusal's texts).
 bool isLoginRefusal(const QString &reply);
 // A list reply whose lines are not all data lines (each has a TAB) is a message, not a
 // list: its text, trimmed; nothing for a list (an empty one too).

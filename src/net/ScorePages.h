@@ -12,7 +12,7 @@ namespace corvanta::score_pages {
 // The login check. The name goes as typed; the password without the blanks around it.
 // Success word "Success!".
 PageCall checkPassword(const QString &username, const QString &password);
-// The class record file of the teacher (GET, the digest as "mp").
+// The class record file of the teacher (GET, with the login digest).
 PageCall record(const QString &username, const QString &digest);
 // Score lines joined by "|" with the operation password and topic. Success word "Success!".
 PageCall upload(const QString &username, const QString &operationPassword, const QString &keti,

@@ -7,7 +7,7 @@
 namespace corvanta::server {
 
 // What a page is handed once its route's checks have passed.
-struct PageCall
+struct PageContext
 {
     ScoreService &service;
     const PageRequest &request;
@@ -19,6 +19,6 @@ struct PageCall
     Store &store() const { return service.store(); }
 };
 
-using PageHandler = PageReply (*)(const PageCall &);
+using PageHandler = PageReply (*)(const PageContext &);
 
 } // namespace corvanta::server
