@@ -84,10 +84,10 @@ Application::~Application()
 
 void Application::start()
 {
-    const QString problem = m_pending->load();
+    const Result loaded = m_pending->load();
     m_form->show();
-    if (!problem.isEmpty())
-        m_context->prompter.message(m_form.get(), QStringLiteral("提示"), problem, PromptIcon::Warning);
+    if (!loaded)
+        m_context->prompter.message(m_form.get(), QStringLiteral("提示"), loaded.error(), PromptIcon::Warning);
 }
 
 void Application::loggedInOnline()
@@ -119,7 +119,7 @@ void Application::loggedInOffline()
 void Application::resetConsoleStudentPage()
 {
     // A login loads the console (hidden) when it is not loaded yet.
-    loadConsole().resetStudentPage();
+    loadConsole().resetAfterLogin();
 }
 
 // --- The management console ---
