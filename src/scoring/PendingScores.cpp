@@ -16,12 +16,12 @@ PendingScores::PendingScores(const QString &filePath, QObject *parent) : QObject
 {
 }
 
-QString PendingScores::load()
+Result PendingScores::load()
 {
     m_lines.clear();
     if (!QFileInfo::exists(m_filePath)) {
         emit reset();
-        return {};
+        return Result::success();
     }
 
     const ScoreFileContent content = readScoreLines(m_filePath);
@@ -43,7 +43,7 @@ QString PendingScores::load()
             problem += QStringLiteral("\r\n原文件无法另存：") + QDir::toNativeSeparators(aside);
     }
     emit reset();
-    return problem;
+    return problem.isEmpty() ? Result::success() : Result::failure(problem);
 }
 
 Result PendingScores::append(const QString &line)
