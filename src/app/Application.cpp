@@ -84,10 +84,10 @@ Application::~Application()
 
 void Application::start()
 {
-    const Result loaded = m_pending->load();
+    const QString problem = m_pending->load();
     m_form->show();
-    if (!loaded)
-        m_context->prompter.message(m_form.get(), QStringLiteral("提示"), loaded.error(), PromptIcon::Warning);
+    if (!problem.isEmpty())
+        m_context->prompter.message(m_form.get(), QStringLiteral("提示"), problem, PromptIcon::Warning);
 }
 
 void Application::loggedInOnline()

@@ -16,12 +16,12 @@ PendingScores::PendingScores(const QString &filePath, QObject *parent) : QObject
 {
 }
 
-Result PendingScores::load()
+QString PendingScores::load()
 {
     m_lines.clear();
     if (!QFileInfo::exists(m_filePath)) {
         emit reset();
-        return Result::success();
+        return {};
     }
 
     const ScoreFileContent content = readScoreLines(m_filePath);
@@ -43,7 +43,7 @@ Result PendingScores::load()
             problem += QStringLiteral("\r\n原文件无法另存：") + QDir::toNativeSeparators(aside);
     }
     emit reset();
-    return problem.isEmpty() ? Result::success() : Result::failure(problem);
+    return problem;
 }
 
 Result PendingScores::append(const QString &line)

@@ -25,8 +25,8 @@ public:
 
     // Reads the file (a missing file means no pending scores). Keeps every line it can
     // read; a file it cannot fully read is copied aside first, so nothing in it is lost by
-    // the next rewrite. A failure tells what happened; the lines read are kept all the same.
-    Result load();
+    // the next rewrite. Returns an empty text when all went well, else what happened.
+    QString load();
 
     const QStringList &lines() const { return m_lines; }
     qsizetype size() const { return m_lines.size(); }
