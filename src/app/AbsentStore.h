@@ -33,8 +33,8 @@ public:
 
     Result setAbsent(const QString &className, const QString &name, bool absent);
 
-    // Why the last file read was not taken whole (too large, unreadable); empty otherwise.
-    QString problem() const { return m_problem; }
+    // Whether the last file read was taken whole; else why not (too large, unreadable).
+    Result lastRead() const { return m_problem.isEmpty() ? Result::success() : Result::failure(m_problem); }
 
 private:
     QStringList &today(const QString &className);

@@ -119,7 +119,7 @@ void Application::loggedInOffline()
 void Application::resetConsoleStudentPage()
 {
     // A login loads the console (hidden) when it is not loaded yet.
-    loadConsole().resetStudentPage();
+    loadConsole().resetAfterLogin();
 }
 
 // --- The management console ---

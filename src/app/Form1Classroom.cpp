@@ -281,10 +281,10 @@ void Form1::showNameMenu(const QPoint &at)
     QAction *read = menu->addAction(QStringLiteral("朗读姓名"));
     read->setObjectName(QStringLiteral("actReadNames"));
     read->setCheckable(true);
-    const QString missing = m_context.speaker.unavailableReason();
-    read->setChecked(missing.isEmpty() && m_context.settings.flag(Settings::Key::ReadNames));
-    read->setEnabled(missing.isEmpty());
-    read->setToolTip(missing.isEmpty() ? QStringLiteral("抽中或选中学生时朗读其姓名") : missing);
+    const Result speaking = m_context.speaker.available();
+    read->setChecked(speaking.ok() && m_context.settings.flag(Settings::Key::ReadNames));
+    read->setEnabled(speaking.ok());
+    read->setToolTip(speaking ? QStringLiteral("抽中或选中学生时朗读其姓名") : speaking.error());
     connect(read, &QAction::toggled, this, [this](bool on) {
         m_context.settings.setValue(Settings::Key::ReadNames, on);
         m_context.settings.sync();
@@ -325,7 +325,7 @@ void Form1::clearWhyChosen()
 
 void Form1::readAloud(const QString &name)
 {
-    if (m_context.settings.flag(Settings::Key::ReadNames) && m_context.speaker.unavailableReason().isEmpty())
+    if (m_context.settings.flag(Settings::Key::ReadNames) && m_context.speaker.available())
         m_context.speaker.say(wordsForStudent(name));
 }
 

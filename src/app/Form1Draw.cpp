@@ -37,9 +37,9 @@ void Form1::LoadClassLists(const QString &mode)
     Q_UNUSED(mode); // the application refreshed the file before an online load
     setWindowTitle(QStringLiteral("Corvanta [") + m_context.login.LoginUser + u']');
 
-    if (const QString problem = records().problem(); !problem.isEmpty()) {
+    if (const Result read = records().readable(); !read) {
         m_context.prompter.message(this, QStringLiteral("提示"),
-                                   problem + QStringLiteral("\r\n请重新在线登录以下载班级数据。"),
+                                   read.error() + QStringLiteral("\r\n请重新在线登录以下载班级数据。"),
                                    PromptIcon::Warning);
     }
     const QStringList classes = records().classNames();

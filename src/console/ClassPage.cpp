@@ -13,7 +13,7 @@
 namespace corvanta {
 
 ClassPage::ClassPage(ConsoleSession &session, QWidget *parent)
-    : ListPage(session, QStringLiteral("Frame_manage_1"), QStringLiteral("班级管理"), parent)
+    : ListPage(session, QStringLiteral("班级管理"), parent)
 {
     List2 = addListBox(this, QStringLiteral("List2"), twips(120, 360, 3015, 2790));
     Label55 = addLabel(this, QStringLiteral("Label55"), QStringLiteral("增加班级请输入后点击添加按钮"),
@@ -74,7 +74,7 @@ void ClassPage::rename()
     const LoginState &login = m_session.context().login;
     sendRename(console_pages::renameClass(login.LoginUser, m_session.operationPassword(), Text12->text(),
                                           Text13->text()),
-               Text13->text(), Frame2, [this] { emit m_session.pageRequested(1); });
+               Text13->text(), Frame2, [this] { showAgain(); });
 }
 
 } // namespace corvanta

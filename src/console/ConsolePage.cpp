@@ -22,13 +22,16 @@
 
 namespace corvanta {
 
-ConsolePage::ConsolePage(ConsoleSession &session, const QString &objectName, const QString &title,
-                         QWidget *parent)
+ConsolePage::ConsolePage(ConsoleSession &session, const QString &title, QWidget *parent)
     : QGroupBox(title, parent), m_session(session)
 {
-    setObjectName(objectName);
     setGeometry(twips(120, 120, 6255, 4335));
     new TwipsLayout(this);
+}
+
+void ConsolePage::showAgain()
+{
+    emit m_session.pageRequested(this);
 }
 
 QRect ConsolePage::twips(int left, int top, int width, int height)
@@ -211,14 +214,13 @@ void ConsolePage::tellReadMessage(const QString &message)
     }
 }
 
-std::optional<QStringList> ConsolePage::readLines(const PageCall &call, bool *complete)
+std::optional<Expected<QStringList>> ConsolePage::readLines(const PageCall &call)
 {
-    if (complete)
-        *complete = false;
+    using Lines = Expected<QStringList>;
     if (BusyGuard::isBusy(m_session.window()))
         return std::nullopt;
     if (!readingAllowed())
-        return QStringList();
+        return Lines::failure(Session::kLoginAgain);
     auto busy = beginWait();
     if (!busy)
         return std::nullopt;
@@ -226,14 +228,14 @@ std::optional<QStringList> ConsolePage::readLines(const PageCall &call, bool *co
     if (!busy->windowAlive())
         return std::nullopt;
     busy.reset();
+    if (!reply.complete())
+        return Lines::failure(reply.error);
     if (reply.status != 200)
-        return QStringList();
+        return Lines::failure(QStringLiteral("HTTP %1").arg(reply.status));
     if (const auto message = console_pages::listReplyMessage(reply.text)) {
         tellReadMessage(*message);
-        return QStringList();
+        return Lines::failure(*message);
     }
-    if (complete)
-        *complete = true;
     return console_pages::readLines(reply.text);
 }
 
@@ -248,7 +250,8 @@ ReplyOutcome ConsolePage::sendChange(const PageCall &call, ReplyKind kind, const
     if (!busy->windowAlive())
         return ReplyOutcome::Failed;
     const ReplyNotice notice = console::consoleReply(reply, kind, successText, failureText);
-    const bool refreshed = notice.outcome != ReplyOutcome::Accepted || m_session.refreshRecordCache();
+    const Result refreshed =
+        notice.outcome == ReplyOutcome::Accepted ? m_session.refreshRecordCache() : Result::success();
     busy.reset();
     if (notice.outcome == ReplyOutcome::Accepted && onAccepted)
         onAccepted();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "console/ConsoleSteps.h"
+#include "core/Result.h"
 #include "net/OutgoingText.h"
 #include "net/PageCall.h"
 
@@ -35,10 +36,13 @@ public:
     using ReplyKind = console::ReplyKind;
     using ReplyNotice = console::ReplyNotice;
 
-    ConsolePage(ConsoleSession &session, const QString &objectName, const QString &title, QWidget *parent);
+    // The console names the page (it knows the page's place among the others).
+    ConsolePage(ConsoleSession &session, const QString &title, QWidget *parent);
 
     // Fills the page from the class record file (and, for some, the server).
     virtual void fillPage() = 0;
+    // After a login: forget what the last login chose.
+    virtual void resetAfterLogin() {}
 
     // Twips (1/1440 inch) to pixels: 15 twips a pixel.
     static QRect twips(int left, int top, int width, int height);
@@ -72,6 +76,9 @@ protected:
     };
     void addLabelledBoxes(QWidget *parent, std::initializer_list<LabelledBox> rows, Column column);
 
+    // Asks the console to show this page again (and so fill it from the fresh file).
+    void showAgain();
+
     // Shows a covering frame above the page's other controls.
     static void showFrame(QGroupBox *frame);
     // While a covering frame is shown the page's own controls are hidden, so none of them
@@ -93,12 +100,12 @@ protected:
     // then dropped). While held, the console takes no clicks.
     std::unique_ptr<BusyGuard> beginWait();
     HttpResult send(const PageCall &call);
-    // A reading page's lines (empty unless a complete 200 reply with data lines came);
-    // nullopt when the console was busy and nothing was asked. A reply that is a message
-    // (a refused login, say) is told in a "提示" box, never shown as lines; after a refused
-    // login nothing more is read until the next login.
-    // complete: whether a complete 200 reply with a list came.
-    std::optional<QStringList> readLines(const PageCall &call, bool *complete = nullptr);
+    // A reading page's lines, from a complete 200 reply with a list; else why there are
+    // none (the page then shows none). nullopt when the console was busy and nothing was
+    // asked (the page keeps what it shows). A reply that is a message (a refused login, say)
+    // is told in a "提示" box, never shown as lines; after a refused login nothing more is
+    // read until the next login.
+    std::optional<Expected<QStringList>> readLines(const PageCall &call);
     // Sends a change and tells its reply. After an accepted one the class record file is
     // fetched again (still waiting), then onAccepted runs before the reply is told; when
     // that fetch fails the page says so after the reply (staleText()).

@@ -20,14 +20,18 @@ QString ConsoleSession::operationPassword() const
     return m_context.session.operationPassword();
 }
 
-bool ConsoleSession::refreshRecordCache()
+Result ConsoleSession::refreshRecordCache()
 {
-    return m_context.session.refreshRecords(m_context.link).ok();
+    Result refreshed = m_context.session.refreshRecords(m_context.link);
+    m_refreshProblem = refreshed.error();
+    return refreshed;
 }
 
-bool ConsoleSession::recordsUsable() const
+Result ConsoleSession::recordsUsable() const
 {
-    return !m_context.login.isOnline() || m_context.session.recordsFresh();
+    if (!m_context.login.isOnline() || m_context.session.recordsFresh())
+        return Result::success();
+    return Result::failure(m_refreshProblem);
 }
 
 } // namespace corvanta

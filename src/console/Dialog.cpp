@@ -3,15 +3,9 @@
 #include "widgets/Twips.h"
 #include "widgets/TwipsLayout.h"
 
-#include "console/ClassPage.h"
+#include "console/ConsolePage.h"
 #include "console/ConsoleSession.h"
 #include "console/QrCodeView.h"
-#include "console/ScalePage.h"
-#include "console/ScorePage.h"
-#include "console/ShortcutPage.h"
-#include "console/StudentPage.h"
-#include "console/TeacherPage.h"
-#include "console/TopicPage.h"
 #include "core/AppConfig.h"
 #include "net/ConsolePages.h"
 #include "net/ServerLink.h"
@@ -47,7 +41,8 @@ QLabel *helpLabel(QWidget *parent, const char *name, const QString &caption, QRe
 
 } // namespace
 
-Dialog::Dialog(AppContext &context, console::ShortcutFolders folders, QWidget *parent)
+Dialog::Dialog(AppContext &context, console::ShortcutFolders folders, QWidget *parent,
+               const ConsolePageList &pages)
     : QDialog(parent), m_context(context)
 {
     useClassroomFonts();
@@ -56,51 +51,36 @@ Dialog::Dialog(AppContext &context, console::ShortcutFolders folders, QWidget *p
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     m_session = new ConsoleSession(context, this, std::move(folders), this);
-    buildFrameControls();
+    const PageButtonLayout layout = pageButtonLayout(int(pages.size()));
+    buildFrameControls(pages, layout.buttons);
     buildHelpFrame();
 
-    m_studentPage = new StudentPage(*m_session, this);
-    auto *scorePage = new ScorePage(*m_session, this);
-    Frame_manage[0] = new TeacherPage(*m_session, this);
-    Frame_manage[1] = new ClassPage(*m_session, this);
-    Frame_manage[2] = m_studentPage;
-    Frame_manage[3] = scorePage;
-    Frame_manage[4] = new ShortcutPage(*m_session, this);
-    Frame_manage[5] = new TopicPage(*m_session, this);
-    Frame_manage[6] = new ScalePage(*m_session, this);
-
-    m_session->setScoreClassSource([scorePage] { return scorePage->className(); });
+    for (const ConsolePageEntry &entry : pages) {
+        ConsolePage *page = entry.make(*m_session, this);
+        page->setObjectName(QStringLiteral("Frame_manage_%1").arg(entry.id));
+        Frame_manage.append(page);
+    }
     connect(m_session, &ConsoleSession::classListsChanged, this, &Dialog::classListsChanged);
     connect(m_session, &ConsoleSession::standardsChanged, this, &Dialog::standardsChanged);
     connect(m_session, &ConsoleSession::pageRequested, this, &Dialog::showPage);
 
-    Form_Load();
+    Form_Load(layout.extraHeight);
 }
 
 Dialog::~Dialog() = default;
 
-void Dialog::buildFrameControls()
+void Dialog::buildFrameControls(const ConsolePageList &pages, const QList<QRect> &places)
 {
-    // The page buttons in their row order, each with the page it shows.
-    const struct
-    {
-        int page;
-        const char *caption;
-    } row[] = {{0, "个人信息"}, {1, "班级管理"}, {2, "学生管理"}, {5, "课题管理"},
-               {6, "评分标准"}, {3, "计分管理"}, {4, "快捷方式"}};
-    int left = 120;
-    for (const auto &button : row) {
-        auto *b = new QPushButton(QString::fromUtf8(button.caption), this);
-        b->setObjectName(QStringLiteral("Cmd_manage_%1").arg(button.page));
-        b->setGeometry(twips(left, 4680, 1215, 495));
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        auto *b = new QPushButton(pages[i].caption, this);
+        b->setObjectName(QStringLiteral("Cmd_manage_%1").arg(pages[i].id));
+        b->setGeometry(twips(places[i].left(), places[i].top(), places[i].width(), places[i].height()));
         b->setAutoDefault(false);
-        const int page = button.page;
-        connect(b, &QPushButton::clicked, this, [this, page] {
+        connect(b, &QPushButton::clicked, this, [this, i] {
             if (!BusyGuard::isBusy(this))
-                showPage(page);
+                showPage(Frame_manage.value(i));
         });
-        Cmd_manage[page] = b;
-        left += 1302;
+        Cmd_manage.append(b);
     }
     OKButton = new QPushButton(QStringLiteral("返回"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
@@ -163,14 +143,15 @@ void Dialog::buildHelpFrame()
     Label15->installEventFilter(this);
 }
 
-void Dialog::Form_Load()
+void Dialog::Form_Load(int extraHeight)
 {
     for (ConsolePage *page : Frame_manage) {
         page->hide();
         page->move(twips(120, 120, 0, 0).topLeft());
     }
     bindOperationPassword(txtSuperPassword, m_context.session);
-    setFixedSize(twipsToPixels(kWidthTwips) - kFrameAllowanceX, twipsToPixels(kHeightTwips) - kFrameAllowanceY);
+    setFixedSize(twipsToPixels(kWidthTwips) - kFrameAllowanceX,
+                 twipsToPixels(kHeightTwips + extraHeight) - kFrameAllowanceY);
 }
 
 void Dialog::showStartView()
@@ -181,29 +162,33 @@ void Dialog::showStartView()
     Label1->show();
 }
 
-void Dialog::resetStudentPage()
+void Dialog::resetAfterLogin()
 {
-    m_studentPage->resetClass();
+    for (ConsolePage *page : Frame_manage)
+        page->resetAfterLogin();
 }
 
-void Dialog::showPage(int index)
+void Dialog::showPage(ConsolePage *shown)
 {
-    if (index < 0 || index >= 7)
+    if (!Frame_manage.contains(shown))
         return;
     for (ConsolePage *page : Frame_manage)
         page->hide();
     Picture1->hide();
     Label1->hide();
-    Frame_manage[index]->show();
+    shown->show();
     // After a failed download the file may be behind the server: try again before the
     // page reads it (the pages keep their lists closed while it stays so).
     if (!m_session->recordsUsable()) {
         BusyGuard busy(this, {this});
-        m_session->refreshRecordCache();
+        // A failure keeps recordsUsable() failing with its reason: the page keeps its
+        // lists closed and says so.
+        const Result refreshed = m_session->refreshRecordCache();
         if (!busy.windowAlive())
             return;
+        Q_ASSERT(refreshed.ok() == m_session->recordsUsable().ok());
     }
-    Frame_manage[index]->fillPage();
+    shown->fillPage();
 }
 
 void Dialog::returnToMain()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "console/PageRegistry.h"
 #include "console/Shortcuts.h"
 #include "widgets/AppContext.h"
 
@@ -15,11 +16,10 @@ namespace corvanta {
 class ConsolePage;
 class ConsoleSession;
 class QrCodeView;
-class StudentPage;
 
-// The management console "Corvantis管理后台": seven pages that edit the teacher's data on
-// the score server, one shown at a time above the page buttons; a QR code of the server's
-// web pages while none is. It knows no other window: what the main window must follow it
+// The management console "Corvantis管理后台": pages that edit the teacher's data on the
+// score server (those of consolePages()), one shown at a time above the page buttons; a
+// QR code of the server's web pages while none is. It knows no other window: what the main window must follow it
 // publishes as signals.
 class Dialog : public QDialog
 {
@@ -28,13 +28,13 @@ public:
     // The operation password box shows the session's password (as the main window's do).
     explicit Dialog(AppContext &context,
                     console::ShortcutFolders folders = console::ShortcutFolders::system(),
-                    QWidget *parent = nullptr);
+                    QWidget *parent = nullptr, const ConsolePageList &pages = consolePages());
     ~Dialog() override;
 
     // The view the console opens with: no page, the QR code shown.
     void showStartView();
-    // After a login: the student page shows no class.
-    void resetStudentPage();
+    // After a login: the pages forget what the last login chose (the student page's class).
+    void resetAfterLogin();
 
 signals:
     // "返回": the console is hidden; the main window shows again.
@@ -53,16 +53,16 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void buildFrameControls();
+    void buildFrameControls(const ConsolePageList &pages, const QList<QRect> &buttonPlaces);
     void buildHelpFrame();
-    void Form_Load();
-    void showPage(int index);
+    void Form_Load(int extraHeight);
+    void showPage(ConsolePage *shown);
     void returnToMain();
 
     AppContext &m_context;
     ConsoleSession *m_session;
 
-    QPushButton *Cmd_manage[7] = {};
+    QList<QPushButton *> Cmd_manage; // in button order, as Frame_manage
     QPushButton *OKButton = nullptr;
     QLabel *Label14 = nullptr;
     QLineEdit *txtSuperPassword = nullptr;
@@ -70,8 +70,7 @@ private:
     QLabel *Label1 = nullptr;
     QGroupBox *Frame1 = nullptr;
     QLabel *Label15 = nullptr;
-    ConsolePage *Frame_manage[7] = {};
-    StudentPage *m_studentPage = nullptr;
+    QList<ConsolePage *> Frame_manage;
 };
 
 } // namespace corvanta

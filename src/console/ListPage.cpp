@@ -11,8 +11,8 @@
 
 namespace corvanta {
 
-ListPage::ListPage(ConsoleSession &session, const QString &objectName, const QString &title, QWidget *parent)
-    : ConsolePage(session, objectName, title, parent)
+ListPage::ListPage(ConsoleSession &session, const QString &title, QWidget *parent)
+    : ConsolePage(session, title, parent)
 {
     connect(&session.context().session, &Session::recordsChanged, this, &ListPage::updateEditing);
     connect(&session.context().session, &Session::loginChanged, this, &ListPage::updateEditing);
@@ -31,9 +31,11 @@ void ListPage::setListControls(QListWidget *list, QPlainTextEdit *input, QLabel 
 
 void ListPage::updateEditing()
 {
-    const bool usable = m_session.recordsUsable();
+    const Result usable = m_session.recordsUsable();
     for (QWidget *control : m_editing)
-        control->setEnabled(usable && hasList());
+        control->setEnabled(usable.ok() && hasList());
+    if (m_status)
+        m_status->setToolTip(usable.error()); // why the file could not be fetched again
     if (!usable && m_status)
         m_status->setText(staleText());
 }

@@ -11,7 +11,7 @@ class ListPage : public ConsolePage
 {
     Q_OBJECT
 public:
-    ListPage(ConsoleSession &session, const QString &objectName, const QString &title, QWidget *parent);
+    ListPage(ConsoleSession &session, const QString &title, QWidget *parent);
 
 protected:
     // The texts of one list's status label; "%1" stands for a count.

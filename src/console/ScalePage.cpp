@@ -17,7 +17,7 @@
 namespace corvanta {
 
 ScalePage::ScalePage(ConsoleSession &session, QWidget *parent)
-    : ConsolePage(session, QStringLiteral("Frame_manage_6"), QStringLiteral("评分标准"), parent)
+    : ConsolePage(session, QStringLiteral("评分标准"), parent)
 {
     Label37 = addLabel(this, QStringLiteral("Label37"), QStringLiteral("课题："), twips(240, 300, 600, 255));
     Combo3 = addComboBox(this, QStringLiteral("Combo3"), twips(840, 240, 5295, 300));
@@ -117,17 +117,15 @@ void ScalePage::fillPage()
 bool ScalePage::chooseTopic()
 {
     const LoginState &login = m_session.context().login;
-    bool complete = false;
     const QString chosen = Combo3->currentText();
-    const auto lines =
-        readLines(console_pages::getScale(chosen, login.LoginUser, login.LoginDigest), &complete);
+    const auto lines = readLines(console_pages::getScale(chosen, login.LoginUser, login.LoginDigest));
     if (!lines)
         return false;
     m_topic = chosen;
-    setItems(List5, *lines);
+    setItems(List5, lines->valueOr({}));
     m_pendingDeletions.clear();
     Command37->setEnabled(true);
-    return complete;
+    return lines->ok();
 }
 
 void ScalePage::openEdit(QListWidgetItem *item)

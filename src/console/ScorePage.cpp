@@ -18,7 +18,7 @@
 namespace corvanta {
 
 ScorePage::ScorePage(ConsoleSession &session, QWidget *parent)
-    : ConsolePage(session, QStringLiteral("Frame_manage_3"), QStringLiteral("计分管理"), parent)
+    : ConsolePage(session, QStringLiteral("计分管理"), parent)
 {
     Label56 =
         addLabel(this, QStringLiteral("Label56"), QStringLiteral("选择班级："), twips(120, 300, 915, 255));
@@ -36,6 +36,8 @@ ScorePage::ScorePage(ConsoleSession &session, QWidget *parent)
     Label16 = addLabel(this, QStringLiteral("Label16"), QStringLiteral("[警告]计分信息删除后不可恢复！"),
                        twips(120, 3900, 6015, 255));
     buildCorrectionFrame();
+    // The scale page's edits name the class this page shows.
+    session.setScoreClassSource([this] { return className(); });
 
     connect(Combo1, &QComboBox::activated, this, [this] { (void)chooseClass(); });
     connect(List3, &QListWidget::itemDoubleClicked, this, &ScorePage::openCorrection);
@@ -84,16 +86,14 @@ void ScorePage::fillPage()
 bool ScorePage::chooseClass()
 {
     const LoginState &login = m_session.context().login;
-    bool complete = false;
     const QString chosen = Combo1->currentText();
-    const auto lines =
-        readLines(console_pages::getScore(chosen, login.LoginUser, login.LoginDigest), &complete);
+    const auto lines = readLines(console_pages::getScore(chosen, login.LoginUser, login.LoginDigest));
     if (!lines)
         return false;
     m_class = chosen;
-    setItems(List3, *lines);
+    setItems(List3, lines->valueOr({}));
     m_pendingDeletions.clear();
-    return complete;
+    return lines->ok();
 }
 
 void ScorePage::openCorrection(QListWidgetItem *item)

@@ -11,7 +11,7 @@
 namespace corvanta {
 
 ShortcutPage::ShortcutPage(ConsoleSession &session, QWidget *parent)
-    : ConsolePage(session, QStringLiteral("Frame_manage_4"), QStringLiteral("快捷方式管理"), parent)
+    : ConsolePage(session, QStringLiteral("快捷方式管理"), parent)
 {
     const QString captions[3] = {QStringLiteral("桌面快捷方式"), QStringLiteral("程序组快捷方式"),
                                  QStringLiteral("开始菜单快捷方式")};

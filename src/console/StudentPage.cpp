@@ -17,7 +17,7 @@
 namespace corvanta {
 
 StudentPage::StudentPage(ConsoleSession &session, QWidget *parent)
-    : ListPage(session, QStringLiteral("Frame_manage_2"), QStringLiteral("学生管理"), parent)
+    : ListPage(session, QStringLiteral("学生管理"), parent)
 {
     Combo2 = addComboBox(this, QStringLiteral("Combo2"), twips(120, 240, 2775, 300));
     Command8 = addButton(this, QStringLiteral("Command8"), QStringLiteral("保存到服务器"),
@@ -98,7 +98,7 @@ void StudentPage::fillPage()
     updateEditing();
 }
 
-void StudentPage::resetClass()
+void StudentPage::resetAfterLogin()
 {
     List1->clear();
     Combo2->setCurrentIndex(-1);

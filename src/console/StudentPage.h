@@ -12,7 +12,7 @@ public:
     StudentPage(ConsoleSession &session, QWidget *parent);
     void fillPage() override;
     // After a login: no class chosen, no students shown.
-    void resetClass();
+    void resetAfterLogin() override;
 
 protected:
     console::ListKind listKind() const override { return console::ListKind::Students; }

@@ -15,7 +15,7 @@
 namespace corvanta {
 
 TeacherPage::TeacherPage(ConsoleSession &session, QWidget *parent)
-    : ConsolePage(session, QStringLiteral("Frame_manage_0"), QStringLiteral("个人信息维护"), parent)
+    : ConsolePage(session, QStringLiteral("个人信息维护"), parent)
 {
     addLabelledBoxes(this,
                      {{Label8, "Label8", "教师姓名：", Text6, "Text6"},

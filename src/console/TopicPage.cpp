@@ -13,7 +13,7 @@
 namespace corvanta {
 
 TopicPage::TopicPage(ConsoleSession &session, QWidget *parent)
-    : ListPage(session, QStringLiteral("Frame_manage_5"), QStringLiteral("课题管理"), parent)
+    : ListPage(session, QStringLiteral("课题管理"), parent)
 {
     List4 = addListBox(this, QStringLiteral("List4"), twips(120, 360, 3015, 2790));
     Label54 = addLabel(this, QStringLiteral("Label54"), QStringLiteral("添加新课题："),
@@ -82,7 +82,7 @@ void TopicPage::rename()
         return;
     sendRename(console_pages::renameKeti(login.LoginUser, m_session.operationPassword(), Text3->text(),
                                          Text2->text()),
-               Text2->text(), Frame5, [this] { emit m_session.pageRequested(5); });
+               Text2->text(), Frame5, [this] { showAgain(); });
 }
 
 } // namespace corvanta

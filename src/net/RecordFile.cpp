@@ -79,10 +79,10 @@ const QStringList &RecordFile::lines()
     return m_lines;
 }
 
-QString RecordFile::problem()
+Result RecordFile::readable()
 {
     refresh();
-    return m_problem;
+    return m_problem.isEmpty() ? Result::success() : Result::failure(m_problem);
 }
 
 QString RecordFile::ReadRecordLines(const QString &key)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Result.h"
 #include "net/RecordFormat.h"
 
 #include <QHash>
@@ -39,9 +40,9 @@ public:
 
     // The records as currently on disk (re-read when the file changed).
     const QStringList &lines();
-    // Why the file on disk was not read (too large, a line too long, ...); empty when it
-    // was, or when there is no file. Nothing of such a file is shown.
-    QString problem();
+    // Whether the file on disk was read (or there is none); else why not (too large, a line
+    // too long, ...). Nothing of such a file is shown.
+    Result readable();
 
 private:
     void refresh();

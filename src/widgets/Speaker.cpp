@@ -59,16 +59,17 @@ QtSpeaker::~QtSpeaker()
         delete m_thread;
 }
 
-QString QtSpeaker::unavailableReason() const
+Result QtSpeaker::available() const
 {
     if (QTextToSpeech::availableEngines().isEmpty())
-        return QStringLiteral("没有找到语音引擎，无法朗读。请安装 speech-dispatcher 和 espeak-ng。");
-    return {};
+        return Result::failure(
+            QStringLiteral("没有找到语音引擎，无法朗读。请安装 speech-dispatcher 和 espeak-ng。"));
+    return Result::success();
 }
 
 void QtSpeaker::say(const QString &text)
 {
-    if (text.isEmpty() || !unavailableReason().isEmpty())
+    if (text.isEmpty() || !available())
         return;
     if (!m_thread) {
         m_thread = new QThread;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <QString>
 
 class QThread;
@@ -12,8 +14,8 @@ class Speaker
 {
 public:
     virtual ~Speaker() = default;
-    // Empty when texts can be read aloud; else why not, for the teacher.
-    virtual QString unavailableReason() const = 0;
+    // Whether texts can be read aloud; else why not, for the teacher.
+    virtual Result available() const = 0;
     // Starts reading the text, cutting off what is still being read. Never fails aloud.
     virtual void say(const QString &text) = 0;
 };
@@ -34,7 +36,7 @@ public:
     ~QtSpeaker() override;
     QtSpeaker(const QtSpeaker &) = delete;
     QtSpeaker &operator=(const QtSpeaker &) = delete;
-    QString unavailableReason() const override;
+    Result available() const override;
     void say(const QString &text) override;
 
 private:

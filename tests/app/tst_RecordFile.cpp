@@ -233,7 +233,7 @@ private slots:
         // The reader shows nothing of a file beyond the limits, and says why.
         QVERIFY(writeFile(m_path, bytes));
         RecordFile file(m_path);
-        QCOMPARE(file.problem().isEmpty(), readable);
+        QCOMPARE(file.readable().ok(), readable);
         if (!readable)
             QVERIFY(file.classNames().isEmpty());
     }
@@ -245,7 +245,7 @@ private slots:
         QVERIFY(f.resize(kMaxRecordFileBytes + 10)); // sparse: no room taken on disk
         f.close();
         RecordFile file(m_path);
-        QVERIFY2(file.problem().contains(QStringLiteral("文件太大")), qPrintable(file.problem()));
+        QVERIFY2(file.readable().error().contains(QStringLiteral("文件太大")), qPrintable(file.readable().error()));
         QVERIFY(file.classNames().isEmpty());
     }
 

@@ -13,7 +13,10 @@ public:
     QStringList said;
     QString missingEngine; // the reason given when there is no engine; empty: there is one
 
-    QString unavailableReason() const override { return missingEngine; }
+    Result available() const override
+    {
+        return missingEngine.isEmpty() ? Result::success() : Result::failure(missingEngine);
+    }
     void say(const QString &text) override
     {
         if (missingEngine.isEmpty())
