@@ -102,9 +102,10 @@ const Step kSteps[] = {
     {{
         {"ALTER TABLE score ADD COLUMN class_id {int} NOT NULL DEFAULT 0"},
         {"UPDATE score SET class_id = (SELECT s.class_id FROM student s WHERE s.id = score.student_id)"},
-        // A class's newest scores; its figures per student and topic from the index alone.
+        // A class's scores, newest first. One index only: a covering index of the figures
+        // (class, student, topic, score, time) made the first class page after a change 7 ms
+        // instead of 14 ms on SQLite but cost a third of the upload rate at the bell.
         {"CREATE INDEX score_class ON score (class_id, at, id)"},
-        {"CREATE INDEX score_class_figures ON score (class_id, student_id, topic, score, at)"},
     }},
 };
 

@@ -86,7 +86,7 @@ std::optional<ClassReport> SqlStore::classReport(qint64 teacher, const QString &
         studentIndex.insert(row[0].toLongLong(), report.students.size());
         report.students.append({row[1].toString(), row[2].toInt(), 0, 0, 0});
     }
-    // Both sums in one pass over the class's index, which holds every column they need.
+    // Both sums in one pass over the class's scores (found by the class index).
     QHash<QString, qsizetype> topicIndex;
     for (const QVariantList &row :
          select(QStringLiteral("SELECT student_id, topic, COUNT(*), SUM(score), MAX(at) FROM score WHERE "
