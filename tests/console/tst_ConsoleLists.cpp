@@ -142,11 +142,11 @@ private slots:
             choose("Combo2", "C1");
         if (!input.isEmpty())
             this->text(input)->setPlainText(QStringLiteral("\r\n  \r\n"));
-        const QString log = m_server.serverLog();
+        const QString log = m_server.settledLog();
         click(button);
         QCOMPARE(label(status)->text(), text);
         QVERIFY(m_prompter.shown.isEmpty());
-        QCOMPARE(m_server.serverLog(), log); // nothing was sent
+        QCOMPARE(m_server.settledLog(), log); // nothing was sent
         if (!input.isEmpty())
             QCOMPARE(this->text(input)->toPlainText(), QStringLiteral("\n  \n"));
     }
@@ -295,12 +295,12 @@ private slots:
             choose("Combo2", "C1");
         const QStringList before = itemsOf(list(listName));
         text(input)->setPlainText(page == 2 ? QStringLiteral("好\r\n甲\t乙") : QStringLiteral("好\r\nA|B"));
-        const QString log = m_server.serverLog();
+        const QString log = m_server.settledLog();
         click(button);
         QCOMPARE(m_prompter.last()->title, QStringLiteral("提示"));
         QVERIFY(m_prompter.last()->text.startsWith(QStringLiteral("名称中不能含有")));
         QCOMPARE(itemsOf(list(listName)), before);
-        QCOMPARE(m_server.serverLog(), log);
+        QCOMPARE(m_server.settledLog(), log);
     }
 
     void emptyRenameIsRefused_data()
@@ -330,10 +330,10 @@ private slots:
             choose("Combo2", "C1");
         doubleClick(listName, 0);
         edit(newBox)->clear();
-        const QString log = m_server.serverLog();
+        const QString log = m_server.settledLog();
         click(button);
         QCOMPARE(lastMessage(), QStringLiteral("提示|新名称不能为空！|48"));
-        QCOMPARE(m_server.serverLog(), log);
+        QCOMPARE(m_server.settledLog(), log);
         QVERIFY(edit(newBox)->parentWidget()->isVisible());
     }
 

@@ -147,10 +147,10 @@ private slots:
         choose("Combo3", QStringLiteral("课堂提问"));
         click("Command37");
         edit("txtNewScale_1")->setText(QStringLiteral("  "));
-        const QString log = m_server.serverLog();
+        const QString log = m_server.settledLog();
         click("Command35");
         QCOMPARE(lastMessage(), QStringLiteral("提示|至少填写一个标准或评分！|48"));
-        QCOMPARE(m_server.serverLog(), log);
+        QCOMPARE(m_server.settledLog(), log);
         QVERIFY(find<QWidget>("Frame7")->isVisible());
     }
 

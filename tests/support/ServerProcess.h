@@ -34,6 +34,7 @@
 #include <QPair>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 
@@ -191,6 +192,25 @@ public:
     {
         QFile file(logPath());
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+    // The request log once the server has written what it answered: log lines go out from
+    // a queue after the reply, so a log read right after a reply may still lack its line.
+    // Waits until the log has not changed for 300 ms (at most 5 s).
+    QString settledLog() const
+    {
+        QString log = serverLog();
+        QElapsedTimer quiet, total;
+        quiet.start();
+        total.start();
+        while (quiet.elapsed() < 300 && total.elapsed() < 5000) {
+            QThread::msleep(20);
+            const QString now = serverLog();
+            if (now != log) {
+                log = now;
+                quiet.restart();
+            }
+        }
+        return log;
     }
     // The .eml files in the mail folder, oldest first.
     QStringList mails() const
