@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Benchmark of corvanta-server with wrk (Debian package "wrk"), in one run:
 #   servertime.php (the server's floor), record.php of a teacher with 20 classes x 50
-#   students, index.php uploads of 40 lines each (every request new lines), and a signed-in
+#   students, index.php uploads of 40 lines each (every request new lines; on SQLite again
+#   beside bench/registration_flood.py, 50 addresses registering at the limit), and a signed-in
 #   browser's class page (/score/class, read again whenever an upload changed the data),
 # the same record.php bytes served by nginx (Debian package "nginx-light", one worker) as
 # the yardstick for the HTTP front,
@@ -219,6 +220,12 @@ for store in $stores; do
       fetch_record
       sign_in
       run_pages "SQLite, 1 process" "$base"
+      # The same uploads while 50 addresses register teachers at the limit (PBKDF2 each).
+      python3 bench/registration_flood.py "$base" "$seconds" >"$work/flood.txt" &
+      flood=$!
+      measure "SQLite, reg. flood" upload "$base"
+      wait "$flood"
+      sed 's/^/                         /' "$work/flood.txt"
       stop_servers
       if [ -x "$nginx" ]; then
         start_nginx
