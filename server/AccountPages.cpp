@@ -184,7 +184,9 @@ QList<Route> routes()
 {
     return {
         {page::kCheckPassword, &checkPassword},
-        {page::kRegTeacher, &regTeacher},
+        // Two slow hashes each: a flood of registrations waits on the heavy threads (all of
+        // them share one place in that queue), not on the request threads uploads need.
+        {page::kRegTeacher, &regTeacher, kHeavy},
         {page::kCheckUsername, &checkUsername},
         {page::kGetPswdCode, &getPswdCode},
         {page::kSetPassword, &setPassword},

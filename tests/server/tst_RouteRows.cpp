@@ -72,7 +72,7 @@ private slots:
             "GET /score/getscore.php 1 [] - 8",
             "POST /score/editscore.php 3 [username,password,scoreid,score,time,keti,addtion] - 0",
             "POST /score/delscore.php 3 [username,password,delid] - 0",
-            "POST /score/regteacher.php 0 [username,teachername,password,superpassword,email] - 0",
+            "POST /score/regteacher.php 0 [username,teachername,password,superpassword,email] - 8",
             "GET /score/checkusername.php 0 [] - 0",
             "GET /score/getpswdcode.php 0 [] - 0",
             "POST /score/setpassword.php 0 [] - 0",
