@@ -98,7 +98,8 @@ inline void fillHistory(WebRig &rig)
     QCOMPARE(rig.upload("t01", "课堂提问", lines), QStringLiteral("Success!"));
 }
 
-inline QString studentHtml(WebRig &rig, const QByteArray &cookie, const QString &name, const QString &page = {})
+inline QString studentHtml(WebRig &rig, const QByteArray &cookie, const QString &name,
+                           const QString &page = {})
 {
     Fields fields = {{"class", kClass}, {"name", name}};
     if (!page.isNull())
