@@ -1,0 +1,329 @@
+// The server's HTTP front through raw sockets against the real binary: what one client may
+// cost it (sizes, times, connections) and the costly work it keeps apart (heavy reads,
+// check codes, registrations).
+#include "FrontRig.h"
+
+#include "core/TextCodec.h"
+#include "net/ServerLink.h"
+#include "net/Wire.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace corvanta;
+using namespace corvanta::test::front;
+using corvanta::test::ServerProcess;
+
+class TestServerFrontLimits : public QObject, public FrontRig
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (test::PostgresCluster::wanted() && !test::PostgresCluster::available())
+            QSKIP(qPrintable(test::PostgresCluster::missingText()));
+        QVERIFY2(m_server.start(), qPrintable(m_server.errorText()));
+    }
+
+    void sizeLimits_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<int>("status");
+        const QByteArray time = "/score/servertime.php?t=1";
+        QTest::newRow("plain") << get(time) << 200;
+        QTest::newRow("headers just under 16 KiB")
+            << get(time, "X-Pad: " + QByteArray(15 * 1024, 'a') + "\r\n") << 200;
+        QTest::newRow("headers over 16 KiB")
+            << get(time, "X-Pad: " + QByteArray(17 * 1024, 'a') + "\r\n") << 431;
+        QTest::newRow("headers far over")
+            << get(time, "X-Pad: " + QByteArray(200 * 1024, 'a') + "\r\n") << 431;
+        QTest::newRow("many small headers") << get(time, QByteArray("X-A: b\r\n").repeated(3000)) << 431;
+        QTest::newRow("query of 8 KiB") << get(time + '&' + QByteArray(8 * 1024 - 6, 'q')) << 200;
+        QTest::newRow("query over 8 KiB") << get(time + '&' + QByteArray(9 * 1024, 'q')) << 414;
+    }
+    void sizeLimits()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(int, status);
+        auto socket = connectTo(m_server.port());
+        socket->write(request);
+        const QByteArray reply = readAll(*socket, 5000);
+        QCOMPARE(statusOf(reply), status);
+    }
+
+    // A body far over 1 MiB by its Content-Length is refused before any of it is sent.
+    void bodyRefusedByLength()
+    {
+        auto socket = connectTo(m_server.port());
+        socket->write(
+            "POST /score/index.php HTTP/1.1\r\nHost: t\r\nContent-Type: application/x-www-form-urlencoded\r\n"
+            "Content-Length: 536870912\r\n\r\n");
+        bool closed = false;
+        const QByteArray reply = readAll(*socket, 3000, &closed);
+        QCOMPARE(statusOf(reply), 413);
+        QVERIFY(closed);
+        QCOMPARE(fromGbk(reply.mid(reply.indexOf("\r\n\r\n") + 4)), QStringLiteral("请求内容过大"));
+    }
+
+    // A chunked body is counted while it streams: a little over the limit gets its 413 at
+    // its end, one that goes on and on is cut off.
+    void bodyRefusedWhileStreaming_data()
+    {
+        QTest::addColumn<int>("chunks"); // of 64 KiB
+        QTest::addColumn<int>("status");
+        QTest::newRow("1.5 MiB") << 24 << 413;
+        QTest::newRow("endless") << 1000 << 0;
+    }
+    void bodyRefusedWhileStreaming()
+    {
+        QFETCH(int, chunks);
+        QFETCH(int, status);
+        auto socket = connectTo(m_server.port());
+        socket->write("POST /score/index.php HTTP/1.1\r\nHost: t\r\nTransfer-Encoding: chunked\r\n\r\n");
+        const QByteArray chunk =
+            QByteArray::number(64 * 1024, 16) + "\r\n" + QByteArray(64 * 1024, 'x') + "\r\n";
+        int sent = 0;
+        for (; sent < chunks && socket->state() == QAbstractSocket::ConnectedState; ++sent) {
+            socket->write(chunk);
+            if (!socket->waitForBytesWritten(2000))
+                break;
+        }
+        socket->write("0\r\n\r\n");
+        bool closed = false;
+        const QByteArray reply = readAll(*socket, 5000, &closed);
+        QCOMPARE(statusOf(reply), status);
+        QVERIFY(closed);
+        QVERIFY2(sent < 200, qPrintable(QString::number(sent))); // cut off near four times the limit
+    }
+
+    // A client that sends its headers a byte at a time is cut off at the header limit.
+    void headerTimeLimit()
+    {
+        auto socket = connectTo(m_server.port());
+        QElapsedTimer timer;
+        timer.start();
+        const QByteArray request = get("/score/servertime.php");
+        for (qsizetype i = 0; i < request.size() - 4 && socket->state() == QAbstractSocket::ConnectedState;
+             ++i) {
+            socket->write(request.mid(i, 1));
+            socket->waitForBytesWritten(500);
+            if (socket->waitForDisconnected(150))
+                break;
+        }
+        QCOMPARE(socket->state(), QAbstractSocket::UnconnectedState);
+        QVERIFY2(timer.elapsed() < 4000, qPrintable(QString::number(timer.elapsed())));
+    }
+
+    // A kept-alive connection serves another request, and is closed when idle too long.
+    void idleKeepAliveClosed()
+    {
+        auto socket = connectTo(m_server.port());
+        const QByteArray request = "GET /score/servertime.php HTTP/1.1\r\nHost: t\r\n\r\n";
+        socket->write(request);
+        QCOMPARE(statusOf(readReply(*socket)), 200);
+        QTest::qWait(500);
+        socket->write(request);
+        QCOMPARE(statusOf(readReply(*socket)), 200);
+        QElapsedTimer timer;
+        timer.start();
+        bool closed = false;
+        QVERIFY(readAll(*socket, 6000, &closed).isEmpty());
+        QVERIFY(closed);
+        QVERIFY2(timer.elapsed() > 1000, qPrintable(QString::number(timer.elapsed())));
+    }
+
+    // A body that trickles in is cut off at the body limit (1 s here), whatever its pace.
+    void bodyTimeLimit()
+    {
+        auto socket = startSlowBody(m_server.port());
+        QElapsedTimer timer;
+        timer.start();
+        while (socket->state() == QAbstractSocket::ConnectedState && timer.elapsed() < 8000) {
+            socket->write("a");
+            socket->waitForBytesWritten(500);
+            socket->waitForDisconnected(300);
+        }
+        QCOMPARE(socket->state(), QAbstractSocket::UnconnectedState);
+        QVERIFY2(timer.elapsed() < 4000, qPrintable(QString::number(timer.elapsed())));
+    }
+
+    // One address cannot take every connection: when its share is taken, the connection
+    // that has waited longest for its client makes room, so a teacher behind the same
+    // school address is still served; other addresses are unaffected.
+    void connectionsPerAddress()
+    {
+        // The usual header limit: the held connections must outlast a slow machine.
+        ServerProcess server({"--max-connections-per-address", "6"});
+        QVERIFY2(server.start(), qPrintable(server.errorText()));
+        std::vector<std::unique_ptr<QTcpSocket>> held;
+        for (int i = 0; i < 6; ++i) {
+            held.push_back(i % 2 ? startSlowBody(server.port()) : connectTo(server.port()));
+            QTest::qWait(30); // each waits for a different time
+        }
+        QTest::qWait(200);
+        auto over = connectTo(server.port());
+        over->write(get("/score/servertime.php"));
+        QCOMPARE(statusOf(readAll(*over, 3000)), 200);
+        QVERIFY(closedByServer(*held.front()));
+        for (std::size_t i = 1; i < held.size(); ++i)
+            QCOMPARE(held[i]->state(), QAbstractSocket::ConnectedState);
+        auto other = connectTo(server.port(), QStringLiteral("127.0.0.2"));
+        other->write(get("/score/servertime.php"));
+        QCOMPARE(statusOf(readAll(*other, 3000)), 200);
+        held.clear();
+    }
+
+    // Slow clients from many addresses fill every connection; a newcomer still gets in, in
+    // place of the one that has waited longest.
+    void slowClientsPushedOut()
+    {
+        ServerProcess server({"--max-connections", "12", "--max-connections-per-address", "6"});
+        QVERIFY2(server.start(), qPrintable(server.errorText()));
+        std::vector<std::unique_ptr<QTcpSocket>> held;
+        for (int address = 2; address <= 4; ++address) {
+            for (int i = 0; i < 6; ++i) {
+                held.push_back(startSlowBody(server.port(), QStringLiteral("127.0.0.%1").arg(address)));
+                QTest::qWait(20);
+            }
+        }
+        QTest::qWait(300);
+        auto newcomer = connectTo(server.port(), QStringLiteral("127.0.0.5"));
+        newcomer->write(get("/score/servertime.php"));
+        QCOMPARE(statusOf(readAll(*newcomer, 3000)), 200);
+        int open = 0;
+        for (const auto &socket : held)
+            open += closedByServer(*socket, 100) ? 0 : 1;
+        QVERIFY2(open <= 11, qPrintable(QString::number(open)));
+        QVERIFY(closedByServer(*held.front(), 100));
+        QCOMPARE(held.back()->state(), QAbstractSocket::ConnectedState);
+    }
+
+    // Reads of a whole class run apart from the cheap pages, a few per account at once: a
+    // pile of them from one account gets 503 with Retry-After beyond its share, and the clock
+    // page is answered while they still run.
+    void heavyReadsApart()
+    {
+        ServerProcess server({"--threads", "1", "--heavy-threads", "1"});
+        QVERIFY2(server.start(), qPrintable(server.errorText()));
+        const QString account = QStringLiteral("heavy01");
+        QVERIFY(server.registerTeacher(account, QStringLiteral("login"), QStringLiteral("oper")));
+        QVERIFY(server.setClasses(account, QStringLiteral("oper"), {QStringLiteral("C1")}));
+        QVERIFY(server.setStudents(account, QStringLiteral("oper"), QStringLiteral("C1"),
+                                   {QStringLiteral("s1")}));
+        QVERIFY(server.setTopics(account, QStringLiteral("oper"), {QStringLiteral("k")}));
+        const QDateTime base(QDate(2026, 1, 1), QTime(8, 0));
+        for (int part = 0; part < 2; ++part) {
+            QStringList lines;
+            for (int i = 0; i < 10000; ++i)
+                lines.append(
+                    QStringLiteral("C1\ts1\t5\t%1\t")
+                        .arg(base.addSecs(part * 10000 + i).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))));
+            QVERIFY(server.upload(account, QStringLiteral("oper"), QStringLiteral("k"), lines));
+        }
+        const QByteArray read =
+            get("/score/getscore.php?class=C1&t=heavy01&mp=" + Md5Hex(QStringLiteral("login")).toLatin1());
+        std::vector<std::unique_ptr<QTcpSocket>> heavy;
+        for (int i = 0; i < 16; ++i) {
+            heavy.push_back(connectTo(server.port()));
+            heavy.back()->write(read);
+            heavy.back()->flush();
+        }
+        QTest::qWait(100);
+        auto cheap = connectTo(server.port());
+        cheap->write(get("/score/servertime.php"));
+        // Replies in the order they are complete; index 16 is the clock page.
+        QList<int> order;
+        QList<QByteArray> replies(17);
+        QElapsedTimer timer;
+        timer.start();
+        while (order.size() < 17 && timer.elapsed() < 60000) {
+            for (int i = 0; i < 17; ++i) {
+                QTcpSocket &socket = i < 16 ? *heavy[std::size_t(i)] : *cheap;
+                if (order.contains(i))
+                    continue;
+                socket.waitForReadyRead(5);
+                replies[i] += socket.readAll();
+                if (socket.state() != QAbstractSocket::ConnectedState)
+                    order.append(i);
+            }
+        }
+        QCOMPARE(order.size(), 17);
+        QCOMPARE(statusOf(replies[16]), 200);
+        int served = 0, busy = 0;
+        for (int i = 0; i < 16; ++i) {
+            const int status = statusOf(replies[i]);
+            QVERIFY2(status == 200 || status == 503, replies[i].left(200).constData());
+            if (status == 503) {
+                ++busy;
+                QVERIFY(replies[i].contains("\r\nRetry-After: 5\r\n"));
+            } else {
+                ++served;
+                QVERIFY(replies[i].count("\r\n") > 10000);
+            }
+        }
+        QVERIFY2(busy >= 1 && served >= 2, qPrintable(QStringLiteral("%1 %2").arg(busy).arg(served)));
+        // The clock page did not wait for the reads that were let in.
+        qsizetype lastServed = 0;
+        for (qsizetype k = 0; k < order.size(); ++k) {
+            if (order[k] < 16 && statusOf(replies[order[k]]) == 200)
+                lastServed = k;
+        }
+        QVERIFY2(order.indexOf(16) < lastServed, qPrintable(QString::number(order.indexOf(16))));
+    }
+
+    // One check code a minute per account, counted in the database: a restart forgets nothing.
+    void checkCodeOncePerMinute()
+    {
+        ServerProcess server;
+        QVERIFY2(server.start(), qPrintable(server.errorText()));
+        QVERIFY(server.registerTeacher(QStringLiteral("code01"), QStringLiteral("login"),
+                                       QStringLiteral("oper")));
+        const ServerProcess::Fields ask = {{"username", "code01"}, {"email", "teacher@example.org"}};
+        QCOMPARE(server.get(QStringLiteral("/score/getpswdcode.php"), ask).text(), QStringLiteral("success"));
+        QTRY_COMPARE(server.mails().size(), 1);
+        const QString tooSoon = QStringLiteral("验证码发送过于频繁，请一分钟后再试！");
+        QCOMPARE(server.get(QStringLiteral("/score/getpswdcode.php"), ask).text(), tooSoon);
+        QVERIFY(server.restart());
+        QCOMPARE(server.get(QStringLiteral("/score/getpswdcode.php"), ask).text(), tooSoon);
+        QTest::qWait(300);
+        QCOMPARE(server.mails().size(), 1);
+    }
+
+    // Registrations are the dearest page: ten a minute from one address, others unhindered.
+    void registrationsPerAddress()
+    {
+        ServerProcess server({"--registrations-per-minute", "10"});
+        QVERIFY2(server.start(), qPrintable(server.errorText()));
+        for (int i = 0; i < 10; ++i)
+            QVERIFY(server.registerTeacher(QStringLiteral("reg%1x").arg(i), QStringLiteral("l"),
+                                           QStringLiteral("o")));
+        const auto refused =
+            server.post(QStringLiteral("/score/regteacher.php"), {{"username", "reg10x"},
+                                                                  {"teachername", "老师"},
+                                                                  {"password", "l"},
+                                                                  {"superpassword", "o"},
+                                                                  {"email", "t@example.org"}});
+        QCOMPARE(refused.text(), QStringLiteral("注册过于频繁，请一分钟后再试！"));
+        auto other = connectTo(server.port(), QStringLiteral("127.0.0.2"));
+        const QByteArray body = ServerProcess::encode({{"username", "reg11x"},
+                                                       {"teachername", "老师"},
+                                                       {"password", "l"},
+                                                       {"superpassword", "o"},
+                                                       {"email", "t@example.org"}});
+        other->write("POST /score/regteacher.php HTTP/1.1\r\nHost: t\r\nConnection: close\r\n"
+                     "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+                     QByteArray::number(body.size()) + "\r\n\r\n" + body);
+        const QByteArray reply = readAll(*other, 5000);
+        QCOMPARE(reply.mid(reply.indexOf("\r\n\r\n") + 4), QByteArray("Success!"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestServerFrontLimits)
+#include "tst_ServerFrontLimits.moc"
