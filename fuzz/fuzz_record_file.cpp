@@ -37,7 +37,9 @@ void readFromDisk(const QByteArray &bytes, bool withinLimits)
     const QString path = fuzz::scratchPath(QStringLiteral("ServerRec.cvd"));
     fuzz::writeFile(path, bytes);
     RecordFile file(path); // a fresh reader: the same path is rewritten within one clock tick
-    require(file.problem().isEmpty() == withinLimits, "a file beyond the limits is refused with a reason");
+    const Result readable = file.readable();
+    require(readable.ok() == withinLimits, "a file beyond the limits is refused");
+    require(readable.ok() || !readable.error().isEmpty(), "a refused file comes with a reason");
     if (!withinLimits) {
         require(file.lines().isEmpty() && file.classNames().isEmpty(), "nothing of a refused file is shown");
         return;

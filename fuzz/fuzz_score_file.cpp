@@ -14,24 +14,22 @@ using corvanta::fuzz::require;
 
 namespace {
 
-void checkTakenLine(const QString &line)
+void checkTakenLine(const ScoreLine &score)
 {
-    const std::optional<ScoreLine> score = ScoreLine::parse(line);
-    require(score.has_value(), "a taken line is a score line");
     // Written again, a score line reads as the same score.
-    const std::optional<ScoreLine> again = ScoreLine::parse(score->text());
-    require(again && again->text() == score->text(), "a score line survives being written again");
-    require(!score->text().contains(u'|'), "no score line can split an upload");
+    const std::optional<ScoreLine> again = ScoreLine::parse(score.text());
+    require(again && *again == score, "a score line survives being written again");
+    require(!score.text().contains(u'|'), "no score line can split an upload");
 }
 
 // Lines the pending file takes come back unchanged after a rewrite.
-void checkRewrite(const QString &folder, const QStringList &lines)
+void checkRewrite(const QString &folder, const QList<ScoreLine> &lines)
 {
     const QString path = folder + QStringLiteral("/again.cvr");
-    require(bool(writeScoreLines(path, lines)), "taken lines can be written");
-    const ScoreFileContent again = readScoreLines(path);
-    require(again.error.isEmpty() && again.badLines.isEmpty(), "written lines read back without complaint");
-    require(again.lines == lines, "written lines read back unchanged");
+    require(writeScoreLines(path, lines).ok(), "taken lines can be written");
+    const Expected<ScoreFileContent> again = readScoreLines(path);
+    require(again.ok() && again->badLines.isEmpty(), "written lines read back without complaint");
+    require(again->lines == lines, "written lines read back unchanged");
 }
 
 // What PendingScores::load sets aside is removed again, so runs do not fill the folder.
@@ -52,19 +50,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString path = folder + QStringLiteral("/") + PendingScores::defaultFileName();
     fuzz::writeFile(path, bytes);
 
-    const ScoreFileContent content = readScoreLines(path);
-    require(content.error.isEmpty(), "a small readable file is read");
-    for (const QString &line : content.lines)
+    const Expected<ScoreFileContent> read = readScoreLines(path);
+    require(read.ok(), "a small readable file is read");
+    const ScoreFileContent &content = *read;
+    for (const ScoreLine &line : content.lines)
         checkTakenLine(line);
     if (!content.badLines.isEmpty())
-        describeBadLines(content.badLines);
-    require(!readScoreLines(path, size > 0 ? qint64(size) - 1 : 0).error.isEmpty() || size == 0,
+        require(!describeBadLines(content.badLines).isEmpty(), "skipped lines are described");
+    require(!readScoreLines(path, size > 0 ? qint64(size) - 1 : 0).ok() || size == 0,
             "a file over the size limit is refused");
 
     PendingScores pending(path);
-    const QString problem = pending.load();
-    require(pending.lines() == content.lines, "the pending list is what the file reader takes");
-    require(problem.isEmpty() == content.badLines.isEmpty(), "lines skipped on loading are reported");
+    const Result loaded = pending.load();
+    require(pending.scores() == content.lines, "the pending list is what the file reader takes");
+    require(loaded.ok() == content.badLines.isEmpty(), "lines skipped on loading are reported");
     clearFolder(folder);
     checkRewrite(folder, content.lines);
     clearFolder(folder);
