@@ -38,9 +38,11 @@ struct ScoreLine
     friend bool operator==(const ScoreLine &, const ScoreLine &) = default;
 };
 
-inline size_t qHash(const ScoreLine &line, size_t seed = 0)
+// Lets a set of scores find a repeated one (every field counts).
+inline size_t qHash(const ScoreLine &score, size_t start = 0)
 {
-    return qHashMulti(seed, line.className, line.student, line.score, line.time, line.standard, line.standardCut);
+    return qHashMulti(start, score.className, score.student, score.score, score.time, score.standard,
+                      score.standardCut);
 }
 
 // The texts of the scores, in their order.
