@@ -29,8 +29,7 @@ class TestServerCli : public QObject
 private slots:
     void initTestCase()
     {
-        if (test::PostgresCluster::wanted() && !test::PostgresCluster::available())
-            QSKIP(qPrintable(test::PostgresCluster::missingText()));
+        CORVANTA_SKIP_WITHOUT_POSTGRES();
     }
 
     void helpAndVersion_data()

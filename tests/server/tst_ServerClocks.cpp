@@ -44,8 +44,7 @@ class TestServerClocks : public QObject
 private slots:
     void initTestCase()
     {
-        if (test::PostgresCluster::wanted() && !test::PostgresCluster::available())
-            QSKIP(qPrintable(test::PostgresCluster::missingText()));
+        CORVANTA_SKIP_WITHOUT_POSTGRES();
     }
 
     void lockOutCountsAcrossProcesses()

@@ -136,8 +136,7 @@ class TestServerCluster : public QObject
 private slots:
     void initTestCase()
     {
-        if (test::PostgresCluster::wanted() && !test::PostgresCluster::available())
-            QSKIP(qPrintable(test::PostgresCluster::missingText()));
+        CORVANTA_SKIP_WITHOUT_POSTGRES();
         m_database = test::testDatabase(m_dir);
         QVERIFY(!m_database.isEmpty());
         m_a = startServer();

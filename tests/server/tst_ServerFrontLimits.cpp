@@ -27,8 +27,7 @@ class TestServerFrontLimits : public QObject, public FrontRig
 private slots:
     void initTestCase()
     {
-        if (test::PostgresCluster::wanted() && !test::PostgresCluster::available())
-            QSKIP(qPrintable(test::PostgresCluster::missingText()));
+        CORVANTA_SKIP_WITHOUT_POSTGRES();
         QVERIFY2(m_server.start(), qPrintable(m_server.errorText()));
     }
 

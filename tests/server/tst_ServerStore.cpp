@@ -114,8 +114,7 @@ class TestServerStore : public QObject
 private slots:
     void initTestCase()
     {
-        if (test::PostgresCluster::wanted() && !test::PostgresCluster::available())
-            QSKIP(qPrintable(test::PostgresCluster::missingText()));
+        CORVANTA_SKIP_WITHOUT_POSTGRES();
     }
 
     // The old database is made once and a copy opened, as an operator's would be: the

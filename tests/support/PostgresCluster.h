@@ -214,3 +214,12 @@ inline QString testDatabase(const QTemporaryDir &dir, const QString &name = QStr
 }
 
 } // namespace corvanta::test
+
+// At the start of initTestCase: skips the whole program when its PostgreSQL run was asked for
+// and no PostgreSQL server can be made on this machine.
+#define CORVANTA_SKIP_WITHOUT_POSTGRES()                                                           \
+    do {                                                                                         \
+        using corvanta::test::PostgresCluster;                                                   \
+        if (PostgresCluster::wanted() && !PostgresCluster::available())                          \
+            QSKIP(qPrintable(PostgresCluster::missingText()));                                   \
+    } while (false)
