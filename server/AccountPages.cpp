@@ -49,9 +49,9 @@ MailMessage checkCodeMail(const QString &from, const Teacher &teacher, const QSt
     message.to = teacher.email;
     message.subject = QStringLiteral("Corvanta 重置密码验证码");
     message.body =
-        QStringLiteral("%1 老师：\r\n\r\n您的帐号 %2 的重置密码验证码是：%3\r\n\r\n"
+        QStringLiteral("%1：\r\n\r\n您的帐号 %2 的重置密码验证码是：%3\r\n\r\n"
                        "验证码15分钟内有效，只能使用一次。如果不是您本人的操作，请忽略本邮件。\r\n")
-            .arg(teacher.name, teacher.account, code);
+            .arg(teacher.addressed(), teacher.account, code);
     return message;
 }
 

@@ -157,7 +157,7 @@ QString classPage(const Teacher &teacher, const ClassReport &report, const SortO
     const QList<Placed> students = placedStudents(report, order);
     QString body = QStringLiteral("<h1>%1</h1><p class=\"note\">%2 名学生 · %3 条计分 · 最近上传 <span class=\"t\">%4</span></p>")
                        .arg(esc(report.name), QString::number(report.students.size()), QString::number(scores),
-                            esc(minuteText(report.lastUpload)));
+                            esc(web_report::momentMinuteText(report.lastUpload)));
     body += QStringLiteral("<h2>学生</h2>") + studentTable(report, students, order);
     if (scores == 0)
         return document(report.name, body + QStringLiteral("<p class=\"note\">还没有计分记录。</p>"), true, header);

@@ -3,6 +3,8 @@
 
 #include "core/TextCodec.h"
 #include "net/FieldLimits.h"
+#include "net/OutgoingText.h"
+#include "net/ScoreLine.h"
 #include "net/Wire.h"
 
 #include <QSet>
@@ -44,6 +46,8 @@ QString scoreLine(const ScoreRecord &r)
 // break every later upload naming it.
 Result checkScaleText(const QString &text)
 {
+    if (Result filled = outgoing::checkFilled(text, QStringLiteral("评分标准")); !filled)
+        return filled;
     if (Result length = checkLength(QStringLiteral("评分标准"), text, limits::kScaleTextChars); !length)
         return length;
     if (!isStorableName(text))
@@ -73,6 +77,12 @@ PageReply deleteIds(const PageContext &call, void (Store::*remove)(qint64, const
 
 PageReply listReplace(const PageContext &call, const char *listField, ListKind kind)
 {
+    // A class list or topic list names each once however often it came; a student named
+    // twice, or by blanks, is more likely a typing slip the teacher should see.
+    if (kind == Students) {
+        if (Result check = outgoing::checkStudentList(splitList(call.field(listField))); !check)
+            return refused(check.error());
+    }
     const QStringList names = uniqueNames(call.field(listField));
     const int most = kind == Classes ? kMaxClasses : kind == Topics ? kMaxTopics : kMaxStudentsPerClass;
     if (names.size() > most)
@@ -260,13 +270,16 @@ PageReply editScore(const PageContext &call)
     record.id = call.field(field::kScoreId).trimmed().toLongLong(&ok);
     if (!ok)
         return refused(QStringLiteral("计分记录不存在！"));
-    record.score = leadingNumber(call.field(field::kScore));
-    if (!isSaneScore(record.score))
+    const std::optional<double> score = scoreTextNumber(call.field(field::kScore));
+    if (!score || !isSaneScore(*score))
         return refused(QStringLiteral("分数不正确：") + call.field(field::kScore));
+    record.score = *score;
     record.time = call.field(field::kTime).trimmed().toLongLong(&ok);
     // Time 0 is what the tool sends for a text that is not a date.
     if (!ok || record.time <= 0)
         return refused(QStringLiteral("时间不正确！"));
+    if (!isScoreTimeInRange(record.time))
+        return refused(QStringLiteral("时间不正确：") + SecondsToDateText(record.time) + QString::fromUtf16(kScoreYearsNote));
     record.topic = call.field(field::kKeti);
     record.note = call.field(field::kNote);
     for (const Result &length : {checkLength(QStringLiteral("课题"), record.topic, limits::kNameChars),

@@ -1,5 +1,7 @@
 #include "DemoData.h"
 
+#include "net/Wire.h"
+
 #include <QDateTime>
 
 namespace corvanta::server {
@@ -82,8 +84,7 @@ bool addDemoTeacher(ScoreService &service, Store &store)
         s.className = classes[0];
         s.student = students0[i * 2].first;
         s.score = points[i];
-        s.time = QDateTime::fromString(demoTime(1, i * 3), QStringLiteral("yyyy-MM-dd hh:mm:ss"))
-                     .toSecsSinceEpoch();
+        s.time = DateTextToSeconds(demoTime(1, i * 3));
         s.topic = QStringLiteral("课堂提问");
         // A standard's score comes with its text; a score from the score combo has none.
         s.note = points[i] == 5   ? QStringLiteral("回答完整准确")

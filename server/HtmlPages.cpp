@@ -35,12 +35,25 @@ QString esc(const QString &text)
     return text.toHtmlEscaped();
 }
 
-QString timeCell(qint64 seconds)
+namespace {
+
+QString yearApart(qint64 seconds, const QString &text)
 {
-    const QString text = web_report::minuteText(seconds);
     if (seconds == 0 || text.size() < 5)
         return esc(text);
     return QStringLiteral("<span class=\"y\">%1</span>%2").arg(esc(text.left(5)), esc(text.mid(5)));
+}
+
+} // namespace
+
+QString timeCell(qint64 seconds)
+{
+    return yearApart(seconds, web_report::minuteText(seconds));
+}
+
+QString momentCell(qint64 unixSeconds)
+{
+    return yearApart(unixSeconds, web_report::momentMinuteText(unixSeconds));
 }
 
 QString clippedCell(const QString &text, const QString &href)
@@ -108,9 +121,9 @@ QString studentAddress(const char *path, const QString &className, const QString
 
 QString signedInBar(const Teacher &teacher, const QString &links)
 {
-    return QStringLiteral("<nav aria-label=\"页面\">%1</nav><span class=\"note\">%2 老师</span>"
+    return QStringLiteral("<nav aria-label=\"页面\">%1</nav><span class=\"note\">%2</span>"
                           "<form method=\"post\" action=\"%3\"><button type=\"submit\">退出</button></form>")
-        .arg(links, esc(teacher.name), QLatin1String(pages::kWebSignOut));
+        .arg(links, esc(teacher.addressed()), QLatin1String(pages::kWebSignOut));
 }
 
 QString signInPage(const QString &message, const QString &account)
@@ -149,7 +162,7 @@ QString homePage(const Teacher &teacher, const QList<ClassSummary> &classes, con
                         "<tr><td><a href=\"%1\">%2</a></td><td class=\"n\">%3</td><td class=\"n\">%4</td>"
                         "<td class=\"t\">%5</td></tr>\n")
                         .arg(esc(classAddress(pages::kWebClass, c.name)), esc(c.name),
-                             QString::number(c.students), QString::number(c.scores), timeCell(c.lastUpload));
+                             QString::number(c.students), QString::number(c.scores), momentCell(c.lastUpload));
         body += scrollBox(QStringLiteral("我的班级"), table + QStringLiteral("</tbody></table>"));
     }
     body += QStringLiteral("<h2>最近的计分</h2>") + scoreTable(recent);
@@ -159,8 +172,8 @@ QString homePage(const Teacher &teacher, const QList<ClassSummary> &classes, con
 
 QString recentScoresPage(const Teacher &teacher, const QList<ScoreRecord> &recent)
 {
-    const QString body = QStringLiteral("<h1>%1 老师最近的 %2 条计分</h1>")
-                             .arg(esc(teacher.name), QString::number(recent.size())) +
+    const QString body = QStringLiteral("<h1>%1最近的 %2 条计分</h1>")
+                             .arg(esc(teacher.addressed()), QString::number(recent.size())) +
                          scoreTable(recent);
     return document(QStringLiteral("上传结果"), body);
 }

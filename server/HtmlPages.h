@@ -12,6 +12,8 @@ namespace corvanta::server::html {
 QString esc(const QString &text);
 // A time for a table cell, "yyyy-MM-dd hh:mm", its year dropped on a phone; "—" for 0.
 QString timeCell(qint64 seconds);
+// The same for a moment of the server's clock (Unix seconds), such as a class's last upload.
+QString momentCell(qint64 unixSeconds);
 // A table cell for a stored text that may be long (a name, a note): kept on one line, cut
 // with "…" past a width, the whole text in its title; a link when href is given (not yet
 // HTML-escaped).

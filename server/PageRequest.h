@@ -75,6 +75,8 @@ Result checkLength(const QString &what, const QString &text, int most);
 // Scores are finite and within this range.
 inline constexpr double kMaxScoreMagnitude = 1000;
 bool isSaneScore(double score);
+// Said after a score time outside the years isScoreTimeInRange takes.
+inline constexpr char16_t kScoreYearsNote[] = u"（计分时间应在2000年至2099年之间）";
 
 // The most a teacher's lists may hold.
 inline constexpr int kMaxClasses = 500;

@@ -3,6 +3,7 @@
 
 #include "core/TextCodec.h"
 #include "net/FieldLimits.h"
+#include "net/OutgoingText.h"
 #include "net/ScoreLine.h"
 #include "net/Wire.h"
 
@@ -23,6 +24,25 @@ PageReply serverTime(const PageContext &call)
     return PageReply::text(QString::number(call.service.now()));
 }
 
+namespace {
+
+// The score and the time of an upload line, into s: a score text that starts with a number
+// (and only a number), a time in the years a score can have.
+Result checkScoreValues(const ScoreLine &line, qsizetype lineNo, ScoreRecord *s)
+{
+    const std::optional<double> score = scoreTextNumber(line.score);
+    if (!score || !isSaneScore(*score))
+        return Result::failure(QStringLiteral("第%1行分数不正确：").arg(lineNo) + line.score);
+    s->score = *score;
+    if (s->time == 0)
+        return Result::failure(QStringLiteral("第%1行时间不正确：").arg(lineNo) + line.time);
+    if (!isScoreTimeInRange(s->time))
+        return Result::failure(QStringLiteral("第%1行时间不正确：").arg(lineNo) + line.time + QString::fromUtf16(kScoreYearsNote));
+    return Result::success();
+}
+
+} // namespace
+
 Expected<std::optional<ScoreRecord>> parseUploadLine(QString line, qsizetype lineNo)
 {
     while (line.endsWith(u'\r') || line.endsWith(u'\n'))
@@ -36,21 +56,20 @@ Expected<std::optional<ScoreRecord>> parseUploadLine(QString line, qsizetype lin
     ScoreRecord s;
     s.className = parsed->className;
     s.student = parsed->student;
-    s.score = leadingNumber(parsed->score);
     s.time = DateTextToSeconds(parsed->time);
     s.note = parsed->standard;
     if (Result length = checkLength(QStringLiteral("第%1行说明").arg(lineNo), s.note, limits::kNoteChars); !length)
         return length;
-    if (!isSaneScore(s.score))
-        return Result::failure(QStringLiteral("第%1行分数不正确：").arg(lineNo) + parsed->score);
-    if (s.time == 0)
-        return Result::failure(QStringLiteral("第%1行时间不正确：").arg(lineNo) + parsed->time);
+    if (Result values = checkScoreValues(*parsed, lineNo, &s); !values)
+        return values;
     return std::optional(s);
 }
 
 PageReply upload(const PageContext &call)
 {
     const QString topic = call.field(field::kKeti);
+    if (Result filled = outgoing::checkFilled(topic, QStringLiteral("课题")); !filled)
+        return refused(filled.error());
     if (Result length = checkLength(QStringLiteral("课题"), topic, limits::kNameChars); !length)
         return refused(length.error());
     if (!isStorableText(topic))

@@ -1,5 +1,10 @@
 #include "SqlSchema.h"
 
+#include <QDateTime>
+#include <QTimeZone>
+
+#include <limits>
+
 namespace corvanta::server::schema {
 
 namespace {
@@ -123,6 +128,47 @@ QString spelled(Dialect dialect, const char *sql)
 
 } // namespace
 
+QStringList scoreTimesAsWritten(const QList<ZoneSpan> &spans)
+{
+    // Each span's shift from Unix seconds to calendar seconds after 1970-01-01 08:00.
+    QList<QPair<qint64, qint64>> shifts; // (first second of the span, shift)
+    for (const ZoneSpan &span : spans) {
+        const qint64 shift = span.offset - 8 * 3600;
+        if (shifts.isEmpty() || shifts.last().second != shift)
+            shifts.append({span.from, shift});
+    }
+    if (shifts.isEmpty() || (shifts.size() == 1 && shifts[0].second == 0))
+        return {};
+    QString shift = QStringLiteral("CASE");
+    for (qsizetype i = 1; i < shifts.size(); ++i)
+        shift += QStringLiteral(" WHEN at < %1 THEN %2").arg(shifts[i].first).arg(shifts[i - 1].second);
+    shift += QStringLiteral(" ELSE %1 END").arg(shifts.last().second);
+    // Through a range no time reaches (2^40 below), so that no row meets another's old time
+    // under the unique key on its way.
+    const QString away = QStringLiteral("1099511627776");
+    return {QStringLiteral("UPDATE score SET at = at + (%1) - %2").arg(shift, away),
+            QStringLiteral("UPDATE score SET at = at + %1").arg(away)};
+}
+
+QList<ZoneSpan> localZoneSpans()
+{
+    const QDateTime from(QDate(1900, 1, 1), QTime(0, 0), Qt::UTC);
+    const QDateTime to(QDate(2200, 1, 1), QTime(0, 0), Qt::UTC);
+    // The offsets the old times were written with: those of QDateTime's local time.
+    const auto offsetAt = [](qint64 at) { return qint64(QDateTime::fromSecsSinceEpoch(at).offsetFromUtc()); };
+    QList<ZoneSpan> spans{{std::numeric_limits<qint64>::min(), offsetAt(from.toSecsSinceEpoch())}};
+    const QTimeZone zone = QTimeZone::systemTimeZone();
+    if (zone.hasTransitions()) {
+        for (const QTimeZone::OffsetData &t : zone.transitions(from, to)) {
+            const qint64 at = t.atUtc.toSecsSinceEpoch();
+            spans.append({at, offsetAt(at)});
+        }
+    } else {
+        spans[0].offset = offsetAt(QDateTime::currentSecsSinceEpoch());
+    }
+    return spans;
+}
+
 QList<QStringList> steps(Dialect dialect)
 {
     QList<QStringList> out;
@@ -134,6 +180,10 @@ QList<QStringList> steps(Dialect dialect)
         }
         out.append(statements);
     }
+    // Score times were Unix seconds of the server's local time: the text a score showed hung on
+    // the server's zone, and a text its zone skips could not be kept. They become the calendar
+    // seconds of the same text, read here in the zone the server has always run in.
+    out.append(scoreTimesAsWritten(localZoneSpans()));
     return out;
 }
 

@@ -15,6 +15,18 @@ enum class Dialect { Sqlite, Postgres };
 // by an older server is brought up to date step by step.
 QList<QStringList> steps(Dialect dialect);
 
+// Where a zone's offset from UTC holds: from the Unix second `from` on, until the next span.
+struct ZoneSpan
+{
+    qint64 from = 0;
+    qint64 offset = 0; // seconds ahead of UTC
+};
+// The spans of this process's local zone (first one open to the past).
+QList<ZoneSpan> localZoneSpans();
+// The statements that turn stored score times written as Unix seconds in a zone of these spans
+// into calendar seconds of the same text; none for a zone always 8 hours ahead.
+QStringList scoreTimesAsWritten(const QList<ZoneSpan> &spans);
+
 // The columns an uploaded score line fills, in the order every insert binds them.
 enum class ScoreColumn { ClassId, StudentId, Score, At, Topic, Note };
 inline constexpr std::array<ScoreColumn, 6> kScoreColumns = {ScoreColumn::ClassId, ScoreColumn::StudentId,

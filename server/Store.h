@@ -34,6 +34,13 @@ struct Teacher
     QString loginVerifier;  // hashLoginVerifier of Md5Hex of the login password (older rows: the MD5)
     QString operationHash;  // slow salted hash of the operation password
     qint64 dataVersion = 0; // grows with every change of the teacher's data
+
+    // How mail and pages address the teacher: "王 老师", but "王老师" for a name that already
+    // says it.
+    QString addressed() const
+    {
+        return name.endsWith(QStringLiteral("老师")) ? name : name + QStringLiteral(" 老师");
+    }
 };
 
 struct ScoreRecord

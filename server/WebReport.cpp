@@ -95,17 +95,14 @@ void sortTopics(QList<TopicSummary> &topics)
 QList<DaySummary> byDay(const QList<HourSummary> &hours)
 {
     QList<DaySummary> days;
-    // The local day is worked out once a day, not once an hour: every local time lookup asks
-    // the system for its time zone file.
-    qint64 dayEnd = 0;
+    // Score times count calendar seconds, so every day starts a whole number of 86400 after
+    // any midnight, in every zone.
+    const qint64 midnightText = DateTextToSeconds(QStringLiteral("1970-01-02")) - 86400;
     for (const HourSummary &h : hours) {
-        if (days.isEmpty() || h.start < days.last().start || h.start >= dayEnd) {
-            const QDateTime local = QDateTime::fromSecsSinceEpoch(h.start);
-            const qint64 start = h.start - QTime(0, 0).secsTo(local.time());
-            dayEnd = start + 24 * 3600;
-            if (days.isEmpty() || days.last().day != local.date())
-                days.append({local.date(), start, 0, 0});
-        }
+        const qint64 sinceMidnight = ((h.start - midnightText) % 86400 + 86400) % 86400;
+        const qint64 start = h.start - sinceMidnight;
+        if (days.isEmpty() || days.last().start != start)
+            days.append({QDate::fromString(SecondsToDateText(start).left(10), Qt::ISODate), start, 0, 0});
         days.last().scores += h.scores;
         days.last().total += h.total;
     }
@@ -123,6 +120,11 @@ QString meanText(double mean, int scores)
 QString minuteText(qint64 seconds)
 {
     return seconds == 0 ? kNone : SecondsToDateText(seconds).left(16);
+}
+
+QString momentMinuteText(qint64 unixSeconds)
+{
+    return unixSeconds == 0 ? kNone : LocalTimeText(unixSeconds).left(16);
 }
 
 QByteArray scoresCsv(const QList<ScoreRecord> &records)

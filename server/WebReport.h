@@ -25,11 +25,11 @@ void sortStudents(QList<StudentSummary> &students, const SortOrder &order);
 // By topic, as names are sorted: the same order whichever database collates the texts.
 void sortTopics(QList<TopicSummary> &topics);
 
-// Scores summed up by the local day, oldest first, from summaries by the hour.
+// Scores summed up by the day of their times, oldest first, from summaries by the hour.
 struct DaySummary
 {
     QDate day;
-    qint64 start = 0; // its local midnight, Unix seconds
+    qint64 start = 0; // its midnight, in score-time seconds
     int scores = 0;
     double total = 0;
     double mean() const { return scores > 0 ? total / scores : 0; }
@@ -38,8 +38,10 @@ QList<DaySummary> byDay(const QList<HourSummary> &hours);
 
 // A mean to at most two decimals ("4.17", "5"); "—" without scores.
 QString meanText(double mean, int scores);
-// "yyyy-MM-dd hh:mm"; "—" for 0 (never).
+// A score's time as "yyyy-MM-dd hh:mm"; "—" for 0 (never).
 QString minuteText(qint64 seconds);
+// A moment of the server's clock (Unix seconds, as an upload's) the same way, in its zone.
+QString momentMinuteText(qint64 unixSeconds);
 
 inline constexpr char kCsvColumns[] = "学生,计分,时间,课题,标准/说明";
 // Every record as a spreadsheet reads it: UTF-8 with a byte-order mark, CR LF line ends,

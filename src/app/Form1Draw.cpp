@@ -8,6 +8,7 @@
 #include "core/AppConfig.h"
 #include "net/LoginState.h"
 #include "scoring/DailyLog.h"
+#include "scoring/ScoreCorrection.h"
 #include "scoring/ScoreUndo.h"
 #include "scoring/StandardLine.h"
 #include "scoring/UploadPanel.h"
@@ -263,6 +264,11 @@ void Form1::scoreByCombo()
     // One score from the combo per draw.
     if (student.isEmpty() || student != NewStu)
         return;
+    // A typed text that is no score ("优") would be kept as 0 by the server: nothing is logged.
+    if (const Result score = checkScoreText(Combo1->currentText()); !score) {
+        m_context.prompter.message(this, QStringLiteral("提示"), score.error(), PromptIcon::Warning);
+        return;
+    }
     const RecordResult result =
         m_recorder->record(m_context.login.LoginUser, class_num, student, Combo1->currentText());
     m_undo->given(result.line);

@@ -22,11 +22,12 @@ std::optional<QString> CheckServerClock(const QString &serverReply, const QDateT
     const qint64 floor = DateTextToSeconds(QStringLiteral("2013-3-15"));
     if (!(std::abs(server - double(local)) > 300 && server > double(floor)))
         return std::nullopt;
-    const QString serverText = SecondsToDateText(serverSeconds);
+    // Both are moments, not score times: shown as this computer's clock reads them.
+    const QString serverText = LocalTimeText(serverSeconds);
     if (serverText.isEmpty())
         return std::nullopt;
     return QStringLiteral("时间错误，请修改后确定！\r\n服务器时间:") + serverText +
-           QStringLiteral("\r\n本电脑时间:") + SecondsToDateText(local);
+           QStringLiteral("\r\n本电脑时间:") + LocalTimeText(local);
 }
 
 std::optional<QString> versionPanelText(const QString &reply)

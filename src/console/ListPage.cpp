@@ -1,6 +1,7 @@
 #include "ListPage.h"
 
 #include "console/ConsoleSession.h"
+#include "net/OutgoingText.h"
 #include "net/Session.h"
 #include "widgets/AppContext.h"
 #include "widgets/BusyGuard.h"
@@ -104,6 +105,12 @@ ReplyOutcome ListPage::saveList()
     // A save never sends a list the page could not vouch for.
     if (!mayEditList())
         return ReplyOutcome::Failed;
+    if (listKind() == console::ListKind::Students) {
+        if (const Result names = outgoing::checkStudentList(items(m_list)); !names) {
+            tellRefusal(names.error());
+            return ReplyOutcome::Failed;
+        }
+    }
     const AppContext &context = m_session.context();
     const ReplyOutcome outcome =
         sendChange(console::SaveListToServer(listKind(), context.login, m_session.operationPassword(),

@@ -6,6 +6,7 @@
 #include "core/TextCodec.h"
 #include "net/ConsolePages.h"
 #include "net/LoginState.h"
+#include "net/OutgoingText.h"
 #include "widgets/BusyGuard.h"
 
 #include <QComboBox>
@@ -140,7 +141,8 @@ void ScalePage::openEdit(QListWidgetItem *item)
 
 void ScalePage::editScale()
 {
-    if (BusyGuard::isBusy(this) || !namesAllowed({Text26->text()}, outgoing::TextKind::ScaleText))
+    if (BusyGuard::isBusy(this) || !filledScaleTexts({Text26->text()}) ||
+        !namesAllowed({Text26->text()}, outgoing::TextKind::ScaleText))
         return;
     const LoginState &login = m_session.context().login;
     const PageCall call =
@@ -151,6 +153,17 @@ void ScalePage::editScale()
         return;
     emit m_session.standardsChanged();
     Frame6->hide();
+}
+
+bool ScalePage::filledScaleTexts(const QStringList &texts)
+{
+    for (const QString &text : texts) {
+        if (const Result filled = outgoing::checkFilled(text, QStringLiteral("评分标准")); !filled) {
+            tellRefusal(filled.error());
+            return false;
+        }
+    }
+    return true;
 }
 
 void ScalePage::openNew()
@@ -179,11 +192,16 @@ void ScalePage::createScales()
         tellRefusal(QStringLiteral("至少填写一个标准或评分！"));
         return;
     }
-    QStringList filled;
-    for (const QString &text : rows.texts) {
-        if (!text.isEmpty())
-            filled.append(text);
+    QStringList filled, scored;
+    for (int i = 0; i < rows.texts.size(); ++i) {
+        if (!rows.texts[i].isEmpty())
+            filled.append(rows.texts[i]);
+        // A score needs its text: the standards list would show an empty line.
+        if (!rows.scores.value(i).isEmpty())
+            scored.append(rows.texts[i]);
     }
+    if (!filledScaleTexts(scored))
+        return;
     if (!namesAllowed(filled, outgoing::TextKind::ScaleText))
         return;
     const LoginState &login = m_session.context().login;

@@ -22,6 +22,8 @@ private:
     void editScale();
     void openNew();
     void createScales();
+    // Each text says something; else the teacher is told and false comes back.
+    bool filledScaleTexts(const QStringList &texts);
     void removeScales();
     ReplyOutcome sendDeletions();
 

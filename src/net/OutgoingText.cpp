@@ -3,6 +3,8 @@
 #include "core/TextCodec.h"
 #include "net/FieldLimits.h"
 
+#include <QSet>
+
 namespace corvanta::outgoing {
 
 namespace {
@@ -53,6 +55,26 @@ Result checkTexts(const QStringList &texts, TextKind kind)
         if (Result checked = checkText(text, kind); !checked)
             return checked;
     }
+    return Result::success();
+}
+
+Result checkStudentList(const QStringList &names)
+{
+    QSet<QString> seen;
+    for (const QString &name : names) {
+        if (name.trimmed().isEmpty())
+            return Result::failure(QStringLiteral("学生名单中有空白的姓名，请删除后再试！"));
+        if (seen.contains(name))
+            return Result::failure(QStringLiteral("学生名单中“%1”出现了两次，请删除重复的姓名后再试！").arg(shown(name)));
+        seen.insert(name);
+    }
+    return Result::success();
+}
+
+Result checkFilled(const QString &text, const QString &what)
+{
+    if (text.trimmed().isEmpty())
+        return Result::failure(what + QStringLiteral("不能为空！"));
     return Result::success();
 }
 

@@ -20,4 +20,10 @@ enum class TextKind {
 Result checkText(const QString &text, TextKind kind);
 Result checkTexts(const QStringList &texts, TextKind kind);
 
+// Texts the server refuses whole, checked alike before sending and on arrival: a class's
+// student list with every name holding more than blanks and none twice; a text that must say
+// something (a scale's text, an upload's topic), `what` naming it ("评分标准", "课题").
+Result checkStudentList(const QStringList &names);
+Result checkFilled(const QString &text, const QString &what);
+
 } // namespace corvanta::outgoing

@@ -1,5 +1,7 @@
 #include "ScoreLine.h"
 
+#include "Wire.h"
+
 #include <QStringList>
 
 namespace corvanta {
@@ -66,6 +68,44 @@ bool isValidScoreLine(const QString &line)
 QString scoreTimeText(const QDateTime &when)
 {
     return when.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+}
+
+std::optional<double> scoreTextNumber(QStringView text)
+{
+    const auto digit = [&](qsizetype i) { return i < text.size() && text[i] >= u'0' && text[i] <= u'9'; };
+    qsizetype i = 0;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
+        ++i;
+    const qsizetype start = i;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+        ++i;
+    const qsizetype whole = i;
+    while (digit(i))
+        ++i;
+    bool digits = i > whole;
+    if (i < text.size() && text[i] == u'.' && digit(i + 1)) {
+        i += 1;
+        while (digit(i))
+            ++i;
+        digits = true;
+    }
+    if (!digits)
+        return std::nullopt;
+    if (i < text.size()) {
+        const char16_t next = text[i].unicode();
+        if (next == u'.' || next == u'_' || (next < 0x80 && QChar::isLetter(next)))
+            return std::nullopt;
+    }
+    bool ok = false;
+    const double value = text.sliced(start, i - start).toDouble(&ok);
+    return ok ? std::optional(value) : std::nullopt;
+}
+
+bool isScoreTimeInRange(qint64 seconds)
+{
+    static const qint64 first = DateTextToSeconds(QStringLiteral("2000-01-01 00:00:00"));
+    static const qint64 last = DateTextToSeconds(QStringLiteral("2099-12-31 23:59:59"));
+    return seconds >= first && seconds <= last;
 }
 
 } // namespace corvanta

@@ -54,4 +54,14 @@ bool isValidScoreLine(const QString &line);
 // The time field of a score line, on a 24-hour clock.
 QString scoreTimeText(const QDateTime &when);
 
+// The number a score text starts with, the way the server keeps it: "5分" 5, "2.5" 2.5,
+// " -1 分" -1. Nothing for a text that does not start with a decimal number ("优", "NaN",
+// "inf", "") or whose number runs on into letters or another point ("0x10", "3abc", "1e3",
+// "1.2.3"): such a score would be stored as a number nobody gave.
+std::optional<double> scoreTextNumber(QStringView text);
+
+// True for a score time (DateTextToSeconds's count) in the years 2000 to 2099; others come
+// from a wrong clock or a mistyped year.
+bool isScoreTimeInRange(qint64 seconds);
+
 } // namespace corvanta

@@ -135,6 +135,21 @@ QString randomAddressValue(RandomSource &random)
     return QString::number(static_cast<float>(random.next()), 'g', 7);
 }
 
+namespace {
+
+// Score times are wall-clock texts: the seconds count calendar seconds from "1970-01-01
+// 08:00:00" as written, the same in every time zone and on the days clocks change (on a
+// computer on China time they equal Unix time, which older peers rely on).
+constexpr qint64 kBaseJulianDay = 2440588; // 1970-01-01
+constexpr qint64 kBaseOffset = 8 * 3600;
+
+qint64 wallSeconds(const QDate &date, const QTime &time)
+{
+    return (date.toJulianDay() - kBaseJulianDay) * 86400 + time.msecsSinceStartOfDay() / 1000 - kBaseOffset;
+}
+
+} // namespace
+
 qint64 DateTextToSeconds(const QString &text)
 {
     // Read by hand (an upload reads one per line; a regular expression cost several times
@@ -177,31 +192,26 @@ qint64 DateTextToSeconds(const QString &text)
     const QTime time(hour, minute, second);
     if (!date.isValid() || !time.isValid())
         return 0;
-    // Local time to seconds costs more than the rest; an upload's lines mostly share their
-    // hours. An hour is kept only when its last second is 3599 after its first: no change of
-    // the UTC offset within it, so any time in it is its start plus minutes and seconds.
-    struct Hour
-    {
-        QDate date;
-        int hour = -1;
-        qint64 start = 0;
-    };
-    thread_local Hour kept;
-    if (kept.hour == hour && kept.date == date)
-        return kept.start + minute * 60 + second;
-    const qint64 start = QDateTime(date, QTime(hour, 0)).toSecsSinceEpoch();
-    if (QDateTime(date, QTime(hour, 59, 59)).toSecsSinceEpoch() - start != 3599)
-        return QDateTime(date, time).toSecsSinceEpoch();
-    kept = {date, hour, start};
-    return start + minute * 60 + second;
+    return wallSeconds(date, time);
 }
 
 QString SecondsToDateText(qint64 seconds)
 {
     // Beyond year 9999 the text would no longer read as a date.
-    if (seconds < -62135596800LL || seconds > 253402300799LL)
+    if (seconds < -62135596800LL - kBaseOffset || seconds > 253402300799LL - kBaseOffset)
         return {};
-    return QDateTime::fromSecsSinceEpoch(seconds).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    const qint64 wall = seconds + kBaseOffset;
+    const qint64 days = wall >= 0 ? wall / 86400 : -((-wall + 86399) / 86400);
+    const QDate date = QDate::fromJulianDay(kBaseJulianDay + days);
+    const QTime time = QTime::fromMSecsSinceStartOfDay(int(wall - days * 86400) * 1000);
+    return date.toString(QStringLiteral("yyyy-MM-dd")) + u' ' + time.toString(QStringLiteral("hh:mm:ss"));
+}
+
+QString LocalTimeText(qint64 unixSeconds)
+{
+    if (unixSeconds < -62135596800LL || unixSeconds > 253402300799LL)
+        return {};
+    return QDateTime::fromSecsSinceEpoch(unixSeconds).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
 }
 
 } // namespace corvanta

@@ -49,10 +49,15 @@ QString Md5Hex(const QString &password);
 // (at most seven significant digits, e.g. "0.7055475").
 QString randomAddressValue(RandomSource &random);
 
-// Local date-and-time text -> Unix seconds; 0 when the text is not a date.
+// Date-and-time text -> seconds after "1970-01-01 08:00:00" counted on the calendar, whatever
+// the zone and its clock changes (a score's time is the text the teacher saw; on China time
+// the count is Unix time); 0 when the text is not a date.
 // Accepts "yyyy-M-d", "yyyy-M-d H:m:s", "yyyy/M/d ..." and ISO forms.
 qint64 DateTextToSeconds(const QString &text);
-// Unix seconds -> local "yyyy-MM-dd hh:mm:ss"; empty for an out-of-range value.
+// The inverse: seconds -> "yyyy-MM-dd hh:mm:ss", the same text in every zone; empty for an
+// out-of-range value.
 QString SecondsToDateText(qint64 seconds);
+// A moment (Unix seconds, a clock's reading) as this computer's local "yyyy-MM-dd hh:mm:ss".
+QString LocalTimeText(qint64 unixSeconds);
 
 } // namespace corvanta

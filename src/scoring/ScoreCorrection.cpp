@@ -44,6 +44,13 @@ ScoreCorrection refused(const QString &message)
 
 } // namespace
 
+Result checkScoreText(const QString &text)
+{
+    if (!isScoreText(text))
+        return Result::failure(QStringLiteral("计分格式不正确，应为数字后加“分”，例如“4分”或“4.5分”！"));
+    return Result::success();
+}
+
 bool correctable(const ScoreLine &pending)
 {
     return !pending.standardCut;
@@ -65,8 +72,8 @@ ScoreCorrection correctScoreLine(const ScoreLine &boxes)
             return refused(QString::fromUtf16(field.label) +
                            QStringLiteral("中不能含有制表符、换行或“|”，请修改后再确定！"));
     }
-    if (!isScoreText(boxes.score))
-        return refused(QStringLiteral("计分格式不正确，应为数字后加“分”，例如“4分”或“4.5分”！"));
+    if (const Result score = checkScoreText(boxes.score); !score)
+        return refused(score.error());
     if (!isTimeText(boxes.time))
         return refused(
             QStringLiteral("时间格式不正确，应为“年-月-日 时:分:秒”，例如“2026-03-05 09:07:02”！"));

@@ -10,6 +10,10 @@ namespace corvanta {
 // one that the teacher never saw).
 bool correctable(const ScoreLine &pending);
 
+// A score text as the tool gives it, typed in the score box or in the correction panel: a
+// number followed by "分" ("4分", "4.5分"). The failure's text is for a "提示" box.
+Result checkScoreText(const QString &text);
+
 // The outcome of "确定": the corrected pending score, or why it cannot replace the old one
 // (for a "提示" box).
 using ScoreCorrection = Expected<ScoreLine>;

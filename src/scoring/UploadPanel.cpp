@@ -295,7 +295,9 @@ void UploadPanel::reportStoreError(const Result &failure)
 Result UploadPanel::sendableScores(const QString &topic, const QList<ScoreLine> &lines)
 {
     using outgoing::TextKind;
-    Result sendable = outgoing::checkText(topic, TextKind::Name);
+    Result sendable = outgoing::checkFilled(topic, QStringLiteral("课题"));
+    if (sendable)
+        sendable = outgoing::checkText(topic, TextKind::Name);
     for (qsizetype i = 0; sendable && i < lines.size(); ++i) {
         // Class and student are names; score, time and standard go in the note's limit.
         const ScoreLine &line = lines[i];

@@ -214,6 +214,45 @@ private slots:
         QCOMPARE(m_pending->size(), 2);
     }
 
+    // Typed in the score box and Enter: a text the correction panel refuses is refused the
+    // same way before anything is logged, and the student can still be scored.
+    void typedScoreChecked_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("grade") << QStringLiteral("优") << false;
+        QTest::newRow("number without 分") << QStringLiteral("4") << false;
+        QTest::newRow("letters after") << QStringLiteral("3abc分") << false;
+        QTest::newRow("NaN") << QStringLiteral("NaN分") << false;
+        QTest::newRow("half points") << QStringLiteral("4.5分") << true;
+        QTest::newRow("ten") << QStringLiteral("10分") << true;
+    }
+    void typedScoreChecked()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, kept);
+        loadOffline();
+        chooseClass("1");
+        const QString student = drawOnce(0);
+        auto *combo1 = child<QComboBox>("Combo1");
+        combo1->setEditText(typed);
+        QTest::keyClick(combo1->lineEdit(), Qt::Key_Return);
+        const QFile log(m_config.dataFile(QStringLiteral("离线用户_1_2026-03-05.Log")));
+        if (kept) {
+            QCOMPARE(m_pending->lines(), QStringList({QStringLiteral("1\t%1\t%2\t2026-03-05 09:07:02\t").arg(student, typed)}));
+            return;
+        }
+        QVERIFY(m_pending->lines().isEmpty());
+        QVERIFY(!log.exists());
+        QVERIFY(m_prompter.last());
+        QCOMPARE(m_prompter.last()->title, QStringLiteral("提示"));
+        QCOMPARE(m_prompter.last()->text, QStringLiteral("计分格式不正确，应为数字后加“分”，例如“4分”或“4.5分”！"));
+        QVERIFY(combo1->isEnabled());
+        combo1->setCurrentIndex(0);
+        emit combo1->activated(0);
+        QCOMPARE(m_pending->size(), 1);
+    }
+
     void scoreByStandardMarksIt()
     {
         loadOffline();

@@ -188,6 +188,32 @@ private slots:
         QVERIFY(m_listsChanged->size() >= 3);
     }
 
+    // A list the server would refuse (a blank name, one name twice, as an old record file may
+    // hold) is refused before anything is sent.
+    void refusedStudentListNotSent_data()
+    {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("blank") << QStringList{QStringLiteral("张三"), QStringLiteral("  ")}
+                               << QStringLiteral("学生名单中有空白的姓名，请删除后再试！");
+        QTest::newRow("twice") << QStringList{QStringLiteral("张三"), QStringLiteral("李四"), QStringLiteral("张三")}
+                               << QStringLiteral("学生名单中“张三”出现了两次，请删除重复的姓名后再试！");
+    }
+    void refusedStudentListNotSent()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(QString, message);
+        showPage(2);
+        choose("Combo2", "C1");
+        list("List1")->clear();
+        list("List1")->addItems(names);
+        const QString log = m_server.settledLog();
+        click("Command8");
+        QCOMPARE(lastMessage(), QStringLiteral("提示|") + message + QStringLiteral("|48"));
+        QCOMPARE(m_server.settledLog(), log);
+        QCOMPARE(serverStudents("C1"), (QStringList{QStringLiteral("张三"), QStringLiteral("李四")}));
+    }
+
     // A student list file in any of its usual forms fills the input box one name a line.
     void import_data()
     {

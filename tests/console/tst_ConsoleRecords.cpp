@@ -1,6 +1,9 @@
 #include "ConsoleRig.h"
 
 #include "support/RawHttpPeer.h"
+#include "support/ZoneScope.h"
+
+#include <QScopeGuard>
 
 #include <QTimer>
 
@@ -108,6 +111,12 @@ private slots:
         edit("txtNewScale_0")->setText(QStringLiteral("声音洪亮"));
         edit("txtNewScore_0")->setText(QStringLiteral("4分"));
         edit("txtNewScore_2")->setText(QStringLiteral("abc"));
+        // A score without its text would be an empty line in the standards list.
+        const QString log = m_server.settledLog();
+        click("Command35");
+        QCOMPARE(lastMessage(), QStringLiteral("提示|评分标准不能为空！|48"));
+        QCOMPARE(m_server.settledLog(), log);
+        edit("txtNewScale_2")->setText(QStringLiteral("语速适中"));
         click("Command35");
         QCOMPARE(lastMessage(), QStringLiteral("成功|操作成功！|64"));
         QVERIFY(!find<QWidget>("Frame7")->isVisible());
@@ -116,13 +125,17 @@ private slots:
         QCOMPARE(itemsOf(list("List5")), scales);
         QCOMPARE(scales.size(), 4);
         QCOMPARE(scales[2].section(u'\t', 1), QStringLiteral("声音洪亮\t4"));
-        QCOMPARE(scales[3].section(u'\t', 1), QStringLiteral("\t0"));
+        QCOMPARE(scales[3].section(u'\t', 1), QStringLiteral("语速适中\t0"));
         QVERIFY(m_standardsChanged->size() >= 1);
 
         doubleClick("List5", 0);
         QVERIFY(find<QWidget>("Frame6")->isVisible());
         QCOMPARE(edit("Text21")->text(), QStringLiteral("课堂提问"));
         QCOMPARE(edit("Text25")->text(), idOf(scales[0]));
+        edit("Text26")->setText(QStringLiteral(" "));
+        click("Command29");
+        QCOMPARE(lastMessage(), QStringLiteral("提示|评分标准不能为空！|48"));
+        QCOMPARE(m_server.settledLog(), log);
         edit("Text26")->setText(QStringLiteral("完全正确"));
         edit("Text27")->setText(QStringLiteral("4.5"));
         click("Command29");
@@ -167,6 +180,63 @@ private slots:
         QVERIFY(!label("Label38")->text().startsWith(QStringLiteral("已删除")));
         QVERIFY(m_prompter.last()->text.endsWith(QStringLiteral("\r\n操作错误！")));
         QCOMPARE(serverScales(QStringLiteral("课堂提问")), before);
+    }
+
+    // A score's time is the text the teacher saw: the score list, a correction sent
+    // unchanged and the web pages keep it, whatever zones the tool and the server run in, on
+    // the days clocks change too.
+    void correctionKeepsTheTimeAcrossZones_data()
+    {
+        QTest::addColumn<QByteArray>("toolZone");
+        QTest::addColumn<QString>("serverZone");
+        QTest::addColumn<QString>("time");
+        QTest::newRow("China tool, UTC server") << QByteArray("Asia/Shanghai") << "UTC" << "2026-12-08 04:47:17";
+        QTest::newRow("UTC tool, China server") << QByteArray("UTC") << "Asia/Shanghai" << "2026-12-08 04:47:17";
+        QTest::newRow("server skips the hour") << QByteArray("Asia/Shanghai") << "Europe/Berlin"
+                                               << "2026-03-29 02:30:00";
+        QTest::newRow("server has the hour twice") << QByteArray("Asia/Shanghai") << "Europe/Berlin"
+                                                   << "2026-10-25 02:30:00";
+        QTest::newRow("tool skips the hour") << QByteArray("America/New_York") << "Europe/Berlin"
+                                             << "2026-03-08 02:30:00";
+        QTest::newRow("half-hour zone tool, hour twice on the server")
+            << QByteArray("Australia/Lord_Howe") << "America/New_York" << "2026-11-01 01:30:00";
+        QTest::newRow("both skip the hour") << QByteArray("Europe/Berlin") << "Europe/Berlin"
+                                            << "2026-03-29 02:30:00";
+    }
+    void correctionKeepsTheTimeAcrossZones()
+    {
+        QFETCH(QByteArray, toolZone);
+        QFETCH(QString, serverZone);
+        QFETCH(QString, time);
+        ZoneScope tool(toolZone);
+        m_server.setZone(serverZone);
+        QVERIFY2(m_server.restart(), qPrintable(m_server.errorText()));
+        const auto serverBack = qScopeGuard([this] {
+            m_server.setZone({});
+            QVERIFY2(m_server.restart(), qPrintable(m_server.errorText()));
+        });
+        QVERIFY(m_server.upload(m_account, kOperation, QStringLiteral("课堂提问"),
+                                {QStringLiteral("C1\t张三\t5分\t") + time + u'\t'}));
+        showPage(3);
+        choose("Combo1", "C1");
+        QCOMPARE(list("List3")->count(), 1);
+        const QString line = list("List3")->item(0)->text();
+        QCOMPARE(line.section(u'\t', 3, 3), time);
+
+        doubleClick("List3", 0);
+        QCOMPARE(edit("Text19")->text(), time);
+        click("Command23");
+        QCOMPARE(lastMessage(), QStringLiteral("成功|修改成功！|64"));
+        QCOMPARE(itemsOf(list("List3")), QStringList{line});
+
+        const ServerProcess::Reply csv =
+            m_server.webGet(m_account, kLogin, QStringLiteral("/score/class.csv"), {{"class", "C1"}});
+        QCOMPARE(csv.status, 200);
+        QVERIFY2(csv.body.contains(time.toUtf8()), csv.body.constData());
+        const ServerProcess::Reply student = m_server.webGet(m_account, kLogin, QStringLiteral("/score/student"),
+                                                             {{"class", "C1"}, {"name", QStringLiteral("张三")}});
+        QCOMPARE(student.status, 200);
+        QVERIFY(QString::fromUtf8(student.body).contains(time.mid(5, 11))); // "MM-dd hh:mm", the year apart
     }
 
     void scoresCorrectAndDelete()

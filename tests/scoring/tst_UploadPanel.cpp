@@ -180,6 +180,8 @@ private slots:
                                   << QStringLiteral("😀");
         QTest::newRow("class too long")
             << QStringLiteral("课题一") << QString(51, u'班') + plain.mid(2) << QStringLiteral("超过50个字");
+        QTest::newRow("no topic") << QString() << plain << QStringLiteral("课题不能为空！");
+        QTest::newRow("blank topic") << QStringLiteral("  ") << plain << QStringLiteral("课题不能为空！");
     }
     void unsendableScoresAreRefused()
     {

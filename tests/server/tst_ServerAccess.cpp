@@ -198,6 +198,8 @@ private slots:
         const QRegularExpressionMatch m =
             QRegularExpression(QStringLiteral("验证码是：(\\d{6})")).match(QString::fromUtf8(body));
         QVERIFY2(m.hasMatch(), body.constData());
+        // The registered name "测试老师" already says 老师.
+        QVERIFY2(QString::fromUtf8(body).startsWith(QStringLiteral("测试老师：\r\n")), body.constData());
         const QString checkCode = m.captured(1);
 
         auto reset = [&](const QString &c) {

@@ -9,6 +9,7 @@
 using namespace corvanta;
 using namespace corvanta::test::pages;
 using corvanta::test::ServerProcess;
+using Fields = ServerProcess::Fields;
 
 class TestServerPages : public QObject, public ServerPagesRig
 {
@@ -277,15 +278,21 @@ private slots:
                 .text()
                 .split("\r\n");
         };
+        // A score without its text would be an empty line in the standards list.
         QCOMPARE(op("/score/newscale.php", t,
                     {{"keti", kTopic}, {"newscale", "好\t\t\t\t"}, {"newscore", "4\t\t7分\t\t"}})
+                     .text(),
+                 QStringLiteral("评分标准不能为空！"));
+        QVERIFY(list().join(QString()).isEmpty());
+        QCOMPARE(op("/score/newscale.php", t,
+                    {{"keti", kTopic}, {"newscale", "好\t\t中\t\t"}, {"newscore", "4\t\t7分\t\t"}})
                      .text(),
                  kOk);
         QStringList lines = list();
         QCOMPARE(lines.size(), 2);
         const QString id = lines[0].section(u'\t', 0, 0);
         QCOMPARE(lines[0], id + QStringLiteral("\t好\t4"));
-        QVERIFY(lines[1].endsWith(QStringLiteral("\t\t7")));
+        QVERIFY(lines[1].endsWith(QStringLiteral("\t中\t7")));
         QCOMPARE(op("/score/newscale.php", t,
                     {{"keti", kTopic}, {"newscale", "\t\t\t\t"}, {"newscore", " \t\t\t\t"}})
                      .text(),
@@ -297,7 +304,7 @@ private slots:
                      .text(),
                  kOk);
         QCOMPARE(list().at(0), id + QStringLiteral("\t很好\t4.5"));
-        QVERIFY(recordText(t).contains(QStringLiteral("[keti]\t课堂提问\t很好\t4.5\t\t7\t\r\n")));
+        QVERIFY(recordText(t).contains(QStringLiteral("[keti]\t课堂提问\t很好\t4.5\t中\t7\t\r\n")));
         QCOMPARE(op("/score/editscale.php", t,
                     {{"class", ""}, {"scaleid", "999999"}, {"scale", "x"}, {"score", "1"}})
                      .text(),
@@ -352,6 +359,81 @@ private slots:
         QVERIFY(scoreLines(t, kClassA).isEmpty());
         QVERIFY(recordText(t).contains(QStringLiteral("一班\t张三\t0\t0\t0\t0\r\n")));
         QVERIFY(scoreLines(t, "九班").isEmpty());
+    }
+
+    // What the server keeps must be what the teacher gave: a score text is a number (with
+    // "分" or without), a time lies in this century's years, a topic, a scale text and a
+    // student's name say something, and no student is named twice.
+    void refusedAndKeptTexts_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<Fields>("fields");
+        QTest::addColumn<QString>("reply");
+        const auto upload = [](const QString &score, const QString &time, const QString &topic = kTopic) {
+            return Fields{{"keti", topic}, {"score", kClassA + QStringLiteral("\t张三\t") + score + u'\t' + time + u'\t'}};
+        };
+        const QString time = timeText(1);
+        const QString years = QStringLiteral("（计分时间应在2000年至2099年之间）");
+        const QString index = QStringLiteral("/score/index.php");
+        for (const char *score : {"优", "NaN", "inf", "0x10", "3abc", "1e3", "", "分5"})
+            QTest::addRow("score %s", score) << index << upload(QString::fromUtf8(score), time)
+                                             << QStringLiteral("第1行分数不正确：") + QString::fromUtf8(score);
+        for (const char *score : {"5分", "2.5", "4", " 3 分", "-1分", "4.5分"})
+            QTest::addRow("score %s kept", score) << index << upload(QString::fromUtf8(score), time) << kOk;
+        for (const char *when : {"1999-12-31 23:59:59", "2100-01-01 00:00:00", "1900-01-01"})
+            QTest::addRow("time %s", when) << index << upload("5分", when)
+                                           << QStringLiteral("第1行时间不正确：") + when + years;
+        for (const char *when : {"2000-01-01 00:00:00", "2099-12-31 23:59:59"})
+            QTest::addRow("time %s kept", when) << index << upload("5分", when) << kOk;
+        QTest::newRow("empty topic") << index << upload("5分", time, "") << QStringLiteral("课题不能为空！");
+        QTest::newRow("blank topic") << index << upload("5分", time, "  ") << QStringLiteral("课题不能为空！");
+
+        const QString edit = QStringLiteral("/score/editscore.php");
+        const auto edited = [](const QString &score, qint64 at) {
+            return Fields{{"class", kClassA}, {"scoreid", "{id}"},          {"score", score},
+                          {"time", QString::number(at)}, {"keti", kTopic}, {"addtion", ""}};
+        };
+        const qint64 at = DateTextToSeconds(time);
+        QTest::newRow("edit score 优") << edit << edited("优", at) << QStringLiteral("分数不正确：优");
+        QTest::newRow("edit score NaN") << edit << edited("NaN", at) << QStringLiteral("分数不正确：NaN");
+        QTest::newRow("edit score kept") << edit << edited("4.5", at) << kOk;
+        QTest::newRow("edit time 1999") << edit << edited("4", DateTextToSeconds("1999-12-31 23:59:59"))
+                                        << QStringLiteral("时间不正确：1999-12-31 23:59:59") + years;
+
+        QTest::newRow("new scale without text")
+            << "/score/newscale.php" << Fields{{"keti", kTopic}, {"newscale", " \t好"}, {"newscore", "3\t4"}}
+            << QStringLiteral("评分标准不能为空！");
+        QTest::newRow("edited scale without text")
+            << "/score/editscale.php" << Fields{{"class", ""}, {"scaleid", "{scale}"}, {"scale", ""}, {"score", "3"}}
+            << QStringLiteral("评分标准不能为空！");
+        QTest::newRow("blank student")
+            << "/score/student.php" << Fields{{"class", kClassA}, {"student", "张三|  |李四"}}
+            << QStringLiteral("学生名单中有空白的姓名，请删除后再试！");
+        QTest::newRow("student twice")
+            << "/score/student.php" << Fields{{"class", kClassA}, {"student", "张三|李四|张三"}}
+            << QStringLiteral("学生名单中“张三”出现了两次，请删除重复的姓名后再试！");
+        QTest::newRow("students kept")
+            << "/score/student.php" << Fields{{"class", kClassA}, {"student", "|张三|李四|"}} << kOk;
+    }
+    void refusedAndKeptTexts()
+    {
+        QFETCH(QString, page);
+        QFETCH(Fields, fields);
+        QFETCH(QString, reply);
+        const QString t = teacherWithClasses();
+        QVERIFY(m_server.addScales(t, "oper", kTopic, {{"好", 5}}));
+        QVERIFY(m_server.upload(t, "oper", kTopic, {line(kClassA, "李四", "5分", 1)}));
+        const QStringList before = scoreLines(t, kClassA);
+        const QString scale =
+            m_server.get("/score/getscale.php", {{"keti", kTopic}, {"t", t}, {"mp", Md5Hex("login")}}).text();
+        for (auto &[name, value] : fields)
+            value.replace("{id}", before[0].section(u'\t', 0, 0)).replace("{scale}", scale.section(u'\t', 0, 0));
+        const QByteArray record = recordFile(t);
+        QCOMPARE(op(page, t, fields).text(), reply);
+        if (reply != kOk) {
+            QCOMPARE(scoreLines(t, kClassA), before);
+            QCOMPARE(recordFile(t), record);
+        }
     }
 
     // A "|" in a scale text would split the standard of every later upload naming it, so

@@ -2,10 +2,13 @@
 // keeps every score; the ids an upload keeps between requests never outlive a change.
 #include "ServiceRig.h"
 #include "support/PostgresCluster.h"
+#include "support/ZoneScope.h"
 
 #include "DatabaseUrl.h"
 #include "SqlSchema.h"
 #include "StoreFactory.h"
+
+#include "net/Wire.h"
 
 #include <QFile>
 #include <QSqlDatabase>
@@ -121,6 +124,8 @@ private slots:
     // migration fills the class of every score from its student.
     void oldDatabaseMigrated()
     {
+        // On China time a stored time keeps its number (oldTimesKeepTheirText has the others).
+        test::ZoneScope china("Asia/Shanghai");
         QTemporaryDir dir;
         QString database = test::testDatabase(dir, QStringLiteral("old.db"));
         makeOldDatabase(database);
@@ -166,6 +171,67 @@ private slots:
         QCOMPARE(store->scoresOfStudent(7, "二班", "张三")->size(), 5);
         QCOMPARE(store->scoresOfStudent(7, "一班", "张三")->size(), 3);
         QCOMPARE(store->studentReport(7, "二班", "张三", 0, 10)->classTopics.size(), 2);
+    }
+
+    // Times stored as Unix seconds by a server in its zone read as the same text after the
+    // upgrade, on the days clocks change too, and a score an exact shift from another of the
+    // same key keeps both on their way.
+    void oldTimesKeepTheirText_data()
+    {
+        QTest::addColumn<QByteArray>("zone");
+        for (const char *zone : {"UTC", "Europe/Berlin", "America/New_York", "Asia/Shanghai", "Australia/Lord_Howe",
+                                 "XST-8XDT,M3.2.0/2:30,M11.1.0/1:45"})
+            QTest::newRow(zone) << QByteArray(zone);
+    }
+    void oldTimesKeepTheirText()
+    {
+        QFETCH(QByteArray, zone);
+        test::ZoneScope scope(zone);
+        QTemporaryDir dir;
+        const QString database = test::testDatabase(dir, QStringLiteral("old.db"));
+        QStringList texts;
+        {
+            constexpr int kVersion = 5; // score times as Unix seconds of the server's zone
+            RawDatabase raw(database);
+            raw.exec(QStringLiteral("CREATE TABLE meta (key TEXT PRIMARY KEY, value TEXT NOT NULL)"));
+            for (const QStringList &step : schema::steps(raw.dialect).mid(0, kVersion)) {
+                for (const QString &statement : step)
+                    raw.exec(statement);
+            }
+            raw.exec(QStringLiteral("INSERT INTO meta (key, value) VALUES ('schema', '%1')").arg(kVersion));
+            raw.exec(QStringLiteral("INSERT INTO teacher (id, account, account_key, name, email, login_verifier, "
+                                    "operation_hash) VALUES (7, 'Old', 'old', 'x', '', 'v', 'h')"));
+            raw.exec(QStringLiteral("INSERT INTO class (id, teacher_id, name, position) VALUES (11, 7, '一班', 0)"));
+            raw.exec(QStringLiteral("INSERT INTO student (id, class_id, name, position) VALUES (21, 11, '张三', 0)"));
+            QList<qint64> stored;
+            for (const char *text : {"2026-03-05 09:07:02", "2026-03-08 01:59:59", "2026-03-08 03:00:00",
+                                     "2026-03-29 03:30:00", "2026-10-25 01:30:00", "2026-11-01 01:30:00",
+                                     "2026-04-05 01:45:00", "2026-10-04 02:30:00", "2014-07-01 12:00:00"}) {
+                const QDateTime local = QDateTime::fromString(QLatin1String(text), QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+                const qint64 at = local.toSecsSinceEpoch();
+                // A second score of the same key where the first one's new time is.
+                const qint64 shift = QDateTime::fromSecsSinceEpoch(at).offsetFromUtc() - 8 * 3600;
+                for (const qint64 t : {at, at + shift}) {
+                    if (stored.contains(t))
+                        continue;
+                    stored.append(t);
+                    // The text the old server showed for it.
+                    texts.append(QDateTime::fromSecsSinceEpoch(t).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+                    raw.exec(QStringLiteral("INSERT INTO score (student_id, class_id, score, at, topic, note) "
+                                            "VALUES (21, 11, 5, %1, 'x', '')")
+                                 .arg(t));
+                }
+            }
+        }
+        QString error;
+        std::unique_ptr<Store> store = openStore(database, &error);
+        QVERIFY2(store, qPrintable(error));
+        QStringList read;
+        for (const ScoreRecord &r : *store->scoresOfClass(7, QStringLiteral("一班")))
+            read.append(SecondsToDateText(r.time));
+        read.sort();
+        texts.sort();
+        QCOMPARE(read, texts);
     }
 
     // Ids an upload keeps from the uploads before: a change of the lists in either process

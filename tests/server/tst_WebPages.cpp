@@ -41,6 +41,26 @@ private slots:
         QVERIFY(html.contains(u"林老师"));
     }
 
+    // The header names the teacher once: "林 老师", but "林老师" for a name that says it.
+    void headerNamesTheTeacherOnce_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("surname") << QStringLiteral("林") << QStringLiteral("林 老师");
+        QTest::newRow("with 老师") << QStringLiteral("林老师") << QStringLiteral("林老师");
+        QTest::newRow("老师 alone") << QStringLiteral("老师") << QStringLiteral("老师");
+    }
+    void headerNamesTheTeacherOnce()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, shown);
+        WebRig rig;
+        QVERIFY(rig.addTeacher(QStringLiteral("t01"), name));
+        const QString html = htmlOf(rig.page("/score/", {}, rig.cookieFor()));
+        QVERIFY2(html.contains(QStringLiteral("<span class=\"note\">%1</span>").arg(shown)), qPrintable(html));
+        QVERIFY(!html.contains(u"老师 老师"));
+    }
+
     void classFigures()
     {
         WebRig rig;

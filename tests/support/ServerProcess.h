@@ -58,6 +58,9 @@ public:
     // with "--sendmail" among them, --mail-dir is left out. Registrations are not limited
     // unless "--registrations-per-minute" is among them.
     explicit ServerProcess(QStringList extraArguments = {}) : m_extra(std::move(extraArguments)) {}
+
+    // The server's time zone (its TZ) for the next start; empty: the test's own.
+    void setZone(const QString &zone) { m_zone = zone; }
     ~ServerProcess() { stop(); }
     ServerProcess(const ServerProcess &) = delete;
     ServerProcess &operator=(const ServerProcess &) = delete;
@@ -82,6 +85,11 @@ public:
         m_process = std::make_unique<QProcess>();
         m_process->setProcessChannelMode(QProcess::SeparateChannels);
         m_process->setStandardErrorFile(logPath());
+        if (!m_zone.isEmpty()) {
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("TZ"), m_zone);
+            m_process->setProcessEnvironment(environment);
+        }
         QStringList args = {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:%1").arg(m_port),
                             QStringLiteral("--database"), m_database};
         if (!m_extra.contains(QStringLiteral("--sendmail"))) // the two exclude each other
@@ -260,6 +268,35 @@ public:
         return out;
     }
 
+    // A web page as a browser signed in with the account's login password gets it (its own
+    // cookies, so the other requests stay without a session).
+    Reply webGet(const QString &account, const QString &loginPassword, const QString &path, const Fields &query)
+    {
+        QNetworkAccessManager browser;
+        const auto finished = [](QNetworkReply *reply) {
+            QEventLoop loop;
+            QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+            if (!reply->isFinished())
+                loop.exec();
+            reply->deleteLater();
+            return reply;
+        };
+        QNetworkRequest signIn(QUrl(m_base + QStringLiteral("/score/")));
+        signIn.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
+        signIn.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+        signIn.setTransferTimeout(30000);
+        QNetworkReply *in =
+            finished(browser.post(signIn, encode({{"username", account}, {"password", loginPassword}})));
+        QNetworkRequest page(QUrl::fromEncoded(m_base.toLatin1() + path.toLatin1() + '?' + encode(query)));
+        page.setRawHeader("Cookie", in->rawHeader("Set-Cookie").split(';').first());
+        page.setTransferTimeout(30000);
+        QNetworkReply *reply = finished(browser.get(page));
+        Reply out;
+        out.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        out.body = reply->readAll();
+        return out;
+    }
+
     // The pages a teacher's setup needs; each returns true when the server said "Success!".
     bool registerTeacher(const QString &account, const QString &loginPassword,
                          const QString &operationPassword,
@@ -339,6 +376,7 @@ private:
     }
 
     QStringList m_extra;
+    QString m_zone;
     QTemporaryDir m_dir;
     QString m_database;
     std::unique_ptr<QProcess> m_process;
