@@ -132,22 +132,44 @@ QStringList scoreTimesAsWritten(const QList<ZoneSpan> &spans)
 {
     // Each span's shift from Unix seconds to calendar seconds after 1970-01-01 08:00.
     QList<QPair<qint64, qint64>> shifts; // (first second of the span, shift)
-    for (const ZoneSpan &span : spans) {
-        const qint64 shift = span.offset - 8 * 3600;
+    // Where clocks went back, the hour after the change shows the texts of the hour before.
+    QStringList again;
+    for (qsizetype i = 0; i < spans.size(); ++i) {
+        const qint64 shift = spans[i].offset - 8 * 3600;
         if (shifts.isEmpty() || shifts.last().second != shift)
-            shifts.append({span.from, shift});
+            shifts.append({spans[i].from, shift});
+        if (i > 0 && spans[i].offset < spans[i - 1].offset) {
+            const qint64 back = spans[i - 1].offset - spans[i].offset;
+            again.append(QStringLiteral("(s.at >= %1 AND s.at < %2 AND o.at = s.at - %3)")
+                             .arg(spans[i].from)
+                             .arg(spans[i].from + back)
+                             .arg(back));
+        }
     }
     if (shifts.isEmpty() || (shifts.size() == 1 && shifts[0].second == 0))
         return {};
-    QString shift = QStringLiteral("CASE");
-    for (qsizetype i = 1; i < shifts.size(); ++i)
-        shift += QStringLiteral(" WHEN at < %1 THEN %2").arg(shifts[i].first).arg(shifts[i - 1].second);
-    shift += QStringLiteral(" ELSE %1 END").arg(shifts.last().second);
+    QString shift = QString::number(shifts[0].second);
+    if (shifts.size() > 1) {
+        shift = QStringLiteral("CASE");
+        for (qsizetype i = 1; i < shifts.size(); ++i)
+            shift += QStringLiteral(" WHEN at < %1 THEN %2").arg(shifts[i].first).arg(shifts[i - 1].second);
+        shift += QStringLiteral(" ELSE %1 END").arg(shifts.last().second);
+    }
+    // A score in such an hour with a twin of the same key an hour before showed the same text
+    // as its twin: it keeps its place one second later rather than being lost.
+    QString twins = QStringLiteral("SELECT s.id FROM score s WHERE 1 = 0");
+    if (!again.isEmpty())
+        twins = QStringLiteral("SELECT s.id FROM score s JOIN score o ON o.student_id = s.student_id AND "
+                               "o.score = s.score AND o.topic = s.topic AND o.note = s.note WHERE ") +
+                again.join(QStringLiteral(" OR "));
     // Through a range no time reaches (2^40 below), so that no row meets another's old time
     // under the unique key on its way.
     const QString away = QStringLiteral("1099511627776");
-    return {QStringLiteral("UPDATE score SET at = at + (%1) - %2").arg(shift, away),
-            QStringLiteral("UPDATE score SET at = at + %1").arg(away)};
+    return {QStringLiteral("CREATE TEMPORARY TABLE score_twin AS ") + twins,
+            QStringLiteral("UPDATE score SET at = at + (%1) - %2 + "
+                           "CASE WHEN id IN (SELECT id FROM score_twin) THEN 1 ELSE 0 END")
+                .arg(shift, away),
+            QStringLiteral("UPDATE score SET at = at + %1").arg(away), QStringLiteral("DROP TABLE score_twin")};
 }
 
 QList<ZoneSpan> localZoneSpans()

@@ -73,8 +73,8 @@ private slots:
             CheckServerClock(QString::number(kLocal + 400), QDateTime::fromSecsSinceEpoch(kLocal));
         QVERIFY(message);
         QCOMPARE(*message, QStringLiteral("时间错误，请修改后确定！\r\n服务器时间:") +
-                               SecondsToDateText(kLocal + 400) + QStringLiteral("\r\n本电脑时间:") +
-                               SecondsToDateText(kLocal));
+                               LocalTimeText(kLocal + 400) + QStringLiteral("\r\n本电脑时间:") +
+                               LocalTimeText(kLocal));
     }
 
     void versionReply_data()

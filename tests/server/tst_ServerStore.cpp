@@ -215,8 +215,11 @@ private slots:
                     if (stored.contains(t))
                         continue;
                     stored.append(t);
-                    // The text the old server showed for it.
-                    texts.append(QDateTime::fromSecsSinceEpoch(t).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+                    // The text the old server showed for it; where clocks went back, a second
+                    // score of the same text keeps its place a second later.
+                    const QString text =
+                        QDateTime::fromSecsSinceEpoch(t).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+                    texts.append(texts.contains(text) ? SecondsToDateText(DateTextToSeconds(text) + 1) : text);
                     raw.exec(QStringLiteral("INSERT INTO score (student_id, class_id, score, at, topic, note) "
                                             "VALUES (21, 11, 5, %1, 'x', '')")
                                  .arg(t));
@@ -227,7 +230,9 @@ private slots:
         std::unique_ptr<Store> store = openStore(database, &error);
         QVERIFY2(store, qPrintable(error));
         QStringList read;
-        for (const ScoreRecord &r : *store->scoresOfClass(7, QStringLiteral("一班")))
+        const auto scores = store->scoresOfClass(7, QStringLiteral("一班"));
+        QVERIFY(scores);
+        for (const ScoreRecord &r : *scores)
             read.append(SecondsToDateText(r.time));
         read.sort();
         texts.sort();
