@@ -13,6 +13,7 @@
 //   bench_fair_term [terms] [lessons]      (default 200 terms of 90 lessons)
 #include "app/Draw.h"
 #include "app/Pools.h"
+#include "support/TestClock.h"
 
 #include <QCoreApplication>
 #include <QRandomGenerator>
@@ -23,17 +24,6 @@
 using namespace corvanta;
 
 namespace {
-
-class SeededRandom final : public RandomSource
-{
-public:
-    explicit SeededRandom(quint32 seed) : m_generator(seed) {}
-    double next() override { return m_generator.generateDouble(); }
-    QRandomGenerator &generator() { return m_generator; }
-
-private:
-    QRandomGenerator m_generator;
-};
 
 enum class Way { Fair, All, NotYet, FairWithAbsent };
 
@@ -58,7 +48,7 @@ struct TermResult
     int longestWait = 0;
 };
 
-TermResult runTerm(Way way, int students, int drawsPerLesson, int lessons, SeededRandom &random)
+TermResult runTerm(Way way, int students, int drawsPerLesson, int lessons, quint32 seed)
 {
     QList<StudentRecord> records;
     for (int i = 0; i < students; ++i) {
@@ -73,13 +63,15 @@ TermResult runTerm(Way way, int students, int drawsPerLesson, int lessons, Seede
         index.insert(records[i].name, i);
     QList<int> lastCall(students, 0);
     TermResult result;
+    test::ReplayRandom random(seed);
+    QRandomGenerator absences(seed);
     Draw draw;
     for (int lesson = 1; lesson <= lessons; ++lesson) {
         draw.setPools(buildRoster(records).pools);
         if (way == Way::FairWithAbsent) {
             QSet<QString> absent;
             for (const StudentRecord &s : records) {
-                if (random.generator().bounded(20) == 0)
+                if (absences.bounded(20) == 0)
                     absent.insert(s.name);
             }
             draw.setAbsent(absent);
@@ -158,8 +150,7 @@ int main(int argc, char **argv)
             for (Way way : ways) {
                 Figures f;
                 for (int t = 0; t < terms; ++t) {
-                    SeededRandom random(seed++);
-                    const TermResult r = runTerm(way, students, perLesson, lessons, random);
+                    const TermResult r = runTerm(way, students, perLesson, lessons, seed++);
                     f.gapSum += r.gap;
                     f.gapWorst = std::max(f.gapWorst, r.gap);
                     f.waitSum += r.longestWait;
