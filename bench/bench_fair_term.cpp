@@ -131,7 +131,8 @@ int main(int argc, char **argv)
     const QList<Way> ways{Way::Fair, Way::All, Way::NotYet, Way::FairWithAbsent};
 
     QTextStream out(stdout);
-    out << "term of " << lessons << " lessons, " << terms << " terms a case; gap = most - least calls after a lesson, "
+    out << "term of " << lessons << " lessons, " << terms
+        << " terms a case; gap = most - least calls after a lesson, "
         << "wait = longest wait in lessons; mean / worst over the terms\n\n";
     out << "| students | draws | bound |";
     for (Way way : ways)

@@ -92,9 +92,9 @@ QString studentTable(const ClassReport &report, const QList<Placed> &students, c
                          esc(meanText(s.mean(), s.scores)), last, timeCell(s.lastTime));
     }
     return scrollBox(QStringLiteral("学生"), QStringLiteral("<table id=\"students\"><thead>") +
-                                                sortHeadingRow(report.name, order, kColumns) +
-                                                QStringLiteral("</thead><tbody>\n") + rows +
-                                                QStringLiteral("</tbody></table>"));
+                                                 sortHeadingRow(report.name, order, kColumns) +
+                                                 QStringLiteral("</thead><tbody>\n") + rows +
+                                                 QStringLiteral("</tbody></table>"));
 }
 
 QString charts(const ClassReport &report, const QList<Placed> &students)

@@ -37,23 +37,26 @@ QString fairnessSection(const ClassReport &report, const web_report::SortOrder &
     if (report.students.isEmpty())
         return {};
     const web_report::Fairness f = web_report::fairness(report, kLongestWaiting);
-    QString out = QStringLiteral("<h2 id=\"fair\">公平</h2><p class=\"note\">被点最多 %1 次，最少 %2 次，相差 %3 次 · "
-                                 "共 %4 节课（%5）</p>")
-                      .arg(f.most)
-                      .arg(f.least)
-                      .arg(f.gap())
-                      .arg(f.lessons)
-                      .arg(kLessonRule);
+    QString out =
+        QStringLiteral("<h2 id=\"fair\">公平</h2><p class=\"note\">被点最多 %1 次，最少 %2 次，相差 %3 次 · "
+                       "共 %4 节课（%5）</p>")
+            .arg(f.most)
+            .arg(f.least)
+            .arg(f.gap())
+            .arg(f.lessons)
+            .arg(kLessonRule);
     QStringList waiting;
     for (const auto &row : f.longestWaiting) {
-        const QString wait = row.student.lastTime == 0 ? waitText(row)
-                                                       : QStringLiteral("%1 节课").arg(row.lessonsWaited);
-        waiting.append(nameLink(report.name, row.student.name) + QStringLiteral("（") + wait + QStringLiteral("）"));
+        const QString wait =
+            row.student.lastTime == 0 ? waitText(row) : QStringLiteral("%1 节课").arg(row.lessonsWaited);
+        waiting.append(nameLink(report.name, row.student.name) + QStringLiteral("（") + wait +
+                       QStringLiteral("）"));
     }
     out += QStringLiteral("<p id=\"longest-waiting\">最久未被点到：") + waiting.join(QStringLiteral("、")) +
            QStringLiteral("</p>");
 
-    const web_report::SortOrder shown = order.key.isEmpty() ? web_report::SortOrder{QStringLiteral("wait"), true} : order;
+    const web_report::SortOrder shown =
+        order.key.isEmpty() ? web_report::SortOrder{QStringLiteral("wait"), true} : order;
     QList<StudentSummary> sorted = report.students;
     web_report::sortStudents(sorted, shown);
     QHash<QString, const web_report::FairnessRow *> byName;
@@ -63,15 +66,16 @@ QString fairnessSection(const ClassReport &report, const web_report::SortOrder &
     for (const StudentSummary &s : sorted) {
         const web_report::FairnessRow &row = *byName.value(s.name);
         const QString last = s.lastTime != 0 ? QString::number(s.lastTime) : QString();
-        rows += QStringLiteral("<tr><td class=\"name\" data-v=\"%1\">%2</td><td class=\"n\">%3</td>"
-                               "<td class=\"n\" data-v=\"%4\">%5</td><td class=\"t\" data-v=\"%6\">%7</td></tr>\n")
+        rows += QStringLiteral(
+                    "<tr><td class=\"name\" data-v=\"%1\">%2</td><td class=\"n\">%3</td>"
+                    "<td class=\"n\" data-v=\"%4\">%5</td><td class=\"t\" data-v=\"%6\">%7</td></tr>\n")
                     .arg(esc(s.name), nameLink(report.name, s.name), QString::number(s.scores),
                          QString::number(row.lessonsWaited), waitText(row), last, timeCell(s.lastTime));
     }
     return out + scrollBox(QStringLiteral("公平"), QStringLiteral("<table id=\"fairness\"><thead>") +
-                                                      sortHeadingRow(report.name, shown, kFairColumns) +
-                                                      QStringLiteral("</thead><tbody>\n") + rows +
-                                                      QStringLiteral("</tbody></table>"));
+                                                       sortHeadingRow(report.name, shown, kFairColumns) +
+                                                       QStringLiteral("</thead><tbody>\n") + rows +
+                                                       QStringLiteral("</tbody></table>"));
 }
 
 QString lessonsSinceNote(const StudentReport &report)

@@ -83,7 +83,7 @@ struct ClassReport
     QList<StudentSummary> students; // in list order
     QList<TopicSummary> topics;     // in no particular order
     QList<ScoreRecord> latest;      // newest first (by score time, then record)
-    QList<qint64> scoreHours;       // the hours (start, Unix seconds) holding scores of the class, oldest first
+    QList<qint64> scoreHours; // the hours (start, Unix seconds) holding scores of the class, oldest first
 };
 
 // Scores summed up over the hour that starts at `start` (Unix seconds).

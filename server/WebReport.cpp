@@ -63,7 +63,7 @@ SortOrder parseSort(const QString &value)
         key.remove(0, 1);
     }
     static const QStringList keys = {QStringLiteral("name"), QStringLiteral("group"), QStringLiteral("count"),
-                                     QStringLiteral("mean"), QStringLiteral("last"), QStringLiteral("wait")};
+                                     QStringLiteral("mean"), QStringLiteral("last"),  QStringLiteral("wait")};
     if (!keys.contains(key))
         return {};
     order.key = key;

@@ -18,8 +18,7 @@ void Draw::setAbsent(const QSet<QString> &absent)
     m_absent = absent;
 }
 
-template<typename Take>
-void Draw::begin(int pool, Take take)
+template <typename Take> void Draw::begin(int pool, Take take)
 {
     m_running = pool;
     m_copy.clear();

@@ -63,8 +63,7 @@ public:
 
 private:
     // Copies the pool's names that pass the test into the draw and starts it.
-    template<typename Take>
-    void begin(int pool, Take take);
+    template <typename Take> void begin(int pool, Take take);
 
     std::array<QStringList, PoolCount> m_pools;
     QStringList m_copy;    // the pool being drawn from, as it was at the start

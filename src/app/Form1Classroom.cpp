@@ -322,7 +322,8 @@ void Form1::addKeyDrawChoice(QMenu *menu)
 {
     auto *group = new QActionGroup(menu);
     const bool fair = m_context.settings.text(Settings::Key::KeyDraw) == QLatin1String("fair");
-    const auto add = [&](const char *name, const QString &caption, const QString &tip, const char *value, bool on) {
+    const auto add = [&](const char *name, const QString &caption, const QString &tip, const char *value,
+                         bool on) {
         QAction *choice = menu->addAction(caption);
         choice->setObjectName(QLatin1String(name));
         choice->setCheckable(true);
@@ -335,7 +336,8 @@ void Form1::addKeyDrawChoice(QMenu *menu)
         });
     };
     add("actKeyDrawFair", QStringLiteral("按键公平抽取"),
-        QStringLiteral("先抽从未被点的学生，再抽被点最少的：从未、很少、较少、较多、很多依次取本节课还没点到的"),
+        QStringLiteral(
+            "先抽从未被点的学生，再抽被点最少的：从未、很少、较少、较多、很多依次取本节课还没点到的"),
         "fair", fair);
     add("actKeyDrawLast", QStringLiteral("按键用上次的抽取池"),
         QStringLiteral("用上次按过的抽取按钮的抽取池；还没按过时公平抽取"), "last", !fair);

@@ -18,7 +18,7 @@ namespace corvanta {
 struct WhyFacts
 {
     int pool = 0;
-    bool fair = false; // the fair draw took the student from the pool
+    bool fair = false;                   // the fair draw took the student from the pool
     std::optional<StudentRecord> record; // nothing when the file has no record of the name
     PoolThresholds thresholds;
     int classSize = 0;

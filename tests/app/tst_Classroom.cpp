@@ -271,7 +271,8 @@ private slots:
         facts.record->count = 1;
         facts.pool = 4;
         facts.fair = true;
-        QCOMPARE(whyChosenText(facts), QStringLiteral("公平：很少 (被点 1 次)\n记录: 被点 1 次, 均分 4.5 分"));
+        QCOMPARE(whyChosenText(facts),
+                 QStringLiteral("公平：很少 (被点 1 次)\n记录: 被点 1 次, 均分 4.5 分"));
     }
 
     void lastScored()

@@ -38,15 +38,16 @@ private slots:
         QTest::addColumn<QStringList>("steps");        // "pool names…"
         QTest::newRow("never called, then the least called")
             << QList<double>{0, 0, 0, 5, 5, 2} << QStringList{} << QStringList{}
-            << QStringList{"3 甲 乙 丙", "3 甲 乙 丙", "3 甲 乙 丙", "6 己", "7 丁 戊", "7 丁 戊", "0 甲 乙 丙 丁 戊 己"};
+            << QStringList{"3 甲 乙 丙", "3 甲 乙 丙", "3 甲 乙 丙",         "6 己",
+                           "7 丁 戊",    "7 丁 戊",    "0 甲 乙 丙 丁 戊 己"};
         QTest::newRow("absent never drawn")
             << QList<double>{0, 0, 1, 3} << QStringList{"甲", "丁"} << QStringList{}
             << QStringList{"3 乙", "6 丙", "0 乙 丙", "0 乙 丙"};
         QTest::newRow("called this lesson stays out")
             << QList<double>{0, 0, 1, 1} << QStringList{} << QStringList{"甲", "丙"}
             << QStringList{"3 乙", "7 丁", "0 甲 乙 丙 丁"};
-        QTest::newRow("nobody present") << QList<double>{0, 2} << QStringList{"甲", "乙"} << QStringList{}
-                                        << QStringList{"-1"};
+        QTest::newRow("nobody present")
+            << QList<double>{0, 2} << QStringList{"甲", "乙"} << QStringList{} << QStringList{"-1"};
     }
     void fairDraw()
     {
