@@ -268,11 +268,13 @@ void Form1::drawByKey()
             drawButtonClicked(m_draw.runningPool());
         return;
     }
+    // A last pool drawn empty meanwhile leaves the keys to the fair draw rather than to nothing.
     const int last = m_draw.lastPool();
-    if (last < 0 || m_context.settings.text(Settings::Key::KeyDraw) == QLatin1String("fair"))
-        startFairDraw();
-    else if (btnChou[last]->isEnabled())
+    if (last >= 0 && m_context.settings.text(Settings::Key::KeyDraw) != QLatin1String("fair") &&
+        btnChou[last]->isEnabled())
         drawButtonClicked(last);
+    else
+        startFairDraw();
 }
 
 // ---- The name display's menu ----

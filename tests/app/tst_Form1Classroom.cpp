@@ -466,6 +466,12 @@ private slots:
         chooseFromMenu(nameDisplay(), QPoint(5, 5), "actKeyDrawLast");
         QCOMPARE(Settings().text(Settings::Key::KeyDraw), QStringLiteral("last"));
         QVERIFY(QStringList({"丁", "戊", "己"}).contains(drawBySpace(7)));
+        QVERIFY(QStringList({"丁", "戊", "己"}).contains(drawBySpace(7)));
+        // The last pool drawn empty, the keys draw fairly again: everyone present was called,
+        // so from 所有, never the absent 甲.
+        QVERIFY(!button(7)->isEnabled());
+        QVERIFY(QStringList({"乙", "丙", "丁", "戊", "己", "庚"}).contains(drawBySpace(0)));
+        QVERIFY(nameDisplay()->toolTip().startsWith(QStringLiteral("公平：所有 (被点 ")));
     }
 
     // ---- Names read aloud ----
@@ -601,6 +607,18 @@ private slots:
                            nameDisplay()->toolTip(), nameDisplay());
         QTest::qWait(500);
         QProcess::execute(QStringLiteral("import"), {"-window", "root", folder + QStringLiteral("/why.png")});
+        QToolTip::hideText();
+        drawBySpace(5);
+        QToolTip::showText(nameDisplay()->mapToGlobal(QPoint(20, nameDisplay()->height())),
+                           nameDisplay()->toolTip(), nameDisplay());
+        QTest::qWait(500);
+        QProcess::execute(QStringLiteral("import"), {"-window", "root", folder + QStringLiteral("/why-fair.png")});
+        QToolTip::hideText();
+        QMenu *menu = menuAt(nameDisplay(), QPoint(20, 5));
+        QVERIFY(menu);
+        QTest::qWait(300);
+        QProcess::execute(QStringLiteral("import"), {"-window", "root", folder + QStringLiteral("/keys-menu.png")});
+        menu->close();
     }
 };
 
