@@ -608,7 +608,7 @@ private slots:
         QTest::qWait(500);
         QProcess::execute(QStringLiteral("import"), {"-window", "root", folder + QStringLiteral("/why.png")});
         QToolTip::hideText();
-        drawBySpace(5);
+        drawBySpace(6); // 乙 (pool 5) is absent
         QToolTip::showText(nameDisplay()->mapToGlobal(QPoint(20, nameDisplay()->height())),
                            nameDisplay()->toolTip(), nameDisplay());
         QTest::qWait(500);
