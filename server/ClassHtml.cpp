@@ -1,5 +1,6 @@
 #include "ClassHtml.h"
 
+#include "FairnessHtml.h"
 #include "HtmlPages.h"
 #include "WebCharts.h"
 
@@ -15,25 +16,18 @@ using web_report::meanText;
 using web_report::minuteText;
 using web_report::SortOrder;
 
-struct Column
-{
-    const char *key;
-    const char *caption; // HTML: the part in class "w" is left out on a phone
-    bool numeric;   // the script compares data-v (or the text) as numbers
-    bool right;     // aligned right, as figures are
-    bool downFirst; // figures and times: the largest first on the first click
-};
-
-const Column kColumns[] = {
+const SortColumn kColumns[] = {
     {"name", "姓名", false, false, false},   {"group", "组", true, true, false},
     {"count", "<span class=\"w\">被点</span>次数", true, true, true}, {"mean", "平均分", true, true, true},
     {"last", "最近<span class=\"w\">计分</span>", true, false, true},
 };
 
-QString headingRow(const QString &className, const SortOrder &order)
+} // namespace
+
+QString sortHeadingRow(const QString &className, const SortOrder &order, std::span<const SortColumn> columns)
 {
     QString row;
-    for (const Column &c : kColumns) {
+    for (const SortColumn &c : columns) {
         const bool current = order.key == QLatin1String(c.key);
         // A click on the current column turns its direction; another column starts its own way.
         const bool down = current ? !order.descending : c.downFirst;
@@ -50,6 +44,8 @@ QString headingRow(const QString &className, const SortOrder &order)
     }
     return QStringLiteral("<tr>") + row + QStringLiteral("</tr>");
 }
+
+namespace {
 
 // The students in the page's order, each with its place in the class list (the rows' key).
 struct Placed
@@ -96,9 +92,9 @@ QString studentTable(const ClassReport &report, const QList<Placed> &students, c
                          esc(meanText(s.mean(), s.scores)), last, timeCell(s.lastTime));
     }
     return scrollBox(QStringLiteral("学生"), QStringLiteral("<table id=\"students\"><thead>") +
-                                                headingRow(report.name, order) +
-                                                QStringLiteral("</thead><tbody>\n") + rows +
-                                                QStringLiteral("</tbody></table>"));
+                                                 sortHeadingRow(report.name, order, kColumns) +
+                                                 QStringLiteral("</thead><tbody>\n") + rows +
+                                                 QStringLiteral("</tbody></table>"));
 }
 
 QString charts(const ClassReport &report, const QList<Placed> &students)
@@ -162,6 +158,7 @@ QString classPage(const Teacher &teacher, const ClassReport &report, const SortO
     if (scores == 0)
         return document(report.name, body + QStringLiteral("<p class=\"note\">还没有计分记录。</p>"), true, header);
     body += charts(report, students);
+    body += fairnessSection(report, order);
     body += QStringLiteral("<h2>各课题平均分</h2>") + topicTable(report.topics);
     body += QStringLiteral("<h2>最近 %1 条计分</h2>").arg(report.latest.size()) + latestTable(report.name, report.latest);
     return document(report.name, body, true, header);

@@ -27,6 +27,19 @@ const QString kFindStudent = QStringLiteral(
     "SELECT c.id, c.name, s.id, s.name, s.grp FROM class c JOIN student s ON s.class_id = c.id "
     "WHERE c.teacher_id = ? AND c.name = ? AND s.name = ?");
 
+// The hours holding scores of a class, oldest first: what the pages count lessons from.
+const QString kClassScoreHours =
+    QStringLiteral("SELECT DISTINCT at / 3600 FROM score WHERE class_id = ? ORDER BY at / 3600");
+
+QList<qint64> hourStarts(const QList<QVariantList> &rows)
+{
+    QList<qint64> out;
+    out.reserve(rows.size());
+    for (const QVariantList &row : rows)
+        out.append(row[0].toLongLong() * 3600);
+    return out;
+}
+
 // Columns: hour start, count, sum.
 QList<HourSummary> hours(const QList<QVariantList> &rows)
 {
@@ -116,6 +129,7 @@ std::optional<ClassReport> SqlStore::classReport(qint64 teacher, const QString &
                     "LIMIT ?"),
                 {id, latest}))
         report.latest.append(webScore(row, report.name));
+    report.scoreHours = hourStarts(select(kClassScoreHours, {id}));
     tx.commit();
     return report;
 }
@@ -165,6 +179,7 @@ std::optional<StudentReport> SqlStore::studentReport(qint64 teacher, const QStri
         report.history.append(webScore(row, report.className));
         report.history.last().student = report.student.name;
     }
+    report.classScoreHours = hourStarts(select(kClassScoreHours, {classId}));
     tx.commit();
     return report;
 }

@@ -90,6 +90,7 @@ struct ClassReport
     QList<StudentSummary> students; // in list order
     QList<TopicSummary> topics;     // in no particular order
     QList<ScoreRecord> latest;      // newest first (by score time, then record)
+    QList<qint64> scoreHours; // the hours (start, Unix seconds) holding scores of the class, oldest first
 };
 
 // Scores summed up over the hour that starts at `start` (Unix seconds).
@@ -113,6 +114,7 @@ struct StudentReport
     QList<HourSummary> hours;
     QList<HourSummary> classHours;
     QList<ScoreRecord> history; // the page asked for, newest first (by score time, then record)
+    QList<qint64> classScoreHours; // as ClassReport::scoreHours
 };
 
 // A signed-in browser, found by the hash of its token.

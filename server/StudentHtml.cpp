@@ -1,5 +1,6 @@
 #include "StudentHtml.h"
 
+#include "FairnessHtml.h"
 #include "HtmlPages.h"
 #include "WebCharts.h"
 #include "WebReport.h"
@@ -142,7 +143,7 @@ QString studentPage(const Teacher &teacher, const StudentReport &report, int pag
     // Only on paper: whose sheet it is and when it was printed, nothing of the school.
     QString body = QStringLiteral("<p class=\"print-head\">%1 · %2 · %3</p>")
                        .arg(esc(report.className), esc(s.name), today.toString(Qt::ISODate));
-    body += QStringLiteral("<h1>%1</h1>").arg(esc(s.name)) + figures(report);
+    body += QStringLiteral("<h1>%1</h1>").arg(esc(s.name)) + figures(report) + lessonsSinceNote(report);
     if (s.scores == 0)
         return document(s.name, body + QStringLiteral("<p class=\"note\">还没有计分记录。</p>"), true,
                         signedInBar(teacher, links));

@@ -29,6 +29,8 @@ int compareBy(const QString &key, const StudentSummary &a, const StudentSummary 
         return cmp(a.scores, b.scores);
     if (key == u"mean")
         return cmp(a.mean(), b.mean());
+    if (key == u"wait") // the longer since the last score, the larger; never scored the largest
+        return cmp(b.lastTime, a.lastTime);
     return cmp(a.lastTime, b.lastTime);
 }
 
@@ -61,7 +63,7 @@ SortOrder parseSort(const QString &value)
         key.remove(0, 1);
     }
     static const QStringList keys = {QStringLiteral("name"), QStringLiteral("group"), QStringLiteral("count"),
-                                     QStringLiteral("mean"), QStringLiteral("last")};
+                                     QStringLiteral("mean"), QStringLiteral("last"),  QStringLiteral("wait")};
     if (!keys.contains(key))
         return {};
     order.key = key;

@@ -10,7 +10,8 @@
 // figures as text and the CSV download. Pure.
 namespace corvanta::server::web_report {
 
-// A column of the student table: "name", "group", "count", "mean" or "last"; "-" before it
+// A column of the student table: "name", "group", "count", "mean" or "last", or of the
+// fairness table "wait" (time since the last score: never scored the longest); "-" before it
 // sorts downwards. Anything else keeps the class list's order.
 struct SortOrder
 {

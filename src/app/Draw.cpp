@@ -18,23 +18,56 @@ void Draw::setAbsent(const QSet<QString> &absent)
     m_absent = absent;
 }
 
-bool Draw::start(int pool)
+template <typename Take> void Draw::begin(int pool, Take take)
 {
-    if (running() || !buttonEnabled(pool))
-        return false;
     m_running = pool;
-    m_lastPool = pool;
     m_copy.clear();
     m_copyRows.clear();
     const QStringList &names = m_pools[pool];
     for (int row = 0; row < names.size(); ++row) {
-        if (!m_absent.contains(names[row])) {
+        if (!m_absent.contains(names[row]) && take(names[row])) {
             m_copy.append(names[row]);
             m_copyRows.append(row);
         }
     }
     m_award = -1;
     m_shown.clear();
+}
+
+bool Draw::start(int pool)
+{
+    if (running() || !buttonEnabled(pool))
+        return false;
+    m_lastPool = pool;
+    m_fair = false;
+    begin(pool, [](const QString &) { return true; });
+    return true;
+}
+
+int Draw::fairPool() const
+{
+    const QSet<QString> called(m_pools[2].cbegin(), m_pools[2].cend());
+    for (int pool = 3; pool <= 7; ++pool) {
+        for (const QString &name : m_pools[pool]) {
+            if (!m_absent.contains(name) && !called.contains(name))
+                return pool;
+        }
+    }
+    return buttonEnabled(0) ? 0 : -1;
+}
+
+bool Draw::startFair()
+{
+    if (running())
+        return false;
+    const int pool = fairPool();
+    if (pool < 0)
+        return false;
+    m_fair = true;
+    // Only from the counts' pools do the students called in this lesson stay out; once
+    // every student present has been called, everyone present is drawn again.
+    const QSet<QString> called(m_pools[2].cbegin(), m_pools[2].cend());
+    begin(pool, [&](const QString &name) { return pool == 0 || !called.contains(name); });
     return true;
 }
 

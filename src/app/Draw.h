@@ -24,13 +24,22 @@ public:
 
     bool running() const { return m_running >= 0; }
     int runningPool() const { return m_running; }
-    // The pool the last draw started on; 0 before any.
+    // The running draw is the fair one (startFair).
+    bool fairRunning() const { return m_running >= 0 && m_fair; }
+    // The pool the last draw by start() began on; -1 before any.
     int lastPool() const { return m_lastPool; }
     // The names the running draw flashes (the pool less the absent).
     const QStringList &drawing() const { return m_copy; }
 
     // Starts drawing from the pool; false when it is empty, out of range or a draw runs.
     bool start(int pool);
+    // The pool the fair draw takes from: never called first, then the least called. The
+    // first of 从未, 很少, 较少, 较多, 很多 that holds a student present and not yet called in
+    // this lesson; 所有 when every student present has been called; -1 when nobody is.
+    int fairPool() const;
+    // Starts the fair draw on fairPool(), over its students present and not yet called in
+    // this lesson; a stop then works as on that pool. lastPool() stays as it was.
+    bool startFair();
     // One animation step: the name now shown ("" when the copy is empty).
     QString step(RandomSource &random);
     const QString &shown() const { return m_shown; }
@@ -53,12 +62,16 @@ public:
     bool buttonEnabled(int pool) const;
 
 private:
+    // Copies the pool's names that pass the test into the draw and starts it.
+    template <typename Take> void begin(int pool, Take take);
+
     std::array<QStringList, PoolCount> m_pools;
     QStringList m_copy;    // the pool being drawn from, as it was at the start
     QList<int> m_copyRows; // where each name of the copy stands in its pool
     QSet<QString> m_absent;
-    int m_lastPool = 0;
+    int m_lastPool = -1;
     int m_running = -1;
+    bool m_fair = false;
     int m_award = -1; // index in m_copy of the name shown last
     QString m_shown;
 };

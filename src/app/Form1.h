@@ -14,6 +14,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QStatusBar;
@@ -68,6 +69,12 @@ public:
     QString panelText(int panel) const;
     void panelDoubleClicked(int panel);
 
+    // What Space and the clicker's keys do, and a draw asked for without a pool: stops the
+    // running draw, or starts the one the teacher chose for the keys (the fair draw, or the
+    // pool of the last draw button). Nothing without a class or while a panel covers the
+    // draw buttons.
+    void drawByKey();
+
 signals:
     void loginRequested();   // "用户"
     void consoleRequested(); // "后台"
@@ -90,6 +97,8 @@ private:
     void nameDisplayChanged(const QString &text);
     void drawButtonClicked(int index);
     void startDraw(int index);
+    void startFairDraw();
+    void showDrawStarted(int index);
     void stopDraw(int index);
     void Timer1_Tick();
     void Timer2_Tick();
@@ -130,7 +139,8 @@ private:
     bool classroomKeyPressed(int key, Qt::KeyboardModifiers modifiers);
     bool typingHasFocus() const;
     void showNameMenu(const QPoint &at);
-    void showWhyChosen(int pool, const QString &name);
+    void addKeyDrawChoice(QMenu *menu);
+    void showWhyChosen(int pool, bool fair, const QString &name);
     void clearWhyChosen();
     void readAloud(const QString &name);
 

@@ -18,6 +18,7 @@
 #include "widgets/Speaker.h"
 
 #include <QAbstractSpinBox>
+#include <QActionGroup>
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -234,12 +235,9 @@ bool Form1::classroomKeyPressed(int key, Qt::KeyboardModifiers modifiers)
         QApplication::activePopupWidget())
         return false;
     switch (what.action) {
-    case ClassroomAction::ToggleDraw: {
-        const int pool = m_draw.running() ? m_draw.runningPool() : m_draw.lastPool();
-        if (btnChou[pool]->isEnabled())
-            drawButtonClicked(pool);
+    case ClassroomAction::ToggleDraw:
+        drawByKey();
         return true;
-    }
     case ClassroomAction::Score:
         if (!m_draw.running() && Combo1->isEnabled()) {
             Combo1->setCurrentIndex(Combo1->findText(QStringLiteral("%1分").arg(what.points)));
@@ -259,6 +257,24 @@ bool Form1::classroomKeyPressed(int key, Qt::KeyboardModifiers modifiers)
         break;
     }
     return false;
+}
+
+void Form1::drawByKey()
+{
+    if (!Frame5->isVisible() || !btnChou[ManualButton]->isEnabled())
+        return;
+    if (m_draw.running()) {
+        if (btnChou[m_draw.runningPool()]->isEnabled())
+            drawButtonClicked(m_draw.runningPool());
+        return;
+    }
+    // A last pool drawn empty meanwhile leaves the keys to the fair draw rather than to nothing.
+    const int last = m_draw.lastPool();
+    if (last >= 0 && m_context.settings.text(Settings::Key::KeyDraw) != QLatin1String("fair") &&
+        btnChou[last]->isEnabled())
+        drawButtonClicked(last);
+    else
+        startFairDraw();
 }
 
 // ---- The name display's menu ----
@@ -299,15 +315,43 @@ void Form1::showNameMenu(const QPoint &at)
         m_context.settings.setValue(Settings::Key::ClassroomKeys, on);
         m_context.settings.sync();
     });
+    addKeyDrawChoice(menu);
     menu->popup(Text2->mapToGlobal(at));
+}
+
+// What the keys draw from: the fair draw, or the pool of the last draw button.
+void Form1::addKeyDrawChoice(QMenu *menu)
+{
+    auto *group = new QActionGroup(menu);
+    const bool fair = m_context.settings.text(Settings::Key::KeyDraw) == QLatin1String("fair");
+    const auto add = [&](const char *name, const QString &caption, const QString &tip, const char *value,
+                         bool on) {
+        QAction *choice = menu->addAction(caption);
+        choice->setObjectName(QLatin1String(name));
+        choice->setCheckable(true);
+        choice->setChecked(on);
+        choice->setToolTip(tip);
+        group->addAction(choice);
+        connect(choice, &QAction::triggered, this, [this, value] {
+            m_context.settings.setValue(Settings::Key::KeyDraw, QLatin1String(value));
+            m_context.settings.sync();
+        });
+    };
+    add("actKeyDrawFair", QStringLiteral("按键公平抽取"),
+        QStringLiteral(
+            "先抽从未被点的学生，再抽被点最少的：从未、很少、较少、较多、很多依次取本节课还没点到的"),
+        "fair", fair);
+    add("actKeyDrawLast", QStringLiteral("按键用上次的抽取池"),
+        QStringLiteral("用上次按过的抽取按钮的抽取池；还没按过时公平抽取"), "last", !fair);
 }
 
 // ---- Why this student; names read aloud ----
 
-void Form1::showWhyChosen(int pool, const QString &name)
+void Form1::showWhyChosen(int pool, bool fair, const QString &name)
 {
     WhyFacts facts;
     facts.pool = pool;
+    facts.fair = fair;
     facts.record = records().findStudent(class_num, name);
     facts.thresholds = m_thresholds;
     facts.classSize = int(m_draw.pool(0).size());

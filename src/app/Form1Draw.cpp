@@ -214,8 +214,19 @@ void Form1::drawButtonClicked(int index)
 
 void Form1::startDraw(int index)
 {
-    if (!m_draw.start(index))
-        return;
+    if (m_draw.start(index))
+        showDrawStarted(index);
+}
+
+void Form1::startFairDraw()
+{
+    if (m_draw.startFair())
+        showDrawStarted(m_draw.runningPool());
+}
+
+// The fair draw runs on the button of the pool it takes from: that button stops it.
+void Form1::showDrawStarted(int index)
+{
     RefreshStandardList();
     clearWhyChosen();
     tmpcaption = btnChou[index]->text();
@@ -241,6 +252,7 @@ void Form1::stopDraw(int index)
 {
     btnChou[index]->setText(tmpcaption);
     Timer1->stop();
+    const bool fair = m_draw.fairRunning();
     const QString chosen = m_draw.stop();
     List1->setEnabled(true);
     Combo1->setEnabled(true);
@@ -251,7 +263,7 @@ void Form1::stopDraw(int index)
     if (btnChou[index]->isEnabled())
         btnChou[index]->setFocus();
     if (!NewStu.isEmpty()) {
-        showWhyChosen(index, NewStu);
+        showWhyChosen(index, fair, NewStu);
         emit studentChosen(class_num, NewStu);
     }
 }

@@ -97,7 +97,9 @@ QString whyChosenText(const WhyFacts &facts)
 {
     const double count = facts.record ? facts.record->count : 0;
     const double score = facts.record ? facts.record->score : 0;
-    QStringList lines{poolReason(facts.pool, count, score, facts.thresholds, facts.classSize)};
+    QStringList lines{facts.fair ? QStringLiteral("公平：") + poolCaption(facts.pool) +
+                                       QStringLiteral(" (被点 ") + number(count) + QStringLiteral(" 次)")
+                                 : poolReason(facts.pool, count, score, facts.thresholds, facts.classSize)};
     if (!facts.record)
         lines.append(QStringLiteral("记录: 班级数据中没有这名学生"));
     else if (facts.record->count == 0)

@@ -20,8 +20,11 @@ public:
         LastlogUsername, // "Userinfo/LastlogUsername": the last account that logged in online
         ClassroomKeys,   // "Classroom/Keys": Space, clicker, digits and Esc act on the main window (on)
         ReadNames,       // "Classroom/ReadNames": the chosen student's name is read aloud (off)
+        KeyDraw,         // "Classroom/KeyDraw": what Space and the clicker draw from: "fair" the fair
+                         // draw always, "last" the pool of the last draw button (the fair draw
+                         // until one was pressed) ("last")
     };
-    static constexpr int KeyCount = 4;
+    static constexpr int KeyCount = 5;
 
     // The names the store is filed under (also the application's own names).
     static QString organisationName();

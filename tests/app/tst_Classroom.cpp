@@ -266,6 +266,13 @@ private slots:
         QCOMPARE(whyChosenText(facts), QStringLiteral("从未: 从未被点\n记录: 被点 0 次, 还没有成绩"));
         facts.record.reset();
         QVERIFY(whyChosenText(facts).endsWith(QStringLiteral("记录: 班级数据中没有这名学生")));
+        // The fair draw names its rule and the pool it took the student from.
+        facts.record = r;
+        facts.record->count = 1;
+        facts.pool = 4;
+        facts.fair = true;
+        QCOMPARE(whyChosenText(facts),
+                 QStringLiteral("公平：很少 (被点 1 次)\n记录: 被点 1 次, 均分 4.5 分"));
     }
 
     void lastScored()

@@ -26,6 +26,71 @@ class TestDraw : public QObject
 {
     Q_OBJECT
 private slots:
+    // ---- The fair draw ----
+
+    // Each step: the pool the fair draw takes from and the students it may draw there (less
+    // those drawn at the steps before). Names by count: 甲 乙 丙 ... from the first count on.
+    void fairDraw_data()
+    {
+        QTest::addColumn<QList<double>>("counts");
+        QTest::addColumn<QStringList>("absent");
+        QTest::addColumn<QStringList>("calledBefore"); // picked by hand first
+        QTest::addColumn<QStringList>("steps");        // "pool names…"
+        QTest::newRow("never called, then the least called")
+            << QList<double>{0, 0, 0, 5, 5, 2} << QStringList{} << QStringList{}
+            << QStringList{"3 甲 乙 丙", "3 甲 乙 丙", "3 甲 乙 丙",         "6 己",
+                           "7 丁 戊",    "7 丁 戊",    "0 甲 乙 丙 丁 戊 己"};
+        QTest::newRow("absent never drawn")
+            << QList<double>{0, 0, 1, 3} << QStringList{"甲", "丁"} << QStringList{}
+            << QStringList{"3 乙", "6 丙", "0 乙 丙", "0 乙 丙"};
+        QTest::newRow("called this lesson stays out")
+            << QList<double>{0, 0, 1, 1} << QStringList{} << QStringList{"甲", "丙"}
+            << QStringList{"3 乙", "7 丁", "0 甲 乙 丙 丁"};
+        QTest::newRow("nobody present")
+            << QList<double>{0, 2} << QStringList{"甲", "乙"} << QStringList{} << QStringList{"-1"};
+    }
+    void fairDraw()
+    {
+        QFETCH(QList<double>, counts);
+        QFETCH(QStringList, absent);
+        QFETCH(QStringList, calledBefore);
+        QFETCH(QStringList, steps);
+        static const QString names = QStringLiteral("甲乙丙丁戊己庚");
+        for (quint32 run = 1; run <= 20; ++run) {
+            QList<StudentRecord> students;
+            for (qsizetype i = 0; i < counts.size(); ++i)
+                students.append(student(names.mid(i, 1), counts[i], 3));
+            Draw draw;
+            draw.setPools(buildRoster(students).pools);
+            draw.setAbsent(QSet<QString>(absent.cbegin(), absent.cend()));
+            for (const QString &name : calledBefore)
+                QVERIFY(draw.pick(name));
+            ReplayRandom random(run);
+            QSet<QString> drawn;
+            for (const QString &step : steps) {
+                const QStringList parts = step.split(u' ');
+                QCOMPARE(draw.fairPool(), parts[0].toInt());
+                if (parts[0] == QLatin1String("-1")) {
+                    QVERIFY(!draw.startFair());
+                    continue;
+                }
+                QVERIFY(draw.startFair());
+                QVERIFY(draw.fairRunning());
+                QSet<QString> expected(parts.cbegin() + 1, parts.cend());
+                if (parts[0] != QLatin1String("0"))
+                    expected -= drawn;
+                const QStringList drawing = draw.drawing();
+                QCOMPARE(QSet<QString>(drawing.cbegin(), drawing.cend()), expected);
+                draw.step(random);
+                const QString chosen = draw.stop();
+                QVERIFY(expected.contains(chosen));
+                drawn.insert(chosen);
+                QVERIFY(draw.pool(2).contains(chosen));
+            }
+            QCOMPARE(draw.lastPool(), -1); // the keys still draw fairly
+        }
+    }
+
     void countPools_data()
     {
         QTest::addColumn<QList<double>>("counts");

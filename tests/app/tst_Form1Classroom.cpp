@@ -37,6 +37,16 @@ const char *const TwoClasses = "Class_Is_Ready\t一班\t二班\t\r\n"
                                "二班\t李四\t0\t0\t0\t0\r\n"
                                "二班\t王五\t1\t0\t0\t0\r\n";
 
+// 三班: three never called, one called 4 times (pool 6), three called 5 times (pool 7).
+const char *const FairClass = "Class_Is_Ready\t三班\t\r\n"
+                              "三班\t甲\t0\t0\t0\t0\r\n"
+                              "三班\t乙\t0\t0\t0\t0\r\n"
+                              "三班\t丙\t0\t0\t0\t0\r\n"
+                              "三班\t丁\t0\t0\t4\t5\r\n"
+                              "三班\t戊\t0\t0\t4\t5\r\n"
+                              "三班\t己\t0\t0\t4\t5\r\n"
+                              "三班\t庚\t0\t0\t3\t4\r\n";
+
 } // namespace
 
 class TestForm1Classroom : public QObject, private Form1Rig
@@ -50,11 +60,11 @@ class TestForm1Classroom : public QObject, private Form1Rig
     ElidedLabel *panel(int i) const { return child<ElidedLabel>(QStringLiteral("StatusBar1_%1").arg(i)); }
     QStringList pending() const { return m_pending->lines(); }
 
-    void start(const char *klass = "一班")
+    void start(const char *klass = "一班", const char *records = TwoClasses)
     {
         openForm();
         m_clock.when = QDateTime(QDate(2026, 12, 7), QTime(9, 0));
-        loadOffline(TwoClasses);
+        loadOffline(records);
         chooseClass(QString::fromUtf8(klass));
         // Keys go to the active window; an X screen without a window manager activates none.
         m_form->activateWindow();
@@ -113,6 +123,7 @@ private slots:
     {
         m_settings.setValue(Settings::Key::ReadNames, false);
         m_settings.setValue(Settings::Key::ClassroomKeys, true);
+        m_settings.setValue(Settings::Key::KeyDraw, QStringLiteral("last"));
     }
     void cleanup()
     {
@@ -327,11 +338,11 @@ private slots:
         QFETCH(int, key);
         start();
         press(key);
-        QCOMPARE(button(0)->text(), QStringLiteral("暂停")); // pool 0 at first
+        QCOMPARE(button(4)->text(), QStringLiteral("暂停")); // the fair draw at first: the least called
         press(key);
-        QCOMPARE(button(0)->text(), QStringLiteral("所有"));
+        QCOMPARE(button(4)->text(), QStringLiteral("很少"));
         const QString drawn = nameDisplay()->text();
-        QVERIFY(!drawn.isEmpty());
+        QCOMPARE(drawn, QStringLiteral("甲"));
         press(Qt::Key_3);
         QCOMPARE(pending().size(), 1);
         QVERIFY(pending().first().startsWith(QStringLiteral("一班\t") + drawn + QStringLiteral("\t3分\t")));
@@ -356,7 +367,7 @@ private slots:
         QTest::keyClicks(searchBox(), QStringLiteral("j"));
         press(Qt::Key_Space);
         QCOMPARE(searchBox()->text(), QStringLiteral("j "));
-        QCOMPARE(button(0)->text(), QStringLiteral("所有"));
+        QCOMPARE(button(4)->text(), QStringLiteral("很少"));
         child<QListWidget>("List2")->hide();
         press(Qt::Key_3);
         QCOMPARE(searchBox()->text(), QStringLiteral("j 3"));
@@ -368,14 +379,14 @@ private slots:
         auto *topic = child<QComboBox>("Combo3");
         topic->setFocus();
         press(Qt::Key_Space);
-        QCOMPARE(button(0)->text(), QStringLiteral("所有"));
+        QCOMPARE(button(4)->text(), QStringLiteral("很少"));
         QCOMPARE(topic->currentText(), QStringLiteral("朗读 "));
 
         // The empty search box the window gives the focus to is nobody's typing.
         searchBox()->clear();
         searchBox()->setFocus();
         press(Qt::Key_Space);
-        QCOMPARE(button(0)->text(), QStringLiteral("暂停"));
+        QCOMPARE(button(4)->text(), QStringLiteral("暂停"));
         press(Qt::Key_Space);
         QCOMPARE(searchBox()->text(), QString());
         press(Qt::Key_Escape);
@@ -388,7 +399,7 @@ private slots:
         chooseFromMenu(nameDisplay(), QPoint(5, 5), "actKeys");
         QCOMPARE(m_settings.flag(Settings::Key::ClassroomKeys), false);
         press(Qt::Key_Space);
-        QCOMPARE(button(0)->text(), QStringLiteral("所有"));
+        QCOMPARE(button(4)->text(), QStringLiteral("很少"));
         QCOMPARE(searchBox()->text(), QStringLiteral(" ")); // the box with the focus types it
         searchBox()->clear();
         press(Qt::Key_Escape);
@@ -399,6 +410,64 @@ private slots:
         m_prompter.questionAnswers = {true};
         press(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(pending(), QStringList());
+    }
+
+    // Space: the pool it draws on shows "暂停"; Space again stops; the name drawn.
+    QString drawBySpace(int pool)
+    {
+        press(Qt::Key_Space);
+        if (button(pool)->text() != QStringLiteral("暂停"))
+            return QStringLiteral("(not drawing on %1)").arg(pool);
+        press(Qt::Key_Space);
+        return nameDisplay()->text();
+    }
+
+    void keysDrawFairly()
+    {
+        start("三班", FairClass);
+        QStringList never;
+        for (int i = 0; i < 3; ++i) {
+            never.append(drawBySpace(3));
+            QCOMPARE(nameDisplay()->toolTip().section(u'\n', 0, 0), QStringLiteral("公平：从未 (被点 0 次)"));
+        }
+        never.sort();
+        QCOMPARE(never, (QStringList{"丙", "乙", "甲"}));
+        QCOMPARE(drawBySpace(6), QStringLiteral("庚"));
+        QCOMPARE(panel(5)->toolTip().section(u'\n', 0, 0), QStringLiteral("公平：较多 (被点 4 次)"));
+
+        // After a button draw the keys take its pool, until the teacher chooses the fair draw.
+        drawOnce(0);
+        QVERIFY(nameDisplay()->toolTip().startsWith(QStringLiteral("所有: ")));
+        drawBySpace(0);
+        chooseFromMenu(nameDisplay(), QPoint(5, 5), "actKeyDrawFair");
+        QCOMPARE(Settings().text(Settings::Key::KeyDraw), QStringLiteral("fair"));
+        QVERIFY(QStringList({"丁", "戊", "己"}).contains(drawBySpace(7)));
+
+        // Kept over a restart: a button draw no longer changes what the keys draw.
+        closeForm();
+        start("三班", FairClass);
+        QMenu *menu = menuAt(nameDisplay(), QPoint(5, 5));
+        QVERIFY(action(menu, "actKeyDrawFair")->isChecked());
+        menu->close();
+        // Absent students are never drawn: the other two never called, then 庚.
+        openViews();
+        markInView(1, QStringLiteral("甲"));
+        closeViews();
+        drawOnce(7);
+        QStringList two{drawBySpace(3), drawBySpace(3)};
+        two.sort();
+        QCOMPARE(two, (QStringList{"丙", "乙"}));
+        QCOMPARE(drawBySpace(6), QStringLiteral("庚"));
+
+        chooseFromMenu(nameDisplay(), QPoint(5, 5), "actKeyDrawLast");
+        QCOMPARE(Settings().text(Settings::Key::KeyDraw), QStringLiteral("last"));
+        QVERIFY(QStringList({"丁", "戊", "己"}).contains(drawBySpace(7)));
+        QVERIFY(QStringList({"丁", "戊", "己"}).contains(drawBySpace(7)));
+        // The last pool drawn empty, the keys draw fairly again: everyone present was called,
+        // so from 所有, never the absent 甲.
+        QVERIFY(!button(7)->isEnabled());
+        QVERIFY(QStringList({"乙", "丙", "丁", "戊", "己", "庚"}).contains(drawBySpace(0)));
+        QVERIFY(nameDisplay()->toolTip().startsWith(QStringLiteral("公平：所有 (被点 ")));
     }
 
     // ---- Names read aloud ----
@@ -534,6 +603,18 @@ private slots:
                            nameDisplay()->toolTip(), nameDisplay());
         QTest::qWait(500);
         QProcess::execute(QStringLiteral("import"), {"-window", "root", folder + QStringLiteral("/why.png")});
+        QToolTip::hideText();
+        drawBySpace(6); // 乙 (pool 5) is absent
+        QToolTip::showText(nameDisplay()->mapToGlobal(QPoint(20, nameDisplay()->height())),
+                           nameDisplay()->toolTip(), nameDisplay());
+        QTest::qWait(500);
+        QProcess::execute(QStringLiteral("import"), {"-window", "root", folder + QStringLiteral("/why-fair.png")});
+        QToolTip::hideText();
+        QMenu *menu = menuAt(nameDisplay(), QPoint(20, 5));
+        QVERIFY(menu);
+        QTest::qWait(300);
+        QProcess::execute(QStringLiteral("import"), {"-window", "root", folder + QStringLiteral("/keys-menu.png")});
+        menu->close();
     }
 };
 

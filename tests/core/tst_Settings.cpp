@@ -41,7 +41,8 @@ private slots:
             << Key::LastlogUsername << "Userinfo/LastlogUsername" << QVariant(QString());
         QTest::newRow("ClassroomKeys") << Key::ClassroomKeys << "Classroom/Keys" << QVariant(true);
         QTest::newRow("ReadNames") << Key::ReadNames << "Classroom/ReadNames" << QVariant(false);
-        QCOMPARE(Settings::KeyCount, 4); // a new key needs a row here
+        QTest::newRow("KeyDraw") << Key::KeyDraw << "Classroom/KeyDraw" << QVariant(QStringLiteral("last"));
+        QCOMPARE(Settings::KeyCount, 5); // a new key needs a row here
     }
     void keyTable()
     {

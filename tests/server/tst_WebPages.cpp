@@ -183,7 +183,10 @@ private slots:
         QFETCH(QStringList, links);
         WebRig rig;
         fillClass(rig);
-        const QString html = classHtml(rig, rig.cookieFor(), sort);
+        // The student table's headings (the fairness table has its own).
+        const QString html = classHtml(rig, rig.cookieFor(), sort)
+                                 .section(QStringLiteral("id=\"students\""), 1)
+                                 .section(QStringLiteral("</table>"), 0, 0);
         static const QRegularExpression link(
             QStringLiteral("<th[^>]*><a href=\"/score/class\\?class=%D2%BB%B0%E0&amp;"
                            "sort=([-a-z]+)\" data-key"));
@@ -192,6 +195,51 @@ private slots:
             found.append(m.next().captured(1));
         QCOMPARE(found, links);
         QCOMPARE(html.count(u" aria-sort=\""), sort.isEmpty() ? 0 : 1);
+    }
+
+    // ---- Fairness ----
+
+    // 一班's lessons: the days with scores, 1 to 4 March. 张三 called 3 times, last on the 3rd;
+    // 李四 once on the 2nd; 王五 once on the 4th; 赵六 never.
+    void fairness_data()
+    {
+        QTest::addColumn<QString>("sort");
+        QTest::addColumn<Rows>("rows");
+        const QStringList zhao{"赵六", "0", "从未被点到", "—"}, li{"李四", "1", "2", "2026-03-02 09:00"},
+            zhang{"张三", "3", "1", "2026-03-03 10:00"}, wang{"王五", "1", "0", "2026-03-04 11:00"};
+        QTest::newRow("longest waiting first") << QString() << Rows{zhao, li, zhang, wang};
+        QTest::newRow("wait upwards") << "wait" << Rows{wang, zhang, li, zhao};
+        QTest::newRow("the student table's order") << "-count" << Rows{zhang, li, wang, zhao};
+    }
+    void fairness()
+    {
+        QFETCH(QString, sort);
+        QFETCH(Rows, rows);
+        WebRig rig;
+        fillClass(rig);
+        const QString html = classHtml(rig, rig.cookieFor(), sort);
+        QCOMPARE(tableRows(html, "fairness"), rows);
+        QVERIFY(html.contains(u"被点最多 3 次，最少 0 次，相差 3 次 · 共 4 节课（一天有计分算一节课）"));
+        QCOMPARE(html.section(QStringLiteral("<p id=\"longest-waiting\">"), 1)
+                     .section(QStringLiteral("</p>"), 0, 0)
+                     .remove(QRegularExpression(QStringLiteral("<[^>]*>"))),
+                 QStringLiteral("最久未被点到：赵六（从未被点到）、李四（2 节课）、张三（1 节课）"));
+        // Sorted by the longest wait, the student table follows.
+        if (sort.isEmpty())
+            QVERIFY(
+                html.contains(u"aria-sort=\"descending\"><a "
+                              u"href=\"/score/class?class=%D2%BB%B0%E0&amp;sort=wait\" data-key=\"wait\""));
+        else
+            QCOMPARE(column(tableRows(html, "students"), 0), column(rows, 0));
+
+        // The student page counts the same lessons.
+        const QByteArray cookie = rig.cookieFor();
+        for (const auto &[name, note] :
+             {std::pair{"李四", "距上次被点 2 节课"}, {"王五", "最近一节课被点到"}, {"赵六", "还没有被点到"}})
+            QVERIFY2(studentHtml(rig, cookie, QString::fromUtf8(name))
+                         .contains(QString::fromUtf8(note) +
+                                   QStringLiteral("（班级共 4 节课，一天有计分算一节课）")),
+                     name);
     }
 
     void csvDownload()

@@ -50,9 +50,10 @@ private slots:
         QVERIFY(html.contains(u"<p class=\"print-head\">一班 · 张三 · 2026-03-05</p>"));
         QVERIFY(html.contains(u"<a href=\"/score/class?class=%D2%BB%B0%E0\">返回一班</a>"));
         QVERIFY(html.contains(u"<a href=\"#\" data-print>打印</a>"));
-        // The class page leads to it from the table and from both charts.
+        // The class page leads to it from the table, from both charts and from the fairness
+        // part's table and its list of those who waited longest.
         const QString cls = classHtml(rig, cookie);
-        QCOMPARE(cls.count(u"href=\"/score/student?class=%D2%BB%B0%E0&amp;name=%D5%C5%C8%FD\""), 1 + 2 + 3);
+        QCOMPARE(cls.count(u"href=\"/score/student?class=%D2%BB%B0%E0&amp;name=%D5%C5%C8%FD\""), 1 + 2 + 3 + 2);
 
         const QString none = studentHtml(rig, cookie, "赵六");
         QCOMPARE(tableRows(none, "figures"), (Rows{{"一班"}, {"0"}, {"0"}, {"—"}, {"2.7"}, {"—"}}));
