@@ -60,6 +60,14 @@ public:
 
     void collapse();
     void expand();
+
+    // What other programs ask (a whiteboard's button, a corvanta: link), once the window
+    // stands in front of the class. A draw on the pool with that caption, or with none the
+    // draw the keys start (or stop); refused, with the reason, while the draw buttons are not
+    // in view or the pool is unknown, empty or another draw runs. Nothing changes then.
+    Result drawFromOutside(const QString &pool);
+    // Shows the window opened out and in front.
+    void showFromOutside();
     bool isCollapsed() const { return m_collapsed; }
     QSize expandedSize() const;
 
@@ -128,6 +136,11 @@ private:
     void undoLastScore();
     void releaseUndoneScore(const ScoreLine &score);
     bool classroomKeyPressed(int key, Qt::KeyboardModifiers modifiers);
+    // The draw that Space and the clicker's keys start or stop (and --draw without a pool);
+    // false when there was nothing to start.
+    bool toggleKeysDraw();
+    // A teacher without classes is told where to add them.
+    void showFirstSteps(bool noClasses);
     bool typingHasFocus() const;
     void showNameMenu(const QPoint &at);
     void showWhyChosen(int pool, const QString &name);
@@ -161,6 +174,7 @@ private:
     QStatusBar *StatusBar1 = nullptr;
     UploadPanel *Frame4 = nullptr;
     StatisticsPanel *Frame6 = nullptr;
+    QLabel *m_firstSteps = nullptr; // in the name display while there is no class
 
     // Window-level variables.
     int debug_width = 0;

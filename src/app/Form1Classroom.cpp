@@ -22,12 +22,14 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTextEdit>
 #include <QTimer>
+#include <QVBoxLayout>
 
 // The main window in front of the class: absent students, taking back a score, keys and the
 // presenter clicker, names read aloud and why a drawn student stood in the pool. Building
@@ -234,12 +236,9 @@ bool Form1::classroomKeyPressed(int key, Qt::KeyboardModifiers modifiers)
         QApplication::activePopupWidget())
         return false;
     switch (what.action) {
-    case ClassroomAction::ToggleDraw: {
-        const int pool = m_draw.running() ? m_draw.runningPool() : m_draw.lastPool();
-        if (btnChou[pool]->isEnabled())
-            drawButtonClicked(pool);
+    case ClassroomAction::ToggleDraw:
+        toggleKeysDraw();
         return true;
-    }
     case ClassroomAction::Score:
         if (!m_draw.running() && Combo1->isEnabled()) {
             Combo1->setCurrentIndex(Combo1->findText(QStringLiteral("%1分").arg(what.points)));
@@ -259,6 +258,71 @@ bool Form1::classroomKeyPressed(int key, Qt::KeyboardModifiers modifiers)
         break;
     }
     return false;
+}
+
+bool Form1::toggleKeysDraw()
+{
+    const int pool = m_draw.running() ? m_draw.runningPool() : m_draw.lastPool();
+    if (!btnChou[pool]->isEnabled())
+        return false;
+    drawButtonClicked(pool);
+    return true;
+}
+
+// ---- Requests from other programs ----
+
+Result Form1::drawFromOutside(const QString &pool)
+{
+    if (!isVisible() || !Frame5->isVisible())
+        return Result::failure(QStringLiteral("the draw buttons are not in view"));
+    if (pool.isEmpty()) {
+        if (!toggleKeysDraw())
+            return Result::failure(QStringLiteral("no class chosen, or its pool is empty"));
+    } else {
+        const int index = poolIndex(pool);
+        if (index < 0)
+            return Result::failure(QStringLiteral("there is no pool '%1'").arg(pool));
+        if (m_draw.running() && m_draw.runningPool() != index)
+            return Result::failure(QStringLiteral("a draw runs on the pool '%1'").arg(poolCaption(m_draw.runningPool())));
+        if (!btnChou[index]->isEnabled())
+            return Result::failure(QStringLiteral("the pool '%1' is empty or no class is chosen").arg(pool));
+        drawButtonClicked(index);
+    }
+    // The class sees the names flash.
+    showFromOutside();
+    return Result::success();
+}
+
+void Form1::showFromOutside()
+{
+    expand();
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}
+
+// ---- The first day ----
+
+void Form1::showFirstSteps(bool noClasses)
+{
+    if (!m_firstSteps) {
+        if (!noClasses)
+            return;
+        m_firstSteps = new QLabel(Text2);
+        m_firstSteps->setObjectName(QStringLiteral("lblFirstSteps"));
+        m_firstSteps->setWordWrap(true);
+        m_firstSteps->setAlignment(Qt::AlignCenter);
+        m_firstSteps->setAttribute(Qt::WA_TransparentForMouseEvents);
+        m_firstSteps->setStyleSheet(QStringLiteral("color: #333; background: transparent;"));
+        m_firstSteps->setText(QStringLiteral("还没有班级。请点“后台”，在“班级管理”和“学生管理”中添加班级和学生。"
+                                             "后台的修改和成绩上传要输入操作密码：注册时设的第二个密码，"
+                                             "与登录密码分开，保护成绩和名单。"));
+        auto *layout = new QVBoxLayout(Text2);
+        layout->setContentsMargins(4, 2, 4, 2);
+        layout->addWidget(m_firstSteps);
+    }
+    m_firstSteps->setVisible(noClasses);
 }
 
 // ---- The name display's menu ----

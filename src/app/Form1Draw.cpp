@@ -34,7 +34,7 @@ using namespace form1_layout;
 
 void Form1::LoadClassLists(const QString &mode)
 {
-    Q_UNUSED(mode); // the application refreshed the file before an online load
+    // The application refreshed the file before an online load.
     setWindowTitle(QStringLiteral("Corvanta [") + m_context.login.LoginUser + u']');
 
     if (const Result read = records().readable(); !read) {
@@ -48,6 +48,8 @@ void Form1::LoadClassLists(const QString &mode)
     Combo2->setCurrentIndex(-1);
     Combo2->setEditText(QStringLiteral("班级"));
     Combo2->setEnabled(true);
+    // A new account: no class yet, and the way to add one. Offline, the file is only a copy.
+    showFirstSteps(classes.isEmpty() && mode == u"online");
 
     const QStringList topics = records().topicNames();
     {
