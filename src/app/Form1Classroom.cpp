@@ -29,7 +29,6 @@
 #include <QStatusBar>
 #include <QTextEdit>
 #include <QTimer>
-#include <QVBoxLayout>
 
 // The main window in front of the class: absent students, taking back a score, keys and the
 // presenter clicker, names read aloud and why a drawn student stood in the pool. Building
@@ -309,7 +308,8 @@ void Form1::showFirstSteps(bool noClasses)
     if (!m_firstSteps) {
         if (!noClasses)
             return;
-        m_firstSteps = new QLabel(Text2);
+        // In the name box, over the (empty) name display.
+        m_firstSteps = new QLabel(Text13);
         m_firstSteps->setObjectName(QStringLiteral("lblFirstSteps"));
         m_firstSteps->setWordWrap(true);
         m_firstSteps->setAlignment(Qt::AlignCenter);
@@ -318,11 +318,16 @@ void Form1::showFirstSteps(bool noClasses)
         m_firstSteps->setText(QStringLiteral("还没有班级。请点“后台”，在“班级管理”和“学生管理”中添加班级和学生。"
                                              "后台的修改和成绩上传要输入操作密码：注册时设的第二个密码，"
                                              "与登录密码分开，保护成绩和名单。"));
-        auto *layout = new QVBoxLayout(Text2);
-        layout->setContentsMargins(4, 2, 4, 2);
-        layout->addWidget(m_firstSteps);
+        // The window's font, not the name display's, which is sized for one name.
+        m_firstSteps->setFont(font());
     }
+    m_firstSteps->setGeometry(Text13->rect().adjusted(6, 2, -6, -2));
     m_firstSteps->setVisible(noClasses);
+    // The box's inside shows over the name display only meanwhile; the labels above stay so.
+    if (noClasses)
+        Text2->stackUnder(Text13);
+    else
+        Text13->stackUnder(Text2);
 }
 
 // ---- The name display's menu ----

@@ -171,6 +171,8 @@ void Form1::nameDisplayChanged(const QString &text)
     // One line of the font, as far as the box allows, centred on the box.
     Text2->resize(Text2->width(), std::min(Text2->fontMetrics().height(), room));
     Text2->move(Text2->x(), Text13->y() + (Text13->height() - Text2->height()) / 2);
+    if (m_firstSteps)
+        m_firstSteps->setGeometry(Text13->rect().adjusted(6, 2, -6, -2));
 
     if (const auto record = records().findStudent(Combo2->currentText(), text)) {
         if (record->count > 0) {

@@ -88,6 +88,36 @@ private slots:
         QCOMPARE(m_form->panelText(5), QStringLiteral("服务器:") + address);
     }
 
+    // A new account without classes is told where they are added; nobody else is.
+    void firstStepsWithoutClasses_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("new account") << QByteArray("Class_Is_Ready\t\r\n") << "online" << true;
+        QTest::newRow("with a class") << QByteArray("Class_Is_Ready\t1\t\r\n") << "online" << false;
+        QTest::newRow("offline copy") << QByteArray("Class_Is_Ready\t\r\n") << "offline" << false;
+    }
+    void firstStepsWithoutClasses()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, mode);
+        QFETCH(bool, shown);
+        writeRoster(file);
+        m_login.LoginUser = QStringLiteral("teacher01");
+        m_form->LoadClassLists(mode);
+        auto *hint = m_form->findChild<QLabel *>(QStringLiteral("lblFirstSteps"));
+        QCOMPARE(hint && hint->isVisible(), shown);
+        if (shown) {
+            QVERIFY(hint->text().contains(QStringLiteral("“后台”")));
+            QVERIFY(hint->text().contains(QStringLiteral("操作密码")));
+            // Once the console has added a class, it goes.
+            writeRoster("Class_Is_Ready\t1\t\r\n");
+            m_form->LoadClassLists(QStringLiteral("online"));
+            QVERIFY(!hint->isVisible());
+        }
+    }
+
     void loadFillsCombosAndStandards()
     {
         loadOffline();
