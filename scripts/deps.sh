@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project builds, tests and runs with (as root, or via sudo).
-# dpkg-dev (dpkg-shlibdeps), file, binutils (strip), help2man (man pages), lintian: the Debian
+# dpkg-dev (dpkg-shlibdeps), file, binutils (strip), help2man (man pages), lintian,
+# desktop-file-utils (the launcher's check) and man-db (the man pages as read): the Debian
 # packages (scripts/package.sh) and their test.
 # postgresql-15: initdb and pg_ctl for the tests' throw-away PostgreSQL servers (run as its
 # "postgres" user when the tests run as root, through runuser from util-linux).
@@ -28,7 +29,7 @@ packages=(
   wrk python3
   unicode-data
   clang libclang-rt-14-dev
-  dpkg-dev file binutils help2man lintian
+  dpkg-dev file binutils help2man lintian desktop-file-utils man-db
 )
 missing=()
 for p in "${packages[@]}"; do

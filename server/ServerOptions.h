@@ -46,7 +46,7 @@ bool parseServerOptions(const QStringList &arguments, ServerOptions *options, QS
 
 // The text of --help.
 QString serverUsage();
-// The text of --version: "corvanta-server 2.6.0".
+// The text of --version: "corvanta-server 2.6.1", the package's version.
 QString serverVersion();
 
 } // namespace corvanta::server

@@ -12,6 +12,7 @@
 #include "net/Session.h"
 #include "net/Wire.h"
 #include "widgets/BusyGuard.h"
+#include "widgets/ElidedLabel.h"
 #include "widgets/Prompter.h"
 #include "widgets/Twips.h"
 
@@ -53,7 +54,8 @@ void frmLogin::buildControls()
     setObjectName(QStringLiteral("frmLogin"));
     setWindowTitle(QStringLiteral("登录"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint);
-    setFixedSize(twips(0, 0, 4845, 2010).size());
+    // One line more than the buttons need: which server a login goes to.
+    setFixedSize(twips(0, 0, 4845, 2370).size());
 
     lblLabels_0 = fc::label(this, QStringLiteral("lblLabels_0"), QStringLiteral("登录帐号:"),
                             twips(240, 270, 840, 270));
@@ -81,6 +83,11 @@ void frmLogin::buildControls()
                           twips(2440, 1440, 1095, 420));
     cmdCancel =
         fc::button(this, QStringLiteral("cmdCancel"), QStringLiteral("取消"), twips(3600, 1440, 1095, 420));
+
+    lblServer = new ElidedLabel(this);
+    lblServer->setObjectName(QStringLiteral("lblServer"));
+    lblServer->setFullText(m_context.config.serverLabel());
+    placeInForm(this, lblServer, twips(120, 1980, 4575, 270));
 
     setTabOrder(ComboUser, Command4);
     setTabOrder(Command4, txtPassword);

@@ -14,6 +14,7 @@ class QTimer;
 
 namespace corvanta {
 
+class ElidedLabel;
 // The login window: online login against the score server, offline login on the cached
 // class record file, the list of account names used on this computer.
 //
@@ -83,6 +84,7 @@ private:
     QPushButton *cmdOK = nullptr;
     QPushButton *Command1 = nullptr;
     QPushButton *cmdCancel = nullptr;
+    ElidedLabel *lblServer = nullptr;
     QTimer *Timer1 = nullptr;
 };
 

@@ -88,6 +88,44 @@ void Application::start()
     m_form->show();
     if (!loaded)
         m_context->prompter.message(m_form.get(), QStringLiteral("提示"), loaded.error(), PromptIcon::Warning);
+    if (!m_config.addressProblems.isEmpty()) {
+        m_context->prompter.message(m_form.get(), QStringLiteral("提示"),
+                                    m_config.addressProblems.join(QStringLiteral("\r\n")), PromptIcon::Warning);
+    }
+}
+
+void Application::handleOutsideRequest(const OutsideRequest &request)
+{
+    Result done = Result::success();
+    switch (request.action) {
+    case OutsideRequest::Action::Draw:
+        done = m_form->drawFromOutside(request.pool);
+        break;
+    case OutsideRequest::Action::Show:
+        if (m_form->isVisible()) {
+            m_form->showFromOutside();
+        } else {
+            // The console or an account window stands in the main window's place: bring that.
+            for (QWidget *window : QApplication::topLevelWidgets()) {
+                if (window->isVisible() && window->isWindow()) {
+                    window->raise();
+                    window->activateWindow();
+                }
+            }
+        }
+        break;
+    case OutsideRequest::Action::Hide:
+        if (m_form->isVisible())
+            m_form->collapse();
+        else
+            done = Result::failure(QStringLiteral("the main window is not in view"));
+        break;
+    case OutsideRequest::Action::None:
+        break;
+    }
+    if (!done)
+        qWarning("corvanta: ignored the request '%s' from outside: %s", qUtf8Printable(request.describe()),
+                 qUtf8Printable(done.error()));
 }
 
 void Application::loggedInOnline()

@@ -34,8 +34,12 @@ public:
                          RandomSource *random = nullptr, QObject *parent = nullptr);
     ~Application() override;
 
-    // Restores the pending scores and shows the main window.
+    // Restores the pending scores and shows the main window; says what was wrong with the
+    // server addresses, if anything.
     void start();
+    // What another program asked (draw, show, hide): done when the windows allow it, else
+    // logged and dropped.
+    void handleOutsideRequest(const corvanta::OutsideRequest &request);
 
     AppContext &context() { return *m_context; }
     Form1 *mainWindow() const { return m_form.get(); }

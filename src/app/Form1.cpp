@@ -336,7 +336,8 @@ void Form1::Form_Load()
     setPanelText(3, QStringLiteral("作者:Oskaro"));
     setPanelText(4, QStringLiteral("双击计时"));
     m_panels[3]->setToolTipLead(QStringLiteral("计时开关"));
-    setPanelText(5, m_context.config.vendorBase);
+    // The score server this tool talks to; the panel still opens the vendor's site.
+    setPanelText(5, m_context.config.serverLabel());
     m_panels[4]->setToolTipLead(QStringLiteral("双击访问官网"));
     for (int i = 0; i < 4; ++i)
         m_panels[i]->setFixedWidth(tw(widths[i]));

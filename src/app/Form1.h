@@ -61,6 +61,14 @@ public:
 
     void collapse();
     void expand();
+
+    // What other programs ask (a whiteboard's button, a corvanta: link), once the window
+    // stands in front of the class. A draw on the pool with that caption, or with none the
+    // draw the keys start (or stop); refused, with the reason, while the draw buttons are not
+    // in view or the pool is unknown, empty or another draw runs. Nothing changes then.
+    Result drawFromOutside(const QString &pool);
+    // Shows the window opened out and in front.
+    void showFromOutside();
     bool isCollapsed() const { return m_collapsed; }
     QSize expandedSize() const;
 
@@ -72,8 +80,8 @@ public:
     // What Space and the clicker's keys do, and a draw asked for without a pool: stops the
     // running draw, or starts the one the teacher chose for the keys (the fair draw, or the
     // pool of the last draw button). Nothing without a class or while a panel covers the
-    // draw buttons.
-    void drawByKey();
+    // draw buttons. Says whether a draw started or stopped.
+    bool drawByKey();
 
 signals:
     void loginRequested();   // "用户"
@@ -97,7 +105,7 @@ private:
     void nameDisplayChanged(const QString &text);
     void drawButtonClicked(int index);
     void startDraw(int index);
-    void startFairDraw();
+    bool startFairDraw();
     void showDrawStarted(int index);
     void stopDraw(int index);
     void Timer1_Tick();
@@ -137,6 +145,10 @@ private:
     void undoLastScore();
     void releaseUndoneScore(const ScoreLine &score);
     bool classroomKeyPressed(int key, Qt::KeyboardModifiers modifiers);
+    // The draw that Space and the clicker's keys start or stop (and --draw without a pool);
+    // false when there was nothing to start.
+    // A teacher without classes is told where to add them.
+    void showFirstSteps(bool noClasses);
     bool typingHasFocus() const;
     void showNameMenu(const QPoint &at);
     void addKeyDrawChoice(QMenu *menu);
@@ -171,6 +183,7 @@ private:
     QStatusBar *StatusBar1 = nullptr;
     UploadPanel *Frame4 = nullptr;
     StatisticsPanel *Frame6 = nullptr;
+    QLabel *m_firstSteps = nullptr; // in the name display while there is no class
 
     // Window-level variables.
     int debug_width = 0;

@@ -23,6 +23,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -259,22 +260,86 @@ bool Form1::classroomKeyPressed(int key, Qt::KeyboardModifiers modifiers)
     return false;
 }
 
-void Form1::drawByKey()
+bool Form1::drawByKey()
 {
     if (!Frame5->isVisible() || !btnChou[ManualButton]->isEnabled())
-        return;
+        return false;
     if (m_draw.running()) {
-        if (btnChou[m_draw.runningPool()]->isEnabled())
-            drawButtonClicked(m_draw.runningPool());
-        return;
+        if (!btnChou[m_draw.runningPool()]->isEnabled())
+            return false;
+        drawButtonClicked(m_draw.runningPool());
+        return true;
     }
     // A last pool drawn empty meanwhile leaves the keys to the fair draw rather than to nothing.
     const int last = m_draw.lastPool();
     if (last >= 0 && m_context.settings.text(Settings::Key::KeyDraw) != QLatin1String("fair") &&
-        btnChou[last]->isEnabled())
+        btnChou[last]->isEnabled()) {
         drawButtonClicked(last);
+        return true;
+    }
+    return startFairDraw();
+}
+
+// ---- Requests from other programs ----
+
+Result Form1::drawFromOutside(const QString &pool)
+{
+    if (!isVisible() || !Frame5->isVisible())
+        return Result::failure(QStringLiteral("the draw buttons are not in view"));
+    if (pool.isEmpty()) {
+        if (!drawByKey())
+            return Result::failure(QStringLiteral("no class chosen, or its pool is empty"));
+    } else {
+        const int index = poolIndex(pool);
+        if (index < 0)
+            return Result::failure(QStringLiteral("there is no pool '%1'").arg(pool));
+        if (m_draw.running() && m_draw.runningPool() != index)
+            return Result::failure(QStringLiteral("a draw runs on the pool '%1'").arg(poolCaption(m_draw.runningPool())));
+        if (!btnChou[index]->isEnabled())
+            return Result::failure(QStringLiteral("the pool '%1' is empty or no class is chosen").arg(pool));
+        drawButtonClicked(index);
+    }
+    // The class sees the names flash.
+    showFromOutside();
+    return Result::success();
+}
+
+void Form1::showFromOutside()
+{
+    expand();
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}
+
+// ---- The first day ----
+
+void Form1::showFirstSteps(bool noClasses)
+{
+    if (!m_firstSteps) {
+        if (!noClasses)
+            return;
+        // In the name box, over the (empty) name display.
+        m_firstSteps = new QLabel(Text13);
+        m_firstSteps->setObjectName(QStringLiteral("lblFirstSteps"));
+        m_firstSteps->setWordWrap(true);
+        m_firstSteps->setAlignment(Qt::AlignCenter);
+        m_firstSteps->setAttribute(Qt::WA_TransparentForMouseEvents);
+        m_firstSteps->setStyleSheet(QStringLiteral("color: #333; background: transparent;"));
+        m_firstSteps->setText(QStringLiteral("还没有班级。请点“后台”，在“班级管理”和“学生管理”中添加班级和学生。"
+                                             "后台的修改和成绩上传要输入操作密码：注册时设的第二个密码，"
+                                             "与登录密码分开，保护成绩和名单。"));
+        // The window's font, not the name display's, which is sized for one name.
+        m_firstSteps->setFont(font());
+    }
+    m_firstSteps->setGeometry(Text13->rect().adjusted(6, 2, -6, -2));
+    m_firstSteps->setVisible(noClasses);
+    // The box's inside shows over the name display only meanwhile; the labels above stay so.
+    if (noClasses)
+        Text2->stackUnder(Text13);
     else
-        startFairDraw();
+        Text13->stackUnder(Text2);
 }
 
 // ---- The name display's menu ----

@@ -35,7 +35,7 @@ using namespace form1_layout;
 
 void Form1::LoadClassLists(const QString &mode)
 {
-    Q_UNUSED(mode); // the application refreshed the file before an online load
+    // The application refreshed the file before an online load.
     setWindowTitle(QStringLiteral("Corvanta [") + m_context.login.LoginUser + u']');
 
     if (const Result read = records().readable(); !read) {
@@ -49,6 +49,8 @@ void Form1::LoadClassLists(const QString &mode)
     Combo2->setCurrentIndex(-1);
     Combo2->setEditText(QStringLiteral("班级"));
     Combo2->setEnabled(true);
+    // A new account: no class yet, and the way to add one. Offline, the file is only a copy.
+    showFirstSteps(classes.isEmpty() && mode == u"online");
 
     const QStringList topics = records().topicNames();
     {
@@ -170,6 +172,8 @@ void Form1::nameDisplayChanged(const QString &text)
     // One line of the font, as far as the box allows, centred on the box.
     Text2->resize(Text2->width(), std::min(Text2->fontMetrics().height(), room));
     Text2->move(Text2->x(), Text13->y() + (Text13->height() - Text2->height()) / 2);
+    if (m_firstSteps)
+        m_firstSteps->setGeometry(Text13->rect().adjusted(6, 2, -6, -2));
 
     if (const auto record = records().findStudent(Combo2->currentText(), text)) {
         if (record->count > 0) {
@@ -218,10 +222,12 @@ void Form1::startDraw(int index)
         showDrawStarted(index);
 }
 
-void Form1::startFairDraw()
+bool Form1::startFairDraw()
 {
-    if (m_draw.startFair())
-        showDrawStarted(m_draw.runningPool());
+    if (!m_draw.startFair())
+        return false;
+    showDrawStarted(m_draw.runningPool());
+    return true;
 }
 
 // The fair draw runs on the button of the pool it takes from: that button stops it.

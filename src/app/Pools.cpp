@@ -11,6 +11,15 @@ QString poolCaption(int index)
     return QString::fromUtf16(captions[index]);
 }
 
+int poolIndex(const QString &caption)
+{
+    for (int i = 0; i < PoolCount; ++i) {
+        if (poolCaption(i) == caption)
+            return i;
+    }
+    return -1;
+}
+
 namespace {
 
 double meanOf(const QList<double> &values)

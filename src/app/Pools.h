@@ -14,6 +14,8 @@ constexpr int ManualButton = 12;
 
 // Draw button captions, by pool index (the thirteenth button has no pool).
 QString poolCaption(int index);
+// The pool whose button has that caption; -1 for none (the thirteenth button included).
+int poolIndex(const QString &caption);
 
 struct PoolThresholds
 {

@@ -2,6 +2,7 @@
 
 #include "console/ConsoleSession.h"
 #include "console/Shortcuts.h"
+#include "core/AppConfig.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -51,7 +52,8 @@ void ShortcutPage::boxToggled(int kind, bool ticked)
 {
     const console::ShortcutFolders &folders = m_session.shortcutFolders();
     const Result done =
-        ticked ? console::AddProgramShortcut(kind, folders, QCoreApplication::applicationFilePath())
+        ticked ? console::AddProgramShortcut(kind, folders, QCoreApplication::applicationFilePath(),
+                                             m_session.context().config.launcherArguments)
                : console::RemoveProgramShortcut(kind, folders);
     if (!done) {
         showDiskState(kind);

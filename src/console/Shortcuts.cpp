@@ -71,18 +71,23 @@ bool shortcutExists(int kind, const ShortcutFolders &folders)
     return !path.isEmpty() && QFileInfo(path).isFile();
 }
 
-QByteArray desktopEntry(const QString &program)
+QByteArray desktopEntry(const QString &program, const QStringList &arguments)
 {
+    QString exec = execValue(program);
+    for (const QString &argument : arguments)
+        exec += u' ' + execValue(argument);
     const QString text = QStringLiteral("[Desktop Entry]\n"
                                         "Type=Application\n"
                                         "Name=Corvanta\n"
+                                        "Name[zh_CN]=课堂点名\n"
                                         "Icon=corvanta\n"
                                         "Exec=") +
-                         execValue(program) + QStringLiteral("\nCategories=Education;\n");
+                         exec + QStringLiteral("\nCategories=Education;\n");
     return text.toUtf8();
 }
 
-Result AddProgramShortcut(int kind, const ShortcutFolders &folders, const QString &program)
+Result AddProgramShortcut(int kind, const ShortcutFolders &folders, const QString &program,
+                          const QStringList &arguments)
 {
     if (kind < 0 || kind >= kShortcutKinds)
         return Result::success();
@@ -94,7 +99,7 @@ Result AddProgramShortcut(int kind, const ShortcutFolders &folders, const QStrin
         return Result::failure(QStringLiteral("无法建立文件夹：") + QDir::toNativeSeparators(folder));
     const QString path = QDir(folder).filePath(kFileName);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(desktopEntry(program)) < 0 || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(desktopEntry(program, arguments)) < 0 || !file.commit())
         return Result::failure(QStringLiteral("无法写入快捷方式：") + QDir::toNativeSeparators(path) +
                                QStringLiteral("\r\n") + file.errorString());
     // Desktops start only launchers that may be executed.

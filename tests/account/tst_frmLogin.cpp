@@ -2,6 +2,7 @@
 
 #include "core/TextCodec.h"
 #include "account/frmLogin.h"
+#include "widgets/ElidedLabel.h"
 #include "core/Settings.h"
 #include "net/SavedNames.h"
 #include "support/WindowRig.h"
@@ -108,6 +109,8 @@ private slots:
         QVERIFY(child<QLineEdit>("txtPassword")->styleSheet().contains("lineedit-password-character: 42"));
         QVERIFY(child<QComboBox>("ComboUser")->isEditable());
         QCOMPARE(child<QTimer>("Timer1")->interval(), 500);
+        // Which server a login goes to.
+        QCOMPARE(child<ElidedLabel>("lblServer")->fullText(), QStringLiteral("服务器:") + m_config.serverBase);
     }
 
     void savedNames_data()

@@ -20,9 +20,9 @@ class Form1Rig : protected WindowRig
 protected:
     std::unique_ptr<Form1> m_form;
 
-    void openForm(const QString &vendorBase = QStringLiteral("http://vendor.invalid"))
+    void openForm(const QString &serverBase = QStringLiteral("http://127.0.0.1:9"))
     {
-        resetRig(QStringLiteral("http://127.0.0.1:9"), vendorBase);
+        resetRig(serverBase, QStringLiteral("http://vendor.invalid"));
         m_form = std::make_unique<Form1>(context());
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));

@@ -57,7 +57,8 @@ private slots:
         QCOMPARE(m_form->panelText(1), QStringLiteral("版本:2.6.1"));
         QCOMPARE(m_form->panelText(3), QStringLiteral("作者:Oskaro"));
         QCOMPARE(m_form->panelText(4), QStringLiteral("双击计时"));
-        QCOMPARE(m_form->panelText(5), QStringLiteral("http://vendor.invalid"));
+        // Which server the tool talks to.
+        QCOMPARE(m_form->panelText(5), QStringLiteral("服务器:http://127.0.0.1:9"));
         QCOMPARE(m_form->windowTitle(), QStringLiteral("Corvanta"));
         QVERIFY(m_form->windowFlags() & Qt::WindowStaysOnTopHint);
         QCOMPARE(child<QTimer>("Timer2")->interval(), 1000);
@@ -80,11 +81,41 @@ private slots:
         openForm(address);
         auto *panel = child<QLabel>("StatusBar1_5");
         QVERIFY(panel->text().endsWith(QChar(0x2026)));
-        QVERIFY(address.startsWith(panel->text().chopped(1)));
+        QVERIFY((QStringLiteral("服务器:") + address).startsWith(panel->text().chopped(1)));
         QVERIFY(panel->fontMetrics().horizontalAdvance(panel->text()) <= panel->contentsRect().width());
         QVERIFY(panel->toolTip().contains(address));
         QVERIFY(panel->toolTip().contains(QStringLiteral("双击访问官网")));
-        QCOMPARE(m_form->panelText(5), address);
+        QCOMPARE(m_form->panelText(5), QStringLiteral("服务器:") + address);
+    }
+
+    // A new account without classes is told where they are added; nobody else is.
+    void firstStepsWithoutClasses_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("new account") << QByteArray("Class_Is_Ready\t\r\n") << "online" << true;
+        QTest::newRow("with a class") << QByteArray("Class_Is_Ready\t1\t\r\n") << "online" << false;
+        QTest::newRow("offline copy") << QByteArray("Class_Is_Ready\t\r\n") << "offline" << false;
+    }
+    void firstStepsWithoutClasses()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, mode);
+        QFETCH(bool, shown);
+        writeRoster(file);
+        m_login.LoginUser = QStringLiteral("teacher01");
+        m_form->LoadClassLists(mode);
+        auto *hint = m_form->findChild<QLabel *>(QStringLiteral("lblFirstSteps"));
+        QCOMPARE(hint && hint->isVisible(), shown);
+        if (shown) {
+            QVERIFY(hint->text().contains(QStringLiteral("“后台”")));
+            QVERIFY(hint->text().contains(QStringLiteral("操作密码")));
+            // Once the console has added a class, it goes.
+            writeRoster("Class_Is_Ready\t1\t\r\n");
+            m_form->LoadClassLists(QStringLiteral("online"));
+            QVERIFY(!hint->isVisible());
+        }
     }
 
     void loadFillsCombosAndStandards()

@@ -121,6 +121,17 @@ private slots:
         QTest::newRow("chinese") << QStringLiteral("/opt/程序/corvanta")
                                  << QStringLiteral("Exec=/opt/程序/corvanta");
     }
+    // The address the tool was started with goes into the launchers it makes.
+    void launcherKeepsTheServer()
+    {
+        const QStringList lines =
+            QString::fromUtf8(desktopEntry(QStringLiteral("/usr/bin/corvanta"),
+                                           {QStringLiteral("--server"), QStringLiteral("https://score.example/a b?x")}))
+                .split(u'\n');
+        QVERIFY2(lines.contains(QStringLiteral("Exec=/usr/bin/corvanta --server \"https://score.example/a b?x\"")),
+                 qPrintable(lines.join(u'|')));
+        QVERIFY(lines.contains(QStringLiteral("Name[zh_CN]=课堂点名")));
+    }
     void launcherText()
     {
         QFETCH(QString, program);
