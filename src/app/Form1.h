@@ -93,10 +93,9 @@ private:
     // What a reload keeps of the lesson in the class chosen.
     struct KeptLesson
     {
-        Pools started; // as the class choice filled them
-        Pools pools;   // as the lesson left them
-        QString records;
-        std::array<QStringList, GroupCount> groups;
+        Roster started; // as the class choice filled it
+        Pools pools;    // as the lesson left them
+        std::array<QStringList, GroupCount> groups; // as the lists hold them, dragged or not
     };
     void chooseClass(const KeptLesson *kept);
     void topicTyped(const QString &text);

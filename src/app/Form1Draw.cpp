@@ -82,8 +82,7 @@ void Form1::reloadKeepingLesson()
 {
     const bool hadClass = Combo2->currentIndex() >= 0 && Combo2->currentText() == class_num;
     const QString lessonClass = class_num;
-    const KeptLesson kept{buildRoster(m_classStudents).pools, m_draw.pools(), Text6->toPlainText(),
-                          Frame6->groupLists().groups()};
+    const KeptLesson kept{buildRoster(m_classStudents), m_draw.pools(), Frame6->groupLists().groups()};
     const QString topic = Combo3->currentText();
     QStringList topicsBefore;
     for (int i = 0; i < Combo3->count(); ++i)
@@ -119,11 +118,12 @@ void Form1::chooseClass(const KeptLesson *kept)
     const QList<StudentRecord> students = records().students(class_num);
     Roster roster = buildRoster(students);
     if (kept)
-        roster.pools = carryLesson(kept->started, kept->pools, roster.pools);
+        roster.pools = carryLesson(kept->started.pools, kept->pools, roster.pools);
     m_draw.setPools(roster.pools);
     syncPoolLists();
-    // Unchanged records keep a regrouping not yet uploaded.
-    Frame6->groupLists().setGroups(class_num, kept && kept->records == text ? kept->groups : roster.groups);
+    // A regrouping not yet uploaded stays while the server's grouping is what it was.
+    Frame6->groupLists().setGroups(class_num,
+                                   kept && kept->started.groups == roster.groups ? kept->groups : roster.groups);
     classroomClassChosen(roster, students);
     Frame6->clearViews();
     if (Frame6->isVisible())

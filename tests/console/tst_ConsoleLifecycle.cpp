@@ -235,10 +235,15 @@ private slots:
         };
         QCOMPARE(pool(2), QStringList{called});
 
-        if (change == "groups") {
-            // 王五 dragged to group 3 and the grouping uploaded.
+        // 王五 dragged to group 3: uploaded, or kept as dragged while the change leaves the
+        // server's grouping as it was.
+        const bool dragged = change == "groups" || change == "score";
+        if (dragged) {
             auto *first = form()->findChild<QListWidget *>(QStringLiteral("List_group_0"));
-            form()->findChild<QListWidget *>(QStringLiteral("List_group_3"))->addItem(first->takeItem(2)->text());
+            std::unique_ptr<QListWidgetItem> wang(first->takeItem(2));
+            form()->findChild<QListWidget *>(QStringLiteral("List_group_3"))->addItem(wang->text());
+        }
+        if (change == "groups") {
             form()->findChild<GroupListsPanel *>()->uploadGroups();
             QCOMPARE(m_prompter.last()->text, QStringLiteral("上传成功！"));
             // Choosing the class again shows the grouping just sent.
@@ -269,7 +274,7 @@ private slots:
         waiting.removeAll(called);
         QCOMPARE(pool(1), waiting);
         QStringList group3;
-        if (change == "groups")
+        if (dragged)
             group3.append(QStringLiteral("王五"));
         QStringList shown;
         const auto *list3 = form()->findChild<QListWidget *>(QStringLiteral("List_group_3"));
