@@ -44,6 +44,18 @@ QString shownPath(const QString &path)
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
 }
 
+// Each on a line of its own, the first ten; a box taller than the screen helps nobody.
+QString listedLines(const QStringList &lines)
+{
+    constexpr int kShown = 10;
+    QString listed;
+    for (qsizetype i = 0; i < lines.size() && i < kShown; ++i)
+        listed += kCrLf + lines[i];
+    if (lines.size() > kShown)
+        listed += kCrLf + QStringLiteral("……");
+    return listed;
+}
+
 bool sameFile(const QString &a, const QString &b)
 {
     const QFileInfo fa(a);
@@ -398,12 +410,12 @@ void UploadPanel::uploadedInPart(const QList<int> &rows, const QList<ScoreLine> 
                                  const QList<score_pages::RefusedLine> &refused)
 {
     QList<bool> isRefused(lines.size(), false);
-    QString named;
+    QStringList named;
     for (const score_pages::RefusedLine &r : refused) {
         const ScoreLine &line = lines[r.line - 1];
         isRefused[r.line - 1] = true;
         m_refusals.insert(line.text(), r.reason);
-        named += kCrLf + readableScoreLine(line) + QStringLiteral("：") + r.reason;
+        named.append(readableScoreLine(line) + QStringLiteral("：") + r.reason);
     }
     QList<int> storedRows;
     QList<ScoreLine> storedLines;
@@ -425,7 +437,7 @@ void UploadPanel::uploadedInPart(const QList<int> &rows, const QList<ScoreLine> 
         QStringLiteral("已上传 %1 条成绩；以下 %2 条没有上传，仍在待上传列表中（已标出并选中）：")
                 .arg(storedLines.size())
                 .arg(refused.size()) +
-            named + kCrLf + QStringLiteral("可在“后台”改正班级或学生后重新上传，不再需要的可按“删除”。"),
+            listedLines(named) + kCrLf + QStringLiteral("可在“后台”改正班级或学生后重新上传，不再需要的可按“删除”。"),
         PromptIcon::Warning);
 }
 
@@ -440,16 +452,13 @@ void UploadPanel::removeSelected()
                                    PromptIcon::Warning);
         return;
     }
-    constexpr int kShown = 10;
-    QString shown;
-    for (qsizetype i = 0; i < rows.size() && i < kShown; ++i)
-        shown += kCrLf + readableScoreLine(pending.value(rows[i]));
-    if (rows.size() > kShown)
-        shown += kCrLf + QStringLiteral("……");
+    QStringList shown;
+    for (int row : rows)
+        shown.append(readableScoreLine(pending.value(row)));
     if (!m_context.prompter.question(
             this, QStringLiteral("删除"),
             QStringLiteral("从待上传列表中删除这 %1 条成绩吗？删除后不会上传，当天的成绩日志记下删除。").arg(rows.size()) +
-                shown,
+                listedLines(shown),
             PromptIcon::Question))
         return;
     if (const Result removed = m_recorder->remove(m_context.login.LoginUser, rows); !removed)

@@ -137,18 +137,6 @@ private slots:
         QCOMPARE(QList<QStringList>(carried.cbegin(), carried.cend()), expected);
     }
 
-    // A name twice in the class, called once: the other stays to be called.
-    void lessonKeepsARepeatedName()
-    {
-        const Pools started = buildRoster({student("a", 0), student("a", 0)}).pools;
-        Draw draw;
-        draw.setPools(started);
-        QVERIFY(draw.pick("a"));
-        const Pools carried = carryLesson(started, draw.pools(), started);
-        QCOMPARE(carried[1], QStringList{"a"});
-        QCOMPARE(carried[2], QStringList{"a"});
-    }
-
     void startAndStop_data()
     {
         QTest::addColumn<int>("pool");

@@ -273,14 +273,8 @@ private slots:
         QStringList waiting = students;
         waiting.removeAll(called);
         QCOMPARE(pool(1), waiting);
-        QStringList group3;
-        if (dragged)
-            group3.append(QStringLiteral("王五"));
-        QStringList shown;
-        const auto *list3 = form()->findChild<QListWidget *>(QStringLiteral("List_group_3"));
-        for (int row = 0; row < list3->count(); ++row)
-            shown.append(list3->item(row)->text());
-        QCOMPARE(shown, group3);
+        const auto *group3 = form()->findChild<QListWidget *>(QStringLiteral("List_group_3"));
+        QCOMPARE(group3->count(), dragged ? 1 : 0);
     }
 };
 
