@@ -100,12 +100,14 @@ PageReply upload(const PageContext &call)
         ClassScoreLimit &limit = call.service.scoreLimit();
         if (Result room = limit.checkRoom(call.store(), call.teacher.id, scores, call.service.now()); !room)
             return refused(room.error());
-        const AddScoresResult result = call.store().addScores(call.teacher.id, scores, call.service.now(),
-                                                              partial ? UnknownNames::Skip : UnknownNames::RefuseAll);
+        const AddScoresResult result =
+            call.store().addScores(call.teacher.id, scores, call.service.now(),
+                                   partial ? UnknownNames::Skip : UnknownNames::RefuseAll);
         if (result.result != StoreResult::Done)
             return refused(unknownName(scores[result.failedIndex], result.unknownClass));
         for (const SkippedScore &skipped : result.skipped)
-            refusedLines.append({lineOf[skipped.index], unknownName(scores[skipped.index], skipped.unknownClass)});
+            refusedLines.append(
+                {lineOf[skipped.index], unknownName(scores[skipped.index], skipped.unknownClass)});
         limit.added(call.teacher.id, scores);
     }
     if (refusedLines.isEmpty())

@@ -203,7 +203,8 @@ void SqliteStore::storeWaitingUploads(const QString &path, std::vector<Upload *>
         for (Upload *upload : *uploads) {
             change(QStringLiteral("SAVEPOINT upload"));
             try {
-                upload->result = addScoresWithin(upload->teacher, *upload->scores, upload->uploadedAt, upload->unknown);
+                upload->result =
+                    addScoresWithin(upload->teacher, *upload->scores, upload->uploadedAt, upload->unknown);
             } catch (...) {
                 upload->error = std::current_exception();
             }

@@ -93,8 +93,8 @@ private:
     // What a reload keeps of the lesson in the class chosen.
     struct KeptLesson
     {
-        Roster started; // as the class choice filled it
-        Pools pools;    // as the lesson left them
+        Roster started;                             // as the class choice filled it
+        Pools pools;                                // as the lesson left them
         std::array<QStringList, GroupCount> groups; // as the lists hold them, dragged or not
     };
     void chooseClass(const KeptLesson *kept);

@@ -122,8 +122,8 @@ void Form1::chooseClass(const KeptLesson *kept)
     m_draw.setPools(roster.pools);
     syncPoolLists();
     // A regrouping not yet uploaded stays while the server's grouping is what it was.
-    Frame6->groupLists().setGroups(class_num,
-                                   kept && kept->started.groups == roster.groups ? kept->groups : roster.groups);
+    Frame6->groupLists().setGroups(class_num, kept && kept->started.groups == roster.groups ? kept->groups
+                                                                                            : roster.groups);
     classroomClassChosen(roster, students);
     Frame6->clearViews();
     if (Frame6->isVisible())

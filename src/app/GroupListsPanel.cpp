@@ -324,12 +324,13 @@ void GroupListsPanel::uploadGroups()
     case ReplyOutcome::Accepted:
         if (refreshed)
             emit groupsStored();
-        m_context.prompter.message(this, QStringLiteral("完成"),
-                                   refreshed ? QStringLiteral("上传成功！")
-                                             : QStringLiteral("上传成功！") + QStringLiteral("\r\n") +
-                                                   QStringLiteral("但班级数据没有下载成功，再次登录后才显示新的分组：") +
-                                                   refreshed.error(),
-                                   refreshed ? PromptIcon::Information : PromptIcon::Warning);
+        m_context.prompter.message(
+            this, QStringLiteral("完成"),
+            refreshed ? QStringLiteral("上传成功！")
+                      : QStringLiteral("上传成功！") + QStringLiteral("\r\n") +
+                            QStringLiteral("但班级数据没有下载成功，再次登录后才显示新的分组：") +
+                            refreshed.error(),
+            refreshed ? PromptIcon::Information : PromptIcon::Warning);
         break;
     case ReplyOutcome::Rejected:
         m_context.prompter.message(this, QStringLiteral("错误"),

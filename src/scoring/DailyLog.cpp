@@ -90,7 +90,8 @@ Result ScoreRecorder::remove(const QString &loginUser, const QList<int> &rows)
         if (row < 0 || row >= pending.size())
             continue;
         const ScoreLine &line = pending[row];
-        const Result written = AppendLine(logFilePath(loginUser, line.className, now.date()), removedLogLine(line, now));
+        const Result written =
+            AppendLine(logFilePath(loginUser, line.className, now.date()), removedLogLine(line, now));
         if (written)
             logged.append(row);
         else if (failed)

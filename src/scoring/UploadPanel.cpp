@@ -437,7 +437,8 @@ void UploadPanel::uploadedInPart(const QList<int> &rows, const QList<ScoreLine> 
         QStringLiteral("已上传 %1 条成绩；以下 %2 条没有上传，仍在待上传列表中（已标出并选中）：")
                 .arg(storedLines.size())
                 .arg(refused.size()) +
-            listedLines(named) + kCrLf + QStringLiteral("可在“后台”改正班级或学生后重新上传，不再需要的可按“删除”。"),
+            listedLines(named) + kCrLf +
+            QStringLiteral("可在“后台”改正班级或学生后重新上传，不再需要的可按“删除”。"),
         PromptIcon::Warning);
 }
 
@@ -457,7 +458,8 @@ void UploadPanel::removeSelected()
         shown.append(readableScoreLine(pending.value(row)));
     if (!m_context.prompter.question(
             this, QStringLiteral("删除"),
-            QStringLiteral("从待上传列表中删除这 %1 条成绩吗？删除后不会上传，当天的成绩日志记下删除。").arg(rows.size()) +
+            QStringLiteral("从待上传列表中删除这 %1 条成绩吗？删除后不会上传，当天的成绩日志记下删除。")
+                    .arg(rows.size()) +
                 listedLines(shown),
             PromptIcon::Question))
         return;

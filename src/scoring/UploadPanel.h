@@ -107,7 +107,7 @@ private:
     PendingScores &m_pending;
     QHBoxLayout *m_buttonRow;
     std::unique_ptr<ScoreRecorder> m_recorder; // the log of removed lines
-    QHash<QString, QString> m_refusals;       // line text -> why the server refused it
+    QHash<QString, QString> m_refusals;        // line text -> why the server refused it
     // Shown in this panel's place, so they stand beside it in its parent.
     QPointer<CorrectionPanel> m_correction;
     QPointer<GroupStatsPanel> m_groupStats;

@@ -107,25 +107,39 @@ private slots:
                 all[it.key()] = it.value();
             return all;
         };
-        QTest::newRow("records unchanged")
-            << before
-            << pools({{0, {"a", "b", "c"}}, {1, {"b", "c"}}, {2, {"b", "a"}}, {3, {"a"}}, {7, {"c"}}, {8, {"c"}},
-                      {11, {"b"}}});
+        QTest::newRow("records unchanged") << before
+                                           << pools({{0, {"a", "b", "c"}},
+                                                     {1, {"b", "c"}},
+                                                     {2, {"b", "a"}},
+                                                     {3, {"a"}},
+                                                     {7, {"c"}},
+                                                     {8, {"c"}},
+                                                     {11, {"b"}}});
         // c's count falls to 1: c now sorts into pool 6, b into pool 7 (b left only pool 6).
         QTest::newRow("counts changed")
             << QList<StudentRecord>{student("a", 0), student("b", 2, 4.5), student("c", 1, 1)}
-            << pools({{0, {"a", "b", "c"}}, {1, {"b", "c"}}, {2, {"b", "a"}}, {3, {"a"}}, {6, {"c"}}, {7, {"b"}},
-                      {8, {"c"}}, {11, {"b"}}});
+            << pools({{0, {"a", "b", "c"}},
+                      {1, {"b", "c"}},
+                      {2, {"b", "a"}},
+                      {3, {"a"}},
+                      {6, {"c"}},
+                      {7, {"b"}},
+                      {8, {"c"}},
+                      {11, {"b"}}});
         QTest::newRow("one gone, one new")
             << QList<StudentRecord>{student("a", 0), student("c", 4, 1), student("d", 0)}
-            << pools({{0, {"a", "c", "d"}}, {1, {"c", "d"}}, {2, {"a"}}, {3, {"a", "d"}}, {7, {"c"}}, {8, {"c"}}});
+            << pools({{0, {"a", "c", "d"}},
+                      {1, {"c", "d"}},
+                      {2, {"a"}},
+                      {3, {"a", "d"}},
+                      {7, {"c"}},
+                      {8, {"c"}}});
     }
     void lessonCarriedOntoNewRecords()
     {
         QFETCH(QList<StudentRecord>, after);
         QFETCH(QList<QStringList>, expected);
-        const Pools started =
-            buildRoster({student("a", 0), student("b", 2, 4.5), student("c", 4, 1)}).pools;
+        const Pools started = buildRoster({student("a", 0), student("b", 2, 4.5), student("c", 4, 1)}).pools;
         Draw draw;
         draw.setPools(started);
         QVERIFY(draw.start(6));

@@ -202,8 +202,11 @@ private slots:
         QVERIFY(m_server.setTopics(account, "oper-pw", {QStringLiteral("课堂提问"), QStringLiteral("朗读")}));
         QVERIFY(m_server.upload(account, "oper-pw", QStringLiteral("课堂提问"),
                                 {QStringLiteral("C1\t李四\t4分\t2026-03-05 09:00:00\t")}));
-        QCOMPARE(m_server.post("/score/group.php", {{"class", "C1"}, {"username", account}, {"password", "oper-pw"},
-                                                   {"group[0]", students.mid(0, 3).join(u'|')}})
+        QCOMPARE(m_server
+                     .post("/score/group.php", {{"class", "C1"},
+                                                {"username", account},
+                                                {"password", "oper-pw"},
+                                                {"group[0]", students.mid(0, 3).join(u'|')}})
                      .text(),
                  "Success!");
         m_app->context().session.logInOnline(account, Md5Hex(QStringLiteral("login-pw")));
@@ -251,8 +254,10 @@ private slots:
         } else {
             QTest::mouseClick(child<QPushButton>(form(), "btnManage"), Qt::LeftButton);
             const bool score = change == "score";
-            QTest::mouseClick(child<QPushButton>(console(), score ? "Cmd_manage_3" : "Cmd_manage_2"), Qt::LeftButton);
-            choose(child<QComboBox>(console(), score ? "Combo1" : "Combo2"), change == "other class" ? "C2" : "C1");
+            QTest::mouseClick(child<QPushButton>(console(), score ? "Cmd_manage_3" : "Cmd_manage_2"),
+                              Qt::LeftButton);
+            choose(child<QComboBox>(console(), score ? "Combo1" : "Combo2"),
+                   change == "other class" ? "C2" : "C1");
             if (score) {
                 auto *scores = child<QListWidget>(console(), "List3");
                 emit scores->itemDoubleClicked(scores->item(0));

@@ -63,8 +63,10 @@ private slots:
             upload(QStringLiteral("keeper"), QStringLiteral("op%&"), kTopic,
                    {kClass + u'\t' + kStudent + QStringLiteral("\t5\t2026-12-07 08:00:00\t好"),
                     QStringLiteral("A\tB\t-1.5\t2026-12-07 08:01:00")}),
-            "POST score /score/index.php\nusername=keeper&password=op%25%26&keti=%BF%CE%CC%E2%26A%3D1&score=%B8%DF%"
-            "D2%BB(3)%B0%E0%09%D5%C5%C8%FD%095%092026-12-07 08:00:00%09%BA%C3|A%09B%09-1.5%092026-12-07 08:01:00"
+            "POST score "
+            "/score/index.php\nusername=keeper&password=op%25%26&keti=%BF%CE%CC%E2%26A%3D1&score=%B8%DF%"
+            "D2%BB(3)%B0%E0%09%D5%C5%C8%FD%095%092026-12-07 08:00:00%09%BA%C3|A%09B%09-1.5%092026-12-07 "
+            "08:01:00"
             "&partial=1");
         row("group",
             group(kClass, QStringLiteral("keeper"), QStringLiteral("op"),

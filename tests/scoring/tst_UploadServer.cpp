@@ -169,8 +169,8 @@ private slots:
         const QString badTime = QStringLiteral("C1\t张三\t3分\tnot a time\t");
         QTest::newRow("older tool, unknown student")
             << QStringList{kLines[0], zhao, kLines[1]} << false << "学生不存在：C1 赵六" << 0;
-        QTest::newRow("unknown student") << QStringList{kLines[0], zhao, kLines[1]} << true
-                                         << "Partial!\r\n2\t学生不存在：C1 赵六" << 2;
+        QTest::newRow("unknown student")
+            << QStringList{kLines[0], zhao, kLines[1]} << true << "Partial!\r\n2\t学生不存在：C1 赵六" << 2;
         QTest::newRow("unknown class and a broken line")
             << QStringList{otherClass, kLines[0], badTime} << true
             << "Partial!\r\n1\t班级不存在：C9\r\n3\t第3行时间不正确：not a time" << 1;
