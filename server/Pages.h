@@ -31,7 +31,8 @@ PageReply setPassword(const PageContext &call);
 namespace corvanta::server::scores {
 PageReply record(const PageContext &call);
 PageReply serverTime(const PageContext &call);
-// All lines or none: one bad line refuses the whole upload.
+// All lines or none: one bad line refuses the whole upload; for a tool that says
+// field::kPartial, the lines that can be stored are, and the others are named.
 PageReply upload(const PageContext &call);
 PageReply group(const PageContext &call);
 

@@ -5,9 +5,12 @@
 #include "net/FieldLimits.h"
 #include "net/OutgoingText.h"
 #include "net/ScoreLine.h"
+#include "net/ScorePages.h"
 #include "net/Wire.h"
 
 #include <QSet>
+
+#include <algorithm>
 
 namespace corvanta::server::scores {
 
@@ -65,6 +68,20 @@ Expected<std::optional<ScoreRecord>> parseUploadLine(QString line, qsizetype lin
     return std::optional(s);
 }
 
+namespace {
+
+using score_pages::RefusedLine;
+namespace partial_upload = score_pages::partial_upload;
+
+QString unknownName(const ScoreRecord &score, bool unknownClass)
+{
+    if (unknownClass)
+        return QStringLiteral("班级不存在：") + score.className;
+    return QStringLiteral("学生不存在：") + score.className + QStringLiteral(" ") + score.student;
+}
+
+} // namespace
+
 PageReply upload(const PageContext &call)
 {
     const QString topic = call.field(field::kKeti);
@@ -75,31 +92,48 @@ PageReply upload(const PageContext &call)
     if (!isStorableText(topic))
         return refused(QStringLiteral("课题含有不允许的字符！"));
 
+    // A tool that reads the answer line by line has the lines stored that can be; older
+    // tools get all or nothing, as they always did.
+    const bool partial = !call.field(field::kPartial).isEmpty();
+    QList<RefusedLine> refusedLines;
     QList<ScoreRecord> scores;
+    QList<int> lineOf; // of each score, its line number in the upload
     const QStringList lines = splitList(call.field(field::kScore));
     for (qsizetype i = 0; i < lines.size(); ++i) {
         Expected<std::optional<ScoreRecord>> score = parseUploadLine(lines[i], i + 1);
+        if (!score && partial) {
+            refusedLines.append({int(i + 1), score.error()});
+            continue;
+        }
         if (!score)
             return refused(score.error());
         if (!score.value())
             continue; // a blank line
         score.value()->topic = topic;
         scores.append(*score.value());
+        lineOf.append(int(i + 1));
     }
-    if (scores.isEmpty())
+    if (scores.isEmpty() && refusedLines.isEmpty())
         return refused(QStringLiteral("没有要上传的计分！"));
-    ClassScoreLimit &limit = call.service.scoreLimit();
-    if (Result room = limit.checkRoom(call.store(), call.teacher.id, scores, call.service.now()); !room)
-        return refused(room.error());
-    const AddScoresResult result = call.store().addScores(call.teacher.id, scores, call.service.now());
-    if (result.result != StoreResult::Done) {
-        const ScoreRecord &bad = scores[result.failedIndex];
-        if (result.unknownClass)
-            return refused(QStringLiteral("班级不存在：") + bad.className);
-        return refused(QStringLiteral("学生不存在：") + bad.className + QStringLiteral(" ") + bad.student);
+    if (!scores.isEmpty()) {
+        ClassScoreLimit &limit = call.service.scoreLimit();
+        if (Result room = limit.checkRoom(call.store(), call.teacher.id, scores, call.service.now()); !room)
+            return refused(room.error());
+        const AddScoresResult result =
+            call.store().addScores(call.teacher.id, scores, call.service.now(),
+                                   partial ? UnknownNames::Skip : UnknownNames::RefuseAll);
+        if (result.result != StoreResult::Done)
+            return refused(unknownName(scores[result.failedIndex], result.unknownClass));
+        for (const SkippedScore &skipped : result.skipped)
+            refusedLines.append(
+                {lineOf[skipped.index], unknownName(scores[skipped.index], skipped.unknownClass)});
+        limit.added(call.teacher.id, scores);
     }
-    limit.added(call.teacher.id, scores);
-    return accepted();
+    if (refusedLines.isEmpty())
+        return accepted();
+    std::sort(refusedLines.begin(), refusedLines.end(),
+              [](const RefusedLine &a, const RefusedLine &b) { return a.line < b.line; });
+    return PageReply::text(partial_upload::reply(refusedLines), QStringLiteral("partial"));
 }
 
 PageReply group(const PageContext &call)

@@ -43,7 +43,8 @@ public:
     StoreResult editScale(qint64 teacher, qint64 scaleId, const QString &text, double score) override;
     void deleteScales(qint64 teacher, const QList<qint64> &ids) override;
 
-    AddScoresResult addScores(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt) override;
+    AddScoresResult addScores(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt,
+                              UnknownNames unknown = UnknownNames::RefuseAll) override;
     std::optional<QList<ScoreRecord>> scoresOfClass(qint64 teacher, const QString &className) override;
     QList<ScoreRecord> recentScores(qint64 teacher, int n) override;
     StoreResult editScore(qint64 teacher, const ScoreRecord &record) override;
@@ -90,7 +91,8 @@ protected:
     };
     // addScores inside the open transaction. The caller keeps the changes only when the result
     // is Done with scores stored; otherwise it rolls them back.
-    AddScoresResult addScoresWithin(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt);
+    AddScoresResult addScoresWithin(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt,
+                                    UnknownNames unknown);
     // After an upload of addScoresWithin was rolled back to a savepoint while the transaction
     // goes on.
     void uploadRolledBack(qint64 teacher, const AddScoresResult &result);

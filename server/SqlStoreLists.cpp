@@ -234,17 +234,19 @@ void SqlStore::deleteScales(qint64 teacher, const QList<qint64> &ids)
 
 // --- scores ---
 
-AddScoresResult SqlStore::addScores(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt)
+AddScoresResult SqlStore::addScores(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt,
+                                    UnknownNames unknown)
 {
     Transaction tx(*this);
-    const AddScoresResult result = addScoresWithin(teacher, scores, uploadedAt);
+    const AddScoresResult result = addScoresWithin(teacher, scores, uploadedAt, unknown);
     // Nothing new (a repeated upload): roll back, so the version and every cache stay.
     if (result.result == StoreResult::Done && result.stored > 0)
         tx.commit();
     return result;
 }
 
-AddScoresResult SqlStore::addScoresWithin(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt)
+AddScoresResult SqlStore::addScoresWithin(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt,
+                                          UnknownNames unknown)
 {
     AddScoresResult result;
     const qint64 version = touchedVersion(teacher);
@@ -255,11 +257,28 @@ AddScoresResult SqlStore::addScoresWithin(qint64 teacher, const QList<ScoreRecor
         ids.version = version - 1;
     }
     QSet<qint64> classes;
+    QSet<QString> unknownClasses; // read once each
     QList<ScoreRow> rows;
     rows.reserve(scores.size());
+    // Refused: all of them, or only this one.
+    const auto refuse = [&](int i, bool unknownClass) {
+        if (unknown == UnknownNames::Skip) {
+            result.skipped.append({i, unknownClass});
+            return false;
+        }
+        result.result = StoreResult::NotFound;
+        result.failedIndex = i;
+        result.unknownClass = unknownClass;
+        return true;
+    };
     for (int i = 0; i < scores.size(); ++i) {
         const ScoreRecord &s = scores[i];
         auto cls = ids.classes.constFind(s.className);
+        if (cls == ids.classes.cend() && unknownClasses.contains(s.className)) {
+            if (refuse(i, true))
+                return result;
+            continue;
+        }
         if (cls == ids.classes.cend()) {
             // One read for the whole class: an upload names many of its students.
             const QList<QVariantList> found =
@@ -267,10 +286,10 @@ AddScoresResult SqlStore::addScoresWithin(qint64 teacher, const QList<ScoreRecor
                                       "s.class_id = c.id WHERE c.teacher_id = ? AND c.name = ?"),
                        {teacher, s.className});
             if (found.isEmpty()) {
-                result.result = StoreResult::NotFound;
-                result.failedIndex = i;
-                result.unknownClass = true;
-                return result;
+                unknownClasses.insert(s.className);
+                if (refuse(i, true))
+                    return result;
+                continue;
             }
             const qint64 id = found.first().at(0).toLongLong();
             cls = ids.classes.insert(s.className, id);
@@ -281,9 +300,9 @@ AddScoresResult SqlStore::addScoresWithin(qint64 teacher, const QList<ScoreRecor
         }
         const auto stu = ids.students.constFind({cls.value(), s.student});
         if (stu == ids.students.cend()) {
-            result.result = StoreResult::NotFound;
-            result.failedIndex = i;
-            return result;
+            if (refuse(i, false))
+                return result;
+            continue;
         }
         classes.insert(cls.value());
         rows.append({cls.value(), stu.value(), s.score, s.time, s.topic, s.note});

@@ -121,6 +121,7 @@ struct SqliteStore::Upload
     qint64 teacher = 0;
     const QList<ScoreRecord> *scores = nullptr;
     qint64 uploadedAt = 0;
+    UnknownNames unknown = UnknownNames::RefuseAll;
     AddScoresResult result;
     std::exception_ptr error;
     bool done = false;
@@ -150,13 +151,15 @@ UploadBatch &uploadBatch(const QString &path)
 
 } // namespace
 
-AddScoresResult SqliteStore::addScores(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt)
+AddScoresResult SqliteStore::addScores(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt,
+                                       UnknownNames unknown)
 {
     UploadBatch &batch = uploadBatch(m_path);
     Upload mine;
     mine.teacher = teacher;
     mine.scores = &scores;
     mine.uploadedAt = uploadedAt;
+    mine.unknown = unknown;
     {
         std::unique_lock lock(batch.mutex);
         batch.waiting.push_back(&mine);
@@ -200,7 +203,8 @@ void SqliteStore::storeWaitingUploads(const QString &path, std::vector<Upload *>
         for (Upload *upload : *uploads) {
             change(QStringLiteral("SAVEPOINT upload"));
             try {
-                upload->result = addScoresWithin(upload->teacher, *upload->scores, upload->uploadedAt);
+                upload->result =
+                    addScoresWithin(upload->teacher, *upload->scores, upload->uploadedAt, upload->unknown);
             } catch (...) {
                 upload->error = std::current_exception();
             }

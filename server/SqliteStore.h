@@ -26,7 +26,8 @@ public:
     // Uploads that come while another is being stored wait and are stored together, in the
     // next transaction of one of them; each in a savepoint of its own, so one that is refused
     // or fails leaves the others stored. Each is answered once that transaction committed.
-    AddScoresResult addScores(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt) override;
+    AddScoresResult addScores(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt,
+                              UnknownNames unknown = UnknownNames::RefuseAll) override;
     struct Upload; // one waiting in a batch
 
 protected:

@@ -138,12 +138,25 @@ struct FailureState
     int failures = 0;       // failures counted since the last success or lock
 };
 
+// What an upload does with a score naming a class or student the teacher does not have.
+enum class UnknownNames {
+    RefuseAll, // nothing is stored; the first such score is named
+    Skip,      // it is left out and listed; the others are stored
+};
+
+struct SkippedScore
+{
+    int index = -1; // in the scores given
+    bool unknownClass = false;
+};
+
 struct AddScoresResult
 {
     StoreResult result = StoreResult::Done;
     int failedIndex = -1; // first score naming an unknown class or student
     bool unknownClass = false;
     int stored = 0; // scores newly stored (identical ones are not stored again)
+    QList<SkippedScore> skipped; // with UnknownNames::Skip, in their order
 };
 
 class Store
@@ -196,10 +209,10 @@ public:
     // Ids that are not the teacher's are ignored, so a repeated request changes nothing.
     virtual void deleteScales(qint64 teacher, const QList<qint64> &ids) = 0;
 
-    // All or nothing: an unknown class or student stores none of them. A class that gets a
-    // new score records uploadedAt (Unix seconds) as its last upload.
-    virtual AddScoresResult addScores(qint64 teacher, const QList<ScoreRecord> &scores,
-                                      qint64 uploadedAt) = 0;
+    // All or nothing unless unknown says Skip: an unknown class or student stores none of
+    // them. A class that gets a new score records uploadedAt (Unix seconds) as its last upload.
+    virtual AddScoresResult addScores(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt,
+                                      UnknownNames unknown = UnknownNames::RefuseAll) = 0;
     virtual std::optional<QList<ScoreRecord>> scoresOfClass(qint64 teacher, const QString &className) = 0;
     // The n most recent records, newest first (by score time, then record).
     virtual QList<ScoreRecord> recentScores(qint64 teacher, int n) = 0;

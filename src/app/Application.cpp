@@ -172,8 +172,7 @@ Dialog &Application::loadConsole()
     connect(console, &Dialog::returnRequested, form, &QWidget::show);
     connect(console, &Dialog::closed, this, &Application::consoleClosed);
     // The console fetched the class record file again before saying so.
-    connect(console, &Dialog::classListsChanged, form,
-            [form] { form->LoadClassLists(QStringLiteral("online")); });
+    connect(console, &Dialog::classListsChanged, form, [form] { form->reloadKeepingLesson(); });
     connect(console, &Dialog::standardsChanged, form, &Form1::RefreshStandardList);
     return *console;
 }

@@ -54,6 +54,11 @@ public:
     // Fills the class and topic combos from the class record file as it is on disk
     // ("online" after the application refreshed it, "offline" on the cached copy).
     void LoadClassLists(const QString &mode);
+    // The same after a change on the server (the console's, a group upload), keeping the
+    // lesson: the class and topic chosen, the pools and who has been called. When the
+    // class's records changed, its pools are sorted again, each student keeping what the
+    // lesson did with them.
+    void reloadKeepingLesson();
     void RefreshStandardList();
     void UpdateDrawButtons();
     // Width in pixels of the widest item + 8; 0 for an empty list.
@@ -100,6 +105,14 @@ private:
     void buildControls();
     void Form_Load();
     void classChosen();
+    // What a reload keeps of the lesson in the class chosen.
+    struct KeptLesson
+    {
+        Roster started;                             // as the class choice filled it
+        Pools pools;                                // as the lesson left them
+        std::array<QStringList, GroupCount> groups; // as the lists hold them, dragged or not
+    };
+    void chooseClass(const KeptLesson *kept);
     void topicTyped(const QString &text);
     void topicChosen();
     void nameDisplayChanged(const QString &text);

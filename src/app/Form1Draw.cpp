@@ -81,7 +81,37 @@ void Form1::LoadClassLists(const QString &mode)
     emit classListsLoaded();
 }
 
+void Form1::reloadKeepingLesson()
+{
+    const bool hadClass = Combo2->currentIndex() >= 0 && Combo2->currentText() == class_num;
+    const QString lessonClass = class_num;
+    const KeptLesson kept{buildRoster(m_classStudents), m_draw.pools(), Frame6->groupLists().groups()};
+    const QString topic = Combo3->currentText();
+    QStringList topicsBefore;
+    for (int i = 0; i < Combo3->count(); ++i)
+        topicsBefore.append(Combo3->itemText(i));
+
+    LoadClassLists(QStringLiteral("online"));
+
+    // A topic typed by the teacher stays; one the server no longer has does not.
+    const int topicAt = Combo3->findText(topic, Qt::MatchExactly);
+    if (!topic.isEmpty() && (topicAt >= 0 || !topicsBefore.contains(topic))) {
+        Combo3->setCurrentIndex(topicAt);
+        Combo3->setEditText(topic);
+    }
+    const int classAt = hadClass ? Combo2->findText(lessonClass, Qt::MatchExactly) : -1;
+    if (classAt < 0)
+        return;
+    Combo2->setCurrentIndex(classAt);
+    chooseClass(&kept);
+}
+
 void Form1::classChosen()
+{
+    chooseClass(nullptr);
+}
+
+void Form1::chooseClass(const KeptLesson *kept)
 {
     class_num = Combo2->currentText();
     Combo2->lineEdit()->setCursorPosition(0);
@@ -89,10 +119,14 @@ void Form1::classChosen()
     const QString text = records().ReadRecordLines(class_num + u'\t');
     Text6->setPlainText(text);
     const QList<StudentRecord> students = records().students(class_num);
-    const Roster roster = buildRoster(students);
+    Roster roster = buildRoster(students);
+    if (kept)
+        roster.pools = carryLesson(kept->started.pools, kept->pools, roster.pools);
     m_draw.setPools(roster.pools);
     syncPoolLists();
-    Frame6->groupLists().setGroups(class_num, roster.groups);
+    // A regrouping not yet uploaded stays while the server's grouping is what it was.
+    Frame6->groupLists().setGroups(class_num, kept && kept->started.groups == roster.groups ? kept->groups
+                                                                                            : roster.groups);
     classroomClassChosen(roster, students);
     Frame6->clearViews();
     if (Frame6->isVisible())

@@ -312,12 +312,25 @@ void GroupListsPanel::uploadGroups()
                            QList<QStringList>(names.cbegin(), names.cend())));
     if (!busy.windowAlive())
         return;
+    // The record file follows, so that choosing the class again shows the new grouping.
+    const Result refreshed = result.outcome() == ReplyOutcome::Accepted
+                                 ? m_context.session.refreshRecords(m_context.link)
+                                 : Result::success();
+    if (!busy.windowAlive())
+        return;
     busy.release();
 
     switch (result.outcome()) {
     case ReplyOutcome::Accepted:
-        m_context.prompter.message(this, QStringLiteral("完成"), QStringLiteral("上传成功！"),
-                                   PromptIcon::Information);
+        if (refreshed)
+            emit groupsStored();
+        m_context.prompter.message(
+            this, QStringLiteral("完成"),
+            refreshed ? QStringLiteral("上传成功！")
+                      : QStringLiteral("上传成功！") + QStringLiteral("\r\n") +
+                            QStringLiteral("但班级数据没有下载成功，再次登录后才显示新的分组：") +
+                            refreshed.error(),
+            refreshed ? PromptIcon::Information : PromptIcon::Warning);
         break;
     case ReplyOutcome::Rejected:
         m_context.prompter.message(this, QStringLiteral("错误"),

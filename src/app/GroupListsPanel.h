@@ -45,6 +45,8 @@ public:
 signals:
     // A name was double-clicked in a group list: the student to score.
     void namePicked(const QString &name);
+    // The server took the grouping and the record file was downloaded again.
+    void groupsStored();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

@@ -1,5 +1,7 @@
 #include "Pools.h"
 
+#include <QHash>
+
 namespace corvanta {
 
 QString poolCaption(int index)
@@ -91,6 +93,34 @@ Roster buildRoster(const QList<StudentRecord> &students)
             roster.groups[s.group].append(s.name);
     }
     return roster;
+}
+
+Pools carryLesson(const Pools &started, const Pools &now, const Pools &fresh)
+{
+    Pools carried;
+    carried[0] = fresh[0];
+    for (const QString &name : now[2]) {
+        if (fresh[0].contains(name))
+            carried[2].append(name);
+    }
+    for (int p = 1; p < PoolCount; ++p) {
+        if (p == 2)
+            continue;
+        // Counted, so a name that stands twice in a class is taken out as often as drawn.
+        QHash<QString, int> takenOut;
+        for (const QString &name : started[p])
+            ++takenOut[name];
+        for (const QString &name : now[p])
+            --takenOut[name];
+        for (const QString &name : fresh[p]) {
+            int &left = takenOut[name];
+            if (left > 0)
+                --left;
+            else
+                carried[p].append(name);
+        }
+    }
+    return carried;
 }
 
 } // namespace corvanta

@@ -40,4 +40,13 @@ struct Roster
 
 Roster buildRoster(const QList<StudentRecord> &students);
 
+using Pools = std::array<QStringList, PoolCount>;
+
+// The pools of a lesson under way, carried onto the class as its records now sort it.
+// started: the pools as the class choice filled them; now: as the lesson left them;
+// fresh: as the new records fill them. Names no longer in the class leave every pool;
+// pool 2 keeps who was called, in the order called; every other pool is sorted afresh
+// without the names the lesson took out of it.
+Pools carryLesson(const Pools &started, const Pools &now, const Pools &fresh);
+
 } // namespace corvanta

@@ -32,6 +32,8 @@ inline constexpr char kClass[] = "class";
 inline constexpr char kStudent[] = "student";
 inline constexpr char kKeti[] = "keti";
 inline constexpr char kScore[] = "score";
+// Sent with an upload by a tool that reads the answer line by line (score_pages::PartialUpload).
+inline constexpr char kPartial[] = "partial";
 inline constexpr char kEmail[] = "email";
 inline constexpr char kOldSuperPassword[] = "oldsuperpassword";
 inline constexpr char kNewLogPassword[] = "newlogpassword";
@@ -170,7 +172,8 @@ inline constexpr PageDescriptor kRecord = get(pages::kRecord, Digest, {optional(
 inline constexpr PageDescriptor kServerTime = get(pages::kServerTime, None, {optional(kAccount)});
 
 // Scores and groups. The group page's lists follow its fields (field::group).
-inline constexpr PageDescriptor kUpload = post(pages::kUpload, Operation, {kUsername, kPassword, kKeti, kScore});
+inline constexpr PageDescriptor kUpload =
+    post(pages::kUpload, Operation, {kUsername, kPassword, kKeti, kScore, optional(kPartial)});
 inline constexpr PageDescriptor kGroup = post(pages::kGroup, Operation, {kClass, kUsername, kPassword});
 
 // The console's pages.

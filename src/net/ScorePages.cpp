@@ -17,8 +17,50 @@ PageCall record(const QString &username, const QString &digest)
 PageCall upload(const QString &username, const QString &operationPassword, const QString &keti,
                 const QStringList &lines)
 {
-    return page::kUpload.call({username, operationPassword, keti, lines.join(u'|')});
+    return page::kUpload.call({username, operationPassword, keti, lines.join(u'|'), QStringLiteral("1")});
 }
+
+namespace partial_upload {
+
+namespace {
+const QString kCrLf = QStringLiteral("\r\n");
+} // namespace
+
+QString reply(const QList<RefusedLine> &refused)
+{
+    QStringList lines{kWord};
+    for (const RefusedLine &r : refused) {
+        QString reason = r.reason;
+        reason.replace(u'\r', u' ').replace(u'\n', u' ');
+        lines.append(QString::number(r.line) + u'\t' + reason);
+    }
+    return lines.join(kCrLf);
+}
+
+std::optional<QList<RefusedLine>> read(const QString &reply, int sent)
+{
+    QStringList lines = reply.split(kCrLf);
+    if (lines.isEmpty() || lines.takeFirst() != kWord)
+        return std::nullopt;
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    QList<RefusedLine> refused;
+    QList<bool> named(sent, false);
+    for (const QString &line : std::as_const(lines)) {
+        const qsizetype tab = line.indexOf(u'\t');
+        bool ok = false;
+        const int number = tab > 0 ? line.left(tab).toInt(&ok) : 0;
+        if (!ok || number < 1 || number > sent || named[number - 1])
+            return std::nullopt;
+        named[number - 1] = true;
+        refused.append({number, line.mid(tab + 1)});
+    }
+    if (refused.isEmpty())
+        return std::nullopt;
+    return refused;
+}
+
+} // namespace partial_upload
 
 PageCall group(const QString &className, const QString &username, const QString &operationPassword,
                const QList<QStringList> &groups)

@@ -6,6 +6,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <optional>
+
 // The pages of the score road: login, record file, upload, clock and version checks.
 namespace corvanta::score_pages {
 
@@ -15,8 +17,28 @@ PageCall checkPassword(const QString &username, const QString &password);
 // The class record file of the teacher (GET, with the login digest).
 PageCall record(const QString &username, const QString &digest);
 // Score lines joined by "|" with the operation password and topic. Success word "Success!".
+// The request says that the tool reads a PartialUpload answer.
 PageCall upload(const QString &username, const QString &operationPassword, const QString &keti,
                 const QStringList &lines);
+
+// How an upload that says field::kPartial is answered when not every line can be stored:
+// the lines that can are stored, the others are named with why, on lines of their own after
+// kWord: "Partial!", CR LF, then per line not stored its number in the upload (1 for the
+// first), a TAB and the reason. A server without the field, or a tool that does not send
+// it, stores all lines or none and answers a refusal in words.
+struct RefusedLine
+{
+    int line = 0;
+    QString reason;
+    friend bool operator==(const RefusedLine &, const RefusedLine &) = default;
+};
+namespace partial_upload {
+inline const QString kWord = QStringLiteral("Partial!");
+QString reply(const QList<RefusedLine> &refused);
+// The refused lines of such a reply to an upload of `sent` lines, each named once and in
+// range; nothing for any other reply.
+std::optional<QList<RefusedLine>> read(const QString &reply, int sent);
+} // namespace partial_upload
 // The grouping of a class: for each of the sixteen group lists, in group order, the names
 // joined by "|"; an empty or missing list is sent as an empty value, so every key travels.
 // Success word "Success!".

@@ -21,6 +21,10 @@ QString dailyLogFileName(const QString &loginUser, const QString &className, con
 // Appends the line and CR LF to the file as GBK text, creating the file when missing.
 Result AppendLine(const QString &path, const QString &line);
 
+// What the day's log gets for a pending score the teacher removed: "已删除", the time of
+// the removal and the score's fields, TAB-separated. Never read back as a score.
+QString removedLogLine(const ScoreLine &line, const QDateTime &when);
+
 struct RecordResult
 {
     ScoreLine line;                    // the score that was given
@@ -40,6 +44,11 @@ public:
                         const QString &scoreText, const QString &standard = {});
 
     QString logFilePath(const QString &loginUser, const QString &className, const QDate &day) const;
+
+    // Takes pending scores (rows as they stand) away for good, each written to today's log
+    // of its class as removed first. One whose log cannot be written stays pending; the
+    // failure says why.
+    Result remove(const QString &loginUser, const QList<int> &rows);
 
 private:
     QString m_dataDir;

@@ -1,12 +1,15 @@
 #include "UploadPanel.h"
 
 #include "CorrectionPanel.h"
+#include "DailyLog.h"
 #include "GroupStats.h"
 #include "GroupStatsPanel.h"
 #include "PendingPrompts.h"
 #include "PendingScores.h"
 #include "ScoreDataFile.h"
+#include "ScoreUndo.h"
 
+#include "core/AppConfig.h"
 #include "net/LoginState.h"
 #include "net/OutgoingText.h"
 #include "net/ScorePages.h"
@@ -26,6 +29,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace corvanta {
@@ -38,6 +42,18 @@ const QString kCrLf = QStringLiteral("\r\n");
 QString shownPath(const QString &path)
 {
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+// Each on a line of its own, the first ten; a box taller than the screen helps nobody.
+QString listedLines(const QStringList &lines)
+{
+    constexpr int kShown = 10;
+    QString listed;
+    for (qsizetype i = 0; i < lines.size() && i < kShown; ++i)
+        listed += kCrLf + lines[i];
+    if (lines.size() > kShown)
+        listed += kCrLf + QStringLiteral("……");
+    return listed;
 }
 
 bool sameFile(const QString &a, const QString &b)
@@ -53,7 +69,8 @@ bool sameFile(const QString &a, const QString &b)
 } // namespace
 
 UploadPanel::UploadPanel(AppContext &context, QWidget *parent)
-    : QGroupBox(parent), m_context(context), m_pending(context.pending)
+    : QGroupBox(parent), m_context(context), m_pending(context.pending),
+      m_recorder(std::make_unique<ScoreRecorder>(context.config.dataDir, context.pending, context.clock))
 {
     setObjectName(QStringLiteral("Frame4"));
     setTitle(QStringLiteral("上传到服务器"));
@@ -89,6 +106,9 @@ UploadPanel::UploadPanel(AppContext &context, QWidget *parent)
     Command15->setObjectName(QStringLiteral("Command15"));
     Command27 = new QPushButton(QStringLiteral("小组统计"), this);
     Command27->setObjectName(QStringLiteral("Command27"));
+    btnRemove = new QPushButton(QStringLiteral("删除"), this);
+    btnRemove->setObjectName(QStringLiteral("btnRemove"));
+    btnRemove->setToolTip(QStringLiteral("从待上传列表中删除选中的成绩（当天日志记下删除）"));
 
     auto *fields = new QGridLayout;
     auto *topicLabel = new QLabel(QStringLiteral("课题："), this);
@@ -105,6 +125,7 @@ UploadPanel::UploadPanel(AppContext &context, QWidget *parent)
     m_buttonRow->addWidget(Command14);
     m_buttonRow->addWidget(Command15);
     m_buttonRow->addWidget(Command27);
+    m_buttonRow->addWidget(btnRemove);
     m_buttonRow->addStretch();
     m_buttonRow->addWidget(Command12);
 
@@ -136,20 +157,27 @@ UploadPanel::UploadPanel(AppContext &context, QWidget *parent)
     connect(Command13, &QPushButton::clicked, this, &UploadPanel::upload);
     connect(Command14, &QPushButton::clicked, this, &UploadPanel::saveSelected);
     connect(Command15, &QPushButton::clicked, this, &UploadPanel::importFile);
+    connect(btnRemove, &QPushButton::clicked, this, &UploadPanel::removeSelected);
     connect(Command12, &QPushButton::clicked, this, [this] {
         if (!waiting())
             emit closeRequested();
     });
 
     connect(&m_pending, &PendingScores::linesAppended, this,
-            [this](int, const QList<ScoreLine> &lines) { List4->addItems(scoreTexts(lines)); });
+            [this](int first, const QList<ScoreLine> &lines) {
+                List4->addItems(scoreTexts(lines));
+                for (int row = first; row < List4->count(); ++row)
+                    showRefusal(List4->item(row));
+            });
     connect(&m_pending, &PendingScores::rowsRemoved, this, [this](const QList<int> &rows) {
         for (auto it = rows.crbegin(); it != rows.crend(); ++it)
             delete List4->takeItem(*it);
     });
     connect(&m_pending, &PendingScores::lineReplaced, this, [this](int row, const ScoreLine &line) {
-        if (QListWidgetItem *item = List4->item(row))
+        if (QListWidgetItem *item = List4->item(row)) {
             item->setText(line.text());
+            showRefusal(item);
+        }
     });
     connect(&m_pending, &PendingScores::reset, this, &UploadPanel::rebuildList);
     rebuildList();
@@ -199,6 +227,28 @@ void UploadPanel::rebuildList()
 {
     List4->clear();
     List4->addItems(m_pending.lines());
+    for (int row = 0; row < List4->count(); ++row)
+        showRefusal(List4->item(row));
+}
+
+void UploadPanel::showRefusal(QListWidgetItem *item) const
+{
+    const QString reason = m_refusals.value(item->text());
+    if (reason.isEmpty()) {
+        item->setData(Qt::DecorationRole, {});
+        item->setData(Qt::ForegroundRole, {});
+        item->setData(Qt::ToolTipRole, {});
+        return;
+    }
+    item->setIcon(style()->standardIcon(QStyle::SP_MessageBoxWarning));
+    item->setForeground(QColor(0xa0, 0x10, 0x10));
+    item->setToolTip(QStringLiteral("服务器没有接受这条成绩：") + reason);
+}
+
+QString UploadPanel::refusal(int row) const
+{
+    const QListWidgetItem *item = List4->item(row);
+    return item ? m_refusals.value(item->text()) : QString();
 }
 
 void UploadPanel::addScoreLine(const ScoreLine &line)
@@ -321,7 +371,7 @@ void UploadPanel::upload()
         return;
     }
 
-    BusyGuard busy(this, {List4, Command12, Command13, Command14, Command15, Command27});
+    BusyGuard busy(this, {List4, Command12, Command13, Command14, Command15, Command27, btnRemove});
     const HttpResult result = m_context.link.send(score_pages::upload(
         m_context.login.LoginUser, m_context.session.operationPassword(), Text5->text(), scoreTexts(lines)));
     if (!busy.windowAlive())
@@ -340,6 +390,10 @@ void UploadPanel::upload()
         break;
     }
     case ReplyOutcome::Rejected:
+        if (const auto refused = score_pages::partial_upload::read(result.text, int(lines.size()))) {
+            uploadedInPart(rows, lines, *refused);
+            break;
+        }
         m_context.prompter.message(this, QStringLiteral("错误"),
                                    result.text + kCrLf + QStringLiteral("上传错误！"), PromptIcon::Warning);
         break;
@@ -350,6 +404,70 @@ void UploadPanel::upload()
         saveSelected();
         break;
     }
+}
+
+// The server stored every line it did not name; the named ones stay, marked and selected,
+// so the teacher can correct or remove them.
+void UploadPanel::uploadedInPart(const QList<int> &rows, const QList<ScoreLine> &lines,
+                                 const QList<score_pages::RefusedLine> &refused)
+{
+    QList<bool> isRefused(lines.size(), false);
+    QStringList named;
+    for (const score_pages::RefusedLine &r : refused) {
+        const ScoreLine &line = lines[r.line - 1];
+        isRefused[r.line - 1] = true;
+        m_refusals.insert(line.text(), r.reason);
+        named.append(readableScoreLine(line) + QStringLiteral("：") + r.reason);
+    }
+    QList<int> storedRows;
+    QList<ScoreLine> storedLines;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (!isRefused[i]) {
+            storedRows.append(rows[i]);
+            storedLines.append(lines[i]);
+        }
+    }
+    removeTakenRows(storedRows, storedLines);
+    List4->clearSelection();
+    for (int row = 0; row < List4->count(); ++row) {
+        QListWidgetItem *item = List4->item(row);
+        showRefusal(item);
+        item->setSelected(m_refusals.contains(item->text()));
+    }
+    m_context.prompter.message(
+        this, QStringLiteral("提示"),
+        QStringLiteral("已上传 %1 条成绩；以下 %2 条没有上传，仍在待上传列表中（已标出并选中）：")
+                .arg(storedLines.size())
+                .arg(refused.size()) +
+            listedLines(named) + kCrLf +
+            QStringLiteral("可在“后台”改正班级或学生后重新上传，不再需要的可按“删除”。"),
+        PromptIcon::Warning);
+}
+
+void UploadPanel::removeSelected()
+{
+    if (waiting())
+        return;
+    const QList<int> rows = selectedRows();
+    const QList<ScoreLine> &pending = m_pending.scores();
+    if (rows.isEmpty()) {
+        m_context.prompter.message(this, QStringLiteral("提示"), QStringLiteral("请先选中要删除的成绩！"),
+                                   PromptIcon::Warning);
+        return;
+    }
+    QStringList shown;
+    for (int row : rows)
+        shown.append(readableScoreLine(pending.value(row)));
+    if (!m_context.prompter.question(
+            this, QStringLiteral("删除"),
+            QStringLiteral("从待上传列表中删除这 %1 条成绩吗？删除后不会上传，当天的成绩日志记下删除。")
+                    .arg(rows.size()) +
+                listedLines(shown),
+            PromptIcon::Question))
+        return;
+    if (const Result removed = m_recorder->remove(m_context.login.LoginUser, rows); !removed)
+        m_context.prompter.message(this, QStringLiteral("错误"),
+                                   QStringLiteral("删除时出错：") + removed.error(), PromptIcon::Warning);
 }
 
 void UploadPanel::saveSelected()

@@ -5,12 +5,16 @@
 #include "widgets/AppContext.h"
 
 #include <QGroupBox>
+#include <QHash>
 #include <QList>
 #include <QPointer>
 #include <QStringList>
 
+#include <memory>
+
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 class QHBoxLayout;
 
@@ -18,6 +22,10 @@ namespace corvanta {
 
 class CorrectionPanel;
 class GroupStatsPanel;
+class ScoreRecorder;
+namespace score_pages {
+struct RefusedLine;
+}
 
 // The upload panel of the main window: the pending score list, the topic and operation
 // password, and the buttons that send, save and import score lines. The list follows the
@@ -49,8 +57,14 @@ public:
     void saveSelected();
     // Adds the lines of a score data file that are not pending yet.
     void importFile();
-    // Sends the selected lines with the operation password and topic.
+    // Sends the selected lines with the operation password and topic. Lines the server
+    // refuses one by one stay pending, marked with the reason, and selected.
     void upload();
+    // After a confirmation, takes the selected lines out of the pending list; today's log
+    // of each line's class keeps it, marked as removed.
+    void removeSelected();
+    // Why the server refused the pending line at this row in the last upload; empty when it did not.
+    QString refusal(int row) const;
 
     // Ranks the groups of the class by the pending scores and shows the ranking in this
     // panel's place; its "返回" brings this panel back.
@@ -74,11 +88,16 @@ private:
     QPushButton *Command14;
     QPushButton *Command15;
     QPushButton *Command27;
+    QPushButton *btnRemove;
 
     void updateSendEnabled(bool mayDisable);
     QList<ScoreLine> takeIntoRegister(const QList<int> &rows);
     void removeTakenRows(const QList<int> &rows, const QList<ScoreLine> &lines);
     void reportStoreError(const Result &failure);
+    void uploadedInPart(const QList<int> &rows, const QList<ScoreLine> &lines,
+                        const QList<score_pages::RefusedLine> &refused);
+    // Shows the item as refused when its line was, as it is otherwise.
+    void showRefusal(QListWidgetItem *item) const;
     void rebuildList();
     void openCorrection(int row);
     void correctionClosed(int row, bool corrected);
@@ -87,6 +106,8 @@ private:
     AppContext &m_context;
     PendingScores &m_pending;
     QHBoxLayout *m_buttonRow;
+    std::unique_ptr<ScoreRecorder> m_recorder; // the log of removed lines
+    QHash<QString, QString> m_refusals;        // line text -> why the server refused it
     // Shown in this panel's place, so they stand beside it in its parent.
     QPointer<CorrectionPanel> m_correction;
     QPointer<GroupStatsPanel> m_groupStats;

@@ -2,6 +2,7 @@
 #include "app/Pools.h"
 #include "support/TestClock.h"
 
+#include <QMap>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -154,6 +155,65 @@ private slots:
         for (const auto &g : r.groups)
             grouped += int(g.size());
         QCOMPARE(grouped, 2); // "c" has no valid group
+    }
+
+    // A reload in the middle of a lesson: each student keeps what the lesson did with them,
+    // whatever pools the new records sort them into.
+    void lessonCarriedOntoNewRecords_data()
+    {
+        QTest::addColumn<QList<StudentRecord>>("after");
+        QTest::addColumn<QList<QStringList>>("expected");
+        // Before: a (never called), b (count 2, score 4.5: pools 6 and 11), c (count 4, score 1:
+        // pools 7 and 8). The lesson drew b from pool 6 and picked a by hand.
+        const QList<StudentRecord> before{student("a", 0), student("b", 2, 4.5), student("c", 4, 1)};
+        const auto pools = [](QMap<int, QStringList> filled) {
+            QList<QStringList> all(PoolCount);
+            for (auto it = filled.cbegin(); it != filled.cend(); ++it)
+                all[it.key()] = it.value();
+            return all;
+        };
+        QTest::newRow("records unchanged") << before
+                                           << pools({{0, {"a", "b", "c"}},
+                                                     {1, {"b", "c"}},
+                                                     {2, {"b", "a"}},
+                                                     {3, {"a"}},
+                                                     {7, {"c"}},
+                                                     {8, {"c"}},
+                                                     {11, {"b"}}});
+        // c's count falls to 1: c now sorts into pool 6, b into pool 7 (b left only pool 6).
+        QTest::newRow("counts changed")
+            << QList<StudentRecord>{student("a", 0), student("b", 2, 4.5), student("c", 1, 1)}
+            << pools({{0, {"a", "b", "c"}},
+                      {1, {"b", "c"}},
+                      {2, {"b", "a"}},
+                      {3, {"a"}},
+                      {6, {"c"}},
+                      {7, {"b"}},
+                      {8, {"c"}},
+                      {11, {"b"}}});
+        QTest::newRow("one gone, one new")
+            << QList<StudentRecord>{student("a", 0), student("c", 4, 1), student("d", 0)}
+            << pools({{0, {"a", "c", "d"}},
+                      {1, {"c", "d"}},
+                      {2, {"a"}},
+                      {3, {"a", "d"}},
+                      {7, {"c"}},
+                      {8, {"c"}}});
+    }
+    void lessonCarriedOntoNewRecords()
+    {
+        QFETCH(QList<StudentRecord>, after);
+        QFETCH(QList<QStringList>, expected);
+        const Pools started = buildRoster({student("a", 0), student("b", 2, 4.5), student("c", 4, 1)}).pools;
+        Draw draw;
+        draw.setPools(started);
+        QVERIFY(draw.start(6));
+        ReplayRandom random;
+        QCOMPARE(draw.step(random), "b");
+        QCOMPARE(draw.stop(), "b");
+        QVERIFY(draw.pick("a"));
+        const Pools carried = carryLesson(started, draw.pools(), buildRoster(after).pools);
+        QCOMPARE(QList<QStringList>(carried.cbegin(), carried.cend()), expected);
     }
 
     void startAndStop_data()

@@ -91,6 +91,8 @@ private slots:
         QCOMPARE(m_prompter.shown[0].icon, PromptIcon::Information);
         QVERIFY(uploadButton()->isEnabled());
         QCOMPARE(names(list(0)), QStringList({"张三"}));
+        // The record file follows at once: choosing the class again shows the new grouping.
+        QCOMPARE(recordedGroups().value("欧阳修"), 15);
 
         // A new login downloads the class record file afresh.
         const Result refreshed = RefreshRecordCache(*m_link, m_config, m_login);
@@ -158,8 +160,10 @@ private slots:
         dragName(0, 1, 0, 0);
         upload("p&w");
 
-        QCOMPARE(peer.requests.size(), 1);
+        // The grouping, then the record file downloaded again.
+        QCOMPARE(peer.requests.size(), 2);
         QCOMPARE(RawHttpPeer::requestLine(peer.requests[0]), "POST /score/group.php HTTP/1.1");
+        QVERIFY(RawHttpPeer::requestLine(peer.requests[1]).startsWith("GET /score/record.php?"));
         const QByteArray body = RawHttpPeer::body(peer.requests[0]);
         QCOMPARE(body.count("&group["), 16);
         QByteArray expected = "class=" + UrlEncode(kClass).toLatin1() + "&username=teacher01&password=p%26w" +
@@ -168,7 +172,9 @@ private slots:
         for (int g = 3; g < GroupCount; ++g)
             expected += "&group[" + QByteArray::number(g) + "]=";
         QCOMPARE(body, expected);
-        QCOMPARE(m_prompter.last()->text, "上传成功！");
+        // This peer's "record file" is none: the teacher hears that the new grouping shows later.
+        QVERIFY(m_prompter.last()->text.startsWith("上传成功！\r\n但班级数据没有下载成功"));
+        QCOMPARE(m_prompter.last()->icon, PromptIcon::Warning);
     }
 
     // While the reply is awaited nothing else can be done with the lists.

@@ -1,6 +1,7 @@
 #include "account/frmLogin.h"
 #include "app/Application.h"
 #include "app/Form1.h"
+#include "app/GroupListsPanel.h"
 #include "console/Dialog.h"
 #include "net/ServerLink.h"
 #include "net/Session.h"
@@ -174,6 +175,111 @@ private slots:
         QCOMPARE(mainClasses->count(), 3);
         QCOMPARE(mainClasses->itemText(2), QStringLiteral("C3"));
         QVERIFY(m_server.setClasses("teacher1", "oper-pw", {"C1", "C2"}));
+    }
+
+    // A change made in the console, or a grouping uploaded from the main window, keeps the
+    // lesson: the class and topic chosen and who has been called; when the class's students
+    // changed, the pools are sorted again with each student's called state kept.
+    void changesKeepTheLesson_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QStringList>("students"); // of C1 afterwards, in file order
+        const QStringList three{QStringLiteral("张三"), QStringLiteral("李四"), QStringLiteral("王五")};
+        QTest::newRow("score corrected") << "score" << three;
+        QTest::newRow("student added") << "student" << three + QStringList{QStringLiteral("孙七")};
+        QTest::newRow("other class's students") << "other class" << three;
+        QTest::newRow("groups uploaded") << "groups" << three;
+    }
+    void changesKeepTheLesson()
+    {
+        QFETCH(QString, change);
+        QFETCH(QStringList, students);
+        static int teachers = 0;
+        const QString account = QStringLiteral("lesson%1").arg(++teachers);
+        QVERIFY(m_server.registerTeacher(account, "login-pw", "oper-pw"));
+        QVERIFY(m_server.setClasses(account, "oper-pw", {"C1", "C2"}));
+        QVERIFY(m_server.setStudents(account, "oper-pw", "C1", students.mid(0, 3)));
+        QVERIFY(m_server.setTopics(account, "oper-pw", {QStringLiteral("课堂提问"), QStringLiteral("朗读")}));
+        QVERIFY(m_server.upload(account, "oper-pw", QStringLiteral("课堂提问"),
+                                {QStringLiteral("C1\t李四\t4分\t2026-03-05 09:00:00\t")}));
+        QCOMPARE(m_server
+                     .post("/score/group.php", {{"class", "C1"},
+                                                {"username", account},
+                                                {"password", "oper-pw"},
+                                                {"group[0]", students.mid(0, 3).join(u'|')}})
+                     .text(),
+                 "Success!");
+        m_app->context().session.logInOnline(account, Md5Hex(QStringLiteral("login-pw")));
+        emit m_app->loginWindow()->loggedInOnline();
+        child<QLineEdit>(form(), "Text4")->setText(QStringLiteral("oper-pw"));
+
+        // The lesson: class C1, the second topic, one student called.
+        const auto choose = [](QComboBox *box, const QString &entry) {
+            const int index = box->findText(entry);
+            QVERIFY2(index >= 0, qPrintable(entry));
+            box->setCurrentIndex(index);
+            emit box->activated(index);
+        };
+        auto *classBox = child<QComboBox>(form(), "Combo2");
+        auto *topicBox = child<QComboBox>(form(), "Combo3");
+        choose(classBox, "C1");
+        choose(topicBox, QStringLiteral("朗读"));
+        auto *notCalled = child<QPushButton>(form(), "btnChou_1");
+        QTest::mouseClick(notCalled, Qt::LeftButton);
+        QTest::mouseClick(notCalled, Qt::LeftButton);
+        const QString called = child<QLineEdit>(form(), "Text2")->text();
+        QVERIFY(students.contains(called));
+        const auto pool = [this](int i) {
+            QStringList names;
+            const auto *list = form()->findChild<QListWidget *>(QStringLiteral("lstKind_%1").arg(i));
+            for (int row = 0; list && row < list->count(); ++row)
+                names.append(list->item(row)->text());
+            return names;
+        };
+        QCOMPARE(pool(2), QStringList{called});
+
+        // 王五 dragged to group 3: uploaded, or kept as dragged while the change leaves the
+        // server's grouping as it was.
+        const bool dragged = change == "groups" || change == "score";
+        if (dragged) {
+            auto *first = form()->findChild<QListWidget *>(QStringLiteral("List_group_0"));
+            std::unique_ptr<QListWidgetItem> wang(first->takeItem(2));
+            form()->findChild<QListWidget *>(QStringLiteral("List_group_3"))->addItem(wang->text());
+        }
+        if (change == "groups") {
+            form()->findChild<GroupListsPanel *>()->uploadGroups();
+            QCOMPARE(m_prompter.last()->text, QStringLiteral("上传成功！"));
+            // Choosing the class again shows the grouping just sent.
+            QCOMPARE(m_app->context().session.records().findStudent("C1", QStringLiteral("王五"))->group, 3);
+        } else {
+            QTest::mouseClick(child<QPushButton>(form(), "btnManage"), Qt::LeftButton);
+            const bool score = change == "score";
+            QTest::mouseClick(child<QPushButton>(console(), score ? "Cmd_manage_3" : "Cmd_manage_2"),
+                              Qt::LeftButton);
+            choose(child<QComboBox>(console(), score ? "Combo1" : "Combo2"),
+                   change == "other class" ? "C2" : "C1");
+            if (score) {
+                auto *scores = child<QListWidget>(console(), "List3");
+                emit scores->itemDoubleClicked(scores->item(0));
+                child<QLineEdit>(console(), "Text18")->setText(QStringLiteral("2"));
+                QTest::mouseClick(child<QPushButton>(console(), "Command23"), Qt::LeftButton);
+            } else {
+                child<QPlainTextEdit>(console(), "Text1")->setPlainText(QStringLiteral("孙七"));
+                QTest::mouseClick(child<QPushButton>(console(), "Command1"), Qt::LeftButton);
+            }
+            QCOMPARE(m_prompter.last()->title, QStringLiteral("成功"));
+            QTest::mouseClick(child<QPushButton>(console(), "OKButton"), Qt::LeftButton);
+        }
+
+        QCOMPARE(classBox->currentText(), QStringLiteral("C1"));
+        QCOMPARE(topicBox->currentText(), QStringLiteral("朗读"));
+        QCOMPARE(pool(0), students);
+        QCOMPARE(pool(2), QStringList{called});
+        QStringList waiting = students;
+        waiting.removeAll(called);
+        QCOMPARE(pool(1), waiting);
+        const auto *group3 = form()->findChild<QListWidget *>(QStringLiteral("List_group_3"));
+        QCOMPARE(group3->count(), dragged ? 1 : 0);
     }
 };
 

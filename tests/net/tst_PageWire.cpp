@@ -63,8 +63,11 @@ private slots:
             upload(QStringLiteral("keeper"), QStringLiteral("op%&"), kTopic,
                    {kClass + u'\t' + kStudent + QStringLiteral("\t5\t2026-12-07 08:00:00\t好"),
                     QStringLiteral("A\tB\t-1.5\t2026-12-07 08:01:00")}),
-            "POST score /score/index.php\nusername=keeper&password=op%25%26&keti=%BF%CE%CC%E2%26A%3D1&score=%B8%DF%"
-            "D2%BB(3)%B0%E0%09%D5%C5%C8%FD%095%092026-12-07 08:00:00%09%BA%C3|A%09B%09-1.5%092026-12-07 08:01:00");
+            "POST score "
+            "/score/index.php\nusername=keeper&password=op%25%26&keti=%BF%CE%CC%E2%26A%3D1&score=%B8%DF%"
+            "D2%BB(3)%B0%E0%09%D5%C5%C8%FD%095%092026-12-07 08:00:00%09%BA%C3|A%09B%09-1.5%092026-12-07 "
+            "08:01:00"
+            "&partial=1");
         row("group",
             group(kClass, QStringLiteral("keeper"), QStringLiteral("op"),
                   {{kStudent, QStringLiteral("李四")}, {}, {QStringLiteral("Wang")}}),
@@ -154,6 +157,43 @@ private slots:
         QFETCH(PageCall, call);
         QFETCH(QByteArray, expected);
         QCOMPARE(wireBytes(call), expected);
+    }
+
+    // The answer naming the lines an upload could not store: what a server writes, the tool
+    // reads back; anything else is not taken for one, so no line leaves the list on it.
+    void partialUploadReply_data()
+    {
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<int>("sent");
+        QTest::addColumn<QList<int>>("refused"); // empty: not such an answer
+        const auto row = [](const char *name, const QString &reply, int sent, QList<int> refused) {
+            QTest::newRow(name) << reply << sent << refused;
+        };
+        row("two of three", "Partial!\r\n1\t学生不存在：C1 张三\r\n3\t班级不存在：C9", 3, {1, 3});
+        row("line end after the last", "Partial!\r\n2\tr\r\n", 2, {2});
+        row("success word", "Success!", 2, {});
+        row("refusal in words", "学生不存在：C1 张三", 2, {});
+        row("word alone", "Partial!", 2, {});
+        row("line beyond the upload", "Partial!\r\n3\tr", 2, {});
+        row("line twice", "Partial!\r\n1\ta\r\n1\tb", 2, {});
+        row("no number", "Partial!\r\nx\tr", 2, {});
+    }
+    void partialUploadReply()
+    {
+        QFETCH(QString, reply);
+        QFETCH(int, sent);
+        QFETCH(QList<int>, refused);
+        const auto read = score_pages::partial_upload::read(reply, sent);
+        QCOMPARE(read.has_value(), !refused.isEmpty());
+        if (!read)
+            return;
+        QList<int> lines;
+        for (const score_pages::RefusedLine &r : *read)
+            lines.append(r.line);
+        QCOMPARE(lines, refused);
+        // Written again, the same answer (a reason's line break becomes a blank).
+        QCOMPARE(score_pages::partial_upload::read(score_pages::partial_upload::reply(*read), sent), read);
+        QCOMPARE(score_pages::partial_upload::reply({{1, "a\r\nb"}}), "Partial!\r\n1\ta  b");
     }
 };
 

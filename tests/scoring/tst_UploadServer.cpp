@@ -4,6 +4,7 @@
 #include "support/ServerProcess.h"
 
 #include "net/Wire.h"
+#include "scoring/ScoreDataFile.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -152,6 +153,85 @@ private slots:
             // A second upload of the same lines adds nothing on the server.
             QCOMPARE(storedScores().size(), 3);
         }
+    }
+
+    // A line the server cannot store (a student renamed or deleted there, a class gone, a
+    // broken line) blocks only itself for a tool that says it reads the answer line by line;
+    // an older tool still gets all or nothing. Either way a second upload stores nothing twice.
+    void refusedLinesOneByOne_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<bool>("partial");
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<int>("stored");
+        const QString zhao = QStringLiteral("C1\t赵六\t3分\t2026-03-05 09:10:00\t");
+        const QString otherClass = QStringLiteral("C9\t张三\t3分\t2026-03-05 09:10:00\t");
+        const QString badTime = QStringLiteral("C1\t张三\t3分\tnot a time\t");
+        QTest::newRow("older tool, unknown student")
+            << QStringList{kLines[0], zhao, kLines[1]} << false << "学生不存在：C1 赵六" << 0;
+        QTest::newRow("unknown student")
+            << QStringList{kLines[0], zhao, kLines[1]} << true << "Partial!\r\n2\t学生不存在：C1 赵六" << 2;
+        QTest::newRow("unknown class and a broken line")
+            << QStringList{otherClass, kLines[0], badTime} << true
+            << "Partial!\r\n1\t班级不存在：C9\r\n3\t第3行时间不正确：not a time" << 1;
+        QTest::newRow("nothing storable") << QStringList{otherClass, zhao} << true
+                                          << "Partial!\r\n1\t班级不存在：C9\r\n2\t学生不存在：C1 赵六" << 0;
+        QTest::newRow("every line known") << kLines << true << "Success!" << 3;
+    }
+    void refusedLinesOneByOne()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(bool, partial);
+        QFETCH(QString, reply);
+        QFETCH(int, stored);
+        ServerProcess::Fields fields{
+            {"username", kAccount}, {"password", kOperation}, {"keti", kTopic}, {"score", lines.join(u'|')}};
+        if (partial)
+            fields.append({QStringLiteral("partial"), QStringLiteral("1")});
+        for (int round = 0; round < 2; ++round) {
+            const auto answer = m_server->post("/score/index.php", fields);
+            QCOMPARE(answer.status, 200);
+            QCOMPARE(answer.text(), reply);
+            QCOMPARE(storedScores().size(), stored);
+        }
+    }
+
+    // Through the panel: the stored lines leave, the refused one stays marked and selected,
+    // and the teacher removes it after saying yes; today's log keeps it as removed.
+    void refusedLineStaysMarkedUntilRemoved()
+    {
+        const QString zhao = QStringLiteral("C1\t赵六\t3分\t2026-03-05 09:10:00\t");
+        QVERIFY(m_pending->append(test::score(zhao)));
+        m_panel->openPanel();
+        QTest::mouseClick(panelChild<QPushButton>("Command13"), Qt::LeftButton);
+
+        QCOMPARE(m_prompter.shown.size(), 1);
+        QCOMPARE(m_prompter.shown[0].title, "提示");
+        QCOMPARE(m_prompter.shown[0].icon, PromptIcon::Warning);
+        QVERIFY2(m_prompter.shown[0].text.startsWith("已上传 3 条成绩；以下 1 条没有上传"),
+                 qPrintable(m_prompter.shown[0].text));
+        QVERIFY(m_prompter.shown[0].text.contains("C1 赵六 3分 2026-03-05 09:10:00：学生不存在：C1 赵六"));
+        QCOMPARE(listTexts(), QStringList{zhao});
+        QCOMPARE(m_pending->lines(), QStringList{zhao});
+        QCOMPARE(m_panel->selectedRows(), QList<int>{0});
+        QCOMPARE(m_panel->refusal(0), "学生不存在：C1 赵六");
+        QVERIFY(!list4()->item(0)->icon().isNull());
+        QCOMPARE(storedScores().size(), 3);
+
+        // No: nothing changes. Yes: the line goes, into the log as removed.
+        const QString log = m_dir->filePath(kAccount + "_C1_2026-03-05.Log");
+        for (bool yes : {false, true}) {
+            m_prompter = FakePrompter();
+            m_prompter.questionAnswers = {yes};
+            QTest::mouseClick(panelChild<QPushButton>("btnRemove"), Qt::LeftButton);
+            QCOMPARE(m_prompter.shown.size(), 1);
+            QCOMPARE(m_prompter.shown[0].kind, "question");
+            QVERIFY(m_prompter.shown[0].text.contains("C1 赵六 3分 2026-03-05 09:10:00"));
+            QCOMPARE(m_pending->size(), yes ? 0 : 1);
+            QCOMPARE(list4()->count(), yes ? 0 : 1);
+        }
+        QCOMPARE(fileBytes(log), gbkLines({"已删除\t2026-03-05 09:07:02\t" + zhao}));
+        QVERIFY(readScoreLines(log)->lines.isEmpty()); // never read as a score
     }
 
 private:
