@@ -1,0 +1,129 @@
+#!/usr/bin/env python3
+"""Clients that ask for a large reply and never read it, against corvanta-server on loopback.
+
+A teacher with a record file of about 2 MB (50 classes of 200 students); COUNT connections from
+127.0.0.2..9 (a small receive buffer each) ask for it and read nothing for SECONDS, while an
+ordinary client measures servertime.php from 127.0.0.1. Printed: the server's resident memory
+and the kernel's TCP memory before and while they wait, and the ordinary client's times.
+
+Every count is fixed, every phase bounded in time; nothing leaves 127.0.0.0/8.
+Usage: bench/unread_replies.py SERVER_BINARY [--count 1000] [--seconds 15]
+"""
+import argparse
+import asyncio
+import hashlib
+import os
+import resource
+import socket
+import subprocess
+import sys
+import tempfile
+
+from slow_clients import Probe, get, post, request
+
+
+def resident_mb(pid):
+    with open('/proc/%d/status' % pid) as status:
+        for line in status:
+            if line.startswith('VmRSS:'):
+                return int(line.split()[1]) / 1024
+    return 0
+
+
+def tcp_kernel_mb():
+    with open('/proc/net/sockstat') as stat:
+        for line in stat:
+            if line.startswith('TCP:'):
+                words = line.split()
+                return int(words[words.index('mem') + 1]) * os.sysconf('SC_PAGE_SIZE') / (1024 * 1024)
+    return 0
+
+
+async def set_up(port):
+    oper, login = 'oper', 'login'
+    name = '班' * 45
+    classes = ['%s%d' % (name, c) for c in range(50)]
+    students = '|'.join('%s%d' % (name, i) for i in range(200))
+    steps = [post('/score/regteacher.php', [('username', 'unread'), ('teachername', 'bench'), ('password', login),
+                                            ('superpassword', oper), ('email', 'b@example.org'), ('mb', ''),
+                                            ('tel', ''), ('qq', '')]),
+             post('/score/setclass.php', [('username', 'unread'), ('password', oper), ('class', '|'.join(classes))])]
+    steps += [post('/score/student.php', [('username', 'unread'), ('password', oper), ('class', c),
+                                          ('student', students)]) for c in classes]
+    for step in steps:
+        status, body = await request(port, step, timeout=60)
+        if status != 200 or body != b'Success!':
+            sys.exit('setting up failed: %d %r' % (status, body[:200]))
+    target = '/score/record.php?t=unread&mp=' + hashlib.md5(login.encode()).hexdigest()
+    status, body = await request(port, get(target), timeout=60)
+    return target, len(body)
+
+
+async def run(port, pid, count, seconds):
+    target, size = await set_up(port)
+    print('record file: %.2f MB' % (size / 1e6))
+    before = resident_mb(pid), tcp_kernel_mb()
+    held = []
+    for i in range(count):
+        s = socket.socket()
+        s.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)
+        s.bind(('127.0.0.%d' % (2 + i % 8), 0))
+        try:
+            s.connect(('127.0.0.1', port))
+            s.sendall(get(target))
+        except OSError:
+            pass
+        held.append(s)
+    probe = Probe(port, '127.0.0.1')
+    probe_task = asyncio.create_task(probe.run())
+    peak_rss, peak_tcp = before
+    for _ in range(seconds * 2):
+        await asyncio.sleep(0.5)
+        peak_rss, peak_tcp = max(peak_rss, resident_mb(pid)), max(peak_tcp, tcp_kernel_mb())
+    probe.stopped = True
+    await probe_task
+    closed = 0
+    for s in held:
+        s.setblocking(False)
+        try:
+            while s.recv(65536):
+                pass
+            closed += 1  # an end of stream before its reply was read: closed by the server
+        except BlockingIOError:
+            pass
+        except OSError:
+            closed += 1
+        s.close()
+    print('%d connections asking for it, reading nothing, %d s: server resident %.0f -> %.0f MB (peak), '
+          'kernel TCP memory %.0f -> %.0f MB (peak); %d closed by the server'
+          % (count, seconds, before[0], peak_rss, before[1], peak_tcp, closed))
+    probe.report('unread replies')
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument('server')
+    parser.add_argument('--count', type=int, default=1000)
+    parser.add_argument('--seconds', type=int, default=15)
+    args = parser.parse_args()
+    soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
+    resource.setrlimit(resource.RLIMIT_NOFILE, (hard, hard))
+    with tempfile.TemporaryDirectory() as work:
+        server = subprocess.Popen(
+            [args.server, '--listen', '127.0.0.1:0', '--database', 'sqlite:' + os.path.join(work, 'db')],
+            stdout=subprocess.PIPE, stderr=open(os.path.join(work, 'log'), 'w'), text=True)
+        try:
+            line = server.stdout.readline()
+            if not line.startswith('listening on '):
+                sys.exit('the server did not start: ' + line)
+            asyncio.run(run(int(line.rsplit(':', 1)[1]), server.pid, args.count, args.seconds))
+        finally:
+            server.terminate()
+            try:
+                server.wait(10)
+            except subprocess.TimeoutExpired:
+                server.kill()
+
+
+if __name__ == '__main__':
+    main()
