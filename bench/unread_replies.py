@@ -15,11 +15,10 @@ import hashlib
 import os
 import resource
 import socket
-import subprocess
 import sys
 import tempfile
 
-from slow_clients import Probe, get, post, request
+from slow_clients import Probe, get, post, request, running_server
 
 
 def resident_mb(pid):
@@ -108,22 +107,8 @@ def main():
     args = parser.parse_args()
     soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
     resource.setrlimit(resource.RLIMIT_NOFILE, (hard, hard))
-    with tempfile.TemporaryDirectory() as work:
-        server = subprocess.Popen(
-            [args.server, '--listen', '127.0.0.1:0', '--database', 'sqlite:' + os.path.join(work, 'db')],
-            stdout=subprocess.PIPE, stderr=open(os.path.join(work, 'log'), 'w'), text=True)
-        try:
-            line = server.stdout.readline()
-            if not line.startswith('listening on '):
-                sys.exit('the server did not start: ' + line)
-            asyncio.run(run(int(line.rsplit(':', 1)[1]), server.pid, args.count, args.seconds))
-        finally:
-            server.terminate()
-            try:
-                server.wait(10)
-            except subprocess.TimeoutExpired:
-                server.kill()
-
+    with tempfile.TemporaryDirectory() as work, running_server(args.server, work) as (port, server):
+        asyncio.run(run(port, server.pid, args.count, args.seconds))
 
 if __name__ == '__main__':
     main()
