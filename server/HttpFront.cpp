@@ -187,10 +187,12 @@ struct HttpFront::Private
             markCookiesSecure(reply);
             reply.headers.append(qMakePair(QByteArray("Strict-Transport-Security"), QByteArray(kHsts)));
         }
+        // The engine only reads the bytes: constData, since data() would copy a body that other
+        // replies share (a cached record file) for each connection.
         auto *body = new QByteArray(reply.body);
         MHD_Response *response = MHD_create_response_from_buffer_with_free_callback_cls(
-            size_t(body->size()), body->data(), [](void *cls) { delete static_cast<QByteArray *>(cls); },
-            body);
+            size_t(body->size()), const_cast<char *>(body->constData()),
+            [](void *cls) { delete static_cast<QByteArray *>(cls); }, body);
         if (!response) {
             delete body;
             return MHD_NO;

@@ -84,15 +84,20 @@ QSqlDatabase SqlStore::database() const
 
 QSqlQuery &SqlStore::run(const QString &sql, const QVariantList &values)
 {
-    // A read outside a transaction changed nothing when it failed: on a new connection it may
-    // run again.
-    const bool repeatable = m_transactionDepth == 0 && sql.startsWith(u"SELECT");
+    // Outside a transaction, a statement that could not be prepared, or a read that failed,
+    // changed nothing: on a new connection it may run again.
+    const bool outside = m_transactionDepth == 0;
+    const bool repeatable = outside && sql.startsWith(u"SELECT");
     for (int attempt = 0;; ++attempt) {
         auto &slot = m_statements[sql];
         if (!slot) {
             auto query = std::make_shared<QSqlQuery>(database());
-            if (!query->prepare(sql))
-                failed(QStringLiteral("prepare"), query->lastError());
+            if (!query->prepare(sql)) {
+                const QSqlError error = query->lastError();
+                if (!outside || attempt > 0 || !recoverConnection())
+                    failed(QStringLiteral("prepare"), error);
+                continue;
+            }
             slot = query;
         }
         QSqlQuery &query = *slot;
