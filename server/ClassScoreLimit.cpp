@@ -45,13 +45,17 @@ QString ClassScoreLimit::overLimit(qint64 teacher, const QList<ScoreRecord> &sco
     const Counts &counts = m_counts[teacher];
     for (auto it = adding.cbegin(); it != adding.cend(); ++it) {
         if (counts.perClass.value(it.key()) + it.value() > m_limit)
-            return QStringLiteral("班级的计分太多：%1 最多 %2 条，请先删除旧的计分！").arg(it.key()).arg(m_limit);
+            return QStringLiteral("班级的计分太多：%1 最多 %2 条，请先删除旧的计分！")
+                .arg(it.key())
+                .arg(m_limit);
     }
     if (counts.scores + scores.size() > m_account.scores)
-        return QStringLiteral("帐号的计分太多：服务器规定每个帐号最多 %1 条计分，请先删除旧的计分或联系管理员！")
+        return QStringLiteral(
+                   "帐号的计分太多：服务器规定每个帐号最多 %1 条计分，请先删除旧的计分或联系管理员！")
             .arg(m_account.scores);
     if (counts.noteChars + noteCharsOf(scores) > m_account.noteChars)
-        return QStringLiteral("帐号的计分说明太多：服务器规定每个帐号的说明共最多 %1 字，请先删除旧的计分或联系管理员！")
+        return QStringLiteral(
+                   "帐号的计分说明太多：服务器规定每个帐号的说明共最多 %1 字，请先删除旧的计分或联系管理员！")
             .arg(m_account.noteChars);
     return {};
 }

@@ -74,8 +74,9 @@ PageReply deleteIds(const PageContext &call, void (Store::*remove)(qint64, const
 PageReply listReplace(const PageContext &call, const char *listField, ListKind kind)
 {
     const QStringList names = uniqueNames(call.field(listField));
-    const int most =
-        kind == Classes ? call.service.limits().classes : kind == Topics ? kMaxTopics : kMaxStudentsPerClass;
+    const int most = kind == Classes  ? call.service.limits().classes
+                     : kind == Topics ? kMaxTopics
+                                      : kMaxStudentsPerClass;
     if (names.size() > most)
         return refused(QStringLiteral("名单太长：最多 %1 项，收到 %2 项！").arg(QString::number(most),
                                                                               QString::number(names.size())));

@@ -182,7 +182,8 @@ struct HttpFront::Private
         state.answered = true;
         // By the address of its bytes: a cached reply (a record file) many clients ask for is
         // one buffer, counted once.
-        watch.replyQueued(connection, reply.body.isEmpty() ? nullptr : reply.body.constData(), reply.body.size());
+        watch.replyQueued(connection, reply.body.isEmpty() ? nullptr : reply.body.constData(),
+                          reply.body.size());
         if (tls) {
             markCookiesSecure(reply);
             reply.headers.append(qMakePair(QByteArray("Strict-Transport-Security"), QByteArray(kHsts)));

@@ -86,7 +86,8 @@ bool ScoreService::allowRegistration(const QString &clientAddress, bool *daily)
     }
     QList<qint64> &times = m_registrations[clientAddress];
     times.removeIf([t](qint64 at) { return at <= t - kDay; });
-    const auto lastMinute = std::count_if(times.cbegin(), times.cend(), [t](qint64 at) { return at > t - 60; });
+    const auto lastMinute =
+        std::count_if(times.cbegin(), times.cend(), [t](qint64 at) { return at > t - 60; });
     const bool dayFull = times.size() >= m_limits.registrationsPerDay;
     if (daily)
         *daily = dayFull;

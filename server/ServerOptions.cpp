@@ -24,8 +24,8 @@ struct AccountLimitOption
 };
 const AccountLimitOption kAccountLimits[] = {
     {"max-classes", "classes of one account (default 500).", 1, &ServerOptions::maxClasses},
-    {"max-scores-per-account", "scores one account may keep (default 2000000); an upload past it is refused.", 1,
-     &ServerOptions::maxScoresPerAccount},
+    {"max-scores-per-account", "scores one account may keep (default 2000000); an upload past it is refused.",
+     1, &ServerOptions::maxScoresPerAccount},
     {"max-note-chars-per-account",
      "characters of score notes one account may keep, all together (default 50000000).", 1,
      &ServerOptions::maxNoteCharsPerAccount},
@@ -157,8 +157,8 @@ void addOptions(QCommandLineParser &parser)
     parser.addOption(bench);
     addAdminOptions(parser);
     addAccountLimitOptions(parser);
-    QCommandLineOption waitingReplies(QStringLiteral("max-waiting-reply-kb"), QStringLiteral("limit for tests."),
-                                      QStringLiteral("N"));
+    QCommandLineOption waitingReplies(QStringLiteral("max-waiting-reply-kb"),
+                                      QStringLiteral("limit for tests."), QStringLiteral("N"));
     waitingReplies.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(waitingReplies);
     // The front's limits, shortened by the tests that prove them.

@@ -103,7 +103,8 @@ QString createPartial(const QString &to, mode_t mode)
     static std::atomic<unsigned> counter = 0;
     for (int tries = 0; tries < 100; ++tries) {
         const QString name = QStringLiteral("%1.partial-%2-%3").arg(to).arg(::getpid()).arg(counter++);
-        const int fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        const int fd =
+            ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0) {
             const bool ok = ::fchmod(fd, mode) == 0; // whatever the umask took away
             ::close(fd);

@@ -14,8 +14,8 @@
 
 #include <algorithm>
 #include <csignal>
-#include <limits>
 #include <cstdio>
+#include <limits>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>

@@ -47,7 +47,8 @@ public:
             if (fd < 0)
                 continue;
             for (auto undo = state.undo.rbegin(); undo != state.undo.rend(); ++undo)
-                [[maybe_unused]] const auto n = ::pwrite(fd, undo->bytes.data(), undo->bytes.size(), undo->offset);
+                [[maybe_unused]] const auto n =
+                    ::pwrite(fd, undo->bytes.data(), undo->bytes.size(), undo->offset);
             [[maybe_unused]] const int cutShort = ::ftruncate(fd, state.syncedSize);
             ::close(fd);
         }
@@ -60,7 +61,7 @@ public:
         m_on = true;
     }
     // Runs step unless the power is cut, with the cut held off meanwhile; whether it ran.
-    template<typename Step> bool whileOn(Step step)
+    template <typename Step> bool whileOn(Step step)
     {
         const std::lock_guard lock(m_mutex);
         if (m_on)
@@ -109,12 +110,16 @@ private:
         m_methods.xWrite = [](sqlite3_file *f, const void *in, int n, sqlite3_int64 at) {
             return vfsOf(f).write(self(f), in, n, at);
         };
-        m_methods.xTruncate = [](sqlite3_file *f, sqlite3_int64 size) { return vfsOf(f).truncate(self(f), size); };
+        m_methods.xTruncate = [](sqlite3_file *f, sqlite3_int64 size) {
+            return vfsOf(f).truncate(self(f), size);
+        };
         m_methods.xSync = [](sqlite3_file *f, int flags) { return vfsOf(f).sync(self(f), flags); };
         m_methods.xFileSize = [](sqlite3_file *f, sqlite3_int64 *size) {
             return self(f)->real->pMethods->xFileSize(self(f)->real, size);
         };
-        m_methods.xLock = [](sqlite3_file *f, int level) { return self(f)->real->pMethods->xLock(self(f)->real, level); };
+        m_methods.xLock = [](sqlite3_file *f, int level) {
+            return self(f)->real->pMethods->xLock(self(f)->real, level);
+        };
         m_methods.xUnlock = [](sqlite3_file *f, int level) {
             return self(f)->real->pMethods->xUnlock(self(f)->real, level);
         };
@@ -124,7 +129,9 @@ private:
         m_methods.xFileControl = [](sqlite3_file *f, int op, void *arg) {
             return self(f)->real->pMethods->xFileControl(self(f)->real, op, arg);
         };
-        m_methods.xSectorSize = [](sqlite3_file *f) { return self(f)->real->pMethods->xSectorSize(self(f)->real); };
+        m_methods.xSectorSize = [](sqlite3_file *f) {
+            return self(f)->real->pMethods->xSectorSize(self(f)->real);
+        };
         m_methods.xDeviceCharacteristics = [](sqlite3_file *f) {
             return self(f)->real->pMethods->xDeviceCharacteristics(self(f)->real);
         };

@@ -403,13 +403,19 @@ private slots:
         QTest::addColumn<QString>("made");   // what is there first: "", "fifo", "folder", "link"
         QTest::addColumn<QString>("message");
         const QString own = QStringLiteral("a file of the database itself");
-        QTest::newRow("the write-ahead log") << "DB-wal" << "" << own;
-        QTest::newRow("the WAL index") << "DB-shm" << "" << own;
-        QTest::newRow("a rollback journal") << "DB-journal" << "" << own;
+        QTest::newRow("the write-ahead log") << "DB-wal"
+                                             << "" << own;
+        QTest::newRow("the WAL index") << "DB-shm"
+                                       << "" << own;
+        QTest::newRow("a rollback journal") << "DB-journal"
+                                            << "" << own;
         const QString notRegular = QStringLiteral("is not a regular file");
-        QTest::newRow("a named pipe") << "other" << "fifo" << notRegular;
-        QTest::newRow("a folder") << "other" << "folder" << notRegular;
-        QTest::newRow("a link to another file") << "other" << "link" << notRegular;
+        QTest::newRow("a named pipe") << "other"
+                                      << "fifo" << notRegular;
+        QTest::newRow("a folder") << "other"
+                                  << "folder" << notRegular;
+        QTest::newRow("a link to another file") << "other"
+                                                << "link" << notRegular;
     }
     void backupRefusesTarget()
     {
@@ -447,7 +453,9 @@ private slots:
         if (made == u"link")
             QCOMPARE(QFileInfo(dir.filePath("kept")).size(), 0);
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size(),
-                 made.isEmpty() ? 0 : made == u"link" ? 2 : 1); // no partial copy left behind
+                 made.isEmpty()    ? 0
+                 : made == u"link" ? 2
+                                   : 1); // no partial copy left behind
         // The server's log and reads are whole.
         QVERIFY(server.upload("backup01", "oper", "T", scoreLines("after", 5, 1)));
         QVERIFY(server.get("/score/record.php", {{"t", "backup01"}, {"mp", Md5Hex("login")}}).status == 200);
@@ -466,14 +474,19 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("stored"); // scores after the refused upload
         QTest::newRow("scores of an account, over its classes")
-            << QStringList{"--max-scores-per-account", "10"} << "upload" << "每个帐号最多 10 条计分" << 8;
+            << QStringList{"--max-scores-per-account", "10"} << "upload"
+            << "每个帐号最多 10 条计分" << 8;
         QTest::newRow("characters of notes of an account")
-            << QStringList{"--max-note-chars-per-account", "100"} << "upload" << "说明共最多 100 字" << 8;
+            << QStringList{"--max-note-chars-per-account", "100"} << "upload"
+            << "说明共最多 100 字" << 8;
         QTest::newRow("the database's disk nearly full")
-            << QStringList{"--min-free-disk-mb", "1099511627776"} << "upload" << "磁盘快满了" << 0;
-        QTest::newRow("classes of an account") << QStringList{"--max-classes", "3"} << "classes" << "最多 3 项" << 0;
+            << QStringList{"--min-free-disk-mb", "1099511627776"} << "upload"
+            << "磁盘快满了" << 0;
+        QTest::newRow("classes of an account") << QStringList{"--max-classes", "3"} << "classes"
+                                               << "最多 3 项" << 0;
         QTest::newRow("registrations from one address in a day")
-            << QStringList{"--registrations-per-day", "2"} << "register" << "今天已达服务器规定的 2 个" << 0;
+            << QStringList{"--registrations-per-day", "2"} << "register"
+            << "今天已达服务器规定的 2 个" << 0;
     }
     void limitsRefuseNamingTheLimit()
     {
@@ -493,9 +506,12 @@ private slots:
         const auto upload = [&](int from, int count) {
             QStringList lines;
             for (int i = from; i < from + count; ++i)
-                lines.append(QStringLiteral("%1\t张三\t5分\t%2\tnote-%3").arg(i % 2 ? "C" : "D", timeText(i)).arg(i, 5, 10, QLatin1Char('0')));
-            return server.post("/score/index.php",
-                               {{"username", "limit01"}, {"password", "oper"}, {"keti", "T"}, {"score", lines.join(u'|')}});
+                lines.append(QStringLiteral("%1\t张三\t5分\t%2\tnote-%3")
+                                 .arg(i % 2 ? "C" : "D", timeText(i))
+                                 .arg(i, 5, 10, QLatin1Char('0')));
+            return server.post(
+                "/score/index.php",
+                {{"username", "limit01"}, {"password", "oper"}, {"keti", "T"}, {"score", lines.join(u'|')}});
         };
         ServerProcess::Reply refusal;
         if (action == u"upload") {
@@ -503,12 +519,19 @@ private slots:
                 QCOMPARE(upload(0, stored).body, QByteArray("Success!"));
             refusal = upload(100, 5);
         } else if (action == u"classes") {
-            refusal = server.post("/score/setclass.php", {{"username", "limit01"}, {"password", "oper"}, {"class", "A|B|C|D"}});
+            refusal = server.post("/score/setclass.php",
+                                  {{"username", "limit01"}, {"password", "oper"}, {"class", "A|B|C|D"}});
             QVERIFY(server.setClasses("limit01", "oper", {"A", "B", "C"}));
         } else {
             QVERIFY(server.registerTeacher("limit02", "login", "oper"));
-            refusal = server.post("/score/regteacher.php", {{"username", "limit03"}, {"teachername", "x"}, {"password", "login"},
-                                                            {"superpassword", "oper"}, {"email", "a@example.org"}, {"mb", {}}, {"tel", {}}, {"qq", {}}});
+            refusal = server.post("/score/regteacher.php", {{"username", "limit03"},
+                                                            {"teachername", "x"},
+                                                            {"password", "login"},
+                                                            {"superpassword", "oper"},
+                                                            {"email", "a@example.org"},
+                                                            {"mb", {}},
+                                                            {"tel", {}},
+                                                            {"qq", {}}});
         }
         QCOMPARE(refusal.status, 200);
         QVERIFY2(refusal.text().contains(message), qPrintable(refusal.text()));

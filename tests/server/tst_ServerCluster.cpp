@@ -284,13 +284,15 @@ private slots:
             Flight flight(4);
             int ok = 0;
             for (int i = 0; i < count; ++i)
-                flight.upload((i % 2 ? m_b : m_a)->baseUrl(), t, {scoreLine(n++)}, [&ok](bool good) { ok += good; });
+                flight.upload((i % 2 ? m_b : m_a)->baseUrl(), t, {scoreLine(n++)},
+                              [&ok](bool good) { ok += good; });
             return flight.wait() ? ok : -1;
         };
         for (int round = 0; round < 3; ++round) {
             QCOMPARE(uploadsAnswered(24), 24);
             const QList<qint64> backends = pg.backends();
-            QVERIFY2(!backends.isEmpty(), "no backend of the server found (psql, of postgresql-client, is needed)");
+            QVERIFY2(!backends.isEmpty(),
+                     "no backend of the server found (psql, of postgresql-client, is needed)");
             for (const qint64 pid : backends)
                 ::kill(pid_t(pid), SIGTERM);
             QTRY_VERIFY_WITH_TIMEOUT(pg.backends().isEmpty(), 20000);

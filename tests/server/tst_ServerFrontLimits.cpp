@@ -41,8 +41,8 @@ public:
         to.sin_family = AF_INET;
         to.sin_port = htons(quint16(port));
         to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::connect(m_fd, reinterpret_cast<const sockaddr *>(&to), sizeof to) == 0)
-            [[maybe_unused]] const auto sent = ::send(m_fd, request.constData(), size_t(request.size()), MSG_NOSIGNAL);
+        if (::connect(m_fd, reinterpret_cast<const sockaddr *>(&to), sizeof to) == 0) [[maybe_unused]]
+            const auto sent = ::send(m_fd, request.constData(), size_t(request.size()), MSG_NOSIGNAL);
     }
     UnreadClient(UnreadClient &&other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
     ~UnreadClient()
@@ -393,8 +393,8 @@ private slots:
                 QVERIFY(server.setStudents(account, "oper", c, students));
         }
         const auto ask = [&](const char *account) {
-            return UnreadClient(server.port(), get("/score/record.php?t=" + QByteArray(account) + "&mp=" +
-                                                   Md5Hex(QStringLiteral("login")).toLatin1()));
+            return UnreadClient(server.port(), get("/score/record.php?t=" + QByteArray(account) +
+                                                   "&mp=" + Md5Hex(QStringLiteral("login")).toLatin1()));
         };
         std::vector<UnreadClient> same;
         for (int i = 0; i < 6; ++i)
@@ -410,7 +410,9 @@ private slots:
         }
 
         // Built once before, so the newest reply is queued at once.
-        QCOMPARE(server.get("/score/record.php", {{"t", "big02"}, {"mp", Md5Hex(QStringLiteral("login"))}}).status, 200);
+        QCOMPARE(
+            server.get("/score/record.php", {{"t", "big02"}, {"mp", Md5Hex(QStringLiteral("login"))}}).status,
+            200);
         UnreadClient oldest = ask("big01");
         QTest::qWait(300);
         UnreadClient newest = ask("big02");
