@@ -15,6 +15,7 @@ Usage: bench/slow_clients.py SERVER_BINARY [--seconds 40] [--slow 1000] [--heavy
 """
 import argparse
 import asyncio
+import contextlib
 import hashlib
 import os
 import resource
@@ -174,6 +175,28 @@ async def heavy_phase(port, heavy, seconds):
     probe.report('heavy reads')
 
 
+@contextlib.contextmanager
+def running_server(binary, work, *extra):
+    """corvanta-server on a free loopback port and a new SQLite database in work: (port, process)."""
+    server = subprocess.Popen(
+        [binary, '--listen', '127.0.0.1:0', '--database', 'sqlite:' + os.path.join(work, 'db'), *extra],
+        stdout=subprocess.PIPE, stderr=open(os.path.join(work, 'log'), 'w'), text=True)
+    try:
+        line = server.stdout.readline()
+        if not line.startswith('listening on '):
+            sys.exit('the server did not start: ' + line)
+        yield int(line.rsplit(':', 1)[1]), server
+    finally:
+        if server.poll() is not None:
+            print('the server ended during the run with status %d; its log ends:' % server.returncode)
+            print(''.join(open(os.path.join(work, 'log')).readlines()[-5:]), end='')
+        server.terminate()
+        try:
+            server.wait(10)
+        except subprocess.TimeoutExpired:
+            server.kill()
+
+
 async def main():
     parser = argparse.ArgumentParser()
     parser.add_argument('server')
@@ -184,35 +207,18 @@ async def main():
     args = parser.parse_args()
     soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
     resource.setrlimit(resource.RLIMIT_NOFILE, (hard, hard))
-    with tempfile.TemporaryDirectory() as work:
-        server = subprocess.Popen(
-            [args.server, '--listen', '127.0.0.1:0', '--database', 'sqlite:' + os.path.join(work, 'db'),
-             '--mail-dir', os.path.join(work, 'mail')],
-            stdout=subprocess.PIPE, stderr=open(os.path.join(work, 'log'), 'w'), text=True)
-        try:
-            line = server.stdout.readline()
-            if not line.startswith('listening on '):
-                sys.exit('the server did not start: ' + line)
-            port = int(line.rsplit(':', 1)[1])
-            eight = ['127.0.0.%d' % i for i in range(2, 10)]
-            phases = args.phases.split(',')
-            if 'slow' in phases:
-                await hostile_phase('slow bodies', port, eight, args.slow // 8, '127.0.0.1', args.seconds)
-                await asyncio.sleep(2)
-            if 'address' in phases:
-                await hostile_phase('one address', port, ['127.0.0.2'], 128, '127.0.0.2', args.seconds)
-                await asyncio.sleep(2)
-            if 'heavy' in phases:
-                await heavy_phase(port, args.heavy, max(60, args.seconds * 2))
-        finally:
-            if server.poll() is not None:
-                print('the server ended during the run with status %d; its log ends:' % server.returncode)
-                print(''.join(open(os.path.join(work, 'log')).readlines()[-5:]), end='')
-            server.terminate()
-            try:
-                server.wait(10)
-            except subprocess.TimeoutExpired:
-                server.kill()
+    with tempfile.TemporaryDirectory() as work, \
+            running_server(args.server, work, '--mail-dir', os.path.join(work, 'mail')) as (port, _):
+        eight = ['127.0.0.%d' % i for i in range(2, 10)]
+        phases = args.phases.split(',')
+        if 'slow' in phases:
+            await hostile_phase('slow bodies', port, eight, args.slow // 8, '127.0.0.1', args.seconds)
+            await asyncio.sleep(2)
+        if 'address' in phases:
+            await hostile_phase('one address', port, ['127.0.0.2'], 128, '127.0.0.2', args.seconds)
+            await asyncio.sleep(2)
+        if 'heavy' in phases:
+            await heavy_phase(port, args.heavy, max(60, args.seconds * 2))
 
 
 if __name__ == '__main__':

@@ -10,7 +10,8 @@
 # in); espeak-ng and sox also let a test render a name to a sound file and measure it.
 # chromium: the headless browser of the web pages test (skipped without it); poppler-utils: its
 # check of a printed page (pdftotext, pdfinfo, pdftoppm). zlib1g-dev: gzip for the web pages.
-# libmicrohttpd-dev: the server's HTTP engine. openssl: the HTTPS test makes its certificate.
+# libmicrohttpd-dev: the server's HTTP engine; libpq-dev: the server looks at its PostgreSQL
+# connections before use. openssl: the HTTPS test makes its certificate.
 # nginx-light: the yardstick of bench/server_bench.sh. python3: bench/slow_clients.py.
 # unicode-data: Unihan readings, to check the committed pinyin reading table (test skipped without it).
 # fonts-liberation, fonts-lato: faces for Arial Narrow and Arial Black; qt6-translations-l10n:
@@ -19,7 +20,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev
-  libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev libmicrohttpd-dev zlib1g-dev
+  libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev libmicrohttpd-dev libpq-dev zlib1g-dev
   openssl nginx-light
   postgresql-15 util-linux
   xvfb xauth fonts-noto-cjk fonts-comic-neue fonts-liberation fonts-lato imagemagick

@@ -68,8 +68,14 @@ PageReply regTeacher(const PageContext &call)
     const QString account = trimmed(field::kUsername);
     // The operation password's slow hash makes registrations the dearest page: one address
     // gets a few a minute (requests made in-process name no address).
-    if (!call.request.clientAddress.isEmpty() && !call.service.allowRegistration(call.request.clientAddress))
-        return refused(QStringLiteral("注册过于频繁，请一分钟后再试！"), account);
+    bool daily = false;
+    if (!call.request.clientAddress.isEmpty() &&
+        !call.service.allowRegistration(call.request.clientAddress, &daily))
+        return refused(
+            daily ? QStringLiteral("从这个网络地址注册的帐号今天已达服务器规定的 %1 个，请明天再试！")
+                        .arg(call.service.limits().registrationsPerDay)
+                  : QStringLiteral("注册过于频繁，请一分钟后再试！"),
+            account);
     if (!validAccountName(account))
         return refused(QStringLiteral("帐号只能由字母、数字和下划线组成，至少4位！"), account);
     Teacher t;

@@ -33,8 +33,21 @@ void ConnectionWatch::stop()
     m_thread.join();
 }
 
+void ConnectionWatch::releaseReply(Entry &entry)
+{
+    if (!entry.reply)
+        return;
+    const auto reply = m_replies.find(entry.reply);
+    entry.reply = nullptr;
+    if (reply == m_replies.end() || --reply->connections > 0)
+        return;
+    m_replyBytes -= reply->bytes;
+    m_replies.erase(reply);
+}
+
 void ConnectionWatch::drop(Entry &entry)
 {
+    releaseReply(entry);
     if (entry.socket >= 0)
         ::shutdown(entry.socket, SHUT_RDWR);
     entry.deadline = 0;
@@ -98,13 +111,45 @@ void ConnectionWatch::requestRead(const void *connection)
     setPhase(connection, 0, false);
 }
 
-void ConnectionWatch::replyQueued(const void *connection)
+void ConnectionWatch::replyQueued(const void *connection, const void *body, qint64 bytes)
 {
     setPhase(connection, m_limits.replyMs, false);
+    if (!body || bytes <= 0)
+        return;
+    const std::lock_guard lock(m_mutex);
+    const auto entry = m_entries.find(connection);
+    if (entry == m_entries.end() || entry->dropped)
+        return;
+    releaseReply(*entry);
+    Reply &reply = m_replies[body];
+    if (reply.connections++ == 0) {
+        reply.bytes = bytes;
+        m_replyBytes += bytes;
+    }
+    entry->reply = body;
+    entry->replySince = nowMs();
+    // Over the limit: the replies that have waited longest go first. The newest stays, even
+    // alone over the limit: it has had no time yet to be taken.
+    while (m_replyBytes > m_limits.maxReplyBytes) {
+        Entry *oldest = nullptr;
+        for (Entry &e : m_entries) {
+            if (!e.dropped && e.reply && &e != &*entry && (!oldest || e.replySince < oldest->replySince))
+                oldest = &e;
+        }
+        if (!oldest)
+            break;
+        drop(*oldest);
+    }
 }
 
 void ConnectionWatch::requestDone(const void *connection)
 {
+    {
+        const std::lock_guard lock(m_mutex);
+        const auto entry = m_entries.find(connection);
+        if (entry != m_entries.end())
+            releaseReply(*entry);
+    }
     setPhase(connection, m_limits.idleMs, true);
 }
 
@@ -112,9 +157,10 @@ void ConnectionWatch::closed(void *token)
 {
     // Under the lock, so the watch never shuts a socket number down once it is reused.
     const std::lock_guard lock(m_mutex);
-    const auto entry = m_entries.constFind(token);
-    if (entry == m_entries.cend())
+    const auto entry = m_entries.find(token);
+    if (entry == m_entries.end())
         return;
+    releaseReply(*entry);
     if (!entry->dropped) {
         --m_live;
         if (--m_perAddress[entry->address] <= 0)

@@ -21,6 +21,11 @@ namespace corvanta::server {
 // request) can be dropped for a newcomer: when all connections, or all of one address, are
 // taken, the one that has waited longest goes. So clients that send slowly, however many,
 // cost others no more than a reconnection, and a request being answered is never dropped.
+//
+// Replies waiting for clients that do not take them hold memory: the bytes of the replies
+// queued and not yet taken are counted (a reply that many connections share, such as a
+// record file cached for its data version, once), and when they pass the limit, the
+// connections that have waited longest for their client to take its reply are closed.
 class ConnectionWatch
 {
 public:
@@ -32,6 +37,7 @@ public:
         qint64 replyMs = 60000;
         int maxConnections = 1000;
         int maxPerAddress = 128;
+        qint64 maxReplyBytes = qint64(256) * 1024 * 1024;
     };
 
     ~ConnectionWatch() { stop(); }
@@ -44,8 +50,9 @@ public:
     void headersRead(const void *connection);
     // The whole request is in: it is being answered.
     void requestRead(const void *connection);
-    // The reply is queued: it must be taken within the reply limit.
-    void replyQueued(const void *connection);
+    // The reply is queued: it must be taken within the reply limit. Its body is counted until
+    // the request is done, under the bytes' address (replies sharing their bytes count once).
+    void replyQueued(const void *connection, const void *body, qint64 bytes);
     void requestDone(const void *connection);
     void closed(void *token);
 
@@ -57,7 +64,16 @@ private:
         qint64 deadline = 0;      // milliseconds on the watch's clock; 0: none
         qint64 waitingSince = -1; // waiting for its client since; -1: busy being answered
         bool dropped = false;     // shut down, the engine has yet to close it
+        const void *reply = nullptr; // the body of the reply queued and not yet taken
+        qint64 replySince = 0;
     };
+    struct Reply
+    {
+        int connections = 0;
+        qint64 bytes = 0;
+    };
+    // The entry's reply is taken (or will never be).
+    void releaseReply(Entry &entry);
     void run();
     void setPhase(const void *connection, qint64 after, bool waiting);
     // Shuts down the connection of those matching that has waited longest; false when none waits.
@@ -70,6 +86,8 @@ private:
     std::condition_variable m_wake;
     QHash<const void *, Entry> m_entries;
     QHash<QByteArray, int> m_perAddress; // live (not dropped) connections
+    QHash<const void *, Reply> m_replies; // bodies queued and not yet taken
+    qint64 m_replyBytes = 0;              // theirs, each counted once
     int m_live = 0;
     std::thread m_thread;
     bool m_running = false;

@@ -84,7 +84,9 @@ PageReply listReplace(const PageContext &call, const char *listField, ListKind k
             return refused(check.error());
     }
     const QStringList names = uniqueNames(call.field(listField));
-    const int most = kind == Classes ? kMaxClasses : kind == Topics ? kMaxTopics : kMaxStudentsPerClass;
+    const int most = kind == Classes  ? call.service.limits().classes
+                     : kind == Topics ? kMaxTopics
+                                      : kMaxStudentsPerClass;
     if (names.size() > most)
         return refused(QStringLiteral("名单太长：最多 %1 项，收到 %2 项！").arg(QString::number(most),
                                                                               QString::number(names.size())));

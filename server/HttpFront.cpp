@@ -13,6 +13,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <cstring>
 #include <exception>
@@ -179,15 +180,20 @@ struct HttpFront::Private
                      PageReply reply)
     {
         state.answered = true;
-        watch.replyQueued(connection);
+        // By the address of its bytes: a cached reply (a record file) many clients ask for is
+        // one buffer, counted once.
+        watch.replyQueued(connection, reply.body.isEmpty() ? nullptr : reply.body.constData(),
+                          reply.body.size());
         if (tls) {
             markCookiesSecure(reply);
             reply.headers.append(qMakePair(QByteArray("Strict-Transport-Security"), QByteArray(kHsts)));
         }
+        // The engine only reads the bytes: constData, since data() would copy a body that other
+        // replies share (a cached record file) for each connection.
         auto *body = new QByteArray(reply.body);
         MHD_Response *response = MHD_create_response_from_buffer_with_free_callback_cls(
-            size_t(body->size()), body->data(), [](void *cls) { delete static_cast<QByteArray *>(cls); },
-            body);
+            size_t(body->size()), const_cast<char *>(body->constData()),
+            [](void *cls) { delete static_cast<QByteArray *>(cls); }, body);
         if (!response) {
             delete body;
             return MHD_NO;
@@ -369,10 +375,14 @@ void onCompleted(void *cls, MHD_Connection *connection, void **requestContext, M
 void onConnection(void *cls, MHD_Connection *connection, void **socketContext,
                   MHD_ConnectionNotificationCode code)
 {
-    auto &watch = static_cast<HttpFront::Private *>(cls)->watch;
+    auto *d = static_cast<HttpFront::Private *>(cls);
+    auto &watch = d->watch;
     if (code == MHD_CONNECTION_NOTIFY_STARTED) {
         const MHD_ConnectionInfo *info =
             MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+        const int sendBytes = d->options.socketSendBytes;
+        if (info && sendBytes > 0)
+            ::setsockopt(info->connect_fd, SOL_SOCKET, SO_SNDBUF, &sendBytes, sizeof sendBytes);
         *socketContext = watch.opened(connection, info ? info->connect_fd : -1, addressKey(connection));
     } else {
         watch.closed(*socketContext);
@@ -451,7 +461,7 @@ quint16 HttpFront::start(QString *error)
     };
     d->watch.start({qint64(o.headerSeconds) * 1000, qint64(o.bodySeconds) * 1000,
                     qint64(o.idleSeconds) * 1000, qint64(o.replySeconds) * 1000, o.maxConnections,
-                    o.maxConnectionsPerAddress});
+                    o.maxConnectionsPerAddress, o.maxWaitingReplyBytes});
     const int perAccount = qMax(1, o.heavyPerAccount);
     d->heavy = std::make_unique<HeavyQueue>(HeavyQueue::Limits{
         o.heavyThreads > 0 ? o.heavyThreads : qMax(2, threads), perAccount, 4 * perAccount, 256});

@@ -39,6 +39,13 @@ struct FrontOptions
     // that has waited longest for its client (see ConnectionWatch).
     int maxConnections = 1000;
     int maxConnectionsPerAddress = 128;
+    // Bytes of replies queued for clients that have not taken them yet (a reply many share
+    // counted once); beyond, the connections whose replies have waited longest are closed.
+    qint64 maxWaitingReplyBytes = qint64(256) * 1024 * 1024;
+    // The kernel's send buffer of a connection (SO_SNDBUF; the kernel doubles it). Left to
+    // itself it grows to megabytes for a client that does not read, per connection; the
+    // rest of a reply waits in the server, where it is shared and counted.
+    int socketSendBytes = 128 * 1024;
     // Threads for the pages that read a lot; 0: as many as request threads (at least two).
     int heavyThreads = 0;
     // Such pages at once per account; more wait, up to four times this, and beyond get 503.

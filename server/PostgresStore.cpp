@@ -3,7 +3,11 @@
 #include "SqlSchema.h"
 
 #include <QAtomicInt>
+#include <QSqlDriver>
 #include <QSqlError>
+
+#include <libpq-fe.h>
+#include <poll.h>
 
 namespace corvanta::server {
 
@@ -37,21 +41,40 @@ void PostgresStore::configureSession()
     exec(QStringLiteral("SET synchronous_commit = ") + m_url.synchronousCommit); // one of a known few
 }
 
-void PostgresStore::recoverConnection()
+bool PostgresStore::recoverConnection()
 {
     // A restarted or failed-over database ends the connection; anything else (a constraint,
     // a bad value) leaves it working.
     if (m_recovering || QSqlQuery(QStringLiteral("SELECT 1"), database()).isActive())
-        return;
+        return false;
     m_recovering = true;
-    if (reopenDatabase()) {
+    bool reopened = reopenDatabase();
+    if (reopened) {
         try {
             configureSession();
         } catch (const StoreError &) {
-            // The next request tries again.
+            reopened = false; // the next request tries again
         }
     }
     m_recovering = false;
+    return reopened;
+}
+
+void PostgresStore::checkConnection()
+{
+    SqlStore::checkConnection();
+    const QVariant handle = database().driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+        return;
+    PGconn *connection = *static_cast<PGconn *const *>(handle.constData());
+    if (!connection)
+        return;
+    // Between requests a connection has nothing to read: a backend that was ended has left
+    // its last message and the end of the stream there. One poll, no round trip.
+    pollfd socket = {PQsocket(connection), POLLIN, 0};
+    const bool lost = PQstatus(connection) == CONNECTION_BAD || socket.fd < 0 || ::poll(&socket, 1, 0) > 0;
+    if (lost)
+        recoverConnection();
 }
 
 std::unique_ptr<PostgresStore> PostgresStore::open(const DatabaseUrl &url, QString *error)

@@ -17,10 +17,14 @@ public:
     // the reason, never the password) when the database cannot be used.
     static std::unique_ptr<PostgresStore> open(const DatabaseUrl &url, QString *error);
 
+    // A connection whose backend was ended (terminated, restarted, failed over) while it was
+    // idle is opened anew before a request uses it.
+    void checkConnection() override;
+
 protected:
     int insertScoreRows(const QList<ScoreRow> &rows) override;
     void beginSnapshot() override;
-    void recoverConnection() override;
+    bool recoverConnection() override;
     QString boundText(const QString &text) const override;
 
 private:

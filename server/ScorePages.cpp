@@ -116,6 +116,11 @@ PageReply upload(const PageContext &call)
     if (scores.isEmpty() && refusedLines.isEmpty())
         return refused(QStringLiteral("没有要上传的计分！"));
     if (!scores.isEmpty()) {
+        // Refused whole before anything is written: a disk that fills in the middle of a write
+        // would fail it anyway, and the server would have no room left for anything else.
+        if (const std::optional<qint64> free = call.store().freeDiskBytes();
+            free && *free < call.service.limits().minFreeDiskBytes)
+            return refused(QStringLiteral("服务器的磁盘快满了，计分未上传（仍保存在本机）。请告诉管理员！"));
         ClassScoreLimit &limit = call.service.scoreLimit();
         if (Result room = limit.checkRoom(call.store(), call.teacher.id, scores, call.service.now()); !room)
             return refused(room.error());

@@ -4,6 +4,8 @@
 
 #include "net/Wire.h"
 
+#include <algorithm>
+
 namespace corvanta::server {
 
 namespace {
@@ -68,25 +70,37 @@ Store &ScoreService::store()
     return *mine;
 }
 
-bool ScoreService::allowRegistration(const QString &clientAddress)
+bool ScoreService::allowRegistration(const QString &clientAddress, bool *daily)
 {
+    constexpr qint64 kDay = 24 * 60 * 60;
     const qint64 t = now();
     const std::lock_guard lock(m_registrationMutex);
-    // Forget addresses that have been quiet for a minute, so the table stays small.
+    // Forget addresses that have been quiet for a day, so the table stays small.
     if (m_registrations.size() > 10000) {
         for (auto it = m_registrations.begin(); it != m_registrations.end();) {
-            if (it->isEmpty() || it->last() <= t - 60)
+            if (it->isEmpty() || it->last() <= t - kDay)
                 it = m_registrations.erase(it);
             else
                 ++it;
         }
     }
     QList<qint64> &times = m_registrations[clientAddress];
-    times.removeIf([t](qint64 at) { return at <= t - 60; });
-    if (times.size() >= m_registrationsPerMinute)
+    times.removeIf([t](qint64 at) { return at <= t - kDay; });
+    const auto lastMinute =
+        std::count_if(times.cbegin(), times.cend(), [t](qint64 at) { return at > t - 60; });
+    const bool dayFull = times.size() >= m_limits.registrationsPerDay;
+    if (daily)
+        *daily = dayFull;
+    if (dayFull || lastMinute >= m_registrationsPerMinute)
         return false;
     times.append(t);
     return true;
+}
+
+void ScoreService::setLimits(const Limits &limits)
+{
+    m_limits = limits;
+    m_scoreLimit.setAccountLimits(limits.account);
 }
 
 qint64 ScoreService::now() const
@@ -212,15 +226,33 @@ Expected<Teacher> ScoreService::authenticate(Credential credential, const PageRe
 
 QByteArray ScoreService::recordFile(const Teacher &teacher)
 {
-    {
-        const std::lock_guard lock(m_recordMutex);
+    std::unique_lock lock(m_recordMutex);
+    // One build per teacher at a time: the clients that ask meanwhile (a whole class's
+    // computers at the bell) wait for it and share its bytes, instead of each holding a copy.
+    for (;;) {
         const auto cached = m_recordCache.constFind(teacher.id);
         if (cached != m_recordCache.cend() && cached->first == teacher.dataVersion)
             return cached->second;
+        if (!m_recordBuilding.contains(teacher.id))
+            break;
+        m_recordBuilt.wait(lock);
     }
+    m_recordBuilding.insert(teacher.id);
+    lock.unlock();
+    const auto built = [&] {
+        lock.lock();
+        m_recordBuilding.remove(teacher.id);
+        m_recordBuilt.notify_all();
+    };
     // Built outside the lock: other teachers' files are served meanwhile.
-    const QByteArray file = writeRecordFile(store().recordData(teacher.id));
-    const std::lock_guard lock(m_recordMutex);
+    QByteArray file;
+    try {
+        file = writeRecordFile(store().recordData(teacher.id));
+    } catch (...) {
+        built();
+        throw;
+    }
+    built();
     const auto cached = m_recordCache.constFind(teacher.id);
     if (cached != m_recordCache.cend() && cached->first > teacher.dataVersion)
         return file; // a newer one came in meanwhile

@@ -13,8 +13,10 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QSet>
 #include <QString>
 
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -85,10 +87,25 @@ public:
     std::optional<ClassReport> classReport(const Teacher &teacher, const QString &className, int latest);
 
     // Counts a registration from the client address; false once the address has had its
-    // share within the last minute (kRegistrationsPerMinute unless set).
-    bool allowRegistration(const QString &clientAddress);
+    // share within the last minute (kRegistrationsPerMinute unless set) or the last day
+    // (Limits::registrationsPerDay), *daily telling which.
+    bool allowRegistration(const QString &clientAddress, bool *daily = nullptr);
     void setRegistrationsPerMinute(int count) { m_registrationsPerMinute = count; }
     static constexpr int kRegistrationsPerMinute = 10;
+
+    // What one account or one address may take of the server. The administrator sets them;
+    // the defaults are beyond what any real teacher does (a year of 1,000 scores a school day
+    // is 200,000).
+    struct Limits
+    {
+        int classes = kMaxClasses;
+        ClassScoreLimit::AccountLimits account;
+        // Uploads are refused while the database's disk has less than this free.
+        qint64 minFreeDiskBytes = qint64(256) * 1024 * 1024;
+        int registrationsPerDay = 100;
+    };
+    void setLimits(const Limits &limits);
+    const Limits &limits() const { return m_limits; }
 
     // Adds a teacher when the account is free (the demo and benchmark data use it).
     bool addTeacher(const QString &account, const QString &name, const QString &loginPassword,
@@ -115,6 +132,8 @@ private:
     VerifiedPasswords m_verified;
     std::mutex m_recordMutex;
     QHash<qint64, QPair<qint64, QByteArray>> m_recordCache; // teacher -> (data version, file)
+    QSet<qint64> m_recordBuilding;                          // teachers whose file is being built
+    std::condition_variable m_recordBuilt;
     WebSessions m_sessions;
     ClassScoreLimit m_scoreLimit;
     struct CachedReport
@@ -127,7 +146,8 @@ private:
     QHash<QPair<qint64, QString>, CachedReport> m_reportCache; // (teacher, class)
     std::mutex m_registrationMutex;
     int m_registrationsPerMinute = kRegistrationsPerMinute;
-    QHash<QString, QList<qint64>> m_registrations; // client address -> times in the last minute
+    QHash<QString, QList<qint64>> m_registrations; // client address -> times in the last day
+    Limits m_limits;
 };
 
 } // namespace corvanta::server

@@ -14,6 +14,56 @@ const char *const kHiddenLimits[] = {
     "header-timeout",           "idle-timeout", "max-connections", "max-connections-per-address",
     "registrations-per-minute", "body-timeout", "heavy-threads"};
 
+// What one account or one address may take of the server: option, help, least value, field.
+struct AccountLimitOption
+{
+    const char *name;
+    const char *help;
+    qint64 least;
+    qint64 ServerOptions::*field;
+};
+const AccountLimitOption kAccountLimits[] = {
+    {"max-classes", "classes of one account (default 500).", 1, &ServerOptions::maxClasses},
+    {"max-scores-per-account", "scores one account may keep (default 2000000); an upload past it is refused.",
+     1, &ServerOptions::maxScoresPerAccount},
+    {"max-note-chars-per-account",
+     "characters of score notes one account may keep, all together (default 50000000).", 1,
+     &ServerOptions::maxNoteCharsPerAccount},
+    {"min-free-disk-mb",
+     "uploads are refused, whole, while the disk of the SQLite database has less than N MiB free "
+     "(default 256; 0: never).",
+     0, &ServerOptions::minFreeDiskMb},
+    {"registrations-per-day", "registrations from one address within a day (default 100).", 1,
+     &ServerOptions::registrationsPerDay},
+};
+
+void addAccountLimitOptions(QCommandLineParser &parser)
+{
+    for (const AccountLimitOption &limit : kAccountLimits)
+        parser.addOption({QLatin1String(limit.name), QLatin1String(limit.help), QStringLiteral("N")});
+}
+
+bool parseAccountLimits(const QCommandLineParser &parser, ServerOptions *options, QString *error)
+{
+    constexpr qint64 kMost = qint64(1) << 40;
+    for (const AccountLimitOption &limit : kAccountLimits) {
+        const QString name = QLatin1String(limit.name);
+        if (!parser.isSet(name))
+            continue;
+        bool ok = false;
+        const qint64 value = parser.value(name).toLongLong(&ok);
+        if (!ok || value < limit.least || value > kMost) {
+            *error = QStringLiteral("--%1: \"%2\" is not a number from %3 to %4")
+                         .arg(name, parser.value(name))
+                         .arg(limit.least)
+                         .arg(kMost);
+            return false;
+        }
+        options->*limit.field = value;
+    }
+    return true;
+}
+
 // Logs and backups: what an administrator of the service needs.
 void addAdminOptions(QCommandLineParser &parser)
 {
@@ -107,6 +157,11 @@ void addOptions(QCommandLineParser &parser)
     bench.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(bench);
     addAdminOptions(parser);
+    addAccountLimitOptions(parser);
+    QCommandLineOption waitingReplies(QStringLiteral("max-waiting-reply-kb"),
+                                      QStringLiteral("limit for tests."), QStringLiteral("N"));
+    waitingReplies.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(waitingReplies);
     // The front's limits, shortened by the tests that prove them.
     for (const char *name : kHiddenLimits) {
         QCommandLineOption limit(QLatin1String(name), QStringLiteral("limit for tests."),
@@ -237,7 +292,11 @@ bool parseServerOptions(const QStringList &arguments, ServerOptions *options, QS
     }
     if (!parseFront(parser, options, error))
         return false;
-    if (!parseAdmin(parser, options, error))
+    if (!parseAdmin(parser, options, error) || !parseAccountLimits(parser, options, error))
+        return false;
+    if (isSet("max-waiting-reply-kb") &&
+        !parseCount(QStringLiteral("max-waiting-reply-kb"), value("max-waiting-reply-kb"), 1,
+                    &options->maxWaitingReplyKb, error))
         return false;
     options->demo = isSet("demo");
     options->help = isSet("help");

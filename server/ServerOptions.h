@@ -38,6 +38,14 @@ struct ServerOptions
     int maxConnectionsPerAddress = 0;
     int registrationsPerMinute = 0;
     int heavyThreads = 0;
+    // What one account or one address may take of the server; -1 keeps the default.
+    qint64 maxClasses = -1;
+    qint64 maxScoresPerAccount = -1;
+    qint64 maxNoteCharsPerAccount = -1;
+    qint64 minFreeDiskMb = -1; // 0: no guard
+    qint64 registrationsPerDay = -1;
+    // Hidden (tests): the front's bound on replies not yet taken, in KiB; 0 keeps the default.
+    int maxWaitingReplyKb = 0;
 };
 
 // Reads the command line (arguments[0] is the program). On a bad option returns false and

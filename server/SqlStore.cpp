@@ -84,25 +84,37 @@ QSqlDatabase SqlStore::database() const
 
 QSqlQuery &SqlStore::run(const QString &sql, const QVariantList &values)
 {
-    auto &slot = m_statements[sql];
-    if (!slot) {
-        auto query = std::make_shared<QSqlQuery>(database());
-        if (!query->prepare(sql))
-            failed(QStringLiteral("prepare"), query->lastError());
-        slot = query;
+    // Outside a transaction, a statement that could not be prepared, or a read that failed,
+    // changed nothing: on a new connection it may run again.
+    const bool outside = m_transactionDepth == 0;
+    const bool repeatable = outside && sql.startsWith(u"SELECT");
+    for (int attempt = 0;; ++attempt) {
+        auto &slot = m_statements[sql];
+        if (!slot) {
+            auto query = std::make_shared<QSqlQuery>(database());
+            if (!query->prepare(sql)) {
+                const QSqlError error = query->lastError();
+                if (!outside || attempt > 0 || !recoverConnection())
+                    failed(QStringLiteral("prepare"), error);
+                continue;
+            }
+            slot = query;
+        }
+        QSqlQuery &query = *slot;
+        query.finish();
+        for (qsizetype i = 0; i < values.size(); ++i) {
+            // A null QString would be bound as SQL NULL; texts are never NULL here.
+            if (values[i].typeId() == QMetaType::QString)
+                query.bindValue(static_cast<int>(i), boundText(values[i].toString()));
+            else
+                query.bindValue(static_cast<int>(i), values[i]);
+        }
+        if (query.exec())
+            return query;
+        const QSqlError error = query.lastError();
+        if (!repeatable || attempt > 0 || !recoverConnection())
+            failed(QStringLiteral("query"), error);
     }
-    QSqlQuery &query = *slot;
-    query.finish();
-    for (qsizetype i = 0; i < values.size(); ++i) {
-        // A null QString would be bound as SQL NULL; texts are never NULL here.
-        if (values[i].typeId() == QMetaType::QString)
-            query.bindValue(static_cast<int>(i), boundText(values[i].toString()));
-        else
-            query.bindValue(static_cast<int>(i), values[i]);
-    }
-    if (!query.exec())
-        failed(QStringLiteral("query"), query.lastError());
-    return query;
 }
 
 QList<QVariantList> SqlStore::select(const QString &sql, const QVariantList &values)
@@ -155,7 +167,8 @@ void SqlStore::exec(const QString &sql)
 
 SqlStore::Transaction::Transaction(SqlStore &store) : m_store(store)
 {
-    if (!m_store.beginTransaction())
+    // A begin that failed began nothing: on a new connection it may run again.
+    if (!m_store.beginTransaction() && (!m_store.recoverConnection() || !m_store.beginTransaction()))
         m_store.failed(QStringLiteral("begin"), m_store.database().lastError());
     ++m_store.m_transactionDepth;
 }

@@ -51,6 +51,7 @@ public:
     void deleteScores(qint64 teacher, const QList<qint64> &ids) override;
 
     RecordData recordData(qint64 teacher) override;
+    qint64 noteChars(qint64 teacher) override;
     void checkConnection() override;
 
     QList<ClassSummary> classSummaries(qint64 teacher) override;
@@ -138,9 +139,11 @@ protected:
     // first, when given, runs before anything else in it (to take a lock, say).
     void migrateSchema(const QList<QStringList> &steps, const QString &first = {});
     // After a statement failed: a database type whose connection can be lost checks it and
-    // opens a new one, so the next request is served again. The failed request is not
-    // repeated: its client sees the failure and sends again (uploads are safe to repeat).
-    virtual void recoverConnection() {}
+    // opens a new one, so the next request is served again; true when it did. A statement
+    // that cannot have changed anything (a read outside a transaction, a transaction's begin)
+    // is then run once more on the new connection; anything else fails, and its client sends
+    // again (uploads are safe to repeat).
+    virtual bool recoverConnection() { return false; }
     // Closes and opens the connection again (prepared statements are prepared anew); tells
     // the process's other connections to check theirs.
     bool reopenDatabase();

@@ -51,6 +51,15 @@ QList<HourSummary> hours(const QList<QVariantList> &rows)
 
 } // namespace
 
+qint64 SqlStore::noteChars(qint64 teacher)
+{
+    const auto row =
+        selectOne(QStringLiteral("SELECT COALESCE(SUM(LENGTH(note)), 0) FROM score WHERE class_id IN "
+                                 "(SELECT id FROM class WHERE teacher_id = ?)"),
+                  {teacher});
+    return row ? row->at(0).toLongLong() : 0;
+}
+
 QList<ClassSummary> SqlStore::classSummaries(qint64 teacher)
 {
     Transaction tx(*this);

@@ -7,8 +7,13 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace corvanta::server {
@@ -83,15 +88,49 @@ bool copyPages(sqlite3 *from, sqlite3 *to, QString *error)
     return true;
 }
 
-// Copies the database open as from to the file to: written as to.partial, checked, flushed
-// to disk and then renamed, so that to is always a whole copy or the one it was before.
-bool writeCopy(sqlite3 *from, const QString &to, QString *error)
+// The permission bits of the database's file: its copies hold the same passwords' hashes and
+// addresses, and are no more readable than it is.
+mode_t modeOf(const QString &database)
 {
-    const QString partial = to + QStringLiteral(".partial");
-    QFile::remove(partial);
+    struct stat st = {};
+    return ::stat(QFile::encodeName(database).constData(), &st) == 0 ? st.st_mode & 0777 : 0600;
+}
+
+// A file of its own beside to, made anew (O_EXCL: never an existing file or a link someone
+// left there) with the given permissions; its name, or empty.
+QString createPartial(const QString &to, mode_t mode)
+{
+    static std::atomic<unsigned> counter = 0;
+    for (int tries = 0; tries < 100; ++tries) {
+        const QString name = QStringLiteral("%1.partial-%2-%3").arg(to).arg(::getpid()).arg(counter++);
+        const int fd =
+            ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0) {
+            const bool ok = ::fchmod(fd, mode) == 0; // whatever the umask took away
+            ::close(fd);
+            if (ok)
+                return name;
+            ::unlink(QFile::encodeName(name).constData());
+            return {};
+        }
+        if (errno != EEXIST)
+            return {};
+    }
+    return {};
+}
+
+// Copies the database open as from to the file to: written as a new file beside it, checked,
+// flushed to disk and then renamed, so that to is always a whole copy or the one it was before.
+bool writeCopy(sqlite3 *from, const QString &to, mode_t mode, QString *error)
+{
+    const QString partial = createPartial(to, mode);
+    if (partial.isEmpty()) {
+        *error = QStringLiteral("cannot write %1: %2").arg(to, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
     bool ok = false;
     {
-        Database copy = openDatabase(partial, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, error);
+        Database copy = openDatabase(partial, SQLITE_OPEN_READWRITE, error);
         QString why;
         // One self-contained file, without a write-ahead log beside it.
         ok = copy && copyPages(from, copy.get(), &why) &&
@@ -114,9 +153,44 @@ bool writeCopy(sqlite3 *from, const QString &to, QString *error)
     return ok;
 }
 
+// The path as it is on disk: its folder with every link resolved, and its own name.
+QString resolved(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return (folder.isEmpty() ? info.absolutePath() : folder) + u'/' + info.fileName();
+}
+
 bool sameFile(const QString &a, const QString &b)
 {
-    return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
+    if (resolved(a) == resolved(b))
+        return true;
+    struct stat first = {}, second = {};
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
+// A copy goes to a new file or takes the place of a regular one; never to one of the files the
+// database itself is made of (a server running on it would lose its log), nor to a device, a
+// pipe, a folder or a link.
+bool refusedTarget(const QString &database, const QString &copy, QString *error)
+{
+    for (const char *own : {"", "-wal", "-shm", "-journal"}) {
+        if (sameFile(copy, database + QLatin1String(own))) {
+            *error = *own ? QStringLiteral("the copy cannot be %1, a file of the database itself").arg(copy)
+                          : QStringLiteral("the copy cannot be the database itself");
+            return true;
+        }
+    }
+    struct stat st = {};
+    if (::lstat(QFile::encodeName(copy).constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        *error = QStringLiteral("%1 is not a regular file: the copy goes to a new file or replaces a "
+                                "regular one")
+                     .arg(copy);
+        return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -127,16 +201,14 @@ bool backupSqlite(const QString &database, const QString &copy, QString *error)
         *error = QStringLiteral("there is no database file %1").arg(database);
         return false;
     }
-    if (sameFile(copy, database)) {
-        *error = QStringLiteral("the copy cannot be the database itself");
+    if (refusedTarget(database, copy, error))
         return false;
-    }
     // Not read-only: a server's write-ahead log and its index must be readable as it runs.
     const Database source = openDatabase(database, SQLITE_OPEN_READWRITE, error);
     if (!source)
         return false;
     sqlite3_busy_timeout(source.get(), 10000);
-    return writeCopy(source.get(), copy, error);
+    return writeCopy(source.get(), copy, modeOf(database), error);
 }
 
 bool restoreSqlite(const QString &database, const QString &copy, QString *kept, QString *error)
@@ -175,7 +247,7 @@ bool restoreSqlite(const QString &database, const QString &copy, QString *kept, 
     if (existed) {
         const QString old = database + QStringLiteral(".replaced-") +
                             QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-        if (!writeCopy(target.get(), old, error))
+        if (!writeCopy(target.get(), old, modeOf(database), error))
             return false;
         *kept = old;
     }

@@ -4,12 +4,14 @@
 #include "WalIndexGuard.h"
 
 #include <QAtomicInt>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 
 #include <sqlite3.h>
+#include <sys/statvfs.h>
 
 #include <condition_variable>
 #include <deque>
@@ -114,6 +116,15 @@ void SqliteStore::checkConnection()
     SqlStore::checkConnection();
     if (walIndexLost())
         throw StoreError("the database's WAL index file cannot be written; mend it and restart the server");
+}
+
+std::optional<qint64> SqliteStore::freeDiskBytes()
+{
+    struct statvfs fs = {};
+    if (::statvfs(QFile::encodeName(QFileInfo(m_path).absolutePath()).constData(), &fs) != 0)
+        return std::nullopt;
+    // What an unprivileged process may still write.
+    return qint64(fs.f_bavail) * qint64(fs.f_frsize);
 }
 
 struct SqliteStore::Upload
@@ -269,9 +280,11 @@ std::unique_ptr<SqliteStore> SqliteStore::open(const QString &path, QString *err
     }
     try {
         store->exec(QStringLiteral("PRAGMA journal_mode = WAL"));
-        // NORMAL in WAL mode: a commit is in the WAL file before it returns, which a killed
-        // process cannot undo; only a power loss may take the last commits.
-        store->exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+        // FULL: a commit is flushed to the disk (the WAL file synced) before it returns, so an
+        // answered upload outlives a power cut, not only a killed process; the tool deletes
+        // what the server said it stored. Uploads that come together share one flush (see
+        // addScores).
+        store->exec(QStringLiteral("PRAGMA synchronous = FULL"));
         store->exec(QStringLiteral("PRAGMA foreign_keys = ON"));
         // No reads from a mapped database file: a read error there (a failing disk, a file cut
         // short) is SIGBUS, not an error SQLite can return.

@@ -9,8 +9,9 @@ struct sqlite3_stmt;
 
 namespace corvanta::server {
 
-// The embedded database: one SQLite file in WAL mode. A change is on disk (in the WAL)
-// before its page answers, so a killed server loses no accepted change.
+// The embedded database: one SQLite file in WAL mode. A change is flushed to the disk (in
+// the WAL) before its page answers, so neither a killed server nor a power cut loses an
+// accepted change.
 class SqliteStore final : public SqlStore
 {
 public:
@@ -22,6 +23,8 @@ public:
 
     // StoreError once the WAL index could not be written (see WalIndexGuard.h).
     void checkConnection() override;
+    // Of the file system that holds the database file.
+    std::optional<qint64> freeDiskBytes() override;
 
     // Uploads that come while another is being stored wait and are stored together, in the
     // next transaction of one of them; each in a savepoint of its own, so one that is refused

@@ -223,6 +223,11 @@ public:
 
     virtual RecordData recordData(qint64 teacher) = 0;
 
+    // The characters of all the teacher's score notes together.
+    virtual qint64 noteChars(qint64 teacher) = 0;
+    // Bytes free for the database's files; nullopt where the database lives elsewhere.
+    virtual std::optional<qint64> freeDiskBytes() { return std::nullopt; }
+
     // The web pages' figures: every class of the teacher in list order; one class with at most
     // `latest` of its newest scores (nullopt when the teacher has no such class).
     virtual QList<ClassSummary> classSummaries(qint64 teacher) = 0;

@@ -12,8 +12,10 @@
 #include <QFile>
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <limits>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -91,10 +93,29 @@ bool frontOptions(const ServerOptions &options, FrontOptions *front, QString *er
         if (value > 0)
             front->*field = value;
     }
+    if (options.maxWaitingReplyKb > 0)
+        front->maxWaitingReplyBytes = qint64(options.maxWaitingReplyKb) * 1024;
     if (options.tlsCertificateFile.isEmpty())
         return true;
     return readPem(options.tlsCertificateFile, &front->tlsCertificate, error) &&
            readPem(options.tlsKeyFile, &front->tlsKey, error);
+}
+
+// The defaults, with what the options change.
+ScoreService::Limits accountLimits(const ServerOptions &options)
+{
+    ScoreService::Limits limits;
+    const auto take = [](qint64 value, auto &field) {
+        using Field = std::remove_reference_t<decltype(field)>;
+        if (value >= 0)
+            field = Field(std::min<qint64>(value, std::numeric_limits<Field>::max()));
+    };
+    take(options.maxClasses, limits.classes);
+    take(options.maxScoresPerAccount, limits.account.scores);
+    take(options.maxNoteCharsPerAccount, limits.account.noteChars);
+    take(options.minFreeDiskMb < 0 ? -1 : options.minFreeDiskMb * 1024 * 1024, limits.minFreeDiskBytes);
+    take(options.registrationsPerDay, limits.registrationsPerDay);
+    return limits;
 }
 
 // The mailer the options ask for; null (with the reason) when its folder cannot be made.
@@ -252,6 +273,7 @@ int main(int argc, char *argv[])
     ScoreService service(*store, std::move(opener), *mailOut, clock, options.mailFrom);
     if (options.registrationsPerMinute > 0)
         service.setRegistrationsPerMinute(options.registrationsPerMinute);
+    service.setLimits(accountLimits(options));
     if (!addStartTeachers(service, *store, options, &error)) {
         printLine(stderr, QStringLiteral("corvanta-server: ") + error);
         return 2;

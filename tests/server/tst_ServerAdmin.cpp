@@ -357,9 +357,16 @@ private slots:
         ServerProcess server;
         QVERIFY(setUpTeacher(server));
         QVERIFY(server.upload("backup01", "oper", "T", scoreLines("kept", 0, 5)));
+        // Copies hold what the database holds and are no more readable than it is.
+        const auto modeOf = [](const QString &path) {
+            struct stat st = {};
+            return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
+        };
+        QCOMPARE(::chmod(QFile::encodeName(server.databasePath()).constData(), 0640), 0);
         QTemporaryDir dir;
         const QString copy = dir.filePath("copy.db");
         QCOMPARE(runServer({"--database", server.database(), "--backup", copy}).exitCode, 0);
+        QCOMPARE(modeOf(copy), 0640);
         QVERIFY(server.upload("backup01", "oper", "T", scoreLines("later", 0, 3)));
 
         const QStringList restore = {"--database", server.database(), "--restore", copy};
@@ -377,6 +384,8 @@ private slots:
         QString check;
         QCOMPARE(notesIn(kept, &check).size(), 9); // the database as it was, beside
         QCOMPARE(check, QStringLiteral("ok"));
+        QCOMPARE(modeOf(kept), 0640);
+        QCOMPARE(modeOf(server.databasePath()), 0640);
 
         QVERIFY(server.start());
         QVERIFY(server.upload("backup01", "oper", "T", scoreLines("new", 0, 1)));
@@ -384,6 +393,152 @@ private slots:
         const QSet<QString> notes = notesIn(server.databasePath(), &check);
         QCOMPARE(check, QStringLiteral("ok"));
         QCOMPARE(notes, (QSet<QString>{"kept-0", "kept-1", "kept-2", "kept-3", "kept-4", "new-0"}));
+    }
+
+    // A backup never takes the place of the database's own files nor of anything that is not
+    // a regular file; the server goes on serving and the file named stays as it was.
+    void backupRefusesTarget_data()
+    {
+        QTest::addColumn<QString>("target"); // DB: the database's path
+        QTest::addColumn<QString>("made");   // what is there first: "", "fifo", "folder", "link"
+        QTest::addColumn<QString>("message");
+        const QString own = QStringLiteral("a file of the database itself");
+        QTest::newRow("the write-ahead log") << "DB-wal"
+                                             << "" << own;
+        QTest::newRow("the WAL index") << "DB-shm"
+                                       << "" << own;
+        QTest::newRow("a rollback journal") << "DB-journal"
+                                            << "" << own;
+        const QString notRegular = QStringLiteral("is not a regular file");
+        QTest::newRow("a named pipe") << "other"
+                                      << "fifo" << notRegular;
+        QTest::newRow("a folder") << "other"
+                                  << "folder" << notRegular;
+        QTest::newRow("a link to another file") << "other"
+                                                << "link" << notRegular;
+    }
+    void backupRefusesTarget()
+    {
+        if (!sqliteOnly())
+            QSKIP("--backup copies SQLite databases");
+        QFETCH(QString, target);
+        QFETCH(QString, made);
+        QFETCH(QString, message);
+        ServerProcess server;
+        QVERIFY(setUpTeacher(server));
+        QVERIFY(server.upload("backup01", "oper", "T", scoreLines("before", 0, 5)));
+        QTemporaryDir dir;
+        target.replace(QStringLiteral("DB"), server.databasePath());
+        if (target == u"other")
+            target = dir.filePath(QStringLiteral("other"));
+        const QByteArray path = QFile::encodeName(target);
+        if (made == u"fifo")
+            QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+        if (made == u"folder")
+            QVERIFY(QDir().mkdir(target));
+        if (made == u"link") {
+            QVERIFY(QFile(dir.filePath("kept")).open(QIODevice::WriteOnly));
+            QCOMPARE(::symlink(QFile::encodeName(dir.filePath("kept")).constData(), path.constData()), 0);
+        }
+        struct stat before = {};
+        const bool existed = ::lstat(path.constData(), &before) == 0;
+
+        const Run run = runServer({"--database", server.database(), "--backup", target});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(message), qPrintable(run.err));
+        struct stat after = {};
+        QCOMPARE(::lstat(path.constData(), &after) == 0, existed);
+        if (existed)
+            QCOMPARE(after.st_ino, before.st_ino);
+        if (made == u"link")
+            QCOMPARE(QFileInfo(dir.filePath("kept")).size(), 0);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size(),
+                 made.isEmpty()    ? 0
+                 : made == u"link" ? 2
+                                   : 1); // no partial copy left behind
+        // The server's log and reads are whole.
+        QVERIFY(server.upload("backup01", "oper", "T", scoreLines("after", 5, 1)));
+        QVERIFY(server.get("/score/record.php", {{"t", "backup01"}, {"mp", Md5Hex("login")}}).status == 200);
+        server.stop();
+        QString check;
+        QCOMPARE(notesIn(server.databasePath(), &check).size(), 6);
+        QCOMPARE(check, QStringLiteral("ok"));
+    }
+
+    // What an administrator allows one account or address: past it the request is refused,
+    // saying which limit, and nothing of it is stored.
+    void limitsRefuseNamingTheLimit_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("stored"); // scores after the refused upload
+        QTest::newRow("scores of an account, over its classes")
+            << QStringList{"--max-scores-per-account", "10"} << "upload"
+            << "每个帐号最多 10 条计分" << 8;
+        QTest::newRow("characters of notes of an account")
+            << QStringList{"--max-note-chars-per-account", "100"} << "upload"
+            << "说明共最多 100 字" << 8;
+        QTest::newRow("the database's disk nearly full")
+            << QStringList{"--min-free-disk-mb", "1099511627776"} << "upload"
+            << "磁盘快满了" << 0;
+        QTest::newRow("classes of an account") << QStringList{"--max-classes", "3"} << "classes"
+                                               << "最多 3 项" << 0;
+        QTest::newRow("registrations from one address in a day")
+            << QStringList{"--registrations-per-day", "2"} << "register"
+            << "今天已达服务器规定的 2 个" << 0;
+    }
+    void limitsRefuseNamingTheLimit()
+    {
+        if (!sqliteOnly())
+            QSKIP("the disk guard watches a SQLite database's disk; the other limits are the same on both");
+        QFETCH(QStringList, options);
+        QFETCH(QString, action);
+        QFETCH(QString, message);
+        QFETCH(int, stored);
+        ServerProcess server(options);
+        QVERIFY(server.start());
+        QVERIFY(server.registerTeacher("limit01", "login", "oper"));
+        QVERIFY(server.setClasses("limit01", "oper", {"C", "D"}));
+        for (const char *cls : {"C", "D"})
+            QVERIFY(server.setStudents("limit01", "oper", cls, {QStringLiteral("张三")}));
+        QVERIFY(server.setTopics("limit01", "oper", {"T"}));
+        const auto upload = [&](int from, int count) {
+            QStringList lines;
+            for (int i = from; i < from + count; ++i)
+                lines.append(QStringLiteral("%1\t张三\t5分\t%2\tnote-%3")
+                                 .arg(i % 2 ? "C" : "D", timeText(i))
+                                 .arg(i, 5, 10, QLatin1Char('0')));
+            return server.post(
+                "/score/index.php",
+                {{"username", "limit01"}, {"password", "oper"}, {"keti", "T"}, {"score", lines.join(u'|')}});
+        };
+        ServerProcess::Reply refusal;
+        if (action == u"upload") {
+            if (stored > 0)
+                QCOMPARE(upload(0, stored).body, QByteArray("Success!"));
+            refusal = upload(100, 5);
+        } else if (action == u"classes") {
+            refusal = server.post("/score/setclass.php",
+                                  {{"username", "limit01"}, {"password", "oper"}, {"class", "A|B|C|D"}});
+            QVERIFY(server.setClasses("limit01", "oper", {"A", "B", "C"}));
+        } else {
+            QVERIFY(server.registerTeacher("limit02", "login", "oper"));
+            refusal = server.post("/score/regteacher.php", {{"username", "limit03"},
+                                                            {"teachername", "x"},
+                                                            {"password", "login"},
+                                                            {"superpassword", "oper"},
+                                                            {"email", "a@example.org"},
+                                                            {"mb", {}},
+                                                            {"tel", {}},
+                                                            {"qq", {}}});
+        }
+        QCOMPARE(refusal.status, 200);
+        QVERIFY2(refusal.text().contains(message), qPrintable(refusal.text()));
+        server.stop();
+        QString check;
+        QCOMPARE(notesIn(server.databasePath(), &check).size(), stored);
+        QCOMPARE(check, QStringLiteral("ok"));
     }
 
     void refusedCopies_data()

@@ -270,6 +270,39 @@ private slots:
         QCOMPARE(storedLines(*m_a, t).size(), 4);
     }
 
+    // Backends ended as an administrator's pg_terminate_backend ends them (SIGTERM), while
+    // both processes are idle: no request after it fails, on any request thread.
+    void terminatedBackendsCostNoRequest()
+    {
+        if (!test::PostgresCluster::wanted())
+            QSKIP("a database backend to end is PostgreSQL's");
+        test::PostgresCluster &pg = test::PostgresCluster::shared();
+        const QString t = newTeacher();
+        int n = 300000;
+        // Many at once, so that every request thread of both processes has its connection.
+        const auto uploadsAnswered = [&](int count) {
+            Flight flight(4);
+            int ok = 0;
+            for (int i = 0; i < count; ++i)
+                flight.upload((i % 2 ? m_b : m_a)->baseUrl(), t, {scoreLine(n++)},
+                              [&ok](bool good) { ok += good; });
+            return flight.wait() ? ok : -1;
+        };
+        for (int round = 0; round < 3; ++round) {
+            QCOMPARE(uploadsAnswered(24), 24);
+            const QList<qint64> backends = pg.backends();
+            QVERIFY2(!backends.isEmpty(),
+                     "no backend of the server found (psql, of postgresql-client, is needed)");
+            for (const qint64 pid : backends)
+                ::kill(pid_t(pid), SIGTERM);
+            QTRY_VERIFY_WITH_TIMEOUT(pg.backends().isEmpty(), 20000);
+            QCOMPARE(uploadsAnswered(24), 24);
+            for (ServerProcess *server : {m_a.get(), m_b.get()})
+                QCOMPARE(server->get("/score/record.php", {{"t", t}, {"mp", Md5Hex("login")}}).status, 200);
+        }
+        QCOMPARE(storedLines(*m_a, t).size(), 6 * 24);
+    }
+
     // A process killed with SIGKILL in the middle of uploads: every upload it answered
     // "Success!" is stored, and no upload is stored in part. With many in flight, uploads
     // wait for the running write and are stored together: the kill lands inside such a batch.

@@ -16,9 +16,58 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <utility>
+
 using namespace corvanta;
 using namespace corvanta::test::front;
 using corvanta::test::ServerProcess;
+
+namespace {
+
+// A client that sends its request and reads nothing until told: a small receive buffer, so
+// the reply waits in the server rather than in the kernel.
+class UnreadClient
+{
+public:
+    UnreadClient(int port, const QByteArray &request) : m_fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
+    {
+        const int small = 4096;
+        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        sockaddr_in to = {};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(quint16(port));
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (::connect(m_fd, reinterpret_cast<const sockaddr *>(&to), sizeof to) == 0) [[maybe_unused]]
+            const auto sent = ::send(m_fd, request.constData(), size_t(request.size()), MSG_NOSIGNAL);
+    }
+    UnreadClient(UnreadClient &&other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    ~UnreadClient()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    // All the server sends until it closes (at most 20 s).
+    QByteArray readToEnd()
+    {
+        QByteArray data;
+        timeval limit = {20, 0};
+        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+        char buffer[65536];
+        ssize_t n = 0;
+        while ((n = ::recv(m_fd, buffer, sizeof buffer, 0)) > 0)
+            data.append(buffer, n);
+        return data;
+    }
+
+private:
+    int m_fd = -1;
+};
+
+} // namespace
 
 class TestServerFrontLimits : public QObject, public FrontRig
 {
@@ -321,6 +370,57 @@ private slots:
                      QByteArray::number(body.size()) + "\r\n\r\n" + body);
         const QByteArray reply = readAll(*other, 5000);
         QCOMPARE(reply.mid(reply.indexOf("\r\n\r\n") + 4), QByteArray("Success!"));
+    }
+
+    // Replies waiting for clients that never read them are bounded: a record file many clients
+    // ask for is held once, and past the bound the connection whose reply has waited longest
+    // is closed, while the newest is served whole.
+    void unreadRepliesBounded()
+    {
+        ServerProcess server({"--max-waiting-reply-kb", "2048"});
+        QVERIFY2(server.start(), qPrintable(server.errorText()));
+        // Two teachers with a record file of about 1.6 MB each.
+        const QString longName = QString(45, QChar(0x73ed));
+        for (const char *account : {"big01", "big02"}) {
+            QVERIFY(server.registerTeacher(account, "login", "oper"));
+            QStringList classes, students;
+            for (int c = 0; c < 40; ++c)
+                classes.append(longName + QString::number(c));
+            for (int i = 0; i < 200; ++i)
+                students.append(longName + QString::number(i));
+            QVERIFY(server.setClasses(account, "oper", classes));
+            for (const QString &c : std::as_const(classes))
+                QVERIFY(server.setStudents(account, "oper", c, students));
+        }
+        const auto ask = [&](const char *account) {
+            return UnreadClient(server.port(), get("/score/record.php?t=" + QByteArray(account) +
+                                                   "&mp=" + Md5Hex(QStringLiteral("login")).toLatin1()));
+        };
+        std::vector<UnreadClient> same;
+        for (int i = 0; i < 6; ++i)
+            same.push_back(ask("big01"));
+        QTest::qWait(500);
+        qsizetype size = 0;
+        for (UnreadClient &client : same) {
+            const QByteArray reply = client.readToEnd();
+            QCOMPARE(statusOf(reply), 200);
+            QVERIFY2(reply.size() > 1400000, qPrintable(QString::number(reply.size())));
+            QVERIFY(size == 0 || reply.size() == size); // each whole: none was closed
+            size = reply.size();
+        }
+
+        // Built once before, so the newest reply is queued at once.
+        QCOMPARE(
+            server.get("/score/record.php", {{"t", "big02"}, {"mp", Md5Hex(QStringLiteral("login"))}}).status,
+            200);
+        UnreadClient oldest = ask("big01");
+        QTest::qWait(300);
+        UnreadClient newest = ask("big02");
+        QTest::qWait(500);
+        QVERIFY(oldest.readToEnd().size() < size); // closed before its reply was taken
+        const QByteArray served = newest.readToEnd();
+        QCOMPARE(statusOf(served), 200);
+        QVERIFY(served.size() > 1400000);
     }
 };
 
