@@ -324,6 +324,7 @@ private slots:
         drawOnce(0);
         // A folder where the log file should be: the log cannot be written.
         QVERIFY(QDir().mkpath(m_config.dataFile(QStringLiteral("离线用户_1_2026-03-05.Log"))));
+        child<QComboBox>("Combo1")->setCurrentIndex(0);
         emit child<QComboBox>("Combo1")->activated(0);
         QCOMPARE(m_pending->size(), 1);
         QVERIFY(m_prompter.last());

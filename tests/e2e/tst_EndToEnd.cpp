@@ -331,6 +331,7 @@ private slots:
         QTRY_VERIFY(form()->isVisible());
         chooseClass();
         draw(0);
+        formChild<QComboBox>("Combo1")->setCurrentIndex(0);
         emit formChild<QComboBox>("Combo1")->activated(0);
         const QStringList lines = m_app->context().pending.lines();
         QCOMPARE(lines.size(), 1);

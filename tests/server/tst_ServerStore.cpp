@@ -70,17 +70,23 @@ private:
 
 constexpr int kOldVersion = 4; // before scores had a class column
 
+// The tables as a server of that schema version left them, empty.
+void makeTablesOf(RawDatabase &raw, int version)
+{
+    raw.exec(QStringLiteral("CREATE TABLE meta (key TEXT PRIMARY KEY, value TEXT NOT NULL)"));
+    for (const QStringList &step : schema::steps(raw.dialect).mid(0, version)) {
+        for (const QString &statement : step)
+            raw.exec(statement);
+    }
+    raw.exec(QStringLiteral("INSERT INTO meta (key, value) VALUES ('schema', '%1')").arg(version));
+}
+
 // What a server of schema version 4 left: two classes with a student of the same name in
 // each, and their scores.
 void makeOldDatabase(const QString &database)
 {
     RawDatabase raw(database);
-    raw.exec(QStringLiteral("CREATE TABLE meta (key TEXT PRIMARY KEY, value TEXT NOT NULL)"));
-    for (const QStringList &step : schema::steps(raw.dialect).mid(0, kOldVersion)) {
-        for (const QString &statement : step)
-            raw.exec(statement);
-    }
-    raw.exec(QStringLiteral("INSERT INTO meta (key, value) VALUES ('schema', '%1')").arg(kOldVersion));
+    makeTablesOf(raw, kOldVersion);
     raw.exec(QStringLiteral("INSERT INTO teacher (id, account, account_key, name, email, login_verifier, "
                             "operation_hash, data_version) VALUES (7, 'Old', 'old', 'x', '', 'v', 'h', 5)"));
     raw.exec(QStringLiteral("INSERT INTO class (id, teacher_id, name, position, last_upload) VALUES "
@@ -191,14 +197,8 @@ private slots:
         const QString database = test::testDatabase(dir, QStringLiteral("old.db"));
         QStringList texts;
         {
-            constexpr int kVersion = 5; // score times as Unix seconds of the server's zone
             RawDatabase raw(database);
-            raw.exec(QStringLiteral("CREATE TABLE meta (key TEXT PRIMARY KEY, value TEXT NOT NULL)"));
-            for (const QStringList &step : schema::steps(raw.dialect).mid(0, kVersion)) {
-                for (const QString &statement : step)
-                    raw.exec(statement);
-            }
-            raw.exec(QStringLiteral("INSERT INTO meta (key, value) VALUES ('schema', '%1')").arg(kVersion));
+            makeTablesOf(raw, 5); // score times as Unix seconds of the server's zone
             raw.exec(QStringLiteral("INSERT INTO teacher (id, account, account_key, name, email, login_verifier, "
                                     "operation_hash) VALUES (7, 'Old', 'old', 'x', '', 'v', 'h')"));
             raw.exec(QStringLiteral("INSERT INTO class (id, teacher_id, name, position) VALUES (11, 7, '一班', 0)"));

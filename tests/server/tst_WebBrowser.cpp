@@ -405,14 +405,7 @@ private slots:
     void csvLink()
     {
         QNetworkAccessManager manager;
-        auto wait = [](QNetworkReply *reply) {
-            QEventLoop loop;
-            QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-            if (!reply->isFinished())
-                loop.exec();
-            reply->deleteLater();
-            return reply;
-        };
+        const auto wait = &ServerProcess::finished;
         QNetworkRequest signIn(QUrl(m_server.baseUrl() + QStringLiteral("/score/")));
         signIn.setHeader(QNetworkRequest::ContentTypeHeader,
                          QByteArrayLiteral("application/x-www-form-urlencoded"));

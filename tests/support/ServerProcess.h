@@ -255,17 +255,23 @@ public:
         request.setHeader(QNetworkRequest::ContentTypeHeader,
                           QByteArrayLiteral("application/x-www-form-urlencoded"));
         request.setTransferTimeout(30000);
-        QNetworkReply *reply = m_manager.sendCustomRequest(request, method, body);
-        QEventLoop loop;
-        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-        if (!reply->isFinished())
-            loop.exec();
+        QNetworkReply *reply = finished(m_manager.sendCustomRequest(request, method, body));
         Reply out;
         out.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         out.body = reply->readAll();
         out.allow = reply->rawHeader("Allow");
-        reply->deleteLater();
         return out;
+    }
+
+    // Waits for the reply to finish (its transfer time limit ends the wait); it is deleted later.
+    static QNetworkReply *finished(QNetworkReply *reply)
+    {
+        QEventLoop loop;
+        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        if (!reply->isFinished())
+            loop.exec();
+        reply->deleteLater();
+        return reply;
     }
 
     // A web page as a browser signed in with the account's login password gets it (its own
@@ -273,14 +279,6 @@ public:
     Reply webGet(const QString &account, const QString &loginPassword, const QString &path, const Fields &query)
     {
         QNetworkAccessManager browser;
-        const auto finished = [](QNetworkReply *reply) {
-            QEventLoop loop;
-            QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-            if (!reply->isFinished())
-                loop.exec();
-            reply->deleteLater();
-            return reply;
-        };
         QNetworkRequest signIn(QUrl(m_base + QStringLiteral("/score/")));
         signIn.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
         signIn.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
