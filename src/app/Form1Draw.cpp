@@ -317,6 +317,8 @@ void Form1::scoreByCombo()
     if (student.isEmpty() || student != NewStu)
         return;
     // A typed text that is no score ("优") would be kept as 0 by the server: nothing is logged.
+    if (const QString typed = scoreBoxText(Combo1->currentText()); typed != Combo1->currentText())
+        Combo1->setEditText(typed);
     if (const Result score = checkScoreText(Combo1->currentText()); !score) {
         m_context.prompter.message(this, QStringLiteral("提示"), score.error(), PromptIcon::Warning);
         return;

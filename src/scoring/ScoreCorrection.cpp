@@ -51,6 +51,13 @@ Result checkScoreText(const QString &text)
     return Result::success();
 }
 
+QString scoreBoxText(const QString &typed)
+{
+    static const QRegularExpression number(QStringLiteral(R"(^[+-]?[0-9]+(\.[0-9]+)?$)"));
+    const QString trimmed = typed.trimmed();
+    return number.match(trimmed).hasMatch() ? trimmed + QStringLiteral("分") : typed;
+}
+
 bool correctable(const ScoreLine &pending)
 {
     return !pending.standardCut;

@@ -14,6 +14,10 @@ bool correctable(const ScoreLine &pending);
 // number followed by "分" ("4分", "4.5分"). The failure's text is for a "提示" box.
 Result checkScoreText(const QString &text);
 
+// The score box's text as it is scored: a plain number typed without its unit ("4", " 2.5 ")
+// gains "分", as the combo's own items read; any other text is returned as typed.
+QString scoreBoxText(const QString &typed);
+
 // The outcome of "确定": the corrected pending score, or why it cannot replace the old one
 // (for a "提示" box).
 using ScoreCorrection = Expected<ScoreLine>;

@@ -251,17 +251,21 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("kept");
-        QTest::newRow("grade") << QStringLiteral("优") << false;
-        QTest::newRow("number without 分") << QStringLiteral("4") << false;
-        QTest::newRow("letters after") << QStringLiteral("3abc分") << false;
-        QTest::newRow("NaN") << QStringLiteral("NaN分") << false;
-        QTest::newRow("half points") << QStringLiteral("4.5分") << true;
-        QTest::newRow("ten") << QStringLiteral("10分") << true;
+        QTest::addColumn<QString>("logged"); // the score text of the kept line
+        QTest::newRow("grade") << QStringLiteral("优") << false << QString();
+        QTest::newRow("letters after") << QStringLiteral("3abc分") << false << QString();
+        QTest::newRow("NaN") << QStringLiteral("NaN分") << false << QString();
+        QTest::newRow("hex") << QStringLiteral("0x10") << false << QString();
+        QTest::newRow("half points") << QStringLiteral("4.5分") << true << QStringLiteral("4.5分");
+        QTest::newRow("ten") << QStringLiteral("10分") << true << QStringLiteral("10分");
+        QTest::newRow("plain number") << QStringLiteral("4") << true << QStringLiteral("4分");
+        QTest::newRow("plain decimal, blanks") << QStringLiteral(" 2.5 ") << true << QStringLiteral("2.5分");
     }
     void typedScoreChecked()
     {
         QFETCH(QString, typed);
         QFETCH(bool, kept);
+        QFETCH(QString, logged);
         loadOffline();
         chooseClass("1");
         const QString student = drawOnce(0);
@@ -270,7 +274,7 @@ private slots:
         QTest::keyClick(combo1->lineEdit(), Qt::Key_Return);
         const QFile log(m_config.dataFile(QStringLiteral("离线用户_1_2026-03-05.Log")));
         if (kept) {
-            QCOMPARE(m_pending->lines(), QStringList({QStringLiteral("1\t%1\t%2\t2026-03-05 09:07:02\t").arg(student, typed)}));
+            QCOMPARE(m_pending->lines(), QStringList({QStringLiteral("1\t%1\t%2\t2026-03-05 09:07:02\t").arg(student, logged)}));
             return;
         }
         QVERIFY(m_pending->lines().isEmpty());
