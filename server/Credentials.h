@@ -34,6 +34,10 @@ public:
     bool verify(const QString &password, const QString &stored);
     // The login password's MD5 against a login verifier, hashed or still plain.
     bool verifyLogin(const QString &digest, const QString &stored);
+    // Whether verify() and verifyLogin() answer without the slow hash: the secret is the
+    // one that matched last time (or the verifier is still plain).
+    bool checksQuickly(const QString &password, const QString &stored);
+    bool checksLoginQuickly(const QString &digest, const QString &stored);
 
 private:
     QByteArray digest(const QString &password, const QString &stored) const;

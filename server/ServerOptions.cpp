@@ -34,6 +34,29 @@ void addAdminOptions(QCommandLineParser &parser)
     });
 }
 
+// Behind a proxy, whose word on the client counts.
+void addProxyOption(QCommandLineParser &parser)
+{
+    parser.addOption({QStringLiteral("trusted-proxy"),
+                      QStringLiteral("proxies in front of the server, such as nginx on this machine (127.0.0.1): "
+                                     "addresses or ADDRESS/BITS, separated by commas. A request from one counts "
+                                     "under the client its X-Forwarded-For names (lock-outs, limits per address, "
+                                     "the log). Without it X-Forwarded-For is ignored."),
+                      QStringLiteral("ADDR[,ADDR...]")});
+}
+
+bool parseProxy(const QCommandLineParser &parser, ServerOptions *options, QString *error)
+{
+    if (!parser.isSet(QStringLiteral("trusted-proxy")))
+        return true;
+    std::optional<TrustedProxies> proxies =
+        TrustedProxies::parse(parser.values(QStringLiteral("trusted-proxy")).join(u','), error);
+    if (!proxies)
+        return false;
+    options->trustedProxies = std::move(*proxies);
+    return true;
+}
+
 bool parseAdmin(const QCommandLineParser &parser, ServerOptions *options, QString *error)
 {
     if (parser.isSet(QStringLiteral("log-level"))) {
@@ -106,6 +129,7 @@ void addOptions(QCommandLineParser &parser)
     bench.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(bench);
     addAdminOptions(parser);
+    addProxyOption(parser);
     // The front's limits, shortened by the tests that prove them.
     for (const char *name : kHiddenLimits) {
         QCommandLineOption limit(QLatin1String(name), QStringLiteral("limit for tests."),
@@ -236,7 +260,7 @@ bool parseServerOptions(const QStringList &arguments, ServerOptions *options, QS
     }
     if (!parseFront(parser, options, error))
         return false;
-    if (!parseAdmin(parser, options, error))
+    if (!parseAdmin(parser, options, error) || !parseProxy(parser, options, error))
         return false;
     options->demo = isSet("demo");
     options->help = isSet("help");
