@@ -53,8 +53,8 @@ inline server::PageRequest getRequest(const QString &path, const Fields &fields)
 // take no other).
 inline server::PageRequest fromOwnPage(server::PageRequest request)
 {
-    request.headers.append({"Host", "score.example.org"});
-    request.headers.append({"Origin", "http://score.example.org"});
+    request.headers.append(qMakePair(QByteArrayLiteral("Host"), QByteArrayLiteral("score.example.org")));
+    request.headers.append(qMakePair(QByteArrayLiteral("Origin"), QByteArrayLiteral("http://score.example.org")));
     return request;
 }
 

@@ -259,10 +259,12 @@ private slots:
             for (int i = 0; i < 4; ++i)
                 check(QStringLiteral("192.0.2.%1").arg(a), "bad");
         }
-        QVERIFY(check(teacher, "login").contains(kPaused));
+        // (The teacher's address signed in before: the pause does not hold it.)
+        const QString elsewhere = "198.51.100.8";
+        QVERIFY(check(elsewhere, "login").contains(kPaused));
         QVERIFY(check("192.0.2.1", "login").contains(kPaused));
         rig.advance(60);
-        QVERIFY(check(teacher, "login").startsWith(kOk));
+        QVERIFY(check(elsewhere, "login").startsWith(kOk));
         QVERIFY(check(stranger, "login").contains(kLocked)); // its own ten minutes still run
     }
 
@@ -295,7 +297,7 @@ private slots:
         for (int i = 0; i < ScoreService::kAccountFailures; ++i)
             check(QStringLiteral("192.0.2.%1").arg(i % 5), test::postRequest("/score/checkpassword.php", login("bad")));
         QCOMPARE(check("192.0.2.99", test::postRequest("/score/checkpassword.php", login("login"))), kPaused);
-        QCOMPARE(check(teacher, test::postRequest("/score/setketi.php", operation("oper"))) == kPaused, held);
+        QCOMPARE(check(teacher, test::postRequest("/score/checkpassword.php", login("login"))) == kPaused, held);
         QCOMPARE(check(teacher, test::getRequest("/score/getteacher.php", digest(kDigest))) == kPaused, held);
         if (held)
             return;
