@@ -252,6 +252,12 @@ void FailureLimiter::recordSuccess(const QString &key)
         m_store().clearFailures(key);
 }
 
+void FailureLimiter::recordSuccessKeepingLock(const QString &key)
+{
+    if (cleanKeys().removeAll(key) == 0 && m_store().failureState(key).lockedUntil <= now())
+        m_store().clearFailures(key);
+}
+
 void FailureLimiter::clear(const QString &key)
 {
     cleanKeys().removeAll(key);

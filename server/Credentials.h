@@ -74,6 +74,8 @@ public:
     void recordFailure(const QString &key, int maxFailures = kMaxFailures, qint64 lockSeconds = kLockSeconds);
     // After isLocked(key) on this thread: no write when it had nothing stored.
     void recordSuccess(const QString &key);
+    // The same, but a lock in force stays: one that the caller was let through anyway.
+    void recordSuccessKeepingLock(const QString &key);
     // Forgets the key's failures and lock, whatever this thread saw of it.
     void clear(const QString &key);
 

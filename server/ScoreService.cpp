@@ -131,7 +131,8 @@ void ScoreService::recordFailure(Secret secret, const Teacher &teacher, const QS
 void ScoreService::recordSuccess(Secret secret, const Teacher &teacher, const QString &clientAddress)
 {
     m_limiter.recordSuccess(addressKey(secret, teacher, clientAddress));
-    m_limiter.recordSuccess(lockKey(secret, teacher));
+    // A known address let through the account's pause does not end it for the others.
+    m_limiter.recordSuccessKeepingLock(lockKey(secret, teacher));
     if (secret != Secret::CheckCode)
         noteSignIn(teacher, clientAddress);
 }

@@ -235,24 +235,11 @@ private slots:
             heavy.back()->flush();
         }
         QTest::qWait(100);
-        auto cheap = connectTo(server.port());
-        cheap->write(get("/score/servertime.php"));
+        heavy.push_back(connectTo(server.port()));
+        heavy.back()->write(get("/score/servertime.php"));
         // Replies in the order they are complete; index 16 is the clock page.
-        QList<int> order;
-        QList<QByteArray> replies(17);
-        QElapsedTimer timer;
-        timer.start();
-        while (order.size() < 17 && timer.elapsed() < 60000) {
-            for (int i = 0; i < 17; ++i) {
-                QTcpSocket &socket = i < 16 ? *heavy[std::size_t(i)] : *cheap;
-                if (order.contains(i))
-                    continue;
-                socket.waitForReadyRead(5);
-                replies[i] += socket.readAll();
-                if (socket.state() != QAbstractSocket::ConnectedState)
-                    order.append(i);
-            }
-        }
+        QList<QByteArray> replies;
+        const QList<int> order = completionOrder(heavy, &replies);
         QCOMPARE(order.size(), 17);
         QCOMPARE(statusOf(replies[16]), 200);
         int served = 0, busy = 0;
@@ -299,20 +286,8 @@ private slots:
         sockets.push_back(connectTo(server.port()));
         sockets.back()->write(get("/score/servertime.php"));
         // Replies in the order they are complete; the last socket is the clock page's.
-        QList<int> order;
-        QList<QByteArray> replies(kFlood + 1);
-        QElapsedTimer timer;
-        timer.start();
-        while (order.size() < kFlood + 1 && timer.elapsed() < 60000) {
-            for (int i = 0; i <= kFlood; ++i) {
-                if (order.contains(i))
-                    continue;
-                sockets[std::size_t(i)]->waitForReadyRead(5);
-                replies[i] += sockets[std::size_t(i)]->readAll();
-                if (sockets[std::size_t(i)]->state() != QAbstractSocket::ConnectedState)
-                    order.append(i);
-            }
-        }
+        QList<QByteArray> replies;
+        const QList<int> order = completionOrder(sockets, &replies);
         QCOMPARE(order.size(), kFlood + 1);
         QCOMPARE(statusOf(replies[kFlood]), 200);
         int busy = 0;

@@ -54,14 +54,12 @@ private slots:
         // A coding the engine cannot read is answered at once, not after the body timeout.
         const QByteArray chunks = "5\r\n" + fields + "\r\n0\r\n\r\n";
         QTest::newRow("chunked") << QByteArray("Transfer-Encoding: chunked\r\n") << chunks << 200;
-        QTest::newRow("Chunked") << QByteArray("Transfer-Encoding: Chunked\r\n") << chunks << 200;
-        for (const char *coding : {"xchunked", "gzip", "chunked, identity", "gzip, chunked", "identity"})
+        for (const char *coding : {"xchunked", "gzip", "chunked, identity", "identity"})
             QTest::newRow(coding) << "Transfer-Encoding: " + QByteArray(coding) + "\r\n" << chunks << 501;
         QTest::newRow("chunked twice")
             << QByteArray("Transfer-Encoding: chunked\r\nTransfer-Encoding: chunked\r\n") << chunks << 501;
         // Headers a proxy may read otherwise.
         QTest::newRow("space before the colon") << "Content-Length : 5\r\n" + QByteArray() << fields << 400;
-        QTest::newRow("space in a name") << QByteArray("Content-Length: 5\r\nX Y: z\r\n") << fields << 400;
         QTest::newRow("folded line")
             << QByteArray("Content-Length: 5\r\nX-Note: one\r\n two\r\n") << fields << 400;
         QTest::newRow("folded with a tab")

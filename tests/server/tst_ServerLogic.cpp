@@ -290,15 +290,12 @@ private slots:
         QTest::newRow("nginx appended") << local << local << QByteArrayList{"198.51.100.1"} << "198.51.100.1";
         QTest::newRow("client's claim on the left")
             << local << local << QByteArrayList{"127.0.0.1, 10.9.9.9 ,198.51.100.1"} << "198.51.100.1";
-        QTest::newRow("two headers") << local << local << QByteArrayList{"10.9.9.9", "198.51.100.1"} << "198.51.100.1";
         QTest::newRow("through two proxies")
             << chain << local << QByteArrayList{"198.51.100.1, 10.0.0.2"} << "198.51.100.1";
         QTest::newRow("every hop trusted") << chain << local << QByteArrayList{"10.0.0.3, 10.0.0.2"} << "10.0.0.3";
         QTest::newRow("no header") << local << local << QByteArrayList{} << local;
-        QTest::newRow("empty header") << local << local << QByteArrayList{""} << local;
         QTest::newRow("no address on the right") << local << local << QByteArrayList{"198.51.100.1, unknown"} << local;
         QTest::newRow("no address behind a proxy") << chain << local << QByteArrayList{"junk, 10.0.0.2"} << "10.0.0.2";
-        QTest::newRow("port") << local << local << QByteArrayList{"198.51.100.1:5000"} << "198.51.100.1";
         QTest::newRow("IPv6 in brackets") << local << local << QByteArrayList{"[2001:db8::1]:443"} << "2001:db8::1";
         QTest::newRow("IPv6 proxy") << "::1" << "::1" << QByteArrayList{"2001:db8::7"} << "2001:db8::7";
         QTest::newRow("IPv4 over an IPv6 socket")

@@ -301,6 +301,7 @@ private slots:
         QCOMPARE(check(teacher, test::getRequest("/score/getteacher.php", digest(kDigest))) == kPaused, held);
         if (held)
             return;
+        QCOMPARE(check("192.0.2.99", test::postRequest("/score/checkpassword.php", login("login"))), kPaused);
         // Not held by the pause, but by its own count.
         for (int i = 1; i < 5; ++i)
             QCOMPARE(check(teacher, test::postRequest("/score/checkpassword.php", login("bad"))), kWrongLogin);
