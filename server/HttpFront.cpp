@@ -354,16 +354,21 @@ struct HttpFront::Private
             return queue(connection, state, method, path, admitted);
         // A secret the slow hash must check: admitted again, with the hash, on its queue.
         if (state.admission.needsSlowHash)
-            return runApart(*slowChecks, connection, state, true);
+            return runApart(*slowChecks, connection, method, path, state, true);
         if (!state.admission.route || !(state.admission.route->options & kHeavy))
             return queue(connection, state, method, path,
                          guarded([&] { return served(state.admission, state.page); }));
-        return runApart(*heavy, connection, state, false);
+        return runApart(*heavy, connection, method, path, state, false);
     }
 
     // Answers the request on the queue's threads, or busy when the queue has no room for it.
-    MHD_Result runApart(HeavyQueue &apart, MHD_Connection *connection, RequestState &state, bool admitFirst)
+    MHD_Result runApart(HeavyQueue &apart, MHD_Connection *connection, const char *method, const QString &path,
+                        RequestState &state, bool admitFirst)
     {
+        // A full queue is answered at once: the engine may lose a resume that follows its
+        // suspend within one call.
+        if (!apart.hasRoom(state.admission.teacher.id))
+            return queue(connection, state, method, path, busy(QStringLiteral("busy"), state.admission.teacher.account));
         // Suspended before the job is queued: its worker resumes the connection, and the
         // engine then calls access() again, which sends the reply the job left.
         MHD_suspend_connection(connection);
