@@ -12,6 +12,7 @@
           normal client's latency (p50, p99) and how the flood was answered.
 
 Usage: trust_rounds.py SERVER_BINARY [ROUND...]   (rounds: proxy pause flood; default all)
+Environment: FLOOD_TOTAL (default 1600; a build that hashes on its request threads takes minutes).
 A binary without --trusted-proxy runs the proxy round without it only."""
 import concurrent.futures
 import hashlib
@@ -257,7 +258,7 @@ def main():
         elif r == "pause":
             round_pause(binary)
         elif r == "flood":
-            round_flood(binary)
+            round_flood(binary, int(os.environ.get("FLOOD_TOTAL", "1600")))
 
 
 if __name__ == "__main__":

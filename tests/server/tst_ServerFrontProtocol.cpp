@@ -167,7 +167,7 @@ private slots:
         const QByteArray signIn = "username=demo&password=demo";
         const QByteArray reply =
             overTls(tls.port(), arguments,
-                    "POST /score/ HTTP/1.1\r\nHost: t\r\nConnection: close\r\nContent-Type: "
+                    "POST /score/ HTTP/1.1\r\nHost: t\r\nOrigin: https://t\r\nConnection: close\r\nContent-Type: "
                     "application/x-www-form-urlencoded\r\nContent-Length: " +
                         QByteArray::number(signIn.size()) + "\r\n\r\n" + signIn);
         QCOMPARE(statusOf(reply) != 0, served);
