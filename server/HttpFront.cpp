@@ -23,7 +23,7 @@ namespace corvanta::server {
 namespace {
 
 // Slow password checks of one account waiting at once; beyond, busy.
-constexpr int kSlowChecksPerAccount = 8;
+constexpr int kSlowChecksPerAccount = 4;
 
 // How much of a body over the limit is read (and dropped) so that its sender sees the 413.
 constexpr qsizetype kDrainFactor = 4;

@@ -45,8 +45,9 @@ struct FrontOptions
     // Such pages at once per account; more wait, up to four times this, and beyond get 503.
     int heavyPerAccount = 2;
     // Password checks waiting for the slow hash, of all accounts together (each account has
-    // room for a few); beyond, 503.
-    int maxSlowChecksWaiting = 64;
+    // room for a few); beyond, 503. Few: each waits for all before it, one hash (10 ms
+    // optimised, far more in a sanitizer build) per core at a time.
+    int maxSlowChecksWaiting = 16;
     // Proxies whose X-Forwarded-For names the client; none: the header is ignored.
     TrustedProxies trustedProxies;
     // PEM texts; with both, HTTPS.
