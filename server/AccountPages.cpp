@@ -28,15 +28,17 @@ QString checkCodeHash(const QString &code)
     return QString::fromLatin1(QCryptographicHash::hash(code.toUtf8(), QCryptographicHash::Sha256).toHex());
 }
 
-// Both check-code pages count against one lock, so guessing by either is bounded. The
-// check does not run while locked (taking a code uses it up). A lock-out is said as such:
-// "failure" would send the teacher back to retyping a code that is right.
-Result checkCodeAttempt(ScoreService &service, const Teacher &teacher, const std::function<bool()> &check)
+// Both check-code pages count against one lock per account and address (a stranger's
+// guesses do not lock the teacher's reset), so guessing by either is bounded. The check does
+// not run while locked (taking a code uses it up). A lock-out is said as such: "failure"
+// would send the teacher back to retyping a code that is right.
+Result checkCodeAttempt(const PageContext &call, const Teacher &teacher, const std::function<bool()> &check)
 {
-    if (service.isLocked(Secret::CheckCode, teacher))
-        return Result::failure(QStringLiteral("验证码错误次数过多，请10分钟后再试！"));
+    const QString &address = call.request.clientAddress;
+    if (Result unlocked = call.service.lockOf(Secret::CheckCode, teacher, address); !unlocked)
+        return unlocked;
     if (!check()) {
-        service.recordFailure(Secret::CheckCode, teacher);
+        call.service.recordFailure(Secret::CheckCode, teacher, address);
         return Result::failure(kResetFailure);
     }
     return Result::success();
@@ -135,7 +137,7 @@ PageReply getPswdCode(const PageContext &call)
     const std::optional<Teacher> teacher = call.store().teacherByAccount(account);
     if (!teacher)
         return refused(kResetFailure, account);
-    if (Result attempt = checkCodeAttempt(call.service, *teacher, [&] {
+    if (Result attempt = checkCodeAttempt(call, *teacher, [&] {
             return !email.isEmpty() && email.compare(teacher->email, Qt::CaseInsensitive) == 0;
         });
         !attempt)
@@ -169,12 +171,12 @@ PageReply setPassword(const PageContext &call)
     const std::optional<Teacher> teacher = call.store().teacherByAccount(account);
     if (!teacher || code.isEmpty() || (newLogin.isEmpty() && newOperation.isEmpty()))
         return refused(kResetFailure, account);
-    if (Result attempt = checkCodeAttempt(call.service, *teacher, [&] {
+    if (Result attempt = checkCodeAttempt(call, *teacher, [&] {
             return call.store().takeCheckCode(teacher->id, checkCodeHash(code), call.service.now());
         });
         !attempt)
         return refused(attempt.error(), teacher->account);
-    call.service.recordSuccess(Secret::CheckCode, *teacher);
+    call.service.recordSuccess(Secret::CheckCode, *teacher, call.request.clientAddress);
     call.store().updateTeacher(
         teacher->id, std::nullopt, call.service.newLoginVerifier(*teacher, newLogin),
         newOperation.isEmpty() ? std::nullopt : std::optional(hashOperationPassword(newOperation)));

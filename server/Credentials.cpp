@@ -174,17 +174,26 @@ QByteArray VerifiedPasswords::digest(const QString &password, const QString &sto
                                             QCryptographicHash::Sha256);
 }
 
-bool VerifiedPasswords::verify(const QString &password, const QString &stored)
+bool VerifiedPasswords::checksQuickly(const QString &password, const QString &stored)
 {
     const QByteArray mine = digest(password, stored);
-    {
-        const std::lock_guard lock(m_mutex);
-        const auto known = m_verified.constFind(stored);
-        if (known != m_verified.cend() && sameBytes(known.value(), mine))
-            return true;
-    }
+    const std::lock_guard lock(m_mutex);
+    const auto known = m_verified.constFind(stored);
+    return known != m_verified.cend() && sameBytes(known.value(), mine);
+}
+
+bool VerifiedPasswords::checksLoginQuickly(const QString &digest, const QString &stored)
+{
+    return isPlainLoginVerifier(stored) || checksQuickly(digest, stored);
+}
+
+bool VerifiedPasswords::verify(const QString &password, const QString &stored)
+{
+    if (checksQuickly(password, stored))
+        return true;
     if (!verifyOperationPassword(password, stored))
         return false;
+    const QByteArray mine = digest(password, stored);
     const std::lock_guard lock(m_mutex);
     if (m_verified.size() > 10000)
         m_verified.clear();
@@ -240,6 +249,12 @@ void FailureLimiter::recordFailure(const QString &key, int maxFailures, qint64 l
 void FailureLimiter::recordSuccess(const QString &key)
 {
     if (cleanKeys().removeAll(key) == 0)
+        m_store().clearFailures(key);
+}
+
+void FailureLimiter::recordSuccessKeepingLock(const QString &key)
+{
+    if (cleanKeys().removeAll(key) == 0 && m_store().failureState(key).lockedUntil <= now())
         m_store().clearFailures(key);
 }
 

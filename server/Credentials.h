@@ -34,6 +34,10 @@ public:
     bool verify(const QString &password, const QString &stored);
     // The login password's MD5 against a login verifier, hashed or still plain.
     bool verifyLogin(const QString &digest, const QString &stored);
+    // Whether verify() and verifyLogin() answer without the slow hash: the secret is the
+    // one that matched last time (or the verifier is still plain).
+    bool checksQuickly(const QString &password, const QString &stored);
+    bool checksLoginQuickly(const QString &digest, const QString &stored);
 
 private:
     QByteArray digest(const QString &password, const QString &stored) const;
@@ -70,6 +74,8 @@ public:
     void recordFailure(const QString &key, int maxFailures = kMaxFailures, qint64 lockSeconds = kLockSeconds);
     // After isLocked(key) on this thread: no write when it had nothing stored.
     void recordSuccess(const QString &key);
+    // The same, but a lock in force stays: one that the caller was let through anyway.
+    void recordSuccessKeepingLock(const QString &key);
     // Forgets the key's failures and lock, whatever this thread saw of it.
     void clear(const QString &key);
 

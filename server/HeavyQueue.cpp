@@ -13,12 +13,23 @@ HeavyQueue::~HeavyQueue()
     stop();
 }
 
+bool HeavyQueue::roomFor(qint64 account) const
+{
+    return !m_stopping && m_waiting.size() < m_limits.maxWaiting &&
+           m_waitingCount.value(account) < m_limits.perAccountWaiting;
+}
+
+bool HeavyQueue::hasRoom(qint64 account)
+{
+    const std::lock_guard lock(m_mutex);
+    return roomFor(account);
+}
+
 bool HeavyQueue::submit(qint64 account, Job job)
 {
     {
         const std::lock_guard lock(m_mutex);
-        if (m_stopping || m_waiting.size() >= m_limits.maxWaiting ||
-            m_waitingCount.value(account) >= m_limits.perAccountWaiting)
+        if (!roomFor(account))
             return false;
         m_waiting.append({account, std::move(job)});
         ++m_waitingCount[account];

@@ -38,6 +38,8 @@ public:
     // False, and the job dropped, when the account has its share or the queue is full or
     // stopped.
     bool submit(qint64 account, Job job);
+    // Whether submit() would take a job of the account now.
+    bool hasRoom(qint64 account);
     // Lets the running jobs finish, hands every waiting one false, ends the workers.
     void stop();
 
@@ -48,6 +50,7 @@ private:
         Job job;
     };
     void work();
+    bool roomFor(qint64 account) const; // with m_mutex held
 
     const Limits m_limits;
     std::mutex m_mutex;

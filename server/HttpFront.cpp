@@ -15,12 +15,16 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <cctype>
 #include <cstring>
 #include <exception>
 
 namespace corvanta::server {
 
 namespace {
+
+// Slow password checks of one account waiting at once; beyond, busy.
+constexpr int kSlowChecksPerAccount = 4;
 
 // How much of a body over the limit is read (and dropped) so that its sender sees the 413.
 constexpr qsizetype kDrainFactor = 4;
@@ -35,6 +39,7 @@ struct HeaderScan
 {
     QList<QPair<QByteArray, QByteArray>> headers;
     qsizetype bytes = 0;
+    bool malformed = false; // a name that is no token, or a line folded into the one before
 };
 
 // One request while it is read: the target as it came (still escaped), the body so far.
@@ -43,6 +48,7 @@ struct RequestState
     QByteArray target;
     QByteArray body;
     HeaderScan scan; // kept for the page while the body comes
+    QString client;  // the client's address (behind a trusted proxy, the one it names)
     QElapsedTimer timer;
     bool headersRead = false;
     bool answered = false;
@@ -90,23 +96,57 @@ PageReply frontRefusal(int status, const QString &text, const QString &outcome)
     return reply;
 }
 
+// A header name is a token (RFC 9110 5.1): "Host : x" is not a header "Host".
+bool isToken(const char *text, size_t size)
+{
+    static constexpr char kMarks[] = "!#$%&'*+-.^_`|~";
+    for (size_t i = 0; i < size; ++i) {
+        const char c = text[i];
+        if (!std::isalnum(static_cast<unsigned char>(c)) && !std::strchr(kMarks, c))
+            return false;
+    }
+    return size > 0;
+}
+
+// The engine reads a header in place: its value follows its name on the same line, past the
+// colon and blanks. A line folded into the one before (obsolete, and read differently by
+// different proxies) is moved elsewhere by the engine, which this finds.
+bool onOneLine(const char *key, size_t keySize, const char *value)
+{
+    const char *end = key + keySize;
+    if (value <= end || value - end > 4096)
+        return false;
+    for (const char *c = end + 1; c < value; ++c) {
+        if (*c != ' ' && *c != '\t')
+            return false;
+    }
+    return true;
+}
+
 MHD_Result collectHeader(void *cls, MHD_ValueKind, const char *key, size_t keySize, const char *value,
                          size_t valueSize)
 {
     auto *scan = static_cast<HeaderScan *>(cls);
+    if (!isToken(key, keySize) || !onOneLine(key, keySize, value))
+        scan->malformed = true;
     scan->bytes += qsizetype(keySize + valueSize + 4); // ": " and CR LF
     scan->headers.append(
         qMakePair(QByteArray(key, qsizetype(keySize)), QByteArray(value, qsizetype(valueSize))));
     return MHD_YES;
 }
 
-QString clientAddressOf(MHD_Connection *connection)
+QHostAddress peerOf(MHD_Connection *connection)
 {
     const MHD_ConnectionInfo *info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
     if (!info || !info->client_addr)
         return {};
-    const QHostAddress address(info->client_addr);
-    return address.toString();
+    return QHostAddress(info->client_addr);
+}
+
+QString clientAddressOf(MHD_Connection *connection)
+{
+    const QHostAddress address = peerOf(connection);
+    return address.isNull() ? QString() : address.toString();
 }
 
 // The client's address as bytes, the key its connections are counted under.
@@ -154,6 +194,19 @@ bool ambiguousFraming(const QList<QPair<QByteArray, QByteArray>> &headers)
     return length && coded;
 }
 
+// The one transfer coding the engine reads is chunked alone; with any other it would wait
+// for a body it cannot find the end of.
+bool unknownCoding(const QList<QPair<QByteArray, QByteArray>> &headers)
+{
+    QByteArrayList codings;
+    for (const auto &[name, value] : headers) {
+        if (name.compare("Transfer-Encoding", Qt::CaseInsensitive) == 0)
+            codings += value.split(',');
+    }
+    return !codings.isEmpty() &&
+           (codings.size() != 1 || codings.first().trimmed().compare("chunked", Qt::CaseInsensitive) != 0);
+}
+
 // The pages read fields as escaped; nothing is to be unescaped on the way.
 size_t keepEscaped(void *, MHD_Connection *, char *text)
 {
@@ -171,6 +224,9 @@ struct HttpFront::Private
     RequestLog log;
     ConnectionWatch watch;
     std::unique_ptr<HeavyQueue> heavy;
+    // Password checks that need the slow hash: apart from the request threads, a bounded
+    // number waiting, beyond which the client is told to come back.
+    std::unique_ptr<HeavyQueue> slowChecks;
     bool tls = false;
     MHD_Daemon *daemon = nullptr;
 
@@ -204,7 +260,8 @@ struct HttpFront::Private
             MHD_add_response_header(response, name.constData(), value.constData());
         const MHD_Result queued = MHD_queue_response(connection, unsigned(reply.status), response);
         MHD_destroy_response(response);
-        log.write(methodLogText(method), path, state.target, reply, state.timer, clientAddressOf(connection));
+        log.write(methodLogText(method), path, state.target, reply, state.timer,
+                  state.client.isEmpty() ? clientAddressOf(connection) : state.client);
         return queued;
     }
 
@@ -213,10 +270,15 @@ struct HttpFront::Private
                                        RequestState &state, HeaderScan *scan)
     {
         MHD_get_connection_values_n(connection, MHD_HEADER_KIND, &collectHeader, scan);
+        state.client = clientOf(connection, scan->headers);
         const qsizetype lineBytes =
             qsizetype(std::strlen(method) + std::strlen(version)) + state.target.size() + 4;
         if (lineBytes + scan->bytes > options.maxHeaderBytes)
             return frontRefusal(431, QStringLiteral("请求头过大"), QStringLiteral("headers too large"));
+        if (scan->malformed)
+            return frontRefusal(400, QStringLiteral("请求头格式错误"), QStringLiteral("malformed header"));
+        if (unknownCoding(scan->headers))
+            return frontRefusal(501, QStringLiteral("不支持的传输编码"), QStringLiteral("unknown coding"));
         if (ambiguousFraming(scan->headers))
             return frontRefusal(400, QStringLiteral("请求长度不明确"), QStringLiteral("ambiguous length"));
         const qsizetype question = state.target.indexOf('?');
@@ -236,6 +298,25 @@ struct HttpFront::Private
             }
         }
         return std::nullopt;
+    }
+
+    bool trustsPeer(MHD_Connection *connection) const
+    {
+        return !options.trustedProxies.isEmpty() && options.trustedProxies.trusts(peerOf(connection));
+    }
+
+    // The address the request counts under: the peer, or the client a trusted proxy names.
+    QString clientOf(MHD_Connection *connection, const QList<QPair<QByteArray, QByteArray>> &headers) const
+    {
+        const QHostAddress peer = peerOf(connection);
+        if (options.trustedProxies.isEmpty() || !options.trustedProxies.trusts(peer))
+            return peer.isNull() ? QString() : peer.toString();
+        QList<QByteArray> forwarded;
+        for (const auto &[name, value] : headers) {
+            if (name.compare("X-Forwarded-For", Qt::CaseInsensitive) == 0)
+                forwarded.append(value);
+        }
+        return options.trustedProxies.clientOf(peer, forwarded).toString();
     }
 
     // Runs what may throw StoreError: a failing database answers 500.
@@ -271,21 +352,39 @@ struct HttpFront::Private
                 decodeRequest(methodOf(method), path,
                               question < 0 ? QByteArray() : state.target.mid(question + 1), state.body);
             state.page.headers = std::move(state.scan.headers);
-            state.page.clientAddress = clientAddressOf(connection);
-            state.admission = admit(service, state.page);
+            state.page.clientAddress = state.client;
+            state.admission = admit(service, state.page, AdmitMode::WithoutSlowHash);
             return PageReply();
         });
         if (admitted.status != 200)
             return queue(connection, state, method, path, admitted);
+        // A secret the slow hash must check: admitted again, with the hash, on its queue.
+        if (state.admission.needsSlowHash)
+            return runApart(*slowChecks, connection, method, path, state, true);
         if (!state.admission.route || !(state.admission.route->options & kHeavy))
             return queue(connection, state, method, path,
                          guarded([&] { return served(state.admission, state.page); }));
+        return runApart(*heavy, connection, method, path, state, false);
+    }
+
+    // Answers the request on the queue's threads, or busy when the queue has no room for it.
+    MHD_Result runApart(HeavyQueue &apart, MHD_Connection *connection, const char *method, const QString &path,
+                        RequestState &state, bool admitFirst)
+    {
+        // A full queue is answered at once: the engine may lose a resume that follows its
+        // suspend within one call.
+        if (!apart.hasRoom(state.admission.teacher.id))
+            return queue(connection, state, method, path, busy(QStringLiteral("busy"), state.admission.teacher.account));
         // Suspended before the job is queued: its worker resumes the connection, and the
         // engine then calls access() again, which sends the reply the job left.
         MHD_suspend_connection(connection);
         RequestState *held = &state;
-        const bool queued = heavy->submit(state.admission.teacher.id, [this, connection, held](bool run) {
-            held->ready = run ? guarded([&] { return served(held->admission, held->page); })
+        const bool queued = apart.submit(state.admission.teacher.id, [this, connection, held, admitFirst](bool run) {
+            held->ready = run ? guarded([&] {
+                if (admitFirst)
+                    held->admission = admit(service, held->page);
+                return served(held->admission, held->page);
+            })
                               : busy(QStringLiteral("stopping"), held->admission.teacher.account);
             MHD_resume_connection(connection);
         });
@@ -383,7 +482,12 @@ void onConnection(void *cls, MHD_Connection *connection, void **socketContext,
         const int sendBytes = d->options.socketSendBytes;
         if (info && sendBytes > 0)
             ::setsockopt(info->connect_fd, SOL_SOCKET, SO_SNDBUF, &sendBytes, sizeof sendBytes);
-        *socketContext = watch.opened(connection, info ? info->connect_fd : -1, addressKey(connection));
+        // A trusted proxy's connections carry many clients: none of them counts against the
+        // cap of one address (the proxy keeps its own limits).
+        const QByteArray key = d->trustsPeer(connection)
+                                   ? "proxy " + QByteArray::number(quintptr(connection))
+                                   : addressKey(connection);
+        *socketContext = watch.opened(connection, info ? info->connect_fd : -1, key);
     } else {
         watch.closed(*socketContext);
         *socketContext = nullptr;
@@ -465,10 +569,14 @@ quint16 HttpFront::start(QString *error)
     const int perAccount = qMax(1, o.heavyPerAccount);
     d->heavy = std::make_unique<HeavyQueue>(HeavyQueue::Limits{
         o.heavyThreads > 0 ? o.heavyThreads : qMax(2, threads), perAccount, 4 * perAccount, 256});
+    // As many as the hash itself has threads: a check waits here, not in the hash's queue.
+    d->slowChecks = std::make_unique<HeavyQueue>(HeavyQueue::Limits{
+        qMax(1, QThread::idealThreadCount() / 2), 2, kSlowChecksPerAccount, o.maxSlowChecksWaiting});
     d->daemon = MHD_start_daemon(flags, o.port, nullptr, nullptr, &onAccess, d.get(), MHD_OPTION_ARRAY,
                                  options, MHD_OPTION_END);
     if (!d->daemon) {
         d->heavy.reset();
+        d->slowChecks.reset();
         d->watch.stop();
         *error = tls ? QStringLiteral("cannot listen on %1:%2 with the TLS certificate and key given")
                            .arg(o.host.toString())
@@ -483,13 +591,16 @@ quint16 HttpFront::start(QString *error)
 void HttpFront::stop()
 {
     // The heavy queue first: the engine may not stop while a connection waits on it.
-    if (d->heavy)
-        d->heavy->stop();
+    for (HeavyQueue *apart : {d->heavy.get(), d->slowChecks.get()}) {
+        if (apart)
+            apart->stop();
+    }
     if (d->daemon) {
         MHD_stop_daemon(d->daemon);
         d->daemon = nullptr;
     }
     d->heavy.reset();
+    d->slowChecks.reset();
     d->watch.stop();
 }
 

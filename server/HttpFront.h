@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ScoreService.h"
+#include "TrustedProxies.h"
 
 #include <QByteArray>
 #include <QHostAddress>
@@ -50,6 +51,12 @@ struct FrontOptions
     int heavyThreads = 0;
     // Such pages at once per account; more wait, up to four times this, and beyond get 503.
     int heavyPerAccount = 2;
+    // Password checks waiting for the slow hash, of all accounts together (each account has
+    // room for a few); beyond, 503. Few: each waits for all before it, one hash (10 ms
+    // optimised, far more in a sanitizer build) per core at a time.
+    int maxSlowChecksWaiting = 16;
+    // Proxies whose X-Forwarded-For names the client; none: the header is ignored.
+    TrustedProxies trustedProxies;
     // PEM texts; with both, HTTPS.
     QByteArray tlsCertificate;
     QByteArray tlsKey;

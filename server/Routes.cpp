@@ -17,12 +17,12 @@ PageReply refusal(const Route &route, const QString &text, const QString &accoun
     return reply;
 }
 
-Admission check(ScoreService &service, const Route &route, const PageRequest &request)
+Admission check(ScoreService &service, const Route &route, const PageRequest &request, AdmitMode mode)
 {
     Admission admission;
     // Another site's page must not sign a browser in or out (forged sign-ins show the
     // victim someone else's account).
-    if ((route.options & kSameSiteOnly) && WebSessions::isCrossSite(request)) {
+    if ((route.options & kSameSiteOnly) && !WebSessions::isSameSite(request)) {
         PageReply reply = PageReply::text(QStringLiteral("拒绝来自其他网站的请求"), QStringLiteral("cross-site"));
         reply.status = 403;
         admission.reply = reply;
@@ -38,7 +38,14 @@ Admission check(ScoreService &service, const Route &route, const PageRequest &re
     const QString accountField = QLatin1String(corvanta::accountField(route.credential));
     const bool guest = (route.options & kGuestWithoutAccount) && !request.fields.has(accountField);
     if (route.credential != Credential::None && !guest) {
-        Expected<Teacher> auth = service.authenticate(route.credential, request, route.secretField);
+        ScoreService::SlowCheck slow;
+        Expected<Teacher> auth = service.authenticate(route.credential, request, route.secretField,
+                                                      mode == AdmitMode::WithoutSlowHash ? &slow : nullptr);
+        if (slow.needed) {
+            admission.needsSlowHash = true;
+            admission.teacher = std::move(slow.teacher);
+            return admission;
+        }
         if (!auth) {
             admission.reply = refusal(route, auth.error(), request.fields.value(accountField));
             return admission;
@@ -88,11 +95,11 @@ QByteArray allowedMethods(const QString &path)
     return allowed.join(", ");
 }
 
-Admission admit(ScoreService &service, const PageRequest &request)
+Admission admit(ScoreService &service, const PageRequest &request, AdmitMode mode)
 {
     for (const Route &route : routes()) {
         if (route.method == request.method && request.path == QLatin1String(route.path))
-            return check(service, route, request);
+            return check(service, route, request, mode);
     }
     Admission admission;
     const QByteArray allow = allowedMethods(request.path);

@@ -62,10 +62,15 @@ struct Admission
     const Route *route = nullptr;
     Teacher teacher;
     PageReply reply;
+    // Admitted WithoutSlowHash, the secret needs the slow hash to be checked: no route yet,
+    // and the teacher it names.
+    bool needsSlowHash = false;
 };
 
+enum class AdmitMode { Full, WithoutSlowHash };
+
 // The checks of dispatch(), without running the page.
-Admission admit(ScoreService &service, const PageRequest &request);
+Admission admit(ScoreService &service, const PageRequest &request, AdmitMode mode = AdmitMode::Full);
 // The admitted route's page, or the admission's reply.
 PageReply runAdmitted(ScoreService &service, const Admission &admission, const PageRequest &request);
 

@@ -16,6 +16,8 @@ using login_refusal::kWrongLogin;
 const QString kWrongOperation = QStringLiteral("用户名或操作密码错误！");
 const QString kLocked = kLockedPrefix + QStringLiteral("，帐号已锁定10分钟，请稍后再试！");
 const QString kPaused = QStringLiteral("该帐号密码错误次数过多，请1分钟后再试！");
+const QString kCodeLocked = QStringLiteral("验证码错误次数过多，请10分钟后再试！");
+const QString kCodePaused = QStringLiteral("该帐号验证码错误次数过多，请1分钟后再试！");
 const QString kSignInFirst = QStringLiteral("请先登录。");
 const QString kSessionEnded = QStringLiteral("登录已过期，请重新登录。");
 
@@ -108,19 +110,11 @@ qint64 ScoreService::now() const
     return m_clock.now().toSecsSinceEpoch();
 }
 
-bool ScoreService::isLocked(Secret secret, const Teacher &teacher)
+Result ScoreService::lockOf(Secret secret, const Teacher &teacher, const QString &clientAddress)
 {
-    return m_limiter.isLocked(lockKey(secret, teacher));
-}
-
-void ScoreService::recordFailure(Secret secret, const Teacher &teacher)
-{
-    m_limiter.recordFailure(lockKey(secret, teacher));
-}
-
-void ScoreService::recordSuccess(Secret secret, const Teacher &teacher)
-{
-    m_limiter.recordSuccess(lockKey(secret, teacher));
+    return checkLock(secret, teacher, clientAddress,
+                     {store().failureState(addressKey(secret, teacher, clientAddress)),
+                      store().failureState(lockKey(secret, teacher))});
 }
 
 void ScoreService::clearPasswordFailures(Secret secret, const Teacher &teacher, const QString &clientAddress)
@@ -129,26 +123,48 @@ void ScoreService::clearPasswordFailures(Secret secret, const Teacher &teacher, 
     m_limiter.clear(addressKey(secret, teacher, clientAddress));
 }
 
-Result ScoreService::checkPasswordLock(Secret secret, const Teacher &teacher, const QString &clientAddress,
-                                      const QList<FailureState> &states)
+Result ScoreService::checkLock(Secret secret, const Teacher &teacher, const QString &clientAddress,
+                              const QList<FailureState> &states)
 {
+    const bool code = secret == Secret::CheckCode;
     if (m_limiter.isLocked(addressKey(secret, teacher, clientAddress), states.value(0)))
-        return Result::failure(kLocked);
-    if (m_limiter.isLocked(lockKey(secret, teacher), states.value(1)))
-        return Result::failure(kPaused);
+        return Result::failure(code ? kCodeLocked : kLocked);
+    // The pause holds strangers only: asked only while it holds, so a check costs no read.
+    if (m_limiter.isLocked(lockKey(secret, teacher), states.value(1)) &&
+        !store().signedInFrom(teacher.id, clientAddress, now() - kKnownAddressSeconds))
+        return Result::failure(code ? kCodePaused : kPaused);
     return Result::success();
 }
 
-void ScoreService::passwordFailure(Secret secret, const Teacher &teacher, const QString &clientAddress)
+void ScoreService::recordFailure(Secret secret, const Teacher &teacher, const QString &clientAddress)
 {
     m_limiter.recordFailure(addressKey(secret, teacher, clientAddress));
     m_limiter.recordFailure(lockKey(secret, teacher), kAccountFailures, kAccountPauseSeconds);
 }
 
-void ScoreService::passwordSuccess(Secret secret, const Teacher &teacher, const QString &clientAddress)
+void ScoreService::recordSuccess(Secret secret, const Teacher &teacher, const QString &clientAddress)
 {
     m_limiter.recordSuccess(addressKey(secret, teacher, clientAddress));
-    m_limiter.recordSuccess(lockKey(secret, teacher));
+    // A known address let through the account's pause does not end it for the others.
+    m_limiter.recordSuccessKeepingLock(lockKey(secret, teacher));
+    if (secret != Secret::CheckCode)
+        noteSignIn(teacher, clientAddress);
+}
+
+void ScoreService::noteSignIn(const Teacher &teacher, const QString &clientAddress)
+{
+    const qint64 t = now();
+    const QPair<qint64, QString> key(teacher.id, clientAddress);
+    {
+        const std::lock_guard lock(m_signInMutex);
+        const auto noted = m_signInsNoted.constFind(key);
+        if (noted != m_signInsNoted.cend() && noted.value() > t - 24 * 60 * 60 && noted.value() <= t)
+            return;
+        if (m_signInsNoted.size() > 10000)
+            m_signInsNoted.clear();
+        m_signInsNoted.insert(key, t);
+    }
+    store().noteSignIn(teacher.id, clientAddress, t, t - kKnownAddressSeconds);
 }
 
 std::optional<QString> ScoreService::newLoginVerifier(const Teacher &teacher, const QString &loginPassword)
@@ -177,8 +193,24 @@ bool ScoreService::matches(Credential credential, const QString &secret, const T
     return false;
 }
 
+bool ScoreService::checksQuickly(Credential credential, const QString &secret, const Teacher &teacher)
+{
+    switch (credential) {
+    case Credential::LoginDigest:
+        return m_verified.checksLoginQuickly(secret, teacher.loginVerifier);
+    case Credential::LoginPassword:
+        return m_verified.checksLoginQuickly(Md5Hex(secret), teacher.loginVerifier);
+    case Credential::OperationPassword:
+        return m_verified.checksQuickly(secret, teacher.operationHash);
+    case Credential::WebSession:
+    case Credential::None:
+        break;
+    }
+    return true;
+}
+
 Expected<Teacher> ScoreService::authenticate(Credential credential, const PageRequest &request,
-                                             const char *secretField)
+                                             const char *secretField, SlowCheck *slow)
 {
     if (credential == Credential::WebSession) {
         if (std::optional<Teacher> teacher = m_sessions.teacherOf(request))
@@ -204,16 +236,19 @@ Expected<Teacher> ScoreService::authenticate(Credential credential, const PageRe
     if (!found || credential == Credential::None || (operation ? secret : secret.trimmed()).isEmpty())
         return Result::failure(wrong);
     std::optional<Teacher> teacher = std::move(found->teacher);
-    if (Result unlocked = checkPasswordLock(kind, *teacher, address, found->failures); !unlocked)
+    if (Result unlocked = checkLock(kind, *teacher, address, found->failures); !unlocked)
         return unlocked;
+    if (slow && !checksQuickly(credential, secret, *teacher)) {
+        slow->needed = true;
+        slow->teacher = std::move(*teacher);
+        return Result::failure(QString());
+    }
     if (!matches(credential, secret, *teacher)) {
-        passwordFailure(kind, *teacher, address);
-        Result unlocked = checkPasswordLock(kind, *teacher, address,
-                                            {store().failureState(addressKey(kind, *teacher, address)),
-                                             store().failureState(lockKey(kind, *teacher))});
+        recordFailure(kind, *teacher, address);
+        Result unlocked = lockOf(kind, *teacher, address);
         return unlocked ? Result::failure(wrong) : std::move(unlocked);
     }
-    passwordSuccess(kind, *teacher, address);
+    recordSuccess(kind, *teacher, address);
     if (!operation && isPlainLoginVerifier(teacher->loginVerifier)) {
         // A row from before verifiers were hashed: hashed now that the password is known right.
         const QString digest = credential == Credential::LoginDigest ? secret : Md5Hex(secret);

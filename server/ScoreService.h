@@ -45,28 +45,39 @@ public:
     ScoreService(Store &store, StoreOpener opener, Mailer &mailer, const Clock &clock,
                  QString mailFrom = QStringLiteral("corvanta@localhost"));
 
+    // A secret whose check needs the slow hash, left unchecked (see authenticate).
+    struct SlowCheck
+    {
+        bool needed = false;
+        Teacher teacher;
+    };
+
     // Checks the account and secret the request names; secretField, when given, replaces the
     // credential's usual field. Failures count towards a lock-out; a locked secret is
     // refused even when right.
-    // The failure says what the visitor is told.
+    // The failure says what the visitor is told. With slow given, a secret that only the slow
+    // hash can check is not checked: slow says so (and names the teacher), and the failure
+    // then says nothing.
     Expected<Teacher> authenticate(Credential credential, const PageRequest &request,
-                                const char *secretField = nullptr);
+                                   const char *secretField = nullptr, SlowCheck *slow = nullptr);
 
-    // The check code's lock-out: per teacher.
-    bool isLocked(Secret secret, const Teacher &teacher);
-    void recordFailure(Secret secret, const Teacher &teacher);
-    void recordSuccess(Secret secret, const Teacher &teacher);
-    // Forgets the failures of the teacher's password, account-wide and from the address (a
-    // new password was set from there).
-    void clearPasswordFailures(Secret secret, const Teacher &teacher, const QString &clientAddress);
-
-    // Password checks lock per account and client address: kMaxFailures failures from one
+    // Checks of a secret lock per account and client address: kMaxFailures failures from one
     // address lock that address out of the account for ten minutes, so a stranger cannot lock
     // the teacher out. Failures from all addresses together pause the account's checks for a
     // minute each time they reach kAccountFailures: guessing from many addresses is slowed,
-    // and the teacher waits a minute at most.
+    // and the teacher waits a minute at most, not at all from an address that signed in to
+    // the account within kKnownAddressSeconds.
     static constexpr int kAccountFailures = 20;
     static constexpr qint64 kAccountPauseSeconds = 60;
+    static constexpr qint64 kKnownAddressSeconds = 30 * 24 * 60 * 60;
+    // Fails, with what the visitor is told, while checks of the secret from the address may
+    // not run.
+    Result lockOf(Secret secret, const Teacher &teacher, const QString &clientAddress);
+    void recordFailure(Secret secret, const Teacher &teacher, const QString &clientAddress);
+    void recordSuccess(Secret secret, const Teacher &teacher, const QString &clientAddress);
+    // Forgets the failures of the teacher's password, account-wide and from the address (a
+    // new password was set from there).
+    void clearPasswordFailures(Secret secret, const Teacher &teacher, const QString &clientAddress);
 
     // The verifier to store for a new login password; nullopt when it is empty or the one
     // the teacher has (browsers signed in stay so).
@@ -115,12 +126,12 @@ public:
 
 private:
     bool matches(Credential credential, const QString &secret, const Teacher &teacher);
-    // Fails, with what the visitor is told, while the password checks may not run.
-    // states: of the address's key, then of the account's.
-    Result checkPasswordLock(Secret secret, const Teacher &teacher, const QString &clientAddress,
-                         const QList<FailureState> &states);
-    void passwordFailure(Secret secret, const Teacher &teacher, const QString &clientAddress);
-    void passwordSuccess(Secret secret, const Teacher &teacher, const QString &clientAddress);
+    bool checksQuickly(Credential credential, const QString &secret, const Teacher &teacher);
+    // lockOf() with the states already read: of the address's key, then of the account's.
+    Result checkLock(Secret secret, const Teacher &teacher, const QString &clientAddress,
+                     const QList<FailureState> &states);
+    // Notes where the teacher signed in from, in the store at most once a day per address.
+    void noteSignIn(const Teacher &teacher, const QString &clientAddress);
 
     Store &m_store;
     StoreOpener m_opener;
@@ -144,6 +155,8 @@ private:
     };
     std::mutex m_reportMutex;
     QHash<QPair<qint64, QString>, CachedReport> m_reportCache; // (teacher, class)
+    std::mutex m_signInMutex;
+    QHash<QPair<qint64, QString>, qint64> m_signInsNoted; // (teacher, address) -> when stored
     std::mutex m_registrationMutex;
     int m_registrationsPerMinute = kRegistrationsPerMinute;
     QHash<QString, QList<qint64>> m_registrations; // client address -> times in the last day

@@ -84,6 +84,29 @@ void addAdminOptions(QCommandLineParser &parser)
     });
 }
 
+// Behind a proxy, whose word on the client counts.
+void addProxyOption(QCommandLineParser &parser)
+{
+    parser.addOption({QStringLiteral("trusted-proxy"),
+                      QStringLiteral("proxies in front of the server, such as nginx on this machine (127.0.0.1): "
+                                     "addresses or ADDRESS/BITS, separated by commas. A request from one counts "
+                                     "under the client its X-Forwarded-For names (lock-outs, limits per address, "
+                                     "the log). Without it X-Forwarded-For is ignored."),
+                      QStringLiteral("ADDR[,ADDR...]")});
+}
+
+bool parseProxy(const QCommandLineParser &parser, ServerOptions *options, QString *error)
+{
+    if (!parser.isSet(QStringLiteral("trusted-proxy")))
+        return true;
+    std::optional<TrustedProxies> proxies =
+        TrustedProxies::parse(parser.values(QStringLiteral("trusted-proxy")).join(u','), error);
+    if (!proxies)
+        return false;
+    options->trustedProxies = std::move(*proxies);
+    return true;
+}
+
 bool parseAdmin(const QCommandLineParser &parser, ServerOptions *options, QString *error)
 {
     if (parser.isSet(QStringLiteral("log-level"))) {
@@ -158,6 +181,7 @@ void addOptions(QCommandLineParser &parser)
     parser.addOption(bench);
     addAdminOptions(parser);
     addAccountLimitOptions(parser);
+    addProxyOption(parser);
     QCommandLineOption waitingReplies(QStringLiteral("max-waiting-reply-kb"),
                                       QStringLiteral("limit for tests."), QStringLiteral("N"));
     waitingReplies.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -292,7 +316,8 @@ bool parseServerOptions(const QStringList &arguments, ServerOptions *options, QS
     }
     if (!parseFront(parser, options, error))
         return false;
-    if (!parseAdmin(parser, options, error) || !parseAccountLimits(parser, options, error))
+    if (!parseAdmin(parser, options, error) || !parseAccountLimits(parser, options, error) ||
+        !parseProxy(parser, options, error))
         return false;
     if (isSet("max-waiting-reply-kb") &&
         !parseCount(QStringLiteral("max-waiting-reply-kb"), value("max-waiting-reply-kb"), 1,

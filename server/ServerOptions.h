@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LogSink.h"
+#include "TrustedProxies.h"
 
 #include <QHostAddress>
 #include <QString>
@@ -29,6 +30,7 @@ struct ServerOptions
     int threads = 0;            // request threads; 0: one per core
     QString tlsCertificateFile; // PEM; with tlsKeyFile, HTTPS
     QString tlsKeyFile;
+    TrustedProxies trustedProxies; // whose X-Forwarded-For names the client
     // Hidden (tests): the HTTP front's limits, in seconds and connections; 0 keeps the
     // front's default.
     int headerSeconds = 0;

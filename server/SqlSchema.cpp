@@ -21,6 +21,9 @@ struct Statement
 struct Step
 {
     std::initializer_list<Statement> statements;
+    // The step that turns stored score times into calendar seconds: its statements depend on
+    // the server's zone. It keeps its place in the list, as every step must.
+    bool scoreTimes = false;
 };
 
 const Step kSteps[] = {
@@ -112,6 +115,27 @@ const Step kSteps[] = {
         // instead of 14 ms on SQLite but cost a third of the upload rate at the bell.
         {"CREATE INDEX score_class ON score (class_id, at, id)"},
     }},
+    // Score times were Unix seconds of the server's local time: the text a score showed hung on
+    // the server's zone, and a text its zone skips could not be kept. They become the calendar
+    // seconds of the same text, read in the zone the server has always run in.
+    {{}, true},
+    // Several check codes of a teacher valid at once, and where each teacher signed in from
+    // (such an address is not held by the pause of the account's password checks).
+    {{
+        {"CREATE TABLE reset_code ("
+         " teacher_id {int} NOT NULL REFERENCES teacher(id) ON DELETE CASCADE,"
+         " code_hash TEXT NOT NULL,"
+         " expires_at {int} NOT NULL)"},
+        {"CREATE INDEX reset_code_teacher ON reset_code (teacher_id)"},
+        {"INSERT INTO reset_code (teacher_id, code_hash, expires_at) "
+         "SELECT teacher_id, code_hash, expires_at FROM check_code"},
+        {"DROP TABLE check_code"},
+        {"CREATE TABLE signed_in_from ("
+         " teacher_id {int} NOT NULL REFERENCES teacher(id) ON DELETE CASCADE,"
+         " address TEXT NOT NULL,"
+         " at {int} NOT NULL,"
+         " PRIMARY KEY (teacher_id, address))"},
+    }},
 };
 
 QString spelled(Dialect dialect, const char *sql)
@@ -195,6 +219,10 @@ QList<QStringList> steps(Dialect dialect)
 {
     QList<QStringList> out;
     for (const Step &step : kSteps) {
+        if (step.scoreTimes) {
+            out.append(scoreTimesAsWritten(localZoneSpans()));
+            continue;
+        }
         QStringList statements;
         for (const Statement &s : step.statements) {
             if (s.only == Statement::Both || (s.only == Statement::SqliteOnly) == (dialect == Dialect::Sqlite))
@@ -202,10 +230,6 @@ QList<QStringList> steps(Dialect dialect)
         }
         out.append(statements);
     }
-    // Score times were Unix seconds of the server's local time: the text a score showed hung on
-    // the server's zone, and a text its zone skips could not be kept. They become the calendar
-    // seconds of the same text, read here in the zone the server has always run in.
-    out.append(scoreTimesAsWritten(localZoneSpans()));
     return out;
 }
 

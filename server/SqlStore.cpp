@@ -399,18 +399,42 @@ RecordData SqlStore::recordData(qint64 teacher)
 
 void SqlStore::putCheckCode(qint64 teacher, const QString &codeHash, qint64 expiresAt)
 {
-    change(QStringLiteral("INSERT INTO check_code (teacher_id, code_hash, expires_at) VALUES (?, ?, ?) "
-                          "ON CONFLICT (teacher_id) DO UPDATE SET code_hash = excluded.code_hash, "
-                          "expires_at = excluded.expires_at"),
+    Transaction tx(*this);
+    change(QStringLiteral("INSERT INTO reset_code (teacher_id, code_hash, expires_at) VALUES (?, ?, ?)"),
            {teacher, codeHash, expiresAt});
+    // Codes go out a minute apart at least, so their ends differ.
+    change(QStringLiteral("DELETE FROM reset_code WHERE teacher_id = ? AND expires_at <= (SELECT expires_at "
+                          "FROM reset_code WHERE teacher_id = ? ORDER BY expires_at DESC LIMIT 1 OFFSET ?)"),
+           {teacher, teacher, kKeptCheckCodes});
+    tx.commit();
 }
 
 bool SqlStore::takeCheckCode(qint64 teacher, const QString &codeHash, qint64 now)
 {
     // One statement: of two processes taking the same code at once, one gets it.
-    return change(QStringLiteral("DELETE FROM check_code WHERE teacher_id = ? AND code_hash = ? AND "
-                                 "expires_at > ?"),
-                  {teacher, codeHash, now}) == 1;
+    if (change(QStringLiteral("DELETE FROM reset_code WHERE teacher_id = ? AND code_hash = ? AND "
+                              "expires_at > ?"),
+               {teacher, codeHash, now}) == 0)
+        return false;
+    change(QStringLiteral("DELETE FROM reset_code WHERE teacher_id = ?"), {teacher});
+    return true;
+}
+
+void SqlStore::noteSignIn(qint64 teacher, const QString &address, qint64 at, qint64 forgetBefore)
+{
+    Transaction tx(*this);
+    change(QStringLiteral("DELETE FROM signed_in_from WHERE teacher_id = ? AND at < ?"), {teacher, forgetBefore});
+    change(QStringLiteral("INSERT INTO signed_in_from (teacher_id, address, at) VALUES (?, ?, ?) "
+                          "ON CONFLICT (teacher_id, address) DO UPDATE SET at = excluded.at"),
+           {teacher, address, at});
+    tx.commit();
+}
+
+bool SqlStore::signedInFrom(qint64 teacher, const QString &address, qint64 since)
+{
+    return selectOne(QStringLiteral("SELECT 1 FROM signed_in_from WHERE teacher_id = ? AND address = ? AND at >= ?"),
+                     {teacher, address, since})
+        .has_value();
 }
 
 bool SqlStore::countCheckCode(qint64 teacher, qint64 at, bool *dailyLimit)

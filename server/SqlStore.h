@@ -68,6 +68,8 @@ public:
 
     void putCheckCode(qint64 teacher, const QString &codeHash, qint64 expiresAt) override;
     bool takeCheckCode(qint64 teacher, const QString &codeHash, qint64 now) override;
+    void noteSignIn(qint64 teacher, const QString &address, qint64 at, qint64 forgetBefore) override;
+    bool signedInFrom(qint64 teacher, const QString &address, qint64 since) override;
     bool countCheckCode(qint64 teacher, qint64 at, bool *dailyLimit = nullptr) override;
 
     FailureState failureState(const QString &key) override;

@@ -247,10 +247,18 @@ public:
     virtual void touchSession(const QString &tokenHash, qint64 now) = 0;
     virtual void endSession(const QString &tokenHash) = 0;
 
-    // One check code per teacher; a new one replaces the old.
+    // A check code of the teacher. The kKeptCheckCodes newest stay valid until they expire:
+    // a code asked for by someone else does not void the one the teacher is typing.
     virtual void putCheckCode(qint64 teacher, const QString &codeHash, qint64 expiresAt) = 0;
-    // True (and the code is used up) when it matches and has not expired.
+    static constexpr int kKeptCheckCodes = 3;
+    // True when the code matches one that has not expired; then every code of the teacher
+    // is used up.
     virtual bool takeCheckCode(qint64 teacher, const QString &codeHash, qint64 now) = 0;
+
+    // The addresses a teacher signed in from: noted at time at (and those noted before
+    // forgetBefore forgotten), asked for since a time.
+    virtual void noteSignIn(qint64 teacher, const QString &address, qint64 at, qint64 forgetBefore) = 0;
+    virtual bool signedInFrom(qint64 teacher, const QString &address, qint64 since) = 0;
 
     // Counts a check code mailed to the teacher at time at, unless one went within the last
     // minute or kMaxCheckCodesPerDay within the last day: false then, and nothing counted

@@ -83,17 +83,15 @@ void WebSessions::end(const PageRequest &request)
         m_store().endSession(hashOf(token));
 }
 
-bool WebSessions::isCrossSite(const PageRequest &request)
+bool WebSessions::isSameSite(const PageRequest &request)
 {
     QByteArray from = request.header("Origin").trimmed();
     if (from.isEmpty())
         from = request.header("Referer").trimmed();
-    if (from.isEmpty())
-        return false;
     // "null": a sandboxed or privacy-minded page that hides where it is.
     const QString fromHost = QUrl::fromEncoded(from, QUrl::StrictMode).host().toLower();
     if (fromHost.isEmpty())
-        return true;
+        return false;
     const auto hostOf = [](const QByteArray &value) {
         // A proxy may list several; the first is the one the browser named.
         const QByteArray first = value.split(',').first().trimmed();
@@ -102,9 +100,9 @@ bool WebSessions::isCrossSite(const PageRequest &request)
     for (const QByteArray &name : {QByteArrayLiteral("Host"), QByteArrayLiteral("X-Forwarded-Host")}) {
         const QString host = hostOf(request.header(name));
         if (!host.isEmpty() && host == fromHost)
-            return false;
+            return true;
     }
-    return true;
+    return false;
 }
 
 QByteArray WebSessions::forgetCookie()

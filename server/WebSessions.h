@@ -36,11 +36,12 @@ public:
     // The Set-Cookie header value that makes the browser forget its token.
     static QByteArray forgetCookie();
 
-    // Whether a browser sent the request from a page of another site: its Origin (or, without
-    // one, its Referer) names a host other than the one it was sent to (Host, or the
-    // X-Forwarded-Host of a proxy). Ports do not make sites. A request naming neither is
-    // not a browser's form and passes.
-    static bool isCrossSite(const PageRequest &request);
+    // Whether a browser sent the request from a page of this site: its Origin (or, without
+    // one, its Referer) names the host it was sent to (Host, or the X-Forwarded-Host of a
+    // proxy). Ports do not make sites. A request naming neither is not taken as this site's:
+    // every browser names the page of a form it posts, and a page that hides it could be
+    // any site's.
+    static bool isSameSite(const PageRequest &request);
 
     // A token of the shape start() hands out; others are not looked up.
     static bool isWellFormed(const QByteArray &token);

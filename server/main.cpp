@@ -81,6 +81,7 @@ bool frontOptions(const ServerOptions &options, FrontOptions *front, QString *er
     front->host = options.host;
     front->port = options.port;
     front->threads = options.threads;
+    front->trustedProxies = options.trustedProxies;
     const std::pair<int, int FrontOptions::*> limits[] = {
         {options.headerSeconds, &FrontOptions::headerSeconds},
         {options.bodySeconds, &FrontOptions::bodySeconds},

@@ -11,6 +11,7 @@
 #include <QTcpSocket>
 
 #include <memory>
+#include <vector>
 
 namespace corvanta::test::front {
 
@@ -74,6 +75,28 @@ inline int statusOf(const QByteArray &reply)
 inline QByteArray get(const QByteArray &target, const QByteArray &extra = {})
 {
     return "GET " + target + " HTTP/1.1\r\nHost: t\r\n" + extra + "Connection: close\r\n\r\n";
+}
+
+// Reads every socket until the server closes it (at most ms): the sockets' indexes in the order
+// their replies were complete, and *replies.
+inline QList<int> completionOrder(std::vector<std::unique_ptr<QTcpSocket>> &sockets, QList<QByteArray> *replies,
+                                  int ms = 60000)
+{
+    QList<int> order;
+    replies->resize(qsizetype(sockets.size()));
+    QElapsedTimer timer;
+    timer.start();
+    while (order.size() < qsizetype(sockets.size()) && timer.elapsed() < ms) {
+        for (int i = 0; i < int(sockets.size()); ++i) {
+            if (order.contains(i))
+                continue;
+            sockets[std::size_t(i)]->waitForReadyRead(5);
+            (*replies)[i] += sockets[std::size_t(i)]->readAll();
+            if (sockets[std::size_t(i)]->state() != QAbstractSocket::ConnectedState)
+                order.append(i);
+        }
+    }
+    return order;
 }
 
 // A POST that sends its headers and the start of a body it never finishes.

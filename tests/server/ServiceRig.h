@@ -49,6 +49,15 @@ inline server::PageRequest getRequest(const QString &path, const Fields &fields)
     return server::decodeRequest(server::Method::Get, path, formOf(fields), {});
 }
 
+// The headers a browser adds to a form it posts from this site's page (sign-in and sign-out
+// take no other).
+inline server::PageRequest fromOwnPage(server::PageRequest request)
+{
+    request.headers.append(qMakePair(QByteArrayLiteral("Host"), QByteArrayLiteral("score.example.org")));
+    request.headers.append(qMakePair(QByteArrayLiteral("Origin"), QByteArrayLiteral("http://score.example.org")));
+    return request;
+}
+
 // On the store under test (SQLite, or PostgreSQL with CORVANTA_TEST_STORE=postgresql); a
 // second rig on the same database stands for a second server process.
 struct ServiceRig
@@ -71,7 +80,7 @@ struct ServiceRig
     void advance(qint64 seconds) { clock.when = clock.when.addSecs(seconds); }
     server::PageReply post(const QString &path, const Fields &fields)
     {
-        return server::dispatch(service, postRequest(path, fields));
+        return server::dispatch(service, fromOwnPage(postRequest(path, fields)));
     }
     server::PageReply get(const QString &path, const Fields &fields)
     {

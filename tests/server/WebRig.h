@@ -73,7 +73,7 @@ struct WebRig : ServiceRig
                            const QByteArray &cookie)
     {
         server::PageRequest request =
-            method == server::Method::Get ? getRequest(path, fields) : postRequest(path, fields);
+            method == server::Method::Get ? getRequest(path, fields) : fromOwnPage(postRequest(path, fields));
         if (!cookie.isEmpty())
             request.headers.append(qMakePair(QByteArrayLiteral("Cookie"), cookie));
         return server::dispatch(service, request);

@@ -234,13 +234,57 @@ private slots:
         QCOMPARE(reset(code), QStringLiteral("failure"));
         const QString first = askCode();
         p.advance(Store::kCheckCodeGapSeconds);
-        code = askCode(); // a new code replaces the one before
-        if (first != code)
-            QCOMPARE(reset(first), QStringLiteral("failure"));
+        code = askCode();
         p.advance(ScoreService::kCheckCodeSeconds - 1);
         QCOMPARE(reset(code), QStringLiteral("success"));
+        if (first != code)
+            QCOMPARE(reset(first), QStringLiteral("failure")); // expired, and used up by the reset
         QCOMPARE(textOf(p.post("/score/setclass.php",
                                {{"username", "mailme"}, {"password", "neu"}, {"class", "A"}})),
+                 QStringLiteral("Success!"));
+    }
+
+    // A stranger who knows the teacher's account and e-mail can neither void the code the
+    // teacher is typing (the few newest codes stay valid) nor lock the teacher's reset (wrong
+    // codes count per address); a reset uses up every code.
+    void strangerCannotBlockAReset()
+    {
+        ServiceRig p;
+        QVERIFY2(p.store, qPrintable(p.error));
+        QVERIFY(p.service.addTeacher("mailme", "x", "login", "oper", "m@example.org"));
+        const QString teacher = "198.51.100.7", stranger = "203.0.113.9";
+        const auto from = [&](const QString &address, PageRequest request) {
+            request.clientAddress = address;
+            return textOf(server::dispatch(p.service, request));
+        };
+        const auto askCode = [&](const QString &address) {
+            from(address, getRequest("/score/getpswdcode.php", {{"username", "mailme"}, {"email", "m@example.org"}}));
+            p.advance(Store::kCheckCodeGapSeconds);
+            return QRegularExpression("(\\d{6})").match(p.mailer.sent.last().body).captured(1);
+        };
+        const auto reset = [&](const QString &address, const QString &code) {
+            return from(address, postRequest("/score/setpassword.php", {{"username", "mailme"},
+                                                                       {"checkcode", code},
+                                                                       {"newpswd", ""},
+                                                                       {"newsuperpswd", "neu"}}));
+        };
+        QStringList codes;
+        for (int i = 0; i <= Store::kKeptCheckCodes; ++i)
+            codes.append(askCode(i == 1 ? teacher : stranger));
+        QCOMPARE(QSet<QString>(codes.begin(), codes.end()).size(), codes.size()); // one in a million
+        for (int guess = codes[1].toInt(), failures = 0; failures < FailureLimiter::kMaxFailures;) {
+            guess = (guess + 1) % 1000000;
+            const QString wrong = QStringLiteral("%1").arg(guess, 6, 10, QLatin1Char('0'));
+            if (codes.contains(wrong))
+                continue;
+            QCOMPARE(reset(stranger, wrong), QStringLiteral("failure"));
+            ++failures;
+        }
+        QCOMPARE(reset(stranger, codes[1]), QStringLiteral("验证码错误次数过多，请10分钟后再试！"));
+        QCOMPARE(reset(teacher, codes[0]), QStringLiteral("failure")); // beyond the newest few
+        QCOMPARE(reset(teacher, codes[1]), QStringLiteral("success"));
+        QCOMPARE(reset(teacher, codes.last()), QStringLiteral("failure"));
+        QCOMPARE(textOf(p.post("/score/setclass.php", {{"username", "mailme"}, {"password", "neu"}, {"class", "A"}})),
                  QStringLiteral("Success!"));
     }
 

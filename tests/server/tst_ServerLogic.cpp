@@ -14,6 +14,7 @@
 #include "ServerOptions.h"
 #include "SqliteStore.h"
 #include "StoreFactory.h"
+#include "TrustedProxies.h"
 #include "net/RecordFormat.h"
 
 #include "core/AppConfig.h"
@@ -253,6 +254,12 @@ private slots:
         QTest::newRow("value missing at the end")
             << QStringList{"--demo", "--mail-from"} << false << false << "--mail-from needs a value";
         QTest::newRow("value on a switch") << QStringList{"--version=2"} << false << false << "--version";
+        QTest::newRow("proxies") << QStringList{"--trusted-proxy", "127.0.0.1, ::1,10.0.0.0/8"} << false << false << "";
+        QTest::newRow("proxy by name")
+            << QStringList{"--trusted-proxy", "localhost"} << false << false << "--trusted-proxy: \"localhost\"";
+        QTest::newRow("proxy subnet too wide")
+            << QStringList{"--trusted-proxy", "10.0.0.0/33"} << false << false << "--trusted-proxy";
+        QTest::newRow("no proxy") << QStringList{"--trusted-proxy", ","} << false << false << "--trusted-proxy";
     }
     void optionRequests()
     {
@@ -269,12 +276,49 @@ private slots:
         QCOMPARE(o.version, version);
     }
 
+    // The client of a request: behind trusted proxies, the right-most X-Forwarded-For address
+    // that is no trusted proxy; anything the client wrote on its left counts for nothing.
+    void clientBehindProxies_data()
+    {
+        QTest::addColumn<QString>("trusted");
+        QTest::addColumn<QString>("peer");
+        QTest::addColumn<QByteArrayList>("forwarded");
+        QTest::addColumn<QString>("client");
+        const QString local = "127.0.0.1", chain = "127.0.0.1,10.0.0.0/8";
+        QTest::newRow("no proxies: header ignored") << "" << local << QByteArrayList{"198.51.100.1"} << local;
+        QTest::newRow("peer not trusted") << local << "203.0.113.5" << QByteArrayList{"198.51.100.1"} << "203.0.113.5";
+        QTest::newRow("nginx appended") << local << local << QByteArrayList{"198.51.100.1"} << "198.51.100.1";
+        QTest::newRow("client's claim on the left")
+            << local << local << QByteArrayList{"127.0.0.1, 10.9.9.9 ,198.51.100.1"} << "198.51.100.1";
+        QTest::newRow("through two proxies")
+            << chain << local << QByteArrayList{"198.51.100.1, 10.0.0.2"} << "198.51.100.1";
+        QTest::newRow("every hop trusted") << chain << local << QByteArrayList{"10.0.0.3, 10.0.0.2"} << "10.0.0.3";
+        QTest::newRow("no header") << local << local << QByteArrayList{} << local;
+        QTest::newRow("no address on the right") << local << local << QByteArrayList{"198.51.100.1, unknown"} << local;
+        QTest::newRow("no address behind a proxy") << chain << local << QByteArrayList{"junk, 10.0.0.2"} << "10.0.0.2";
+        QTest::newRow("IPv6 in brackets") << local << local << QByteArrayList{"[2001:db8::1]:443"} << "2001:db8::1";
+        QTest::newRow("IPv6 proxy") << "::1" << "::1" << QByteArrayList{"2001:db8::7"} << "2001:db8::7";
+        QTest::newRow("IPv4 over an IPv6 socket")
+            << local << "::ffff:127.0.0.1" << QByteArrayList{"::ffff:198.51.100.1"} << "198.51.100.1";
+    }
+    void clientBehindProxies()
+    {
+        QFETCH(QString, trusted);
+        QFETCH(QString, peer);
+        QFETCH(QByteArrayList, forwarded);
+        QFETCH(QString, client);
+        QString error;
+        const TrustedProxies proxies =
+            trusted.isEmpty() ? TrustedProxies() : TrustedProxies::parse(trusted, &error).value();
+        QCOMPARE(proxies.clientOf(QHostAddress(peer), forwarded).toString(), client);
+    }
+
     void usageNamesEveryOption()
     {
         const QString usage = serverUsage();
         QVERIFY(usage.startsWith("Usage: corvanta-server [options]\n"));
         for (const char *option : {"--listen", "--database", "--mail-dir", "--sendmail", "--mail-from",
-                                   "--demo", "--help", "--version"})
+                                   "--demo", "--help", "--version", "--trusted-proxy"})
             QVERIFY2(usage.contains(QLatin1String(option)), option);
         QVERIFY(!usage.contains("bench")); // for the benchmark only
         QCOMPARE(serverVersion(), "corvanta-server " + programVersionText());

@@ -248,10 +248,10 @@ private slots:
             QVERIFY(check(stranger, "bad").contains(kWrongLogin));
         QVERIFY(check(stranger, "bad").contains(kLocked));
         QVERIFY(check(stranger, "login").contains(kLocked));
-        QVERIFY(from(stranger, test::postRequest("/score/", login("login"))).contains(kLocked));
+        QVERIFY(from(stranger, test::fromOwnPage(test::postRequest("/score/", login("login")))).contains(kLocked));
         QVERIFY(check(teacher, "login").startsWith(kOk));
         QVERIFY(from(teacher, test::getRequest("/score/getteacher.php", digest(kDigest))).startsWith("守门老师"));
-        PageRequest webSignIn = test::postRequest("/score/", login("login"));
+        PageRequest webSignIn = test::fromOwnPage(test::postRequest("/score/", login("login")));
         webSignIn.clientAddress = teacher;
         QCOMPARE(server::dispatch(rig.service, webSignIn).status, 303);
         // Twenty failures from five addresses: none is locked, the account pauses.
@@ -259,11 +259,53 @@ private slots:
             for (int i = 0; i < 4; ++i)
                 check(QStringLiteral("192.0.2.%1").arg(a), "bad");
         }
-        QVERIFY(check(teacher, "login").contains(kPaused));
+        // (The teacher's address signed in before: the pause does not hold it.)
+        const QString elsewhere = "198.51.100.8";
+        QVERIFY(check(elsewhere, "login").contains(kPaused));
         QVERIFY(check("192.0.2.1", "login").contains(kPaused));
         rig.advance(60);
-        QVERIFY(check(teacher, "login").startsWith(kOk));
+        QVERIFY(check(elsewhere, "login").startsWith(kOk));
         QVERIFY(check(stranger, "login").contains(kLocked)); // its own ten minutes still run
+    }
+
+    // The pause of the account's checks holds strangers only: an address that signed in to the
+    // account within thirty days keeps working (its own count still locks it).
+    void pauseSparesKnownAddresses_data()
+    {
+        QTest::addColumn<qint64>("signedInAgo"); // seconds before the pause; -1: never
+        QTest::addColumn<bool>("held");
+        QTest::newRow("never signed in") << qint64(-1) << true;
+        QTest::newRow("just now") << qint64(0) << false;
+        QTest::newRow("29 days ago") << qint64(29 * 86400) << false;
+        QTest::newRow("31 days ago") << qint64(31 * 86400) << true;
+    }
+    void pauseSparesKnownAddresses()
+    {
+        QFETCH(qint64, signedInAgo);
+        QFETCH(bool, held);
+        ServiceRig rig;
+        addTeacher(rig);
+        const auto check = [&](const QString &address, PageRequest request) {
+            request.clientAddress = address;
+            return textOf(server::dispatch(rig.service, request));
+        };
+        const QString teacher = "198.51.100.7";
+        if (signedInAgo >= 0) {
+            QCOMPARE(check(teacher, test::postRequest("/score/checkpassword.php", login("login"))), kOk);
+            rig.advance(signedInAgo);
+        }
+        for (int i = 0; i < ScoreService::kAccountFailures; ++i)
+            check(QStringLiteral("192.0.2.%1").arg(i % 5), test::postRequest("/score/checkpassword.php", login("bad")));
+        QCOMPARE(check("192.0.2.99", test::postRequest("/score/checkpassword.php", login("login"))), kPaused);
+        QCOMPARE(check(teacher, test::postRequest("/score/checkpassword.php", login("login"))) == kPaused, held);
+        QCOMPARE(check(teacher, test::getRequest("/score/getteacher.php", digest(kDigest))) == kPaused, held);
+        if (held)
+            return;
+        QCOMPARE(check("192.0.2.99", test::postRequest("/score/checkpassword.php", login("login"))), kPaused);
+        // Not held by the pause, but by its own count.
+        for (int i = 1; i < 5; ++i)
+            QCOMPARE(check(teacher, test::postRequest("/score/checkpassword.php", login("bad"))), kWrongLogin);
+        QCOMPARE(check(teacher, test::postRequest("/score/checkpassword.php", login("bad"))), kLocked);
     }
 
     // The store keeps no form of the login password that a page takes, so a copy of the

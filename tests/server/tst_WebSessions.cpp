@@ -69,7 +69,8 @@ private slots:
     {
         WebRig rig;
         QVERIFY(rig.addTeacher());
-        PageRequest request = test::postRequest("/score/", {{"username", "t01"}, {"password", "login"}});
+        PageRequest request =
+            test::fromOwnPage(test::postRequest("/score/", {{"username", "t01"}, {"password", "login"}}));
         request.headers.append(qMakePair(QByteArrayLiteral("x-forwarded-proto"), QByteArrayLiteral("https")));
         QVERIFY(headerOf(dispatch(rig.service, request), "Set-Cookie").endsWith("; Secure"));
     }

@@ -176,14 +176,15 @@ private slots:
         QVERIFY(htmlOf(rig.signIn(QStringLiteral("\"><script>"), QStringLiteral("x"))).contains(u"value=\"&quot;&gt;&lt;script&gt;\""));
     }
 
-    // Another site's page may not sign a browser in or out; this site's pages, on any port,
-    // and clients that name no page, may.
+    // Another site's page may not sign a browser in or out, nor a request that names no page
+    // (every browser names it on a form's POST); this site's pages, on any port, may.
     void crossSiteSignIn_data()
     {
         QTest::addColumn<HeaderList>("headers");
         QTest::addColumn<int>("status");
         const QByteArray host = "score.school.cn:8080";
-        QTest::newRow("no origin, no referer") << HeaderList{{"Host", host}} << 303;
+        QTest::newRow("no origin, no referer") << HeaderList{{"Host", host}} << 403;
+        QTest::newRow("empty origin and referer") << HeaderList{{"Host", host}, {"Origin", ""}, {"Referer", " "}} << 403;
         QTest::newRow("same origin") << HeaderList{{"Host", host}, {"Origin", "http://score.school.cn:8080"}} << 303;
         QTest::newRow("same host, other port") << HeaderList{{"Host", host}, {"Origin", "https://score.school.cn"}} << 303;
         QTest::newRow("host case") << HeaderList{{"Host", "Score.School.CN"}, {"Origin", "http://score.school.cn"}} << 303;

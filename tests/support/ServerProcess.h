@@ -254,6 +254,9 @@ public:
         QNetworkRequest request(QUrl::fromEncoded(m_base.toLatin1() + target, QUrl::StrictMode));
         request.setHeader(QNetworkRequest::ContentTypeHeader,
                           QByteArrayLiteral("application/x-www-form-urlencoded"));
+        // As a browser on the server's own page sends it (the sign-in takes no other).
+        if (method == "POST")
+            request.setRawHeader("Origin", m_base.toLatin1());
         request.setTransferTimeout(30000);
         QNetworkReply *reply = finished(m_manager.sendCustomRequest(request, method, body));
         Reply out;
