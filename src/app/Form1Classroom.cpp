@@ -6,6 +6,7 @@
 #include "app/ManualSearchBox.h"
 #include "app/NameDisplay.h"
 #include "app/StatisticsPanel.h"
+#include "app/WhyCaption.h"
 #include "app/WhyChosen.h"
 #include "core/AppConfig.h"
 #include "core/Settings.h"
@@ -98,6 +99,8 @@ void Form1::buildClassroom()
                                    PromptIcon::Warning);
     });
     m_undo = std::make_unique<ScoreUndo>(m_context.pending);
+    m_whyCaption = new WhyCaption(Text13); // hidden with the box when the window collapses
+    connect(m_whyCaption, &WhyCaption::roomChanged, this, [this] { placeNameInBox(Text2->text()); });
 
     Text2->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Text2, &QWidget::customContextMenuRequested, this, &Form1::showNameMenu);
@@ -299,6 +302,7 @@ void Form1::showNameMenu(const QPoint &at)
         m_context.settings.setValue(Settings::Key::ClassroomKeys, on);
         m_context.settings.sync();
     });
+    addWhyCaptionSwitch(menu);
     menu->popup(Text2->mapToGlobal(at));
 }
 
@@ -315,12 +319,51 @@ void Form1::showWhyChosen(int pool, const QString &name)
     const QString why = whyChosenText(facts);
     Text2->setToolTip(why);
     m_panels[4]->setToolTipLead(why + u'\n' + VendorTip);
+    captionWhyChosen(why);
 }
 
 void Form1::clearWhyChosen()
 {
     Text2->setToolTip(QString());
     m_panels[4]->setToolTipLead(VendorTip);
+    if (m_whyCaption)
+        m_whyCaption->hideNow();
+}
+
+void Form1::captionWhyChosen(const QString &why)
+{
+    if (!m_context.settings.flag(Settings::Key::ShowWhyChosen) || m_collapsed)
+        return;
+    // Inside the box's border, below the name.
+    const int border = Text13->frameWidth();
+    m_whyCaption->showFor(why, Text13->rect().adjusted(border, border, -border, -border));
+}
+
+void Form1::addWhyCaptionSwitch(QMenu *menu)
+{
+    QAction *why = menu->addAction(QStringLiteral("显示抽取依据"));
+    why->setObjectName(QStringLiteral("actShowWhy"));
+    why->setCheckable(true);
+    why->setChecked(m_context.settings.flag(Settings::Key::ShowWhyChosen));
+    why->setToolTip(QStringLiteral("抽取停止后在姓名下方显示几秒钟抽取依据"));
+    connect(why, &QAction::toggled, this, [this](bool on) {
+        m_context.settings.setValue(Settings::Key::ShowWhyChosen, on);
+        m_context.settings.sync();
+        if (!on)
+            m_whyCaption->hideNow();
+    });
+}
+
+void Form1::placeNameInBox(const QString &text)
+{
+    // The box's inside, less its border and the reason showing at its foot.
+    const int taken = m_whyCaption ? m_whyCaption->takenHeight() : 0;
+    const int room = Text13->height() - 2 * Text13->frameWidth() - taken;
+    if (!text.isEmpty())
+        Text2->fitFont(nameFontSize(Text2->width() * 15, int(text.size())), room);
+    // The name's lines, as far as the box allows, centred on what the box leaves.
+    Text2->resize(Text2->width(), std::min(Text2->linesHeight(), room));
+    Text2->move(Text2->x(), Text13->y() + (Text13->height() - taken - Text2->height()) / 2);
 }
 
 void Form1::readAloud(const QString &name)

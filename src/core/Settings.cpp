@@ -25,6 +25,7 @@ const std::array<KeyRow, Settings::KeyCount> &keyTable()
         {Settings::Key::LastlogUsername, "Userinfo/LastlogUsername", QString()},
         {Settings::Key::ClassroomKeys, "Classroom/Keys", true},
         {Settings::Key::ReadNames, "Classroom/ReadNames", false},
+        {Settings::Key::ShowWhyChosen, "Classroom/ShowWhy", true},
     }};
     return table;
 }

@@ -20,8 +20,9 @@ public:
         LastlogUsername, // "Userinfo/LastlogUsername": the last account that logged in online
         ClassroomKeys,   // "Classroom/Keys": Space, clicker, digits and Esc act on the main window (on)
         ReadNames,       // "Classroom/ReadNames": the chosen student's name is read aloud (off)
+        ShowWhyChosen,   // "Classroom/ShowWhy": why a drawn student was chosen shows under the name (on)
     };
-    static constexpr int KeyCount = 4;
+    static constexpr int KeyCount = 5;
 
     // The names the store is filed under (also the application's own names).
     static QString organisationName();
