@@ -345,6 +345,8 @@ private slots:
             const QRect rect = view->visualItemRect(view->item(row));
             QVERIFY2(rect.top() >= 0 && rect.bottom() <= viewport.bottom(),
                      qPrintable(QStringLiteral("line %1 of %2").arg(row).arg(list)));
+            if (list == QStringLiteral("List4"))
+                continue; // its lines scroll sideways
             // Whole, in one line or wrapped into as many as the item is high; no "…".
             const QString text = view->item(row)->text();
             QStyleOptionViewItem option;
