@@ -17,6 +17,7 @@
 #include "widgets/ElidedLabel.h"
 #include "widgets/Prompter.h"
 #include "widgets/Speaker.h"
+#include "widgets/Splitter.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -334,9 +335,12 @@ void Form1::captionWhyChosen(const QString &why)
 {
     if (!m_context.settings.flag(Settings::Key::ShowWhyChosen) || m_collapsed)
         return;
-    // Inside the box's border, below the name.
+    // Inside the box's border, below the name, left of the bar that lies over the box's edge.
     const int border = Text13->frameWidth();
-    m_whyCaption->showFor(why, Text13->rect().adjusted(border, border, -border, -border));
+    QRect inside = Text13->rect().adjusted(border, border, -border, -border);
+    if (Splitter1->isVisible())
+        inside.setRight(std::min(inside.right(), Splitter1->x() - Text13->x() - 1));
+    m_whyCaption->showFor(why, inside);
 }
 
 void Form1::addWhyCaptionSwitch(QMenu *menu)

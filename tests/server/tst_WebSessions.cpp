@@ -311,7 +311,7 @@ private slots:
         QVERIFY2(next.startsWith(path + u'?'), qPrintable(next));
         // The upload-result page links to the same page.
         const QString recent = htmlOf(rig.get("/score/", {{"t", "t01"}, {"n", "5"}, {"mp", Md5Hex("login")}}));
-        QVERIFY2(recent.contains(u"href=\"" + next.section(QStringLiteral("&sort"), 0, 0).toHtmlEscaped() + u'"'),
+        QVERIFY2(recent.contains(QStringLiteral("href=\"") + next.section(QStringLiteral("&sort"), 0, 0).toHtmlEscaped() + u'"'),
                  qPrintable(recent));
 
         const PageReply refused = rig.send(Method::Post, "/score/", {{"username", "t01"}, {"password", "no"}, {"next", next}}, {});
