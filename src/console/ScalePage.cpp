@@ -1,5 +1,6 @@
 #include "ScalePage.h"
 
+#include "widgets/ClassroomLook.h"
 #include "widgets/TabColumns.h"
 
 #include "console/ConsoleSession.h"

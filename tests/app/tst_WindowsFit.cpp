@@ -14,6 +14,7 @@
 #include "core/TextCodec.h"
 #include "widgets/ClassroomLook.h"
 #include "widgets/ElidedLabel.h"
+#include "widgets/Prompter.h"
 #include "widgets/TwipsLayout.h"
 
 #include <QAbstractButton>
@@ -27,6 +28,9 @@
 #include <QStyleOptionComboBox>
 #include <QStyleOptionGroupBox>
 #include <QTabBar>
+#include <QTemporaryDir>
+#include <QFileDialog>
+#include <QTreeView>
 #include <QTextLayout>
 
 #include <functional>
@@ -368,6 +372,7 @@ private slots:
         QTest::newRow("the standards after login") << "main window" << "List1";
         QTest::newRow("the name corrected") << "correction panel" << "Text8";
         QTest::newRow("the teacher's account") << "console 个人信息" << "Text7";
+        QTest::newRow("the standards a new one joins") << "console 新建标准" << "List6";
     }
     // Not editable, and drawn in the colours of an editable control.
     void keyInformationReadable()
@@ -469,6 +474,60 @@ private slots:
         QFETCH(QString, english);
         QFETCH(QString, chinese);
         QCOMPARE(QCoreApplication::translate(qPrintable(context), qPrintable(english)), chinese);
+    }
+
+    // Qt's file dialog opens in the folder given and speaks Chinese in any locale: every
+    // caption, header, column and place; a folder's type and a file's date too.
+    void fileDialogInChinese()
+    {
+        QTemporaryDir folder;
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("备份")));
+        QFile file(folder.filePath(QStringLiteral("scores.cvr")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        const auto dialog = makeFileDialog(nullptr, QStringLiteral("打开数据文件"),
+                                           QStringLiteral("数据文件 (*.cvr);;所有文件 (*)"), folder.path());
+        dialog->setViewMode(QFileDialog::Detail);
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+        QCOMPARE(QDir(dialog->directory()).canonicalPath(), QDir(folder.path()).canonicalPath());
+        auto *details = dialog->findChild<QTreeView *>(QStringLiteral("treeView"));
+        QVERIFY(details);
+        QTRY_COMPARE(details->model()->rowCount(details->rootIndex()), 2);
+        QStringList shown;
+        for (int row = 0; row < 2; ++row) {
+            const QModelIndex index = details->model()->index(row, 0, details->rootIndex());
+            const QString type = index.siblingAtColumn(2).data().toString();
+            QCOMPARE(type, index.data().toString() == QStringLiteral("备份") ? QStringLiteral("文件夹")
+                                                                             : QStringLiteral("CVR 文件"));
+            QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d$"))
+                         .match(index.siblingAtColumn(3).data().toString())
+                         .hasMatch(),
+                     qPrintable(index.siblingAtColumn(3).data().toString()));
+        }
+        for (int column = 0; column < details->model()->columnCount(); ++column)
+            shown.append(details->model()->headerData(column, Qt::Horizontal).toString());
+        for (QWidget *w : dialog->findChildren<QWidget *>()) {
+            if (!w->isVisibleTo(dialog.get()))
+                continue;
+            if (const auto *label = qobject_cast<QLabel *>(w))
+                shown.append(label->text());
+            else if (const auto *button = qobject_cast<QAbstractButton *>(w))
+                shown.append(button->text() + u' ' + button->toolTip());
+            else if (const auto *combo = qobject_cast<QComboBox *>(w); combo && !combo->isEditable())
+                shown.append(combo->currentText());
+        }
+        if (auto *places = dialog->findChild<QListView *>(QStringLiteral("sidebar"))) {
+            for (int row = 0; row < places->model()->rowCount(); ++row)
+                shown.append(places->model()->index(row, 0).data().toString());
+        }
+        // English words: two letters or more, outside the names of files and folders and the patterns.
+        const QRegularExpression english(QStringLiteral("\\b[A-Za-z]{2,}\\b"));
+        for (QString text : shown) {
+            text.remove(QStringLiteral("scores.cvr")).remove(QStringLiteral("*.cvr")).remove(folder.path());
+            text.remove(QDir::home().dirName());
+            QVERIFY2(!english.match(withoutMnemonic(text)).hasMatch(), qPrintable(text));
+        }
     }
 
     void windowsFacesAreMapped_data()
