@@ -56,8 +56,9 @@ QString clippedCell(const QString &text, const QString &href)
 
 QString scrollBox(const QString &label, const QString &table)
 {
-    // Focusable, so a keyboard can scroll a table wider than a phone.
-    return QStringLiteral("<div class=\"scroll\" tabindex=\"0\" role=\"region\" aria-label=\"%1\">%2</div>")
+    // Focusable, so a keyboard can scroll a table wider than a phone; a labelled section is a
+    // region to a screen reader.
+    return QStringLiteral("<section class=\"scroll\" tabindex=\"0\" aria-label=\"%1\">%2</section>")
         .arg(esc(label), table);
 }
 

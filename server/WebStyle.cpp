@@ -50,6 +50,7 @@ svg.line text{fill:#222}
 .legend{display:flex;flex-wrap:wrap;gap:0 1.5em;margin:.3em 0;font-size:.9em}
 .legend i{display:inline-block;width:1.5em;height:0;border-top:3px solid #3f74b5;vertical-align:middle;margin-right:.3em}
 .legend i.m{border-top:2px dashed #c0392b}
+.skip{position:absolute;left:-10000px}.skip:focus{position:static}
 .sr{position:absolute;width:1px;height:1px;overflow:hidden;clip-path:inset(50%);white-space:nowrap}
 .pages{display:flex;flex-wrap:wrap;gap:.4em 1.2em;margin:.6em 0}
 .print-head{display:none}

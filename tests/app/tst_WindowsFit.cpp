@@ -494,6 +494,8 @@ private slots:
         auto *details = dialog->findChild<QTreeView *>(QStringLiteral("treeView"));
         QVERIFY(details);
         QTRY_COMPARE(details->model()->rowCount(details->rootIndex()), 2);
+        if (const QString pictures = qEnvironmentVariable("CORVANTA_SCREENSHOT_DIR"); !pictures.isEmpty())
+            dialog->grab().save(pictures + QStringLiteral("/file_dialog.png"));
         QStringList shown;
         for (int row = 0; row < 2; ++row) {
             const QModelIndex index = details->model()->index(row, 0, details->rootIndex());

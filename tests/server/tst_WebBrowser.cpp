@@ -33,6 +33,8 @@ const QStringList kStudents = {"张三", "李四", "王五", "欧阳娜娜", kEv
 // 二班: one student with a long history, for the page a parent takes home.
 const QString kPrinted = QStringLiteral("陈小明");
 constexpr int kPrintedScores = 300;
+// A page a teacher opens before signing in: the class page sorted by mean ("一班" in GBK).
+constexpr char kReturnPage[] = "/score/class?class=%D2%BB%B0%E0&sort=-mean";
 
 QString studentTarget(const QString &className, const QString &name)
 {
@@ -294,7 +296,8 @@ private slots:
                                                {"pages", pages},
                                                {"widths", QJsonArray{360, 1280}},
                                                {"shots", m_shots},
-                                               {"sortPage", "class"}})
+                                               {"sortPage", "class"},
+                                               {"returnPage", kReturnPage}})
                          .toJson());
         config.close();
         QProcess run;
@@ -315,6 +318,7 @@ private slots:
         const QJsonObject result = QJsonDocument::fromJson(run.readAllStandardOutput()).object();
         QVERIFY2(!result.isEmpty(), err.right(2000).constData());
         QVERIFY(result["signedIn"].toBool());
+        QCOMPARE(result["returnedTo"].toString(), QLatin1String(kReturnPage));
         const QJsonObject refused = result["refusedSignIn"].toObject();
         QCOMPARE(refused["alert"].toString(), QStringLiteral("用户名或密码错误！"));
         QCOMPARE(refused["account"].toString(), QStringLiteral("lin01"));
@@ -339,6 +343,20 @@ private slots:
             QVERIFY2(empty("splitRows"), where);
             QVERIFY2(empty("smallTargets"), where);
             QVERIFY2(p["sideways"].toInt() <= 0, where);
+            // The class page: "跳到…" links first, each reaching its place; a name is one tab stop
+            // per row, the charts none.
+            if (p["name"].toString() == QStringLiteral("class")) {
+                const QJsonArray skips = p["skipLinks"].toArray();
+                QCOMPARE(skips.size(), 2);
+                for (const QJsonValue &skip : skips) {
+                    QVERIFY(skip["text"].toString().startsWith(QStringLiteral("跳到")));
+                    QVERIFY(skip["target"].toBool());
+                }
+                QCOMPARE(p["chartStops"].toInt(), 0);
+                QVERIFY(!p["rowStops"].toArray().isEmpty());
+                for (const QJsonValue &stops : p["rowStops"].toArray())
+                    QCOMPARE(stops.toInt(), 1);
+            }
             // Only names too long for the label column are cut, and then with "…".
             for (const QJsonValue &label : p["elided"].toArray())
                 QVERIFY2(label.toString().size() > 8, qPrintable(label.toString()));
