@@ -124,7 +124,8 @@ private slots:
         QCOMPARE(html.count(u"<script"), 1);
     }
 
-    // No address in a page holds a raw blank, quote or angle bracket, whatever the names.
+    // No address in a page holds a raw blank, quote or angle bracket, whatever the names; a "#"
+    // only starts a link to a place in the page.
     void addressesPercentEncoded()
     {
         const QString cls = QStringLiteral("A班 <1> \"x\"#?");
@@ -142,7 +143,7 @@ private slots:
             for (auto m = href.globalMatch(html); m.hasNext(); ++links) {
                 const QString address = m.next().captured(1);
                 QVERIFY2(!address.contains(u' ') && !address.contains(u"&lt;") && !address.contains(u"&gt;") &&
-                             !address.contains(u"&quot;") && (address == u"#" || !address.contains(u'#')),
+                             !address.contains(u"&quot;") && (address.startsWith(u'#') || !address.contains(u'#')),
                          qPrintable(address));
             }
             QVERIFY(links > 0);
