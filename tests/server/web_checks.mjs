@@ -52,7 +52,8 @@ function layoutFaults() {
     const name = text(row.cells[0]);
     if ([...name].length <= 4 && row.cells[0] && lines(row.cells[0]) > 1) out.tallRows.push(name);
   }
-  for (const id of ['latest', 'recent', 'history']) {
+  // On a phone the history's rows are cards of two lines.
+  for (const id of window.innerWidth <= 480 ? ['latest', 'recent'] : ['latest', 'recent', 'history']) {
     for (const row of document.querySelectorAll('#' + id + ' tbody tr'))
       for (const cell of row.cells) if (lines(cell) > 1) { out.splitRows.push(id + ': ' + text(row)); break; }
   }
@@ -64,6 +65,13 @@ function layoutFaults() {
     }
   }
   out.sideways = document.documentElement.scrollWidth - window.innerWidth;
+  // What a parents' meeting is about stands on the screen: no cell of the topics or the history
+  // past its edge, no topic name cut.
+  out.pastEdge = [];
+  for (const cell of document.querySelectorAll('#topics th, #topics td, #history td'))
+    if (cell.getBoundingClientRect().right > window.innerWidth + 0.5) out.pastEdge.push(text(cell));
+  for (const clip of document.querySelectorAll('#topics .clip'))
+    if (clip.scrollWidth > clip.clientWidth) out.pastEdge.push('cut: ' + text(clip));
   // The keyboard's way through a student table: skip links first, one stop per row, none in the charts.
   const stops = [...document.querySelectorAll('a[href], button, input, [tabindex]')]
     .filter((el) => el.tabIndex >= 0 && !el.disabled);
