@@ -112,7 +112,7 @@ QString charts(const ClassReport &report, const QList<Placed> &students)
     return QStringLiteral("<div class=\"charts\" id=\"charts\"><section><h2>平均分</h2>%1</section>"
                           "<section><h2>被点次数</h2>%2</section></div>")
         .arg(barChart(QStringLiteral("chart-mean"), QStringLiteral("每名学生的平均分"), means,
-                      QStringLiteral("#3f74b5")),
+                      QStringLiteral("#3f74b5"), web_report::kFullMark),
              barChart(QStringLiteral("chart-count"), QStringLiteral("每名学生被点的次数"), counts,
                       QStringLiteral("#4b8a3e")));
 }

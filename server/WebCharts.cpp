@@ -26,9 +26,10 @@ constexpr double kLeft = 34, kRight = 10, kTop = 10, kBottom = 28;
 
 } // namespace
 
-QString barChart(const QString &id, const QString &caption, const QList<Bar> &bars, const QString &colour)
+QString barChart(const QString &id, const QString &caption, const QList<Bar> &bars, const QString &colour,
+                 double fullLength)
 {
-    double low = 0, high = 0;
+    double low = 0, high = std::max(0.0, fullLength);
     for (const Bar &b : bars) {
         low = std::min(low, b.value);
         high = std::max(high, b.value);

@@ -40,6 +40,22 @@ namespace {
 
 const QString VendorTip = QStringLiteral("双击访问官网");
 
+// A switch of the name display's menu, kept in the settings as soon as it is flipped.
+QAction *addSettingSwitch(QMenu *menu, Settings &settings, Settings::Key key, const QString &caption,
+                          const QString &name, const QString &tip)
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(name);
+    action->setCheckable(true);
+    action->setChecked(settings.flag(key));
+    action->setToolTip(tip);
+    QObject::connect(action, &QAction::toggled, menu, [&settings, key](bool on) {
+        settings.setValue(key, on);
+        settings.sync();
+    });
+    return action;
+}
+
 // Sees the keys meant for one window before its controls do. Keys are pressed on whatever
 // has the focus (a draw button, a list), so the window itself would never see them.
 class ClassroomKeyWatcher final : public QObject
@@ -294,15 +310,8 @@ void Form1::showNameMenu(const QPoint &at)
         m_context.settings.sync();
     });
 
-    QAction *keys = menu->addAction(QStringLiteral("键盘和翻页笔"));
-    keys->setObjectName(QStringLiteral("actKeys"));
-    keys->setCheckable(true);
-    keys->setChecked(m_context.settings.flag(Settings::Key::ClassroomKeys));
-    keys->setToolTip(QStringLiteral("空格或翻页键：开始/停止抽取；0~5：计分；Esc：收起窗口"));
-    connect(keys, &QAction::toggled, this, [this](bool on) {
-        m_context.settings.setValue(Settings::Key::ClassroomKeys, on);
-        m_context.settings.sync();
-    });
+    addSettingSwitch(menu, m_context.settings, Settings::Key::ClassroomKeys, QStringLiteral("键盘和翻页笔"),
+                     QStringLiteral("actKeys"), QStringLiteral("空格或翻页键：开始/停止抽取；0~5：计分；Esc：收起窗口"));
     addWhyCaptionSwitch(menu);
     menu->popup(Text2->mapToGlobal(at));
 }
@@ -345,14 +354,10 @@ void Form1::captionWhyChosen(const QString &why)
 
 void Form1::addWhyCaptionSwitch(QMenu *menu)
 {
-    QAction *why = menu->addAction(QStringLiteral("显示抽取依据"));
-    why->setObjectName(QStringLiteral("actShowWhy"));
-    why->setCheckable(true);
-    why->setChecked(m_context.settings.flag(Settings::Key::ShowWhyChosen));
-    why->setToolTip(QStringLiteral("抽取停止后在姓名下方显示几秒钟抽取依据"));
+    QAction *why = addSettingSwitch(menu, m_context.settings, Settings::Key::ShowWhyChosen,
+                                    QStringLiteral("显示抽取依据"), QStringLiteral("actShowWhy"),
+                                    QStringLiteral("抽取停止后在姓名下方显示几秒钟抽取依据"));
     connect(why, &QAction::toggled, this, [this](bool on) {
-        m_context.settings.setValue(Settings::Key::ShowWhyChosen, on);
-        m_context.settings.sync();
         if (!on)
             m_whyCaption->hideNow();
     });
