@@ -3,7 +3,10 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QIdentityProxyModel>
+#include <QStyle>
+#include <QTreeView>
 #include <QAbstractButton>
 #include <QMessageBox>
 
@@ -35,17 +38,25 @@ class ChineseFileColumns final : public QIdentityProxyModel
 {
 public:
     using QIdentityProxyModel::QIdentityProxyModel;
-    static constexpr int TypeColumn = 2, DateColumn = 3;
+    static constexpr int SizeColumn = 1, TypeColumn = 2, DateColumn = 3;
+    static QString dateText(const QDateTime &time) { return time.toString(QStringLiteral("yyyy-MM-dd HH:mm")); }
 
     QVariant data(const QModelIndex &index, int role) const override
     {
         const auto *files = qobject_cast<const QFileSystemModel *>(sourceModel());
-        if (role != Qt::DisplayRole || !files || (index.column() != TypeColumn && index.column() != DateColumn))
+        if (role != Qt::DisplayRole || !files || index.column() < SizeColumn || index.column() > DateColumn)
             return QIdentityProxyModel::data(index, role);
         const QModelIndex source = mapToSource(index);
         if (index.column() == DateColumn) {
             const QDateTime modified = files->lastModified(source);
-            return modified.isValid() ? modified.toString(QStringLiteral("yyyy-MM-dd HH:mm")) : QString();
+            return modified.isValid() ? dateText(modified) : QString();
+        }
+        if (index.column() == SizeColumn) {
+            if (files->isDir(source))
+                return QString();
+            const qint64 size = files->size(source);
+            return size < 1024 ? QStringLiteral("%1 字节").arg(size)
+                               : QLocale::c().formattedDataSize(size, 1, QLocale::DataSizeTraditionalFormat);
         }
         if (files->isDir(source))
             return QStringLiteral("文件夹");
@@ -78,6 +89,14 @@ std::unique_ptr<QFileDialog> makeFileDialog(QWidget *parent, const QString &titl
     auto dialog = std::make_unique<QFileDialog>(parent, title, folder, filter);
     dialog->setWindowFlag(Qt::WindowStaysOnTopHint);
     dialog->setProxyModel(new ChineseFileColumns(dialog.get()));
+    // The date column as wide as a date and time.
+    if (auto *details = dialog->findChild<QTreeView *>(QStringLiteral("treeView"))) {
+        const int wide = details->fontMetrics().horizontalAdvance(
+                             ChineseFileColumns::dateText(QDateTime(QDate(2000, 12, 30), QTime(20, 0)))) +
+                         4 * details->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 16;
+        details->header()->resizeSection(ChineseFileColumns::DateColumn,
+                                         std::max(wide, details->header()->sectionSize(ChineseFileColumns::DateColumn)));
+    }
     return dialog;
 }
 

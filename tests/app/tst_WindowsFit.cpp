@@ -502,10 +502,12 @@ private slots:
             const QString type = index.siblingAtColumn(2).data().toString();
             QCOMPARE(type, index.data().toString() == QStringLiteral("备份") ? QStringLiteral("文件夹")
                                                                              : QStringLiteral("CVR 文件"));
-            QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d$"))
-                         .match(index.siblingAtColumn(3).data().toString())
-                         .hasMatch(),
-                     qPrintable(index.siblingAtColumn(3).data().toString()));
+            const QString date = index.siblingAtColumn(3).data().toString();
+            QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d$")).match(date).hasMatch(),
+                     qPrintable(date));
+            // Whole in its column.
+            QVERIFY(details->fontMetrics().horizontalAdvance(date) + 8 <= details->columnWidth(3));
+            shown.append(index.siblingAtColumn(1).data().toString());
         }
         for (int column = 0; column < details->model()->columnCount(); ++column)
             shown.append(details->model()->headerData(column, Qt::Horizontal).toString());
