@@ -105,10 +105,10 @@ QString charts(const ClassReport &report, const QList<Placed> &students)
         means.append({s.name, s.mean(), meanText(s.mean(), s.scores), href, index});
         counts.append({s.name, double(s.scores), QString::number(s.scores), href, index});
     }
-    return QStringLiteral("<div class=\"charts\"><section><h2>平均分</h2>%1</section>"
+    return QStringLiteral("<div class=\"charts\" id=\"charts\"><section><h2>平均分</h2>%1</section>"
                           "<section><h2>被点次数</h2>%2</section></div>")
         .arg(barChart(QStringLiteral("chart-mean"), QStringLiteral("每名学生的平均分"), means,
-                      QStringLiteral("#3f74b5")),
+                      QStringLiteral("#3f74b5"), web_report::kFullMark),
              barChart(QStringLiteral("chart-count"), QStringLiteral("每名学生被点的次数"), counts,
                       QStringLiteral("#4b8a3e")));
 }
@@ -149,12 +149,17 @@ QString classPage(const Teacher &teacher, const ClassReport &report, const SortO
     const QString links =
         QStringLiteral("<a href=\"%1\">我的班级</a><a href=\"%2\" download>下载计分表（CSV）</a>")
             .arg(QLatin1String(pages::kScoreHome), esc(classAddress(pages::kWebClassCsv, report.name)));
-    const QString header = signedInBar(teacher, links);
     const QList<Placed> students = placedStudents(report, order);
+    // The first tab stops: past the header's links to the table, and past the table's rows to
+    // the charts.
+    QString skips = QStringLiteral("<a class=\"skip\" href=\"#s-students\">跳到学生表</a>");
+    if (scores > 0)
+        skips += QStringLiteral("<a class=\"skip\" href=\"#charts\">跳到图表</a>");
+    const QString header = skips + signedInBar(teacher, links);
     QString body = QStringLiteral("<h1>%1</h1><p class=\"note\">%2 名学生 · %3 条计分 · 最近上传 <span class=\"t\">%4</span></p>")
                        .arg(esc(report.name), QString::number(report.students.size()), QString::number(scores),
                             esc(web_report::momentMinuteText(report.lastUpload)));
-    body += QStringLiteral("<h2>学生</h2>") + studentTable(report, students, order);
+    body += QStringLiteral("<h2 id=\"s-students\">学生</h2>") + studentTable(report, students, order);
     if (scores == 0)
         return document(report.name, body + QStringLiteral("<p class=\"note\">还没有计分记录。</p>"), true, header);
     body += charts(report, students);

@@ -7,6 +7,8 @@
 #include "net/PageDescriptor.h"
 #include "net/Wire.h"
 
+#include <QUrl>
+
 namespace corvanta::server::html {
 
 namespace {
@@ -67,8 +69,9 @@ QString clippedCell(const QString &text, const QString &href)
 
 QString scrollBox(const QString &label, const QString &table)
 {
-    // Focusable, so a keyboard can scroll a table wider than a phone.
-    return QStringLiteral("<div class=\"scroll\" tabindex=\"0\" role=\"region\" aria-label=\"%1\">%2</div>")
+    // Focusable, so a keyboard can scroll a table wider than a phone; a labelled section is a
+    // region to a screen reader.
+    return QStringLiteral("<section class=\"scroll\" tabindex=\"0\" aria-label=\"%1\">%2</section>")
         .arg(esc(label), table);
 }
 
@@ -126,7 +129,29 @@ QString signedInBar(const Teacher &teacher, const QString &links)
         .arg(links, esc(teacher.addressed()), QLatin1String(pages::kWebSignOut));
 }
 
-QString signInPage(const QString &message, const QString &account)
+QByteArray returnAddress(const QString &asked)
+{
+    const QString home = QLatin1String(pages::kScoreHome);
+    // Only a path below the pages' own folder; "//host" and "/\\host" would leave the site.
+    if (!asked.startsWith(home) || asked.contains(u'\\') || asked.size() > 2000)
+        return pages::kScoreHome;
+    for (const QChar c : asked) {
+        // Printable ASCII only: what askedAddress makes; nothing that could end a header.
+        if (c.unicode() <= 0x20 || c.unicode() >= 0x7f)
+            return pages::kScoreHome;
+    }
+    return asked.toLatin1();
+}
+
+QString askedAddress(const QString &path, const QList<QPair<QString, QString>> &fields)
+{
+    const QByteArray escapedPath = QUrl::toPercentEncoding(path, "/");
+    if (fields.isEmpty())
+        return QString::fromLatin1(escapedPath);
+    return webAddress(escapedPath.constData(), fields);
+}
+
+QString signInPage(const QString &message, const QString &account, const QString &next)
 {
     QString body = QStringLiteral("<h1>Corvanta 计分服务</h1>"
                                   "<p>教师登录后可查看自己的班级和最近的计分记录。</p>");
@@ -141,9 +166,12 @@ QString signInPage(const QString &message, const QString &account)
                 "required value=\"%1\"%2></p>"
                 "<p><label for=\"password\">登录密码</label><input id=\"password\" name=\"password\" "
                 "type=\"password\" autocomplete=\"current-password\" required%3></p>"
-                "<p><button type=\"submit\">登录</button></p></form>")
+                "%4<p><button type=\"submit\">登录</button></p></form>")
                 .arg(esc(account.trimmed()), refused ? QString() : QStringLiteral(" autofocus"),
-                     refused ? QStringLiteral(" autofocus") : QString());
+                     refused ? QStringLiteral(" autofocus") : QString(),
+                     next.isEmpty() ? QString()
+                                    : QStringLiteral("<input type=\"hidden\" name=\"%1\" value=\"%2\">")
+                                          .arg(QLatin1String(field::kNext), esc(next)));
     return document(QStringLiteral("Corvanta 计分服务"), body);
 }
 

@@ -37,8 +37,13 @@ QString studentAddress(const char *path, const QString &className, const QString
 QString signedInBar(const Teacher &teacher, const QString &links);
 
 // The sign-in form; after a refusal the message is announced, the account kept and the
-// password box focused.
-QString signInPage(const QString &message, const QString &account = {});
+// password box focused. `next`: the page the sign-in returns to (checked again on return).
+QString signInPage(const QString &message, const QString &account = {}, const QString &next = {});
+// Where a sign-in goes: `asked` when it is a path of this site's pages ("/score/...", no
+// other host, scheme, backslash or control character), else the home page.
+QByteArray returnAddress(const QString &asked);
+// The address of a page as asked for: its path and its fields again, escaped.
+QString askedAddress(const QString &path, const QList<QPair<QString, QString>> &fields);
 // The signed-in teacher's classes at a glance and the newest scores.
 QString homePage(const Teacher &teacher, const QList<ClassSummary> &classes,
                  const QList<ScoreRecord> &recent);

@@ -26,6 +26,7 @@ public:
     QString value(const QString &name) const;
     void append(const FieldMap &other);
     qsizetype size() const { return m_fields.size(); }
+    const QList<QPair<QString, QString>> &pairs() const { return m_fields; }
 
 private:
     QList<QPair<QString, QString>> m_fields;

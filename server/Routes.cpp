@@ -3,15 +3,36 @@
 #include "HtmlPages.h"
 #include "Pages.h"
 
+#include "net/PageDescriptor.h"
+
 
 namespace corvanta::server {
 
 namespace {
 
-PageReply refusal(const Route &route, const QString &text, const QString &account)
+// The page a refused person signs in to go on to: the page asked for, or the one a refused
+// sign-in was going to.
+QString pageToReturnTo(const PageRequest &request)
 {
-    PageReply reply =
-        route.options & kSignInPageRefusal ? PageReply::html(html::signInPage(text, account)) : PageReply::text(text);
+    if (request.method == Method::Get) {
+        // Without the credentials of the refused request: the session stands in for them.
+        QList<QPair<QString, QString>> fields;
+        for (const auto &pair : request.fields.pairs()) {
+            if (pair.first != QLatin1String(field::kAccount) && pair.first != QLatin1String(field::kDigest) &&
+                pair.first != QLatin1String(field::kUsername) && pair.first != QLatin1String(field::kPassword))
+                fields.append(pair);
+        }
+        return html::askedAddress(request.path, fields);
+    }
+    const QString next = request.fields.value(QLatin1String(field::kNext));
+    return next.isEmpty() ? QString() : QString::fromLatin1(html::returnAddress(next));
+}
+
+PageReply refusal(const Route &route, const PageRequest &request, const QString &text, const QString &account)
+{
+    PageReply reply = route.options & kSignInPageRefusal
+                          ? PageReply::html(html::signInPage(text, account, pageToReturnTo(request)))
+                          : PageReply::text(text);
     reply.outcome = QStringLiteral("refused");
     reply.account = account;
     return reply;
@@ -30,7 +51,7 @@ Admission check(ScoreService &service, const Route &route, const PageRequest &re
     }
     for (const char *name : route.required) {
         if (!request.fields.has(QLatin1String(name))) {
-            admission.reply = refusal(route, QStringLiteral("请求缺少字段：") + QLatin1String(name),
+            admission.reply = refusal(route, request, QStringLiteral("请求缺少字段：") + QLatin1String(name),
                                       request.fields.value(QLatin1String(field::kUsername)));
             return admission;
         }
@@ -47,7 +68,7 @@ Admission check(ScoreService &service, const Route &route, const PageRequest &re
             return admission;
         }
         if (!auth) {
-            admission.reply = refusal(route, auth.error(), request.fields.value(accountField));
+            admission.reply = refusal(route, request, auth.error(), request.fields.value(accountField));
             return admission;
         }
         admission.teacher = std::move(auth).value();

@@ -29,6 +29,12 @@ QList<LinePoint> points(const QList<web_report::DaySummary> &days)
     return out;
 }
 
+// A mean beside the full mark it is out of ("2.86 / 5"), so a parent reads it rightly.
+QString outOfFullMark(const QString &mean, int scores)
+{
+    return scores > 0 ? mean + QStringLiteral(" / ") + QString::number(web_report::kFullMark) : mean;
+}
+
 QString figures(const StudentReport &r)
 {
     int classScores = 0;
@@ -43,8 +49,9 @@ QString figures(const StudentReport &r)
     const StudentSummary &s = r.student;
     return QStringLiteral("<table id=\"figures\" class=\"figures\"><tbody>") + row("班级", esc(r.className)) +
            row("组", QString::number(s.group)) + row("被点次数", QString::number(s.scores)) +
-           row("平均分", esc(meanText(s.mean(), s.scores))) +
-           row("班级平均分", esc(meanText(classScores > 0 ? classTotal / classScores : 0, classScores))) +
+           row("平均分", esc(outOfFullMark(meanText(s.mean(), s.scores), s.scores))) +
+           row("班级平均分", esc(outOfFullMark(meanText(classScores > 0 ? classTotal / classScores : 0, classScores),
+                                               classScores))) +
            row("最近计分", timeCell(s.lastTime)) + QStringLiteral("</tbody></table>");
 }
 

@@ -26,9 +26,10 @@ constexpr double kLeft = 34, kRight = 10, kTop = 10, kBottom = 28;
 
 } // namespace
 
-QString barChart(const QString &id, const QString &caption, const QList<Bar> &bars, const QString &colour)
+QString barChart(const QString &id, const QString &caption, const QList<Bar> &bars, const QString &colour,
+                 double fullLength)
 {
-    double low = 0, high = 0;
+    double low = 0, high = std::max(0.0, fullLength);
     for (const Bar &b : bars) {
         low = std::min(low, b.value);
         high = std::max(high, b.value);
@@ -47,7 +48,10 @@ QString barChart(const QString &id, const QString &caption, const QList<Bar> &ba
         const QString labelHtml =
             b.href.isEmpty()
                 ? QStringLiteral("<span class=\"l\" title=\"%1\">%1</span>").arg(label)
-                : QStringLiteral("<a class=\"l\" href=\"%1\" title=\"%2\">%2</a>").arg(b.href.toHtmlEscaped(), label);
+                // A click opens the student; the keyboard reaches the same page from the table's row,
+                // so the chart adds no tab stops of its own.
+                : QStringLiteral("<a class=\"l\" href=\"%1\" title=\"%2\" tabindex=\"-1\">%2</a>")
+                      .arg(b.href.toHtmlEscaped(), label);
         const double from = std::min(x(0), x(b.value)), to = std::max(x(0), x(b.value));
         rows += QStringLiteral("<div data-i=\"%1\">%2<svg aria-hidden=\"true\" focusable=\"false\">"
                                "<rect x=\"%3\" y=\"0\" width=\"%4\" height=\"14\" fill=\"%5\"/>%6</svg>"

@@ -17,8 +17,10 @@ struct Bar
 // A horizontal bar chart drawn here, one row per bar: the label (as wide as the longest, up to
 // a share of the width, then cut with "…" and given whole in its title), the bar from a zero
 // line (negative values point left) and the value. Lengths are in percent, so one drawing
-// fits a phone and a wide screen. id must be unique in the page.
-QString barChart(const QString &id, const QString &caption, const QList<Bar> &bars, const QString &colour);
+// fits a phone and a wide screen. id must be unique in the page. `fullLength`: the value a bar
+// across the whole width stands for (a full mark), at least; 0: the largest value.
+QString barChart(const QString &id, const QString &caption, const QList<Bar> &bars, const QString &colour,
+                 double fullLength = 0);
 
 // A line of points over time: x a time in seconds, y a score.
 struct LinePoint

@@ -63,7 +63,8 @@ PageReply signedIn(const PageContext &call)
     // A new token on every sign-in; the one the browser had, if any, ends.
     WebSessions &sessions = call.service.sessions();
     sessions.end(call.request);
-    PageReply reply = PageReply::redirect(pages::kScoreHome);
+    // Back to the page that asked for the sign-in, when it is one of this site's.
+    PageReply reply = PageReply::redirect(html::returnAddress(call.field(field::kNext)));
     reply.headers.append({"Set-Cookie", sessions.start(call.teacher.id, call.request)});
     return reply;
 }

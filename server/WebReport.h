@@ -39,6 +39,8 @@ QList<DaySummary> byDay(const QList<HourSummary> &hours);
 
 // A mean to at most two decimals ("4.17", "5"); "—" without scores.
 QString meanText(double mean, int scores);
+// The most points one score gives in class ("5分"): what a mean is out of.
+inline constexpr int kFullMark = 5;
 // A score's time as "yyyy-MM-dd hh:mm"; "—" for 0 (never).
 QString minuteText(qint64 seconds);
 // A moment of the server's clock (Unix seconds, as an upload's) the same way, in its zone.

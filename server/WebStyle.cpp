@@ -50,13 +50,18 @@ svg.line text{fill:#222}
 .legend{display:flex;flex-wrap:wrap;gap:0 1.5em;margin:.3em 0;font-size:.9em}
 .legend i{display:inline-block;width:1.5em;height:0;border-top:3px solid #3f74b5;vertical-align:middle;margin-right:.3em}
 .legend i.m{border-top:2px dashed #c0392b}
+.skip{position:absolute;left:-10000px}.skip:focus{position:static}
 .sr{position:absolute;width:1px;height:1px;overflow:hidden;clip-path:inset(50%);white-space:nowrap}
 .pages{display:flex;flex-wrap:wrap;gap:.4em 1.2em;margin:.6em 0}
 .print-head{display:none}
 @media (min-width:60em){.clip{max-width:20em}}
 @media (max-width:480px){body{padding:.4em .5em 1.5em;font-size:15px}td,th{padding:.25em .35em}.y{display:none}
 th a,.bar a,.bar button,.pages a,button,input{min-height:44px}
-th a,.bar a,.bar button,.pages a{display:flex;align-items:center}.bars .l{min-height:0;line-height:32px}.w{display:none}}
+th a,.bar a,.bar button,.pages a{display:flex;align-items:center}.bars .l{min-height:0;line-height:32px}.w{display:none}
+#topics .clip,#history .clip{white-space:normal;max-width:none;overflow:visible}
+#history thead{position:absolute;width:1px;height:1px;overflow:hidden;clip-path:inset(50%)}
+#history tr{display:grid;grid-template-columns:auto auto 1fr;gap:0 .6em;border-bottom:1px solid #ccc;padding:.2em 0}
+#history td{border:0;padding:0}#history td:nth-child(4){grid-column:1/-1;color:#333}}
 @media print{@page{size:A4 portrait;margin:12mm}
 body{max-width:none;padding:0;font-size:10pt;color:#000;background:#fff}
 .bar,nav,form,button,.pages,.noprint{display:none!important}

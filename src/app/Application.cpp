@@ -33,7 +33,10 @@ Application::Application(const AppConfig &config, Prompter *prompter, const Cloc
     : QObject(parent), m_config(config)
 {
     m_config.ensureDataDir();
-    Prompter &usedPrompter = ownOrGiven<QtPrompter>(prompter, m_ownPrompter);
+    // The file dialogs open in the data folder, where the score files are.
+    if (!prompter)
+        m_ownPrompter = std::make_unique<QtPrompter>(m_config.dataDir);
+    Prompter &usedPrompter = prompter ? *prompter : *m_ownPrompter;
     const Clock &usedClock = ownOrGiven<SystemClock>(clock, m_ownClock);
     RandomSource &usedRandom = ownOrGiven<SystemRandom>(random, m_ownRandom);
     m_link = std::make_unique<ServerLink>(m_config);

@@ -200,6 +200,8 @@ void Form1::buildControls()
     Combo2->setEditable(true);
     // A long class name ends in "…" and shows whole in the tip.
     Combo2->setLineEdit(new ElidedLineEdit(Combo2));
+    // Classes that differ only late in a long name are told apart in the drop-down.
+    dropDownWholeItems(Combo2);
     Combo2->setInsertPolicy(QComboBox::NoInsert);
     place(Combo2, 840, RowB, 1275, RowHeight);
     connect(Combo2, &QComboBox::activated, this, [this] { classChosen(); });

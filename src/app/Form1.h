@@ -25,6 +25,7 @@ namespace corvanta {
 class AbsentMenu;
 class AbsentStore;
 class ElidedLabel;
+class WhyCaption;
 class ManualSearchBox;
 class NameDisplay;
 class ScoreRecorder;
@@ -167,6 +168,11 @@ private:
     void addKeyDrawChoice(QMenu *menu);
     void showWhyChosen(int pool, bool fair, const QString &name);
     void clearWhyChosen();
+    // The reason under the name for a few seconds, unless the teacher switched it off.
+    void captionWhyChosen(const QString &why);
+    void addWhyCaptionSwitch(QMenu *menu);
+    // Fits the name to the box, above the reason while it shows.
+    void placeNameInBox(const QString &text);
     void readAloud(const QString &name);
 
     // Controls, named as on the form.
@@ -222,6 +228,7 @@ private:
     std::unique_ptr<ScoreUndo> m_undo;
     QList<StudentRecord> m_classStudents; // of the class chosen, for the search without the absent
     PoolThresholds m_thresholds;
+    WhyCaption *m_whyCaption = nullptr;
 };
 
 } // namespace corvanta

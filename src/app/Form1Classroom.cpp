@@ -6,6 +6,7 @@
 #include "app/ManualSearchBox.h"
 #include "app/NameDisplay.h"
 #include "app/StatisticsPanel.h"
+#include "app/WhyCaption.h"
 #include "app/WhyChosen.h"
 #include "core/AppConfig.h"
 #include "core/Settings.h"
@@ -16,6 +17,7 @@
 #include "widgets/ElidedLabel.h"
 #include "widgets/Prompter.h"
 #include "widgets/Speaker.h"
+#include "widgets/Splitter.h"
 
 #include <QAbstractSpinBox>
 #include <QActionGroup>
@@ -39,6 +41,22 @@ namespace corvanta {
 namespace {
 
 const QString VendorTip = QStringLiteral("双击访问官网");
+
+// A switch of the name display's menu, kept in the settings as soon as it is flipped.
+QAction *addSettingSwitch(QMenu *menu, Settings &settings, Settings::Key key, const QString &caption,
+                          const QString &name, const QString &tip)
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(name);
+    action->setCheckable(true);
+    action->setChecked(settings.flag(key));
+    action->setToolTip(tip);
+    QObject::connect(action, &QAction::toggled, menu, [&settings, key](bool on) {
+        settings.setValue(key, on);
+        settings.sync();
+    });
+    return action;
+}
 
 // Sees the keys meant for one window before its controls do. Keys are pressed on whatever
 // has the focus (a draw button, a list), so the window itself would never see them.
@@ -100,6 +118,8 @@ void Form1::buildClassroom()
                                    PromptIcon::Warning);
     });
     m_undo = std::make_unique<ScoreUndo>(m_context.pending);
+    m_whyCaption = new WhyCaption(Text13); // hidden with the box when the window collapses
+    connect(m_whyCaption, &WhyCaption::roomChanged, this, [this] { placeNameInBox(Text2->text()); });
 
     Text2->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Text2, &QWidget::customContextMenuRequested, this, &Form1::showNameMenu);
@@ -371,16 +391,10 @@ void Form1::showNameMenu(const QPoint &at)
         m_context.settings.sync();
     });
 
-    QAction *keys = menu->addAction(QStringLiteral("键盘和翻页笔"));
-    keys->setObjectName(QStringLiteral("actKeys"));
-    keys->setCheckable(true);
-    keys->setChecked(m_context.settings.flag(Settings::Key::ClassroomKeys));
-    keys->setToolTip(QStringLiteral("空格或翻页键：开始/停止抽取；0~5：计分；Esc：收起窗口"));
-    connect(keys, &QAction::toggled, this, [this](bool on) {
-        m_context.settings.setValue(Settings::Key::ClassroomKeys, on);
-        m_context.settings.sync();
-    });
+    addSettingSwitch(menu, m_context.settings, Settings::Key::ClassroomKeys, QStringLiteral("键盘和翻页笔"),
+                     QStringLiteral("actKeys"), QStringLiteral("空格或翻页键：开始/停止抽取；0~5：计分；Esc：收起窗口"));
     addKeyDrawChoice(menu);
+    addWhyCaptionSwitch(menu);
     menu->popup(Text2->mapToGlobal(at));
 }
 
@@ -424,12 +438,50 @@ void Form1::showWhyChosen(int pool, bool fair, const QString &name)
     const QString why = whyChosenText(facts);
     Text2->setToolTip(why);
     m_panels[4]->setToolTipLead(why + u'\n' + VendorTip);
+    captionWhyChosen(why);
 }
 
 void Form1::clearWhyChosen()
 {
     Text2->setToolTip(QString());
     m_panels[4]->setToolTipLead(VendorTip);
+    if (m_whyCaption)
+        m_whyCaption->hideNow();
+}
+
+void Form1::captionWhyChosen(const QString &why)
+{
+    if (!m_context.settings.flag(Settings::Key::ShowWhyChosen) || m_collapsed)
+        return;
+    // Inside the box's border, below the name, left of the bar that lies over the box's edge.
+    const int border = Text13->frameWidth();
+    QRect inside = Text13->rect().adjusted(border, border, -border, -border);
+    if (Splitter1->isVisible())
+        inside.setRight(std::min(inside.right(), Splitter1->x() - Text13->x() - 1));
+    m_whyCaption->showFor(why, inside);
+}
+
+void Form1::addWhyCaptionSwitch(QMenu *menu)
+{
+    QAction *why = addSettingSwitch(menu, m_context.settings, Settings::Key::ShowWhyChosen,
+                                    QStringLiteral("显示抽取依据"), QStringLiteral("actShowWhy"),
+                                    QStringLiteral("抽取停止后在姓名下方显示几秒钟抽取依据"));
+    connect(why, &QAction::toggled, this, [this](bool on) {
+        if (!on)
+            m_whyCaption->hideNow();
+    });
+}
+
+void Form1::placeNameInBox(const QString &text)
+{
+    // The box's inside, less its border and the reason showing at its foot.
+    const int taken = m_whyCaption ? m_whyCaption->takenHeight() : 0;
+    const int room = Text13->height() - 2 * Text13->frameWidth() - taken;
+    if (!text.isEmpty())
+        Text2->fitFont(nameFontSize(Text2->width() * 15, int(text.size())), room);
+    // The name's lines, as far as the box allows, centred on what the box leaves.
+    Text2->resize(Text2->width(), std::min(Text2->linesHeight(), room));
+    Text2->move(Text2->x(), Text13->y() + (Text13->height() - taken - Text2->height()) / 2);
 }
 
 void Form1::readAloud(const QString &name)

@@ -199,13 +199,7 @@ int Form1::MeasureListWidth(const QListWidget *list)
 
 void Form1::nameDisplayChanged(const QString &text)
 {
-    // The box's inside, less its border.
-    const int room = Text13->height() - 2 * Text13->frameWidth();
-    if (!text.isEmpty())
-        Text2->fitFont(nameFontSize(Text2->width() * 15, int(text.size())), room);
-    // One line of the font, as far as the box allows, centred on the box.
-    Text2->resize(Text2->width(), std::min(Text2->fontMetrics().height(), room));
-    Text2->move(Text2->x(), Text13->y() + (Text13->height() - Text2->height()) / 2);
+    placeNameInBox(text);
     if (m_firstSteps)
         m_firstSteps->setGeometry(Text13->rect().adjusted(6, 2, -6, -2));
 

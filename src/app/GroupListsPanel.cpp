@@ -8,10 +8,13 @@
 #include "net/Session.h"
 #include "widgets/BusyGuard.h"
 #include "widgets/ClassroomLook.h"
+#include "widgets/Twips.h"
 #include "widgets/PasswordBinding.h"
 #include "widgets/Prompter.h"
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QDrag>
 #include <QDropEvent>
 #include <QLineEdit>
@@ -39,9 +42,10 @@ GroupListsPanel::GroupListsPanel(AppContext &context, QWidget *parent) : QWidget
         auto *list = new QListWidget(this);
         list->setObjectName(QStringLiteral("List_group_%1").arg(g));
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        list->setUniformItemSizes(true);
-        // A longer name shows its start and, whole, in the tip.
-        list->setTextElideMode(Qt::ElideRight);
+        // The lists grow for the longest name; one longer than the screen allows wraps, so two
+        // long names never look the same.
+        list->setWordWrap(true);
+        list->setTextElideMode(Qt::ElideNone);
         // The panel runs the drags itself: a name moves, it is never copied.
         list->setDragDropMode(QAbstractItemView::NoDragDrop);
         list->setAcceptDrops(true);
@@ -76,6 +80,7 @@ void GroupListsPanel::setGroups(const QString &className, const std::array<QStri
         for (const QString &name : groups[g])
             addName(List_group[g], -1, name);
     }
+    updateGeometry();
 }
 
 std::array<QStringList, GroupCount> GroupListsPanel::groups() const
@@ -122,8 +127,19 @@ QSize GroupListsPanel::listSize() const
     const QListWidget *list = List_group[0];
     const int frame = 2 * list->frameWidth();
     const int textMargins = 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
-    return {list->fontMetrics().horizontalAdvance(QString(NameCharacters, QChar(0x4e2d))) + textMargins + frame + 2,
-            listHeightForLines(list, GroupLines)};
+    const QFontMetrics metrics = list->fontMetrics();
+    const int least = metrics.horizontalAdvance(QString(NameCharacters, QChar(0x4e2d)));
+    int widest = least;
+    for (const QListWidget *group : List_group) {
+        for (int row = 0; row < group->count(); ++row)
+            widest = std::max(widest, metrics.horizontalAdvance(group->item(row)->text()));
+    }
+    // A row of lists as wide as the screen at most (less the window's edges); beyond that a
+    // name wraps.
+    const QScreen *shownOn = screen() ? screen() : QGuiApplication::primaryScreen();
+    const int screenRoom = shownOn ? shownOn->availableGeometry().width() - twipsToPixels(600) : widest * PerRow;
+    const int most = std::max(least, screenRoom / PerRow - Gap - textMargins - frame - 2);
+    return {std::min(widest, most) + textMargins + frame + 2, listHeightForLines(list, GroupLines)};
 }
 
 int GroupListsPanel::uploadRowHeight() const

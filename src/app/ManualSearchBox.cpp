@@ -5,6 +5,7 @@
 
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QStyle>
 
 #include <climits>
 
@@ -12,10 +13,11 @@ namespace corvanta {
 
 namespace {
 
-// Wide enough for a long name with its count and score.
+// Wide enough for a four-character name with its count and score; wider for longer ones.
 constexpr int ResultListWidth = 2600;
 // Between the list and the box below it.
 constexpr int SearchGapTwips = 30;
+constexpr int PanelBorderTwips = 120;
 
 } // namespace
 
@@ -82,7 +84,16 @@ void ManualSearchBox::placeResults()
     const int lines = std::clamp(int(List2->count()), 1, std::max(1, (most - frame) / line));
     const int bottom = y() - twipsToPixels(SearchGapTwips);
     const int height = std::max(least, lines * line + frame);
-    QRect area(twipsToPixels(g.left), bottom - height, twipsToPixels(ResultListWidth), height);
+    // Every line whole: as wide as the widest, within the panel (moved left when it must).
+    const bool scrolls = lines < List2->count();
+    const int scrollBar = scrolls ? List2->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, List2) : 0;
+    const int needed = List2->sizeHintForColumn(0) + frame + scrollBar;
+    // The panel's border lies outside the window.
+    const int edge = twipsToPixels(PanelBorderTwips);
+    const int room = parentWidget()->width() - 2 * edge;
+    const int width = std::min(room, std::max(twipsToPixels(ResultListWidth), needed));
+    const int left = std::clamp(twipsToPixels(g.left), edge, edge + room - width);
+    QRect area(left, bottom - height, width, height);
     // Its top edge cuts no line of text in half: a one-line control it would cut is covered whole.
     for (const QObject *object : parentWidget()->children()) {
         const auto *control = qobject_cast<const QWidget *>(object);

@@ -1,5 +1,6 @@
 #include "ScalePage.h"
 
+#include "widgets/ClassroomLook.h"
 #include "widgets/TabColumns.h"
 
 #include "console/ConsoleSession.h"
@@ -86,6 +87,8 @@ void ScalePage::buildNewFrame()
     Label40 =
         addLabel(Frame7, QStringLiteral("Label40"), QStringLiteral("已有标准："), twips(120, 660, 1080, 255));
     List6 = addListBox(Frame7, QStringLiteral("List6"), twips(1200, 660, 4575, 780));
+    // Shown for reading only, but the standards already there are what the teacher checks.
+    drawDisabledInFullContrast(List6);
     new TabColumns(List6);
     for (int i = 0; i < 5; ++i) {
         const int top = 1560 + 360 * i;

@@ -26,6 +26,8 @@ const std::array<KeyRow, Settings::KeyCount> &keyTable()
         {Settings::Key::ClassroomKeys, "Classroom/Keys", true},
         {Settings::Key::ReadNames, "Classroom/ReadNames", false},
         {Settings::Key::KeyDraw, "Classroom/KeyDraw", QStringLiteral("last")},
+
+        {Settings::Key::ShowWhyChosen, "Classroom/ShowWhy", true},
     }};
     return table;
 }

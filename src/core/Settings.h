@@ -23,8 +23,9 @@ public:
         KeyDraw,         // "Classroom/KeyDraw": what Space and the clicker draw from: "fair" the fair
                          // draw always, "last" the pool of the last draw button (the fair draw
                          // until one was pressed) ("last")
+        ShowWhyChosen,   // "Classroom/ShowWhy": why a drawn student was chosen shows under the name (on)
     };
-    static constexpr int KeyCount = 5;
+    static constexpr int KeyCount = 6;
 
     // The names the store is filed under (also the application's own names).
     static QString organisationName();

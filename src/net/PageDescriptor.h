@@ -66,6 +66,7 @@ inline constexpr char kProduct[] = "s";
 inline constexpr char kSort[] = "sort";
 inline constexpr char kName[] = "name";
 inline constexpr char kPage[] = "page";
+inline constexpr char kNext[] = "next"; // the page a sign-in returns to
 // The group page's lists, one field per group whatever the class has.
 inline constexpr int kGroupFields = 16;
 QString group(int index);
@@ -223,7 +224,8 @@ inline constexpr PageDescriptor kScoreHome =
     get(pages::kScoreHome, Digest, {optional(kAccount), optional(kCount), optional(kDigest)});
 inline constexpr PageDescriptor kScoreHomeBare = kScoreHome.at(pages::kScoreHomeBare);
 inline constexpr PageDescriptor kScoreHomeIndex = kScoreHome.at(pages::kScoreHomeIndex);
-inline constexpr PageDescriptor kSignIn = post(pages::kScoreHome, Login, {optional(kUsername), optional(kPassword)});
+inline constexpr PageDescriptor kSignIn =
+    post(pages::kScoreHome, Login, {optional(kUsername), optional(kPassword), optional(kNext)});
 inline constexpr PageDescriptor kWebClass = get(pages::kWebClass, Session, {optional(kClass), optional(kSort)});
 inline constexpr PageDescriptor kWebClassCsv = get(pages::kWebClassCsv, Session, {optional(kClass)});
 inline constexpr PageDescriptor kWebStudent =

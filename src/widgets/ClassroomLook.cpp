@@ -83,9 +83,12 @@ QRect textLineArea(const QWidget *w)
         opt.rect = edit->rect();
         opt.lineWidth = edit->hasFrame() ? style->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, edit) : 0;
         // QLineEdit keeps two pixels at the sides of its text and clips the line to the rest.
+        // A framed box keeps a pixel above and below the line too, as QLineEdit's own size
+        // does: without it descenders touch the frame.
+        const int vertical = edit->hasFrame() ? 1 : 0;
         return style->subElementRect(QStyle::SE_LineEditContents, &opt, edit)
             .marginsRemoved(edit->textMargins())
-            .adjusted(2, 0, -2, 0);
+            .adjusted(2, vertical, -2, -vertical);
     }
     if (const auto *combo = qobject_cast<const QComboBox *>(w)) {
         QStyleOptionComboBox opt;

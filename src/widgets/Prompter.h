@@ -5,6 +5,9 @@
 #include <QString>
 #include <QUrl>
 
+#include <memory>
+
+class QFileDialog;
 class QWidget;
 
 namespace corvanta {
@@ -42,10 +45,17 @@ protected:
     virtual bool askQuestion(QWidget *parent, const QString &title, const QString &text, PromptIcon icon) = 0;
 };
 
-// The real one: QMessageBox, QFileDialog, QDesktopServices.
+// Qt's file dialog as the tool shows it: opening in `folder` (when given), in Chinese whatever
+// the locale: file types ("文件夹") and dates ("2026-12-07 10:29") too.
+std::unique_ptr<QFileDialog> makeFileDialog(QWidget *parent, const QString &title, const QString &filter,
+                                            const QString &folder);
+
+// The real one: QMessageBox, QFileDialog, QDesktopServices. File dialogs open in `startFolder`
+// (the data folder).
 class QtPrompter final : public Prompter
 {
 public:
+    explicit QtPrompter(QString startFolder = {}) : m_startFolder(std::move(startFolder)) {}
     QString saveFileName(QWidget *parent, const QString &title, const QString &filter) override;
     QString openFileName(QWidget *parent, const QString &title, const QString &filter) override;
     void openUrl(const QUrl &url) override;
@@ -53,6 +63,9 @@ public:
 protected:
     void showMessage(QWidget *parent, const QString &title, const QString &text, PromptIcon icon) override;
     bool askQuestion(QWidget *parent, const QString &title, const QString &text, PromptIcon icon) override;
+
+private:
+    QString m_startFolder;
 };
 
 } // namespace corvanta

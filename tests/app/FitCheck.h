@@ -143,6 +143,13 @@ private:
             return;
         const QFontMetrics fm = w->fontMetrics();
         const auto *label = qobject_cast<const QLabel *>(w);
+        if (qobject_cast<const NameDisplay *>(w)) {
+            // A long name stands in two lines: its ink is what must fit.
+            checkInk(w, room);
+            if (!text.isEmpty())
+                checkFace(w, text, w->font());
+            return;
+        }
         if (fitsByInk(w)) {
             checkInk(w, room);
         } else if ((!label || !text.isEmpty()) && fm.height() > room.height() && !(label && label->wordWrap())) {
@@ -220,6 +227,17 @@ private:
             if (rect.height() < fm.height())
                 fail(view, QStringLiteral("line %1 is %2 px high, its font %3").arg(row).arg(rect.height()).arg(fm.height()));
             const int width = view->itemDelegateForIndex(index)->sizeHint(option, index).width();
+            // A list that wraps its lines shows a long one in as many lines as it needs.
+            if (view->wordWrap()) {
+                const QRect wrapped = fm.boundingRect(QRect(0, 0, std::max(1, rect.width() - 4), 100000),
+                                                      Qt::TextWordWrap, text);
+                if (wrapped.height() > rect.height())
+                    fail(view, QStringLiteral("line \"%1\" needs %2 px of height, has %3")
+                                   .arg(text)
+                                   .arg(wrapped.height())
+                                   .arg(rect.height()));
+                continue;
+            }
             // A longer line scrolls into view, or ends in "…" and shows whole in its tip.
             const bool scrolls = view->horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOff &&
                                  view->horizontalScrollBar()->maximum() >= width - viewport.width();

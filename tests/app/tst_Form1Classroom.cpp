@@ -18,6 +18,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolTip>
 
 using namespace corvanta;
@@ -59,6 +60,7 @@ class TestForm1Classroom : public QObject, private Form1Rig
     QListWidget *view(int k) const { return child<QListWidget>(QStringLiteral("List_manual_%1").arg(k)); }
     ElidedLabel *panel(int i) const { return child<ElidedLabel>(QStringLiteral("StatusBar1_%1").arg(i)); }
     QStringList pending() const { return m_pending->lines(); }
+    QLabel *whyCaption() const { return child<QLabel>("lblWhy"); }
 
     void start(const char *klass = "一班", const char *records = TwoClasses)
     {
@@ -124,6 +126,8 @@ private slots:
         m_settings.setValue(Settings::Key::ReadNames, false);
         m_settings.setValue(Settings::Key::ClassroomKeys, true);
         m_settings.setValue(Settings::Key::KeyDraw, QStringLiteral("last"));
+
+        m_settings.setValue(Settings::Key::ShowWhyChosen, true);
     }
     void cleanup()
     {
@@ -554,10 +558,14 @@ private slots:
         QCOMPARE(why.contains(QStringLiteral("上次计分: 2026-12-03")), drawn == QStringLiteral("甲"));
         QVERIFY(panel(5)->toolTip().startsWith(why + u'\n'));
         QVERIFY(panel(5)->toolTip().contains(QStringLiteral("双击访问官网")));
+        // The class reads the reason under the name, not only in a tip.
+        QVERIFY(whyCaption()->isVisible());
+        QCOMPARE(whyCaption()->text(), reason);
         // While names flash, the last reason is gone.
         if (button(pool)->isEnabled()) {
             QTest::mouseClick(button(pool), Qt::LeftButton);
             QCOMPARE(nameDisplay()->toolTip(), QString());
+            QVERIFY(!whyCaption()->isVisible());
             QTest::mouseClick(button(pool), Qt::LeftButton);
         }
 
@@ -567,8 +575,39 @@ private slots:
                           child<QTabBar>("TabStrip1")->tabRect(0).center());
         emit view(1)->itemDoubleClicked(view(1)->item(0));
         QCOMPARE(nameDisplay()->toolTip(), QString());
+        QVERIFY(!whyCaption()->isVisible());
         QVERIFY(panel(5)->toolTip().startsWith(QStringLiteral("双击访问官网")));
         QVERIFY(!panel(5)->toolTip().contains(QStringLiteral("记录")));
+    }
+
+    // The reason stands under the name for a few seconds, the name above it; then the name
+    // has the whole box again. The teacher can switch it off; the tip stays.
+    void whyCaptionForAFewSeconds()
+    {
+        start("一班");
+        drawOnce(0);
+        QLabel *caption = whyCaption();
+        QVERIFY(caption->isVisible());
+        auto *timer = caption->findChild<QTimer *>(QStringLiteral("WhyCaptionTimer"));
+        QVERIFY(timer && timer->isActive());
+        QVERIFY(timer->interval() >= 3000 && timer->interval() <= 10000);
+        const QRect under(caption->mapTo(m_form.get(), QPoint()), caption->size());
+        const QRect name(nameDisplay()->mapTo(m_form.get(), QPoint()), nameDisplay()->size());
+        QVERIFY(!under.intersects(name));
+        QVERIFY(name.bottom() < under.top());
+        const int besideCaption = nameDisplay()->font().pointSize();
+        timer->setInterval(1);
+        QTRY_VERIFY(!caption->isVisible());
+        QVERIFY(nameDisplay()->font().pointSize() > besideCaption);
+
+        QMenu *menu = menuAt(nameDisplay(), QPoint(5, 5));
+        QVERIFY(action(menu, "actShowWhy")->isChecked());
+        menu->close();
+        chooseFromMenu(nameDisplay(), QPoint(5, 5), "actShowWhy");
+        QVERIFY(!m_settings.flag(Settings::Key::ShowWhyChosen));
+        drawOnce(0);
+        QVERIFY(!caption->isVisible());
+        QVERIFY(!nameDisplay()->toolTip().isEmpty());
     }
 
     // Pictures for a person to look at: only with CORVANTA_SHOTS set to a folder, on a real

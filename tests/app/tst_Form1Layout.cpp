@@ -1,6 +1,7 @@
 // How the main window lays itself out: the splitter dragged by mouse, the name display's
 // size and place, the stopwatch, the two window states, the score combo's font.
 #include "Form1Rig.h"
+#include "app/NameDisplay.h"
 #include "app/RecordFile.h"
 
 #include <QApplication>
@@ -138,21 +139,35 @@ private slots:
     void nameFontFollowsTheBar_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("size");
-        QTest::newRow("three characters in 4125 twips") << "李小明" << 57;
-        QTest::newRow("one character is capped") << "李" << 70;
-        QTest::newRow("ten characters") << "李小明李小明李小明李" << 17;
+        QTest::addColumn<int>("size"); // in one line
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("three characters in 4125 twips") << "李小明" << 57 << QStringList{"李小明"};
+        QTest::newRow("one character is capped") << "李" << 70 << QStringList{"李"};
+        QTest::newRow("four characters") << "欧阳娜娜" << 42 << QStringList{"欧阳娜娜"};
+        // A long name that one line would shrink stands larger in two lines.
+        QTest::newRow("ten characters") << "李小明李小明李小明李" << 17 << QStringList{"李小明李小", "明李小明李"};
+        QTest::newRow("broken after the dot") << "迪丽热巴·迪力木拉提" << 17 << QStringList{"迪丽热巴·", "迪力木拉提"};
     }
     void nameFontFollowsTheBar()
     {
         QFETCH(QString, name);
         QFETCH(int, size);
-        nameDisplay()->setText(name);
+        QFETCH(QStringList, lines);
+        auto *display = qobject_cast<NameDisplay *>(nameDisplay());
+        display->setText(name);
         // Text2 is 60 twips narrower than the bar's left.
         dragBarTo(279);
-        QCOMPARE(nameDisplay()->width() * 15, 4125);
-        QCOMPARE(nameDisplay()->font().pointSize(), size);
-        QCOMPARE(nameDisplay()->font().pointSize(), nameFontSize(4125, int(name.size())));
+        QCOMPARE(display->width() * 15, 4125);
+        QCOMPARE(nameFontSize(4125, int(name.size())), size);
+        QCOMPARE(display->shownLines(), lines);
+        if (lines.size() == 1) {
+            QCOMPARE(display->font().pointSize(), size);
+        } else {
+            // Half again as large at least, and both lines stand whole in the box.
+            QVERIFY2(display->font().pointSize() * 2 >= size * 3, qPrintable(QString::number(display->font().pointSize())));
+            QVERIFY(display->rect().contains(display->inkRect()));
+            QVERIFY(display->inkRect().height() > display->height() / 2);
+        }
     }
 
     void nameStandsInTheMiddleOfItsBox_data()
@@ -164,6 +179,8 @@ private slots:
         QTest::newRow("four characters") << "欧阳娜娜" << true;
         QTest::newRow("two characters, full width") << "王珺" << false;
         QTest::newRow("latin letters with descenders") << "Jimmy" << false;
+        QTest::newRow("two lines") << "迪丽热巴·迪力木拉提" << true;
+        QTest::newRow("two lines, full width") << "阿卜杜热西提·买买提江" << false;
     }
     void nameStandsInTheMiddleOfItsBox()
     {
@@ -172,11 +189,15 @@ private slots:
         if (!standards)
             child<QComboBox>("Combo3")->setEditText(QStringLiteral("默写"));
         nameDisplay()->setText(name);
-        // The width rule holds while the glyphs fit: two characters get 70 points.
+        // The width rule holds while the glyphs fit: two characters get 70 points. A long name
+        // in two lines is larger.
         const int rule = nameFontSize(nameDisplay()->width() * 15, int(name.size()));
         if (name.size() == 2)
             QCOMPARE(nameDisplay()->font().pointSize(), rule);
-        QVERIFY(nameDisplay()->font().pointSize() <= rule);
+        if (name.size() < 8)
+            QVERIFY(nameDisplay()->font().pointSize() <= rule);
+        else
+            QVERIFY(nameDisplay()->font().pointSize() > rule);
 
         const QImage image = m_form->grab().toImage();
         const qreal ratio = image.devicePixelRatio();

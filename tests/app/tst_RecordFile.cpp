@@ -266,6 +266,31 @@ private slots:
         QFETCH(int, size);
         QCOMPARE(corvanta::nameFontSize(width, length), size);
     }
+
+    void nameInTwoLines_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("after the dot") << u"迪丽热巴·迪力木拉提"_qs << QStringList{u"迪丽热巴·"_qs, u"迪力木拉提"_qs};
+        QTest::newRow("the dot nearest the middle")
+            << u"阿·买买提·吐尔逊江"_qs << QStringList{u"阿·买买提·"_qs, u"吐尔逊江"_qs};
+        QTest::newRow("a dot far from the middle still wins")
+            << u"阿·买买提吐尔逊江"_qs << QStringList{u"阿·"_qs, u"买买提吐尔逊江"_qs};
+        QTest::newRow("katakana middle dot") << u"阿依古丽・艾山"_qs << QStringList{u"阿依古丽・"_qs, u"艾山"_qs};
+        QTest::newRow("dot at the end breaks nothing") << u"李小明李小明·"_qs << QStringList{u"李小明李"_qs, u"小明·"_qs};
+        QTest::newRow("at the space") << u"Mary Ann Smith"_qs << QStringList{u"Mary Ann"_qs, u"Smith"_qs};
+        QTest::newRow("between characters") << u"李小明李小明李小明李"_qs << QStringList{u"李小明李小"_qs, u"明李小明李"_qs};
+        QTest::newRow("odd length: the longer first") << u"欧阳娜娜娜"_qs << QStringList{u"欧阳娜"_qs, u"娜娜"_qs};
+        QTest::newRow("surrogate pair kept whole")
+            << QStringLiteral("李\U00020000明") << QStringList{QStringLiteral("李\U00020000"), u"明"_qs};
+        QTest::newRow("one character") << u"李"_qs << QStringList{u"李"_qs};
+    }
+    void nameInTwoLines()
+    {
+        QFETCH(QString, name);
+        QFETCH(QStringList, lines);
+        QCOMPARE(corvanta::nameInTwoLines(name), lines);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestRecordFile)

@@ -14,6 +14,7 @@
 #include "core/TextCodec.h"
 #include "widgets/ClassroomLook.h"
 #include "widgets/ElidedLabel.h"
+#include "widgets/Prompter.h"
 #include "widgets/TwipsLayout.h"
 
 #include <QAbstractButton>
@@ -27,6 +28,9 @@
 #include <QStyleOptionComboBox>
 #include <QStyleOptionGroupBox>
 #include <QTabBar>
+#include <QTemporaryDir>
+#include <QFileDialog>
+#include <QTreeView>
 #include <QTextLayout>
 
 #include <functional>
@@ -36,10 +40,15 @@ using namespace corvanta::test;
 
 namespace {
 
-// Six four-character names in each of three groups, a six-character one in group 3.
+// Names that a list cutting them would show alike, and one a line would shrink.
+const QStringList kLongNames = {u"买买提·吐尔逊江"_qs, u"买买提·吐尔洪江"_qs, u"迪丽热巴·迪力木拉提"_qs};
+
+// Six four-character names in each of three groups, a six-character one in group 3, two long
+// ones alike in their start in group 4 and a ten-character one in group 5. A second class that
+// differs from the first only in its number.
 QByteArray classRoster()
 {
-    QString text = QStringLiteral("Class_Is_Ready\t高三(12)班理科实验班\t\r\n"
+    QString text = QStringLiteral("Class_Is_Ready\t高三(12)班理科实验班\t高三(13)班理科实验班\t\r\n"
                                   "[keti]\t课堂提问\t回答完全正确并能举一反三\t5\t回答错误\t1\t\r\n");
     const QStringList names = {u"欧阳娜娜"_qs, u"司马相如"_qs, u"诸葛孔明"_qs, u"上官婉儿"_qs, u"东方明珠"_qs,
                                u"慕容云海"_qs, u"皇甫嵩山"_qs, u"尉迟敬德"_qs, u"公孙大娘"_qs, u"令狐冲冲"_qs,
@@ -49,6 +58,9 @@ QByteArray classRoster()
         text += QStringLiteral("高三(12)班理科实验班\t%1\t%2\t0\t4.5\t12\r\n").arg(names[i]).arg(i / 6);
     }
     text += QStringLiteral("高三(12)班理科实验班\t阿卜杜热西提\t3\t0\t3\t2\r\n");
+    for (const QString &name : kLongNames)
+        text += QStringLiteral("高三(12)班理科实验班\t%1\t%2\t0\t0\t0\r\n").arg(name).arg(name.size() < 9 ? 4 : 5);
+    text += QStringLiteral("高三(13)班理科实验班\t张三\t0\t0\t0\t0\r\n");
     return toGbk(text);
 }
 
@@ -157,6 +169,20 @@ class TestWindowsFit : public QObject, private ConsoleRig
              }},
             {u"main window, four-character name"_qs, [this] { showName(u"欧阳娜娜"_qs); }},
             {u"main window, six-character name"_qs, [this] { showName(u"阿卜杜热西提"_qs); }},
+            {u"main window, ten-character name"_qs, [this] { showName(kLongNames[2]); }},
+            {u"main window, why shown"_qs,
+             [this] {
+                 showName(kLongNames[2]);
+                 auto *all = inForm<QPushButton>(QStringLiteral("btnChou_0"));
+                 QTest::mouseClick(all, Qt::LeftButton);
+                 QTest::mouseClick(all, Qt::LeftButton);
+                 QVERIFY(inForm<QLabel>(QStringLiteral("lblWhy"))->isVisible());
+             }},
+            {u"main window, long names searched"_qs,
+             [this] {
+                 openMainWindow();
+                 inForm<QLineEdit>(QStringLiteral("txtManual"))->setText(QStringLiteral("mmt"));
+             }},
             {u"main window, search results"_qs,
              [this] {
                  openMainWindow();
@@ -301,7 +327,10 @@ private slots:
             const QString name = QStringLiteral("List_group_%1").arg(g);
             QTest::newRow(qPrintable(name)) << "statistics 分组" << name << 6;
         }
+        QTest::newRow("long names alike") << "statistics 分组" << "List_group_4" << 2;
+        QTest::newRow("ten-character name") << "statistics 分组" << "List_group_5" << 1;
         QTest::newRow("search results") << "main window, search results" << "List2" << -1;
+        QTest::newRow("long names searched") << "main window, long names searched" << "List2" << 2;
     }
     // The first lines (the results, for -1) stand whole in the list, each name unabridged.
     void listsShowTheirLines()
@@ -320,8 +349,18 @@ private slots:
             const QRect rect = view->visualItemRect(view->item(row));
             QVERIFY2(rect.top() >= 0 && rect.bottom() <= viewport.bottom(),
                      qPrintable(QStringLiteral("line %1 of %2").arg(row).arg(list)));
-            if (list.startsWith(QStringLiteral("List_group")))
-                QVERIFY(view->fontMetrics().horizontalAdvance(view->item(row)->text()) <= rect.width());
+            if (list == QStringLiteral("List4"))
+                continue; // its lines scroll sideways
+            // Whole, in one line or wrapped into as many as the item is high; no "…".
+            const QString text = view->item(row)->text();
+            QStyleOptionViewItem option;
+            option.initFrom(view);
+            const QModelIndex index = view->model()->index(row, 0);
+            const int needed = view->itemDelegateForIndex(index)->sizeHint(option, index).width();
+            const QRect wrapped = view->fontMetrics().boundingRect(QRect(0, 0, rect.width() - 4, 10000),
+                                                                   Qt::TextWordWrap, text.section(u'\t', 0, 0));
+            QVERIFY2(needed <= viewport.width() || (view->wordWrap() && wrapped.height() <= rect.height()),
+                     qPrintable(QStringLiteral("\"%1\" needs %2 px, has %3").arg(text).arg(needed).arg(rect.width())));
         }
     }
 
@@ -333,6 +372,7 @@ private slots:
         QTest::newRow("the standards after login") << "main window" << "List1";
         QTest::newRow("the name corrected") << "correction panel" << "Text8";
         QTest::newRow("the teacher's account") << "console 个人信息" << "Text7";
+        QTest::newRow("the standards a new one joins") << "console 新建标准" << "List6";
     }
     // Not editable, and drawn in the colours of an editable control.
     void keyInformationReadable()
@@ -347,15 +387,36 @@ private slots:
             QCOMPARE(w->palette().color(QPalette::Disabled, role), w->palette().color(QPalette::Active, role));
     }
 
-    // A long class name ends in "…" and shows whole in the tip.
+    // A long class name ends in "…" and shows whole in the tip; two classes that differ only
+    // in their number show it. The drop-down shows every name whole, each with its tip.
     void longClassNameElided()
     {
         openMainWindow();
-        auto *line = qobject_cast<ElidedLineEdit *>(inForm<QComboBox>(QStringLiteral("Combo2"))->lineEdit());
+        auto *combo = inForm<QComboBox>(QStringLiteral("Combo2"));
+        auto *line = qobject_cast<ElidedLineEdit *>(combo->lineEdit());
         QVERIFY(line);
         QCOMPARE(line->text(), u"高三(12)班理科实验班"_qs);
-        QVERIFY(line->shownText().endsWith(u'…'));
+        const QString first = line->shownText();
+        QVERIFY(first.endsWith(u'…'));
         QCOMPARE(line->toolTip(), line->text());
+        combo->setCurrentIndex(1);
+        const QString second = line->shownText();
+        QVERIFY2(first.contains(QStringLiteral("12")) && second.contains(QStringLiteral("13")),
+                 qPrintable(first + u' ' + second));
+        QVERIFY(line->fontMetrics().horizontalAdvance(second) <= textRoom(line).width());
+
+        combo->showPopup();
+        QAbstractItemView *view = combo->view();
+        QTRY_VERIFY(view->isVisible());
+        for (int i = 0; i < combo->count(); ++i) {
+            const QModelIndex index = combo->model()->index(i, 0);
+            QCOMPARE(index.data(Qt::ToolTipRole).toString(), combo->itemText(i));
+            QVERIFY2(view->visualRect(index).width() >= view->fontMetrics().horizontalAdvance(combo->itemText(i)),
+                     qPrintable(QStringLiteral("%1 px for %2").arg(view->visualRect(index).width())
+                                    .arg(view->fontMetrics().horizontalAdvance(combo->itemText(i)))));
+            QVERIFY(view->viewport()->rect().contains(view->visualRect(index)));
+        }
+        combo->hidePopup();
     }
 
     // The search popup's top edge cuts no line of text: a one-line control under it is covered
@@ -413,6 +474,64 @@ private slots:
         QFETCH(QString, english);
         QFETCH(QString, chinese);
         QCOMPARE(QCoreApplication::translate(qPrintable(context), qPrintable(english)), chinese);
+    }
+
+    // Qt's file dialog opens in the folder given and speaks Chinese in any locale: every
+    // caption, header, column and place; a folder's type and a file's date too.
+    void fileDialogInChinese()
+    {
+        QTemporaryDir folder;
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("备份")));
+        QFile file(folder.filePath(QStringLiteral("scores.cvr")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        const auto dialog = makeFileDialog(nullptr, QStringLiteral("打开数据文件"),
+                                           QStringLiteral("数据文件 (*.cvr);;所有文件 (*)"), folder.path());
+        dialog->setViewMode(QFileDialog::Detail);
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+        QCOMPARE(QDir(dialog->directory()).canonicalPath(), QDir(folder.path()).canonicalPath());
+        auto *details = dialog->findChild<QTreeView *>(QStringLiteral("treeView"));
+        QVERIFY(details);
+        QTRY_COMPARE(details->model()->rowCount(details->rootIndex()), 2);
+        if (const QString pictures = qEnvironmentVariable("CORVANTA_SCREENSHOT_DIR"); !pictures.isEmpty())
+            dialog->grab().save(pictures + QStringLiteral("/file_dialog.png"));
+        QStringList shown;
+        for (int row = 0; row < 2; ++row) {
+            const QModelIndex index = details->model()->index(row, 0, details->rootIndex());
+            const QString type = index.siblingAtColumn(2).data().toString();
+            QCOMPARE(type, index.data().toString() == QStringLiteral("备份") ? QStringLiteral("文件夹")
+                                                                             : QStringLiteral("CVR 文件"));
+            const QString date = index.siblingAtColumn(3).data().toString();
+            QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d$")).match(date).hasMatch(),
+                     qPrintable(date));
+            // Whole in its column.
+            QVERIFY(details->fontMetrics().horizontalAdvance(date) + 8 <= details->columnWidth(3));
+            shown.append(index.siblingAtColumn(1).data().toString());
+        }
+        for (int column = 0; column < details->model()->columnCount(); ++column)
+            shown.append(details->model()->headerData(column, Qt::Horizontal).toString());
+        for (QWidget *w : dialog->findChildren<QWidget *>()) {
+            if (!w->isVisibleTo(dialog.get()))
+                continue;
+            if (const auto *label = qobject_cast<QLabel *>(w))
+                shown.append(label->text());
+            else if (const auto *button = qobject_cast<QAbstractButton *>(w))
+                shown.append(button->text() + u' ' + button->toolTip());
+            else if (const auto *combo = qobject_cast<QComboBox *>(w); combo && !combo->isEditable())
+                shown.append(combo->currentText());
+        }
+        if (auto *places = dialog->findChild<QListView *>(QStringLiteral("sidebar"))) {
+            for (int row = 0; row < places->model()->rowCount(); ++row)
+                shown.append(places->model()->index(row, 0).data().toString());
+        }
+        // English words: two letters or more, outside the names of files and folders and the patterns.
+        const QRegularExpression english(QStringLiteral("\\b[A-Za-z]{2,}\\b"));
+        for (QString text : shown) {
+            text.remove(QStringLiteral("scores.cvr")).remove(QStringLiteral("*.cvr")).remove(folder.path());
+            text.remove(QDir::home().dirName());
+            QVERIFY2(!english.match(withoutMnemonic(text)).hasMatch(), qPrintable(text));
+        }
     }
 
     void windowsFacesAreMapped_data()

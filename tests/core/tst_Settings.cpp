@@ -42,7 +42,9 @@ private slots:
         QTest::newRow("ClassroomKeys") << Key::ClassroomKeys << "Classroom/Keys" << QVariant(true);
         QTest::newRow("ReadNames") << Key::ReadNames << "Classroom/ReadNames" << QVariant(false);
         QTest::newRow("KeyDraw") << Key::KeyDraw << "Classroom/KeyDraw" << QVariant(QStringLiteral("last"));
-        QCOMPARE(Settings::KeyCount, 5); // a new key needs a row here
+
+        QTest::newRow("ShowWhyChosen") << Key::ShowWhyChosen << "Classroom/ShowWhy" << QVariant(true);
+        QCOMPARE(Settings::KeyCount, 6); // a new key needs a row here
     }
     void keyTable()
     {

@@ -33,6 +33,10 @@ const QStringList kStudents = {"张三", "李四", "王五", "欧阳娜娜", kEv
 // 二班: one student with a long history, for the page a parent takes home.
 const QString kPrinted = QStringLiteral("陈小明");
 constexpr int kPrintedScores = 300;
+const QString kLongTopic = QStringLiteral("第三单元综合性学习与课外阅读拓展训练");
+const QString kLongNote = QStringLiteral("能够完整复述课文内容并且正确回答全部拓展问题");
+// A page a teacher opens before signing in: the class page sorted by mean ("一班" in GBK).
+constexpr char kReturnPage[] = "/score/class?class=%D2%BB%B0%E0&sort=-mean";
 
 QString studentTarget(const QString &className, const QString &name)
 {
@@ -198,6 +202,9 @@ private slots:
                                    .arg(i % 2 ? QStringLiteral("回答完整，思路清楚") : QString()));
             QVERIFY(m_server.upload("lin01", "oper", batch % 2 ? "小组讨论" : "课堂提问", history));
         }
+        // A topic and a standard too long for a phone's line.
+        QVERIFY(m_server.upload("lin01", "oper", kLongTopic,
+                                {QStringLiteral("二班\t%1\t3\t2026-06-29 10:30:00\t%2").arg(kPrinted, kLongNote)}));
         // The newest of them, which the printed page must show.
         QVERIFY(m_server.upload("lin01", "oper", "期末复习",
                                 {QStringLiteral("二班\t%1\t4.5\t2026-06-30 15:45:00\t最后一次").arg(kPrinted)}));
@@ -294,7 +301,8 @@ private slots:
                                                {"pages", pages},
                                                {"widths", QJsonArray{360, 1280}},
                                                {"shots", m_shots},
-                                               {"sortPage", "class"}})
+                                               {"sortPage", "class"},
+                                               {"returnPage", kReturnPage}})
                          .toJson());
         config.close();
         QProcess run;
@@ -315,6 +323,7 @@ private slots:
         const QJsonObject result = QJsonDocument::fromJson(run.readAllStandardOutput()).object();
         QVERIFY2(!result.isEmpty(), err.right(2000).constData());
         QVERIFY(result["signedIn"].toBool());
+        QCOMPARE(result["returnedTo"].toString(), QLatin1String(kReturnPage));
         const QJsonObject refused = result["refusedSignIn"].toObject();
         QCOMPARE(refused["alert"].toString(), QStringLiteral("用户名或密码错误！"));
         QCOMPARE(refused["account"].toString(), QStringLiteral("lin01"));
@@ -338,7 +347,22 @@ private slots:
             QVERIFY2(empty("tallRows"), where);
             QVERIFY2(empty("splitRows"), where);
             QVERIFY2(empty("smallTargets"), where);
+            QVERIFY2(empty("pastEdge"), where);
             QVERIFY2(p["sideways"].toInt() <= 0, where);
+            // The class page: "跳到…" links first, each reaching its place; a name is one tab stop
+            // per row, the charts none.
+            if (p["name"].toString() == QStringLiteral("class")) {
+                const QJsonArray skips = p["skipLinks"].toArray();
+                QCOMPARE(skips.size(), 2);
+                for (const QJsonValue &skip : skips) {
+                    QVERIFY(skip["text"].toString().startsWith(QStringLiteral("跳到")));
+                    QVERIFY(skip["target"].toBool());
+                }
+                QCOMPARE(p["chartStops"].toInt(), 0);
+                QVERIFY(!p["rowStops"].toArray().isEmpty());
+                for (const QJsonValue &stops : p["rowStops"].toArray())
+                    QCOMPARE(stops.toInt(), 1);
+            }
             // Only names too long for the label column are cut, and then with "…".
             for (const QJsonValue &label : p["elided"].toArray())
                 QVERIFY2(label.toString().size() > 8, qPrintable(label.toString()));

@@ -83,6 +83,13 @@ private slots:
         QCOMPARE(barsOf(html, "chart-count"), (Rows{{"张三", "3"}, {"李四", "1"}, {"王五", "1"}, {"赵六", "0"}}));
         const QString means = html.section(QStringLiteral("id=\"chart-mean\""), 1).section(QStringLiteral("</section>"), 0, 0);
         QCOMPARE(means.count(u"<rect x="), 4);
+        // Means are drawn against the full mark: the best, 3.67, reaches (3.67 + 1) / (5 + 1) of
+        // the width from the lowest, -1, not all of it.
+        static const QRegularExpression bar(QStringLiteral("<rect x=\"([0-9.]+)%\" y=\"0\" width=\"([0-9.]+)%\""));
+        const auto first = bar.match(means);
+        QVERIFY(first.hasMatch());
+        QVERIFY2(qAbs(first.captured(1).toDouble() + first.captured(2).toDouble() - 100 * 4.67 / 6) < 0.2,
+                 qPrintable(first.captured(0)));
     }
 
     // The charts list the students in the order the table is sorted by.

@@ -23,6 +23,13 @@ const QString kSignInFirst = QStringLiteral("请先登录。");
 const QString kEnded = QStringLiteral("登录已过期，请重新登录。");
 constexpr qint64 kHour = 3600;
 
+// The page the sign-in form returns to, as the form carries it; empty when it carries none.
+QString returnField(const PageReply &form)
+{
+    static const QRegularExpression hidden(QStringLiteral("<input type=\"hidden\" name=\"next\" value=\"([^\"]*)\">"));
+    return test::unescapeHtml(hidden.match(htmlOf(form)).captured(1));
+}
+
 bool signedIn(WebRig &rig, const QByteArray &cookie)
 {
     const PageReply home = rig.page("/score/", {}, cookie);
@@ -277,6 +284,75 @@ private slots:
         QVERIFY(signedIn(a, cookie));
         QCOMPARE(b.send(Method::Post, "/score/signout", {}, cookie).status, 303);
         QVERIFY(!signedIn(a, cookie));
+    }
+
+    // A page opened before signing in comes back after it, links of the tool's upload-result
+    // page too; the form keeps it through a refused attempt.
+    void signInReturnsToTheAskedPage_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<Fields>("fields");
+        QTest::addColumn<QString>("heading");
+        QTest::newRow("class page") << "/score/class" << Fields{{"class", "一班"}, {"sort", "name"}} << "一班";
+        QTest::newRow("student page") << "/score/student" << Fields{{"class", "一班"}, {"name", "张三"}} << "张三";
+    }
+    void signInReturnsToTheAskedPage()
+    {
+        QFETCH(QString, path);
+        QFETCH(Fields, fields);
+        QFETCH(QString, heading);
+        WebRig rig;
+        QVERIFY(rig.addTeacher());
+        QVERIFY(rig.setClasses("t01", {"一班"}));
+        QVERIFY(rig.setStudents("t01", "一班", {"张三"}));
+        QCOMPARE(rig.upload("t01", "朗读", {u"一班\t张三\t5分\t2026-12-03 10:01:02\t"_qs}), QStringLiteral("Success!"));
+        const PageReply form = rig.get(path, fields);
+        QVERIFY(isSignInForm(form));
+        const QString next = returnField(form);
+        QVERIFY2(next.startsWith(path + u'?'), qPrintable(next));
+        // The upload-result page links to the same page.
+        const QString recent = htmlOf(rig.get("/score/", {{"t", "t01"}, {"n", "5"}, {"mp", Md5Hex("login")}}));
+        QVERIFY2(recent.contains(QStringLiteral("href=\"") + next.section(QStringLiteral("&sort"), 0, 0).toHtmlEscaped() + u'"'),
+                 qPrintable(recent));
+
+        const PageReply refused = rig.send(Method::Post, "/score/", {{"username", "t01"}, {"password", "no"}, {"next", next}}, {});
+        QCOMPARE(returnField(refused), next);
+        const PageReply in = rig.send(Method::Post, "/score/", {{"username", "t01"}, {"password", "login"}, {"next", next}}, {});
+        QCOMPARE(in.status, 303);
+        QCOMPARE(headerOf(in, "Location"), next.toLatin1());
+        const PageReply shown = rig.page(path, fields, cookieOf(in));
+        QCOMPARE(shown.status, 200);
+        QVERIFY(htmlOf(shown).contains(heading));
+    }
+
+    // Only a path of this site's pages: anything else goes to the home page.
+    void signInNeverLeavesTheSite_data()
+    {
+        QTest::addColumn<QString>("next");
+        QTest::addColumn<QByteArray>("location");
+        QTest::newRow("a page") << "/score/class?class=%D2%BB%B0%E0" << QByteArray("/score/class?class=%D2%BB%B0%E0");
+        QTest::newRow("none") << "" << QByteArray("/score/");
+        QTest::newRow("another host") << "//evil.example/score/" << QByteArray("/score/");
+        QTest::newRow("a scheme") << "https://evil.example/score/" << QByteArray("/score/");
+        QTest::newRow("a backslash") << "/score/\\evil.example" << QByteArray("/score/");
+        QTest::newRow("a header break") << "/score/\r\nSet-Cookie: a=b" << QByteArray("/score/");
+        QTest::newRow("a space") << "/score/ x" << QByteArray("/score/");
+        QTest::newRow("outside the pages") << "/etc/passwd" << QByteArray("/score/");
+        QTest::newRow("script") << "javascript:alert(1)" << QByteArray("/score/");
+        QTest::newRow("not ASCII") << "/score/class?class=一班" << QByteArray("/score/");
+    }
+    void signInNeverLeavesTheSite()
+    {
+        QFETCH(QString, next);
+        QFETCH(QByteArray, location);
+        WebRig rig;
+        QVERIFY(rig.addTeacher());
+        const PageReply in = rig.send(Method::Post, "/score/", {{"username", "t01"}, {"password", "login"}, {"next", next}}, {});
+        QCOMPARE(in.status, 303);
+        QCOMPARE(headerOf(in, "Location"), location);
+        // A refused sign-in never offers such a page again.
+        const PageReply refused = rig.send(Method::Post, "/score/", {{"username", "t01"}, {"password", "no"}, {"next", next}}, {});
+        QCOMPARE(returnField(refused).toLatin1(), next.isEmpty() ? QByteArray() : location);
     }
 
     // The tool's pages keep working without any session.

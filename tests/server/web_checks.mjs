@@ -1,7 +1,8 @@
 // Drives headless Chromium through the web pages for test_web_browser and prints what it
 // found as one JSON object: axe-core's violations, html-validate's errors on the HTML as
 // served, and the layout faults a phone shows (times on two lines, chart labels cut without
-// "…", rows made tall by another row's long name, small touch targets, sideways scrolling).
+// "…", rows made tall by another row's long name, small touch targets, sideways scrolling) and
+// the keyboard's way through the page (skip links, tab stops per table row and in the charts).
 //
 // node web_checks.mjs CONFIG.json, where CONFIG names: browser, base, account (as typed,
 // blanks and all), password, pages [{name, path}], widths, shots (folder), sortPage (a page
@@ -15,7 +16,7 @@ const { HtmlValidate } = require('html-validate');
 const axeSource = readFileSync(require.resolve('axe-core/axe.min.js'), 'utf8');
 
 const config = JSON.parse(readFileSync(process.argv[2], 'utf8'));
-const validator = new HtmlValidate({ extends: ['html-validate:standard'] });
+const validator = new HtmlValidate({ extends: ['html-validate:recommended'] });
 
 // Runs in the page: what a reader on this screen would find wrong.
 function layoutFaults() {
@@ -51,7 +52,8 @@ function layoutFaults() {
     const name = text(row.cells[0]);
     if ([...name].length <= 4 && row.cells[0] && lines(row.cells[0]) > 1) out.tallRows.push(name);
   }
-  for (const id of ['latest', 'recent', 'history']) {
+  // On a phone the history's rows are cards of two lines.
+  for (const id of window.innerWidth <= 480 ? ['latest', 'recent'] : ['latest', 'recent', 'history']) {
     for (const row of document.querySelectorAll('#' + id + ' tbody tr'))
       for (const cell of row.cells) if (lines(cell) > 1) { out.splitRows.push(id + ': ' + text(row)); break; }
   }
@@ -63,6 +65,21 @@ function layoutFaults() {
     }
   }
   out.sideways = document.documentElement.scrollWidth - window.innerWidth;
+  // What a parents' meeting is about stands on the screen: no cell of the topics or the history
+  // past its edge, no topic name cut.
+  out.pastEdge = [];
+  for (const cell of document.querySelectorAll('#topics th, #topics td, #history td'))
+    if (cell.getBoundingClientRect().right > window.innerWidth + 0.5) out.pastEdge.push(text(cell));
+  for (const clip of document.querySelectorAll('#topics .clip'))
+    if (clip.scrollWidth > clip.clientWidth) out.pastEdge.push('cut: ' + text(clip));
+  // The keyboard's way through a student table: skip links first, one stop per row, none in the charts.
+  const stops = [...document.querySelectorAll('a[href], button, input, [tabindex]')]
+    .filter((el) => el.tabIndex >= 0 && !el.disabled);
+  out.skipLinks = stops.slice(0, 2).filter((el) => el.classList.contains('skip'))
+    .map((el) => ({ text: text(el), target: !!document.querySelector(el.getAttribute('href')) }));
+  out.chartStops = stops.filter((el) => el.closest('.bars')).length;
+  out.rowStops = [...document.querySelectorAll('#students tbody tr')]
+    .map((row) => [...row.querySelectorAll('a[href]')].filter((el) => el.tabIndex >= 0).length);
   return out;
 }
 
@@ -112,6 +129,15 @@ try {
     account: document.getElementById('username').value,
     focus: document.activeElement ? document.activeElement.id : '',
   }));
+  // A page opened before signing in comes back after it (the form carries it); then signed out.
+  if (config.returnPage) {
+    await page.goto(config.base + config.returnPage, { waitUntil: 'load' });
+    await page.type('#username', config.account);
+    await page.type('#password', config.password);
+    await Promise.all([page.waitForNavigation({ waitUntil: 'load' }), page.click('button[type=submit]')]);
+    result.returnedTo = new URL(page.url()).pathname + new URL(page.url()).search;
+    await Promise.all([page.waitForNavigation({ waitUntil: 'load' }), page.click('header form button')]);
+  }
   // Signing in through the server's own form, as a person on a phone does.
   await signIn(config.password);
   result.signedIn = (await page.content()).includes('退出');
