@@ -48,7 +48,7 @@ struct TermResult
     int longestWait = 0;
 };
 
-TermResult runTerm(Way way, int students, int drawsPerLesson, int lessons, quint32 seed)
+TermResult runTerm(Way way, int students, int drawsPerLesson, int lessons, quint32 termNumber)
 {
     QList<StudentRecord> records;
     for (int i = 0; i < students; ++i) {
@@ -63,8 +63,8 @@ TermResult runTerm(Way way, int students, int drawsPerLesson, int lessons, quint
         index.insert(records[i].name, i);
     QList<int> lastCall(students, 0);
     TermResult result;
-    test::ReplayRandom random(seed);
-    QRandomGenerator absences(seed);
+    test::ReplayRandom random(termNumber);
+    QRandomGenerator absences(termNumber);
     Draw draw;
     for (int lesson = 1; lesson <= lessons; ++lesson) {
         draw.setPools(buildRoster(records).pools);
@@ -143,7 +143,7 @@ int main(int argc, char **argv)
     out << '\n';
 
     bool goalMet = true;
-    quint32 seed = 1;
+    quint32 termNumber = 1;
     for (int students : sizes) {
         for (int perLesson : draws) {
             const int bound = 2 * ((students + perLesson - 1) / perLesson);
@@ -151,7 +151,7 @@ int main(int argc, char **argv)
             for (Way way : ways) {
                 Figures f;
                 for (int t = 0; t < terms; ++t) {
-                    const TermResult r = runTerm(way, students, perLesson, lessons, seed++);
+                    const TermResult r = runTerm(way, students, perLesson, lessons, termNumber++);
                     f.gapSum += r.gap;
                     f.gapWorst = std::max(f.gapWorst, r.gap);
                     f.waitSum += r.longestWait;
