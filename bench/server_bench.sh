@@ -217,14 +217,14 @@ page_ratios() {
   measure "$label" student "$base"
   small=$last_rps
   printf '%-24s %-16s %10s x   (student of 1,000 scores in a class of 50,000 / alone in a class)\n' \
-    "$label" "student ratio" "$(awk -v a="$small" -v b="$big" 'BEGIN {printf "%.2f", b > 0 ? a / b : 0}')"
+    "$label" "student ratio" "$(awk -v a="$small" -v b="$big" 'BEGIN {printf "%.2f", (b > 0 ? a / b : 0)}')"
   measure "$label" home "$base"
   big=$last_rps
   sign_in small
   measure "$label" home "$base"
   small=$last_rps
   printf '%-24s %-16s %10s x   (home page, 52,000 scores / 2,000)\n' \
-    "$label" "home ratio" "$(awk -v a="$small" -v b="$big" 'BEGIN {printf "%.2f", b > 0 ? a / b : 0}')"
+    "$label" "home ratio" "$(awk -v a="$small" -v b="$big" 'BEGIN {printf "%.2f", (b > 0 ? a / b : 0)}')"
   stop_servers
 }
 

@@ -316,8 +316,9 @@ private slots:
             QCOMPARE(b.upload("t01", "课堂提问", {"一班\t李四\t1\t2026-03-02 10:00:00\t"}), QStringLiteral("Success!"));
         } else {
             const qint64 id = b.store->teacherByAccount("t01")->id;
+            const QList<ScoreRecord> gone = b.store->scoresOfStudent(id, kClass, "李四").value();
             QList<qint64> ids;
-            for (const ScoreRecord &r : *b.store->scoresOfStudent(id, kClass, "李四"))
+            for (const ScoreRecord &r : gone)
                 ids.append(r.id);
             b.store->deleteScores(id, ids);
         }
