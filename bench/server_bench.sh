@@ -213,6 +213,7 @@ page_ratios() {
   student_query=$(sed -n 1p <<<"$queries")
   measure "$label" student "$base"
   big=$last_rps
+  sleep 3 # the pages wrk left waiting are answered before the twin's run (else it is told "busy")
   student_query=$(sed -n 2p <<<"$queries")
   measure "$label" student "$base"
   small=$last_rps
