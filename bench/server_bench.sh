@@ -63,7 +63,7 @@ start_server() {
   "$server" --listen 127.0.0.1:0 --database "$database" --mail-dir "$work/mail" \
     --demo --bench-teacher "$account" ${BENCH_SERVER_ARGS:-} >"$work/$name.out" 2>"$work/$name.log" &
   pids+=($!)
-  for _ in $(seq 300); do grep -q listening "$work/$name.out" && break; sleep 0.1; done
+  for _ in $(seq 300); do grep -qs listening "$work/$name.out" && break; sleep 0.1; done
   base=$(sed -n 's/^listening on //p' "$work/$name.out")
   [ -n "$base" ] || { echo "server $name did not start" >&2; cat "$work/$name.log" >&2; exit 1; }
   port=${base##*:}
