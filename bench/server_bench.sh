@@ -11,6 +11,9 @@
 # processes at once with half the connections each).
 # then the first class page after a change with 10,000 scores in the class (bench_class_page
 # of the same build, when it was built with -DCORVANTA_BUILD_BENCH=ON) on SQLite and PostgreSQL.
+# On each store too, the pages that must cost what they show, against their small twins: a
+# student's page in a class of 50,000 scores and the home page of a teacher with 52,000
+# (bench/fill_scores.py uploads the scores; see page_ratios).
 # Usage: bench/server_bench.sh [BUILD_DIR]   (default: build)
 # Environment: BENCH_SECONDS (default 10), BENCH_CONNECTIONS (default 64), BENCH_THREADS (2),
 #   BENCH_STORES (default "sqlite postgresql"), PG_BINDIR (default /usr/lib/postgresql/15/bin),
@@ -53,13 +56,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# start_server NAME DATABASE: starts one process, sets $base and $port.
+# start_server NAME DATABASE [ACCOUNT]: starts one process (which adds the benchmark teacher
+# ACCOUNT, default bench, when missing), sets $base and $port.
 start_server() {
-  local name=$1 database=$2
+  local name=$1 database=$2 account=${3:-bench}
   "$server" --listen 127.0.0.1:0 --database "$database" --mail-dir "$work/mail" \
-    --demo --bench-teacher bench ${BENCH_SERVER_ARGS:-} >"$work/$name.out" 2>"$work/$name.log" &
+    --demo --bench-teacher "$account" ${BENCH_SERVER_ARGS:-} >"$work/$name.out" 2>"$work/$name.log" &
   pids+=($!)
-  for _ in $(seq 300); do grep -q listening "$work/$name.out" && break; sleep 0.1; done
+  for _ in $(seq 300); do grep -qs listening "$work/$name.out" && break; sleep 0.1; done
   base=$(sed -n 's/^listening on //p' "$work/$name.out")
   [ -n "$base" ] || { echo "server $name did not start" >&2; cat "$work/$name.log" >&2; exit 1; }
   port=${base##*:}
@@ -132,18 +136,20 @@ createdb() {
 }
 
 # The class record file, fetched without curl: the upload script takes its names from it.
+# fetch_record [ACCOUNT FILE] (default bench, $work/record.cvd).
 fetch_record() {
-  digest=$(printf '%s' bench | md5sum | cut -d' ' -f1)
+  local account=${1:-bench} file=${2:-$work/record.cvd}
+  digest=$(printf '%s' "$account" | md5sum | cut -d' ' -f1)
   exec 3<>"/dev/tcp/127.0.0.1/$port"
-  printf 'GET /score/record.php?t=bench&mp=%s HTTP/1.1\r\nHost: bench\r\nConnection: close\r\n\r\n' "$digest" >&3
-  sed '1,/^\r$/d' <&3 >"$work/record.cvd"
+  printf 'GET /score/record.php?t=%s&mp=%s HTTP/1.1\r\nHost: bench\r\nConnection: close\r\n\r\n' "$account" "$digest" >&3
+  sed '1,/^\r$/d' <&3 >"$file"
   exec 3<&-
 }
 
 # A browser signed in as the bench teacher: sets $cookie. The class page's address is the
 # first class's name in GBK, as the pages' own links write it.
-sign_in() {
-  local form="username=bench&password=bench"
+sign_in() { # [ACCOUNT] (default bench)
+  local form="username=${1:-bench}&password=${1:-bench}"
   exec 3<>"/dev/tcp/127.0.0.1/$port"
   printf 'POST /score/ HTTP/1.1\r\nHost: bench\r\nContent-Type: application/x-www-form-urlencoded\r\nContent-Length: %d\r\nConnection: close\r\n\r\n%s' \
     "${#form}" "$form" >&3
@@ -161,7 +167,7 @@ measure() {
   local c=$((connections / $#)) t=$((threads / $# > 0 ? threads / $# : 1)) i=0
   # One teacher's class pages: as many at once as the server lets one account ask (the rest
   # would be answered "busy").
-  [ "$page" != class ] || c=$((8 / $#))
+  [ "$page" != class ] && [ "$page" != student ] || c=$((8 / $#))
   local outs=() runs=()
   for b in "$@"; do
     i=$((i + 1))
@@ -171,6 +177,8 @@ measure() {
       record.php) url="$b/score/record.php?t=bench&mp=$digest" ;;
       upload) url=$b; args=(-s bench/server_upload.lua) ;;
       class) url="$b/score/class?class=$class_query"; args=(-H "Cookie: $cookie") ;;
+      student) url="$b/score/student?$student_query"; args=(-H "Cookie: $cookie") ;;
+      home) url="$b/score/"; args=(-H "Cookie: $cookie") ;;
     esac
     BENCH_OFFSET=$((i * 30000000)) RECORD_FILE="$work/record.cvd" \
       wrk -t"$t" -c"$c" -d"${seconds}s" --latency "${args[@]}" "$url" >"$work/wrk.$i" &
@@ -184,6 +192,41 @@ measure() {
           if (ms > m) m = ms} END {printf "%.2fms", m}' "${outs[@]}")
   errors=$(grep -hE 'Non-2xx|Socket errors|other than' "${outs[@]}" | grep -v 'Success!: 0$' | tr '\n' ' ' || true)
   printf '%-24s %-16s %10s req/s   p99 %10s   %s\n' "$label" "$page" "$rps" "$p99" "$errors"
+  last_rps=$rps
+}
+
+# page_ratios LABEL DATABASE...: pages that must cost what they show, each against its small
+# twin in one process on a fresh database: the page of a student with 1,000 scores in a class
+# of 50,000 against a student with 1,000 scores alone in a class, and the home page of a
+# teacher with 52,000 scores against one with 2,000. The ratio is the twin's rate over the
+# page's (1.0: no dearer).
+page_ratios() {
+  local label=$1 database=$2 queries big small
+  start_server "ratios-small" "$database" small
+  stop_servers
+  start_server ratios "$database"
+  fetch_record small "$work/small.cvd"
+  python3 bench/fill_scores.py "$base" small "$work/small.cvd" 1:1:1000 2:1:1000 >/dev/null
+  fetch_record bench "$work/big.cvd"
+  queries=$(python3 bench/fill_scores.py "$base" bench "$work/big.cvd" 1:50:1000 2:1:1000 3:1:1000)
+  sign_in
+  student_query=$(sed -n 1p <<<"$queries")
+  measure "$label" student "$base"
+  big=$last_rps
+  sleep 3 # the pages wrk left waiting are answered before the twin's run (else it is told "busy")
+  student_query=$(sed -n 2p <<<"$queries")
+  measure "$label" student "$base"
+  small=$last_rps
+  printf '%-24s %-16s %10s x   (student of 1,000 scores in a class of 50,000 / alone in a class)\n' \
+    "$label" "student ratio" "$(awk -v a="$small" -v b="$big" 'BEGIN {printf "%.2f", (b > 0 ? a / b : 0)}')"
+  measure "$label" home "$base"
+  big=$last_rps
+  sign_in small
+  measure "$label" home "$base"
+  small=$last_rps
+  printf '%-24s %-16s %10s x   (home page, 52,000 scores / 2,000)\n' \
+    "$label" "home ratio" "$(awk -v a="$small" -v b="$big" 'BEGIN {printf "%.2f", (b > 0 ? a / b : 0)}')"
+  stop_servers
 }
 
 run_pages() { # LABEL BASE...
@@ -227,6 +270,7 @@ for store in $stores; do
       wait "$flood"
       sed 's/^/                         /' "$work/flood.txt"
       stop_servers
+      page_ratios "SQLite, 1 process" "sqlite:$work/ratios.db"
       if [ -x "$nginx" ]; then
         start_nginx
         measure "nginx, 1 worker" record.php "$nginx_base"
@@ -243,6 +287,8 @@ for store in $stores; do
       sign_in
       run_pages "PostgreSQL, 1 process" "$base"
       stop_servers
+      createdb ratios
+      page_ratios "PostgreSQL, 1 process" "postgresql://corvanta@/ratios?host=$work&synchronous_commit=${PG_COMMIT:-on}"
       createdb bench2
       start_server pg2a "postgresql://corvanta@/bench2?host=$work&synchronous_commit=${PG_COMMIT:-on}"
       first=$base

@@ -261,62 +261,24 @@ Expected<Teacher> ScoreService::authenticate(Credential credential, const PageRe
 
 QByteArray ScoreService::recordFile(const Teacher &teacher)
 {
-    std::unique_lock lock(m_recordMutex);
-    // One build per teacher at a time: the clients that ask meanwhile (a whole class's
-    // computers at the bell) wait for it and share its bytes, instead of each holding a copy.
-    for (;;) {
-        const auto cached = m_recordCache.constFind(teacher.id);
-        if (cached != m_recordCache.cend() && cached->first == teacher.dataVersion)
-            return cached->second;
-        if (!m_recordBuilding.contains(teacher.id))
-            break;
-        m_recordBuilt.wait(lock);
-    }
-    m_recordBuilding.insert(teacher.id);
-    lock.unlock();
-    const auto built = [&] {
-        lock.lock();
-        m_recordBuilding.remove(teacher.id);
-        m_recordBuilt.notify_all();
-    };
-    // Built outside the lock: other teachers' files are served meanwhile.
-    QByteArray file;
-    try {
-        file = writeRecordFile(store().recordData(teacher.id));
-    } catch (...) {
-        built();
-        throw;
-    }
-    built();
-    const auto cached = m_recordCache.constFind(teacher.id);
-    if (cached != m_recordCache.cend() && cached->first > teacher.dataVersion)
-        return file; // a newer one came in meanwhile
-    if (m_recordCache.size() > 512)
-        m_recordCache.clear();
-    m_recordCache.insert(teacher.id, {teacher.dataVersion, file});
-    return file;
+    return *m_recordFiles.get(teacher.id, teacher.dataVersion, [&] {
+        return std::optional(writeRecordFile(store().recordData(teacher.id)));
+    });
 }
 
 std::optional<ClassReport> ScoreService::classReport(const Teacher &teacher, const QString &className,
                                                      int latest)
 {
-    const QPair<qint64, QString> key(teacher.id, className);
-    {
-        const std::lock_guard lock(m_reportMutex);
-        const auto cached = m_reportCache.constFind(key);
-        if (cached != m_reportCache.cend() && cached->version == teacher.dataVersion && cached->latest == latest)
-            return cached->report;
-    }
-    // Read outside the lock: other teachers' pages are served meanwhile.
-    std::optional<ClassReport> report = store().classReport(teacher.id, className, latest);
-    // Only classes that exist are kept: made-up names in addresses fill nothing.
-    if (report) {
-        const std::lock_guard lock(m_reportMutex);
-        if (m_reportCache.size() > 256)
-            m_reportCache.clear();
-        m_reportCache.insert(key, {teacher.dataVersion, latest, *report});
-    }
-    return report;
+    return m_reports.get({teacher.id, {className, latest}}, teacher.dataVersion,
+                         [&] { return store().classReport(teacher.id, className, latest); });
+}
+
+ScoreService::HomeFigures ScoreService::homeFigures(const Teacher &teacher, int recent)
+{
+    return *m_homes.get({teacher.id, recent}, teacher.dataVersion, [&] {
+        // One read after the other: an upload between them shows in the next page.
+        return std::optional(HomeFigures{store().classSummaries(teacher.id), store().recentScores(teacher.id, recent)});
+    });
 }
 
 bool ScoreService::addTeacher(const QString &account, const QString &name, const QString &loginPassword,

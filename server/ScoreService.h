@@ -6,6 +6,7 @@
 #include "PageReply.h"
 #include "PageRequest.h"
 #include "Store.h"
+#include "VersionedCache.h"
 #include "WebSessions.h"
 
 #include "core/Clock.h"
@@ -96,6 +97,14 @@ public:
     // teacher's); read again only when the data changed, so a page sorted anew costs no
     // database work.
     std::optional<ClassReport> classReport(const Teacher &teacher, const QString &className, int latest);
+    // The home page's figures: every class at a glance and the `recent` newest scores; read
+    // again only when the data changed.
+    struct HomeFigures
+    {
+        QList<ClassSummary> classes;
+        QList<ScoreRecord> recent;
+    };
+    HomeFigures homeFigures(const Teacher &teacher, int recent);
 
     // Counts a registration from the client address; false once the address has had its
     // share within the last minute (kRegistrationsPerMinute unless set) or the last day
@@ -141,20 +150,12 @@ private:
     QString m_mailFrom;
     FailureLimiter m_limiter;
     VerifiedPasswords m_verified;
-    std::mutex m_recordMutex;
-    QHash<qint64, QPair<qint64, QByteArray>> m_recordCache; // teacher -> (data version, file)
-    QSet<qint64> m_recordBuilding;                          // teachers whose file is being built
-    std::condition_variable m_recordBuilt;
+    VersionedCache<qint64, QByteArray> m_recordFiles{512};              // by teacher
+    // By teacher, class and number of newest scores.
+    VersionedCache<QPair<qint64, QPair<QString, int>>, ClassReport> m_reports{256};
+    VersionedCache<QPair<qint64, int>, HomeFigures> m_homes{512}; // by teacher and number of scores
     WebSessions m_sessions;
     ClassScoreLimit m_scoreLimit;
-    struct CachedReport
-    {
-        qint64 version = 0;
-        int latest = 0;
-        ClassReport report;
-    };
-    std::mutex m_reportMutex;
-    QHash<QPair<qint64, QString>, CachedReport> m_reportCache; // (teacher, class)
     std::mutex m_signInMutex;
     QHash<QPair<qint64, QString>, qint64> m_signInsNoted; // (teacher, address) -> when stored
     std::mutex m_registrationMutex;

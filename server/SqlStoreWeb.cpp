@@ -27,19 +27,6 @@ const QString kFindStudent = QStringLiteral(
     "SELECT c.id, c.name, s.id, s.name, s.grp FROM class c JOIN student s ON s.class_id = c.id "
     "WHERE c.teacher_id = ? AND c.name = ? AND s.name = ?");
 
-// The hours holding scores of a class, oldest first: what the pages count lessons from.
-const QString kClassScoreHours =
-    QStringLiteral("SELECT DISTINCT at / 3600 FROM score WHERE class_id = ? ORDER BY at / 3600");
-
-QList<qint64> hourStarts(const QList<QVariantList> &rows)
-{
-    QList<qint64> out;
-    out.reserve(rows.size());
-    for (const QVariantList &row : rows)
-        out.append(row[0].toLongLong() * 3600);
-    return out;
-}
-
 // Columns: hour start, count, sum.
 QList<HourSummary> hours(const QList<QVariantList> &rows)
 {
@@ -138,7 +125,14 @@ std::optional<ClassReport> SqlStore::classReport(qint64 teacher, const QString &
                     "LIMIT ?"),
                 {id, latest}))
         report.latest.append(webScore(row, report.name));
-    report.scoreHours = hourStarts(select(kClassScoreHours, {id}));
+    // By the hour, so the pages can take them to days in their own time zone: the hours holding
+    // scores are what the pages count lessons from.
+    report.hours = hours(select(QStringLiteral("SELECT at / 3600, COUNT(*), SUM(score) FROM score WHERE "
+                                               "class_id = ? GROUP BY at / 3600 ORDER BY at / 3600"),
+                                {id}));
+    report.scoreHours.reserve(report.hours.size());
+    for (const HourSummary &hour : std::as_const(report.hours))
+        report.scoreHours.append(hour.start);
     tx.commit();
     return report;
 }
@@ -151,36 +145,25 @@ std::optional<StudentReport> SqlStore::studentReport(qint64 teacher, const QStri
     const auto found = selectOne(kFindStudent, {teacher, className, student});
     if (!found)
         return std::nullopt;
-    const qint64 classId = found->at(0).toLongLong();
     const qint64 studentId = found->at(2).toLongLong();
     StudentReport report;
     report.className = found->at(1).toString();
     report.student.name = found->at(3).toString();
     report.student.group = found->at(4).toInt();
-    const auto totals = selectOne(QStringLiteral("SELECT COUNT(*), COALESCE(SUM(score), 0), COALESCE(MIN(at), 0), "
-                                                 "COALESCE(MAX(at), 0) FROM score WHERE student_id = ?"),
+    const auto totals = selectOne(QStringLiteral("SELECT COUNT(*), COALESCE(SUM(score), 0), COALESCE(MAX(at), 0) "
+                                                 "FROM score WHERE student_id = ?"),
                                   {studentId});
     report.student.scores = totals->at(0).toInt();
     report.student.total = totals->at(1).toDouble();
-    const qint64 first = totals->at(2).toLongLong();
-    report.student.lastTime = totals->at(3).toLongLong();
+    report.student.lastTime = totals->at(2).toLongLong();
     for (const QVariantList &row : select(
              QStringLiteral("SELECT topic, COUNT(*), SUM(score) FROM score WHERE student_id = ? GROUP BY topic"),
              {studentId}))
         report.topics.append({row[0].toString(), row[1].toInt(), row[2].toDouble()});
-    for (const QVariantList &row :
-         select(QStringLiteral("SELECT topic, COUNT(*), SUM(score) FROM score WHERE class_id = ? GROUP BY topic"),
-                {classId}))
-        report.classTopics.append({row[0].toString(), row[1].toInt(), row[2].toDouble()});
     // By the hour, so the page can take them to days in its own time zone.
     report.hours = hours(select(QStringLiteral("SELECT at / 3600, COUNT(*), SUM(score) FROM score WHERE "
                                                "student_id = ? GROUP BY at / 3600 ORDER BY at / 3600"),
                                 {studentId}));
-    if (report.student.scores > 0)
-        report.classHours = hours(
-            select(QStringLiteral("SELECT at / 3600, COUNT(*), SUM(score) FROM score WHERE class_id = ? AND "
-                                  "at >= ? AND at < ? GROUP BY at / 3600 ORDER BY at / 3600"),
-                   {classId, first / 3600 * 3600, (report.student.lastTime / 3600 + 1) * 3600}));
     for (const QVariantList &row :
          select(QStringLiteral("SELECT id, '', score, at, topic, note FROM score WHERE student_id = ? "
                                "ORDER BY at DESC, id DESC LIMIT ? OFFSET ?"),
@@ -188,7 +171,6 @@ std::optional<StudentReport> SqlStore::studentReport(qint64 teacher, const QStri
         report.history.append(webScore(row, report.className));
         report.history.last().student = report.student.name;
     }
-    report.classScoreHours = hourStarts(select(kClassScoreHours, {classId}));
     tx.commit();
     return report;
 }

@@ -82,6 +82,14 @@ struct TopicSummary
     double mean() const { return scores > 0 ? total / scores : 0; }
 };
 
+// Scores summed up over the hour that starts at `start` (Unix seconds).
+struct HourSummary
+{
+    qint64 start = 0;
+    int scores = 0;
+    double total = 0;
+};
+
 // A class page's figures, read in one snapshot.
 struct ClassReport
 {
@@ -91,18 +99,13 @@ struct ClassReport
     QList<TopicSummary> topics;     // in no particular order
     QList<ScoreRecord> latest;      // newest first (by score time, then record)
     QList<qint64> scoreHours; // the hours (start, Unix seconds) holding scores of the class, oldest first
-};
-
-// Scores summed up over the hour that starts at `start` (Unix seconds).
-struct HourSummary
-{
-    qint64 start = 0;
-    int scores = 0;
-    double total = 0;
+    QList<HourSummary> hours; // the class's scores by those hours
 };
 
 // A student's page: the figures, the student's and the class's means per topic and over time,
-// one page of the student's scores; read in one snapshot.
+// one page of the student's scores. The student's part is read in one snapshot; the class's
+// (classTopics, classHours, classScoreHours) is the store's to leave empty: the page takes it
+// from the class's report, which the server keeps between requests.
 struct StudentReport
 {
     QString className;
@@ -233,7 +236,8 @@ public:
     virtual QList<ClassSummary> classSummaries(qint64 teacher) = 0;
     virtual std::optional<ClassReport> classReport(qint64 teacher, const QString &className, int latest) = 0;
     // A student of one of the teacher's classes with `limit` of its scores from the `offset`-th
-    // newest (nullopt when the teacher has no such class or it no such student); every score of
+    // newest, without the class's part (nullopt when the teacher has no such class or it no
+    // such student); every score of
     // the student, oldest first, for the download.
     virtual std::optional<StudentReport> studentReport(qint64 teacher, const QString &className,
                                                        const QString &student, int offset, int limit) = 0;

@@ -9,9 +9,18 @@ namespace corvanta::server::web_report {
 QList<QDate> lessonDays(const QList<qint64> &scoreHours)
 {
     QList<QDate> days;
-    days.reserve(scoreHours.size());
-    for (qint64 hour : scoreHours)
-        days.append(QDateTime::fromSecsSinceEpoch(hour).date());
+    // A day holds many hours: each day is found in the time zone once, not once an hour (a
+    // class of a year's scores has thousands of hours and a student's page counts them all).
+    qint64 dayStart = 0;
+    qint64 nextDay = 0; // the day of days.last() is [dayStart, nextDay)
+    for (qint64 hour : scoreHours) {
+        if (!days.isEmpty() && hour >= dayStart && hour < nextDay)
+            continue;
+        const QDate day = QDateTime::fromSecsSinceEpoch(hour).date();
+        days.append(day);
+        dayStart = day.startOfDay().toSecsSinceEpoch();
+        nextDay = day.addDays(1).startOfDay().toSecsSinceEpoch();
+    }
     std::sort(days.begin(), days.end());
     days.erase(std::unique(days.begin(), days.end()), days.end());
     return days;

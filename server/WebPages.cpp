@@ -46,9 +46,10 @@ PageReply scoreHome(const PageContext &call)
         return PageReply::html(html::signInPage({}));
     const qint64 id = call.teacher.id;
     // Signed in by the session cookie: the classes at a glance.
-    if (!call.has(field::kAccount))
-        return PageReply::html(
-            html::homePage(call.teacher, call.store().classSummaries(id), call.store().recentScores(id, 20)));
+    if (!call.has(field::kAccount)) {
+        const ScoreService::HomeFigures home = call.service.homeFigures(call.teacher, 20);
+        return PageReply::html(html::homePage(call.teacher, home.classes, home.recent));
+    }
     // The tool's address after an upload: the newest scores.
     bool ok = false;
     int n = call.field(field::kCount).trimmed().toInt(&ok);
@@ -117,6 +118,11 @@ PageReply studentPage(const PageContext &call)
         if (!report)
             return htmlNotFound(QStringLiteral("没有这个学生"));
     }
+    // The class's part from its report as the class page keeps it: the same for every student.
+    const auto cls = call.service.classReport(call.teacher, report->className, html::kLatestScores);
+    if (!cls) // the class went meanwhile
+        return htmlNotFound(QStringLiteral("没有这个学生"));
+    web_report::addClassPart(*report, *cls);
     const QDate today = QDateTime::fromSecsSinceEpoch(call.service.now()).date();
     return PageReply::html(html::studentPage(call.teacher, *report, page, today));
 }

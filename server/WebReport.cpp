@@ -111,6 +111,19 @@ QList<DaySummary> byDay(const QList<HourSummary> &hours)
     return days;
 }
 
+void addClassPart(StudentReport &student, const ClassReport &cls)
+{
+    student.classTopics = cls.topics;
+    student.classScoreHours = cls.scoreHours;
+    student.classHours.clear();
+    if (student.hours.isEmpty())
+        return;
+    const auto byStart = [](const HourSummary &h, qint64 start) { return h.start < start; };
+    const auto from = std::lower_bound(cls.hours.cbegin(), cls.hours.cend(), student.hours.first().start, byStart);
+    const auto to = std::lower_bound(from, cls.hours.cend(), student.hours.last().start + 1, byStart);
+    student.classHours = QList<HourSummary>(from, to);
+}
+
 QString meanText(double mean, int scores)
 {
     if (scores <= 0)

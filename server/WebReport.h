@@ -36,6 +36,9 @@ struct DaySummary
     double mean() const { return scores > 0 ? total / scores : 0; }
 };
 QList<DaySummary> byDay(const QList<HourSummary> &hours);
+// Fills the student page's class part from the class's report: its topics, the hours holding
+// its scores, and its hours from the student's first score's to the last's.
+void addClassPart(StudentReport &student, const ClassReport &cls);
 
 // A mean to at most two decimals ("4.17", "5"); "—" without scores.
 QString meanText(double mean, int scores);

@@ -176,7 +176,14 @@ private slots:
         QCOMPARE(store->classSummaries(7)[1].scores, 5);
         QCOMPARE(store->scoresOfStudent(7, "二班", "张三")->size(), 5);
         QCOMPARE(store->scoresOfStudent(7, "一班", "张三")->size(), 3);
-        QCOMPARE(store->studentReport(7, "二班", "张三", 0, 10)->classTopics.size(), 2);
+        // The class's scores by the hour, oldest first, each hour holding scores once.
+        const std::optional<ClassReport> grown = store->classReport(7, QStringLiteral("二班"), 0);
+        QCOMPARE(grown->scoreHours.size(), grown->hours.size());
+        QCOMPARE(grown->hours.first().start, grown->scoreHours.first());
+        int counted = 0;
+        for (const HourSummary &hour : grown->hours)
+            counted += hour.scores;
+        QCOMPARE(counted, 5);
     }
 
     // Times stored as Unix seconds by a server in its zone read as the same text after the

@@ -287,6 +287,48 @@ private slots:
                                                  "2026-03-02 08:00", "2026-03-01 08:00", "2026-02-01 08:00"}));
         QCOMPARE(column(recent, 2).first(), QStringLiteral("王五"));
     }
+
+    // Each process keeps the figures of the home page, the class pages and the class's part of
+    // the student pages; a change made through another process shows on its next page just as
+    // a process started afresh shows it.
+    void pagesFollowChangesOfTheOtherProcess_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("upload"); // else the other process deletes 李四's scores
+        for (const char *path : {"/score/", "/score/class", "/score/student"}) {
+            QTest::addRow("%s, upload", path) << path << true;
+            QTest::addRow("%s, deletion", path) << path << false;
+        }
+    }
+    void pagesFollowChangesOfTheOtherProcess()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, upload);
+        WebRig a;
+        fillClass(a);
+        WebRig b(a.database);
+        const QByteArray cookie = a.cookieFor();
+        Fields fields;
+        if (path != u"/score/")
+            fields = {{"class", kClass}, {"name", "张三"}};
+        const auto show = [&](WebRig &rig) { return htmlOf(rig.page(path, fields, cookie)); };
+        const QString before = show(a);
+        QCOMPARE(show(b), before);
+        if (upload) {
+            QCOMPARE(b.upload("t01", "课堂提问", {"一班\t李四\t1\t2026-03-02 10:00:00\t"}), QStringLiteral("Success!"));
+        } else {
+            const qint64 id = b.store->teacherByAccount("t01")->id;
+            const QList<ScoreRecord> gone = b.store->scoresOfStudent(id, kClass, "李四").value();
+            QList<qint64> ids;
+            for (const ScoreRecord &r : gone)
+                ids.append(r.id);
+            b.store->deleteScores(id, ids);
+        }
+        const QString after = show(a);
+        QVERIFY(after != before);
+        WebRig fresh(a.database);
+        QCOMPARE(after, show(fresh));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestWebStudentPages)
