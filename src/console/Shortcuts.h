@@ -4,7 +4,8 @@
 
 #include <QString>
 
-// The program's launchers: freedesktop ".desktop" files named "Corvan.desktop".
+// The program's launchers: "Corvan.lnk" shell links on Windows (ShortcutFile_win.cpp),
+// freedesktop "Corvan.desktop" files elsewhere (ShortcutFile_desktop.cpp).
 namespace corvanta::console {
 
 enum ShortcutKind { DesktopShortcut = 0, GroupShortcut = 1, MenuShortcut = 2 };
@@ -20,11 +21,17 @@ struct ShortcutFolders
 };
 
 // The launcher file of a kind: desktop/Corvan.desktop, applications/Brastel/Corvan.desktop,
-// applications/Corvan.desktop. Empty when the folder is unknown.
+// applications/Corvan.desktop (Corvan.lnk on Windows, where "applications" is the Start
+// menu's Programs folder). Empty when the folder is unknown.
 QString shortcutPath(int kind, const ShortcutFolders &folders);
 bool shortcutExists(int kind, const ShortcutFolders &folders);
 
-// The launcher's text for the program at that path.
+// The launcher's file name on this system.
+QString shortcutFileName();
+// Writes the launcher file for the program at that path (over an old one); its folder exists.
+Result writeShortcutFile(const QString &path, const QString &program);
+
+// The text of a freedesktop launcher for the program at that path.
 QByteArray desktopEntry(const QString &program);
 
 // Writes the launcher (over an old one), making its folder first when missing. Other kinds

@@ -1,41 +1,13 @@
 #include "TextCodec.h"
 
 #include <QLocale>
-#include <QStringDecoder>
-#include <QStringEncoder>
 
 #include <cmath>
 #include <limits>
 
 namespace corvanta {
 
-QByteArray toGbk(QStringView text)
-{
-    QStringEncoder encoder("GBK");
-    QByteArray bytes = encoder.encode(text);
-    return bytes;
-}
-
-QString fromGbk(const QByteArray &bytes)
-{
-    // Opening the converter costs more than decoding a request's fields: one per thread.
-    thread_local QStringDecoder decoder("GBK");
-    decoder.resetState();
-    QString text = decoder.decode(bytes);
-    // The decoder keeps a lead byte at the very end for a next call, so a text cut inside a
-    // character would lose it without a trace. A line end (never a trail byte) makes it
-    // decode as a replacement character; the line end itself is dropped again.
-    const QString rest = decoder.decode(QByteArrayView("\n", 1));
-    text += QStringView(rest).chopped(1);
-    return text;
-}
-
-bool fitsGbk(QStringView text)
-{
-    QStringEncoder encoder("GBK");
-    QByteArray bytes = encoder.encode(text);
-    return !encoder.hasError();
-}
+// toGbk, fromGbk and fitsGbk: Gbk_icu.cpp (Qt with ICU) and Gbk_win.cpp (code page 936).
 
 namespace {
 

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Runs a cross-built Windows program under wine with the toolchain's DLLs on its path, in the
+# shared wine prefix (its first start builds a font cache: 30-45 s, later ones take seconds).
+# Used as CMAKE_CROSSCOMPILING_EMULATOR by the Windows test build.
+# Usage: scripts/wine-run.sh PROGRAM.exe [ARGS...]   (CORVANTA_WIN_TOOLCHAIN: the toolchain)
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+toolchain=${CORVANTA_WIN_TOOLCHAIN:-$(bash "$here/windows-toolchain.sh" --print-dir)}
+export WINEPREFIX=${WINEPREFIX:-${CORVANTA_WIN_CACHE:-/var/cache/corvanta-win}/wine}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+runtime=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")
+export WINEPATH="$(winepath -w "$toolchain/qt6-mingw/bin" 2>/dev/null);$(winepath -w "$runtime" 2>/dev/null);$(winepath -w /usr/x86_64-w64-mingw32/lib 2>/dev/null)"
+exec wine "$@"

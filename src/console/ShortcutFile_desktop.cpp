@@ -1,0 +1,70 @@
+// Launchers on Linux desktops: freedesktop ".desktop" files.
+#include "Shortcuts.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace corvanta::console {
+
+namespace {
+
+// The Exec key's rules: a path with reserved characters goes in double quotes with ",
+// `, $ and \ escaped; "%" is doubled. The value as a whole escapes "\" once more.
+QString execValue(const QString &program)
+{
+    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    QString quoted = program;
+    bool needsQuotes = false;
+    for (QChar c : program)
+        needsQuotes = needsQuotes || reserved.contains(c);
+    if (needsQuotes) {
+        QString inner;
+        for (QChar c : program) {
+            if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+                inner += u'\\';
+            inner += c;
+        }
+        quoted = u'"' + inner + u'"';
+    }
+    quoted.replace(u'%', QStringLiteral("%%"));
+    quoted.replace(u'\\', QStringLiteral("\\\\"));
+    quoted.replace(u'\n', QStringLiteral("\\n"));
+    return quoted;
+}
+
+} // namespace
+
+ShortcutFolders ShortcutFolders::system()
+{
+    return {QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
+            QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation)};
+}
+
+QString shortcutFileName()
+{
+    return QStringLiteral("Corvan.desktop");
+}
+
+QByteArray desktopEntry(const QString &program)
+{
+    const QString text = QStringLiteral("[Desktop Entry]\n"
+                                        "Type=Application\n"
+                                        "Name=Corvanta\n"
+                                        "Icon=corvanta\n"
+                                        "Exec=") +
+                         execValue(program) + QStringLiteral("\nCategories=Education;\n");
+    return text.toUtf8();
+}
+
+Result writeShortcutFile(const QString &path, const QString &program)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(desktopEntry(program)) < 0 || !file.commit())
+        return Result::failure(file.errorString());
+    // Desktops start only launchers that may be executed.
+    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+    return Result::success();
+}
+
+} // namespace corvanta::console
