@@ -19,3 +19,5 @@ corvanta_add_test(test_groupstats SOURCES ${dir}/scoring/tst_GroupStats.cpp LIBS
 corvanta_add_test(test_scorecorrection SOURCES ${dir}/scoring/tst_ScoreCorrection.cpp LIBS corvanta_scoring_model)
 corvanta_add_test(test_console_steps SOURCES ${dir}/console/tst_ConsoleSteps.cpp LIBS corvanta_console_model)
 corvanta_add_test(test_windows_files SOURCES ${dir}/windows/tst_WindowsFiles.cpp LIBS corvanta_console_model)
+# Driven from Linux by tests/e2e/tst_WineEndToEnd.cpp (skips itself when run alone).
+corvanta_add_test(test_wine_driver SOURCES ${dir}/windows/tst_WineDriver.cpp LIBS corvanta_app)
