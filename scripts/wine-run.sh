@@ -10,5 +10,7 @@ export WINEPREFIX=${WINEPREFIX:-${CORVANTA_WIN_CACHE:-/var/cache/corvanta-win}/w
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 runtime=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")
-export WINEPATH="$(winepath -w "$toolchain/qt6-mingw/bin" 2>/dev/null);$(winepath -w "$runtime" 2>/dev/null);$(winepath -w /usr/x86_64-w64-mingw32/lib 2>/dev/null)"
+# Wine shows the Linux root as drive Z:.
+windows() { local p=${1//\//\\}; echo "Z:$p"; }
+export WINEPATH="$(windows "$toolchain/qt6-mingw/bin");$(windows "$runtime");$(windows /usr/x86_64-w64-mingw32/lib)"
 exec wine "$@"

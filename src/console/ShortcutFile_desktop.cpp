@@ -3,7 +3,6 @@
 
 #include <QFile>
 #include <QSaveFile>
-#include <QStandardPaths>
 
 namespace corvanta::console {
 
@@ -34,12 +33,6 @@ QString execValue(const QString &program)
 }
 
 } // namespace
-
-ShortcutFolders ShortcutFolders::system()
-{
-    return {QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
-            QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation)};
-}
 
 QString shortcutFileName()
 {

@@ -3,7 +3,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 #include <windows.h>
 #include <objbase.h>
@@ -36,13 +35,6 @@ QString comError(HRESULT result)
 }
 
 } // namespace
-
-ShortcutFolders ShortcutFolders::system()
-{
-    // ApplicationsLocation is the Start menu's Programs folder of the user.
-    return {QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
-            QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation)};
-}
 
 QString shortcutFileName()
 {

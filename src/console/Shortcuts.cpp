@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace corvanta::console {
 
@@ -25,6 +26,13 @@ QString folderOf(int kind, const ShortcutFolders &folders)
 }
 
 } // namespace
+
+ShortcutFolders ShortcutFolders::system()
+{
+    // On Windows the applications folder is the Start menu's Programs folder of the user.
+    return {QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
+            QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation)};
+}
 
 QString shortcutPath(int kind, const ShortcutFolders &folders)
 {

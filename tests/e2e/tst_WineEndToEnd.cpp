@@ -5,6 +5,7 @@
 // (scripts/windows-tests.sh sets it).
 #include "net/Wire.h"
 #include "support/ServerProcess.h"
+#include "EndToEndData.h"
 
 #include <QProcess>
 #include <QTest>
@@ -12,16 +13,7 @@
 using namespace corvanta;
 using namespace corvanta::test;
 
-namespace {
-
-const QString Account = QStringLiteral("teacher01");
-const QString LoginPassword = QStringLiteral("课堂pass");
-const QString OperationPassword = QStringLiteral("oper8");
-const QString ClassName = QStringLiteral("三年级(2)班");
-const QString Topic = QStringLiteral("古诗朗读");
-const QStringList Students{QStringLiteral("王子涵"), QStringLiteral("李思远"), QStringLiteral("张雨桐")};
-
-} // namespace
+using namespace corvanta::test::e2e;
 
 class TestWineEndToEnd : public QObject
 {
