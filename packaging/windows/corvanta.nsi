@@ -21,6 +21,7 @@ ShowInstDetails show
 VIProductVersion "${FILEVERSION}"
 VIAddVersionKey /LANG=2052 "ProductName" "Corvanta"
 VIAddVersionKey /LANG=2052 "CompanyName" "Brastel"
+VIAddVersionKey /LANG=2052 "LegalCopyright" "Brastel"
 VIAddVersionKey /LANG=2052 "FileDescription" "Corvanta 安装程序"
 VIAddVersionKey /LANG=2052 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=2052 "ProductVersion" "${VERSION}"
@@ -32,30 +33,57 @@ VIAddVersionKey /LANG=2052 "ProductVersion" "${VERSION}"
 !insertmacro MUI_LANGUAGE "SimpChinese"
 
 Var server
+Var serverGiven
 
-; All users when the installer runs with administrator rights, else the current user only.
-!macro ChooseScope
+; The text after /SERVER= in the parameters ($1) up to the next blank or quote, into $server;
+; $serverGiven is 1 when the option is there. (GetOptions would cut the address at its first
+; "/".) String comparison with == ignores case.
+Function ServerOption
+  StrCpy $server ""
+  StrCpy $serverGiven 0
+  StrLen $5 $1
+  StrCpy $6 0
+  find:
+    IntCmp $6 $5 done 0 done
+    StrCpy $7 $1 8 $6
+    IntOp $6 $6 + 1
+    StrCmp $7 "/SERVER=" 0 find
+  IntOp $6 $6 + 7
+  StrCpy $serverGiven 1
+  StrCpy $8 ""
+  take:
+    IntCmp $6 $5 taken 0 taken
+    StrCpy $7 $1 1 $6
+    StrCmp $7 " " taken
+    StrCmp $7 '"' taken
+    StrCpy $8 "$8$7"
+    IntOp $6 $6 + 1
+    Goto take
+  taken:
+  StrCpy $server $8
+  done:
+FunctionEnd
+
+Function .onInit
+  ; All users when the installer runs with administrator rights (unless /CURRENTUSER), else
+  ; the current user only.
+  ${GetParameters} $1
   UserInfo::GetAccountType
   Pop $0
+  ClearErrors
+  ${GetOptions} $1 "/CURRENTUSER" $9
+  ${IfNot} ${Errors}
+    StrCpy $0 "User"
+  ${EndIf}
   ${If} $0 == "Admin"
     SetShellVarContext all
+    StrCpy $INSTDIR "$PROGRAMFILES64\Corvanta"
   ${Else}
     SetShellVarContext current
   ${EndIf}
-!macroend
-
-Function .onInit
-  !insertmacro ChooseScope
-  ${If} $0 == "Admin"
-    StrCpy $INSTDIR "$PROGRAMFILES64\Corvanta"
-  ${EndIf}
   ; /SERVER=URL: the school's score server, for every teacher of this computer.
-  ${GetParameters} $1
-  ClearErrors
-  ${GetOptions} $1 "/SERVER=" $server
-  ${If} ${Errors}
-    StrCpy $server ""
-  ${ElseIf} $server != ""
+  Call ServerOption
+  ${If} $serverGiven == 1
     StrCpy $2 $server 7
     StrCpy $3 $server 8
     ${If} $2 != "http://"
@@ -101,8 +129,18 @@ Section "Corvanta"
   WriteRegStr SHCTX "${SCHEME}\shell\open\command" "" '"$INSTDIR\corvanta.exe" "%1"'
 SectionEnd
 
+; The uninstaller's scope is that of the copy it belongs to.
+Function un.Scope
+  ReadRegStr $0 HKCU "${APPKEY}" "InstallLocation"
+  ${If} $0 == $INSTDIR
+    SetShellVarContext current
+  ${Else}
+    SetShellVarContext all
+  ${EndIf}
+FunctionEnd
+
 Function un.onInit
-  !insertmacro ChooseScope
+  Call un.Scope
 FunctionEnd
 
 Section "Uninstall"
@@ -114,7 +152,16 @@ Section "Uninstall"
   RMDir /r "$INSTDIR\styles"
   RMDir /r "$INSTDIR\tls"
   RMDir /r "$INSTDIR\translations"
-  Delete "$INSTDIR\uninstall.exe"
+  ; The uninstaller runs from a copy of itself; the original may take a moment to let go.
+  StrCpy $1 0
+  ${Do}
+    Delete "$INSTDIR\uninstall.exe"
+    ${IfNot} ${FileExists} "$INSTDIR\uninstall.exe"
+      ${Break}
+    ${EndIf}
+    IntOp $1 $1 + 1
+    Sleep 250
+  ${LoopUntil} $1 >= 40
   RMDir "$INSTDIR"
 
   ; The Start-menu entry, and the launchers the tool made for this user.
@@ -124,7 +171,7 @@ Section "Uninstall"
   RMDir "$SMPROGRAMS\Brastel"
   Delete "$SMPROGRAMS\Corvan.lnk"
   Delete "$DESKTOP\Corvan.lnk"
-  !insertmacro ChooseScope
+  Call un.Scope
 
   DeleteRegKey SHCTX "${SCHEME}"
   DeleteRegKey SHCTX "${APPKEY}"

@@ -23,47 +23,60 @@ regvalue() { # KEY VALUE ("" for the default value): its data, or nothing
 uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvanta'
 hive() { for h in HKCU HKLM; do [ -n "$(regvalue "$h\\$uninstall_key" DisplayName)" ] && echo $h && return; done; }
 
-server=http://127.0.0.1:8080/school
-wine "$setup" /S "/SERVER=$server"
-h=$(hive)
-check "the uninstaller is registered in Apps" test -n "$h"
-[ -n "$h" ] || { echo "installer_test.sh: $failures failed"; exit 1; }
-instdir=$(winepath -u "$(regvalue "$h\\$uninstall_key" InstallLocation)" 2>/dev/null)
-echo "  installed ($h) into $instdir"
-check "corvanta.exe is installed" test -f "$instdir/corvanta.exe"
-check "the Windows platform plugin is installed" test -f "$instdir/platforms/qwindows.dll"
-check "Qt's Chinese texts are installed" test -f "$instdir/translations/qtbase_zh_CN.qm"
-check "Apps shows the version" test "$(regvalue "$h\\$uninstall_key" DisplayVersion)" = "$version"
-check "corvanta.ini holds the server" grep -qx "server=$server"$'\r\?' "$instdir/corvanta.ini"
-check "corvanta:// opens the tool" test "$(regvalue "$h\\Software\\Classes\\corvanta\\shell\\open\\command" "")" = \
-  "\"$(winepath -w "$instdir" 2>/dev/null)\\corvanta.exe\" \"%1\""
-check "corvanta:// is a URL scheme" wine reg query "$h\\Software\\Classes\\corvanta" /v "URL Protocol" >/dev/null 2>&1
-if [ "$h" = HKCU ]; then
-  menu=$(winepath -u "$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')")/Microsoft/Windows/Start\ Menu/Programs
-else
-  menu=$(winepath -u "$(wine cmd /c echo %ProgramData% 2>/dev/null | tr -d '\r')")/Microsoft/Windows/Start\ Menu/Programs
-fi
-check "the Start-menu entry exists" test -f "$menu/Corvan.lnk"
+# One install, check and uninstall: SERVER_URL, the hive it must register in, and the
+# installer's other arguments.
+round() {
+  local server=$1 expected=$2
+  shift 2
+  echo "setup.exe /S /SERVER=$server $*"
+  wine "$setup" /S "/SERVER=$server" "$@"
+  h=$(hive)
+  check "the uninstaller is registered in Apps" test -n "$h"
+  [ -n "$h" ] || return
+  check "installed for $([ "$expected" = HKLM ] && echo all users || echo this user)" test "$h" = "$expected"
+  instdir=$(winepath -u "$(regvalue "$h\\$uninstall_key" InstallLocation)" 2>/dev/null)
+  echo "  installed ($h) into $instdir"
+  check "corvanta.exe is installed" test -f "$instdir/corvanta.exe"
+  check "the Windows platform plugin is installed" test -f "$instdir/platforms/qwindows.dll"
+  check "Qt's Chinese texts are installed" test -f "$instdir/translations/qtbase_zh_CN.qm"
+  check "Apps shows the version" test "$(regvalue "$h\\$uninstall_key" DisplayVersion)" = "$version"
+  check "corvanta.ini holds the server" grep -qx "server=$server"$'\r\?' "$instdir/corvanta.ini"
+  check "corvanta:// opens the tool" test "$(regvalue "$h\\Software\\Classes\\corvanta\\shell\\open\\command" "")" = \
+    "\"$(winepath -w "$instdir" 2>/dev/null)\\corvanta.exe\" \"%1\""
+  check "corvanta:// is a URL scheme" wine reg query "$h\\Software\\Classes\\corvanta" /v "URL Protocol" >/dev/null 2>&1
+  if [ "$h" = HKCU ]; then
+    menu=$(winepath -u "$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')")/Microsoft/Windows/Start\ Menu/Programs
+  else
+    menu=$(winepath -u "$(wine cmd /c echo %ProgramData% 2>/dev/null | tr -d '\r')")/Microsoft/Windows/Start\ Menu/Programs
+  fi
+  check "the Start-menu entry exists" test -f "$menu/Corvan.lnk"
 
-# The installed program starts from its folder and shows its window.
-xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
-  cd "$1" && wine ./corvanta.exe & pid=$!
-  for _ in $(seq 1 90); do
-    xwininfo -root -tree 2>/dev/null | grep -q "\"Corvanta" && { kill $pid; wait $pid 2>/dev/null; exit 0; }
-    kill -0 $pid 2>/dev/null || exit 1
-    sleep 1
-  done
-  kill $pid; exit 1' _ "$instdir"
-check "the installed corvanta.exe starts and shows its window" test $? = 0
-wineserver -w 2>/dev/null || true
+  # The installed program starts from its folder and shows its window.
+  xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
+    cd "$1" && wine ./corvanta.exe & pid=$!
+    for _ in $(seq 1 90); do
+      xwininfo -root -tree 2>/dev/null | grep -q "\"Corvanta" && { kill $pid; wait $pid 2>/dev/null; exit 0; }
+      kill -0 $pid 2>/dev/null || exit 1
+      sleep 1
+    done
+    kill $pid; exit 1' _ "$instdir"
+  check "the installed corvanta.exe starts and shows its window" test $? = 0
+  wineserver -w 2>/dev/null || true
 
-# Silent uninstall: the uninstaller copies itself away and returns at once; wait for it.
-wine "$instdir/uninstall.exe" /S
-for _ in $(seq 1 60); do [ -e "$instdir" ] || break; sleep 1; done
-check "the install folder is gone" test ! -e "$instdir"
-check "the Start-menu entry is gone" test ! -e "$menu/Corvan.lnk"
-check "Apps no longer lists it" test -z "$(hive)"
-check "corvanta:// is unregistered" test -z "$(regvalue "$h\\Software\\Classes\\corvanta\\shell\\open\\command" "")"
+  # Silent uninstall: the uninstaller copies itself away and returns at once; wait for it.
+  wine "$instdir/uninstall.exe" /S
+  for _ in $(seq 1 60); do [ -e "$instdir" ] || break; sleep 1; done
+  check "the install folder is gone" test ! -e "$instdir"
+  check "the Start-menu entry is gone" test ! -e "$menu/Corvan.lnk"
+  check "Apps no longer lists it" test -z "$(hive)"
+  check "corvanta:// is unregistered" test -z "$(regvalue "$h\\Software\\Classes\\corvanta\\shell\\open\\command" "")"
+
+}
+
+# Under wine the user is an administrator: /S alone installs for all users, /CURRENTUSER
+# for this user only (as a user without administrator rights gets by default).
+round http://127.0.0.1:8080/school HKLM
+round https://scores.school.example HKCU /CURRENTUSER
 
 # A server address that is not one stops the installer before it installs anything.
 wine "$setup" /S "/SERVER=ftp://x"
