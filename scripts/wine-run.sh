@@ -13,4 +13,17 @@ runtime=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.d
 # Wine shows the Linux root as drive Z:.
 windows() { local p=${1//\//\\}; echo "Z:$p"; }
 export WINEPATH="$(windows "$toolchain/qt6-mingw/bin");$(windows "$runtime");$(windows /usr/x86_64-w64-mingw32/lib)"
-exec wine "$@"
+# Wine draws even a console program's hidden windows (COM, the shell): give it a screen.
+run=(wine)
+[ -n "${DISPLAY:-}" ] || run=(xvfb-run -a -s "-screen 0 1280x1024x24" wine)
+# A Qt test program's log does not reach a pipe under wine: it writes to a file, shown after.
+case $(basename "$1") in
+  test_*.exe | tst_*.exe)
+    log=$(mktemp /tmp/wine-test.XXXXXX)
+    status=0
+    "${run[@]}" "$@" -o "$(windows "$log"),txt" || status=$?
+    cat "$log"
+    rm -f "$log"
+    exit $status ;;
+esac
+exec "${run[@]}" "$@"

@@ -2,6 +2,7 @@
 #include "Shortcuts.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace corvanta::console {
@@ -48,6 +49,12 @@ QByteArray desktopEntry(const QString &program)
                                         "Exec=") +
                          execValue(program) + QStringLiteral("\nCategories=Education;\n");
     return text.toUtf8();
+}
+
+bool shortcutFilePresent(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isSymLink() || info.isFile();
 }
 
 Result writeShortcutFile(const QString &path, const QString &program)

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFile>
 
 #include <windows.h>
 #include <objbase.h>
@@ -41,6 +42,13 @@ QString shortcutFileName()
     return QStringLiteral("Corvan.lnk");
 }
 
+bool shortcutFilePresent(const QString &path)
+{
+    // Not through QFileInfo: Qt follows a .lnk file to its target.
+    const DWORD attributes = GetFileAttributesW(QDir::toNativeSeparators(path).toStdWString().c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 Result writeShortcutFile(const QString &path, const QString &program)
 {
     const ComScope com;
@@ -55,15 +63,39 @@ Result writeShortcutFile(const QString &path, const QString &program)
     link->SetWorkingDirectory(folder.c_str());
     link->SetIconLocation(target.c_str(), 0);
     link->SetDescription(L"Corvanta");
-    IPersistFile *file = nullptr;
-    result = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file));
+    // The link is made in memory and written like any other file (IPersistFile::Save of
+    // wine keeps the file open, so it could not be removed again at once).
+    QByteArray bytes;
+    IPersistStream *persist = nullptr;
+    IStream *stream = nullptr;
+    result = link->QueryInterface(IID_IPersistStream, reinterpret_cast<void **>(&persist));
+    if (SUCCEEDED(result))
+        result = CreateStreamOnHGlobal(nullptr, TRUE, &stream);
+    if (SUCCEEDED(result))
+        result = persist->Save(stream, TRUE);
     if (SUCCEEDED(result)) {
-        const std::wstring where = QDir::toNativeSeparators(path).toStdWString();
-        result = file->Save(where.c_str(), TRUE);
-        file->Release();
+        ULARGE_INTEGER size{};
+        LARGE_INTEGER start{};
+        stream->Seek(start, STREAM_SEEK_CUR, &size);
+        stream->Seek(start, STREAM_SEEK_SET, nullptr);
+        bytes.resize(qsizetype(size.QuadPart));
+        ULONG read = 0;
+        result = stream->Read(bytes.data(), ULONG(bytes.size()), &read);
+        bytes.truncate(read);
     }
+    if (stream)
+        stream->Release();
+    if (persist)
+        persist->Release();
     link->Release();
-    return SUCCEEDED(result) ? Result::success() : Result::failure(comError(result));
+    if (FAILED(result))
+        return Result::failure(comError(result));
+    if (bytes.isEmpty())
+        return Result::failure(QStringLiteral("IPersistStream::Save"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return Result::failure(file.errorString());
+    return Result::success();
 }
 
 } // namespace corvanta::console

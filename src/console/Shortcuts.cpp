@@ -43,7 +43,7 @@ QString shortcutPath(int kind, const ShortcutFolders &folders)
 bool shortcutExists(int kind, const ShortcutFolders &folders)
 {
     const QString path = shortcutPath(kind, folders);
-    return !path.isEmpty() && QFileInfo(path).isFile();
+    return !path.isEmpty() && shortcutFilePresent(path);
 }
 
 Result AddProgramShortcut(int kind, const ShortcutFolders &folders, const QString &program)
@@ -71,7 +71,7 @@ Result RemoveProgramShortcut(int kind, const ShortcutFolders &folders)
     if (folder.isEmpty())
         return Result::success();
     const QString path = QDir(folder).filePath(shortcutFileName());
-    if (QFileInfo::exists(path) && !QFile::remove(path))
+    if (shortcutFilePresent(path) && !QFile::remove(path))
         return Result::failure(QStringLiteral("无法删除快捷方式：") + QDir::toNativeSeparators(path));
     // The group folder goes only when nothing else is left in it: other files there are not ours.
     if (kind == GroupShortcut)

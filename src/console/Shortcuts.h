@@ -28,6 +28,9 @@ bool shortcutExists(int kind, const ShortcutFolders &folders);
 
 // The launcher's file name on this system.
 QString shortcutFileName();
+// Whether the launcher file itself is there, whatever it points at (a link to a program
+// that has since moved is still ours to remove).
+bool shortcutFilePresent(const QString &path);
 // Writes the launcher file for the program at that path (over an old one); its folder exists.
 Result writeShortcutFile(const QString &path, const QString &program);
 

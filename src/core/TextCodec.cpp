@@ -9,6 +9,18 @@ namespace corvanta {
 
 // toGbk, fromGbk and fitsGbk: Gbk_icu.cpp (Qt with ICU) and Gbk_win.cpp (code page 936).
 
+int gbkCode(QChar c)
+{
+    if (c.isSurrogate())
+        return '?';
+    const QByteArray bytes = toGbk(QStringView(&c, 1));
+    if (bytes.size() == 2)
+        return quint8(bytes[0]) * 256 + quint8(bytes[1]);
+    if (bytes.size() == 1)
+        return quint8(bytes[0]);
+    return '?';
+}
+
 namespace {
 
 bool isSkipped(QChar c)

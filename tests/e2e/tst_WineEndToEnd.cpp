@@ -53,8 +53,8 @@ private slots:
 
         QStringList drawn;
         for (const QString &line : output.split(u'\n')) {
-            if (line.startsWith(QStringLiteral("DRAWN\t")))
-                drawn.append(line.section(u'\t', 1).trimmed());
+            if (const qsizetype at = line.indexOf(QStringLiteral("DRAWN\t")); at >= 0)
+                drawn.append(line.mid(at).section(u'\t', 1, 1));
         }
         QCOMPARE(drawn.size(), 2);
         for (const QString &name : drawn)

@@ -10,28 +10,36 @@
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
 using namespace corvanta;
 using namespace corvanta::console;
 
 namespace {
 
-// The program a shell link starts; empty when the file is no shell link.
+// The program a shell link starts; empty when the file is no shell link. Read through a
+// stream: wine's IPersistFile::Load keeps the file open, so it could not be removed after.
 QString linkTarget(const QString &path)
 {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     QString target;
     IShellLinkW *link = nullptr;
     if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                    reinterpret_cast<void **>(&link)))) {
-        IPersistFile *file = nullptr;
-        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file)))) {
-            wchar_t buffer[MAX_PATH] = {};
-            if (SUCCEEDED(file->Load(QDir::toNativeSeparators(path).toStdWString().c_str(), STGM_READ)) &&
-                SUCCEEDED(link->GetPath(buffer, MAX_PATH, nullptr, 0)))
-                target = QString::fromWCharArray(buffer);
-            file->Release();
-        }
+        IPersistStream *persist = nullptr;
+        IStream *stream = SHCreateMemStream(reinterpret_cast<const BYTE *>(bytes.constData()), UINT(bytes.size()));
+        wchar_t buffer[MAX_PATH] = {};
+        if (stream && SUCCEEDED(link->QueryInterface(IID_IPersistStream, reinterpret_cast<void **>(&persist))) &&
+            SUCCEEDED(persist->Load(stream)) && SUCCEEDED(link->GetPath(buffer, MAX_PATH, nullptr, 0)))
+            target = QString::fromWCharArray(buffer);
+        if (persist)
+            persist->Release();
+        if (stream)
+            stream->Release();
         link->Release();
     }
     CoUninitialize();
@@ -108,12 +116,13 @@ private slots:
                                      m_dir->filePath(QStringLiteral("Programs/Corvan.lnk"))};
         for (int kind = 0; kind < kShortcutKinds; ++kind) {
             QCOMPARE(shortcutPath(kind, folders), expected[kind]);
-            QVERIFY(AddProgramShortcut(kind, folders, program).ok());
+            const Result added = AddProgramShortcut(kind, folders, program);
+            QVERIFY2(added.ok(), qPrintable(added.error()));
             QVERIFY(shortcutExists(kind, folders));
             QCOMPARE(linkTarget(expected[kind]).toLower(), program.toLower());
         }
         // Only this program's link leaves "Brastel"; the folder goes when it is then empty.
-        QFile other(m_dir->filePath(QStringLiteral("Programs/Brastel/other.lnk")));
+        QFile other(m_dir->filePath(QStringLiteral("Programs/Brastel/other.txt")));
         QVERIFY(other.open(QIODevice::WriteOnly));
         other.close();
         QVERIFY(RemoveProgramShortcut(GroupShortcut, folders).ok());

@@ -7,6 +7,7 @@
 #include "app/Form1.h"
 #include "console/Dialog.h"
 #include "core/Settings.h"
+#include "scoring/PendingScores.h"
 #include "scoring/UploadPanel.h"
 #include "support/FakePrompter.h"
 #include "support/TestClock.h"
@@ -20,7 +21,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cstdio>
 #include <memory>
 
 using namespace corvanta;
@@ -107,9 +107,9 @@ private slots:
         QVERIFY(prompter.last());
         QCOMPARE(prompter.last()->title, QStringLiteral("成功"));
         QCOMPARE(app.context().pending.size(), 0);
-        // For the Linux side: who was drawn (UTF-8, one a line).
-        std::printf("DRAWN\t%s\nDRAWN\t%s\n", first.toUtf8().constData(), second.toUtf8().constData());
-        std::fflush(stdout);
+        // For the Linux side: who was drawn (in the test's log).
+        qInfo("DRAWN\t%s\t", qUtf8Printable(first));
+        qInfo("DRAWN\t%s\t", qUtf8Printable(second));
 
         if (!env("CORVANTA_E2E_SCREENS").isEmpty()) {
             QTest::mouseClick(form->findChild<QPushButton *>("btnManage"), Qt::LeftButton);
