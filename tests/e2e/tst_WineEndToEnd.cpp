@@ -54,7 +54,7 @@ private slots:
         QStringList drawn;
         for (const QString &line : output.split(u'\n')) {
             if (const qsizetype at = line.indexOf(QStringLiteral("DRAWN\t")); at >= 0)
-                drawn.append(line.mid(at).section(u'\t', 1, 1));
+                drawn.append(QString::fromUtf8(QByteArray::fromHex(line.mid(at).section(u'\t', 1, 1).toLatin1())));
         }
         QCOMPARE(drawn.size(), 2);
         for (const QString &name : drawn)
