@@ -13,6 +13,7 @@
 #include "support/TestClock.h"
 
 #include <QComboBox>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QLineEdit>
@@ -32,15 +33,21 @@ class TestWineDriver : public QObject
 
     QString env(const char *name) const { return qEnvironmentVariable(name); }
 
-    // With CORVANTA_E2E_SCREENS set: the whole screen as wine draws it, into that folder.
+    // With CORVANTA_E2E_SCREENS set: the whole screen as wine draws it (NAME.png), and each
+    // visible window as Qt draws it at its scale (NAME-N.png), into that folder.
     void screenshot(const char *name) const
     {
         const QString folder = env("CORVANTA_E2E_SCREENS");
         if (folder.isEmpty())
             return;
         QTest::qWait(1500);
-        QGuiApplication::primaryScreen()->grabWindow(0).save(folder + u'/' + QLatin1String(name) +
-                                                             QStringLiteral(".png"));
+        const QString stem = folder + u'/' + QLatin1String(name);
+        QGuiApplication::primaryScreen()->grabWindow(0).save(stem + QStringLiteral(".png"));
+        int n = 0;
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (window->isVisible())
+                window->grab().save(stem + QStringLiteral("-%1.png").arg(++n));
+        }
     }
 
 private slots:
