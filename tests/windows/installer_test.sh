@@ -55,11 +55,11 @@ round() {
   xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
     cd "$1" && wine ./corvanta.exe & pid=$!
     for _ in $(seq 1 90); do
-      xwininfo -root -tree 2>/dev/null | grep -q "\"Corvanta" && { kill $pid; wait $pid 2>/dev/null; exit 0; }
+      xwininfo -root -tree 2>/dev/null | grep -q "\"Corvanta" && { wine taskkill /F /IM corvanta.exe >/dev/null 2>&1; wait $pid 2>/dev/null; exit 0; }
       kill -0 $pid 2>/dev/null || exit 1
       sleep 1
     done
-    kill $pid; exit 1' _ "$instdir"
+    wine taskkill /F /IM corvanta.exe >/dev/null 2>&1; exit 1' _ "$instdir"
   check "the installed corvanta.exe starts and shows its window" test $? = 0
   sleep 2
 
