@@ -40,7 +40,7 @@ round() {
   check "the Windows platform plugin is installed" test -f "$instdir/platforms/qwindows.dll"
   check "Qt's Chinese texts are installed" test -f "$instdir/translations/qtbase_zh_CN.qm"
   check "Apps shows the version" test "$(regvalue "$h\\$uninstall_key" DisplayVersion)" = "$version"
-  check "corvanta.ini holds the server" grep -qx "server=$server"$'\r\?' "$instdir/corvanta.ini"
+  check "corvanta.ini holds the server" test "$(tr -d '\r' <"$instdir/corvanta.ini")" = "server=$server"
   check "corvanta:// opens the tool" test "$(regvalue "$h\\Software\\Classes\\corvanta\\shell\\open\\command" "")" = \
     "\"$(winepath -w "$instdir" 2>/dev/null)\\corvanta.exe\" \"%1\""
   check "corvanta:// is a URL scheme" wine reg query "$h\\Software\\Classes\\corvanta" /v "URL Protocol" >/dev/null 2>&1
