@@ -16,6 +16,9 @@
 # unicode-data: Unihan readings, to check the committed pinyin reading table (test skipped without it).
 # fonts-liberation, fonts-lato: faces for Arial Narrow and Arial Black; qt6-translations-l10n:
 # Qt's own buttons and dialogs in Chinese.
+# The Windows build (scripts/windows-toolchain.sh, windows.sh, windows-tests.sh): mingw-w64 with
+# posix threads, nsis, zip, wine (64-bit) and x11-utils (xwininfo: the installed program's window);
+# qt6-base-dev-tools are the host tools of Qt's cross build, dpkg-dev unpacks Debian's sources.
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
@@ -31,6 +34,7 @@ packages=(
   unicode-data
   clang libclang-rt-14-dev
   dpkg-dev file binutils help2man lintian desktop-file-utils man-db
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 nsis zip wine wine64 x11-utils qt6-base-dev-tools ccache
 )
 missing=()
 for p in "${packages[@]}"; do

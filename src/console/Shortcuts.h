@@ -5,7 +5,8 @@
 #include <QString>
 #include <QStringList>
 
-// The program's launchers: freedesktop ".desktop" files named "Corvan.desktop".
+// The program's launchers: "Corvan.lnk" shell links on Windows (ShortcutFile_win.cpp),
+// freedesktop "Corvan.desktop" files elsewhere (ShortcutFile_desktop.cpp).
 namespace corvanta::console {
 
 enum ShortcutKind { DesktopShortcut = 0, GroupShortcut = 1, MenuShortcut = 2 };
@@ -21,12 +22,22 @@ struct ShortcutFolders
 };
 
 // The launcher file of a kind: desktop/Corvan.desktop, applications/Brastel/Corvan.desktop,
-// applications/Corvan.desktop. Empty when the folder is unknown.
+// applications/Corvan.desktop (Corvan.lnk on Windows, where "applications" is the Start
+// menu's Programs folder). Empty when the folder is unknown.
 QString shortcutPath(int kind, const ShortcutFolders &folders);
 bool shortcutExists(int kind, const ShortcutFolders &folders);
 
-// The launcher's text for the program at that path, started with those arguments (the
-// server address the running tool was given, so the launcher reaches the same server).
+// The launcher's file name on this system.
+QString shortcutFileName();
+// Whether the launcher file itself is there, whatever it points at (a link to a program
+// that has since moved is still ours to remove).
+bool shortcutFilePresent(const QString &path);
+// Writes the launcher file for the program at that path (over an old one); its folder exists.
+// The arguments are those the running tool was given for its server, so the launcher
+// reaches the same server.
+Result writeShortcutFile(const QString &path, const QString &program, const QStringList &arguments = {});
+
+// The text of a freedesktop launcher for the program at that path, started with those arguments.
 QByteArray desktopEntry(const QString &program, const QStringList &arguments = {});
 
 // Writes the launcher (over an old one), making its folder first when missing. Other kinds

@@ -50,11 +50,11 @@ QString decodeTextFile(const QByteArray &bytes)
         text = decodeAs(QStringDecoder::Utf8, bytes, 0, &utf8);
         // Short GBK files are often valid UTF-8 too ("郑路" reads as "֣·"): then GBK wins
         // unless the UTF-8 reading looks like names.
-        QStringDecoder gbkDecoder("GBK", QStringDecoder::Flag::Stateless);
-        const QString gbkText = gbkDecoder.decode(bytes);
-        const bool gbk = !gbkDecoder.hasError() && !gbkText.contains(QChar::ReplacementCharacter);
+        // GBK has no replacement character of its own: one in the text is a byte that is not GBK.
+        const QString gbkText = fromGbk(bytes);
+        const bool gbk = !gbkText.contains(QChar::ReplacementCharacter);
         if (!utf8 || (gbk && !onlyNameCharacters(text)))
-            text = utf8 ? gbkText : fromGbk(bytes);
+            text = gbkText;
     }
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(u'\r', u'\n');

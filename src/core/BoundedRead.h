@@ -20,4 +20,16 @@ QByteArray readAtMost(QIODevice &device, qint64 maxBytes);
 // write create a missing file, as QFile::open does.
 Result openRegularFile(QFile &file, QIODevice::OpenMode mode);
 
+// What tells a changed file from the one read before: equal stamps, same file unchanged.
+struct FileStamp
+{
+    bool regular = false; // false: missing, or not a regular file
+    qint64 size = -1;
+    qint64 modifiedNs = 0;
+    qint64 changedNs = 0; // status change (POSIX); creation time on Windows
+    quint64 identity = 0; // inode; file index on Windows
+    bool operator==(const FileStamp &) const = default;
+};
+FileStamp fileStamp(const QString &path);
+
 } // namespace corvanta

@@ -1,40 +1,24 @@
 #include "TextCodec.h"
 
 #include <QLocale>
-#include <QStringDecoder>
-#include <QStringEncoder>
 
 #include <cmath>
 #include <limits>
 
 namespace corvanta {
 
-QByteArray toGbk(QStringView text)
-{
-    QStringEncoder encoder("GBK");
-    QByteArray bytes = encoder.encode(text);
-    return bytes;
-}
+// toGbk, fromGbk and fitsGbk: Gbk_icu.cpp (Qt with ICU) and Gbk_win.cpp (code page 936).
 
-QString fromGbk(const QByteArray &bytes)
+int gbkCode(QChar c)
 {
-    // Opening the converter costs more than decoding a request's fields: one per thread.
-    thread_local QStringDecoder decoder("GBK");
-    decoder.resetState();
-    QString text = decoder.decode(bytes);
-    // The decoder keeps a lead byte at the very end for a next call, so a text cut inside a
-    // character would lose it without a trace. A line end (never a trail byte) makes it
-    // decode as a replacement character; the line end itself is dropped again.
-    const QString rest = decoder.decode(QByteArrayView("\n", 1));
-    text += QStringView(rest).chopped(1);
-    return text;
-}
-
-bool fitsGbk(QStringView text)
-{
-    QStringEncoder encoder("GBK");
-    QByteArray bytes = encoder.encode(text);
-    return !encoder.hasError();
+    if (c.isSurrogate())
+        return '?';
+    const QByteArray bytes = toGbk(QStringView(&c, 1));
+    if (bytes.size() == 2)
+        return quint8(bytes[0]) * 256 + quint8(bytes[1]);
+    if (bytes.size() == 1)
+        return quint8(bytes[0]);
+    return '?';
 }
 
 namespace {

@@ -14,6 +14,9 @@ QByteArray toGbk(QStringView text);
 QString fromGbk(const QByteArray &bytes);
 // True when every character of the text has a GBK form.
 bool fitsGbk(QStringView text);
+// The GBK code of one character: lead byte * 256 + trail byte, or the single byte; "?" for a
+// character GBK cannot hold (and for half of a surrogate pair).
+int gbkCode(QChar c);
 
 // Reads the number a text starts with, the way every field of the class record file,
 // the clock reply and the score texts are read: blanks, tabs and line feeds are skipped

@@ -5,8 +5,6 @@
 
 #include <QFile>
 
-#include <sys/stat.h>
-
 namespace corvanta {
 
 namespace {
@@ -25,28 +23,16 @@ void RecordFile::setPath(const QString &path)
 
 void RecordFile::refresh()
 {
-    struct stat st
-    {
-    };
-    const QByteArray native = QFile::encodeName(m_path);
-    const bool exists = !m_path.isEmpty() && ::stat(native.constData(), &st) == 0 && S_ISREG(st.st_mode);
-    const qint64 mtimeNs = exists ? qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec : 0;
-    const qint64 ctimeNs = exists ? qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec : 0;
-    if (m_loaded && exists == m_existed &&
-        (!exists || (st.st_size == m_size && mtimeNs == m_mtimeNs && ctimeNs == m_ctimeNs &&
-                     quint64(st.st_ino) == m_inode)))
+    const FileStamp stamp = fileStamp(m_path);
+    if (m_loaded && stamp == m_stamp)
         return;
 
     m_loaded = true;
-    m_existed = exists;
-    m_size = exists ? st.st_size : -1;
-    m_mtimeNs = mtimeNs;
-    m_ctimeNs = ctimeNs;
-    m_inode = exists ? quint64(st.st_ino) : 0;
+    m_stamp = stamp;
     m_lines.clear();
     m_firstStudent.clear();
     m_problem.clear();
-    if (!exists)
+    if (!stamp.regular)
         return;
 
     QFile file(m_path);

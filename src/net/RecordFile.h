@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/BoundedRead.h"
 #include "core/Result.h"
 #include "net/RecordFormat.h"
 
@@ -53,11 +54,7 @@ private:
     QHash<QString, int> m_firstStudent; // "class\tname" -> index of its first six-field record
     // What the kept copy was read from.
     bool m_loaded = false;
-    bool m_existed = false;
-    qint64 m_size = -1;
-    qint64 m_mtimeNs = 0;
-    quint64 m_inode = 0;
-    qint64 m_ctimeNs = 0;
+    FileStamp m_stamp;
 };
 
 } // namespace corvanta

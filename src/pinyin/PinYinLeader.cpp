@@ -1,6 +1,7 @@
 #include "PinYinLeader.h"
 
-#include <QStringEncoder>
+#include "core/TextCodec.h"
+
 
 #include <iterator>
 
@@ -89,17 +90,10 @@ char level1Letter(int code)
     return 0;
 }
 
-int signedCode(QStringEncoder &encoder, QChar c)
+int signedCode(QChar c)
 {
-    // Half of a surrogate pair is not a character the code page can hold.
-    if (c.isSurrogate())
-        return '?';
-    const QByteArray bytes = encoder.encode(QStringView(&c, 1));
-    if (bytes.size() == 2)
-        return quint8(bytes[0]) * 256 + quint8(bytes[1]) - SignedOffset;
-    if (bytes.size() == 1)
-        return quint8(bytes[0]);
-    return '?';
+    const int code = gbkCode(c);
+    return code > 0xFF ? code - SignedOffset : code;
 }
 
 } // namespace
@@ -145,16 +139,13 @@ QString Level1Leader(int code)
 
 int gbkSignedCode(QChar c)
 {
-    QStringEncoder encoder("GBK");
-    return signedCode(encoder, c);
+    return signedCode(c);
 }
 
 QList<QChar> pinYinLeaderPerCharacter(QStringView text)
 {
     const QString &level2 = Level2Leaders();
     const QStringView specials = pinYinSpecialCharacters();
-    // One encoder for the whole text: making one costs more than encoding a character.
-    QStringEncoder encoder("GBK");
     QList<QChar> result;
     result.reserve(text.size());
     for (const QChar c : text) {
@@ -162,7 +153,7 @@ QList<QChar> pinYinLeaderPerCharacter(QStringView text)
             result += pinYinSpecialLetters()[k];
             continue;
         }
-        const int code = signedCode(encoder, c);
+        const int code = signedCode(c);
         if (code >= Level1First && code <= Level1Last) {
             result += QLatin1Char(level1Letter(code));
         } else if (code < Level2First || code > Level2Last) {

@@ -24,23 +24,16 @@ void useClassroomFonts()
     if (done || !qApp)
         return;
     done = true;
-    // Without it fontconfig draws CJK with the Japanese face unless the locale is Chinese
-    // (户, 返, 骨 in their Japanese forms). Latin text keeps the desktop's face behind it.
+    // Chinese in a Chinese face, never in a Japanese one (户, 返, 骨 in their Japanese forms).
+    // Latin text keeps the desktop's face behind it.
     QFont font = QApplication::font();
     const QString desktopFace = font.family();
-    QStringList families{QString::fromLatin1(kChineseFace)};
-    if (!desktopFace.isEmpty() && desktopFace != families.first())
+    QStringList families = chineseFaces();
+    if (!desktopFace.isEmpty() && !families.contains(desktopFace))
         families.append(desktopFace);
     font.setFamilies(families);
     QApplication::setFont(font);
-
-    // The faces the windows name come from Windows: metric-compatible or kindred ones.
-    QFont::insertSubstitution(QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"));
-    QFont::insertSubstitution(QStringLiteral("Arial Narrow"), QStringLiteral("Liberation Sans Narrow"));
-    // Lato has a Black weight, as heavy as Arial Black.
-    QFont::insertSubstitution(QStringLiteral("Arial Black"), QStringLiteral("Lato"));
-    for (const char *face : {"Comic Sans MS", "Arial Narrow", "Arial Black"})
-        QFont::insertSubstitution(QString::fromLatin1(face), QString::fromLatin1(kChineseFace));
+    substituteMissingFaces();
 }
 
 bool loadQtChinese()
@@ -49,7 +42,10 @@ bool loadQtChinese()
     if (loaded || !qApp)
         return loaded != nullptr;
     auto translator = std::make_unique<QTranslator>(qApp);
-    if (!translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    // Beside the program in its installed copy (Windows), else where Qt keeps them.
+    const QString shipped = QCoreApplication::applicationDirPath() + QStringLiteral("/translations");
+    if (!translator->load(QStringLiteral("qtbase_zh_CN"), shipped) &&
+        !translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         return false;
     QCoreApplication::installTranslator(translator.get());
     loaded = translator.release();

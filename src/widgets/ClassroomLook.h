@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 class QLineEdit;
 class QRect;
 class QListView;
@@ -34,7 +36,9 @@ int listHeightForLines(const QListView *list, int lines);
 // the font's line.
 QRect textLineArea(const QWidget *control);
 
-// The face that draws Chinese text.
-inline constexpr char kChineseFace[] = "Noto Sans CJK SC";
+// The faces that draw Chinese text, best first (ClassroomFaces_*.cpp: one file per platform).
+QStringList chineseFaces();
+// Names the faces the windows ask for (they come from Windows) after ones this system has.
+void substituteMissingFaces();
 
 } // namespace corvanta

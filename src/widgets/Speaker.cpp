@@ -1,42 +1,12 @@
 #include "Speaker.h"
 
-#include <QTextToSpeech>
+#include "SpeechEngine.h"
+
 #include <QThread>
 
 #include <memory>
 
 namespace corvanta {
-
-// Lives on the speaker's thread; the engine is made and used there only.
-class SpeechWorker : public QObject
-{
-public:
-    void say(const QString &text)
-    {
-        if (!m_engine) {
-            const QStringList engines = QTextToSpeech::availableEngines();
-            if (engines.isEmpty())
-                return;
-            const QString engine =
-                engines.contains(QStringLiteral("speechd")) ? QStringLiteral("speechd") : engines.first();
-            m_engine = std::make_unique<QTextToSpeech>(engine);
-            // espeak-ng's Mandarin voice, where the engine offers one.
-            for (const QLocale &locale : m_engine->availableLocales()) {
-                if (locale.language() == QLocale::Chinese) {
-                    m_engine->setLocale(locale);
-                    break;
-                }
-            }
-        }
-        if (m_engine->state() == QTextToSpeech::Error)
-            return;
-        m_engine->stop();
-        m_engine->say(text);
-    }
-
-private:
-    std::unique_ptr<QTextToSpeech> m_engine;
-};
 
 QString wordsForStudent(const QString &name)
 {
@@ -61,10 +31,7 @@ QtSpeaker::~QtSpeaker()
 
 Result QtSpeaker::available() const
 {
-    if (QTextToSpeech::availableEngines().isEmpty())
-        return Result::failure(
-            QStringLiteral("没有找到语音引擎，无法朗读。请安装 speech-dispatcher 和 espeak-ng。"));
-    return Result::success();
+    return speechAvailable();
 }
 
 void QtSpeaker::say(const QString &text)

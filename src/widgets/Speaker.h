@@ -25,10 +25,11 @@ QString wordsForStudent(const QString &name);
 
 class SpeechWorker;
 
-// Qt's text to speech, preferably through speech-dispatcher with a Mandarin voice. The
-// engine starts at the first text, so a teacher who never turns reading on starts nothing.
-// It runs on a thread of its own: opening speech-dispatcher takes seconds, and a daemon
-// that does not answer (no sound device, say) would otherwise freeze the window.
+// Reads aloud through the platform's speech (SpeechEngine.h): Qt's text to speech, preferably
+// through speech-dispatcher with a Mandarin voice, or Windows' SAPI voices. The engine starts
+// at the first text, so a teacher who never turns reading on starts nothing. It runs on a
+// thread of its own: opening speech-dispatcher takes seconds, and a daemon that does not
+// answer (no sound device, say) would otherwise freeze the window.
 class QtSpeaker final : public Speaker
 {
 public:

@@ -12,6 +12,7 @@
 #include "support/FakePrompter.h"
 #include "support/ServerProcess.h"
 #include "support/TestClock.h"
+#include "EndToEndData.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -26,15 +27,7 @@
 using namespace corvanta;
 using namespace corvanta::test;
 
-namespace {
-
-const QString Account = QStringLiteral("teacher01");
-const QString LoginPassword = QStringLiteral("课堂pass");
-const QString OperationPassword = QStringLiteral("oper8");
-const QString ClassName = QStringLiteral("三年级(2)班");
-const QString Topic = QStringLiteral("古诗朗读");
-
-} // namespace
+using namespace corvanta::test::e2e;
 
 class TestEndToEnd : public QObject
 {
