@@ -27,10 +27,12 @@ QList<ZoneSpan> localZoneSpans();
 // into calendar seconds of the same text; none for a zone always 8 hours ahead.
 QStringList scoreTimesAsWritten(const QList<ZoneSpan> &spans);
 
-// The columns an uploaded score line fills, in the order every insert binds them.
+// The columns an uploaded score line fills, in the order every insert binds them, every select
+// reads them and the unique key holds them (a student's scores by time first: uploads come in
+// time order).
 enum class ScoreColumn { ClassId, StudentId, Score, At, Topic, Note };
 inline constexpr std::array<ScoreColumn, 6> kScoreColumns = {ScoreColumn::ClassId, ScoreColumn::StudentId,
-                                                           ScoreColumn::Score,   ScoreColumn::At,
+                                                           ScoreColumn::At,      ScoreColumn::Score,
                                                            ScoreColumn::Topic,   ScoreColumn::Note};
 QString columnName(ScoreColumn column);
 // The column's type as the dialect writes it ("BIGINT", "DOUBLE PRECISION", ...).
