@@ -145,19 +145,20 @@ int PostgresStore::insertScoreRows(const QList<ScoreRow> &rows)
     if (rows.isEmpty())
         return 0;
     // One statement for the whole upload: a round trip per line cost more than the insert.
-    QStringList classes, students, scores, times, topics, notes;
+    QList<QStringList> columns(rows.first().values.size());
     for (const ScoreRow &r : rows) {
-        classes.append(QString::number(r.classId));
-        students.append(QString::number(r.student));
-        scores.append(QString::number(r.score, 'g', 17));
-        times.append(QString::number(r.at));
-        topics.append(arrayText(r.topic));
-        notes.append(arrayText(r.note));
+        for (qsizetype c = 0; c < columns.size(); ++c) {
+            const QVariant &v = r.values.at(c);
+            columns[c].append(v.typeId() == QMetaType::QString ? arrayText(v.toString())
+                              : v.typeId() == QMetaType::Double ? QString::number(v.toDouble(), 'g', 17)
+                                                                : QString::number(v.toLongLong()));
+        }
     }
-    auto array = [](const QStringList &items) { return u'{' + items.join(u',') + u'}'; };
     static const QString insert = schema::scoreInsertFromArrays();
-    return change(insert,
-                  {array(classes), array(students), array(scores), array(times), array(topics), array(notes)});
+    QVariantList arrays;
+    for (const QStringList &items : std::as_const(columns))
+        arrays.append(u'{' + items.join(u',') + u'}');
+    return change(insert, arrays);
 }
 
 } // namespace corvanta::server

@@ -24,6 +24,10 @@ struct Step
     // The step that turns stored score times into calendar seconds: its statements depend on
     // the server's zone. It keeps its place in the list, as every step must.
     bool scoreTimes = false;
+    // The step remakes the score's unique key from the column list (after its statements).
+    // Only the last such step makes it: one before it would name columns not added yet, and
+    // the later one makes the key anyway.
+    bool scoreKey = false;
 };
 
 const Step kSteps[] = {
@@ -136,6 +140,27 @@ const Step kSteps[] = {
          " at {int} NOT NULL,"
          " PRIMARY KEY (teacher_id, address))"},
     }},
+    // The score's unique key becomes an index named "score_once" on both databases, made from
+    // the column list. SQLite kept it inside its table, where it cannot be dropped: the table
+    // is copied without it, every row with its id, and its index made again.
+    {{
+         {"CREATE TABLE score_keyed ("
+          " id {key},"
+          " student_id {int} NOT NULL REFERENCES student(id) ON DELETE CASCADE,"
+          " score {real} NOT NULL,"
+          " at {int} NOT NULL,"
+          " topic TEXT NOT NULL,"
+          " note TEXT NOT NULL,"
+          " class_id {int} NOT NULL DEFAULT 0)",
+          Statement::SqliteOnly},
+         {"INSERT INTO score_keyed (id, student_id, score, at, topic, note, class_id) "
+          "SELECT id, student_id, score, at, topic, note, class_id FROM score",
+          Statement::SqliteOnly},
+         {"DROP TABLE score", Statement::SqliteOnly},
+         {"ALTER TABLE score_keyed RENAME TO score", Statement::SqliteOnly},
+         {"CREATE INDEX score_class ON score (class_id, at, id)", Statement::SqliteOnly},
+     },
+     false, true},
 };
 
 QString spelled(Dialect dialect, const char *sql)
@@ -217,6 +242,11 @@ QList<ZoneSpan> localZoneSpans()
 
 QList<QStringList> steps(Dialect dialect)
 {
+    const Step *lastKey = nullptr;
+    for (const Step &step : kSteps) {
+        if (step.scoreKey)
+            lastKey = &step;
+    }
     QList<QStringList> out;
     for (const Step &step : kSteps) {
         if (step.scoreTimes) {
@@ -228,6 +258,8 @@ QList<QStringList> steps(Dialect dialect)
             if (s.only == Statement::Both || (s.only == Statement::SqliteOnly) == (dialect == Dialect::Sqlite))
                 statements.append(spelled(dialect, s.sql));
         }
+        if (&step == lastKey)
+            statements << QStringLiteral("DROP INDEX IF EXISTS score_once") << scoreKeyIndex(dialect);
         out.append(statements);
     }
     return out;
@@ -266,6 +298,40 @@ QString columnType(Dialect dialect, ScoreColumn column)
         break;
     }
     return QStringLiteral("TEXT");
+}
+
+QList<ScoreColumn> scoreValueColumns()
+{
+    QList<ScoreColumn> out;
+    for (const ScoreColumn c : kScoreColumns) {
+        if (c != ScoreColumn::ClassId && c != ScoreColumn::StudentId)
+            out.append(c);
+    }
+    return out;
+}
+
+QList<ScoreColumn> scoreKeyColumns()
+{
+    return QList<ScoreColumn>{ScoreColumn::StudentId} + scoreValueColumns();
+}
+
+QString scoreValueList(const QString &prefix)
+{
+    QStringList names;
+    for (const ScoreColumn c : scoreValueColumns())
+        names.append(prefix + columnName(c));
+    return names.join(QStringLiteral(", "));
+}
+
+QString scoreKeyIndex(Dialect dialect)
+{
+    QStringList parts;
+    for (const ScoreColumn c : scoreKeyColumns()) {
+        // Texts enter PostgreSQL's key hashed: an index entry cannot hold a long note.
+        const bool hashed = dialect == Dialect::Postgres && columnType(dialect, c) == QLatin1String("TEXT");
+        parts.append(hashed ? QStringLiteral("md5(%1)").arg(columnName(c)) : columnName(c));
+    }
+    return QStringLiteral("CREATE UNIQUE INDEX score_once ON score (") + parts.join(QStringLiteral(", ")) + u')';
 }
 
 namespace {

@@ -27,14 +27,27 @@ QList<ZoneSpan> localZoneSpans();
 // into calendar seconds of the same text; none for a zone always 8 hours ahead.
 QStringList scoreTimesAsWritten(const QList<ZoneSpan> &spans);
 
-// The columns an uploaded score line fills, in the order every insert binds them.
+// The columns an uploaded score line fills, in the order every insert binds them, every select
+// reads them and the unique key holds them (a student's scores by time first: uploads come in
+// time order).
 enum class ScoreColumn { ClassId, StudentId, Score, At, Topic, Note };
 inline constexpr std::array<ScoreColumn, 6> kScoreColumns = {ScoreColumn::ClassId, ScoreColumn::StudentId,
-                                                           ScoreColumn::Score,   ScoreColumn::At,
+                                                           ScoreColumn::At,      ScoreColumn::Score,
                                                            ScoreColumn::Topic,   ScoreColumn::Note};
 QString columnName(ScoreColumn column);
 // The column's type as the dialect writes it ("BIGINT", "DOUBLE PRECISION", ...).
 QString columnType(Dialect dialect, ScoreColumn column);
+// The line's own values, in the order of kScoreColumns: every column but the ids of its class
+// and student. What a reader reads, a correction changes and the unique key holds.
+QList<ScoreColumn> scoreValueColumns();
+// The columns of the unique key "score_once": the student and every value of the line (the
+// class is a copy of the student's). A line that differs from a stored one in any of them is
+// stored; one that differs in none is skipped.
+QList<ScoreColumn> scoreKeyColumns();
+// "p.score, p.at, ..." for the prefix "p." (or none): the value columns as a select lists them.
+QString scoreValueList(const QString &prefix = {});
+// The statement that makes the unique key from scoreKeyColumns.
+QString scoreKeyIndex(Dialect dialect);
 
 // "INSERT INTO score (class_id, ...) VALUES (?, ...), ... ON CONFLICT DO NOTHING" for rows
 // lines: a line stored before (the unique key) is skipped, not refused.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SqlSchema.h"
 #include "Store.h"
 
 #include <QHash>
@@ -79,19 +80,23 @@ public:
     void lockOut(const QString &key, qint64 until) override;
     void clearFailures(const QString &key) override;
 
+    // A score read as "id, class name, student name, " + schema::scoreValueList().
+    static ScoreRecord scoreFromRow(const QVariantList &row);
+    // A value of the line by its column (schema::scoreValueColumns()): the only place that
+    // knows which member a column holds.
+    static QVariant scoreValue(const ScoreRecord &r, schema::ScoreColumn column);
+    static void setScoreValue(ScoreRecord &r, schema::ScoreColumn column, const QVariant &value);
+
 protected:
     explicit SqlStore(const QString &connectionName);
 
-    // A line as the score table takes it (see schema::kScoreColumns).
+    // A line as the score table takes it: a value for each of schema::kScoreColumns, in its
+    // order (a double, a 64-bit number or a text).
     struct ScoreRow
     {
-        qint64 classId = 0;
-        qint64 student = 0;
-        double score = 0;
-        qint64 at = 0;
-        QString topic;
-        QString note;
+        QVariantList values;
     };
+    static ScoreRow scoreRow(qint64 classId, qint64 student, const ScoreRecord &line);
     // addScores inside the open transaction. The caller keeps the changes only when the result
     // is Done with scores stored; otherwise it rolls them back.
     AddScoresResult addScoresWithin(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt,

@@ -305,7 +305,7 @@ AddScoresResult SqlStore::addScoresWithin(qint64 teacher, const QList<ScoreRecor
             continue;
         }
         classes.insert(cls.value());
-        rows.append({cls.value(), stu.value(), s.score, s.time, s.topic, s.note});
+        rows.append(scoreRow(cls.value(), stu.value(), s));
     }
     result.stored = insertScoreRows(rows);
     if (result.stored > 0) {
@@ -331,7 +331,7 @@ int SqlStore::insertScoreRows(const QList<ScoreRow> &rows)
         const qsizetype n = qMin(rows.size() - first, qsizetype(kInsertRowsAtOnce));
         QVariantList values;
         for (const ScoreRow &r : rows.mid(first, n))
-            values << r.classId << r.student << r.score << r.at << r.topic << r.note;
+            values << r.values;
         stored += change(schema::scoreInsert(int(n)), values);
     }
     return stored;
@@ -339,20 +339,95 @@ int SqlStore::insertScoreRows(const QList<ScoreRow> &rows)
 
 namespace {
 
-ScoreRecord scoreFromRow(const QVariantList &row)
+} // namespace
+
+QVariant SqlStore::scoreValue(const ScoreRecord &r, schema::ScoreColumn column)
 {
-    ScoreRecord r;
-    r.id = row[0].toLongLong();
-    r.className = row[1].toString();
-    r.student = row[2].toString();
-    r.score = row[3].toDouble();
-    r.time = row[4].toLongLong();
-    r.topic = row[5].toString();
-    r.note = row[6].toString();
-    return r;
+    using schema::ScoreColumn;
+    switch (column) {
+    case ScoreColumn::Score:
+        return r.score;
+    case ScoreColumn::At:
+        return qlonglong(r.time);
+    case ScoreColumn::Topic:
+        return r.topic;
+    case ScoreColumn::Note:
+        return r.note;
+    case ScoreColumn::ClassId:
+    case ScoreColumn::StudentId:
+        break;
+    }
+    return {};
+}
+
+void SqlStore::setScoreValue(ScoreRecord &r, schema::ScoreColumn column, const QVariant &value)
+{
+    using schema::ScoreColumn;
+    switch (column) {
+    case ScoreColumn::Score:
+        r.score = value.toDouble();
+        break;
+    case ScoreColumn::At:
+        r.time = value.toLongLong();
+        break;
+    case ScoreColumn::Topic:
+        r.topic = value.toString();
+        break;
+    case ScoreColumn::Note:
+        r.note = value.toString();
+        break;
+    case ScoreColumn::ClassId:
+    case ScoreColumn::StudentId:
+        break;
+    }
+}
+
+namespace {
+
+// "a = ?, b = ?" (or joined by " AND ") over the line's values.
+QString valueMarks(const QString &separator)
+{
+    QStringList marks;
+    for (const schema::ScoreColumn c : schema::scoreValueColumns())
+        marks.append(schema::columnName(c) + QStringLiteral(" = ?"));
+    return marks.join(separator);
+}
+
+QVariantList recordValues(const ScoreRecord &r)
+{
+    QVariantList out;
+    for (const schema::ScoreColumn c : schema::scoreValueColumns())
+        out.append(SqlStore::scoreValue(r, c));
+    return out;
 }
 
 } // namespace
+
+SqlStore::ScoreRow SqlStore::scoreRow(qint64 classId, qint64 student, const ScoreRecord &line)
+{
+    ScoreRow row;
+    for (const schema::ScoreColumn c : schema::kScoreColumns) {
+        if (c == schema::ScoreColumn::ClassId)
+            row.values.append(qlonglong(classId));
+        else if (c == schema::ScoreColumn::StudentId)
+            row.values.append(qlonglong(student));
+        else
+            row.values.append(scoreValue(line, c));
+    }
+    return row;
+}
+
+ScoreRecord SqlStore::scoreFromRow(const QVariantList &row)
+{
+    ScoreRecord r;
+    r.id = row.value(0).toLongLong();
+    r.className = row.value(1).toString();
+    r.student = row.value(2).toString();
+    const QList<schema::ScoreColumn> values = schema::scoreValueColumns();
+    for (qsizetype i = 0; i < values.size(); ++i)
+        setScoreValue(r, values[i], row.value(3 + i));
+    return r;
+}
 
 std::optional<QList<ScoreRecord>> SqlStore::scoresOfClass(qint64 teacher, const QString &className)
 {
@@ -361,10 +436,10 @@ std::optional<QList<ScoreRecord>> SqlStore::scoresOfClass(qint64 teacher, const 
         return std::nullopt;
     QList<ScoreRecord> out;
     for (const QVariantList &row :
-         select(QStringLiteral("SELECT sc.id, c.name, s.name, sc.score, sc.at, sc.topic, "
-                               "sc.note FROM score sc JOIN student s ON s.id = "
+         select(QStringLiteral("SELECT sc.id, c.name, s.name, %1 FROM score sc JOIN student s ON s.id = "
                                "sc.student_id JOIN class c ON c.id = sc.class_id "
-                               "WHERE sc.class_id = ? ORDER BY sc.at, sc.id"),
+                               "WHERE sc.class_id = ? ORDER BY sc.at, sc.id")
+                    .arg(schema::scoreValueList(QStringLiteral("sc."))),
                 {*cls}))
         out.append(scoreFromRow(row));
     return out;
@@ -374,9 +449,10 @@ QList<ScoreRecord> SqlStore::recentScores(qint64 teacher, int n)
 {
     QList<ScoreRecord> out;
     for (const QVariantList &row : select(
-             QStringLiteral("SELECT sc.id, c.name, s.name, sc.score, sc.at, sc.topic, sc.note FROM score sc "
+             QStringLiteral("SELECT sc.id, c.name, s.name, %1 FROM score sc "
                             "JOIN student s ON s.id = sc.student_id JOIN class c ON c.id = s.class_id "
-                            "WHERE c.teacher_id = ? ORDER BY sc.at DESC, sc.id DESC LIMIT ?"),
+                            "WHERE c.teacher_id = ? ORDER BY sc.at DESC, sc.id DESC LIMIT ?")
+                 .arg(schema::scoreValueList(QStringLiteral("sc."))),
              {teacher, n}))
         out.append(scoreFromRow(row));
     return out;
@@ -394,13 +470,14 @@ StoreResult SqlStore::editScore(qint64 teacher, const ScoreRecord &record)
     if (!row)
         return StoreResult::NotFound;
     const qint64 student = row->at(0).toLongLong();
-    if (selectOne(
-            QStringLiteral("SELECT id FROM score WHERE student_id = ? AND score = ? AND at = ? AND topic = ? "
-                           "AND note = ? AND id <> ?"),
-            {student, record.score, record.time, record.topic, record.note, record.id}))
+    // The unique key would refuse the change: another score of the student holds its values.
+    const QVariantList values = recordValues(record);
+    if (selectOne(QStringLiteral("SELECT id FROM score WHERE student_id = ? AND %1 AND id <> ?")
+                      .arg(valueMarks(QStringLiteral(" AND "))),
+                  QVariantList{student} + values + QVariantList{record.id}))
         return StoreResult::Duplicate;
-    change(QStringLiteral("UPDATE score SET score = ?, at = ?, topic = ?, note = ? WHERE id = ?"),
-           {record.score, record.time, record.topic, record.note, record.id});
+    change(QStringLiteral("UPDATE score SET %1 WHERE id = ?").arg(valueMarks(QStringLiteral(", "))),
+           values + QVariantList{record.id});
     tx.commit();
     return StoreResult::Done;
 }

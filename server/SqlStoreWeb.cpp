@@ -1,4 +1,5 @@
 #include "SqlStore.h"
+#include "SqlSchema.h"
 
 // What the web pages read (class summaries and a class's figures) and their sign-in sessions.
 // The figures are summed up by the database: a class page must not carry every score of a
@@ -7,17 +8,11 @@ namespace corvanta::server {
 
 namespace {
 
-// Columns: id, student, score, at, topic, note.
+// A score read as "id, class name, student name, " + schema::scoreValueList(), of the class.
 ScoreRecord webScore(const QVariantList &row, const QString &className)
 {
-    ScoreRecord r;
-    r.id = row[0].toLongLong();
+    ScoreRecord r = SqlStore::scoreFromRow(row);
     r.className = className;
-    r.student = row[1].toString();
-    r.score = row[2].toDouble();
-    r.time = row[3].toLongLong();
-    r.topic = row[4].toString();
-    r.note = row[5].toString();
     return r;
 }
 
@@ -120,9 +115,10 @@ std::optional<ClassReport> SqlStore::classReport(qint64 teacher, const QString &
     }
     for (const QVariantList &row :
          select(QStringLiteral(
-                    "SELECT sc.id, s.name, sc.score, sc.at, sc.topic, sc.note FROM score sc JOIN student "
+                    "SELECT sc.id, '', s.name, %1 FROM score sc JOIN student "
                     "s ON s.id = sc.student_id WHERE sc.class_id = ? ORDER BY sc.at DESC, sc.id DESC "
-                    "LIMIT ?"),
+                    "LIMIT ?")
+                    .arg(schema::scoreValueList(QStringLiteral("sc."))),
                 {id, latest}))
         report.latest.append(webScore(row, report.name));
     // By the hour, so the pages can take them to days in their own time zone: the hours holding
@@ -165,8 +161,9 @@ std::optional<StudentReport> SqlStore::studentReport(qint64 teacher, const QStri
                                                "student_id = ? GROUP BY at / 3600 ORDER BY at / 3600"),
                                 {studentId}));
     for (const QVariantList &row :
-         select(QStringLiteral("SELECT id, '', score, at, topic, note FROM score WHERE student_id = ? "
-                               "ORDER BY at DESC, id DESC LIMIT ? OFFSET ?"),
+         select(QStringLiteral("SELECT id, '', '', %1 FROM score WHERE student_id = ? "
+                               "ORDER BY at DESC, id DESC LIMIT ? OFFSET ?")
+                    .arg(schema::scoreValueList()),
                 {studentId, limit, offset})) {
         report.history.append(webScore(row, report.className));
         report.history.last().student = report.student.name;
@@ -186,8 +183,9 @@ std::optional<QList<ScoreRecord>> SqlStore::scoresOfStudent(qint64 teacher, cons
     const QString name = found->at(3).toString();
     QList<ScoreRecord> out;
     for (const QVariantList &row :
-         select(QStringLiteral("SELECT id, '', score, at, topic, note FROM score WHERE student_id = ? "
-                               "ORDER BY at, id"),
+         select(QStringLiteral("SELECT id, '', '', %1 FROM score WHERE student_id = ? "
+                               "ORDER BY at, id")
+                    .arg(schema::scoreValueList()),
                 {found->at(2).toLongLong()})) {
         out.append(webScore(row, found->at(1).toString()));
         out.last().student = name;

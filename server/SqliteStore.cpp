@@ -53,15 +53,19 @@ int SqliteStore::insertScoreRows(const QList<ScoreRow> &rows)
         const auto text = [](const QString &t) { return t.isNull() ? static_cast<const void *>(u"") : t.utf16(); };
         int at = 1;
         for (qsizetype i = first; i < first + n; ++i) {
-            const ScoreRow &r = rows[i];
-            if (sqlite3_bind_int64(insert, at++, r.classId) != SQLITE_OK ||
-                sqlite3_bind_int64(insert, at++, r.student) != SQLITE_OK ||
-                sqlite3_bind_double(insert, at++, r.score) != SQLITE_OK ||
-                sqlite3_bind_int64(insert, at++, r.at) != SQLITE_OK ||
-                sqlite3_bind_text16(insert, at++, text(r.topic), int(r.topic.size() * 2), SQLITE_STATIC) !=
-                    SQLITE_OK ||
-                sqlite3_bind_text16(insert, at++, text(r.note), int(r.note.size() * 2), SQLITE_STATIC) != SQLITE_OK)
-                fail("bind");
+            for (const QVariant &v : rows[i].values) {
+                int bound = SQLITE_OK;
+                if (v.typeId() == QMetaType::Double) {
+                    bound = sqlite3_bind_double(insert, at++, v.toDouble());
+                } else if (v.typeId() == QMetaType::QString) {
+                    const QString &t = *static_cast<const QString *>(v.constData());
+                    bound = sqlite3_bind_text16(insert, at++, text(t), int(t.size() * 2), SQLITE_STATIC);
+                } else {
+                    bound = sqlite3_bind_int64(insert, at++, v.toLongLong());
+                }
+                if (bound != SQLITE_OK)
+                    fail("bind");
+            }
         }
         const int step = sqlite3_step(insert);
         // Unbound before the rows' texts go away (bound without a copy).

@@ -6,6 +6,7 @@
 
 #include "DatabaseUrl.h"
 #include "SqlSchema.h"
+#include "SqlStore.h"
 #include "StoreFactory.h"
 
 #include "net/Wire.h"
@@ -115,6 +116,15 @@ ScoreRecord line(const QString &className, const QString &student, double score,
     return s;
 }
 
+// The line changed in one of its values only (by `step`).
+ScoreRecord differing(ScoreRecord r, schema::ScoreColumn column, int step)
+{
+    const QVariant v = SqlStore::scoreValue(r, column);
+    SqlStore::setScoreValue(r, column, v.typeId() == QMetaType::QString ? QVariant(v.toString() + QString::number(step))
+                                                         : QVariant(v.toLongLong() + 1 + step));
+    return r;
+}
+
 } // namespace
 
 class TestServerStore : public QObject
@@ -151,6 +161,16 @@ private slots:
                                               "WHERE sc.class_id = s.class_id"))
                          .toInt(),
                      9);
+            // The rows keep their ids; the unique key and the class index are named indexes.
+            QCOMPARE(raw.value(QStringLiteral("SELECT SUM(id) FROM score")).toInt(), 45);
+            const QString indexes = raw.dialect == schema::Dialect::Postgres
+                                        ? QStringLiteral("SELECT string_agg(indexname, ',' ORDER BY indexname) FROM "
+                                                         "pg_indexes WHERE tablename = 'score' AND indexname <> "
+                                                         "'score_pkey'")
+                                        : QStringLiteral("SELECT group_concat(name, ',') FROM (SELECT name FROM "
+                                                         "sqlite_master WHERE type = 'index' AND tbl_name = 'score' "
+                                                         "ORDER BY name)");
+            QCOMPARE(raw.value(indexes).toString(), QStringLiteral("score_class,score_once"));
         }
         const QList<ClassSummary> summaries = store->classSummaries(7);
         QCOMPARE(summaries.size(), 2);
@@ -331,6 +351,58 @@ private slots:
             QCOMPARE(s.note, i % 2 ? QStringLiteral("说明%1").arg(i) : QString());
             QCOMPARE(s.student, i % 3 == 1 ? QStringLiteral("李四") : QStringLiteral("张三"));
         }
+    }
+
+    // Two lines that differ in one value of the line only are both stored, skipped when sent
+    // again, and read back with their own values by every reader, for each column of the list:
+    // a column added to the list but left out of the key or a reader fails here.
+    void everyScoreColumnKeptApart_data()
+    {
+        QTest::addColumn<int>("column");
+        for (const schema::ScoreColumn c : schema::scoreValueColumns())
+            QTest::newRow(qPrintable(schema::columnName(c))) << int(c);
+    }
+    void everyScoreColumnKeptApart()
+    {
+        QFETCH(int, column);
+        const auto c = schema::ScoreColumn(column);
+        test::ServiceRig rig;
+        Store &store = *rig.store;
+        QVERIFY(rig.service.addTeacher("cols", "x", "login", "oper", "c@example.org"));
+        const qint64 t = store.teacherByAccount("cols")->id;
+        store.replaceClasses(t, {"一班"});
+        store.replaceStudents(t, "一班", {"张三"});
+        ScoreRecord a = line("一班", "张三", 2, 5000);
+        a.note = QStringLiteral("说明");
+        const ScoreRecord b = differing(a, c, 1);
+        QCOMPARE(store.addScores(t, {a, b}, 1).stored, 2);
+        QCOMPARE(store.addScores(t, {b, a}, 2).stored, 0);
+
+        const auto readValues = [&](const QList<ScoreRecord> &read) {
+            QList<QVariant> out;
+            for (const ScoreRecord &r : read)
+                out.append(SqlStore::scoreValue(r, c));
+            std::sort(out.begin(), out.end(), [](const QVariant &x, const QVariant &y) {
+                return QVariant::compare(x, y) == QPartialOrdering::Less;
+            });
+            return out;
+        };
+        const QList<QVariant> expected = readValues({a, b});
+        QCOMPARE(readValues(*store.scoresOfClass(t, "一班")), expected);
+        QCOMPARE(readValues(store.recentScores(t, 10)), expected);
+        QCOMPARE(readValues(*store.scoresOfStudent(t, "一班", "张三")), expected);
+        QCOMPARE(readValues(store.classReport(t, "一班", 10)->latest), expected);
+        QCOMPARE(readValues(store.studentReport(t, "一班", "张三", 0, 10)->history), expected);
+
+        // A correction onto the other line's values is refused; one to a third value is kept.
+        ScoreRecord stored = store.scoresOfClass(t, "一班")->first();
+        const ScoreRecord other = SqlStore::scoreValue(stored, c) == SqlStore::scoreValue(a, c) ? b : a;
+        ScoreRecord onto = differing(stored, c, 0);
+        SqlStore::setScoreValue(onto, c, SqlStore::scoreValue(other, c));
+        QCOMPARE(store.editScore(t, onto), StoreResult::Duplicate);
+        const ScoreRecord third = differing(stored, c, 2);
+        QCOMPARE(store.editScore(t, third), StoreResult::Done);
+        QVERIFY(readValues(*store.scoresOfClass(t, "一班")).contains(SqlStore::scoreValue(third, c)));
     }
 
 private:
