@@ -4,6 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
+. scripts/compiler-cache.sh
 build=${BUILD_DIR:-build-ci}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DCORVANTA_WERROR=ON -DCORVANTA_SANITIZE=ON -DCORVANTA_BUILD_BENCH=ON

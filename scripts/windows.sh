@@ -6,6 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+. scripts/compiler-cache.sh
 tests=OFF
 [ "${1:-}" = --tests ] && tests=ON
 
