@@ -273,7 +273,7 @@ private slots:
         ServerLink link(config(peer.base()));
         (void)link.send(score_pages::upload(m_login.LoginUser, "op", QStringLiteral("课"), {"1\ta\t5分", "1\tb\t3分"}));
         QCOMPARE(RawHttpPeer::body(peer.requests.value(0)),
-                 QByteArray("username=t01&password=op&keti=%BF%CE&score=1%09a%095%B7%D6|1%09b%093%B7%D6"));
+                 QByteArray("username=t01&password=op&keti=%BF%CE&score=1%09a%095%B7%D6|1%09b%093%B7%D6&partial=1"));
     }
 
     void queryValuesKeepTheirEscapes_data()

@@ -286,6 +286,7 @@ public:
         signIn.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
         signIn.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
         signIn.setTransferTimeout(30000);
+        signIn.setRawHeader("Origin", m_base.toLatin1()); // the sign-in page's own form
         QNetworkReply *in =
             finished(browser.post(signIn, encode({{"username", account}, {"password", loginPassword}})));
         QNetworkRequest page(QUrl::fromEncoded(m_base.toLatin1() + path.toLatin1() + '?' + encode(query)));
