@@ -26,7 +26,7 @@ const AccountLimitOption kAccountLimits[] = {
     {"max-classes", "classes of one account (default 500).", 1, &ServerOptions::maxClasses},
     {"max-scores-per-account", "scores one account may keep (default 2000000); an upload past it is refused.",
      1, &ServerOptions::maxScoresPerAccount},
-    {"max-note-chars-per-account",
+    {"max-note-chars",
      "characters of score notes one account may keep, all together (default 50000000).", 1,
      &ServerOptions::maxNoteCharsPerAccount},
     {"min-free-disk-mb",
@@ -92,7 +92,7 @@ void addProxyOption(QCommandLineParser &parser)
                                      "addresses or ADDRESS/BITS, separated by commas. A request from one counts "
                                      "under the client its X-Forwarded-For names (lock-outs, limits per address, "
                                      "the log). Without it X-Forwarded-For is ignored."),
-                      QStringLiteral("ADDR[,ADDR...]")});
+                      QStringLiteral("ADDRS")});
 }
 
 bool parseProxy(const QCommandLineParser &parser, ServerOptions *options, QString *error)

@@ -477,7 +477,7 @@ private slots:
             << QStringList{"--max-scores-per-account", "10"} << "upload"
             << "每个帐号最多 10 条计分" << 8;
         QTest::newRow("characters of notes of an account")
-            << QStringList{"--max-note-chars-per-account", "100"} << "upload"
+            << QStringList{"--max-note-chars", "100"} << "upload"
             << "说明共最多 100 字" << 8;
         QTest::newRow("the database's disk nearly full")
             << QStringList{"--min-free-disk-mb", "1099511627776"} << "upload"
