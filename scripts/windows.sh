@@ -80,6 +80,9 @@ echo "windows.sh: $zip ($(du -h "$zip" | cut -f1))"
 
 # The installer.
 setup=dist/corvanta-$version-setup.exe
-makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DFILEVERSION="$(sed -n 's/^project(Corvanta VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)" \
+# Windows' file version has four numbers: 2.6.1 is 2.6.1.0.
+fileversion=$(sed -n 's/^project(Corvanta VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+while [ "$(tr -cd . <<<"$fileversion" | wc -c)" -lt 3 ]; do fileversion=$fileversion.0; done
+makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DFILEVERSION="$fileversion" \
   -DSOURCE="$root/$out" -DOUTFILE="$root/$setup" packaging/windows/corvanta.nsi
 echo "windows.sh: $setup ($(du -h "$setup" | cut -f1))"
