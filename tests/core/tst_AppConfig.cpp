@@ -140,7 +140,7 @@ private slots:
             << "HTTPS://ini.example:8443/score" << kVendorBase << QStringList() << QStringList();
         QTest::newRow("file without scheme")
             << QStringList() << QStringList() << QByteArray("server=score.example.org\n") << QString()
-            << kVendorBase << QStringList() << QStringList{"score.example.org", "corvanta.conf", "server=", "离线"};
+            << kVendorBase << QStringList() << QStringList{"score.example.org", QFileInfo(machineSettingsFile()).fileName(), "server=", "离线"};
         QTest::newRow("wrong option is not replaced by the file")
             << QStringList{"--server", "ftp://arg.example"} << QStringList() << school << QString()
             << "https://soft.example" << QStringList() << QStringList{"ftp://arg.example", "命令行选项 --server"};
@@ -152,7 +152,7 @@ private slots:
             << QString() << QStringList() << QStringList{"官网地址无效", "vendor="};
         QTest::newRow("file cannot be read") << QStringList() << QStringList() << QByteArray("<folder>") << QString()
                                              << QString() << QStringList()
-                                             << QStringList{"无法读取本机设置", "corvanta.conf", "离线"};
+                                             << QStringList{"无法读取本机设置", QFileInfo(machineSettingsFile()).fileName(), "离线"};
         QTest::newRow("unreadable file does not matter under options")
             << QStringList{"--server=http://a.example", "--vendor=http://b.example"} << QStringList()
             << QByteArray("<folder>") << "http://a.example"
