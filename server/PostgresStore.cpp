@@ -1,5 +1,6 @@
 #include "PostgresStore.h"
 
+#include "PostgresListener.h"
 #include "SqlSchema.h"
 
 #include <QAtomicInt>
@@ -82,7 +83,10 @@ std::unique_ptr<PostgresStore> PostgresStore::open(const DatabaseUrl &url, QStri
     static QAtomicInt counter;
     const QString name = QStringLiteral("corvanta-pg-%1").arg(counter.fetchAndAddRelaxed(1));
     std::unique_ptr<PostgresStore> store(new PostgresStore(name, url));
-    store->useIdCache(url.displayName() + u'/' + url.databaseName);
+    const QString database = url.displayName() + u'/' + url.databaseName;
+    store->useSharedCaches(database);
+    store->m_listener = processShared<PostgresListener>(
+        database, [&] { return std::make_shared<PostgresListener>(url, store->changes()); });
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
     if (!db.isValid()) {
         *error = QStringLiteral("the PostgreSQL driver of Qt is missing (Debian package libqt6sql6-psql)");
@@ -115,6 +119,11 @@ std::unique_ptr<PostgresStore> PostgresStore::open(const DatabaseUrl &url, QStri
         return nullptr;
     }
     return store;
+}
+
+bool PostgresStore::countOtherChanges()
+{
+    return m_listener->upToDate();
 }
 
 void PostgresStore::migrate()

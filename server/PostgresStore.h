@@ -7,6 +7,8 @@
 
 namespace corvanta::server {
 
+class PostgresListener;
+
 // A PostgreSQL database shared by any number of server processes. Writes run at READ
 // COMMITTED and start by updating their teacher's row, so changes to one teacher's data
 // follow one another whichever process makes them; the record file reads one snapshot.
@@ -25,6 +27,8 @@ protected:
     int insertScoreRows(const QList<ScoreRow> &rows) override;
     void beginSnapshot() override;
     bool recoverConnection() override;
+    // What the process's listening connection heard (see PostgresListener).
+    bool countOtherChanges() override;
     QString boundText(const QString &text) const override;
 
 private:
@@ -33,6 +37,7 @@ private:
     void migrate();
 
     DatabaseUrl m_url;
+    std::shared_ptr<PostgresListener> m_listener;
     bool m_recovering = false;
 };
 

@@ -227,13 +227,26 @@ Expected<Teacher> ScoreService::authenticate(Credential credential, const PageRe
     // The digest stands for the login password, so it shares that password's failure count.
     const Secret kind = operation ? Secret::Operation : Secret::Login;
     const QString &address = request.clientAddress;
-    // The teacher and both lock-out states in one read: the address's, then the account's.
     // Accounts hold no blanks; a phone keyboard adds them.
-    std::optional<Store::TeacherWithFailures> found = store().teacherWithFailures(
-        request.fields.value(QLatin1String(accountField(credential))).trimmed(),
-        {{keyPrefix(kind), addressSuffix(address)}, {keyPrefix(kind), QString()}});
+    const QString account = request.fields.value(QLatin1String(accountField(credential))).trimmed();
     // An operation password is taken as typed; a blank login password is no password.
-    if (!found || credential == Credential::None || (operation ? secret : secret.trimmed()).isEmpty())
+    if (credential == Credential::None || (operation ? secret : secret.trimmed()).isEmpty())
+        return Result::failure(wrong);
+    // Taken before the read: a change committed after it shows in a later count.
+    const std::optional<quint64> changes = store().changeCount();
+    const QString cacheKey = keyPrefix(kind) + address + u'\n' + account;
+    if (changes) {
+        std::optional<Teacher> kept = m_teachers.find(cacheKey, *changes);
+        // The same secret that passed before; else checked in full below.
+        if (kept && checksQuickly(credential, secret, *kept) && matches(credential, secret, *kept)) {
+            noteSignIn(*kept, address);
+            return std::move(*kept);
+        }
+    }
+    // The teacher and both lock-out states in one read: the address's, then the account's.
+    std::optional<Store::TeacherWithFailures> found = store().teacherWithFailures(
+        account, {{keyPrefix(kind), addressSuffix(address)}, {keyPrefix(kind), QString()}});
+    if (!found)
         return Result::failure(wrong);
     std::optional<Teacher> teacher = std::move(found->teacher);
     if (Result unlocked = checkLock(kind, *teacher, address, found->failures); !unlocked)
@@ -249,6 +262,12 @@ Expected<Teacher> ScoreService::authenticate(Credential credential, const PageRe
         return unlocked ? Result::failure(wrong) : std::move(unlocked);
     }
     recordSuccess(kind, *teacher, address);
+    const bool clean = std::all_of(found->failures.cbegin(), found->failures.cend(), [](const FailureState &s) {
+        return s.lockedUntil == 0 && s.failures == 0;
+    });
+    // Only a sign-in with nothing counted against it, whose success wrote nothing.
+    if (changes && clean && !isPlainLoginVerifier(teacher->loginVerifier))
+        m_teachers.keep(cacheKey, *changes, *teacher);
     if (!operation && isPlainLoginVerifier(teacher->loginVerifier)) {
         // A row from before verifiers were hashed: hashed now that the password is known right.
         const QString digest = credential == Credential::LoginDigest ? secret : Md5Hex(secret);

@@ -6,6 +6,7 @@
 #include "PageReply.h"
 #include "PageRequest.h"
 #include "Store.h"
+#include "TeacherCache.h"
 #include "VersionedCache.h"
 #include "WebSessions.h"
 
@@ -150,6 +151,7 @@ private:
     QString m_mailFrom;
     FailureLimiter m_limiter;
     VerifiedPasswords m_verified;
+    TeacherCache m_teachers; // of the password checks that passed
     VersionedCache<qint64, QByteArray> m_recordFiles{512};              // by teacher
     // By teacher, class and number of newest scores.
     VersionedCache<QPair<qint64, QPair<QString, int>>, ClassReport> m_reports{256};

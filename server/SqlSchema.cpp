@@ -161,6 +161,32 @@ const Step kSteps[] = {
          {"CREATE INDEX score_class ON score (class_id, at, id)", Statement::SqliteOnly},
      },
      false, true},
+    // PostgreSQL tells every listening server process, on commit, of each change that decides
+    // a sign-in or a record file: a teacher's row (its passwords, its data version, which
+    // every change of its data bumps) and its failure counts and lock-outs. The notice names
+    // the teacher; notices of one transaction with the same text come once.
+    {{
+        {"CREATE FUNCTION corvanta_teacher_changed() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN"
+         " IF TG_TABLE_NAME = 'teacher' THEN PERFORM pg_notify('corvanta_teacher', OLD.id::text);"
+         " ELSIF TG_OP = 'DELETE' THEN"
+         "  PERFORM pg_notify('corvanta_teacher', split_part(split_part(OLD.key, ':', 2), '@', 1));"
+         " ELSE PERFORM pg_notify('corvanta_teacher', split_part(split_part(NEW.key, ':', 2), '@', 1));"
+         " END IF; RETURN NULL; END $$",
+         Statement::PostgresOnly},
+        // Not for the row lock a write takes first (an update that changes nothing).
+        {"CREATE TRIGGER teacher_changed AFTER UPDATE ON teacher FOR EACH ROW"
+         " WHEN (OLD.* IS DISTINCT FROM NEW.*) EXECUTE FUNCTION corvanta_teacher_changed()",
+         Statement::PostgresOnly},
+        {"CREATE TRIGGER teacher_deleted AFTER DELETE ON teacher FOR EACH ROW"
+         " EXECUTE FUNCTION corvanta_teacher_changed()",
+         Statement::PostgresOnly},
+        {"CREATE TRIGGER failure_changed AFTER INSERT OR DELETE ON failure FOR EACH ROW"
+         " EXECUTE FUNCTION corvanta_teacher_changed()",
+         Statement::PostgresOnly},
+        {"CREATE TRIGGER lock_out_changed AFTER INSERT OR UPDATE OR DELETE ON lock_out FOR EACH ROW"
+         " EXECUTE FUNCTION corvanta_teacher_changed()",
+         Statement::PostgresOnly},
+    }},
 };
 
 QString spelled(Dialect dialect, const char *sql)

@@ -49,6 +49,13 @@ std::atomic<quint64> g_reopens = 0;
 
 } // namespace
 
+std::optional<quint64> SqlStore::changeCount()
+{
+    if (!countOtherChanges())
+        return std::nullopt;
+    return m_changes->value(); // read after what countOtherChanges() counted
+}
+
 void SqlStore::checkConnection()
 {
     const quint64 reopens = g_reopens.load(std::memory_order_relaxed);
@@ -109,8 +116,16 @@ QSqlQuery &SqlStore::run(const QString &sql, const QVariantList &values)
             else
                 query.bindValue(static_cast<int>(i), values[i]);
         }
-        if (query.exec())
+        if (query.exec()) {
+            // Anything but a read may have changed the database: counted once it committed.
+            if (!sql.startsWith(u"SELECT") && !sql.startsWith(u"PRAGMA")) {
+                if (outside)
+                    m_changes->add();
+                else
+                    m_wrote = true;
+            }
             return query;
+        }
         const QSqlError error = query.lastError();
         if (!repeatable || attempt > 0 || !recoverConnection())
             failed(QStringLiteral("query"), error);
@@ -179,6 +194,9 @@ SqlStore::Transaction::~Transaction()
     m_store.m_pendingIds.clear(); // kept by commit(), or never true
     if (!m_done && !m_store.database().rollback())
         m_store.m_broken = true;
+    // After a commit, failed ones too (it may have committed all the same); not after a rollback.
+    if (std::exchange(m_store.m_wrote, false) && m_done)
+        m_store.m_changes->add();
     m_store.transactionEnded();
     if (m_store.m_broken) {
         m_store.m_broken = false;
@@ -200,15 +218,7 @@ void SqlStore::Transaction::commit()
 
 std::shared_ptr<SqlStore::IdCache> SqlStore::IdCache::of(const QString &database)
 {
-    static std::mutex mutex;
-    static QHash<QString, std::weak_ptr<IdCache>> caches;
-    const std::lock_guard lock(mutex);
-    std::shared_ptr<IdCache> cache = caches.value(database).lock();
-    if (!cache) {
-        cache = std::make_shared<IdCache>();
-        caches.insert(database, cache);
-    }
-    return cache;
+    return processShared<IdCache>(database, [] { return std::make_shared<IdCache>(); });
 }
 
 std::optional<SqlStore::TeacherIds> SqlStore::IdCache::find(qint64 teacher, qint64 version)

@@ -7,10 +7,27 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 
 namespace corvanta::server {
+
+// One T per database for the whole process, shared by its connections on every thread; made
+// by make() when none is alive.
+template <typename T, typename Make>
+std::shared_ptr<T> processShared(const QString &database, Make make)
+{
+    static std::mutex mutex;
+    static QHash<QString, std::weak_ptr<T>> all;
+    const std::lock_guard lock(mutex);
+    std::shared_ptr<T> shared = all.value(database).lock();
+    if (!shared) {
+        shared = make();
+        all.insert(database, shared);
+    }
+    return shared;
+}
 
 // The Store over Qt Sql with statements every SQL database understands (bound values
 // only). A database type adds how to open a connection and its schema.
@@ -54,6 +71,7 @@ public:
     RecordData recordData(qint64 teacher) override;
     qint64 noteChars(qint64 teacher) override;
     void checkConnection() override;
+    std::optional<quint64> changeCount() override;
 
     QList<ClassSummary> classSummaries(qint64 teacher) override;
     std::optional<ClassReport> classReport(qint64 teacher, const QString &className, int latest) override;
@@ -79,6 +97,19 @@ public:
     int addFailure(const QString &key, qint64 at, qint64 since) override;
     void lockOut(const QString &key, qint64 until) override;
     void clearFailures(const QString &key) override;
+
+    // The changes of one database that this process has seen, shared by its connections:
+    // every write a connection of the process commits counts once committed, and whatever a
+    // database type learns of other processes' writes.
+    class ChangeCount
+    {
+    public:
+        void add() { m_count.fetch_add(1, std::memory_order_acq_rel); }
+        quint64 value() const { return m_count.load(std::memory_order_acquire); }
+
+    private:
+        std::atomic<quint64> m_count = 0;
+    };
 
     // A score read as "id, class name, student name, " + schema::scoreValueList().
     static ScoreRecord scoreFromRow(const QVariantList &row);
@@ -181,7 +212,18 @@ protected:
         std::mutex m_mutex;
         QHash<qint64, TeacherIds> m_ids;
     };
-    void useIdCache(const QString &database) { m_idCache = IdCache::of(database); }
+
+    // Counts in changes() whatever other processes (and this process's other connections)
+    // committed up to now, in the database type's own way; false when it cannot tell.
+    virtual bool countOtherChanges() { return false; }
+    const std::shared_ptr<ChangeCount> &changes() const { return m_changes; }
+
+    // The id cache and the change count this process keeps for the database (named by key).
+    void useSharedCaches(const QString &database)
+    {
+        m_idCache = IdCache::of(database);
+        m_changes = processShared<ChangeCount>(database, [] { return std::make_shared<ChangeCount>(); });
+    }
 
 private:
     QSqlQuery &run(const QString &sql, const QVariantList &values);
@@ -202,7 +244,9 @@ private:
     QHash<QString, std::shared_ptr<QSqlQuery>> m_statements;
     int m_transactionDepth = 0;
     bool m_broken = false; // a statement of the open transaction failed
+    bool m_wrote = false;  // a statement of the open transaction may have changed something
     std::shared_ptr<IdCache> m_idCache = std::make_shared<IdCache>();
+    std::shared_ptr<ChangeCount> m_changes = std::make_shared<ChangeCount>();
     // Ids read or confirmed by the open transaction; kept in the cache once it commits.
     QHash<qint64, TeacherIds> m_pendingIds;
 };

@@ -274,7 +274,7 @@ std::unique_ptr<SqliteStore> SqliteStore::open(const QString &path, QString *err
     installWalIndexGuard();
     std::unique_ptr<SqliteStore> store(new SqliteStore(name));
     store->m_path = QFileInfo(path).absoluteFilePath();
-    store->useIdCache(store->m_path);
+    store->useSharedCaches(store->m_path);
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
@@ -305,6 +305,19 @@ std::unique_ptr<SqliteStore> SqliteStore::open(const QString &path, QString *err
         return nullptr;
     }
     return store;
+}
+
+bool SqliteStore::countOtherChanges()
+{
+    // SQLite's own count: it moves on whenever another connection, of any process, committed
+    // since this connection last asked. Read from the WAL index: no page of the file.
+    const auto row = selectOne(QStringLiteral("PRAGMA data_version"));
+    const qint64 version = row ? row->at(0).toLongLong() : -1;
+    if (version != m_dataVersion) {
+        m_dataVersion = version;
+        changes()->add();
+    }
+    return true;
 }
 
 void SqliteStore::migrate()

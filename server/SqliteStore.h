@@ -39,6 +39,7 @@ protected:
     // fail, not wait, when another connection wrote meanwhile.
     bool beginTransaction() override;
     void transactionEnded() override;
+    bool countOtherChanges() override;
 
 private:
     explicit SqliteStore(const QString &connectionName);
@@ -54,6 +55,7 @@ private:
     // SQLite's busy wait, which sleeps in steps of up to 100 ms.
     bool m_hasTurn = false;
     QString m_path; // the database file: uploads are grouped per file
+    qint64 m_dataVersion = -1; // SQLite's data_version when this connection last asked
 };
 
 } // namespace corvanta::server

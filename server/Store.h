@@ -172,6 +172,12 @@ public:
     // only one request of the process fails on it, not one per thread.
     virtual void checkConnection() {}
 
+    // A count that grows whenever the database may have changed since this process last saw
+    // it, by this process or any other on the database: what a cache read after taking the
+    // count stays right while the count stays. nullopt while the store cannot tell (nothing
+    // may then be kept or served from a cache).
+    virtual std::optional<quint64> changeCount() { return std::nullopt; }
+
     // Accounts compare ignoring case.
     virtual std::optional<Teacher> teacherByAccount(const QString &account) = 0;
     // NameTaken when the account exists (ignoring case).

@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTest>
 
@@ -246,6 +247,116 @@ private slots:
                          qPrintable(l)); // no score of a removed student
             // Stored whole: the ten kept students' lines; refused: none of them.
             QCOMPARE(thisRound.size(), uploaded ? 10 : 0);
+        }
+    }
+
+    // What one process changes, the other's next request sees, though it answered the same
+    // request from its teacher cache just before: sign-ins, lock-outs and record files.
+    void changesSeenByTheOtherAtOnce_data()
+    {
+        QTest::addColumn<QString>("change");
+        for (const char *change : {"login password", "reset", "operation password", "lock-out", "own lock-out",
+                                   "upload", "groups", "student removed"})
+            QTest::newRow(change) << QString::fromLatin1(change);
+    }
+    void changesSeenByTheOtherAtOnce()
+    {
+        QFETCH(QString, change);
+        const QString t = newTeacher();
+        const auto record = [&](const QString &login) {
+            return m_b->get("/score/record.php", {{"t", t}, {"mp", Md5Hex(login)}});
+        };
+        const auto students = [&](const QString &line) { // the first class's lines that start so
+            QStringList out;
+            for (const QString &l : record("login").text().split(QStringLiteral("\r\n")))
+                if (l.startsWith(kClasses[0] + u'\t' + line))
+                    out.append(l);
+            return out;
+        };
+        QVERIFY(m_b->upload(t, "oper", kTopic, {scoreLine(0)}));
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(record("login").status, 200);
+        const QString before = record("login").text();
+        const QString locked = QStringLiteral("密码错误次数过多，帐号已锁定10分钟，请稍后再试！");
+        const auto wrongFive = [&](ServerProcess &p) {
+            for (int i = 0; i < 5; ++i)
+                p.get("/score/record.php", {{"t", t}, {"mp", Md5Hex("bad")}});
+        };
+        if (change == "login password" || change == "operation password") {
+            const bool login = change == "login password";
+            QCOMPARE(m_a->post("/score/setteacher.php", {{"username", t},
+                                                         {"email", "teacher@example.org"},
+                                                         {"oldsuperpassword", "oper"},
+                                                         {"newlogpassword", login ? "neu" : ""},
+                                                         {"newsuperpassword", login ? "" : "neu"}})
+                         .text(),
+                     QStringLiteral("Success!"));
+            QCOMPARE(record("login").text() == before, !login);
+            QCOMPARE(m_b->upload(t, "oper", kTopic, {scoreLine(0)}), login); // stored already: no change
+            QCOMPARE(record(login ? "neu" : "login").text(), before);
+        } else if (change == "reset") {
+            QCOMPARE(m_a->get("/score/getpswdcode.php", {{"username", t}, {"email", "teacher@example.org"}}).text(),
+                     QStringLiteral("success"));
+            QTRY_VERIFY(!m_a->mails().isEmpty());
+            QFile mail(m_a->mails().last());
+            QVERIFY(mail.open(QIODevice::ReadOnly));
+            const QByteArray message = mail.readAll();
+            const QString body = QString::fromUtf8(
+                QByteArray::fromBase64(message.mid(message.indexOf("\r\n\r\n") + 4).replace("\r\n", "")));
+            const QString code = QRegularExpression(QStringLiteral("(\\d{6})")).match(body).captured(1);
+            QCOMPARE(m_a->post("/score/setpassword.php",
+                               {{"username", t}, {"checkcode", code}, {"newpswd", "neu"}, {"newsuperpswd", ""}})
+                         .text(),
+                     QStringLiteral("success"));
+            QVERIFY(record("login").text() != before);
+            QCOMPARE(record("neu").text(), before);
+        } else if (change == "lock-out" || change == "own lock-out") {
+            wrongFive(change == "lock-out" ? *m_a : *m_b);
+            QCOMPARE(record("login").text(), locked);
+            QCOMPARE(m_a->get("/score/record.php", {{"t", t}, {"mp", Md5Hex("login")}}).text(), locked);
+        } else if (change == "upload") {
+            QVERIFY(m_a->upload(t, "oper", kTopic, {scoreLine(20)}));
+            QCOMPARE(students(student(0) + QStringLiteral("\t0\t0\t3\t2")).size(), 1); // scores 0 and 6
+        } else if (change == "groups") {
+            QCOMPARE(m_a->post("/score/group.php", {{"username", t}, {"password", "oper"}, {"class", kClasses[0]},
+                                                    {"group[3]", student(4)}})
+                         .text(),
+                     QStringLiteral("Success!"));
+            QCOMPARE(students(student(4) + QStringLiteral("\t3\t")).size(), 1);
+        } else if (change == "student removed") {
+            QVERIFY(m_a->setStudents(t, "oper", kClasses[0], {student(0)}));
+            QCOMPARE(students(QString()).size(), 1);
+        }
+    }
+
+    // The connections that listen for other processes' changes ended under both processes:
+    // until they listen again nothing is answered from what was read before, and once they
+    // do, a change is seen as before.
+    void lostListenerServesNothingStale()
+    {
+        if (!test::PostgresCluster::wanted())
+            QSKIP("only PostgreSQL tells of changes by notices");
+        test::PostgresCluster &pg = test::PostgresCluster::shared();
+        const QString listen = QStringLiteral("corvanta-server-listen");
+        const QString t = newTeacher();
+        const auto record = [&] { return m_b->get("/score/record.php", {{"t", t}, {"mp", Md5Hex("login")}}).text(); };
+        for (int round = 1; round <= 3; ++round) {
+            for (int i = 0; i < 3; ++i)
+                record();
+            const QList<qint64> listeners = pg.backends(listen);
+            QVERIFY2(listeners.size() == 2, "psql, of postgresql-client, is needed");
+            if (round < 3) { // the third round: listening again
+                for (const qint64 pid : listeners)
+                    ::kill(pid_t(pid), SIGTERM);
+                QTRY_VERIFY_WITH_TIMEOUT(!pg.backends(listen).contains(listeners.first()) &&
+                                             !pg.backends(listen).contains(listeners.last()),
+                                         20000);
+            }
+            const int n = 2 * round; // a student of the first class without a score so far
+            QVERIFY(m_a->upload(t, "oper", kTopic, {scoreLine(n)}));
+            const QString line = kClasses[0] + u'\t' + student(n) + QStringLiteral("\t0\t0\t%1\t1\r\n").arg(n % 7);
+            QVERIFY2(record().contains(line), qPrintable(line));
+            QTRY_COMPARE_WITH_TIMEOUT(pg.backends(listen).size(), 2, 20000);
         }
     }
 
