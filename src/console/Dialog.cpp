@@ -57,7 +57,7 @@ Dialog::Dialog(AppContext &context, console::ShortcutFolders folders, QWidget *p
 
     for (const ConsolePageEntry &entry : pages) {
         ConsolePage *page = entry.make(*m_session, this);
-        page->setObjectName(QStringLiteral("Frame_manage_%1").arg(entry.id));
+        page->setObjectName(pageObjectName(entry.id));
         Frame_manage.append(page);
     }
     connect(m_session, &ConsoleSession::classListsChanged, this, &Dialog::classListsChanged);
@@ -73,7 +73,7 @@ void Dialog::buildFrameControls(const ConsolePageList &pages, const QList<QRect>
 {
     for (qsizetype i = 0; i < pages.size(); ++i) {
         auto *b = new QPushButton(pages[i].caption, this);
-        b->setObjectName(QStringLiteral("Cmd_manage_%1").arg(pages[i].id));
+        b->setObjectName(buttonObjectName(pages[i].id));
         b->setGeometry(twips(places[i].left(), places[i].top(), places[i].width(), places[i].height()));
         b->setAutoDefault(false);
         connect(b, &QPushButton::clicked, this, [this, i] {

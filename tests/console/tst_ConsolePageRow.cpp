@@ -25,7 +25,7 @@ ConsolePageList countingPages(int count)
 {
     ConsolePageList pages;
     for (int i = 0; i < count; ++i)
-        pages.append({10 + i, QStringLiteral("页面%1").arg(i), makeConsolePage<CountingPage>});
+        pages.append({ConsolePageId(10 + i), QStringLiteral("页面%1").arg(i), makeConsolePage<CountingPage>});
     return pages;
 }
 
