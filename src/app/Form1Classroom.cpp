@@ -43,16 +43,16 @@ namespace {
 const QString VendorTip = QStringLiteral("双击访问官网");
 
 // A switch of the name display's menu, kept in the settings as soon as it is flipped.
-QAction *addSettingSwitch(QMenu *menu, Settings &settings, Settings::Key key, const QString &caption,
-                          const QString &name, const QString &tip)
+QAction *addSettingSwitch(QMenu *menu, Settings &settings, const Setting<bool> &setting,
+                          const QString &caption, const QString &name, const QString &tip)
 {
     QAction *action = menu->addAction(caption);
     action->setObjectName(name);
     action->setCheckable(true);
-    action->setChecked(settings.flag(key));
+    action->setChecked(settings.value(setting));
     action->setToolTip(tip);
-    QObject::connect(action, &QAction::toggled, menu, [&settings, key](bool on) {
-        settings.setValue(key, on);
+    QObject::connect(action, &QAction::toggled, menu, [&settings, setting](bool on) {
+        settings.setValue(setting, on);
         settings.sync();
     });
     return action;
@@ -250,8 +250,7 @@ bool Form1::typingHasFocus() const
 
 bool Form1::classroomKeyPressed(int key, Qt::KeyboardModifiers modifiers)
 {
-    const ClassroomKey what =
-        classroomKey(key, modifiers, m_context.settings.flag(Settings::Key::ClassroomKeys));
+    const ClassroomKey what = classroomKey(key, modifiers, m_context.settings.value(Settings::ClassroomKeys));
     if (what.action == ClassroomAction::None || !Frame5->isVisible() || typingHasFocus() ||
         QApplication::activePopupWidget())
         return false;
@@ -292,7 +291,7 @@ bool Form1::drawByKey()
     }
     // A last pool drawn empty meanwhile leaves the keys to the fair draw rather than to nothing.
     const int last = m_draw.lastPool();
-    if (last >= 0 && m_context.settings.text(Settings::Key::KeyDraw) != QLatin1String("fair") &&
+    if (last >= 0 && m_context.settings.value(Settings::KeyDraw) != QLatin1String("fair") &&
         btnChou[last]->isEnabled()) {
         drawButtonClicked(last);
         return true;
@@ -383,16 +382,17 @@ void Form1::showNameMenu(const QPoint &at)
     read->setObjectName(QStringLiteral("actReadNames"));
     read->setCheckable(true);
     const Result speaking = m_context.speaker.available();
-    read->setChecked(speaking.ok() && m_context.settings.flag(Settings::Key::ReadNames));
+    read->setChecked(speaking.ok() && m_context.settings.value(Settings::ReadNames));
     read->setEnabled(speaking.ok());
     read->setToolTip(speaking ? QStringLiteral("抽中或选中学生时朗读其姓名") : speaking.error());
     connect(read, &QAction::toggled, this, [this](bool on) {
-        m_context.settings.setValue(Settings::Key::ReadNames, on);
+        m_context.settings.setValue(Settings::ReadNames, on);
         m_context.settings.sync();
     });
 
-    addSettingSwitch(menu, m_context.settings, Settings::Key::ClassroomKeys, QStringLiteral("键盘和翻页笔"),
-                     QStringLiteral("actKeys"), QStringLiteral("空格或翻页键：开始/停止抽取；0~5：计分；Esc：收起窗口"));
+    addSettingSwitch(menu, m_context.settings, Settings::ClassroomKeys, QStringLiteral("键盘和翻页笔"),
+                     QStringLiteral("actKeys"),
+                     QStringLiteral("空格或翻页键：开始/停止抽取；0~5：计分；Esc：收起窗口"));
     addKeyDrawChoice(menu);
     addWhyCaptionSwitch(menu);
     menu->popup(Text2->mapToGlobal(at));
@@ -402,7 +402,7 @@ void Form1::showNameMenu(const QPoint &at)
 void Form1::addKeyDrawChoice(QMenu *menu)
 {
     auto *group = new QActionGroup(menu);
-    const bool fair = m_context.settings.text(Settings::Key::KeyDraw) == QLatin1String("fair");
+    const bool fair = m_context.settings.value(Settings::KeyDraw) == QLatin1String("fair");
     const auto add = [&](const char *name, const QString &caption, const QString &tip, const char *value,
                          bool on) {
         QAction *choice = menu->addAction(caption);
@@ -412,7 +412,7 @@ void Form1::addKeyDrawChoice(QMenu *menu)
         choice->setToolTip(tip);
         group->addAction(choice);
         connect(choice, &QAction::triggered, this, [this, value] {
-            m_context.settings.setValue(Settings::Key::KeyDraw, QLatin1String(value));
+            m_context.settings.setValue(Settings::KeyDraw, QLatin1String(value));
             m_context.settings.sync();
         });
     };
@@ -451,7 +451,7 @@ void Form1::clearWhyChosen()
 
 void Form1::captionWhyChosen(const QString &why)
 {
-    if (!m_context.settings.flag(Settings::Key::ShowWhyChosen) || m_collapsed)
+    if (!m_context.settings.value(Settings::ShowWhyChosen) || m_collapsed)
         return;
     // Inside the box's border, below the name, left of the bar that lies over the box's edge.
     const int border = Text13->frameWidth();
@@ -463,7 +463,7 @@ void Form1::captionWhyChosen(const QString &why)
 
 void Form1::addWhyCaptionSwitch(QMenu *menu)
 {
-    QAction *why = addSettingSwitch(menu, m_context.settings, Settings::Key::ShowWhyChosen,
+    QAction *why = addSettingSwitch(menu, m_context.settings, Settings::ShowWhyChosen,
                                     QStringLiteral("显示抽取依据"), QStringLiteral("actShowWhy"),
                                     QStringLiteral("抽取停止后在姓名下方显示几秒钟抽取依据"));
     connect(why, &QAction::toggled, this, [this](bool on) {
@@ -486,7 +486,7 @@ void Form1::placeNameInBox(const QString &text)
 
 void Form1::readAloud(const QString &name)
 {
-    if (m_context.settings.flag(Settings::Key::ReadNames) && m_context.speaker.available())
+    if (m_context.settings.value(Settings::ReadNames) && m_context.speaker.available())
         m_context.speaker.say(wordsForStudent(name));
 }
 
