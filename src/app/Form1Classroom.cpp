@@ -466,7 +466,7 @@ void Form1::addWhyCaptionSwitch(QMenu *menu)
     QAction *why = addSettingSwitch(menu, m_context.settings, Settings::ShowWhyChosen,
                                     QStringLiteral("显示抽取依据"), QStringLiteral("actShowWhy"),
                                     QStringLiteral("抽取停止后在姓名下方显示几秒钟抽取依据"));
-    connect(why, &QAction::toggled, this, [this](bool on) {
+    m_context.settings.watch(Settings::ShowWhyChosen, why, [this](bool on) {
         if (!on)
             m_whyCaption->hideNow();
     });

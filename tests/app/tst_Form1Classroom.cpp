@@ -610,6 +610,16 @@ private slots:
         QVERIFY(!nameDisplay()->toolTip().isEmpty());
     }
 
+    // Switching the reason off takes a reason on show away at once.
+    void whyCaptionGoesWhenSwitchedOff()
+    {
+        start("一班");
+        drawOnce(0);
+        QVERIFY(whyCaption()->isVisible());
+        chooseFromMenu(nameDisplay(), QPoint(5, 5), "actShowWhy");
+        QVERIFY(!whyCaption()->isVisible());
+    }
+
     // Pictures for a person to look at: only with CORVANTA_SHOTS set to a folder, on a real
     // X screen (xvfb-run).
     void screenshots()
