@@ -116,6 +116,24 @@ private slots:
                        u"Cmd_manage_4=快捷方式"_qs}}));
     }
 
+    // Tests and outside checks find a control by its name anywhere in the console: a page's
+    // control never takes a name another page (or the console) already has.
+    void everyControlNamedOnce()
+    {
+        auto dialog = open(consolePages());
+        QVERIFY(dialog);
+        QStringList seen, twice;
+        for (const auto *w : dialog->findChildren<QWidget *>()) {
+            const QString name = w->objectName();
+            if (name.isEmpty() || name.startsWith(u"qt_"))
+                continue;
+            if (seen.contains(name))
+                twice.append(name);
+            seen.append(name);
+        }
+        QVERIFY2(twice.isEmpty(), qPrintable(twice.join(u' ')));
+    }
+
     // More pages than one row holds: even rows in button order, every button visible inside
     // the window, none over another or "返回", and each shows (and fills) its own page.
     void pagesBeyondOneRow_data()
