@@ -25,7 +25,6 @@
 #include <QMetaMethod>
 #include <QNetworkInformation>
 #include <QNetworkInterface>
-#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
@@ -199,20 +198,19 @@ void frmLogin::cmdOK_Click()
     }
     // Held until the class lists are loaded too: that download waits inside this click.
     BusyGuard busy(this, actionButtons());
-    loginOnline(user, password);
-    if (!busy.windowAlive())
+    if (!loginOnline(busy, user, password))
         return;
     busy.release();
     updateButtons();
 }
 
 // The window may go away while a request waits; nothing of it is touched after that.
-void frmLogin::loginOnline(const QString &user, const QString &password)
+bool frmLogin::loginOnline(BusyGuard &busy, const QString &user, const QString &password)
 {
-    QPointer<frmLogin> self(this);
-    const HttpResult reply = m_context.link.send(score_pages::checkPassword(user, password));
-    if (!self)
-        return;
+    const auto sent = sendAndWait(busy, m_context.link, score_pages::checkPassword(user, password));
+    if (!sent)
+        return false;
+    const HttpResult &reply = *sent;
 
     switch (reply.outcome()) {
     case ReplyOutcome::Failed:
@@ -227,14 +225,16 @@ void frmLogin::loginOnline(const QString &user, const QString &password)
         break;
     case ReplyOutcome::Accepted:
         m_context.session.logInOnline(user, Md5Hex(password));
-        emit showMainWindowRequested();
-        emit loggedInOnline();
-        if (!self)
-            return;
+        if (!busy.wait([this] {
+                emit showMainWindowRequested();
+                emit loggedInOnline();
+            }))
+            return false;
         hide();
         SavedNames().remember(m_context.login.LoginUser);
         break;
     }
+    return true;
 }
 
 void frmLogin::Command1_Click()
@@ -243,8 +243,7 @@ void frmLogin::Command1_Click()
         return;
     BusyGuard busy(this, actionButtons());
     m_context.session.logInOffline();
-    emit loggedInOffline();
-    if (!busy.windowAlive())
+    if (!busy.wait([this] { emit loggedInOffline(); }))
         return;
     busy.release();
     hide();

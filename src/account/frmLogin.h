@@ -14,6 +14,7 @@ class QTimer;
 
 namespace corvanta {
 
+class BusyGuard;
 class ElidedLabel;
 // The login window: online login against the score server, offline login on the cached
 // class record file, the list of account names used on this computer.
@@ -59,7 +60,8 @@ private:
     void updateButtons();
     QList<QWidget *> actionButtons() const;
     void cmdOK_Click();
-    void loginOnline(const QString &user, const QString &password);
+    // False when the window went away during the wait.
+    bool loginOnline(BusyGuard &busy, const QString &user, const QString &password);
     void Command1_Click();
     void Command2_Click();
     void Command3_Click();

@@ -138,11 +138,11 @@ void frmPswd::Command3_Click()
         return;
     const QString email = Text2->text();
     BusyGuard busy(this, inputs());
-    const HttpResult reply = m_context.link.send(account_pages::getPswdCode(Text1->text(), email));
-    if (!busy.windowAlive())
+    const auto reply = sendAndWait(busy, m_context.link, account_pages::getPswdCode(Text1->text(), email));
+    if (!reply)
         return;
     busy.release();
-    const QString text = reply.status == 200 ? reply.text : QString();
+    const QString text = reply->status == 200 ? reply->text : QString();
     if (text == account_pages::kResetSuccess) {
         m_context.prompter.message(this, QStringLiteral("请查收"),
                                    QStringLiteral("验证码已经发送到您的邮箱:") + email,
@@ -170,10 +170,11 @@ void frmPswd::Command1_Click()
                                                      Check1->isChecked() ? Text3->text() : QString(),
                                                      Check2->isChecked() ? Text4->text() : QString());
     BusyGuard busy(this, inputs());
-    const HttpResult reply = m_context.link.send(call);
-    if (!busy.windowAlive())
+    const auto sent = sendAndWait(busy, m_context.link, call);
+    if (!sent)
         return;
     busy.release();
+    const HttpResult &reply = *sent;
     switch (reply.outcome(account_pages::kResetSuccess)) {
     case ReplyOutcome::Accepted:
         m_context.prompter.message(this, QStringLiteral("成功"), QStringLiteral("密码修改成功！"),

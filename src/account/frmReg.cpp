@@ -169,10 +169,11 @@ void frmReg::Command1_Click()
                                            .phone = Text7->text(),
                                            .qq = Text8->text()};
     BusyGuard busy(this, {Text1, Text2, Text3, Text4, Text5, Text6, Text7, Text8, Command1, Command2});
-    const HttpResult reply = m_context.link.send(account_pages::regTeacher(form));
-    if (!busy.windowAlive())
+    const auto sent = sendAndWait(busy, m_context.link, account_pages::regTeacher(form));
+    if (!sent)
         return;
     busy.release();
+    const HttpResult &reply = *sent;
     switch (reply.outcome(account_pages::kRegistered)) {
     case ReplyOutcome::Accepted:
         m_context.prompter.message(

@@ -323,17 +323,21 @@ void GroupListsPanel::uploadGroups()
         controls.append(list);
 
     BusyGuard busy(this, controls);
-    const HttpResult result = m_context.link.send(
-        score_pages::group(m_className, m_context.login.LoginUser, m_context.session.operationPassword(),
-                           QList<QStringList>(names.cbegin(), names.cend())));
-    if (!busy.windowAlive())
+    const auto sent = sendAndWait(busy, m_context.link,
+                                  score_pages::group(m_className, m_context.login.LoginUser,
+                                                     m_context.session.operationPassword(),
+                                                     QList<QStringList>(names.cbegin(), names.cend())));
+    if (!sent)
         return;
+    const HttpResult &result = *sent;
     // The record file follows, so that choosing the class again shows the new grouping.
-    const Result refreshed = result.outcome() == ReplyOutcome::Accepted
-                                 ? m_context.session.refreshRecords(m_context.link)
-                                 : Result::success();
-    if (!busy.windowAlive())
+    const auto fetched = busy.wait([&] {
+        return result.outcome() == ReplyOutcome::Accepted ? m_context.session.refreshRecords(m_context.link)
+                                                          : Result::success();
+    });
+    if (!fetched)
         return;
+    const Result &refreshed = *fetched;
     busy.release();
 
     switch (result.outcome()) {

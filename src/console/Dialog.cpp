@@ -183,10 +183,10 @@ void Dialog::showPage(ConsolePage *shown)
         BusyGuard busy(this, {this});
         // A failure keeps recordsUsable() failing with its reason: the page keeps its
         // lists closed and says so.
-        const Result refreshed = m_session->refreshRecordCache();
-        if (!busy.windowAlive())
+        const auto refreshed = busy.wait([this] { return m_session->refreshRecordCache(); });
+        if (!refreshed)
             return;
-        Q_ASSERT(refreshed.ok() == m_session->recordsUsable().ok());
+        Q_ASSERT(refreshed->ok() == m_session->recordsUsable().ok());
     }
     shown->fillPage();
 }

@@ -55,12 +55,12 @@ void TeacherPage::fillPage()
     if (!busy)
         return;
     const LoginState &login = m_session.context().login;
-    const HttpResult reply = send(console_pages::getTeacher(login.LoginUser, login.LoginDigest));
-    if (!busy->windowAlive())
+    const auto reply = send(*busy, console_pages::getTeacher(login.LoginUser, login.LoginDigest));
+    if (!reply)
         return;
     busy.reset();
     // Anything but the three lines leaves the boxes as they were; a refused login says so.
-    const QString text = reply.status == 200 ? reply.text : QString();
+    const QString text = reply->status == 200 ? reply->text : QString();
     if (const auto info = console_pages::readTeacher(text)) {
         Text6->setText(info->name);
         Text7->setText(info->account);
@@ -98,13 +98,14 @@ void TeacherPage::change()
     auto busy = beginWait();
     if (!busy)
         return;
-    const HttpResult reply = send(console_pages::setTeacher(account, Text11->text().trimmed(),
-                                                            Text8->text().trimmed(), newLogin, newOperation));
-    if (!busy->windowAlive())
+    const auto reply =
+        send(*busy, console_pages::setTeacher(account, Text11->text().trimmed(), Text8->text().trimmed(),
+                                              newLogin, newOperation));
+    if (!reply)
         return;
     busy.reset();
-    const ReplyNotice notice = console::consoleReply(reply, ReplyKind::Settings, QStringLiteral("操作成功！"),
-                                                     QStringLiteral("操作失败！"));
+    const ReplyNotice notice = console::consoleReply(
+        *reply, ReplyKind::Settings, QStringLiteral("操作成功！"), QStringLiteral("操作失败！"));
     Session &session = m_session.context().session;
     // The session follows the new passwords at once: the reading pages identify the teacher
     // by the login password's digest, and every change sends the operation password.

@@ -372,11 +372,14 @@ void UploadPanel::upload()
     }
 
     BusyGuard busy(this, {List4, Command12, Command13, Command14, Command15, Command27, btnRemove});
-    const HttpResult result = m_context.link.send(score_pages::upload(
-        m_context.login.LoginUser, m_context.session.operationPassword(), Text5->text(), scoreTexts(lines)));
-    if (!busy.windowAlive())
+    const auto sent =
+        sendAndWait(busy, m_context.link,
+                    score_pages::upload(m_context.login.LoginUser, m_context.session.operationPassword(),
+                                        Text5->text(), scoreTexts(lines)));
+    if (!sent)
         return;
     busy.release();
+    const HttpResult &result = *sent;
     updateSendEnabled(false);
 
     switch (result.outcome()) {
