@@ -7,7 +7,7 @@
 #include "core/AppConfig.h"
 #include "net/LoginState.h"
 #include "net/SavedNames.h"
-#include "net/ScorePages.h"
+#include "net/ScoreRequests.h"
 #include "net/ServerLink.h"
 #include "net/Session.h"
 #include "net/Wire.h"

@@ -3,14 +3,14 @@
 #include "app/AbsentMenu.h"
 
 #include "net/LoginState.h"
-#include "net/ScorePages.h"
+#include "net/ScoreRequests.h"
 #include "net/ServerLink.h"
 #include "net/Session.h"
 #include "widgets/BusyGuard.h"
 #include "widgets/ClassroomLook.h"
-#include "widgets/Twips.h"
 #include "widgets/PasswordBinding.h"
 #include "widgets/Prompter.h"
+#include "widgets/Twips.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -12,7 +12,7 @@
 #include "core/AppConfig.h"
 #include "net/LoginState.h"
 #include "net/OutgoingText.h"
-#include "net/ScorePages.h"
+#include "net/ScoreRequests.h"
 #include "net/ServerLink.h"
 #include "net/Session.h"
 #include "widgets/BusyGuard.h"
