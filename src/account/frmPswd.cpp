@@ -3,7 +3,7 @@
 #include "account/AccountRules.h"
 #include "account/FormControls.h"
 #include "core/AppConfig.h"
-#include "net/AccountPages.h"
+#include "net/AccountRequests.h"
 #include "net/ServerLink.h"
 #include "widgets/BusyGuard.h"
 #include "widgets/Prompter.h"

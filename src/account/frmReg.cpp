@@ -2,7 +2,7 @@
 
 #include "account/AccountRules.h"
 #include "account/FormControls.h"
-#include "net/AccountPages.h"
+#include "net/AccountRequests.h"
 #include "widgets/BusyGuard.h"
 #include "widgets/Prompter.h"
 #include "widgets/Twips.h"

@@ -1,4 +1,4 @@
-#include "net/AccountPages.h"
+#include "net/AccountRequests.h"
 #include "net/ConsolePages.h"
 #include "net/ScoreRequests.h"
 
