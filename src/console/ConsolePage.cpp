@@ -4,7 +4,7 @@
 #include "widgets/TwipsLayout.h"
 
 #include "console/ConsoleSession.h"
-#include "net/ConsolePages.h"
+#include "net/ConsoleRequests.h"
 #include "net/LoginState.h"
 #include "net/ServerLink.h"
 #include "net/Session.h"

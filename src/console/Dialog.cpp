@@ -7,7 +7,7 @@
 #include "console/ConsoleSession.h"
 #include "console/QrCodeView.h"
 #include "core/AppConfig.h"
-#include "net/ConsolePages.h"
+#include "net/ConsoleRequests.h"
 #include "net/ServerLink.h"
 #include "net/Session.h"
 #include "widgets/BusyGuard.h"

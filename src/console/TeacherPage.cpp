@@ -1,7 +1,7 @@
 #include "TeacherPage.h"
 
 #include "console/ConsoleSession.h"
-#include "net/ConsolePages.h"
+#include "net/ConsoleRequests.h"
 #include "net/LoginState.h"
 #include "net/Session.h"
 #include "net/Wire.h"

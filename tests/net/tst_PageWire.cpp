@@ -1,5 +1,5 @@
 #include "net/AccountRequests.h"
-#include "net/ConsolePages.h"
+#include "net/ConsoleRequests.h"
 #include "net/ScoreRequests.h"
 
 #include <QTest>

@@ -2,7 +2,7 @@
 #include "Routes.h"
 
 #include "net/AccountRequests.h"
-#include "net/ConsolePages.h"
+#include "net/ConsoleRequests.h"
 #include "net/ScoreRequests.h"
 
 #include <QTest>
