@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/Draw.h"
-#include "app/RecordFile.h"
+#include "net/RecordFile.h"
 #include "widgets/AppContext.h"
 #include "widgets/Twips.h"
 

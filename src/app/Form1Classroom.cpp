@@ -3,6 +3,7 @@
 #include "app/AbsentMenu.h"
 #include "app/AbsentStore.h"
 #include "app/ClassroomKeys.h"
+#include "app/DisplayText.h"
 #include "app/ManualSearchBox.h"
 #include "app/NameDisplay.h"
 #include "app/StatisticsPanel.h"

@@ -1,5 +1,6 @@
 #include "Form1.h"
 
+#include "app/DisplayText.h"
 #include "app/Form1Layout.h"
 #include "app/GroupListsPanel.h"
 #include "app/ManualSearchBox.h"
