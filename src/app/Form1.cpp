@@ -9,7 +9,7 @@
 #include "core/AppConfig.h"
 #include "net/LoginState.h"
 #include "net/Session.h"
-#include "scoring/DailyLog.h"
+#include "scoring/ScoreRecorder.h"
 #include "scoring/ScoreUndo.h"
 #include "scoring/StandardLine.h"
 #include "scoring/UploadPanel.h"

@@ -1,12 +1,12 @@
 #include "UploadPanel.h"
 
 #include "CorrectionPanel.h"
-#include "DailyLog.h"
 #include "GroupStats.h"
 #include "GroupStatsPanel.h"
 #include "PendingPrompts.h"
 #include "PendingScores.h"
 #include "ScoreDataFile.h"
+#include "ScoreRecorder.h"
 #include "ScoreUndo.h"
 
 #include "core/AppConfig.h"
