@@ -1,7 +1,7 @@
 #include "Pages.h"
 #include "Routes.h"
 
-#include "net/AccountPages.h"
+#include "net/AccountRequests.h"
 #include "net/Wire.h"
 
 #include <QCryptographicHash>

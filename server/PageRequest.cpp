@@ -1,7 +1,7 @@
 #include "PageRequest.h"
 
 #include "core/TextCodec.h"
-#include "net/AccountPages.h"
+#include "net/AccountRequests.h"
 #include "net/RecordFormat.h"
 #include "net/Wire.h"
 

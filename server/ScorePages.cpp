@@ -5,7 +5,7 @@
 #include "net/FieldLimits.h"
 #include "net/OutgoingText.h"
 #include "net/ScoreLine.h"
-#include "net/ScorePages.h"
+#include "net/ScoreRequests.h"
 #include "net/Wire.h"
 
 #include <QSet>

@@ -7,7 +7,7 @@
 #include "console/ConsoleSession.h"
 #include "console/QrCodeView.h"
 #include "core/AppConfig.h"
-#include "net/ConsolePages.h"
+#include "net/ConsoleRequests.h"
 #include "net/ServerLink.h"
 #include "net/Session.h"
 #include "widgets/BusyGuard.h"
@@ -183,10 +183,10 @@ void Dialog::showPage(ConsolePage *shown)
         BusyGuard busy(this, {this});
         // A failure keeps recordsUsable() failing with its reason: the page keeps its
         // lists closed and says so.
-        const Result refreshed = m_session->refreshRecordCache();
-        if (!busy.windowAlive())
+        const auto refreshed = busy.wait([this] { return m_session->refreshRecordCache(); });
+        if (!refreshed)
             return;
-        Q_ASSERT(refreshed.ok() == m_session->recordsUsable().ok());
+        Q_ASSERT(refreshed->ok() == m_session->recordsUsable().ok());
     }
     shown->fillPage();
 }

@@ -5,7 +5,7 @@
 
 #include "console/ConsoleSession.h"
 #include "core/TextCodec.h"
-#include "net/ConsolePages.h"
+#include "net/ConsoleRequests.h"
 #include "net/LoginState.h"
 #include "net/OutgoingText.h"
 #include "widgets/BusyGuard.h"

@@ -4,7 +4,7 @@
 
 #include "console/ConsoleSession.h"
 #include "core/TextCodec.h"
-#include "net/ConsolePages.h"
+#include "net/ConsoleRequests.h"
 #include "net/LoginState.h"
 #include "net/Wire.h"
 #include "widgets/BusyGuard.h"

@@ -2,7 +2,7 @@
 
 #include "console/ConsoleSession.h"
 #include "console/TextImport.h"
-#include "net/ConsolePages.h"
+#include "net/ConsoleRequests.h"
 #include "net/LoginState.h"
 #include "widgets/BusyGuard.h"
 #include "widgets/Prompter.h"

@@ -1,7 +1,7 @@
 #include "TopicPage.h"
 
 #include "console/ConsoleSession.h"
-#include "net/ConsolePages.h"
+#include "net/ConsoleRequests.h"
 #include "net/LoginState.h"
 
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "ScorePages.h"
+#include "ScoreRequests.h"
 
 #include "net/PageDescriptor.h"
 

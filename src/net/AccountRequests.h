@@ -2,7 +2,7 @@
 
 #include "net/PageCall.h"
 
-// The account pages: the name check, registration, the check code and the password reset,
+// Requests to the account pages: the name check, registration, the check code and the password reset,
 // with the account-name and e-mail rules both the tool and the server apply.
 namespace corvanta::account_pages {
 

@@ -1,4 +1,4 @@
-#include "AccountPages.h"
+#include "AccountRequests.h"
 
 #include "net/PageDescriptor.h"
 

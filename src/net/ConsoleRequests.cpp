@@ -1,4 +1,4 @@
-#include "ConsolePages.h"
+#include "ConsoleRequests.h"
 
 #include "core/TextCodec.h"
 
@@ -12,7 +12,8 @@ PageCall getTeacher(const QString &username, const QString &digest)
 PageCall setTeacher(const QString &account, const QString &email, const QString &oldOperationPassword,
                     const QString &newLoginPassword, const QString &newOperationPassword)
 {
-    return page::kSetTeacher.call({account, email, oldOperationPassword, newLoginPassword, newOperationPassword});
+    return page::kSetTeacher.call(
+        {account, email, oldOperationPassword, newLoginPassword, newOperationPassword});
 }
 
 PageCall setClass(const QString &username, const QString &password, const QStringList &classes)

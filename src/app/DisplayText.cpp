@@ -1,4 +1,4 @@
-#include "RecordFile.h"
+#include "DisplayText.h"
 
 #include <algorithm>
 

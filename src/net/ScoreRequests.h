@@ -8,7 +8,7 @@
 
 #include <optional>
 
-// The pages of the score road: login, record file, upload, clock and version checks.
+// Requests to the pages of the score road: login, record file, upload, clock and version checks.
 namespace corvanta::score_pages {
 
 // The login check. The name goes as typed; the password without the blanks around it.

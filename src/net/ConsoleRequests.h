@@ -6,7 +6,7 @@
 
 #include <optional>
 
-// The pages of the management console: the teacher's settings, the class, student and
+// Requests to the pages of the management console: the teacher's settings, the class, student and
 // topic lists, the scales of a topic and the recorded scores. The password field is always the
 // operation password as typed; reading pages name the teacher by account and digest.
 // Every changing page answers "Success!" when it took the change.
