@@ -27,8 +27,8 @@ QString number(double value)
 // The line chart's drawing box: the browser scales it to the page's width. Room above the
 // plot for the value axis's title, below it for the dates and the time axis's title, all at
 // the phone's text size.
-constexpr double kWidth = 480, kHeight = 280;
-constexpr double kLeft = 34, kRight = 12, kTop = 40, kBottom = 58;
+constexpr double kWidth = 480, kHeight = 288;
+constexpr double kLeft = 34, kRight = 12, kTop = 48, kBottom = 58;
 constexpr int kMostTicks = 5;
 constexpr qint64 kDay = 86400;
 
@@ -183,14 +183,15 @@ QString lineChart(const QString &id, const QString &caption, const QList<Line> &
                          shortestDecimal(v));
     }
     grid += QStringLiteral("<text class=\"axis\" x=\"0\" y=\"%1\">%2</text>")
-                .arg(number(kTop - 18), valueTitle.toHtmlEscaped());
+                .arg(number(kTop - 26), valueTitle.toHtmlEscaped());
     if (any) {
         for (const Tick &tick : dateTicks(firstDay, lastDay, plotWidth)) {
+            // A label stays right of the value axis's figures and inside the drawing.
             const double x = px(tick.time), half = labelWidth(tick.text) / 2;
             grid += QStringLiteral("<line x1=\"%1\" x2=\"%1\" y1=\"%2\" y2=\"%3\" stroke=\"#888\"/>"
                                    "<text class=\"tick\" x=\"%4\" y=\"%3\" dy=\"1em\" text-anchor=\"middle\">%5</text>")
                         .arg(number(x), number(plotBottom), number(plotBottom + 5),
-                             number(std::clamp(x, half, kWidth - half)), tick.text);
+                             number(std::clamp(x, kLeft + half, kWidth - half)), tick.text);
         }
         const QString years = firstDay.year() == lastDay.year()
                                   ? QString::number(firstDay.year())
