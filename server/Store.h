@@ -104,7 +104,7 @@ struct ClassReport
 
 // A student's page: the figures, the student's and the class's means per topic and over time,
 // one page of the student's scores. The student's part is read in one snapshot; the class's
-// (classTopics, classHours, classScoreHours) is the store's to leave empty: the page takes it
+// (classTopics, classHours, classScoreHours, classGrouped) is the store's to leave empty: the page takes it
 // from the class's report, which the server keeps between requests.
 struct StudentReport
 {
@@ -118,6 +118,7 @@ struct StudentReport
     QList<HourSummary> classHours;
     QList<ScoreRecord> history; // the page asked for, newest first (by score time, then record)
     QList<qint64> classScoreHours; // as ClassReport::scoreHours
+    bool classGrouped = false;     // a student of the class is in a group other than 0
 };
 
 // A signed-in browser, found by the hash of its token.

@@ -47,8 +47,10 @@ QString figures(const StudentReport &r)
         return QStringLiteral("<tr><th scope=\"row\">%1</th><td>%2</td></tr>").arg(QString::fromUtf8(caption), value);
     };
     const StudentSummary &s = r.student;
+    // A class without groups has everyone in group 0: no group to name.
+    const QString group = r.classGrouped ? row("组", QString::number(s.group)) : QString();
     return QStringLiteral("<table id=\"figures\" class=\"figures\"><tbody>") + row("班级", esc(r.className)) +
-           row("组", QString::number(s.group)) + row("被点次数", QString::number(s.scores)) +
+           group + row("被点次数", QString::number(s.scores)) +
            row("平均分", esc(outOfFullMark(meanText(s.mean(), s.scores), s.scores))) +
            row("班级平均分", esc(outOfFullMark(meanText(classScores > 0 ? classTotal / classScores : 0, classScores),
                                                classScores))) +
@@ -62,7 +64,8 @@ QString chart(const StudentReport &r)
     const QString chartHtml =
         lineChart(QStringLiteral("chart-days"), QStringLiteral("%1 每天的平均分与班级平均分").arg(r.student.name),
                   {{r.student.name, points(own), kStudentColour, false},
-                   {QStringLiteral("班级平均分"), points(cls), kClassColour, true}});
+                   {QStringLiteral("班级平均分"), points(cls), kClassColour, true}},
+                  QStringLiteral("平均分"), web_report::kFullMark);
     // The chart's figures for screen readers.
     QHash<QDate, const web_report::DaySummary *> classOf;
     for (const auto &d : cls)

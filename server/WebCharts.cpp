@@ -1,7 +1,11 @@
 #include "WebCharts.h"
 
+#include "WebStyle.h"
+
 #include "core/TextCodec.h"
 #include "net/Wire.h"
+
+#include <QDate>
 
 #include <algorithm>
 #include <cmath>
@@ -20,9 +24,88 @@ QString number(double value)
     return QString::number(value, 'f', 1);
 }
 
-// The line chart's drawing box: the browser scales it to the page's width.
-constexpr double kWidth = 480, kHeight = 220;
-constexpr double kLeft = 34, kRight = 10, kTop = 10, kBottom = 28;
+// The line chart's drawing box: the browser scales it to the page's width. Room above the
+// plot for the value axis's title, below it for the dates and the time axis's title, all at
+// the phone's text size.
+constexpr double kWidth = 480, kHeight = 288;
+constexpr double kLeft = 34, kRight = 12, kTop = 48, kBottom = 58;
+constexpr int kMostTicks = 5;
+constexpr qint64 kDay = 86400;
+
+QDate dayOf(qint64 time)
+{
+    return QDate::fromString(SecondsToDateText(time).left(10), Qt::ISODate);
+}
+
+qint64 startOf(const QDate &day)
+{
+    return DateTextToSeconds(day.toString(Qt::ISODate));
+}
+
+// A label's width in the drawing's units at the phone's text size, near enough to keep labels
+// apart: a Chinese character is a square, a digit a little over half of one.
+double labelWidth(const QString &text)
+{
+    double ems = 0;
+    for (const QChar c : text)
+        ems += c.unicode() < 0x2E80 ? 0.6 : 1.0;
+    return ems * web_style::kPhoneChartText;
+}
+
+struct Tick
+{
+    qint64 time = 0;
+    QString text;
+};
+
+// Dated ticks on the days from..to drawn `width` units wide: every day or every 2, 7 or 14
+// days ("3月5日", in the middle of the day), else the first of every 1, 2, 3 or 6 months
+// ("3月"), else of every year or few ("2027年"); the first of these with at most kMostTicks
+// labels standing apart.
+QList<Tick> dateTicks(const QDate &from, const QDate &to, double width)
+{
+    const qint64 start = startOf(from);
+    const double perSecond = width / double(startOf(to.addDays(1)) - start);
+    const auto apart = [&](const QList<Tick> &ticks) {
+        if (ticks.isEmpty() || ticks.size() > kMostTicks)
+            return false;
+        for (qsizetype i = 1; i < ticks.size(); ++i) {
+            const double room = double(ticks[i].time - ticks[i - 1].time) * perSecond;
+            if (room < (labelWidth(ticks[i].text) + labelWidth(ticks[i - 1].text)) / 2 + 8)
+                return false;
+        }
+        return true;
+    };
+    for (const int step : {1, 2, 7, 14}) {
+        QList<Tick> ticks;
+        for (QDate d = from; d <= to && ticks.size() <= kMostTicks; d = d.addDays(step))
+            ticks.append({startOf(d) + kDay / 2, QStringLiteral("%1月%2日").arg(d.month()).arg(d.day())});
+        if (apart(ticks))
+            return ticks;
+    }
+    for (const int step : {1, 2, 3, 6}) {
+        // Months a whole number of steps after January: every second one is 1, 3, 5 ... 月.
+        QDate d(from.year(), 1, 1);
+        while (d < from)
+            d = d.addMonths(step);
+        QList<Tick> ticks;
+        for (; d <= to && ticks.size() <= kMostTicks; d = d.addMonths(step))
+            ticks.append({startOf(d), QStringLiteral("%1月").arg(d.month())});
+        if (apart(ticks))
+            return ticks;
+    }
+    for (int step = 1; step <= 1024; step *= 2) {
+        QDate d(from.year() + (QDate(from.year(), 1, 1) < from ? 1 : 0), 1, 1);
+        while (d.year() % step)
+            d = d.addYears(1);
+        QList<Tick> ticks;
+        for (; d <= to && ticks.size() <= kMostTicks; d = d.addYears(step))
+            ticks.append({startOf(d), QStringLiteral("%1年").arg(d.year())});
+        if (apart(ticks))
+            return ticks;
+    }
+    return {};
+}
 
 } // namespace
 
@@ -63,10 +146,11 @@ QString barChart(const QString &id, const QString &caption, const QList<Bar> &ba
         .arg(id.toHtmlEscaped(), caption.toHtmlEscaped(), rows);
 }
 
-QString lineChart(const QString &id, const QString &caption, const QList<Line> &lines)
+QString lineChart(const QString &id, const QString &caption, const QList<Line> &lines, const QString &valueTitle,
+                  double fullMark)
 {
     qint64 first = 0, last = 0;
-    double low = 0, high = 0;
+    double low = 0, high = std::max(0.0, fullMark);
     bool any = false;
     for (const Line &line : lines) {
         for (const LinePoint &p : line.points) {
@@ -79,26 +163,41 @@ QString lineChart(const QString &id, const QString &caption, const QList<Line> &
     }
     if (high <= low)
         high = low + 1;
-    const double timeSpan = last > first ? double(last - first) : 1;
-    auto px = [&](qint64 t) { return kLeft + (kWidth - kLeft - kRight) * double(t - first) / timeSpan; };
-    auto py = [&](double v) { return kTop + (kHeight - kTop - kBottom) * (high - v) / (high - low); };
+    // Whole days: from the first point's midnight to the end of the last point's day.
+    const QDate firstDay = dayOf(first), lastDay = dayOf(last);
+    const qint64 start = any ? startOf(firstDay) : 0;
+    const qint64 end = any ? startOf(lastDay.addDays(1)) : kDay;
+    const double plotWidth = kWidth - kLeft - kRight, plotBottom = kHeight - kBottom;
+    auto px = [&](qint64 t) { return kLeft + plotWidth * double(t - start) / double(end - start); };
+    auto py = [&](double v) { return kTop + (plotBottom - kTop) * (high - v) / (high - low); };
 
+    // Every text goes in with one arg() call: a name holding "%1" must stay as it is.
     QString grid;
-    // Lines at whole scores, at most six of them.
-    const double step = std::max(1.0, std::ceil((high - low) / 5));
+    // Lines at whole scores, at most seven of them; the labels centred on their lines.
+    const double step = std::max(1.0, std::ceil((high - low) / 6));
     for (double v = std::ceil(low / step) * step; v <= high + 1e-9; v += step) {
         grid += QStringLiteral("<line x1=\"%1\" x2=\"%2\" y1=\"%3\" y2=\"%3\" stroke=\"%4\"/>"
-                               "<text x=\"%5\" y=\"%6\" text-anchor=\"end\">%7</text>")
+                               "<text x=\"%5\" y=\"%3\" dy=\"0.35em\" text-anchor=\"end\">%6</text>")
                     .arg(number(kLeft), number(kWidth - kRight), number(py(v)),
                          v == 0 ? QStringLiteral("#888") : QStringLiteral("#e3e3e3"), number(kLeft - 6),
-                         number(py(v) + 4), shortestDecimal(v));
+                         shortestDecimal(v));
     }
+    grid += QStringLiteral("<text class=\"axis\" x=\"0\" y=\"%1\">%2</text>")
+                .arg(number(kTop - 26), valueTitle.toHtmlEscaped());
     if (any) {
-        const double base = kHeight - kBottom + 18;
-        grid += QStringLiteral("<text x=\"%1\" y=\"%3\">%4</text><text x=\"%2\" y=\"%3\" text-anchor=\"end\">%5"
-                               "</text>")
-                    .arg(number(kLeft), number(kWidth - kRight), number(base),
-                         SecondsToDateText(first).left(10), SecondsToDateText(last).left(10));
+        for (const Tick &tick : dateTicks(firstDay, lastDay, plotWidth)) {
+            // A label stays right of the value axis's figures and inside the drawing.
+            const double x = px(tick.time), half = labelWidth(tick.text) / 2;
+            grid += QStringLiteral("<line x1=\"%1\" x2=\"%1\" y1=\"%2\" y2=\"%3\" stroke=\"#888\"/>"
+                                   "<text class=\"tick\" x=\"%4\" y=\"%3\" dy=\"1em\" text-anchor=\"middle\">%5</text>")
+                        .arg(number(x), number(plotBottom), number(plotBottom + 5),
+                             number(std::clamp(x, kLeft + half, kWidth - half)), tick.text);
+        }
+        const QString years = firstDay.year() == lastDay.year()
+                                  ? QString::number(firstDay.year())
+                                  : QStringLiteral("%1–%2").arg(firstDay.year()).arg(lastDay.year());
+        grid += QStringLiteral("<text class=\"axis\" x=\"%1\" y=\"%2\" text-anchor=\"end\">日期（%3年）</text>")
+                    .arg(number(kWidth - kRight), number(kHeight - 4), years);
     }
     QString paths;
     for (const Line &line : lines) {

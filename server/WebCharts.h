@@ -36,9 +36,13 @@ struct Line
     bool dashed = false;
 };
 
-// A line chart as inline SVG drawn here: the lines over a shared time axis, the score axis
-// from the lowest to the highest value (and zero), its first and last dates below. role="img"
-// with the caption; the figures themselves are in a table of the page.
-QString lineChart(const QString &id, const QString &caption, const QList<Line> &lines);
+// A line chart as inline SVG drawn here: the lines over a time axis of whole days (a point
+// stands in the middle of its day) with dated ticks and the title "日期（YYYY年）", the value
+// axis titled `valueTitle` from zero (or the lowest value) to `fullMark` (or the highest
+// value) with a line at each whole score. role="img" with the caption; the figures
+// themselves are in a table of the page. Its labels leave room for the phone's text size
+// (web_style::kPhoneChartText).
+QString lineChart(const QString &id, const QString &caption, const QList<Line> &lines, const QString &valueTitle,
+                  double fullMark);
 
 } // namespace corvanta::server::html

@@ -115,6 +115,8 @@ void addClassPart(StudentReport &student, const ClassReport &cls)
 {
     student.classTopics = cls.topics;
     student.classScoreHours = cls.scoreHours;
+    student.classGrouped = std::any_of(cls.students.cbegin(), cls.students.cend(),
+                                       [](const StudentSummary &s) { return s.group != 0; });
     student.classHours.clear();
     if (student.hours.isEmpty())
         return;

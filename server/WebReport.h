@@ -37,7 +37,8 @@ struct DaySummary
 };
 QList<DaySummary> byDay(const QList<HourSummary> &hours);
 // Fills the student page's class part from the class's report: its topics, the hours holding
-// its scores, and its hours from the student's first score's to the last's.
+// its scores, its hours from the student's first score's to the last's, and whether it has
+// groups (everyone starts in group 0: a class all in group 0 has none).
 void addClassPart(StudentReport &student, const ClassReport &cls);
 
 // A mean to at most two decimals ("4.17", "5"); "—" without scores.

@@ -143,7 +143,9 @@ QByteArray hashSource(const QString &text)
 
 const QString &styleSheet()
 {
-    static const QString style = QString::fromUtf8(kStyle);
+    static const QString style =
+        QString::fromUtf8(kStyle) +
+        QStringLiteral("@media (max-width:480px){svg.line{font-size:%1px}}\n").arg(kPhoneChartText);
     return style;
 }
 

@@ -85,26 +85,27 @@ void ScalePage::buildNewFrame()
         addLabel(Frame7, QStringLiteral("Label36"), QStringLiteral("所属课题："), twips(120, 315, 1080, 255));
     Text28 = addLineEdit(Frame7, QStringLiteral("Text28"), twips(1200, 300, 4575, 270));
     Label40 =
-        addLabel(Frame7, QStringLiteral("Label40"), QStringLiteral("已有标准："), twips(120, 660, 1080, 255));
-    List6 = addListBox(Frame7, QStringLiteral("List6"), twips(1200, 660, 4575, 780));
+        addLabel(Frame7, QStringLiteral("Label40"), QStringLiteral("已有标准："), twips(120, 630, 1080, 255));
+    // Room for several standards: the buttons stand right of the last new rows.
+    List6 = addListBox(Frame7, QStringLiteral("List6"), twips(1200, 630, 4575, 1200));
     // Shown for reading only, but the standards already there are what the teacher checks.
     drawDisabledInFullContrast(List6);
     new TabColumns(List6);
     for (int i = 0; i < 5; ++i) {
-        const int top = 1560 + 360 * i;
+        const int top = 1920 + 360 * i;
         addLabel(Frame7, QStringLiteral("lblNewScale_%1").arg(i), QStringLiteral("新标准%1：").arg(i + 1),
                  twips(240, top, 960, 255));
         txtNewScale[i] =
-            addLineEdit(Frame7, QStringLiteral("txtNewScale_%1").arg(i), twips(1200, top, 2655, 270));
+            addLineEdit(Frame7, QStringLiteral("txtNewScale_%1").arg(i), twips(1200, top, 2175, 270));
         addLabel(Frame7, QStringLiteral("lblNewScore_%1").arg(i), QStringLiteral("评分："),
-                 twips(3960, top, 720, 255));
+                 twips(3480, top, 720, 255));
         txtNewScore[i] =
-            addLineEdit(Frame7, QStringLiteral("txtNewScore_%1").arg(i), twips(4680, top, 615, 270));
+            addLineEdit(Frame7, QStringLiteral("txtNewScore_%1").arg(i), twips(4200, top, 615, 270));
     }
     Command35 =
-        addButton(Frame7, QStringLiteral("Command35"), QStringLiteral("确定"), twips(3480, 3360, 975, 375));
+        addButton(Frame7, QStringLiteral("Command35"), QStringLiteral("确定"), twips(4920, 3000, 855, 300));
     Command36 =
-        addButton(Frame7, QStringLiteral("Command36"), QStringLiteral("取消"), twips(4680, 3360, 975, 375));
+        addButton(Frame7, QStringLiteral("Command36"), QStringLiteral("取消"), twips(4920, 3360, 855, 300));
 }
 
 void ScalePage::fillPage()
