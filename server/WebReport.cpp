@@ -142,16 +142,24 @@ QString momentMinuteText(qint64 unixSeconds)
     return unixSeconds == 0 ? kNone : LocalTimeText(unixSeconds).left(16);
 }
 
-QByteArray scoresCsv(const QList<ScoreRecord> &records)
+QByteArray csvHead()
 {
-    QByteArray out = "\xEF\xBB\xBF";
-    out += kCsvColumns;
-    out += "\r\n";
+    return QByteArray("\xEF\xBB\xBF") + kCsvColumns + "\r\n";
+}
+
+void appendCsvLines(QByteArray &out, const QList<ScoreRecord> &records)
+{
     for (const ScoreRecord &r : records) {
         out += csvField(guardFormula(r.student)) + ',' + csvField(shortestDecimal(r.score)) + ',' +
                csvField(SecondsToDateText(r.time)) + ',' + csvField(guardFormula(r.topic)) + ',' +
                csvField(guardFormula(r.note)) + "\r\n";
     }
+}
+
+QByteArray scoresCsv(const QList<ScoreRecord> &records)
+{
+    QByteArray out = csvHead();
+    appendCsvLines(out, records);
     return out;
 }
 
