@@ -99,7 +99,9 @@ public:
     }
     QByteArray next() override
     {
-        QByteArray out = m_deflater.add(std::exchange(m_first, {}), false);
+        QByteArray out;
+        if (!m_first.isEmpty())
+            out = m_deflater.add(std::exchange(m_first, {}), false);
         while (out.isEmpty() && m_rest) {
             const QByteArray piece = m_rest->next();
             if (piece.isEmpty())
