@@ -52,7 +52,10 @@ struct RequestState
     QString client;  // the client's address (behind a trusted proxy, the one it names)
     QElapsedTimer timer;
     bool headersRead = false;
-    bool chunked = true; // the client reads a chunked reply (HTTP/1.1)
+    // A streamed body may go out chunked as it is made: not to an HTTP/1.0 client, which
+    // could not tell a reply broken off from a complete one, nor to HEAD (the engine would
+    // send the last chunk as a body), which gets the whole body's length.
+    bool streams = true;
     bool answered = false;
     bool tooLarge = false; // a body streaming in past the limit
     qsizetype dropped = 0;
@@ -341,7 +344,8 @@ struct HttpFront::Private
                                        RequestState &state, HeaderScan *scan)
     {
         MHD_get_connection_values_n(connection, MHD_HEADER_KIND, &collectHeader, scan);
-        state.chunked = std::strcmp(version, MHD_HTTP_VERSION_1_0) != 0;
+        state.streams = std::strcmp(version, MHD_HTTP_VERSION_1_0) != 0 &&
+                        std::strcmp(method, MHD_HTTP_METHOD_HEAD) != 0;
         state.client = clientOf(connection, scan->headers);
         const qsizetype lineBytes =
             qsizetype(std::strlen(method) + std::strlen(version)) + state.target.size() + 4;
@@ -404,13 +408,12 @@ struct HttpFront::Private
         }
     }
 
-    // A page's own reply, compressed when the client takes it. A streamed body is read whole
-    // for an HTTP/1.0 client: without chunks, a reply broken off could not be told from a
-    // complete one.
+    // A page's own reply, compressed when the client takes it; a streamed body read whole
+    // where it may not stream.
     PageReply served(const RequestState &state)
     {
         PageReply reply = runAdmitted(service, state.admission, state.page);
-        if (!state.chunked)
+        if (!state.streams)
             reply.takeWhole();
         compressForClient(state.page, reply);
         return reply;
