@@ -151,12 +151,13 @@ fetch_record() {
   exec 3<&-
 }
 
-# A browser signed in as the bench teacher: sets $cookie. The class page's address is the
+# A browser signed in as the bench teacher, from the sign-in form's own page (the server
+# refuses a sign-in posted from elsewhere): sets $cookie. The class page's address is the
 # first class's name in GBK, as the pages' own links write it.
 sign_in() { # [ACCOUNT] (default bench)
   local form="username=${1:-bench}&password=${1:-bench}"
   exec 3<>"/dev/tcp/127.0.0.1/$port"
-  printf 'POST /score/ HTTP/1.1\r\nHost: bench\r\nContent-Type: application/x-www-form-urlencoded\r\nContent-Length: %d\r\nConnection: close\r\n\r\n%s' \
+  printf 'POST /score/ HTTP/1.1\r\nHost: bench\r\nOrigin: http://bench\r\nContent-Type: application/x-www-form-urlencoded\r\nContent-Length: %d\r\nConnection: close\r\n\r\n%s' \
     "${#form}" "$form" >&3
   cookie=$(tr -d '\r' <&3 | sed -n 's/^Set-Cookie: \([^;]*\).*/\1/p' | head -n 1)
   exec 3<&-
