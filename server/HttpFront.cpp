@@ -18,6 +18,7 @@
 #include <cctype>
 #include <cstring>
 #include <exception>
+#include <functional>
 
 namespace corvanta::server {
 
@@ -51,6 +52,10 @@ struct RequestState
     QString client;  // the client's address (behind a trusted proxy, the one it names)
     QElapsedTimer timer;
     bool headersRead = false;
+    // A streamed body may go out chunked as it is made: not to an HTTP/1.0 client, which
+    // could not tell a reply broken off from a complete one, nor to HEAD (the engine would
+    // send the last chunk as a body), which gets the whole body's length.
+    bool streams = true;
     bool answered = false;
     bool tooLarge = false; // a body streaming in past the limit
     qsizetype dropped = 0;
@@ -59,6 +64,45 @@ struct RequestState
     Admission admission;
     std::optional<PageReply> ready;
 };
+
+// A streamed reply while the engine sends it: the piece being sent and the source of the
+// rest. What it holds at most is counted as waiting: a piece (a batch of rows), the engine's
+// block and a gzip state.
+constexpr size_t kStreamBlockBytes = 32 * 1024;
+constexpr qint64 kStreamedReplyBytes = 384 * 1024;
+
+struct StreamedBody
+{
+    QByteArray piece;
+    qsizetype sent = 0;
+    std::shared_ptr<ReplySource> source;
+    std::function<void(const std::exception &)> broken; // logs a source that failed
+};
+
+ssize_t readStreamed(void *cls, uint64_t, char *buffer, size_t max)
+{
+    auto *body = static_cast<StreamedBody *>(cls);
+    while (body->sent == body->piece.size()) {
+        if (!body->source)
+            return MHD_CONTENT_READER_END_OF_STREAM;
+        try {
+            body->piece = body->source->next();
+        } catch (const std::exception &e) {
+            // The engine closes the connection without the last chunk: the client sees the
+            // reply broken off, not a complete one.
+            body->source.reset();
+            body->broken(e);
+            return MHD_CONTENT_READER_END_WITH_ERROR;
+        }
+        body->sent = 0;
+        if (body->piece.isEmpty())
+            body->source.reset();
+    }
+    const size_t n = qMin(max, size_t(body->piece.size() - body->sent));
+    std::memcpy(buffer, body->piece.constData() + body->sent, n);
+    body->sent += qsizetype(n);
+    return ssize_t(n);
+}
 
 Method methodOf(const char *method)
 {
@@ -236,24 +280,14 @@ struct HttpFront::Private
                      PageReply reply)
     {
         state.answered = true;
-        // By the address of its bytes: a cached reply (a record file) many clients ask for is
-        // one buffer, counted once.
-        watch.replyQueued(connection, reply.body.isEmpty() ? nullptr : reply.body.constData(),
-                          reply.body.size());
         if (tls) {
             markCookiesSecure(reply);
             reply.headers.append(qMakePair(QByteArray("Strict-Transport-Security"), QByteArray(kHsts)));
         }
-        // The engine only reads the bytes: constData, since data() would copy a body that other
-        // replies share (a cached record file) for each connection.
-        auto *body = new QByteArray(reply.body);
-        MHD_Response *response = MHD_create_response_from_buffer_with_free_callback_cls(
-            size_t(body->size()), const_cast<char *>(body->constData()),
-            [](void *cls) { delete static_cast<QByteArray *>(cls); }, body);
-        if (!response) {
-            delete body;
+        MHD_Response *response = reply.source ? streamedResponse(connection, state, method, path, reply)
+                                              : bufferResponse(connection, reply);
+        if (!response)
             return MHD_NO;
-        }
         MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, reply.contentType.constData());
         MHD_add_response_header(response, MHD_HTTP_HEADER_CACHE_CONTROL, "no-store");
         for (const auto &[name, value] : reply.headers)
@@ -265,11 +299,53 @@ struct HttpFront::Private
         return queued;
     }
 
+    MHD_Response *bufferResponse(MHD_Connection *connection, const PageReply &reply)
+    {
+        // By the address of its bytes: a cached reply (a record file) many clients ask for is
+        // one buffer, counted once.
+        watch.replyQueued(connection, reply.body.isEmpty() ? nullptr : reply.body.constData(),
+                          reply.body.size());
+        // The engine only reads the bytes: constData, since data() would copy a body that other
+        // replies share (a cached record file) for each connection.
+        auto *body = new QByteArray(reply.body);
+        MHD_Response *response = MHD_create_response_from_buffer_with_free_callback_cls(
+            size_t(body->size()), const_cast<char *>(body->constData()),
+            [](void *cls) { delete static_cast<QByteArray *>(cls); }, body);
+        if (!response)
+            delete body;
+        return response;
+    }
+
+    // Sent chunked as the source gives it, on the connection's thread.
+    MHD_Response *streamedResponse(MHD_Connection *connection, const RequestState &state, const char *method,
+                                   const QString &path, const PageReply &reply)
+    {
+        auto *body = new StreamedBody{reply.body, 0, reply.source, {}};
+        body->broken = [this, method = QByteArray(methodLogText(method)), path, target = state.target,
+                        timer = state.timer,
+                        client = state.client.isEmpty() ? clientAddressOf(connection) : state.client](
+                           const std::exception &e) {
+            PageReply line;
+            line.status = 500;
+            line.outcome = QStringLiteral("error: broken off: ") + QString::fromUtf8(e.what());
+            log.write(method.constData(), path, target, line, timer, client);
+        };
+        watch.replyQueued(connection, body, kStreamedReplyBytes);
+        MHD_Response *response = MHD_create_response_from_callback(
+            MHD_SIZE_UNKNOWN, kStreamBlockBytes, &readStreamed, body,
+            [](void *cls) { delete static_cast<StreamedBody *>(cls); });
+        if (!response)
+            delete body;
+        return response;
+    }
+
     // The request's headers are in: refuses what is over a limit, else collects them.
     std::optional<PageReply> checkHead(MHD_Connection *connection, const char *method, const char *version,
                                        RequestState &state, HeaderScan *scan)
     {
         MHD_get_connection_values_n(connection, MHD_HEADER_KIND, &collectHeader, scan);
+        state.streams = std::strcmp(version, MHD_HTTP_VERSION_1_0) != 0 &&
+                        std::strcmp(method, MHD_HTTP_METHOD_HEAD) != 0;
         state.client = clientOf(connection, scan->headers);
         const qsizetype lineBytes =
             qsizetype(std::strlen(method) + std::strlen(version)) + state.target.size() + 4;
@@ -332,11 +408,14 @@ struct HttpFront::Private
         }
     }
 
-    // A page's own reply, compressed when the client takes it.
-    PageReply served(const Admission &admission, const PageRequest &page)
+    // A page's own reply, compressed when the client takes it; a streamed body read whole
+    // where it may not stream.
+    PageReply served(const RequestState &state)
     {
-        PageReply reply = runAdmitted(service, admission, page);
-        compressForClient(page, reply);
+        PageReply reply = runAdmitted(service, state.admission, state.page);
+        if (!state.streams)
+            reply.takeWhole();
+        compressForClient(state.page, reply);
         return reply;
     }
 
@@ -363,7 +442,7 @@ struct HttpFront::Private
             return runApart(*slowChecks, connection, method, path, state, true);
         if (!state.admission.route || !(state.admission.route->options & kHeavy))
             return queue(connection, state, method, path,
-                         guarded([&] { return served(state.admission, state.page); }));
+                         guarded([&] { return served(state); }));
         return runApart(*heavy, connection, method, path, state, false);
     }
 
@@ -383,7 +462,7 @@ struct HttpFront::Private
             held->ready = run ? guarded([&] {
                 if (admitFirst)
                     held->admission = admit(service, held->page);
-                return served(held->admission, held->page);
+                return served(*held);
             })
                               : busy(QStringLiteral("stopping"), held->admission.teacher.account);
             MHD_resume_connection(connection);

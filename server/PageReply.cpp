@@ -43,6 +43,15 @@ PageReply PageReply::notFound()
     return reply;
 }
 
+void PageReply::takeWhole()
+{
+    if (!source)
+        return;
+    const std::shared_ptr<ReplySource> rest = std::move(source);
+    for (QByteArray piece = rest->next(); !piece.isEmpty(); piece = rest->next())
+        body += piece;
+}
+
 PageReply refused(const QString &text, const QString &account)
 {
     PageReply reply = PageReply::text(text, QStringLiteral("refused"));

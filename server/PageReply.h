@@ -5,7 +5,19 @@
 #include <QPair>
 #include <QString>
 
+#include <memory>
+
 namespace corvanta::server {
+
+// The rest of a body too large to be held whole, made while it is sent: each call gives the
+// next piece, an empty one at the end. A piece that cannot be made throws (a StoreError, say),
+// and the reply then ends broken, never as if complete.
+class ReplySource
+{
+public:
+    virtual ~ReplySource() = default;
+    virtual QByteArray next() = 0;
+};
 
 // What a page answers, plus what the request log says about it.
 struct PageReply
@@ -13,6 +25,8 @@ struct PageReply
     int status = 200;
     QByteArray contentType;
     QByteArray body;
+    // When set, the body goes on with the source's pieces (sent chunked, without a length).
+    std::shared_ptr<ReplySource> source;
     // Written after Content-Type and Cache-Control, e.g. the Allow header of a 405.
     QList<QPair<QByteArray, QByteArray>> headers;
     QString account;        // for the log; empty when none was named
@@ -25,6 +39,9 @@ struct PageReply
     // 303 See Other: the browser asks for location with a GET.
     static PageReply redirect(const QByteArray &location);
     static PageReply notFound();
+
+    // The source's pieces appended to the body, for a caller that takes the reply at once.
+    void takeWhole();
 };
 
 // The answer most pages give when they did what was asked.

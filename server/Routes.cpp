@@ -147,7 +147,9 @@ PageReply runAdmitted(ScoreService &service, const Admission &admission, const P
 
 PageReply dispatch(ScoreService &service, const PageRequest &request)
 {
-    return runAdmitted(service, admit(service, request), request);
+    PageReply reply = runAdmitted(service, admit(service, request), request);
+    reply.takeWhole();
+    return reply;
 }
 
 } // namespace corvanta::server

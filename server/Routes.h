@@ -77,7 +77,8 @@ PageReply runAdmitted(ScoreService &service, const Admission &admission, const P
 // Answers a decoded request: the route's checks in order (missing field, credential and its
 // lock-out), then its page with the authenticated teacher; 405 with an Allow header for a
 // known path with another method; 404 for an unknown path. The reply names the account
-// for the log. StoreError escapes to the caller (status 500).
+// for the log. StoreError escapes to the caller (status 500). The body comes whole (a
+// streamed one read to its end).
 PageReply dispatch(ScoreService &service, const PageRequest &request);
 
 } // namespace corvanta::server

@@ -92,6 +92,8 @@ QSqlQuery &SqlStore::run(const QString &sql, const QVariantList &values)
         auto &slot = m_statements[sql];
         if (!slot) {
             auto query = std::make_shared<QSqlQuery>(database());
+            // Every result is read once, front to back: the driver need not keep the rows read.
+            query->setForwardOnly(true);
             if (!query->prepare(sql)) {
                 const QSqlError error = query->lastError();
                 if (!outside || attempt > 0 || !recoverConnection())

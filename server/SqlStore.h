@@ -47,6 +47,7 @@ public:
     AddScoresResult addScores(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt,
                               UnknownNames unknown = UnknownNames::RefuseAll) override;
     std::optional<QList<ScoreRecord>> scoresOfClass(qint64 teacher, const QString &className) override;
+    std::optional<QList<ScoreRecord>> readScores(ScoreReading &reading, int limit) override;
     QList<ScoreRecord> recentScores(qint64 teacher, int n) override;
     StoreResult editScore(qint64 teacher, const ScoreRecord &record) override;
     void deleteScores(qint64 teacher, const QList<qint64> &ids) override;

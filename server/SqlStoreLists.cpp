@@ -3,6 +3,8 @@
 
 #include <QSet>
 
+#include <limits>
+
 // The lists of a teacher (classes, students, topics, scales) and the scores; the connection,
 // transactions, schema, teachers, check codes and lock-outs are in SqlStore.cpp.
 namespace corvanta::server {
@@ -431,18 +433,10 @@ ScoreRecord SqlStore::scoreFromRow(const QVariantList &row)
 
 std::optional<QList<ScoreRecord>> SqlStore::scoresOfClass(qint64 teacher, const QString &className)
 {
-    const auto cls = classId(teacher, className);
-    if (!cls)
-        return std::nullopt;
-    QList<ScoreRecord> out;
-    for (const QVariantList &row :
-         select(QStringLiteral("SELECT sc.id, c.name, s.name, %1 FROM score sc JOIN student s ON s.id = "
-                               "sc.student_id JOIN class c ON c.id = sc.class_id "
-                               "WHERE sc.class_id = ? ORDER BY sc.at, sc.id")
-                    .arg(schema::scoreValueList(QStringLiteral("sc."))),
-                {*cls}))
-        out.append(scoreFromRow(row));
-    return out;
+    ScoreReading reading;
+    reading.teacher = teacher;
+    reading.className = className;
+    return readScores(reading, std::numeric_limits<int>::max());
 }
 
 QList<ScoreRecord> SqlStore::recentScores(qint64 teacher, int n)

@@ -1,6 +1,9 @@
 #include "SqlStore.h"
 #include "SqlSchema.h"
 
+#include <limits>
+#include <optional>
+
 // What the web pages read (class summaries and a class's figures) and their sign-in sessions.
 // The figures are summed up by the database: a class page must not carry every score of a
 // class through the driver.
@@ -175,22 +178,76 @@ std::optional<StudentReport> SqlStore::studentReport(qint64 teacher, const QStri
 std::optional<QList<ScoreRecord>> SqlStore::scoresOfStudent(qint64 teacher, const QString &className,
                                                             const QString &student)
 {
-    Transaction tx(*this);
-    beginSnapshot();
-    const auto found = selectOne(kFindStudent, {teacher, className, student});
-    if (!found)
-        return std::nullopt;
-    const QString name = found->at(3).toString();
-    QList<ScoreRecord> out;
-    for (const QVariantList &row :
-         select(QStringLiteral("SELECT id, '', '', %1 FROM score WHERE student_id = ? "
-                               "ORDER BY at, id")
-                    .arg(schema::scoreValueList()),
-                {found->at(2).toLongLong()})) {
-        out.append(webScore(row, found->at(1).toString()));
-        out.last().student = name;
+    ScoreReading reading;
+    reading.teacher = teacher;
+    reading.className = className;
+    reading.student = student;
+    return readScores(reading, std::numeric_limits<int>::max());
+}
+
+std::optional<QList<ScoreRecord>> SqlStore::readScores(ScoreReading &reading, int limit)
+{
+    // After the last score read, by the class's index (class, time, record) or the student's
+    // key (student, time, ...); the time read last, for the next batch to start after, and
+    // the teacher's data version in the same statement (one snapshot, one round trip).
+    static const QString kColumns =
+        QStringLiteral("SELECT sc.id, '', s.name, %1, sc.at, (SELECT data_version FROM teacher WHERE id = ?) "
+                       "FROM score sc JOIN student s ON s.id = sc.student_id ")
+            .arg(schema::scoreValueList(QStringLiteral("sc.")));
+    static const QString kAfter = QStringLiteral(" AND (sc.at, sc.id) > (?, ?) ORDER BY sc.at, sc.id LIMIT ?");
+    static const QString kOfClass = kColumns + QStringLiteral("WHERE sc.class_id = ?") + kAfter;
+    static const QString kOfStudent = kColumns + QStringLiteral("WHERE sc.student_id = ?") + kAfter;
+    if (reading.done)
+        return QList<ScoreRecord>();
+    // The first batch finds the class or student in the snapshot it reads in; a later one
+    // is a statement of its own.
+    const bool first = !reading.started;
+    std::optional<Transaction> tx;
+    if (first) {
+        tx.emplace(*this);
+        beginSnapshot();
+        const auto found =
+            reading.student ? selectOne(kFindStudent, {reading.teacher, reading.className, *reading.student})
+                            : selectOne(QStringLiteral("SELECT id, name FROM class WHERE teacher_id = ? AND name = ?"),
+                                        {reading.teacher, reading.className});
+        if (!found)
+            return std::nullopt;
+        reading.started = true;
+        reading.classId = found->at(0).toLongLong();
+        reading.className = found->at(1).toString();
+        if (reading.student) {
+            reading.studentId = found->at(2).toLongLong();
+            reading.student = found->at(3).toString();
+        }
+        reading.afterTime = std::numeric_limits<qint64>::min();
+        reading.afterId = 0;
     }
-    tx.commit();
+    // One more than asked: whether this is the last batch.
+    const QList<QVariantList> rows =
+        select(reading.student ? kOfStudent : kOfClass,
+               {reading.teacher, reading.student ? reading.studentId : reading.classId, reading.afterTime,
+                reading.afterId, qint64(limit) + 1});
+    // A later batch always has a row, unless scores went meanwhile.
+    const auto version =
+        rows.isEmpty() ? selectOne(QStringLiteral("SELECT data_version FROM teacher WHERE id = ?"), {reading.teacher})
+                       : std::optional(QVariantList{rows.constFirst().constLast()});
+    if (first)
+        reading.dataVersion = version ? version->at(0).toLongLong() : 0;
+    else if (!version || version->at(0).toLongLong() != reading.dataVersion)
+        throw StoreError("the teacher's data changed while the scores were read");
+    reading.done = rows.size() <= limit;
+    const qsizetype taken = qMin<qsizetype>(rows.size(), limit);
+    QList<ScoreRecord> out;
+    out.reserve(taken);
+    for (qsizetype i = 0; i < taken; ++i)
+        out.append(webScore(rows[i], reading.className));
+    if (taken > 0) {
+        const QVariantList &last = rows[taken - 1];
+        reading.afterTime = last.at(last.size() - 2).toLongLong();
+        reading.afterId = last.constFirst().toLongLong();
+    }
+    if (tx)
+        tx->commit();
     return out;
 }
 

@@ -121,6 +121,25 @@ struct StudentReport
     bool classGrouped = false;     // a student of the class is in a group other than 0
 };
 
+// A download of a class's scores (or one student's of it) read a batch at a time, oldest first
+// (by score time, then record): what was asked, and where the reading stands.
+struct ScoreReading
+{
+    qint64 teacher = 0;
+    QString className;
+    std::optional<QString> student; // nullopt: every student of the class
+    // Filled by the first batch: the class, the student (0 for all), and the teacher's data
+    // version then; the rows that follow belong to that version.
+    bool started = false;
+    qint64 classId = 0;
+    qint64 studentId = 0;
+    qint64 dataVersion = 0;
+    // The last score read: the next batch starts after it.
+    qint64 afterTime = 0;
+    qint64 afterId = 0;
+    bool done = false; // the last batch has been read
+};
+
 // A signed-in browser, found by the hash of its token.
 struct StoredSession
 {
@@ -218,6 +237,12 @@ public:
     virtual AddScoresResult addScores(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt,
                                       UnknownNames unknown = UnknownNames::RefuseAll) = 0;
     virtual std::optional<QList<ScoreRecord>> scoresOfClass(qint64 teacher, const QString &className) = 0;
+    // The next at most `limit` scores of the reading, each batch a transaction of its own, so
+    // that a download a slow client takes holds neither a transaction nor a snapshot between
+    // batches. The first batch finds the class or student: nullopt when the teacher has none
+    // such. A later batch throws StoreError when the teacher's data changed since the first:
+    // the rows read before would not belong with the rest.
+    virtual std::optional<QList<ScoreRecord>> readScores(ScoreReading &reading, int limit) = 0;
     // The n most recent records, newest first (by score time, then record).
     virtual QList<ScoreRecord> recentScores(qint64 teacher, int n) = 0;
     // NotFound for a record that is not the teacher's; Duplicate when another record would

@@ -26,12 +26,46 @@ PageReply htmlNotFound(const QString &text)
     return reply;
 }
 
-// The records as a spreadsheet file named after `name` and today.
-PageReply csvReply(const PageContext &call, const QList<ScoreRecord> &records, const QString &name)
+// Scores of a download read at once, in a transaction of their own: about 35 KB of text.
+constexpr int kCsvBatchRows = 500;
+
+// The lines of a CSV download after its first batch, read from the store a batch at a time
+// as the client takes them: neither a transaction nor more than a batch is held meanwhile.
+// Runs on the thread that sends the reply, with that thread's store.
+class CsvLines final : public ReplySource
 {
+public:
+    CsvLines(ScoreService &service, ScoreReading reading) : m_service(service), m_reading(std::move(reading)) {}
+    QByteArray next() override
+    {
+        QByteArray out;
+        if (m_reading.done)
+            return out;
+        const auto rows = m_service.store().readScores(m_reading, kCsvBatchRows);
+        if (!rows) // a reading that started always finds its class
+            throw StoreError("the scores of the download are gone");
+        web_report::appendCsvLines(out, *rows);
+        return out;
+    }
+
+private:
+    ScoreService &m_service;
+    ScoreReading m_reading;
+};
+
+// The scores as a spreadsheet file named after `name` and today; the class or student not
+// found, nullopt. A download larger than a batch goes on as it is read.
+std::optional<PageReply> csvReply(const PageContext &call, ScoreReading reading, const QString &name)
+{
+    const auto first = call.store().readScores(reading, kCsvBatchRows);
+    if (!first)
+        return std::nullopt;
     PageReply reply;
     reply.contentType = "text/csv; charset=utf-8";
-    reply.body = web_report::scoresCsv(records);
+    reply.body = web_report::csvHead();
+    web_report::appendCsvLines(reply.body, *first);
+    if (!reading.done)
+        reply.source = std::make_shared<CsvLines>(call.service, std::move(reading));
     const QDate today = QDateTime::fromSecsSinceEpoch(call.service.now()).date();
     reply.headers = {{"Content-Disposition", web_report::csvDisposition(name, today)},
                      {"X-Content-Type-Options", "nosniff"}};
@@ -90,10 +124,11 @@ PageReply classPage(const PageContext &call)
 PageReply classCsv(const PageContext &call)
 {
     const QString className = call.field(field::kClass);
-    const auto records = call.store().scoresOfClass(call.teacher.id, className);
-    if (!records)
-        return htmlNotFound(QStringLiteral("没有这个班级"));
-    return csvReply(call, *records, className);
+    ScoreReading reading;
+    reading.teacher = call.teacher.id;
+    reading.className = className;
+    const auto reply = csvReply(call, std::move(reading), className);
+    return reply ? *reply : htmlNotFound(QStringLiteral("没有这个班级"));
 }
 
 PageReply studentPage(const PageContext &call)
@@ -131,10 +166,12 @@ PageReply studentCsv(const PageContext &call)
 {
     const QString className = call.field(field::kClass);
     const QString name = call.field(field::kName);
-    const auto records = call.store().scoresOfStudent(call.teacher.id, className, name);
-    if (!records)
-        return htmlNotFound(QStringLiteral("没有这个学生"));
-    return csvReply(call, *records, className + u'-' + name);
+    ScoreReading reading;
+    reading.teacher = call.teacher.id;
+    reading.className = className;
+    reading.student = name;
+    const auto reply = csvReply(call, std::move(reading), className + u'-' + name);
+    return reply ? *reply : htmlNotFound(QStringLiteral("没有这个学生"));
 }
 
 PageReply favicon(const PageContext &)

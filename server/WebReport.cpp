@@ -34,22 +34,24 @@ int compareBy(const QString &key, const StudentSummary &a, const StudentSummary 
     return cmp(a.lastTime, b.lastTime);
 }
 
-// A spreadsheet takes a cell starting with one of these for a formula; a leading quote
-// keeps a student's or topic's text as text.
-QString guardFormula(const QString &text)
+// A field of a line, appended to out: quoted when it holds a comma, a quote or a line break
+// (quotes doubled). A spreadsheet takes a cell starting with one of "=+-@", a tab or a CR
+// for a formula; with guard, a leading quote keeps a student's or topic's text as text.
+// Written in place, without a text per field: a download has hundreds of thousands of them.
+void appendCsvField(QByteArray &out, QStringView text, bool guard)
 {
-    if (!text.isEmpty() && QStringView(u"=+-@\t\r").contains(text.front()))
-        return u'\'' + text;
-    return text;
-}
-
-QByteArray csvField(const QString &text)
-{
-    QByteArray bytes = text.toUtf8();
-    if (!bytes.contains(',') && !bytes.contains('"') && !bytes.contains('\r') && !bytes.contains('\n'))
-        return bytes;
-    bytes.replace('"', "\"\"");
-    return '"' + bytes + '"';
+    const qsizetype start = out.size();
+    if (guard && !text.isEmpty() && QStringView(u"=+-@\t\r").contains(text.front()))
+        out += '\'';
+    out += text.toUtf8();
+    const QByteArrayView field = QByteArrayView(out).sliced(start);
+    if (std::none_of(field.begin(), field.end(), [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; }))
+        return;
+    QByteArray quoted = out.sliced(start);
+    out.truncate(start);
+    out += '"';
+    out += quoted.replace('"', "\"\"");
+    out += '"';
 }
 
 } // namespace
@@ -144,16 +146,31 @@ QString momentMinuteText(qint64 unixSeconds)
     return unixSeconds == 0 ? kNone : LocalTimeText(unixSeconds).left(16);
 }
 
+QByteArray csvHead()
+{
+    return QByteArray("\xEF\xBB\xBF") + kCsvColumns + "\r\n";
+}
+
+void appendCsvLines(QByteArray &out, const QList<ScoreRecord> &records)
+{
+    for (const ScoreRecord &r : records) {
+        appendCsvField(out, r.student, true);
+        out += ',';
+        appendCsvField(out, shortestDecimal(r.score), false);
+        out += ',';
+        appendCsvField(out, SecondsToDateText(r.time), false);
+        out += ',';
+        appendCsvField(out, r.topic, true);
+        out += ',';
+        appendCsvField(out, r.note, true);
+        out += "\r\n";
+    }
+}
+
 QByteArray scoresCsv(const QList<ScoreRecord> &records)
 {
-    QByteArray out = "\xEF\xBB\xBF";
-    out += kCsvColumns;
-    out += "\r\n";
-    for (const ScoreRecord &r : records) {
-        out += csvField(guardFormula(r.student)) + ',' + csvField(shortestDecimal(r.score)) + ',' +
-               csvField(SecondsToDateText(r.time)) + ',' + csvField(guardFormula(r.topic)) + ',' +
-               csvField(guardFormula(r.note)) + "\r\n";
-    }
+    QByteArray out = csvHead();
+    appendCsvLines(out, records);
     return out;
 }
 

@@ -54,6 +54,10 @@ inline constexpr char kCsvColumns[] = "学生,计分,时间,课题,标准/说明
 // Every record as a spreadsheet reads it: UTF-8 with a byte-order mark, CR LF line ends,
 // fields quoted when they hold a comma, a quote or a line break (quotes doubled).
 QByteArray scoresCsv(const QList<ScoreRecord> &records);
+// Its parts, for a download sent while it is read: the head (byte-order mark and column
+// names), then the records' lines appended a batch at a time.
+QByteArray csvHead();
+void appendCsvLines(QByteArray &out, const QList<ScoreRecord> &records);
 // "<class>-yyyy-MM-dd.csv", with the characters no file name may hold replaced.
 QString csvFileName(const QString &className, const QDate &date);
 // The Content-Disposition of the download: an attachment named csvFileName in UTF-8
