@@ -3,8 +3,10 @@
 #include "ConnectionWatch.h"
 #include "HeavyQueue.h"
 #include "ReplyGzip.h"
+#include "RequestFraming.h"
 #include "RequestLog.h"
 #include "Routes.h"
+#include "StreamedBody.h"
 
 #include <QElapsedTimer>
 #include <QThread>
@@ -65,45 +67,6 @@ struct RequestState
     std::optional<PageReply> ready;
 };
 
-// A streamed reply while the engine sends it: the piece being sent and the source of the
-// rest. What it holds at most is counted as waiting: a piece (a batch of rows), the engine's
-// block and a gzip state.
-constexpr size_t kStreamBlockBytes = 32 * 1024;
-constexpr qint64 kStreamedReplyBytes = 384 * 1024;
-
-struct StreamedBody
-{
-    QByteArray piece;
-    qsizetype sent = 0;
-    std::shared_ptr<ReplySource> source;
-    std::function<void(const std::exception &)> broken; // logs a source that failed
-};
-
-ssize_t readStreamed(void *cls, uint64_t, char *buffer, size_t max)
-{
-    auto *body = static_cast<StreamedBody *>(cls);
-    while (body->sent == body->piece.size()) {
-        if (!body->source)
-            return MHD_CONTENT_READER_END_OF_STREAM;
-        try {
-            body->piece = body->source->next();
-        } catch (const std::exception &e) {
-            // The engine closes the connection without the last chunk: the client sees the
-            // reply broken off, not a complete one.
-            body->source.reset();
-            body->broken(e);
-            return MHD_CONTENT_READER_END_WITH_ERROR;
-        }
-        body->sent = 0;
-        if (body->piece.isEmpty())
-            body->source.reset();
-    }
-    const size_t n = qMin(max, size_t(body->piece.size() - body->sent));
-    std::memcpy(buffer, body->piece.constData() + body->sent, n);
-    body->sent += qsizetype(n);
-    return ssize_t(n);
-}
-
 Method methodOf(const char *method)
 {
     if (std::strcmp(method, MHD_HTTP_METHOD_GET) == 0 || std::strcmp(method, MHD_HTTP_METHOD_HEAD) == 0)
@@ -138,33 +101,6 @@ PageReply frontRefusal(int status, const QString &text, const QString &outcome)
     // The rest of such a request is never read: the connection cannot carry another.
     reply.headers.append(qMakePair(QByteArray("Connection"), QByteArray("close")));
     return reply;
-}
-
-// A header name is a token (RFC 9110 5.1): "Host : x" is not a header "Host".
-bool isToken(const char *text, size_t size)
-{
-    static constexpr char kMarks[] = "!#$%&'*+-.^_`|~";
-    for (size_t i = 0; i < size; ++i) {
-        const char c = text[i];
-        if (!std::isalnum(static_cast<unsigned char>(c)) && !std::strchr(kMarks, c))
-            return false;
-    }
-    return size > 0;
-}
-
-// The engine reads a header in place: its value follows its name on the same line, past the
-// colon and blanks. A line folded into the one before (obsolete, and read differently by
-// different proxies) is moved elsewhere by the engine, which this finds.
-bool onOneLine(const char *key, size_t keySize, const char *value)
-{
-    const char *end = key + keySize;
-    if (value <= end || value - end > 4096)
-        return false;
-    for (const char *c = end + 1; c < value; ++c) {
-        if (*c != ' ' && *c != '\t')
-            return false;
-    }
-    return true;
 }
 
 MHD_Result collectHeader(void *cls, MHD_ValueKind, const char *key, size_t keySize, const char *value,
@@ -205,50 +141,6 @@ QByteArray addressKey(MHD_Connection *connection)
     }
     const auto *v4 = reinterpret_cast<const sockaddr_in *>(info->client_addr);
     return QByteArray(reinterpret_cast<const char *>(&v4->sin_addr), sizeof v4->sin_addr);
-}
-
-// Over TLS, a cookie is never to be sent back in the clear.
-void markCookiesSecure(PageReply &reply)
-{
-    for (auto &[name, value] : reply.headers) {
-        if (name.compare("Set-Cookie", Qt::CaseInsensitive) == 0 && !value.toLower().contains("; secure"))
-            value += "; Secure";
-    }
-}
-
-// Framing a proxy in front might read otherwise: two lengths that differ, or a length and
-// a transfer coding (RFC 9112 6.3), or a length that is not a plain number.
-bool ambiguousFraming(const QList<QPair<QByteArray, QByteArray>> &headers)
-{
-    std::optional<QByteArray> length;
-    bool coded = false;
-    for (const auto &[name, value] : headers) {
-        if (name.compare("Transfer-Encoding", Qt::CaseInsensitive) == 0)
-            coded = true;
-        if (name.compare("Content-Length", Qt::CaseInsensitive) != 0)
-            continue;
-        const QByteArray text = value.trimmed();
-        if (text.isEmpty() ||
-            !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
-            return true;
-        if (length && *length != text)
-            return true;
-        length = text;
-    }
-    return length && coded;
-}
-
-// The one transfer coding the engine reads is chunked alone; with any other it would wait
-// for a body it cannot find the end of.
-bool unknownCoding(const QList<QPair<QByteArray, QByteArray>> &headers)
-{
-    QByteArrayList codings;
-    for (const auto &[name, value] : headers) {
-        if (name.compare("Transfer-Encoding", Qt::CaseInsensitive) == 0)
-            codings += value.split(',');
-    }
-    return !codings.isEmpty() &&
-           (codings.size() != 1 || codings.first().trimmed().compare("chunked", Qt::CaseInsensitive) != 0);
 }
 
 // The pages read fields as escaped; nothing is to be unescaped on the way.
