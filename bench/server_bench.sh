@@ -175,6 +175,16 @@ measure() {
   # would be answered "busy").
   [ "$page" != class ] && [ "$page" != student ] || c=$((8 / $#))
   local outs=() runs=()
+  # The first uploads of an account wait for the slow check of its operation password and
+  # are answered "busy" until it is remembered: one connection uploads for a second first, so
+  # those quick refusals are not counted as uploads.
+  if [ "$page" = upload ]; then
+    for b in "$@"; do
+      BENCH_OFFSET=$((900000000 + ++i)) RECORD_FILE="$work/record.cvd" \
+        wrk -t1 -c1 -d1s -s bench/server_upload.lua "$b" >/dev/null
+    done
+    i=0
+  fi
   for b in "$@"; do
     i=$((i + 1))
     local url args=()
