@@ -22,7 +22,9 @@
 #   synchronous_commit, default on as the server's; "off" risks answered uploads),
 #   BENCH_SERVER_ARGS (more options for every server process, e.g. "--threads 4"),
 #   BENCH_CSV_RUNS (downloads of the class CSV, default 9), BENCH_CSV_BEFORE (another build
-#   folder whose server downloads the same CSV after this one's, e.g. one from before a change).
+#   folder whose server downloads the same CSV after this one's, e.g. one from before a change),
+#   BENCH_QUICK=1 (only the rows of the summary: no registration flood, page ratios, CSV,
+#   two PostgreSQL processes or first class page).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-${BUILD_DIR:-build}}
@@ -209,6 +211,7 @@ measure() {
   errors=$(grep -hE 'Non-2xx|Socket errors|other than' "${outs[@]}" | grep -v 'Success!: 0$' | tr '\n' ' ' || true)
   printf '%-24s %-16s %10s req/s   p99 %10s   %s\n' "$label" "$page" "$rps" "$p99" "$errors"
   last_rps=$rps
+  last_p99=$p99
 }
 
 # page_ratios LABEL DATABASE...: pages that must cost what they show, each against its small
@@ -297,9 +300,26 @@ run_pages() { # LABEL BASE...
   local label=$1
   shift
   measure "$label" servertime.php "$@"
+  rate["$label servertime"]=$last_rps
   measure "$label" record.php "$@"
+  rate["$label record"]=$last_rps
   measure "$label" upload "$@"
+  rate["$label upload"]=$last_rps
+  upload_p99["$label"]=$last_p99
   measure "$label" class "$@"
+}
+
+# The goals as ratios of this run's rates (one line each; "-" where a row was not measured).
+summary() {
+  ratio() { awk -v a="${1:-}" -v b="${2:-}" -v k="${3:-1}" 'BEGIN {if (a == "" || b == "" || b == 0) print "-"; else printf "%.2f", k * a / b}'; }
+  local s="SQLite, 1 process" p="PostgreSQL, 1 process"
+  echo "summary (ratios of the rates above):"
+  printf '  record.php against nginx (nginx / record, goal <= 1.3): %s\n' "$(ratio "${rate[nginx]:-}" "${rate[$s record]:-}")"
+  printf '  record.php, PostgreSQL against SQLite (goal >= 0.8): %s\n' "$(ratio "${rate[$p record]:-}" "${rate[$s record]:-}")"
+  for l in "$s" "$p"; do
+    printf '  upload against servertime.php, %s (goal >= 5%%, p99 < 50 ms): %s%%, p99 %s\n' "$l" \
+      "$(ratio "${rate[$l upload]:-}" "${rate[$l servertime]:-}" 100)" "${upload_p99[$l]:--}"
+  done
 }
 
 # first_class_page LABEL [ENV...]: bench_class_page's class page right after a change (no
@@ -316,6 +336,7 @@ first_class_page() {
   printf '%-24s %-16s %10s ms/page   database part %s ms\n' "$label" "class, first" "${page:-?}" "${figures:-?}"
 }
 
+declare -A rate upload_p99
 echo "wrk: $threads threads, $connections connections, ${seconds}s each; upload = 40 lines per request"
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 printf '%-24s %-16s %10s         %14s\n' store page rate "p99"
@@ -327,19 +348,23 @@ for store in $stores; do
       fetch_record
       sign_in
       run_pages "SQLite, 1 process" "$base"
-      # The same uploads while 50 addresses register teachers at the limit (PBKDF2 each).
-      python3 bench/registration_flood.py "$base" "$seconds" >"$work/flood.txt" &
-      flood=$!
-      measure "SQLite, reg. flood" upload "$base"
-      wait "$flood"
-      sed 's/^/                         /' "$work/flood.txt"
+      if [ -z "${BENCH_QUICK:-}" ]; then
+        # The same uploads while 50 addresses register teachers at the limit (PBKDF2 each).
+        python3 bench/registration_flood.py "$base" "$seconds" >"$work/flood.txt" &
+        flood=$!
+        measure "SQLite, reg. flood" upload "$base"
+        wait "$flood"
+        sed 's/^/                         /' "$work/flood.txt"
+        stop_servers
+        csv_time="strftime('%Y-%m-%d %H:%M:%S', sc.at, 'unixepoch')"
+        csv_client=(sqlite3 -csv "$work/ratios.db")
+        page_ratios "SQLite, 1 process" "sqlite:$work/ratios.db"
+      fi
       stop_servers
-      csv_time="strftime('%Y-%m-%d %H:%M:%S', sc.at, 'unixepoch')"
-      csv_client=(sqlite3 -csv "$work/ratios.db")
-      page_ratios "SQLite, 1 process" "sqlite:$work/ratios.db"
       if [ -x "$nginx" ]; then
         start_nginx
         measure "nginx, 1 worker" record.php "$nginx_base"
+        rate[nginx]=$last_rps
         stop_nginx
       else
         echo "nginx is missing (apt-get install nginx-light): no yardstick" >&2
@@ -353,6 +378,7 @@ for store in $stores; do
       sign_in
       run_pages "PostgreSQL, 1 process" "$base"
       stop_servers
+      [ -z "${BENCH_QUICK:-}" ] || continue
       createdb ratios
       csv_time="to_char(to_timestamp(sc.at) AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI:SS')"
       csv_client=(psql -X -q --csv -t -h "$work" -U corvanta -d ratios)
@@ -369,9 +395,11 @@ for store in $stores; do
   esac
 done
 for store in $stores; do
+  [ -z "${BENCH_QUICK:-}" ] || break
   case $store in
     sqlite) first_class_page "SQLite" ;;
     postgresql) first_class_page "PostgreSQL" CORVANTA_TEST_STORE=postgresql CORVANTA_PG_BINDIR="$pg_bin" ;;
   esac
 done
+summary
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"

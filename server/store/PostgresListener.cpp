@@ -85,6 +85,35 @@ bool PostgresListener::upToDate() const
     return m_state.load(std::memory_order_acquire) == state;
 }
 
+quint64 PostgresListener::noticesTaken() const
+{
+    const std::lock_guard lock(m_takenMutex);
+    return m_taken;
+}
+
+bool PostgresListener::awaitNoticeFrom(int backendPid, quint64 after, int timeoutMs)
+{
+    std::unique_lock lock(m_takenMutex);
+    return m_took.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                           [&] { return m_lastTakenFrom.value(backendPid) > after; });
+}
+
+void PostgresListener::takeNotices(PGconn *connection)
+{
+    bool any = false;
+    const std::lock_guard lock(m_takenMutex);
+    while (PGnotify *notice = PQnotifies(connection)) {
+        // A bound: a backend forgotten is waited for only until its next notice.
+        if (m_lastTakenFrom.size() >= 4096)
+            m_lastTakenFrom.clear();
+        m_lastTakenFrom.insert(notice->be_pid, ++m_taken);
+        PQfreemem(notice);
+        any = true;
+    }
+    if (any)
+        m_took.notify_all();
+}
+
 bool PostgresListener::stopWithin(int ms)
 {
     pollfd wake = {m_wake, POLLIN, 0};
@@ -120,8 +149,7 @@ void PostgresListener::run()
             m_changes->add(); // before the notices are taken: see upToDate()
             if (!PQconsumeInput(connection))
                 break;
-            while (PGnotify *notice = PQnotifies(connection))
-                PQfreemem(notice);
+            takeNotices(connection);
             m_changes->add();
             if (PQstatus(connection) != CONNECTION_OK)
                 break;

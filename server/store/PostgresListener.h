@@ -3,9 +3,15 @@
 #include "DatabaseUrl.h"
 #include "SqlStore.h"
 
+#include <QHash>
+
 #include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <thread>
+
+struct pg_conn;
 
 namespace corvanta::server {
 
@@ -30,8 +36,17 @@ public:
     // and has nothing unread. One poll of its socket, no round trip.
     bool upToDate() const;
 
+    // The notices taken so far, for awaitNoticeFrom: taken before a commit that sends one.
+    quint64 noticesTaken() const;
+    // Waits, at most timeoutMs, until a notice of the database connection whose backend is
+    // backendPid was taken after `after` notices: the commit that sent it has reached this
+    // process, and with it (sent at the same moment) every other listening process. False
+    // when none came (the connection is lost, or the database is slow to tell).
+    bool awaitNoticeFrom(int backendPid, quint64 after, int timeoutMs);
+
 private:
     void run();
+    void takeNotices(pg_conn *connection);
     // Waits up to ms or until stopped; true when stopped.
     bool stopWithin(int ms);
 
@@ -43,6 +58,11 @@ private:
     std::atomic<int> m_socket = -1;
     int m_wake = -1; // an eventfd that ends the thread's wait
     std::atomic<bool> m_stopping = false;
+    // Of the notices taken: how many, and when (by that count) the last of each backend.
+    mutable std::mutex m_takenMutex;
+    std::condition_variable m_took;
+    quint64 m_taken = 0;
+    QHash<int, quint64> m_lastTakenFrom;
     std::thread m_thread;
 };
 
