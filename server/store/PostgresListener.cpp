@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QList>
 
+#include <chrono>
+
 #include <libpq-fe.h>
 #include <cerrno>
 #include <poll.h>
@@ -63,69 +65,62 @@ PostgresListener::PostgresListener(const DatabaseUrl &url, std::shared_ptr<SqlSt
 
 PostgresListener::~PostgresListener()
 {
-    m_stopping = true;
-    const quint64 one = 1;
-    if (::write(m_wake, &one, sizeof one) < 0) {
-        // The eventfd cannot be full; the thread checks m_stopping within a second anyway.
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopping = true;
     }
+    m_answered.notify_all();
+    wake();
     m_thread.join();
     ::close(m_wake);
 }
 
-bool PostgresListener::upToDate() const
+void PostgresListener::wake()
 {
-    const quint64 state = m_state.load(std::memory_order_acquire);
-    if (!(state & 1))
-        return false;
-    // Something arrived that the thread has not taken yet: it may be a notice. (The thread
-    // counts a change before it takes what arrived, so a look after that sees the count.)
-    pollfd socket = {m_socket.load(std::memory_order_acquire), POLLIN, 0};
-    if (::poll(&socket, 1, 0) != 0)
-        return false;
-    return m_state.load(std::memory_order_acquire) == state;
-}
-
-quint64 PostgresListener::noticesTaken() const
-{
-    const std::lock_guard lock(m_takenMutex);
-    return m_taken;
-}
-
-bool PostgresListener::awaitNoticeFrom(int backendPid, quint64 after, int timeoutMs)
-{
-    std::unique_lock lock(m_takenMutex);
-    return m_took.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                           [&] { return m_lastTakenFrom.value(backendPid) > after; });
-}
-
-void PostgresListener::takeNotices(PGconn *connection)
-{
-    bool any = false;
-    const std::lock_guard lock(m_takenMutex);
-    while (PGnotify *notice = PQnotifies(connection)) {
-        // A bound: a backend forgotten is waited for only until its next notice.
-        if (m_lastTakenFrom.size() >= 4096)
-            m_lastTakenFrom.clear();
-        m_lastTakenFrom.insert(notice->be_pid, ++m_taken);
-        PQfreemem(notice);
-        any = true;
+    const quint64 one = 1;
+    if (::write(m_wake, &one, sizeof one) < 0) {
+        // Cannot be full; the thread looks again within a second anyway.
     }
-    if (any)
-        m_took.notify_all();
+}
+
+bool PostgresListener::caughtUp(int timeoutMs)
+{
+    std::unique_lock lock(m_mutex);
+    if (m_stopping || !(m_connection & 1))
+        return false;
+    // A statement sent from now on: one on its way may have been read before the request came.
+    const quint64 connection = m_connection;
+    const quint64 wanted = m_sent + 1;
+    if (!m_wanted) {
+        m_wanted = true;
+        wake();
+    }
+    const bool answered = m_answered.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+        return m_stopping || m_connection != connection || m_done >= wanted;
+    });
+    return answered && !m_stopping && m_connection == connection;
 }
 
 bool PostgresListener::stopWithin(int ms)
 {
     pollfd wake = {m_wake, POLLIN, 0};
-    ::poll(&wake, 1, ms);
+    quint64 count = 0;
+    if (::poll(&wake, 1, ms) > 0 && ::read(m_wake, &count, sizeof count) < 0) {
+        // Taken by nobody else: the next wait sees it again, harmless.
+    }
+    const std::lock_guard lock(m_mutex);
     return m_stopping;
 }
 
 void PostgresListener::run()
 {
-    quint64 number = 0;
     int retryMs = 100;
-    while (!m_stopping) {
+    for (;;) {
+        {
+            const std::lock_guard lock(m_mutex);
+            if (m_stopping)
+                break;
+        }
         PGconn *connection = connectTo(m_url);
         if (!connection) {
             if (stopWithin(retryMs))
@@ -136,28 +131,84 @@ void PostgresListener::run()
         retryMs = 100;
         // Whatever changed while no one listened.
         m_changes->add();
-        m_socket.store(PQsocket(connection), std::memory_order_release);
-        m_state.store(++number * 2 + 1, std::memory_order_release);
-        for (;;) {
-            pollfd waits[2] = {{PQsocket(connection), POLLIN, 0}, {m_wake, POLLIN, 0}};
-            if (::poll(waits, 2, 1000) < 0 && errno != EINTR)
-                break;
-            if (m_stopping)
-                break;
-            if (!waits[0].revents)
-                continue;
-            m_changes->add(); // before the notices are taken: see upToDate()
-            if (!PQconsumeInput(connection))
-                break;
-            takeNotices(connection);
-            m_changes->add();
-            if (PQstatus(connection) != CONNECTION_OK)
-                break;
+        {
+            const std::lock_guard lock(m_mutex);
+            ++m_connection;
         }
-        // Lost (or stopping): no notice is heard until it listens again.
-        m_state.store(number * 2, std::memory_order_release);
-        m_socket.store(-1, std::memory_order_release);
+        PQsetnonblocking(connection, 1);
+        serve(connection);
+        {
+            // Lost (or stopping): no notice is heard until it listens again.
+            const std::lock_guard lock(m_mutex);
+            ++m_connection;
+            m_wanted = false;
+        }
+        m_answered.notify_all();
         PQfinish(connection);
+    }
+}
+
+void PostgresListener::serve(PGconn *connection)
+{
+    bool onItsWay = false; // an empty statement sent and not answered yet
+    for (;;) {
+        bool send = false;
+        {
+            const std::lock_guard lock(m_mutex);
+            if (m_stopping)
+                return;
+            send = m_wanted && !onItsWay;
+            if (send) {
+                m_wanted = false;
+                ++m_sent;
+            }
+        }
+        if (send) {
+            if (!PQsendQuery(connection, ""))
+                return;
+            onItsWay = true;
+        }
+        const bool unsent = PQflush(connection) == 1;
+        pollfd waits[2] = {{PQsocket(connection), short(POLLIN | (unsent ? POLLOUT : 0)), 0}, {m_wake, POLLIN, 0}};
+        if (::poll(waits, 2, 1000) < 0 && errno != EINTR)
+            return;
+        if (waits[1].revents) {
+            quint64 count = 0;
+            if (::read(m_wake, &count, sizeof count) < 0) {
+                // Nothing to take: another look at the flags follows all the same.
+            }
+        }
+        if (!(waits[0].revents & (POLLIN | POLLERR | POLLHUP)))
+            continue;
+        if (!PQconsumeInput(connection))
+            return;
+        bool answered = false;
+        while (onItsWay && !PQisBusy(connection)) {
+            PGresult *result = PQgetResult(connection);
+            if (!result) { // the statement's answer is complete
+                answered = true;
+                onItsWay = false;
+                break;
+            }
+            PQclear(result);
+        }
+        // The notices that came before the answer, counted before it is told.
+        bool notices = false;
+        while (PGnotify *notice = PQnotifies(connection)) {
+            PQfreemem(notice);
+            notices = true;
+        }
+        if (notices)
+            m_changes->add();
+        if (answered) {
+            {
+                const std::lock_guard lock(m_mutex);
+                m_done = m_sent;
+            }
+            m_answered.notify_all();
+        }
+        if (PQstatus(connection) != CONNECTION_OK)
+            return;
     }
 }
 

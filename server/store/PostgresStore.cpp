@@ -6,7 +6,6 @@
 #include <QAtomicInt>
 #include <QSqlDriver>
 #include <QSqlError>
-#include <QSqlQuery>
 
 #include <libpq-fe.h>
 #include <poll.h>
@@ -41,8 +40,6 @@ void PostgresStore::configureSession()
 {
     exec(QStringLiteral("SET client_min_messages = warning"));
     exec(QStringLiteral("SET synchronous_commit = ") + m_url.synchronousCommit); // one of a known few
-    QSqlQuery pid(QStringLiteral("SELECT pg_backend_pid()"), database());
-    m_backendPid = pid.next() ? pid.value(0).toInt() : 0;
 }
 
 bool PostgresStore::recoverConnection()
@@ -126,23 +123,7 @@ std::unique_ptr<PostgresStore> PostgresStore::open(const DatabaseUrl &url, QStri
 
 bool PostgresStore::countOtherChanges()
 {
-    return m_listener->upToDate();
-}
-
-void PostgresStore::beforeNoticedCommit()
-{
-    m_noticesBefore = m_listener->noticesTaken();
-}
-
-void PostgresStore::afterNoticedCommit()
-{
-    // The database tells every listening process at once, a moment after the commit: the
-    // change is answered once this process heard of it, so a client that sends its next
-    // request to another process finds it told as well. Bounded: a lost listening connection
-    // (whose process then serves nothing it kept) or a database too slow to tell.
-    if (m_backendPid == 0 || !m_listener->upToDate())
-        return;
-    m_listener->awaitNoticeFrom(m_backendPid, m_noticesBefore, kNoticeWaitMs);
+    return m_listener->caughtUp();
 }
 
 void PostgresStore::migrate()

@@ -29,8 +29,6 @@ protected:
     bool recoverConnection() override;
     // What the process's listening connection heard (see PostgresListener).
     bool countOtherChanges() override;
-    void beforeNoticedCommit() override;
-    void afterNoticedCommit() override;
     QString boundText(const QString &text) const override;
 
 private:
@@ -41,9 +39,6 @@ private:
     DatabaseUrl m_url;
     std::shared_ptr<PostgresListener> m_listener;
     bool m_recovering = false;
-    static constexpr int kNoticeWaitMs = 250;
-    int m_backendPid = 0;         // the connection's backend, which its notices name
-    quint64 m_noticesBefore = 0; // the listener's count before a noticed commit
 };
 
 } // namespace corvanta::server

@@ -1,7 +1,6 @@
 #include "SqlSchema.h"
 
 #include <QDateTime>
-#include <QRegularExpression>
 #include <QTimeZone>
 
 #include <limits>
@@ -162,23 +161,30 @@ const Step kSteps[] = {
          {"CREATE INDEX score_class ON score (class_id, at, id)", Statement::SqliteOnly},
      },
      false, true},
-    // PostgreSQL tells every listening server process, on commit, of each write that may decide
-    // a sign-in or a record file: a teacher's row (its passwords, its data version, which every
-    // change of its data bumps) and its failure counts and lock-outs. Once per statement, rows
-    // or none, so a process that ran such a statement knows a notice of its own follows its
-    // commit (writesNoticedTable); the notices of one transaction come as one.
+    // PostgreSQL tells every listening server process, on commit, of each change that decides
+    // a sign-in or a record file: a teacher's row (its passwords, its data version, which
+    // every change of its data bumps) and its failure counts and lock-outs. The notice names
+    // the teacher; notices of one transaction with the same text come once.
     {{
         {"CREATE FUNCTION corvanta_teacher_changed() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN"
-         " PERFORM pg_notify('corvanta_teacher', ''); RETURN NULL; END $$",
+         " IF TG_TABLE_NAME = 'teacher' THEN PERFORM pg_notify('corvanta_teacher', OLD.id::text);"
+         " ELSIF TG_OP = 'DELETE' THEN"
+         "  PERFORM pg_notify('corvanta_teacher', split_part(split_part(OLD.key, ':', 2), '@', 1));"
+         " ELSE PERFORM pg_notify('corvanta_teacher', split_part(split_part(NEW.key, ':', 2), '@', 1));"
+         " END IF; RETURN NULL; END $$",
          Statement::PostgresOnly},
-        {"CREATE TRIGGER teacher_changed AFTER INSERT OR UPDATE OR DELETE ON teacher"
-         " FOR EACH STATEMENT EXECUTE FUNCTION corvanta_teacher_changed()",
+        // Not for the row lock a write takes first (an update that changes nothing).
+        {"CREATE TRIGGER teacher_changed AFTER UPDATE ON teacher FOR EACH ROW"
+         " WHEN (OLD.* IS DISTINCT FROM NEW.*) EXECUTE FUNCTION corvanta_teacher_changed()",
          Statement::PostgresOnly},
-        {"CREATE TRIGGER failure_changed AFTER INSERT OR UPDATE OR DELETE ON failure"
-         " FOR EACH STATEMENT EXECUTE FUNCTION corvanta_teacher_changed()",
+        {"CREATE TRIGGER teacher_deleted AFTER DELETE ON teacher FOR EACH ROW"
+         " EXECUTE FUNCTION corvanta_teacher_changed()",
          Statement::PostgresOnly},
-        {"CREATE TRIGGER lock_out_changed AFTER INSERT OR UPDATE OR DELETE ON lock_out"
-         " FOR EACH STATEMENT EXECUTE FUNCTION corvanta_teacher_changed()",
+        {"CREATE TRIGGER failure_changed AFTER INSERT OR DELETE ON failure FOR EACH ROW"
+         " EXECUTE FUNCTION corvanta_teacher_changed()",
+         Statement::PostgresOnly},
+        {"CREATE TRIGGER lock_out_changed AFTER INSERT OR UPDATE OR DELETE ON lock_out FOR EACH ROW"
+         " EXECUTE FUNCTION corvanta_teacher_changed()",
          Statement::PostgresOnly},
     }},
 };
@@ -196,16 +202,6 @@ QString spelled(Dialect dialect, const char *sql)
 }
 
 } // namespace
-
-bool writesNoticedTable(const QString &sql)
-{
-    // The tables of the notice triggers above, as the store's statements write them (a
-    // data-modifying WITH too).
-    static const QRegularExpression written(
-        QStringLiteral("\\b(?:UPDATE|INSERT\\s+INTO|DELETE\\s+FROM)\\s+(?:teacher|failure|lock_out)\\b"),
-        QRegularExpression::CaseInsensitiveOption);
-    return written.match(sql).hasMatch();
-}
 
 QStringList scoreTimesAsWritten(const QList<ZoneSpan> &spans)
 {

@@ -25,10 +25,6 @@ struct ZoneSpan
 QList<ZoneSpan> localZoneSpans();
 // The statements that turn stored score times written as Unix seconds in a zone of these spans
 // into calendar seconds of the same text; none for a zone always 8 hours ahead.
-// Whether a statement writes a table of which PostgreSQL tells every listening server process
-// on commit (a teacher, its failure counts, its lock-outs): a notice follows its commit.
-bool writesNoticedTable(const QString &sql);
-
 QStringList scoreTimesAsWritten(const QList<ZoneSpan> &spans);
 
 // The columns an uploaded score line fills, in the order every insert binds them, every select

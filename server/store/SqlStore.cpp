@@ -1,7 +1,5 @@
 #include "SqlStore.h"
 
-#include "SqlSchema.h"
-
 #include <QSet>
 
 #include <atomic>
@@ -120,19 +118,13 @@ QSqlQuery &SqlStore::run(const QString &sql, const QVariantList &values)
             else
                 query.bindValue(static_cast<int>(i), values[i]);
         }
-        const bool writes = !sql.startsWith(u"SELECT") && !sql.startsWith(u"PRAGMA");
-        const bool noticed = writes && schema::writesNoticedTable(sql);
-        if (noticed && outside)
-            beforeNoticedCommit();
         if (query.exec()) {
             // Anything but a read may have changed the database: counted once it committed.
-            if (writes && outside) {
-                m_changes->add();
-                if (noticed)
-                    afterNoticedCommit();
-            } else if (writes) {
-                m_wrote = true;
-                m_noticed = m_noticed || noticed;
+            if (!sql.startsWith(u"SELECT") && !sql.startsWith(u"PRAGMA")) {
+                if (outside)
+                    m_changes->add();
+                else
+                    m_wrote = true;
             }
             return query;
         }
@@ -207,7 +199,6 @@ SqlStore::Transaction::~Transaction()
     // After a commit, failed ones too (it may have committed all the same); not after a rollback.
     if (std::exchange(m_store.m_wrote, false) && m_done)
         m_store.m_changes->add();
-    m_store.m_noticed = false;
     m_store.transactionEnded();
     if (m_store.m_broken) {
         m_store.m_broken = false;
@@ -217,16 +208,12 @@ SqlStore::Transaction::~Transaction()
 
 void SqlStore::Transaction::commit()
 {
-    if (m_store.m_noticed)
-        m_store.beforeNoticedCommit();
     if (!m_store.database().commit()) {
         m_done = true; // a failed commit ends the transaction too
         m_store.m_broken = true;
         fail(QStringLiteral("commit"), m_store.database().lastError());
     }
     m_done = true;
-    if (std::exchange(m_store.m_noticed, false))
-        m_store.afterNoticedCommit();
     for (auto it = m_store.m_pendingIds.cbegin(); it != m_store.m_pendingIds.cend(); ++it)
         m_store.m_idCache->keep(it.key(), it.value());
 }

@@ -217,11 +217,6 @@ protected:
     // Counts in changes() whatever other processes (and this process's other connections)
     // committed up to now, in the database type's own way; false when it cannot tell.
     virtual bool countOtherChanges() { return false; }
-    // Around the commit of a write that other processes are told of by the database
-    // (schema::writesNoticedTable): a database type whose notices arrive a moment after the
-    // commit waits for its own before the change is answered.
-    virtual void beforeNoticedCommit() {}
-    virtual void afterNoticedCommit() {}
     const std::shared_ptr<ChangeCount> &changes() const { return m_changes; }
 
     // The id cache and the change count this process keeps for the database (named by key).
@@ -251,7 +246,6 @@ private:
     int m_transactionDepth = 0;
     bool m_broken = false; // a statement of the open transaction failed
     bool m_wrote = false;  // a statement of the open transaction may have changed something
-    bool m_noticed = false; // ... and one of them a table whose writes are noticed
     std::shared_ptr<IdCache> m_idCache = std::make_shared<IdCache>();
     std::shared_ptr<ChangeCount> m_changes = std::make_shared<ChangeCount>();
     // Ids read or confirmed by the open transaction; kept in the cache once it commits.
