@@ -109,6 +109,7 @@ void LogSink::write(LogLevel level, const QString &line)
     if (!wants(level))
         return;
     const QByteArray bytes = lineBytes(level, line);
+    bool wake = false;
     {
         const std::lock_guard lock(m_mutex);
         if (m_queuedBytes + bytes.size() > kMaxQueuedBytes) {
@@ -116,10 +117,15 @@ void LogSink::write(LogLevel level, const QString &line)
             ++m_dropped;
             return;
         }
+        // The thread looks at the queue again after a write and after gathering: woken only
+        // when it waits for the first line, or to end its gathering early.
+        wake = (m_queue.isEmpty() && !m_writing) ||
+               (m_queuedBytes < kGatherBytes && m_queuedBytes + bytes.size() >= kGatherBytes);
         m_queue.append(bytes);
         m_queuedBytes += bytes.size();
     }
-    m_wake.notify_one();
+    if (wake)
+        m_wake.notify_one();
 }
 
 bool LogSink::flush(int ms)
@@ -134,6 +140,9 @@ void LogSink::run()
     std::unique_lock lock(m_mutex);
     for (;;) {
         m_wake.wait(lock, [this] { return m_stopping || !m_queue.isEmpty() || m_droppedUnreported > 0; });
+        // Lines come one per request: the next ones of a busy moment join this write, one
+        // write and one wake for many instead of each.
+        m_wake.wait_for(lock, kGatherTime, [this] { return m_stopping || m_queuedBytes >= kGatherBytes; });
         if (m_queue.isEmpty() && m_droppedUnreported == 0)
             return; // stopping with nothing left
         QList<QByteArray> batch;

@@ -29,6 +29,10 @@ class LogSink
 {
 public:
     static constexpr qsizetype kMaxQueuedBytes = 1024 * 1024;
+    // How long the writing thread gathers lines after the first, at most, and how many bytes
+    // end it early.
+    static constexpr std::chrono::milliseconds kGatherTime{2};
+    static constexpr qsizetype kGatherBytes = 64 * 1024;
 
     explicit LogSink(int fd);
     // Writes what is queued while the descriptor takes it, for at most two seconds.

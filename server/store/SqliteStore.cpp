@@ -27,14 +27,25 @@ SqliteStore::~SqliteStore()
     // Before the connection closes.
     for (sqlite3_stmt *statement : m_insertScores)
         sqlite3_finalize(statement);
+    sqlite3_finalize(m_dataVersionStatement);
 }
+
+namespace {
+
+// The connection's own handle, for what Qt Sql does not offer.
+sqlite3 *handleOf(const QSqlDatabase &database)
+{
+    const QVariant handle = database.driver()->handle();
+    return handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0
+               ? *static_cast<sqlite3 *const *>(handle.constData())
+               : nullptr;
+}
+
+} // namespace
 
 int SqliteStore::insertScoreRows(const QList<ScoreRow> &rows)
 {
-    const QVariant handle = database().driver()->handle();
-    sqlite3 *db = handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0
-                      ? *static_cast<sqlite3 *const *>(handle.constData())
-                      : nullptr;
+    sqlite3 *db = handleOf(database());
     if (!db)
         return SqlStore::insertScoreRows(rows);
     auto fail = [db](const char *step) {
@@ -311,8 +322,18 @@ bool SqliteStore::countOtherChanges()
 {
     // SQLite's own count: it moves on whenever another connection, of any process, committed
     // since this connection last asked. Read from the WAL index: no page of the file.
-    const auto row = selectOne(QStringLiteral("PRAGMA data_version"));
-    const qint64 version = row ? row->at(0).toLongLong() : -1;
+    // Asked of SQLite itself, as each request asks it: through Qt Sql it cost as much as the
+    // reads it spares.
+    sqlite3 *db = handleOf(database());
+    if (db && !m_dataVersionStatement &&
+        sqlite3_prepare_v2(db, "PRAGMA data_version", -1, &m_dataVersionStatement, nullptr) != SQLITE_OK)
+        m_dataVersionStatement = nullptr;
+    if (!m_dataVersionStatement)
+        return false;
+    const qint64 version = sqlite3_step(m_dataVersionStatement) == SQLITE_ROW
+                               ? sqlite3_column_int64(m_dataVersionStatement, 0)
+                               : -1;
+    sqlite3_reset(m_dataVersionStatement);
     if (version != m_dataVersion) {
         m_dataVersion = version;
         changes()->add();

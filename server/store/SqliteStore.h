@@ -56,6 +56,7 @@ private:
     bool m_hasTurn = false;
     QString m_path; // the database file: uploads are grouped per file
     qint64 m_dataVersion = -1; // SQLite's data_version when this connection last asked
+    ::sqlite3_stmt *m_dataVersionStatement = nullptr;
 };
 
 } // namespace corvanta::server
