@@ -15,6 +15,7 @@
 # student's page in a class of 50,000 scores and the home page of a teacher with 52,000
 # (bench/fill_scores.py uploads the scores; see page_ratios), and the class CSV of those 50,000
 # against sqlite3 -csv (psql --csv) of the same rows, with the server's peak memory (csv_ratio).
+# At the end, a summary: each of these as a ratio of two rates (or times) of this run.
 # Usage: bench/server_bench.sh [BUILD_DIR]   (default: build)
 # Environment: BENCH_SECONDS (default 10), BENCH_CONNECTIONS (default 64), BENCH_THREADS (2),
 #   BENCH_STORES (default "sqlite postgresql"), PG_BINDIR (default /usr/lib/postgresql/15/bin),
@@ -237,14 +238,14 @@ page_ratios() {
   measure "$label" student "$base"
   small=$last_rps
   printf '%-24s %-16s %10s x   (student of 1,000 scores in a class of 50,000 / alone in a class)\n' \
-    "$label" "student ratio" "$(awk -v a="$small" -v b="$big" 'BEGIN {printf "%.2f", (b > 0 ? a / b : 0)}')"
+    "$label" "student ratio" "$(awk -v a="$small" -v b="$big" 'BEGIN {printf "%.2f", (b > 0 ? a / b : 0)}')" | tee -a "$work/ratios.txt"
   measure "$label" home "$base"
   big=$last_rps
   sign_in small
   measure "$label" home "$base"
   small=$last_rps
   printf '%-24s %-16s %10s x   (home page, 52,000 scores / 2,000)\n' \
-    "$label" "home ratio" "$(awk -v a="$small" -v b="$big" 'BEGIN {printf "%.2f", (b > 0 ? a / b : 0)}')"
+    "$label" "home ratio" "$(awk -v a="$small" -v b="$big" 'BEGIN {printf "%.2f", (b > 0 ? a / b : 0)}')" | tee -a "$work/ratios.txt"
   server_pid=${pids[-1]}
   csv_ratio "$label" "${csv_client[@]}"
   stop_servers
@@ -291,7 +292,7 @@ csv_ratio() {
   page=$(median "$work/csv.ms"); cli=$(median "$work/cli.ms"); packed=$(median "$work/gzip.ms")
   printf '%-24s %-16s %10s x   (class CSV of %s rows, %s bytes: %.0f ms against the client %.0f ms; gzipped %.0f ms)\n' \
     "$label" "CSV ratio" "$(awk -v a="$page" -v b="$cli" 'BEGIN {printf "%.2f", (b > 0 ? a / b : 0)}')" \
-    "$lines" "$(wc -c <"$work/class.csv")" "$page" "$cli" "$packed"
+    "$lines" "$(wc -c <"$work/class.csv")" "$page" "$cli" "$packed" | tee -a "$work/ratios.txt"
   printf '%-24s %-16s %10s MB peak RSS while downloading (%s MB before)\n' \
     "$label" "CSV memory" "$((peak / 1024))" "$((rss / 1024))"
 }
@@ -314,6 +315,7 @@ summary() {
   ratio() { awk -v a="${1:-}" -v b="${2:-}" -v k="${3:-1}" 'BEGIN {if (a == "" || b == "" || b == 0) print "-"; else printf "%.2f", k * a / b}'; }
   local s="SQLite, 1 process" p="PostgreSQL, 1 process"
   echo "summary (ratios of the rates above):"
+  [ ! -s "$work/ratios.txt" ] || sed 's/^/  /' "$work/ratios.txt"
   printf '  record.php against nginx (nginx / record, goal <= 1.3): %s\n' "$(ratio "${rate[nginx]:-}" "${rate[$s record]:-}")"
   printf '  record.php, PostgreSQL against SQLite (goal >= 0.8): %s\n' "$(ratio "${rate[$p record]:-}" "${rate[$s record]:-}")"
   for l in "$s" "$p"; do
