@@ -9,6 +9,7 @@
 #include "StreamedBody.h"
 
 #include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QThread>
 
 #include <microhttpd.h>
@@ -17,10 +18,13 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <atomic>
 #include <cctype>
+#include <chrono>
 #include <cstring>
 #include <exception>
 #include <functional>
+#include <thread>
 
 namespace corvanta::server {
 
@@ -61,6 +65,12 @@ struct RequestState
     bool answered = false;
     bool tooLarge = false; // a body streaming in past the limit
     qsizetype dropped = 0;
+    // On a database that tells of other processes' changes a moment late, a request that
+    // signs in first waits, suspended, until the process is told of every change committed
+    // before it came (Store::catchUpThen); the request thread serves others meanwhile.
+    enum class CatchUp { NotAsked, Waiting, Covered, NotCovered };
+    std::atomic<CatchUp> catchUp = CatchUp::NotAsked;
+    bool decoded = false;
     // A heavy page's request while it waits on its queue, and the reply it left.
     PageRequest page;
     Admission admission;
@@ -163,6 +173,8 @@ struct HttpFront::Private
     // Password checks that need the slow hash: apart from the request threads, a bounded
     // number waiting, beyond which the client is told to come back.
     std::unique_ptr<HeavyQueue> slowChecks;
+    // Connections suspended while their database catches up.
+    std::atomic<int> catchingUp = 0;
     bool tls = false;
     MHD_Daemon *daemon = nullptr;
 
@@ -317,18 +329,46 @@ struct HttpFront::Private
                       RequestState &state)
     {
         // Status 500 when the database failed on the way.
+        Store *catchUpApart = nullptr;
         const PageReply admitted = guarded([&] {
-            const qsizetype question = state.target.indexOf('?');
-            state.page =
-                decodeRequest(methodOf(method), path,
-                              question < 0 ? QByteArray() : state.target.mid(question + 1), state.body);
-            state.page.headers = std::move(state.scan.headers);
-            state.page.clientAddress = state.client;
+            if (!state.decoded) {
+                state.decoded = true;
+                const qsizetype question = state.target.indexOf('?');
+                state.page =
+                    decodeRequest(methodOf(method), path,
+                                  question < 0 ? QByteArray() : state.target.mid(question + 1), state.body);
+                state.page.headers = std::move(state.scan.headers);
+                state.page.clientAddress = state.client;
+            }
+            Store &store = service.store();
+            if (state.catchUp == RequestState::CatchUp::NotAsked) {
+                const Route *route = routeOf(state.page);
+                if (route && route->credential != Credential::None && store.catchesUp()) {
+                    catchUpApart = &store;
+                    return PageReply();
+                }
+            }
+            store.setCaughtUp(state.catchUp == RequestState::CatchUp::Covered);
+            const auto notAfter = qScopeGuard([&] { store.setCaughtUp(false); });
             state.admission = admit(service, state.page, AdmitMode::WithoutSlowHash);
             return PageReply();
         });
         if (admitted.status != 200)
             return queue(connection, state, method, path, admitted);
+        if (catchUpApart) {
+            // Suspended before the wait starts: the listening thread resumes the connection,
+            // and the engine then calls access() again, which admits it.
+            state.catchUp = RequestState::CatchUp::Waiting;
+            MHD_suspend_connection(connection);
+            catchingUp.fetch_add(1);
+            RequestState *held = &state;
+            catchUpApart->catchUpThen([this, connection, held](bool covered) {
+                held->catchUp = covered ? RequestState::CatchUp::Covered : RequestState::CatchUp::NotCovered;
+                MHD_resume_connection(connection);
+                catchingUp.fetch_sub(1);
+            });
+            return MHD_YES;
+        }
         // A secret the slow hash must check: admitted again, with the hash, on its queue.
         if (state.admission.needsSlowHash)
             return runApart(*slowChecks, connection, method, path, state, true);
@@ -414,7 +454,8 @@ struct HttpFront::Private
         }
         if (state->answered)
             return MHD_YES;
-        watch.requestRead(connection);
+        if (state->catchUp == RequestState::CatchUp::NotAsked)
+            watch.requestRead(connection);
         return answer(connection, method, path, *state);
     }
 };
@@ -566,6 +607,10 @@ void HttpFront::stop()
         if (apart)
             apart->stop();
     }
+    // Nor while a connection waits for the database to catch up: each is resumed within
+    // the listener's bound.
+    for (int i = 0; i < 500 && d->catchingUp.load() > 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     if (d->daemon) {
         MHD_stop_daemon(d->daemon);
         d->daemon = nullptr;

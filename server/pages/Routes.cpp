@@ -116,12 +116,19 @@ QByteArray allowedMethods(const QString &path)
     return allowed.join(", ");
 }
 
-Admission admit(ScoreService &service, const PageRequest &request, AdmitMode mode)
+const Route *routeOf(const PageRequest &request)
 {
     for (const Route &route : routes()) {
         if (route.method == request.method && request.path == QLatin1String(route.path))
-            return check(service, route, request, mode);
+            return &route;
     }
+    return nullptr;
+}
+
+Admission admit(ScoreService &service, const PageRequest &request, AdmitMode mode)
+{
+    if (const Route *route = routeOf(request))
+        return check(service, *route, request, mode);
     Admission admission;
     const QByteArray allow = allowedMethods(request.path);
     if (allow.isEmpty()) {

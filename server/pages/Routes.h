@@ -52,6 +52,9 @@ namespace web {
 QList<Route> routes();
 }
 
+// The route of the request's path and method; nullptr when none.
+const Route *routeOf(const PageRequest &request);
+
 // "GET, POST": the methods routed for the path, empty for an unknown path.
 QByteArray allowedMethods(const QString &path);
 

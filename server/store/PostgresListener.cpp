@@ -83,18 +83,63 @@ void PostgresListener::wake()
     }
 }
 
+quint64 PostgresListener::wantStatement()
+{
+    // A statement sent from now on: one on its way may have been read before the request came.
+    if (!m_wanted) {
+        m_wanted = true;
+        wake();
+    }
+    return m_sent + 1;
+}
+
+bool PostgresListener::listening()
+{
+    const std::lock_guard lock(m_mutex);
+    return !m_stopping && (m_connection & 1);
+}
+
+void PostgresListener::whenCaughtUp(std::function<void(bool covered)> done)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        if (!m_stopping && (m_connection & 1)) {
+            m_callbacks.push_back({wantStatement(), std::chrono::steady_clock::now() + kCatchUpTimeout, std::move(done)});
+            return;
+        }
+    }
+    done(false);
+}
+
+void PostgresListener::answerCallbacks(bool all)
+{
+    std::vector<Callback> answered;
+    std::vector<bool> covered;
+    {
+        const std::lock_guard lock(m_mutex);
+        const auto now = std::chrono::steady_clock::now();
+        for (auto it = m_callbacks.begin(); it != m_callbacks.end();) {
+            const bool done = m_done >= it->statement;
+            if (all || done || now >= it->deadline) {
+                covered.push_back(done);
+                answered.push_back(std::move(*it));
+                it = m_callbacks.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    for (std::size_t i = 0; i < answered.size(); ++i)
+        answered[i].done(covered[i]);
+}
+
 bool PostgresListener::caughtUp(int timeoutMs)
 {
     std::unique_lock lock(m_mutex);
     if (m_stopping || !(m_connection & 1))
         return false;
-    // A statement sent from now on: one on its way may have been read before the request came.
     const quint64 connection = m_connection;
-    const quint64 wanted = m_sent + 1;
-    if (!m_wanted) {
-        m_wanted = true;
-        wake();
-    }
+    const quint64 wanted = wantStatement();
     const bool answered = m_answered.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
         return m_stopping || m_connection != connection || m_done >= wanted;
     });
@@ -144,8 +189,10 @@ void PostgresListener::run()
             m_wanted = false;
         }
         m_answered.notify_all();
+        answerCallbacks(true);
         PQfinish(connection);
     }
+    answerCallbacks(true);
 }
 
 void PostgresListener::serve(PGconn *connection)
@@ -178,8 +225,10 @@ void PostgresListener::serve(PGconn *connection)
                 // Nothing to take: another look at the flags follows all the same.
             }
         }
-        if (!(waits[0].revents & (POLLIN | POLLERR | POLLHUP)))
+        if (!(waits[0].revents & (POLLIN | POLLERR | POLLHUP))) {
+            answerCallbacks(false); // those past their time
             continue;
+        }
         if (!PQconsumeInput(connection))
             return;
         bool answered = false;
@@ -207,6 +256,7 @@ void PostgresListener::serve(PGconn *connection)
             }
             m_answered.notify_all();
         }
+        answerCallbacks(false);
         if (PQstatus(connection) != CONNECTION_OK)
             return;
     }

@@ -3,10 +3,13 @@
 #include "DatabaseUrl.h"
 #include "SqlStore.h"
 
+#include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 struct pg_conn;
 
@@ -40,6 +43,14 @@ public:
     // True once every notice of a commit that finished before the call is counted; false when
     // the connection is lost or no answer came within timeoutMs.
     bool caughtUp(int timeoutMs = 2000);
+    // The same without a waiting thread: done(true) on the listening thread once every such
+    // notice is counted; done(false) when the connection is lost first, or no answer came
+    // within kCatchUpTimeout, or the listener stops.
+    void whenCaughtUp(std::function<void(bool covered)> done);
+    // Whether the connection listens now.
+    bool listening();
+
+    static constexpr std::chrono::milliseconds kCatchUpTimeout{2000};
 
 private:
     void run();
@@ -48,6 +59,11 @@ private:
     // Waits up to ms or until stopped; true when stopped.
     bool stopWithin(int ms);
     void wake();
+    // Asks for a statement after those sent so far; with m_mutex held.
+    quint64 wantStatement();
+    // Hands the callbacks their answer: those the statements answered so far covered, or
+    // all (not covered) when `all`, or those past their time.
+    void answerCallbacks(bool all);
 
     const DatabaseUrl m_url;
     const std::shared_ptr<SqlStore::ChangeCount> m_changes;
@@ -60,6 +76,13 @@ private:
     quint64 m_sent = 0;       // empty statements sent on it, and answered
     quint64 m_done = 0;
     bool m_wanted = false; // a request waits for a statement not sent yet
+    struct Callback
+    {
+        quint64 statement; // covered once this one is answered
+        std::chrono::steady_clock::time_point deadline;
+        std::function<void(bool covered)> done;
+    };
+    std::vector<Callback> m_callbacks;
     std::thread m_thread;
 };
 

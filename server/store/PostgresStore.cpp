@@ -123,7 +123,17 @@ std::unique_ptr<PostgresStore> PostgresStore::open(const DatabaseUrl &url, QStri
 
 bool PostgresStore::countOtherChanges()
 {
-    return m_listener->caughtUp();
+    return m_caughtUp || m_listener->caughtUp();
+}
+
+bool PostgresStore::catchesUp()
+{
+    return m_listener->listening();
+}
+
+void PostgresStore::catchUpThen(std::function<void(bool covered)> done)
+{
+    m_listener->whenCaughtUp(std::move(done));
 }
 
 void PostgresStore::migrate()

@@ -22,6 +22,10 @@ public:
     // A connection whose backend was ended (terminated, restarted, failed over) while it was
     // idle is opened anew before a request uses it.
     void checkConnection() override;
+    // Apart: by the process's listening connection (see PostgresListener).
+    bool catchesUp() override;
+    void catchUpThen(std::function<void(bool covered)> done) override;
+    void setCaughtUp(bool caughtUp) override { m_caughtUp = caughtUp; }
 
 protected:
     int insertScoreRows(const QList<ScoreRow> &rows) override;
@@ -39,6 +43,7 @@ private:
     DatabaseUrl m_url;
     std::shared_ptr<PostgresListener> m_listener;
     bool m_recovering = false;
+    bool m_caughtUp = false; // the request on this connection's thread was caught up apart
 };
 
 } // namespace corvanta::server

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 
@@ -197,6 +198,16 @@ public:
     // count stays right while the count stays. nullopt while the store cannot tell (nothing
     // may then be kept or served from a cache).
     virtual std::optional<quint64> changeCount() { return std::nullopt; }
+    // A database that tells of other processes' changes a moment after their commit makes
+    // changeCount() wait until it is told of every commit finished before the call. The
+    // caller may instead wait apart, without a thread: catchesUp() says whether the store can
+    // tell now; catchUpThen() calls done, on another thread, once every change committed
+    // before the call is counted (covered), or without that (the store could no longer
+    // tell); setCaughtUp(true) before the request that was covered, and false after it, lets
+    // its changeCount() on this thread take it as caught up.
+    virtual bool catchesUp() { return false; }
+    virtual void catchUpThen(std::function<void(bool covered)> done) { done(false); }
+    virtual void setCaughtUp(bool) {}
 
     // Accounts compare ignoring case.
     virtual std::optional<Teacher> teacherByAccount(const QString &account) = 0;
