@@ -340,15 +340,19 @@ struct HttpFront::Private
                 state.page.headers = std::move(state.scan.headers);
                 state.page.clientAddress = state.client;
             }
-            Store &store = service.store();
             if (state.catchUp == RequestState::CatchUp::NotAsked) {
                 const Route *route = routeOf(state.page);
-                if (route && route->credential != Credential::None && store.catchesUp()) {
-                    catchUpApart = &store;
+                if (route && route->credential != Credential::None && service.store().catchesUp()) {
+                    catchUpApart = &service.store();
                     return PageReply();
                 }
             }
-            store.setCaughtUp(state.catchUp == RequestState::CatchUp::Covered);
+            if (state.catchUp != RequestState::CatchUp::Covered) {
+                state.admission = admit(service, state.page, AdmitMode::WithoutSlowHash);
+                return PageReply();
+            }
+            Store &store = service.store();
+            store.setCaughtUp(true);
             const auto notAfter = qScopeGuard([&] { store.setCaughtUp(false); });
             state.admission = admit(service, state.page, AdmitMode::WithoutSlowHash);
             return PageReply();
