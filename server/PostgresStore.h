@@ -21,8 +21,11 @@ public:
     // idle is opened anew before a request uses it.
     void checkConnection() override;
 
+    // One statement, one round trip (see schema::scoreUploadByNames).
+    AddScoresResult addScores(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt,
+                              UnknownNames unknown = UnknownNames::RefuseAll) override;
+
 protected:
-    int insertScoreRows(const QList<ScoreRow> &rows) override;
     void beginSnapshot() override;
     bool recoverConnection() override;
     QString boundText(const QString &text) const override;
