@@ -1,10 +1,10 @@
 // One animation step of the draw on a large class record file: the name lookup in the
 // file and the name display update (font fit, score and count labels), without painting.
 #include "app/Form1.h"
-#include "app/RecordFile.h"
 #include "core/Settings.h"
 #include "core/TextCodec.h"
 #include "net/LoginState.h"
+#include "net/RecordFile.h"
 #include "net/ServerLink.h"
 #include "net/Session.h"
 #include "scoring/PendingScores.h"

@@ -2,7 +2,7 @@
 // file, the record parsers, and RecordFile reading the file from disk.
 #include "FuzzSupport.h"
 
-#include "app/RecordFile.h"
+#include "app/DisplayText.h"
 #include "net/RecordFormat.h"
 
 using namespace corvanta;

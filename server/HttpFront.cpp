@@ -3,8 +3,10 @@
 #include "ConnectionWatch.h"
 #include "HeavyQueue.h"
 #include "ReplyGzip.h"
+#include "RequestFraming.h"
 #include "RequestLog.h"
 #include "Routes.h"
+#include "StreamedBody.h"
 
 #include <QElapsedTimer>
 #include <QThread>
@@ -18,6 +20,7 @@
 #include <cctype>
 #include <cstring>
 #include <exception>
+#include <functional>
 
 namespace corvanta::server {
 
@@ -51,6 +54,10 @@ struct RequestState
     QString client;  // the client's address (behind a trusted proxy, the one it names)
     QElapsedTimer timer;
     bool headersRead = false;
+    // A streamed body may go out chunked as it is made: not to an HTTP/1.0 client, which
+    // could not tell a reply broken off from a complete one, nor to HEAD (the engine would
+    // send the last chunk as a body), which gets the whole body's length.
+    bool streams = true;
     bool answered = false;
     bool tooLarge = false; // a body streaming in past the limit
     qsizetype dropped = 0;
@@ -96,33 +103,6 @@ PageReply frontRefusal(int status, const QString &text, const QString &outcome)
     return reply;
 }
 
-// A header name is a token (RFC 9110 5.1): "Host : x" is not a header "Host".
-bool isToken(const char *text, size_t size)
-{
-    static constexpr char kMarks[] = "!#$%&'*+-.^_`|~";
-    for (size_t i = 0; i < size; ++i) {
-        const char c = text[i];
-        if (!std::isalnum(static_cast<unsigned char>(c)) && !std::strchr(kMarks, c))
-            return false;
-    }
-    return size > 0;
-}
-
-// The engine reads a header in place: its value follows its name on the same line, past the
-// colon and blanks. A line folded into the one before (obsolete, and read differently by
-// different proxies) is moved elsewhere by the engine, which this finds.
-bool onOneLine(const char *key, size_t keySize, const char *value)
-{
-    const char *end = key + keySize;
-    if (value <= end || value - end > 4096)
-        return false;
-    for (const char *c = end + 1; c < value; ++c) {
-        if (*c != ' ' && *c != '\t')
-            return false;
-    }
-    return true;
-}
-
 MHD_Result collectHeader(void *cls, MHD_ValueKind, const char *key, size_t keySize, const char *value,
                          size_t valueSize)
 {
@@ -163,50 +143,6 @@ QByteArray addressKey(MHD_Connection *connection)
     return QByteArray(reinterpret_cast<const char *>(&v4->sin_addr), sizeof v4->sin_addr);
 }
 
-// Over TLS, a cookie is never to be sent back in the clear.
-void markCookiesSecure(PageReply &reply)
-{
-    for (auto &[name, value] : reply.headers) {
-        if (name.compare("Set-Cookie", Qt::CaseInsensitive) == 0 && !value.toLower().contains("; secure"))
-            value += "; Secure";
-    }
-}
-
-// Framing a proxy in front might read otherwise: two lengths that differ, or a length and
-// a transfer coding (RFC 9112 6.3), or a length that is not a plain number.
-bool ambiguousFraming(const QList<QPair<QByteArray, QByteArray>> &headers)
-{
-    std::optional<QByteArray> length;
-    bool coded = false;
-    for (const auto &[name, value] : headers) {
-        if (name.compare("Transfer-Encoding", Qt::CaseInsensitive) == 0)
-            coded = true;
-        if (name.compare("Content-Length", Qt::CaseInsensitive) != 0)
-            continue;
-        const QByteArray text = value.trimmed();
-        if (text.isEmpty() ||
-            !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
-            return true;
-        if (length && *length != text)
-            return true;
-        length = text;
-    }
-    return length && coded;
-}
-
-// The one transfer coding the engine reads is chunked alone; with any other it would wait
-// for a body it cannot find the end of.
-bool unknownCoding(const QList<QPair<QByteArray, QByteArray>> &headers)
-{
-    QByteArrayList codings;
-    for (const auto &[name, value] : headers) {
-        if (name.compare("Transfer-Encoding", Qt::CaseInsensitive) == 0)
-            codings += value.split(',');
-    }
-    return !codings.isEmpty() &&
-           (codings.size() != 1 || codings.first().trimmed().compare("chunked", Qt::CaseInsensitive) != 0);
-}
-
 // The pages read fields as escaped; nothing is to be unescaped on the way.
 size_t keepEscaped(void *, MHD_Connection *, char *text)
 {
@@ -237,24 +173,14 @@ struct HttpFront::Private
                      PageReply reply)
     {
         state.answered = true;
-        // By the address of its bytes: a cached reply (a record file) many clients ask for is
-        // one buffer, counted once.
-        watch.replyQueued(connection, reply.body.isEmpty() ? nullptr : reply.body.constData(),
-                          reply.body.size());
         if (tls) {
             markCookiesSecure(reply);
             reply.headers.append(qMakePair(QByteArray("Strict-Transport-Security"), QByteArray(kHsts)));
         }
-        // The engine only reads the bytes: constData, since data() would copy a body that other
-        // replies share (a cached record file) for each connection.
-        auto *body = new QByteArray(reply.body);
-        MHD_Response *response = MHD_create_response_from_buffer_with_free_callback_cls(
-            size_t(body->size()), const_cast<char *>(body->constData()),
-            [](void *cls) { delete static_cast<QByteArray *>(cls); }, body);
-        if (!response) {
-            delete body;
+        MHD_Response *response = reply.source ? streamedResponse(connection, state, method, path, reply)
+                                              : bufferResponse(connection, reply);
+        if (!response)
             return MHD_NO;
-        }
         MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, reply.contentType.constData());
         MHD_add_response_header(response, MHD_HTTP_HEADER_CACHE_CONTROL, "no-store");
         for (const auto &[name, value] : reply.headers)
@@ -266,11 +192,53 @@ struct HttpFront::Private
         return queued;
     }
 
+    MHD_Response *bufferResponse(MHD_Connection *connection, const PageReply &reply)
+    {
+        // By the address of its bytes: a cached reply (a record file) many clients ask for is
+        // one buffer, counted once.
+        watch.replyQueued(connection, reply.body.isEmpty() ? nullptr : reply.body.constData(),
+                          reply.body.size());
+        // The engine only reads the bytes: constData, since data() would copy a body that other
+        // replies share (a cached record file) for each connection.
+        auto *body = new QByteArray(reply.body);
+        MHD_Response *response = MHD_create_response_from_buffer_with_free_callback_cls(
+            size_t(body->size()), const_cast<char *>(body->constData()),
+            [](void *cls) { delete static_cast<QByteArray *>(cls); }, body);
+        if (!response)
+            delete body;
+        return response;
+    }
+
+    // Sent chunked as the source gives it, on the connection's thread.
+    MHD_Response *streamedResponse(MHD_Connection *connection, const RequestState &state, const char *method,
+                                   const QString &path, const PageReply &reply)
+    {
+        auto *body = new StreamedBody{reply.body, 0, reply.source, {}};
+        body->broken = [this, method = QByteArray(methodLogText(method)), path, target = state.target,
+                        timer = state.timer,
+                        client = state.client.isEmpty() ? clientAddressOf(connection) : state.client](
+                           const std::exception &e) {
+            PageReply line;
+            line.status = 500;
+            line.outcome = QStringLiteral("error: broken off: ") + QString::fromUtf8(e.what());
+            log.write(method.constData(), path, target, line, timer, client);
+        };
+        watch.replyQueued(connection, body, kStreamedReplyBytes);
+        MHD_Response *response = MHD_create_response_from_callback(
+            MHD_SIZE_UNKNOWN, kStreamBlockBytes, &readStreamed, body,
+            [](void *cls) { delete static_cast<StreamedBody *>(cls); });
+        if (!response)
+            delete body;
+        return response;
+    }
+
     // The request's headers are in: refuses what is over a limit, else collects them.
     std::optional<PageReply> checkHead(MHD_Connection *connection, const char *method, const char *version,
                                        RequestState &state, HeaderScan *scan)
     {
         MHD_get_connection_values_n(connection, MHD_HEADER_KIND, &collectHeader, scan);
+        state.streams = std::strcmp(version, MHD_HTTP_VERSION_1_0) != 0 &&
+                        std::strcmp(method, MHD_HTTP_METHOD_HEAD) != 0;
         state.client = clientOf(connection, scan->headers);
         const qsizetype lineBytes =
             qsizetype(std::strlen(method) + std::strlen(version)) + state.target.size() + 4;
@@ -333,11 +301,14 @@ struct HttpFront::Private
         }
     }
 
-    // A page's own reply, compressed when the client takes it.
-    PageReply served(const Admission &admission, const PageRequest &page)
+    // A page's own reply, compressed when the client takes it; a streamed body read whole
+    // where it may not stream.
+    PageReply served(const RequestState &state)
     {
-        PageReply reply = runAdmitted(service, admission, page);
-        compressForClient(page, reply);
+        PageReply reply = runAdmitted(service, state.admission, state.page);
+        if (!state.streams)
+            reply.takeWhole();
+        compressForClient(state.page, reply);
         return reply;
     }
 
@@ -368,7 +339,7 @@ struct HttpFront::Private
             return runApart(*diskWaits, connection, method, path, state, false);
         if (!(options & kHeavy))
             return queue(connection, state, method, path,
-                         guarded([&] { return served(state.admission, state.page); }));
+                         guarded([&] { return served(state); }));
         return runApart(*heavy, connection, method, path, state, false);
     }
 
@@ -388,7 +359,7 @@ struct HttpFront::Private
             held->ready = run ? guarded([&] {
                 if (admitFirst)
                     held->admission = admit(service, held->page);
-                return served(held->admission, held->page);
+                return served(*held);
             })
                               : busy(QStringLiteral("stopping"), held->admission.teacher.account);
             MHD_resume_connection(connection);

@@ -1,6 +1,6 @@
 #include "AccountRules.h"
 
-#include "net/AccountPages.h"
+#include "net/AccountRequests.h"
 #include "net/OutgoingText.h"
 
 namespace corvanta::account_rules {

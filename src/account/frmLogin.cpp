@@ -7,7 +7,7 @@
 #include "core/AppConfig.h"
 #include "net/LoginState.h"
 #include "net/SavedNames.h"
-#include "net/ScorePages.h"
+#include "net/ScoreRequests.h"
 #include "net/ServerLink.h"
 #include "net/Session.h"
 #include "net/Wire.h"
@@ -25,7 +25,6 @@
 #include <QMetaMethod>
 #include <QNetworkInformation>
 #include <QNetworkInterface>
-#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
@@ -57,81 +56,82 @@ void frmLogin::buildControls()
     // One line more than the buttons need: which server a login goes to.
     setFixedSize(twips(0, 0, 4845, 2370).size());
 
-    lblLabels_0 = fc::label(this, QStringLiteral("lblLabels_0"), QStringLiteral("登录帐号:"),
-                            twips(240, 270, 840, 270));
-    ComboUser = new QComboBox(this);
-    ComboUser->setObjectName(QStringLiteral("ComboUser"));
-    ComboUser->setEditable(true);
-    placeInForm(this, ComboUser, twips(1200, 240, 2295, 300));
-    ComboUser->setInsertPolicy(QComboBox::NoInsert);
+    accountLabel = fc::label(this, QStringLiteral("lblLabels_0"), QStringLiteral("登录帐号:"),
+                             twips(240, 270, 840, 270));
+    accountBox = new QComboBox(this);
+    accountBox->setObjectName(QStringLiteral("ComboUser"));
+    accountBox->setEditable(true);
+    placeInForm(this, accountBox, twips(1200, 240, 2295, 300));
+    accountBox->setInsertPolicy(QComboBox::NoInsert);
     // Saved names differ by letter case; completion must not change the case typed.
-    ComboUser->completer()->setCaseSensitivity(Qt::CaseSensitive);
-    Command4 =
+    accountBox->completer()->setCaseSensitivity(Qt::CaseSensitive);
+    clearNamesButton =
         fc::button(this, QStringLiteral("Command4"), QStringLiteral("清除记录"), twips(3600, 240, 1095, 300));
 
-    lblLabels_1 = fc::label(this, QStringLiteral("lblLabels_1"), QStringLiteral("登录密码:"),
-                            twips(240, 840, 840, 270));
-    txtPassword = fc::passwordBox(this, QStringLiteral("txtPassword"), twips(1170, 840, 2325, 300));
-    Command3 =
+    passwordLabel = fc::label(this, QStringLiteral("lblLabels_1"), QStringLiteral("登录密码:"),
+                              twips(240, 840, 840, 270));
+    passwordEdit = fc::passwordBox(this, QStringLiteral("txtPassword"), twips(1170, 840, 2325, 300));
+    forgotButton =
         fc::button(this, QStringLiteral("Command3"), QStringLiteral("忘记密码"), twips(3600, 840, 1095, 300));
 
-    Command2 =
+    registerButton =
         fc::button(this, QStringLiteral("Command2"), QStringLiteral("注册帐号"), twips(120, 1440, 1095, 420));
-    cmdOK = fc::button(this, QStringLiteral("cmdOK"), QStringLiteral("确定"), twips(1280, 1440, 1095, 420));
-    cmdOK->setDefault(true);
-    Command1 = fc::button(this, QStringLiteral("Command1"), QStringLiteral("离线登录"),
-                          twips(2440, 1440, 1095, 420));
-    cmdCancel =
+    loginButton =
+        fc::button(this, QStringLiteral("cmdOK"), QStringLiteral("确定"), twips(1280, 1440, 1095, 420));
+    loginButton->setDefault(true);
+    offlineButton = fc::button(this, QStringLiteral("Command1"), QStringLiteral("离线登录"),
+                               twips(2440, 1440, 1095, 420));
+    cancelButton =
         fc::button(this, QStringLiteral("cmdCancel"), QStringLiteral("取消"), twips(3600, 1440, 1095, 420));
 
-    lblServer = new ElidedLabel(this);
-    lblServer->setObjectName(QStringLiteral("lblServer"));
-    lblServer->setFullText(m_context.config.serverLabel());
-    placeInForm(this, lblServer, twips(120, 1980, 4575, 270));
+    serverAddressLabel = new ElidedLabel(this);
+    serverAddressLabel->setObjectName(QStringLiteral("lblServer"));
+    serverAddressLabel->setFullText(m_context.config.serverLabel());
+    placeInForm(this, serverAddressLabel, twips(120, 1980, 4575, 270));
 
-    setTabOrder(ComboUser, Command4);
-    setTabOrder(Command4, txtPassword);
-    setTabOrder(txtPassword, cmdOK);
-    setTabOrder(cmdOK, Command1);
-    setTabOrder(Command1, Command2);
-    setTabOrder(Command2, cmdCancel);
-    setTabOrder(cmdCancel, Command3);
+    setTabOrder(accountBox, clearNamesButton);
+    setTabOrder(clearNamesButton, passwordEdit);
+    setTabOrder(passwordEdit, loginButton);
+    setTabOrder(loginButton, offlineButton);
+    setTabOrder(offlineButton, registerButton);
+    setTabOrder(registerButton, cancelButton);
+    setTabOrder(cancelButton, forgotButton);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(500);
+    probeTimer = new QTimer(this);
+    probeTimer->setObjectName(QStringLiteral("Timer1"));
+    probeTimer->setInterval(500);
 
-    connect(cmdOK, &QPushButton::clicked, this, &frmLogin::cmdOK_Click);
-    connect(Command1, &QPushButton::clicked, this, &frmLogin::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &frmLogin::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &frmLogin::Command3_Click);
-    connect(Command4, &QPushButton::clicked, this, &frmLogin::Command4_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmLogin::cmdCancel_Click);
-    connect(Timer1, &QTimer::timeout, this, &frmLogin::Timer1_Timer);
+    connect(loginButton, &QPushButton::clicked, this, &frmLogin::loginClicked);
+    connect(offlineButton, &QPushButton::clicked, this, &frmLogin::offlineClicked);
+    connect(registerButton, &QPushButton::clicked, this, &frmLogin::registerClicked);
+    connect(forgotButton, &QPushButton::clicked, this, &frmLogin::forgotClicked);
+    connect(clearNamesButton, &QPushButton::clicked, this, &frmLogin::clearNamesClicked);
+    connect(cancelButton, &QPushButton::clicked, this, &frmLogin::cancelClicked);
+    connect(probeTimer, &QTimer::timeout, this, &frmLogin::probeTick);
 }
 
 void frmLogin::Form_Load()
 {
-    txtPassword->clear();
-    ComboUser->clear();
+    passwordEdit->clear();
+    accountBox->clear();
 
     const SavedNames saved;
     const QString username = saved.usernameValue();
-    ComboUser->addItems(saved.names());
+    accountBox->addItems(saved.names());
     // Adding items selects the first one; the box shows the prompt or the last login.
-    ComboUser->setCurrentIndex(-1);
-    ComboUser->setEditText(username.isEmpty() ? kPromptText : saved.lastLogin());
+    accountBox->setCurrentIndex(-1);
+    accountBox->setEditText(username.isEmpty() ? kPromptText : saved.lastLogin());
 
     // Availability is known only from the first tick on.
     m_ticked = false;
     m_reloadOnShow = false;
     updateButtons();
-    Timer1->start();
+    probeTimer->start();
 }
 
 void frmLogin::setAccountName(const QString &name)
 {
-    ComboUser->setEditText(name);
+    accountBox->setEditText(name);
 }
 
 void frmLogin::setConnectionProbe(std::function<bool()> probe)
@@ -160,7 +160,7 @@ bool frmLogin::systemHasConnection()
     return false;
 }
 
-void frmLogin::Timer1_Timer()
+void frmLogin::probeTick()
 {
     m_hasRecordFile = QFileInfo(m_context.config.recordFile()).isFile();
     m_hasConnection = m_probe();
@@ -170,7 +170,7 @@ void frmLogin::Timer1_Timer()
 
 QList<QWidget *> frmLogin::actionButtons() const
 {
-    return {cmdOK, Command1, Command2, Command3, Command4, cmdCancel};
+    return {loginButton, offlineButton, registerButton, forgotButton, clearNamesButton, cancelButton};
 }
 
 void frmLogin::updateButtons()
@@ -178,20 +178,20 @@ void frmLogin::updateButtons()
     // While an action waits, its guard holds the buttons; they get their state after it.
     if (BusyGuard::isBusy(this))
         return;
-    Command1->setEnabled(m_ticked && m_hasRecordFile);
-    cmdOK->setEnabled(m_ticked && m_hasConnection);
-    Command2->setEnabled(m_ticked && m_hasConnection);
-    Command3->setEnabled(true);
-    Command4->setEnabled(true);
-    cmdCancel->setEnabled(true);
+    offlineButton->setEnabled(m_ticked && m_hasRecordFile);
+    loginButton->setEnabled(m_ticked && m_hasConnection);
+    registerButton->setEnabled(m_ticked && m_hasConnection);
+    forgotButton->setEnabled(true);
+    clearNamesButton->setEnabled(true);
+    cancelButton->setEnabled(true);
 }
 
-void frmLogin::cmdOK_Click()
+void frmLogin::loginClicked()
 {
     if (BusyGuard::isBusy(this))
         return;
-    const QString user = ComboUser->currentText();
-    const QString password = txtPassword->text();
+    const QString user = accountBox->currentText();
+    const QString password = passwordEdit->text();
     if (user.isEmpty() || password.isEmpty()) {
         m_context.prompter.message(this, QStringLiteral("错误"), QStringLiteral("请输入用户名和密码！"),
                                    PromptIcon::Critical);
@@ -199,20 +199,19 @@ void frmLogin::cmdOK_Click()
     }
     // Held until the class lists are loaded too: that download waits inside this click.
     BusyGuard busy(this, actionButtons());
-    loginOnline(user, password);
-    if (!busy.windowAlive())
+    if (!loginOnline(busy, user, password))
         return;
     busy.release();
     updateButtons();
 }
 
 // The window may go away while a request waits; nothing of it is touched after that.
-void frmLogin::loginOnline(const QString &user, const QString &password)
+bool frmLogin::loginOnline(BusyGuard &busy, const QString &user, const QString &password)
 {
-    QPointer<frmLogin> self(this);
-    const HttpResult reply = m_context.link.send(score_pages::checkPassword(user, password));
-    if (!self)
-        return;
+    const auto sent = sendAndWait(busy, m_context.link, score_pages::checkPassword(user, password));
+    if (!sent)
+        return false;
+    const HttpResult &reply = *sent;
 
     switch (reply.outcome()) {
     case ReplyOutcome::Failed:
@@ -222,29 +221,30 @@ void frmLogin::loginOnline(const QString &user, const QString &password)
     case ReplyOutcome::Rejected:
         m_context.prompter.message(this, QStringLiteral("登录"), QStringLiteral("无效的密码，请重试!"),
                                    PromptIcon::Warning);
-        txtPassword->setFocus();
-        txtPassword->selectAll();
+        passwordEdit->setFocus();
+        passwordEdit->selectAll();
         break;
     case ReplyOutcome::Accepted:
         m_context.session.logInOnline(user, Md5Hex(password));
-        emit showMainWindowRequested();
-        emit loggedInOnline();
-        if (!self)
-            return;
+        if (!busy.wait([this] {
+                emit showMainWindowRequested();
+                emit loggedInOnline();
+            }))
+            return false;
         hide();
         SavedNames().remember(m_context.login.LoginUser);
         break;
     }
+    return true;
 }
 
-void frmLogin::Command1_Click()
+void frmLogin::offlineClicked()
 {
     if (BusyGuard::isBusy(this))
         return;
     BusyGuard busy(this, actionButtons());
     m_context.session.logInOffline();
-    emit loggedInOffline();
-    if (!busy.windowAlive())
+    if (!busy.wait([this] { emit loggedInOffline(); }))
         return;
     busy.release();
     hide();
@@ -252,7 +252,7 @@ void frmLogin::Command1_Click()
     updateButtons();
 }
 
-void frmLogin::Command2_Click()
+void frmLogin::registerClicked()
 {
     if (BusyGuard::isBusy(this))
         return;
@@ -263,7 +263,7 @@ void frmLogin::Command2_Click()
     emit registerRequested();
 }
 
-void frmLogin::Command3_Click()
+void frmLogin::forgotClicked()
 {
     if (BusyGuard::isBusy(this))
         return;
@@ -273,16 +273,16 @@ void frmLogin::Command3_Click()
     hide();
 }
 
-void frmLogin::Command4_Click()
+void frmLogin::clearNamesClicked()
 {
     if (BusyGuard::isBusy(this))
         return;
-    ComboUser->clear();
-    ComboUser->setEditText(QString());
+    accountBox->clear();
+    accountBox->setEditText(QString());
     SavedNames().clear();
 }
 
-void frmLogin::cmdCancel_Click()
+void frmLogin::cancelClicked()
 {
     if (BusyGuard::isBusy(this))
         return;
@@ -292,7 +292,7 @@ void frmLogin::cmdCancel_Click()
 
 void frmLogin::reject()
 {
-    cmdCancel_Click();
+    cancelClicked();
 }
 
 void frmLogin::closeEvent(QCloseEvent *event)
@@ -303,7 +303,7 @@ void frmLogin::closeEvent(QCloseEvent *event)
     }
     event->accept();
     // A closed window starts afresh when it is shown again.
-    Timer1->stop();
+    probeTimer->stop();
     m_reloadOnShow = true;
     emit showMainWindowRequested();
 }
@@ -316,7 +316,7 @@ void frmLogin::showEvent(QShowEvent *event)
         // Whatever the buttons showed before, they wait for a tick after this showing.
         m_ticked = false;
         updateButtons();
-        Timer1->start();
+        probeTimer->start();
     }
     fc::centreOnScreen(this);
     QDialog::showEvent(event);

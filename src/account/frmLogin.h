@@ -14,6 +14,7 @@ class QTimer;
 
 namespace corvanta {
 
+class BusyGuard;
 class ElidedLabel;
 // The login window: online login against the score server, offline login on the cached
 // class record file, the list of account names used on this computer.
@@ -32,7 +33,7 @@ public:
     explicit frmLogin(AppContext &context, QWidget *parent = nullptr);
     ~frmLogin() override;
 
-    // Puts an account name into ComboUser (after a registration).
+    // Puts an account name into accountBox (after a registration).
     void setAccountName(const QString &name);
     // Replaces the question "has this computer a network connection?" (tests).
     void setConnectionProbe(std::function<bool()> probe);
@@ -55,37 +56,38 @@ protected:
 private:
     void buildControls();
     void Form_Load();
-    void Timer1_Timer();
+    void probeTick();
     void updateButtons();
     QList<QWidget *> actionButtons() const;
-    void cmdOK_Click();
-    void loginOnline(const QString &user, const QString &password);
-    void Command1_Click();
-    void Command2_Click();
-    void Command3_Click();
-    void Command4_Click();
-    void cmdCancel_Click();
+    void loginClicked();
+    // False when the window went away during the wait.
+    bool loginOnline(BusyGuard &busy, const QString &user, const QString &password);
+    void offlineClicked();
+    void registerClicked();
+    void forgotClicked();
+    void clearNamesClicked();
+    void cancelClicked();
 
     AppContext &m_context;
     std::function<bool()> m_probe;
 
-    bool m_ticked = false; // Timer1 has ticked since the last load
+    bool m_ticked = false; // probeTimer has ticked since the last load
     bool m_hasRecordFile = false;
     bool m_hasConnection = false;
     bool m_reloadOnShow = false; // closed by the user: load again when shown
 
-    QLabel *lblLabels_0 = nullptr;
-    QComboBox *ComboUser = nullptr;
-    QPushButton *Command4 = nullptr;
-    QLabel *lblLabels_1 = nullptr;
-    QLineEdit *txtPassword = nullptr;
-    QPushButton *Command3 = nullptr;
-    QPushButton *Command2 = nullptr;
-    QPushButton *cmdOK = nullptr;
-    QPushButton *Command1 = nullptr;
-    QPushButton *cmdCancel = nullptr;
-    ElidedLabel *lblServer = nullptr;
-    QTimer *Timer1 = nullptr;
+    QLabel *accountLabel = nullptr;
+    QComboBox *accountBox = nullptr;
+    QPushButton *clearNamesButton = nullptr;
+    QLabel *passwordLabel = nullptr;
+    QLineEdit *passwordEdit = nullptr;
+    QPushButton *forgotButton = nullptr;
+    QPushButton *registerButton = nullptr;
+    QPushButton *loginButton = nullptr;
+    QPushButton *offlineButton = nullptr;
+    QPushButton *cancelButton = nullptr;
+    ElidedLabel *serverAddressLabel = nullptr;
+    QTimer *probeTimer = nullptr;
 };
 
 } // namespace corvanta

@@ -3,7 +3,7 @@
 #include "account/AccountRules.h"
 #include "account/FormControls.h"
 #include "core/AppConfig.h"
-#include "net/AccountPages.h"
+#include "net/AccountRequests.h"
 #include "net/ServerLink.h"
 #include "widgets/BusyGuard.h"
 #include "widgets/Prompter.h"
@@ -38,111 +38,116 @@ void frmPswd::buildControls()
     setWindowTitle(QStringLiteral("重置密码"));
     setFixedSize(twips(0, 0, 5550, 4260).size());
 
-    Label1 = fc::label(this, QStringLiteral("Label1"), QStringLiteral("帐号:"), twips(240, 270, 900, 270));
-    Text1 = fc::box(this, QStringLiteral("Text1"), twips(1200, 240, 2655, 300));
-    Text1->setPlaceholderText(QStringLiteral("请输入你的登陆帐号"));
-    Label2 = fc::label(this, QStringLiteral("Label2"), kEmailCaption, twips(240, 750, 900, 270));
-    Text2 = fc::box(this, QStringLiteral("Text2"), twips(1200, 720, 2655, 300));
-    Text2->setPlaceholderText(QStringLiteral("请输入注册时填写的Email"));
-    Command3 = fc::button(this, QStringLiteral("Command3"), QStringLiteral("发送验证码"),
-                          twips(3975, 690, 1335, 360));
-    Label3 = fc::label(this, QStringLiteral("Label3"), QStringLiteral("验证码:"), twips(240, 1230, 900, 270));
-    TxtCheckCode = fc::box(this, QStringLiteral("TxtCheckCode"), twips(1200, 1200, 2655, 300));
-    Check1 =
+    accountLabel =
+        fc::label(this, QStringLiteral("Label1"), QStringLiteral("帐号:"), twips(240, 270, 900, 270));
+    accountEdit = fc::box(this, QStringLiteral("Text1"), twips(1200, 240, 2655, 300));
+    accountEdit->setPlaceholderText(QStringLiteral("请输入你的登陆帐号"));
+    emailLabel = fc::label(this, QStringLiteral("Label2"), kEmailCaption, twips(240, 750, 900, 270));
+    emailEdit = fc::box(this, QStringLiteral("Text2"), twips(1200, 720, 2655, 300));
+    emailEdit->setPlaceholderText(QStringLiteral("请输入注册时填写的Email"));
+    sendCodeButton = fc::button(this, QStringLiteral("Command3"), QStringLiteral("发送验证码"),
+                                twips(3975, 690, 1335, 360));
+    codeLabel =
+        fc::label(this, QStringLiteral("Label3"), QStringLiteral("验证码:"), twips(240, 1230, 900, 270));
+    codeEdit = fc::box(this, QStringLiteral("TxtCheckCode"), twips(1200, 1200, 2655, 300));
+    loginPasswordCheck =
         fc::check(this, QStringLiteral("Check1"), QStringLiteral("登录密码"), twips(240, 1680, 1335, 300));
-    Text3 = fc::passwordBox(this, QStringLiteral("Text3"), twips(1620, 1680, 2235, 300));
-    Check2 =
+    loginPasswordEdit = fc::passwordBox(this, QStringLiteral("Text3"), twips(1620, 1680, 2235, 300));
+    operationPasswordCheck =
         fc::check(this, QStringLiteral("Check2"), QStringLiteral("操作密码"), twips(240, 2160, 1335, 300));
-    Text4 = fc::passwordBox(this, QStringLiteral("Text4"), twips(1620, 2160, 2235, 300));
-    Command1 = fc::button(this, QStringLiteral("Command1"), QStringLiteral("重置密码"),
-                          twips(1200, 2700, 1335, 420));
-    Command2 =
+    operationPasswordEdit = fc::passwordBox(this, QStringLiteral("Text4"), twips(1620, 2160, 2235, 300));
+    resetButton = fc::button(this, QStringLiteral("Command1"), QStringLiteral("重置密码"),
+                             twips(1200, 2700, 1335, 420));
+    backButton =
         fc::button(this, QStringLiteral("Command2"), QStringLiteral("返回"), twips(2880, 2700, 1335, 420));
-    Label4 = fc::label(this, QStringLiteral("Label4"),
-                       QStringLiteral("注册时没有填写Email的用户，请与维护人员联系重置密码：") +
-                           m_context.config.contactAddress,
-                       twips(240, 3300, 5070, 720));
-    Label4->setWordWrap(true);
-    Label4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    contactLabel = fc::label(this, QStringLiteral("Label4"),
+                             QStringLiteral("注册时没有填写Email的用户，请与维护人员联系重置密码：") +
+                                 m_context.config.contactAddress,
+                             twips(240, 3300, 5070, 720));
+    contactLabel->setWordWrap(true);
+    contactLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    setTabOrder(Text1, Text2);
-    setTabOrder(Text2, Command3);
-    setTabOrder(Command3, TxtCheckCode);
-    setTabOrder(TxtCheckCode, Check1);
-    setTabOrder(Check1, Text3);
-    setTabOrder(Text3, Check2);
-    setTabOrder(Check2, Text4);
-    setTabOrder(Text4, Command1);
-    setTabOrder(Command1, Command2);
+    setTabOrder(accountEdit, emailEdit);
+    setTabOrder(emailEdit, sendCodeButton);
+    setTabOrder(sendCodeButton, codeEdit);
+    setTabOrder(codeEdit, loginPasswordCheck);
+    setTabOrder(loginPasswordCheck, loginPasswordEdit);
+    setTabOrder(loginPasswordEdit, operationPasswordCheck);
+    setTabOrder(operationPasswordCheck, operationPasswordEdit);
+    setTabOrder(operationPasswordEdit, resetButton);
+    setTabOrder(resetButton, backButton);
 
-    for (QLineEdit *box : {Text1, Text2, Text3, Text4, TxtCheckCode})
-        connect(box, &QLineEdit::textChanged, this, &frmPswd::UpdateResetButtons);
-    connect(Check1, &QCheckBox::clicked, this, &frmPswd::Check1_Click);
-    connect(Check2, &QCheckBox::clicked, this, &frmPswd::Check2_Click);
-    connect(Command3, &QPushButton::clicked, this, &frmPswd::Command3_Click);
-    connect(Command1, &QPushButton::clicked, this, &frmPswd::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &frmPswd::backToLogin);
+    for (QLineEdit *box : {accountEdit, emailEdit, loginPasswordEdit, operationPasswordEdit, codeEdit})
+        connect(box, &QLineEdit::textChanged, this, &frmPswd::updateResetButtons);
+    connect(loginPasswordCheck, &QCheckBox::clicked, this, &frmPswd::loginPasswordChecked);
+    connect(operationPasswordCheck, &QCheckBox::clicked, this, &frmPswd::operationPasswordChecked);
+    connect(sendCodeButton, &QPushButton::clicked, this, &frmPswd::sendCodeClicked);
+    connect(resetButton, &QPushButton::clicked, this, &frmPswd::resetClicked);
+    connect(backButton, &QPushButton::clicked, this, &frmPswd::backToLogin);
 }
 
 void frmPswd::Form_Load()
 {
-    for (QLineEdit *box : {Text1, Text2, Text3, Text4, TxtCheckCode})
+    for (QLineEdit *box : {accountEdit, emailEdit, loginPasswordEdit, operationPasswordEdit, codeEdit})
         box->clear();
-    Check1->setChecked(false);
-    Check2->setChecked(false);
-    Text3->setVisible(false);
-    Text4->setVisible(false);
-    Label2->setText(kEmailCaption);
-    Command1->setEnabled(false);
-    Command3->setEnabled(false);
+    loginPasswordCheck->setChecked(false);
+    operationPasswordCheck->setChecked(false);
+    loginPasswordEdit->setVisible(false);
+    operationPasswordEdit->setVisible(false);
+    emailLabel->setText(kEmailCaption);
+    resetButton->setEnabled(false);
+    sendCodeButton->setEnabled(false);
 }
 
 QList<QWidget *> frmPswd::inputs() const
 {
-    return {Text1, Text2, Command3, TxtCheckCode, Check1, Text3, Check2, Text4, Command1, Command2};
+    return {accountEdit,        emailEdit,         sendCodeButton,         codeEdit,
+            loginPasswordCheck, loginPasswordEdit, operationPasswordCheck, operationPasswordEdit,
+            resetButton,        backButton};
 }
 
-void frmPswd::UpdateResetButtons()
+void frmPswd::updateResetButtons()
 {
     // While a request waits its guard holds the buttons; they get their state after it.
     if (BusyGuard::isBusy(this))
         return;
     const account_rules::ResetButtons state = account_rules::resetButtons({
-        .account = Text1->text(),
-        .email = Text2->text(),
-        .checkCode = TxtCheckCode->text(),
-        .newLogin = Check1->isChecked(),
-        .loginPassword = Text3->text(),
-        .newOperation = Check2->isChecked(),
-        .operationPassword = Text4->text(),
+        .account = accountEdit->text(),
+        .email = emailEdit->text(),
+        .checkCode = codeEdit->text(),
+        .newLogin = loginPasswordCheck->isChecked(),
+        .loginPassword = loginPasswordEdit->text(),
+        .newOperation = operationPasswordCheck->isChecked(),
+        .operationPassword = operationPasswordEdit->text(),
     });
-    Command3->setEnabled(state.sendCode);
-    Command1->setEnabled(state.reset);
+    sendCodeButton->setEnabled(state.sendCode);
+    resetButton->setEnabled(state.reset);
 }
 
-void frmPswd::Check1_Click()
+void frmPswd::loginPasswordChecked()
 {
-    Text3->setVisible(Check1->isChecked());
-    UpdateResetButtons();
+    loginPasswordEdit->setVisible(loginPasswordCheck->isChecked());
+    updateResetButtons();
 }
 
-void frmPswd::Check2_Click()
+void frmPswd::operationPasswordChecked()
 {
-    Text4->setVisible(Check2->isChecked());
-    UpdateResetButtons();
+    operationPasswordEdit->setVisible(operationPasswordCheck->isChecked());
+    updateResetButtons();
 }
 
-void frmPswd::Command3_Click()
+void frmPswd::sendCodeClicked()
 {
     if (BusyGuard::isBusy(this))
         return;
-    const QString email = Text2->text();
+    const QString email = emailEdit->text();
     BusyGuard busy(this, inputs());
-    const HttpResult reply = m_context.link.send(account_pages::getPswdCode(Text1->text(), email));
-    if (!busy.windowAlive())
+    const auto reply =
+        sendAndWait(busy, m_context.link, account_pages::getPswdCode(accountEdit->text(), email));
+    if (!reply)
         return;
     busy.release();
-    const QString text = reply.status == 200 ? reply.text : QString();
+    const QString text = reply->status == 200 ? reply->text : QString();
     if (text == account_pages::kResetSuccess) {
         m_context.prompter.message(this, QStringLiteral("请查收"),
                                    QStringLiteral("验证码已经发送到您的邮箱:") + email,
@@ -159,21 +164,23 @@ void frmPswd::Command3_Click()
         m_context.prompter.message(this, QStringLiteral("错误"), QStringLiteral("无法连接到服务器"),
                                    PromptIcon::Critical);
     }
-    UpdateResetButtons();
+    updateResetButtons();
 }
 
-void frmPswd::Command1_Click()
+void frmPswd::resetClicked()
 {
     if (BusyGuard::isBusy(this))
         return;
-    const PageCall call = account_pages::setPassword(Text1->text(), TxtCheckCode->text(),
-                                                     Check1->isChecked() ? Text3->text() : QString(),
-                                                     Check2->isChecked() ? Text4->text() : QString());
+    const PageCall call = account_pages::setPassword(
+        accountEdit->text(), codeEdit->text(),
+        loginPasswordCheck->isChecked() ? loginPasswordEdit->text() : QString(),
+        operationPasswordCheck->isChecked() ? operationPasswordEdit->text() : QString());
     BusyGuard busy(this, inputs());
-    const HttpResult reply = m_context.link.send(call);
-    if (!busy.windowAlive())
+    const auto sent = sendAndWait(busy, m_context.link, call);
+    if (!sent)
         return;
     busy.release();
+    const HttpResult &reply = *sent;
     switch (reply.outcome(account_pages::kResetSuccess)) {
     case ReplyOutcome::Accepted:
         m_context.prompter.message(this, QStringLiteral("成功"), QStringLiteral("密码修改成功！"),
@@ -187,18 +194,18 @@ void frmPswd::Command1_Click()
             PromptIcon::Warning);
         break;
     case ReplyOutcome::Failed:
-        Label2->setText(QStringLiteral("网络异常！"));
+        emailLabel->setText(QStringLiteral("网络异常！"));
         m_context.prompter.message(this, QStringLiteral("错误"), QStringLiteral("网络异常！"),
                                    PromptIcon::Warning);
         break;
     }
-    UpdateResetButtons();
+    updateResetButtons();
 }
 
 void frmPswd::forgetSecrets()
 {
-    Text3->clear();
-    Text4->clear();
+    loginPasswordEdit->clear();
+    operationPasswordEdit->clear();
 }
 
 } // namespace corvanta

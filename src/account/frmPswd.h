@@ -26,29 +26,29 @@ private:
     void buildControls();
     void Form_Load() override;
     void forgetSecrets() override;
-    void UpdateResetButtons();
-    void Check1_Click();
-    void Check2_Click();
-    void Command3_Click();
-    void Command1_Click();
+    void updateResetButtons();
+    void loginPasswordChecked();
+    void operationPasswordChecked();
+    void sendCodeClicked();
+    void resetClicked();
     QList<QWidget *> inputs() const;
 
     AppContext &m_context;
 
-    QLabel *Label1 = nullptr;
-    QLineEdit *Text1 = nullptr;
-    QLabel *Label2 = nullptr;
-    QLineEdit *Text2 = nullptr;
-    QPushButton *Command3 = nullptr;
-    QLabel *Label3 = nullptr;
-    QLineEdit *TxtCheckCode = nullptr;
-    QCheckBox *Check1 = nullptr;
-    QLineEdit *Text3 = nullptr;
-    QCheckBox *Check2 = nullptr;
-    QLineEdit *Text4 = nullptr;
-    QPushButton *Command1 = nullptr;
-    QPushButton *Command2 = nullptr;
-    QLabel *Label4 = nullptr;
+    QLabel *accountLabel = nullptr;
+    QLineEdit *accountEdit = nullptr;
+    QLabel *emailLabel = nullptr;
+    QLineEdit *emailEdit = nullptr;
+    QPushButton *sendCodeButton = nullptr;
+    QLabel *codeLabel = nullptr;
+    QLineEdit *codeEdit = nullptr;
+    QCheckBox *loginPasswordCheck = nullptr;
+    QLineEdit *loginPasswordEdit = nullptr;
+    QCheckBox *operationPasswordCheck = nullptr;
+    QLineEdit *operationPasswordEdit = nullptr;
+    QPushButton *resetButton = nullptr;
+    QPushButton *backButton = nullptr;
+    QLabel *contactLabel = nullptr;
 };
 
 } // namespace corvanta

@@ -2,7 +2,7 @@
 
 #include "account/AccountRules.h"
 #include "account/FormControls.h"
-#include "net/AccountPages.h"
+#include "net/AccountRequests.h"
 #include "widgets/BusyGuard.h"
 #include "widgets/Prompter.h"
 #include "widgets/Twips.h"
@@ -39,97 +39,100 @@ void frmReg::buildControls()
     setFixedSize(twips(0, 0, 6255, 5700).size());
 
     // Positions inside a frame are the frame's own.
-    Frame1 =
+    requiredFrame =
         fc::frame(this, QStringLiteral("Frame1"), QStringLiteral("必填信息"), twips(120, 120, 6015, 2820));
-    Label1 =
-        fc::label(Frame1, QStringLiteral("Label1"), QStringLiteral("登录帐号："), twips(240, 390, 1080, 270));
-    Text1 = fc::box(Frame1, QStringLiteral("Text1"), twips(1320, 360, 1935, 300));
-    Label5 =
-        fc::label(Frame1, QStringLiteral("Label5"), account_rules::kNameHint, twips(3375, 390, 2520, 270));
-    Label2 =
-        fc::label(Frame1, QStringLiteral("Label2"), QStringLiteral("登录密码："), twips(240, 870, 1080, 270));
-    Text2 = fc::passwordBox(Frame1, QStringLiteral("Text2"), twips(1320, 840, 1935, 300));
-    Label6 = fc::label(Frame1, QStringLiteral("Label6"), QStringLiteral("读取数据使用"),
-                       twips(3375, 870, 2520, 270));
-    Label3 = fc::label(Frame1, QStringLiteral("Label3"), QStringLiteral("操作密码："),
-                       twips(240, 1350, 1080, 270));
-    Text3 = fc::passwordBox(Frame1, QStringLiteral("Text3"), twips(1320, 1320, 1935, 300));
-    Label7 = fc::label(Frame1, QStringLiteral("Label7"), QStringLiteral("上传修改数据用"),
-                       twips(3375, 1350, 2520, 270));
-    Label4 = fc::label(Frame1, QStringLiteral("Label4"), QStringLiteral("教师姓名："),
-                       twips(240, 1830, 1080, 270));
-    Text4 = fc::box(Frame1, QStringLiteral("Text4"), twips(1320, 1800, 1935, 300));
-    Label8 = fc::label(Frame1, QStringLiteral("Label8"), QStringLiteral("电子邮箱："),
-                       twips(240, 2310, 1080, 270));
-    Text5 = fc::box(Frame1, QStringLiteral("Text5"), twips(1320, 2280, 3255, 300));
+    accountLabel = fc::label(requiredFrame, QStringLiteral("Label1"), QStringLiteral("登录帐号："),
+                             twips(240, 390, 1080, 270));
+    accountEdit = fc::box(requiredFrame, QStringLiteral("Text1"), twips(1320, 360, 1935, 300));
+    accountHint = fc::label(requiredFrame, QStringLiteral("Label5"), account_rules::kNameHint,
+                            twips(3375, 390, 2520, 270));
+    loginPasswordLabel = fc::label(requiredFrame, QStringLiteral("Label2"), QStringLiteral("登录密码："),
+                                   twips(240, 870, 1080, 270));
+    loginPasswordEdit = fc::passwordBox(requiredFrame, QStringLiteral("Text2"), twips(1320, 840, 1935, 300));
+    loginPasswordHint = fc::label(requiredFrame, QStringLiteral("Label6"), QStringLiteral("读取数据使用"),
+                                  twips(3375, 870, 2520, 270));
+    operationPasswordLabel = fc::label(requiredFrame, QStringLiteral("Label3"), QStringLiteral("操作密码："),
+                                       twips(240, 1350, 1080, 270));
+    operationPasswordEdit =
+        fc::passwordBox(requiredFrame, QStringLiteral("Text3"), twips(1320, 1320, 1935, 300));
+    operationPasswordHint = fc::label(requiredFrame, QStringLiteral("Label7"),
+                                      QStringLiteral("上传修改数据用"), twips(3375, 1350, 2520, 270));
+    teacherNameLabel = fc::label(requiredFrame, QStringLiteral("Label4"), QStringLiteral("教师姓名："),
+                                 twips(240, 1830, 1080, 270));
+    teacherNameEdit = fc::box(requiredFrame, QStringLiteral("Text4"), twips(1320, 1800, 1935, 300));
+    emailLabel = fc::label(requiredFrame, QStringLiteral("Label8"), QStringLiteral("电子邮箱："),
+                           twips(240, 2310, 1080, 270));
+    emailEdit = fc::box(requiredFrame, QStringLiteral("Text5"), twips(1320, 2280, 3255, 300));
 
-    Frame2 =
+    optionalFrame =
         fc::frame(this, QStringLiteral("Frame2"), QStringLiteral("选填信息"), twips(120, 3060, 6015, 1860));
-    Label9 =
-        fc::label(Frame2, QStringLiteral("Label9"), QStringLiteral("手机："), twips(240, 390, 1080, 270));
-    Text6 = fc::box(Frame2, QStringLiteral("Text6"), twips(1320, 360, 1935, 300));
-    Label10 =
-        fc::label(Frame2, QStringLiteral("Label10"), QStringLiteral("电话："), twips(240, 870, 1080, 270));
-    Text7 = fc::box(Frame2, QStringLiteral("Text7"), twips(1320, 840, 1935, 300));
-    Label11 =
-        fc::label(Frame2, QStringLiteral("Label11"), QStringLiteral("QQ："), twips(240, 1350, 1080, 270));
-    Text8 = fc::box(Frame2, QStringLiteral("Text8"), twips(1320, 1320, 1935, 300));
+    mobileLabel = fc::label(optionalFrame, QStringLiteral("Label9"), QStringLiteral("手机："),
+                            twips(240, 390, 1080, 270));
+    mobileEdit = fc::box(optionalFrame, QStringLiteral("Text6"), twips(1320, 360, 1935, 300));
+    phoneLabel = fc::label(optionalFrame, QStringLiteral("Label10"), QStringLiteral("电话："),
+                           twips(240, 870, 1080, 270));
+    phoneEdit = fc::box(optionalFrame, QStringLiteral("Text7"), twips(1320, 840, 1935, 300));
+    qqLabel = fc::label(optionalFrame, QStringLiteral("Label11"), QStringLiteral("QQ："),
+                        twips(240, 1350, 1080, 270));
+    qqEdit = fc::box(optionalFrame, QStringLiteral("Text8"), twips(1320, 1320, 1935, 300));
 
-    Command1 =
+    registerButton =
         fc::button(this, QStringLiteral("Command1"), QStringLiteral("注册"), twips(1560, 5100, 1215, 420));
-    Command2 =
+    backButton =
         fc::button(this, QStringLiteral("Command2"), QStringLiteral("返回"), twips(3480, 5100, 1215, 420));
 
-    for (QLineEdit *box : {Text1, Text2, Text3, Text4, Text5, Text6, Text7, Text8})
+    for (QLineEdit *box : {accountEdit, loginPasswordEdit, operationPasswordEdit, teacherNameEdit, emailEdit,
+                           mobileEdit, phoneEdit, qqEdit})
         box->setAutoFillBackground(true);
-    setTabOrder(Text1, Text2);
-    setTabOrder(Text2, Text3);
-    setTabOrder(Text3, Text4);
-    setTabOrder(Text4, Text5);
-    setTabOrder(Text5, Text6);
-    setTabOrder(Text6, Text7);
-    setTabOrder(Text7, Text8);
-    setTabOrder(Text8, Command1);
-    setTabOrder(Command1, Command2);
+    setTabOrder(accountEdit, loginPasswordEdit);
+    setTabOrder(loginPasswordEdit, operationPasswordEdit);
+    setTabOrder(operationPasswordEdit, teacherNameEdit);
+    setTabOrder(teacherNameEdit, emailEdit);
+    setTabOrder(emailEdit, mobileEdit);
+    setTabOrder(mobileEdit, phoneEdit);
+    setTabOrder(phoneEdit, qqEdit);
+    setTabOrder(qqEdit, registerButton);
+    setTabOrder(registerButton, backButton);
 
-    connect(Text1, &QLineEdit::textChanged, this, &frmReg::Text1_Change);
-    connect(Command1, &QPushButton::clicked, this, &frmReg::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &frmReg::backToLogin);
+    connect(accountEdit, &QLineEdit::textChanged, this, &frmReg::accountTyped);
+    connect(registerButton, &QPushButton::clicked, this, &frmReg::registerClicked);
+    connect(backButton, &QPushButton::clicked, this, &frmReg::backToLogin);
 }
 
 void frmReg::Form_Load()
 {
     m_nameCheck.cancel();
     m_confirmedName.clear();
-    for (QLineEdit *box : {Text1, Text2, Text3, Text4, Text5, Text6, Text7, Text8})
+    for (QLineEdit *box : {accountEdit, loginPasswordEdit, operationPasswordEdit, teacherNameEdit, emailEdit,
+                           mobileEdit, phoneEdit, qqEdit})
         box->clear();
-    Label5->setText(account_rules::kNameHint);
+    accountHint->setText(account_rules::kNameHint);
     setNameBackground(kWhite);
-    Command1->setEnabled(false);
+    registerButton->setEnabled(false);
 }
 
 void frmReg::setNameBackground(const QColor &color)
 {
-    QPalette palette = Text1->palette();
+    QPalette palette = accountEdit->palette();
     palette.setColor(QPalette::Base, color);
-    Text1->setPalette(palette);
+    accountEdit->setPalette(palette);
 }
 
 // Every change starts afresh: the question about the name before is dropped unanswered.
-void frmReg::Text1_Change()
+void frmReg::accountTyped()
 {
     m_nameCheck.cancel();
     m_confirmedName.clear();
-    const account_rules::NameCheckStart start = account_rules::startNameCheck(Text1->text());
-    Label5->setText(start.status);
+    const account_rules::NameCheckStart start = account_rules::startNameCheck(accountEdit->text());
+    accountHint->setText(start.status);
     if (!start.askServer) {
         showNameState();
         return;
     }
     // White while the server is asked; "注册" waits for its answer.
     setNameBackground(kWhite);
-    Command1->setEnabled(false);
-    const QString asked = Text1->text().trimmed();
+    registerButton->setEnabled(false);
+    const QString asked = accountEdit->text().trimmed();
     m_nameCheck =
         m_context.link.sendAsync(account_pages::checkUsername(asked),
                                  [this, asked](const HttpResult &reply) { nameCheckReplied(asked, reply); });
@@ -138,11 +141,11 @@ void frmReg::Text1_Change()
 void frmReg::nameCheckReplied(const QString &asked, const HttpResult &reply)
 {
     // A cancelled question never answers; this guards the rule all the same.
-    if (asked != Text1->text().trimmed())
+    if (asked != accountEdit->text().trimmed())
         return;
     // A failed request shows nothing, which is never "√".
     const QString text = reply.status == 200 ? reply.text : QString();
-    Label5->setText(text);
+    accountHint->setText(text);
     if (text == account_pages::kNameFree)
         m_confirmedName = asked;
     showNameState();
@@ -150,29 +153,31 @@ void frmReg::nameCheckReplied(const QString &asked, const HttpResult &reply)
 
 void frmReg::showNameState()
 {
-    const bool free = Label5->text() == account_pages::kNameFree && !m_confirmedName.isEmpty() &&
-                      m_confirmedName == Text1->text().trimmed();
+    const bool free = accountHint->text() == account_pages::kNameFree && !m_confirmedName.isEmpty() &&
+                      m_confirmedName == accountEdit->text().trimmed();
     setNameBackground(free ? kGreen : kRed);
-    Command1->setEnabled(free);
+    registerButton->setEnabled(free);
 }
 
-void frmReg::Command1_Click()
+void frmReg::registerClicked()
 {
     if (BusyGuard::isBusy(this) || !passesChecks())
         return;
-    const account_pages::Registration form{.username = Text1->text(),
-                                           .teacherName = Text4->text(),
-                                           .loginPassword = Text2->text(),
-                                           .operationPassword = Text3->text(),
-                                           .email = Text5->text(),
-                                           .mobile = Text6->text(),
-                                           .phone = Text7->text(),
-                                           .qq = Text8->text()};
-    BusyGuard busy(this, {Text1, Text2, Text3, Text4, Text5, Text6, Text7, Text8, Command1, Command2});
-    const HttpResult reply = m_context.link.send(account_pages::regTeacher(form));
-    if (!busy.windowAlive())
+    const account_pages::Registration form{.username = accountEdit->text(),
+                                           .teacherName = teacherNameEdit->text(),
+                                           .loginPassword = loginPasswordEdit->text(),
+                                           .operationPassword = operationPasswordEdit->text(),
+                                           .email = emailEdit->text(),
+                                           .mobile = mobileEdit->text(),
+                                           .phone = phoneEdit->text(),
+                                           .qq = qqEdit->text()};
+    BusyGuard busy(this, {accountEdit, loginPasswordEdit, operationPasswordEdit, teacherNameEdit, emailEdit,
+                          mobileEdit, phoneEdit, qqEdit, registerButton, backButton});
+    const auto sent = sendAndWait(busy, m_context.link, account_pages::regTeacher(form));
+    if (!sent)
         return;
     busy.release();
+    const HttpResult &reply = *sent;
     switch (reply.outcome(account_pages::kRegistered)) {
     case ReplyOutcome::Accepted:
         m_context.prompter.message(
@@ -195,23 +200,23 @@ void frmReg::Command1_Click()
 bool frmReg::passesChecks()
 {
     using account_rules::RegistrationBox;
-    const auto problem =
-        account_rules::registrationProblem(Text4->text(), Text5->text(), Text2->text(), Text3->text());
+    const auto problem = account_rules::registrationProblem(
+        teacherNameEdit->text(), emailEdit->text(), loginPasswordEdit->text(), operationPasswordEdit->text());
     if (!problem)
         return true;
     m_context.prompter.message(this, QStringLiteral("提示"), problem->message, PromptIcon::Warning);
     switch (problem->focus) {
     case RegistrationBox::TeacherName:
-        Text4->setFocus();
+        teacherNameEdit->setFocus();
         break;
     case RegistrationBox::Email:
-        Text5->setFocus();
+        emailEdit->setFocus();
         break;
     case RegistrationBox::LoginPassword:
-        Text2->setFocus();
+        loginPasswordEdit->setFocus();
         break;
     case RegistrationBox::OperationPassword:
-        Text3->setFocus();
+        operationPasswordEdit->setFocus();
         break;
     }
     return false;
@@ -219,10 +224,10 @@ bool frmReg::passesChecks()
 
 void frmReg::registered()
 {
-    const QString name = Text1->text();
-    Text1->clear(); // runs the name check: "注册" is disabled again
+    const QString name = accountEdit->text();
+    accountEdit->clear(); // runs the name check: "注册" is disabled again
     setNameBackground(kWhite);
-    for (QLineEdit *box : {Text2, Text3, Text4, Text5})
+    for (QLineEdit *box : {loginPasswordEdit, operationPasswordEdit, teacherNameEdit, emailEdit})
         box->clear();
     hide();
     emit loginWindowRequested();
@@ -231,8 +236,8 @@ void frmReg::registered()
 
 void frmReg::forgetSecrets()
 {
-    Text2->clear();
-    Text3->clear();
+    loginPasswordEdit->clear();
+    operationPasswordEdit->clear();
 }
 
 } // namespace corvanta

@@ -36,11 +36,11 @@ private:
     void buildControls();
     void Form_Load() override;
     void forgetSecrets() override;
-    void Text1_Change();
+    void accountTyped();
     void nameCheckReplied(const QString &asked, const HttpResult &reply);
     void showNameState();
     void setNameBackground(const QColor &color);
-    void Command1_Click();
+    void registerClicked();
     bool passesChecks();
     void registered();
 
@@ -48,29 +48,29 @@ private:
     PendingRequest m_nameCheck;
     QString m_confirmedName; // the name the last "√" was given for
 
-    QGroupBox *Frame1 = nullptr;
-    QLabel *Label1 = nullptr;
-    QLineEdit *Text1 = nullptr;
-    QLabel *Label5 = nullptr;
-    QLabel *Label2 = nullptr;
-    QLineEdit *Text2 = nullptr;
-    QLabel *Label6 = nullptr;
-    QLabel *Label3 = nullptr;
-    QLineEdit *Text3 = nullptr;
-    QLabel *Label7 = nullptr;
-    QLabel *Label4 = nullptr;
-    QLineEdit *Text4 = nullptr;
-    QLabel *Label8 = nullptr;
-    QLineEdit *Text5 = nullptr;
-    QGroupBox *Frame2 = nullptr;
-    QLabel *Label9 = nullptr;
-    QLineEdit *Text6 = nullptr;
-    QLabel *Label10 = nullptr;
-    QLineEdit *Text7 = nullptr;
-    QLabel *Label11 = nullptr;
-    QLineEdit *Text8 = nullptr;
-    QPushButton *Command1 = nullptr;
-    QPushButton *Command2 = nullptr;
+    QGroupBox *requiredFrame = nullptr;
+    QLabel *accountLabel = nullptr;
+    QLineEdit *accountEdit = nullptr;
+    QLabel *accountHint = nullptr;
+    QLabel *loginPasswordLabel = nullptr;
+    QLineEdit *loginPasswordEdit = nullptr;
+    QLabel *loginPasswordHint = nullptr;
+    QLabel *operationPasswordLabel = nullptr;
+    QLineEdit *operationPasswordEdit = nullptr;
+    QLabel *operationPasswordHint = nullptr;
+    QLabel *teacherNameLabel = nullptr;
+    QLineEdit *teacherNameEdit = nullptr;
+    QLabel *emailLabel = nullptr;
+    QLineEdit *emailEdit = nullptr;
+    QGroupBox *optionalFrame = nullptr;
+    QLabel *mobileLabel = nullptr;
+    QLineEdit *mobileEdit = nullptr;
+    QLabel *phoneLabel = nullptr;
+    QLineEdit *phoneEdit = nullptr;
+    QLabel *qqLabel = nullptr;
+    QLineEdit *qqEdit = nullptr;
+    QPushButton *registerButton = nullptr;
+    QPushButton *backButton = nullptr;
 };
 
 } // namespace corvanta

@@ -136,14 +136,14 @@ void Application::loggedInOnline()
     {
         // The download waits in the event loop: no draw or class choice meanwhile.
         BusyGuard busy(m_form.get(), {m_form.get()});
-        const Result refreshed = m_session->refreshRecords(*m_link);
-        if (!busy.windowAlive())
+        const auto refreshed = busy.wait([&] { return m_session->refreshRecords(*m_link); });
+        if (!refreshed)
             return;
         busy.release();
-        if (!refreshed) {
+        if (!*refreshed) {
             m_context->prompter.message(m_form.get(), QStringLiteral("提示"),
                                         QStringLiteral("班级数据没有下载成功，现在显示的是上次保存的数据。") +
-                                            QStringLiteral("\r\n") + refreshed.error(),
+                                            QStringLiteral("\r\n") + refreshed->error(),
                                         PromptIcon::Warning);
         }
     }

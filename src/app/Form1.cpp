@@ -9,7 +9,7 @@
 #include "core/AppConfig.h"
 #include "net/LoginState.h"
 #include "net/Session.h"
-#include "scoring/DailyLog.h"
+#include "scoring/ScoreRecorder.h"
 #include "scoring/ScoreUndo.h"
 #include "scoring/StandardLine.h"
 #include "scoring/UploadPanel.h"
@@ -97,9 +97,9 @@ Form1::Form1(AppContext &context, QWidget *parent)
     setAttribute(Qt::WA_QuitOnClose, true);
     // Simplified Chinese faces; Comic Sans, Arial Narrow and Arial Black mapped to faces Linux has.
     useClassroomFonts();
-    Frame4 = new UploadPanel(m_context, this);
-    Frame4->hide();
-    connect(Frame4, &UploadPanel::closeRequested, this, &Form1::closeUploadPanel);
+    uploadPanel = new UploadPanel(m_context, this);
+    uploadPanel->hide();
+    connect(uploadPanel, &UploadPanel::closeRequested, this, &Form1::closeUploadPanel);
     buildControls();
     buildSearchAndPanels();
     Form_Load();
@@ -116,101 +116,101 @@ Form1::~Form1()
 
 void Form1::buildControls()
 {
-    Frame5 = new QFrame(this);
-    Frame5->setObjectName(QStringLiteral("Frame5"));
-    Frame5->setFrameShape(QFrame::StyledPanel);
-    place(Frame5, FrameLeft, FrameTop, FrameWidth, FrameHeight);
+    mainFrame = new QFrame(this);
+    mainFrame->setObjectName(QStringLiteral("Frame5"));
+    mainFrame->setFrameShape(QFrame::StyledPanel);
+    place(mainFrame, FrameLeft, FrameTop, FrameWidth, FrameHeight);
 
     // The icon under the name box shows only while the window is collapsed.
-    Image1 = new GlyphIcon(QColor(0x2e, 0x7d, 0x32), QStringLiteral("点"), Frame5);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setMouseTracking(true);
-    Image1->installEventFilter(this);
-    place(Image1, 120, 120, 600, 600);
+    expandIcon = new GlyphIcon(QColor(0x2e, 0x7d, 0x32), QStringLiteral("点"), mainFrame);
+    expandIcon->setObjectName(QStringLiteral("Image1"));
+    expandIcon->setMouseTracking(true);
+    expandIcon->installEventFilter(this);
+    place(expandIcon, 120, 120, 600, 600);
 
-    Text13 = new QFrame(Frame5);
-    Text13->setObjectName(QStringLiteral("Text13"));
-    Text13->setFrameShape(QFrame::Box);
-    Text13->setAutoFillBackground(true);
-    Text13->setStyleSheet(QStringLiteral("#Text13 { background: white; border: 1px solid #8a8a8a; }"));
-    place(Text13, 120, 120, 4215, 1515);
+    nameBox = new QFrame(mainFrame);
+    nameBox->setObjectName(QStringLiteral("Text13"));
+    nameBox->setFrameShape(QFrame::Box);
+    nameBox->setAutoFillBackground(true);
+    nameBox->setStyleSheet(QStringLiteral("#Text13 { background: white; border: 1px solid #8a8a8a; }"));
+    place(nameBox, 120, 120, 4215, 1515);
 
-    Text2 = new NameDisplay(Frame5);
-    Text2->setObjectName(QStringLiteral("Text2"));
-    place(Text2, 150, 150, 4125, 1395);
-    connect(Text2, &QLineEdit::textChanged, this, &Form1::nameDisplayChanged);
+    nameDisplay = new NameDisplay(mainFrame);
+    nameDisplay->setObjectName(QStringLiteral("Text2"));
+    place(nameDisplay, 150, 150, 4125, 1395);
+    connect(nameDisplay, &QLineEdit::textChanged, this, &Form1::nameDisplayChanged);
 
-    Label30 = new QLabel(QStringLiteral("00:00"), Frame5);
-    Label30->setObjectName(QStringLiteral("Label30"));
+    stopwatchLabel = new QLabel(QStringLiteral("00:00"), mainFrame);
+    stopwatchLabel->setObjectName(QStringLiteral("Label30"));
     QFont stopwatchFont(QStringLiteral("Arial Narrow"), 12, QFont::Bold);
-    Label30->setFont(stopwatchFont);
-    Label30->setStyleSheet(QStringLiteral("color: #555; background: transparent;"));
-    Label30->setAlignment(Qt::AlignCenter);
-    Label30->installEventFilter(this);
+    stopwatchLabel->setFont(stopwatchFont);
+    stopwatchLabel->setStyleSheet(QStringLiteral("color: #555; background: transparent;"));
+    stopwatchLabel->setAlignment(Qt::AlignCenter);
+    stopwatchLabel->installEventFilter(this);
     placeStopwatch();
 
     const QFont numberFont(QStringLiteral("Arial Black"), 11, QFont::Black);
-    Label28 = new QLabel(Frame5);
-    Label28->setObjectName(QStringLiteral("Label28"));
-    Label28->setFont(numberFont);
-    Label28->setToolTip(QStringLiteral("次数"));
-    Label28->setAlignment(Qt::AlignCenter);
-    place(Label28, 120, RowA, 780, RowHeight);
-    Label4 = new QLabel(Frame5);
-    Label4->setObjectName(QStringLiteral("Label4"));
-    Label4->setFont(numberFont);
-    Label4->setToolTip(QStringLiteral("成绩"));
-    Label4->setAlignment(Qt::AlignCenter);
-    place(Label4, 930, RowA, 860, RowHeight);
+    countLabel = new QLabel(mainFrame);
+    countLabel->setObjectName(QStringLiteral("Label28"));
+    countLabel->setFont(numberFont);
+    countLabel->setToolTip(QStringLiteral("次数"));
+    countLabel->setAlignment(Qt::AlignCenter);
+    place(countLabel, 120, RowA, 780, RowHeight);
+    scoreLabel = new QLabel(mainFrame);
+    scoreLabel->setObjectName(QStringLiteral("Label4"));
+    scoreLabel->setFont(numberFont);
+    scoreLabel->setToolTip(QStringLiteral("成绩"));
+    scoreLabel->setAlignment(Qt::AlignCenter);
+    place(scoreLabel, 930, RowA, 860, RowHeight);
 
     // The bar lies over the right edge of the name box: it takes the box's white, so the
     // box shows whole and only the cursor tells where the bar is.
-    Splitter1 = new Splitter(Frame5);
-    Splitter1->setObjectName(QStringLiteral("Splitter1"));
-    Splitter1->setOrientation(Splitter::Vertical);
-    Splitter1->setBackColor(Qt::white);
-    place(Splitter1, SplitterDefaultLeft, 135, SplitterWidth, 1485);
-    connect(Splitter1, &Splitter::BeforeSplit, this, &Form1::Splitter1_BeforeSplit, Qt::DirectConnection);
-    connect(Splitter1, &Splitter::Split, this, [this] { layoutNameArea(); });
+    nameSplitter = new Splitter(mainFrame);
+    nameSplitter->setObjectName(QStringLiteral("Splitter1"));
+    nameSplitter->setOrientation(Splitter::Vertical);
+    nameSplitter->setBackColor(Qt::white);
+    place(nameSplitter, SplitterDefaultLeft, 135, SplitterWidth, 1485);
+    connect(nameSplitter, &Splitter::BeforeSplit, this, &Form1::beforeNameSplit, Qt::DirectConnection);
+    connect(nameSplitter, &Splitter::Split, this, [this] { layoutNameArea(); });
 
-    List1 = new QListWidget(Frame5);
-    List1->setObjectName(QStringLiteral("List1"));
-    List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    drawDisabledInFullContrast(List1);
-    new TabColumns(List1);
-    place(List1, SplitterDefaultLeft + SplitterWidth + 120, 120, 3000, 1515 + RowHeight + 45);
+    standardList = new QListWidget(mainFrame);
+    standardList->setObjectName(QStringLiteral("List1"));
+    standardList->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    drawDisabledInFullContrast(standardList);
+    new TabColumns(standardList);
+    place(standardList, SplitterDefaultLeft + SplitterWidth + 120, 120, 3000, 1515 + RowHeight + 45);
 
-    Combo3 = new QComboBox(Frame5);
-    Combo3->setObjectName(QStringLiteral("Combo3"));
-    Combo3->setEditable(true);
-    Combo3->setInsertPolicy(QComboBox::NoInsert);
-    place(Combo3, Combo3Left, RowA, 4000, RowHeight);
-    connect(Combo3, &QComboBox::editTextChanged, this, &Form1::topicTyped);
-    connect(Combo3, &QComboBox::activated, this, [this] { topicChosen(); });
+    topicBox = new QComboBox(mainFrame);
+    topicBox->setObjectName(QStringLiteral("Combo3"));
+    topicBox->setEditable(true);
+    topicBox->setInsertPolicy(QComboBox::NoInsert);
+    place(topicBox, TopicBoxLeft, RowA, 4000, RowHeight);
+    connect(topicBox, &QComboBox::editTextChanged, this, &Form1::topicTyped);
+    connect(topicBox, &QComboBox::activated, this, [this] { topicChosen(); });
 
-    Image2 = new GlyphIcon(QColor(0x15, 0x65, 0xc0), QStringLiteral("收"), Frame5);
-    Image2->setObjectName(QStringLiteral("Image2"));
-    Image2->setToolTip(QStringLiteral("收起"));
-    Image2->setMouseTracking(true);
-    Image2->installEventFilter(this);
-    place(Image2, 160, RowB, 600, 600);
+    collapseIcon = new GlyphIcon(QColor(0x15, 0x65, 0xc0), QStringLiteral("收"), mainFrame);
+    collapseIcon->setObjectName(QStringLiteral("Image2"));
+    collapseIcon->setToolTip(QStringLiteral("收起"));
+    collapseIcon->setMouseTracking(true);
+    collapseIcon->installEventFilter(this);
+    place(collapseIcon, 160, RowB, 600, 600);
 
-    Combo2 = new QComboBox(Frame5);
-    Combo2->setObjectName(QStringLiteral("Combo2"));
-    Combo2->setEditable(true);
+    classBox = new QComboBox(mainFrame);
+    classBox->setObjectName(QStringLiteral("Combo2"));
+    classBox->setEditable(true);
     // A long class name ends in "…" and shows whole in the tip.
-    Combo2->setLineEdit(new ElidedLineEdit(Combo2));
+    classBox->setLineEdit(new ElidedLineEdit(classBox));
     // Classes that differ only late in a long name are told apart in the drop-down.
-    dropDownWholeItems(Combo2);
-    Combo2->setInsertPolicy(QComboBox::NoInsert);
-    place(Combo2, 840, RowB, 1275, RowHeight);
-    connect(Combo2, &QComboBox::activated, this, [this] { classChosen(); });
+    dropDownWholeItems(classBox);
+    classBox->setInsertPolicy(QComboBox::NoInsert);
+    place(classBox, 840, RowB, 1275, RowHeight);
+    connect(classBox, &QComboBox::activated, this, [this] { classChosen(); });
 
     // Thirteen draw buttons in two rows; "手动" closes the second row.
     QFont buttonFont = font();
     buttonFont.setPointSize(9);
     for (int i = 0; i <= ManualButton; ++i) {
-        auto *b = new QPushButton(poolCaption(i), Frame5);
+        auto *b = new QPushButton(poolCaption(i), mainFrame);
         b->setObjectName(QStringLiteral("btnChou_%1").arg(i));
         b->setFont(buttonFont);
         // The second row starts one column in: the stopwatch stands before it.
@@ -218,32 +218,32 @@ void Form1::buildControls()
         const int col = i < 7 ? i : i - 6;
         place(b, 2160 + col * 570, row == 0 ? RowB : RowC, 555, RowHeight);
         connect(b, &QPushButton::clicked, this, [this, i] { drawButtonClicked(i); });
-        btnChou[i] = b;
+        drawButtons[i] = b;
     }
 
-    Command1 = new QPushButton(QStringLiteral("用户"), Frame5);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    place(Command1, 6180, RowB, 555, RowHeight);
-    connect(Command1, &QPushButton::clicked, this, &Form1::loginRequested);
-    Command11 = new QPushButton(QStringLiteral("上传"), Frame5);
-    Command11->setObjectName(QStringLiteral("Command11"));
-    place(Command11, 6750, RowB, 555, RowHeight);
-    connect(Command11, &QPushButton::clicked, this, &Form1::openUploadPanel);
-    btnManage = new QPushButton(QStringLiteral("后台"), Frame5);
-    btnManage->setObjectName(QStringLiteral("btnManage"));
-    place(btnManage, 7320, RowB, 555, RowHeight);
-    connect(btnManage, &QPushButton::clicked, this, &Form1::consoleRequested);
+    userButton = new QPushButton(QStringLiteral("用户"), mainFrame);
+    userButton->setObjectName(QStringLiteral("Command1"));
+    place(userButton, 6180, RowB, 555, RowHeight);
+    connect(userButton, &QPushButton::clicked, this, &Form1::loginRequested);
+    uploadButton = new QPushButton(QStringLiteral("上传"), mainFrame);
+    uploadButton->setObjectName(QStringLiteral("Command11"));
+    place(uploadButton, 6750, RowB, 555, RowHeight);
+    connect(uploadButton, &QPushButton::clicked, this, &Form1::openUploadPanel);
+    consoleButton = new QPushButton(QStringLiteral("后台"), mainFrame);
+    consoleButton->setObjectName(QStringLiteral("btnManage"));
+    place(consoleButton, 7320, RowB, 555, RowHeight);
+    connect(consoleButton, &QPushButton::clicked, this, &Form1::consoleRequested);
 
-    Combo1 = new QComboBox(Frame5);
-    Combo1->setObjectName(QStringLiteral("Combo1"));
-    Combo1->setEditable(true);
-    Combo1->setInsertPolicy(QComboBox::NoInsert);
+    scoreBox = new QComboBox(mainFrame);
+    scoreBox->setObjectName(QStringLiteral("Combo1"));
+    scoreBox->setEditable(true);
+    scoreBox->setInsertPolicy(QComboBox::NoInsert);
     // Comic Sans bold 18 pt, without a frame so the whole row below the buttons holds its line;
     // smaller only as far as the row needs for the glyphs of "5分" to stand whole in it.
-    Combo1->setFrame(false);
-    place(Combo1, 6180, RowB + RowHeight + 15, 1695, FrameHeight - 15 - (RowB + RowHeight + 15));
+    scoreBox->setFrame(false);
+    place(scoreBox, 6180, RowB + RowHeight + 15, 1695, FrameHeight - 15 - (RowB + RowHeight + 15));
     QFont scoreFont(QStringLiteral("Comic Sans MS"), 18, QFont::Bold);
-    const QRect scoreLine = textLineArea(Combo1);
+    const QRect scoreLine = textLineArea(scoreBox);
     while (scoreFont.pointSize() > 9) {
         const QFontMetrics metrics(scoreFont);
         const int baseline = (scoreLine.height() - metrics.height() + 1) / 2 + metrics.ascent();
@@ -252,51 +252,51 @@ void Form1::buildControls()
             break;
         scoreFont.setPointSize(scoreFont.pointSize() - 1);
     }
-    Combo1->setFont(scoreFont);
+    scoreBox->setFont(scoreFont);
     // The score given stays readable while the box waits for the next student.
-    drawDisabledInFullContrast(Combo1);
-    connect(Combo1, &QComboBox::activated, this, [this] { scoreByCombo(); });
-    Combo1->installEventFilter(this);
-    Combo1->lineEdit()->installEventFilter(this);
-    connect(List1, &QListWidget::itemDoubleClicked, this, [this] { scoreByStandard(); });
+    drawDisabledInFullContrast(scoreBox);
+    connect(scoreBox, &QComboBox::activated, this, [this] { scoreByCombo(); });
+    scoreBox->installEventFilter(this);
+    scoreBox->lineEdit()->installEventFilter(this);
+    connect(standardList, &QListWidget::itemDoubleClicked, this, [this] { scoreByStandard(); });
 
     // Hidden holders below the visible area.
     for (int i = 0; i < PoolCount; ++i) {
-        lstKind[i] = new QListWidget(this);
-        lstKind[i]->setObjectName(QStringLiteral("lstKind_%1").arg(i));
-        lstKind[i]->hide();
+        poolLists[i] = new QListWidget(this);
+        poolLists[i]->setObjectName(QStringLiteral("lstKind_%1").arg(i));
+        poolLists[i]->hide();
     }
-    lstJiangChi = new QListWidget(this);
-    lstJiangChi->setObjectName(QStringLiteral("lstJiangChi"));
-    lstJiangChi->hide();
-    Text6 = new QPlainTextEdit(this);
-    Text6->setObjectName(QStringLiteral("Text6"));
-    Text6->hide();
+    drawingList = new QListWidget(this);
+    drawingList->setObjectName(QStringLiteral("lstJiangChi"));
+    drawingList->hide();
+    classRecordText = new QPlainTextEdit(this);
+    classRecordText->setObjectName(QStringLiteral("Text6"));
+    classRecordText->hide();
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Tick);
-    Timer2 = new QTimer(this);
-    Timer2->setObjectName(QStringLiteral("Timer2"));
-    connect(Timer2, &QTimer::timeout, this, &Form1::Timer2_Tick);
+    drawTimer = new QTimer(this);
+    drawTimer->setObjectName(QStringLiteral("Timer1"));
+    connect(drawTimer, &QTimer::timeout, this, &Form1::drawTick);
+    secondTimer = new QTimer(this);
+    secondTimer->setObjectName(QStringLiteral("Timer2"));
+    connect(secondTimer, &QTimer::timeout, this, &Form1::secondTick);
 
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setSizeGripEnabled(false);
+    statusBar = new QStatusBar(this);
+    statusBar->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar->setSizeGripEnabled(false);
     for (int i = 0; i < 5; ++i) {
-        m_panels[i] = new ElidedLabel(StatusBar1);
+        m_panels[i] = new ElidedLabel(statusBar);
         m_panels[i]->setObjectName(QStringLiteral("StatusBar1_%1").arg(i + 1));
         // The status bar draws each panel's frame; the label's whole height holds its line.
         m_panels[i]->setFrameShape(QFrame::NoFrame);
         m_panels[i]->installEventFilter(this);
-        StatusBar1->addWidget(m_panels[i], i == 4 ? 1 : 0);
+        statusBar->addWidget(m_panels[i], i == 4 ? 1 : 0);
     }
 }
 
 QSize Form1::expandedSize() const
 {
-    return {tw(debug_width + FrameWidth - 100) - FrameAllowanceX,
-            tw(debug_width + FrameHeight + 600) - FrameAllowanceY};
+    return {tw(m_extraWidth + FrameWidth - 100) - FrameAllowanceX,
+            tw(m_extraWidth + FrameHeight + 600) - FrameAllowanceY};
 }
 
 int Form1::innerWidthTwips() const
@@ -306,30 +306,30 @@ int Form1::innerWidthTwips() const
 
 void Form1::Form_Load()
 {
-    class_num.clear();
-    Timer1->setInterval(5);
-    Timer2->setInterval(1000);
-    timer_time = 0;
+    m_className.clear();
+    drawTimer->setInterval(5);
+    secondTimer->setInterval(1000);
+    m_secondsRunning = 0;
     setFixedSize(expandedSize());
-    StatusBar1->setGeometry(0, height() - 22, width(), 22);
-    Combo2->setEnabled(false);
-    Combo2->setEditText(QStringLiteral("班级"));
-    Combo3->setEditText(QStringLiteral("课题"));
-    for (auto *list : lstKind)
+    statusBar->setGeometry(0, height() - 22, width(), 22);
+    classBox->setEnabled(false);
+    classBox->setEditText(QStringLiteral("班级"));
+    topicBox->setEditText(QStringLiteral("课题"));
+    for (auto *list : poolLists)
         list->clear();
-    for (auto *b : btnChou)
+    for (auto *b : drawButtons)
         b->setEnabled(false);
     // Nothing to search before a class is chosen.
-    txtManual->setEnabled(false);
+    searchBox->setEnabled(false);
     RefreshStandardList();
-    Combo1->clear();
-    Combo1->addItems({QStringLiteral("5分"), QStringLiteral("4分"), QStringLiteral("3分"),
-                      QStringLiteral("2分"), QStringLiteral("1分"), QStringLiteral("0分")});
-    Combo1->setEditText(QString());
-    Combo1->setEnabled(false);
-    List1->setEnabled(false);
-    Label4->clear();
-    Label28->clear();
+    scoreBox->clear();
+    scoreBox->addItems({QStringLiteral("5分"), QStringLiteral("4分"), QStringLiteral("3分"),
+                        QStringLiteral("2分"), QStringLiteral("1分"), QStringLiteral("0分")});
+    scoreBox->setEditText(QString());
+    scoreBox->setEnabled(false);
+    standardList->setEnabled(false);
+    scoreLabel->clear();
+    countLabel->clear();
 
     const int widths[4] = {1200, 1800, 1500, 1200};
     setPanelText(1, QStringLiteral("版本:") + programVersionText());
@@ -344,8 +344,8 @@ void Form1::Form_Load()
     for (int i = 0; i < 4; ++i)
         m_panels[i]->setFixedWidth(tw(widths[i]));
     // The address panel takes what the others leave, from the first paint on.
-    StatusBar1->layout()->activate();
-    Timer2->start();
+    statusBar->layout()->activate();
+    secondTimer->start();
 }
 
 void Form1::setPanelText(int panel, const QString &text)
@@ -378,12 +378,12 @@ void Form1::collapse()
         return;
     const QScopedValueRollback resizing(m_resizing, true);
     m_collapsed = true;
-    Text2->hide();
-    Text13->hide();
-    StatusBar1->hide();
+    nameDisplay->hide();
+    nameBox->hide();
+    statusBar->hide();
     placeStopwatch();
     // The whole icon, and the stopwatch below it.
-    setFixedSize(Label30->width(), Image1->height() + Label30->height());
+    setFixedSize(stopwatchLabel->width(), expandIcon->height() + stopwatchLabel->height());
 }
 
 void Form1::expand()
@@ -393,9 +393,9 @@ void Form1::expand()
     const QScopedValueRollback resizing(m_resizing, true);
     m_collapsed = false;
     setFixedSize(expandedSize());
-    Text2->show();
-    Text13->show();
-    StatusBar1->show();
+    nameDisplay->show();
+    nameBox->show();
+    statusBar->show();
     placeStopwatch();
     RefreshStandardList();
 }
@@ -407,29 +407,30 @@ void Form1::placeStopwatch()
     // Collapsed, the icon stands in the middle above it.
     const int home = tw(120);
     if (m_collapsed) {
-        const QSize text = Label30->sizeHint();
-        const int width = std::max(Image1->width(), text.width() + 8);
-        Image1->move(home + (width - Image1->width()) / 2, home);
-        Label30->setGeometry(home, home + Image1->height(), width, text.height());
+        const QSize text = stopwatchLabel->sizeHint();
+        const int width = std::max(expandIcon->width(), text.width() + 8);
+        expandIcon->move(home + (width - expandIcon->width()) / 2, home);
+        stopwatchLabel->setGeometry(home, home + expandIcon->height(), width, text.height());
     } else {
-        Image1->move(home, home);
-        place(Label30, 1830, RowC, 870, 300);
+        expandIcon->move(home, home);
+        place(stopwatchLabel, 1830, RowC, 870, 300);
     }
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
-    if (watched == Image2 && (type == QEvent::MouseMove || type == QEvent::Enter)) {
+    if (watched == collapseIcon && (type == QEvent::MouseMove || type == QEvent::Enter)) {
         collapse();
-    } else if (watched == Image1 && (type == QEvent::MouseMove || type == QEvent::Enter)) {
+    } else if (watched == expandIcon && (type == QEvent::MouseMove || type == QEvent::Enter)) {
         expand();
-    } else if ((watched == Combo1 || watched == Combo1->lineEdit()) && type == QEvent::KeyRelease) {
+    } else if ((watched == scoreBox || watched == scoreBox->lineEdit()) && type == QEvent::KeyRelease) {
         const auto *key = static_cast<QKeyEvent *>(event);
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !Combo1->currentText().isEmpty())
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            !scoreBox->currentText().isEmpty())
             scoreByCombo();
     } else if (type == QEvent::MouseButtonDblClick) {
-        if (watched == Label30) {
+        if (watched == stopwatchLabel) {
             panelDoubleClicked(4);
             return true;
         }
@@ -446,8 +447,8 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
 void Form1::closeEvent(QCloseEvent *event)
 {
     // Closing the main window ends the program; every score is already on disk.
-    Timer1->stop();
-    Timer2->stop();
+    drawTimer->stop();
+    secondTimer->stop();
     emit closing();
     event->accept();
 }
@@ -456,26 +457,26 @@ void Form1::closeEvent(QCloseEvent *event)
 
 void Form1::toggleStopwatch()
 {
-    if (RecTime) {
-        RecTime = false;
+    if (m_stopwatchRunning) {
+        m_stopwatchRunning = false;
     } else {
-        RecTime = true;
-        timer_class = 0;
+        m_stopwatchRunning = true;
+        m_stopwatchSeconds = 0;
     }
 }
 
-void Form1::Timer2_Tick()
+void Form1::secondTick()
 {
-    ++timer_time;
-    if (timer_class < 32767)
-        ++timer_class;
-    if (RecTime) {
-        const int t = timer_class;
+    ++m_secondsRunning;
+    if (m_stopwatchSeconds < 32767)
+        ++m_stopwatchSeconds;
+    if (m_stopwatchRunning) {
+        const int t = m_stopwatchSeconds;
         const QString mm = twoDigits((t % 3600) / 60), ss = twoDigits(t % 60);
         setPanelText(4, twoDigits(t / 3600) + u':' + mm + u':' + ss);
-        Label30->setText(mm + u':' + ss);
+        stopwatchLabel->setText(mm + u':' + ss);
     }
-    if (timer_time == 1)
+    if (m_secondsRunning == 1)
         m_checks->runFirstTick(this, [this](const QString &text) { setPanelText(2, text); });
 }
 

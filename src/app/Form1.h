@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/Draw.h"
-#include "app/RecordFile.h"
+#include "net/RecordFile.h"
 #include "widgets/AppContext.h"
 #include "widgets/Twips.h"
 
@@ -122,8 +122,8 @@ private:
     bool startFairDraw();
     void showDrawStarted(int index);
     void stopDraw(int index);
-    void Timer1_Tick();
-    void Timer2_Tick();
+    void drawTick();
+    void secondTick();
     void toggleStopwatch();
     void scoreByCombo();
     void scoreByStandard();
@@ -136,7 +136,7 @@ private:
     void syncPoolLists();
     void layoutNameArea();
     void placeStopwatch();
-    void Splitter1_BeforeSplit(SplitRequest *request);
+    void beforeNameSplit(SplitRequest *request);
     int innerWidthTwips() const;
     // A student chosen by hand (search result, view or group list) goes to scoring as a
     // drawn one does; a draw still running is abandoned first, so the name on screen is
@@ -175,43 +175,43 @@ private:
     void placeNameInBox(const QString &text);
     void readAloud(const QString &name);
 
-    // Controls, named as on the form.
-    QFrame *Frame5 = nullptr;
-    QFrame *Text13 = nullptr;
-    NameDisplay *Text2 = nullptr;
-    QLabel *Image1 = nullptr;
-    QLabel *Image2 = nullptr;
-    QLabel *Label30 = nullptr;
-    QLabel *Label28 = nullptr;
-    QLabel *Label4 = nullptr;
-    QListWidget *List1 = nullptr;
-    Splitter *Splitter1 = nullptr;
-    QComboBox *Combo2 = nullptr;
-    QComboBox *Combo3 = nullptr;
-    QComboBox *Combo1 = nullptr;
-    QPushButton *btnChou[ManualButton + 1] = {};
-    ManualSearchBox *txtManual = nullptr;
-    QPushButton *Command1 = nullptr;
-    QPushButton *Command11 = nullptr;
-    QPushButton *btnManage = nullptr;
-    QListWidget *lstKind[PoolCount] = {};
-    QListWidget *lstJiangChi = nullptr;
-    QPlainTextEdit *Text6 = nullptr;
-    QTimer *Timer1 = nullptr;
-    QTimer *Timer2 = nullptr;
-    QStatusBar *StatusBar1 = nullptr;
-    UploadPanel *Frame4 = nullptr;
-    StatisticsPanel *Frame6 = nullptr;
+    // Controls by role; each keeps its name on the form as its objectName.
+    QFrame *mainFrame = nullptr;
+    QFrame *nameBox = nullptr;
+    NameDisplay *nameDisplay = nullptr;
+    QLabel *expandIcon = nullptr;
+    QLabel *collapseIcon = nullptr;
+    QLabel *stopwatchLabel = nullptr;
+    QLabel *countLabel = nullptr;
+    QLabel *scoreLabel = nullptr;
+    QListWidget *standardList = nullptr;
+    Splitter *nameSplitter = nullptr;
+    QComboBox *classBox = nullptr;
+    QComboBox *topicBox = nullptr;
+    QComboBox *scoreBox = nullptr;
+    QPushButton *drawButtons[ManualButton + 1] = {};
+    ManualSearchBox *searchBox = nullptr;
+    QPushButton *userButton = nullptr;
+    QPushButton *uploadButton = nullptr;
+    QPushButton *consoleButton = nullptr;
+    QListWidget *poolLists[PoolCount] = {};
+    QListWidget *drawingList = nullptr;
+    QPlainTextEdit *classRecordText = nullptr;
+    QTimer *drawTimer = nullptr;
+    QTimer *secondTimer = nullptr;
+    QStatusBar *statusBar = nullptr;
+    UploadPanel *uploadPanel = nullptr;
+    StatisticsPanel *statisticsPanel = nullptr;
     QLabel *m_firstSteps = nullptr; // in the name display while there is no class
 
     // Window-level variables.
-    int debug_width = 0;
-    qint64 timer_time = 0;
-    qint16 timer_class = 0;
-    QString class_num;
-    QString tmpcaption;
-    QString NewStu;
-    bool RecTime = false;
+    int m_extraWidth = 0;
+    qint64 m_secondsRunning = 0;
+    qint16 m_stopwatchSeconds = 0;
+    QString m_className;
+    QString m_drawButtonCaption;
+    QString m_lastChosen;
+    bool m_stopwatchRunning = false;
 
     AppContext &m_context;
     std::unique_ptr<ScoreRecorder> m_recorder;

@@ -3,6 +3,7 @@
 #include "app/AbsentMenu.h"
 #include "app/AbsentStore.h"
 #include "app/ClassroomKeys.h"
+#include "app/DisplayText.h"
 #include "app/ManualSearchBox.h"
 #include "app/NameDisplay.h"
 #include "app/StatisticsPanel.h"
@@ -43,16 +44,16 @@ namespace {
 const QString VendorTip = QStringLiteral("双击访问官网");
 
 // A switch of the name display's menu, kept in the settings as soon as it is flipped.
-QAction *addSettingSwitch(QMenu *menu, Settings &settings, Settings::Key key, const QString &caption,
-                          const QString &name, const QString &tip)
+QAction *addSettingSwitch(QMenu *menu, Settings &settings, const Setting<bool> &setting,
+                          const QString &caption, const QString &name, const QString &tip)
 {
     QAction *action = menu->addAction(caption);
     action->setObjectName(name);
     action->setCheckable(true);
-    action->setChecked(settings.flag(key));
+    action->setChecked(settings.value(setting));
     action->setToolTip(tip);
-    QObject::connect(action, &QAction::toggled, menu, [&settings, key](bool on) {
-        settings.setValue(key, on);
+    QObject::connect(action, &QAction::toggled, menu, [&settings, setting](bool on) {
+        settings.setValue(setting, on);
         settings.sync();
     });
     return action;
@@ -110,7 +111,7 @@ void Form1::buildClassroom()
     m_absent = std::make_unique<AbsentStore>(m_context.config.dataDir, m_context.clock);
     m_absentMenu = new AbsentMenu(*m_absent, this);
     m_absentMenu->setObjectName(QStringLiteral("AbsentMenu"));
-    Frame6->attachAbsentMenu(*m_absentMenu);
+    statisticsPanel->attachAbsentMenu(*m_absentMenu);
     connect(m_absentMenu, &AbsentMenu::changed, this, [this] { absenceChanged(); });
     connect(m_absentMenu, &AbsentMenu::saveFailed, this, [this](const QString &why) {
         m_context.prompter.message(this, QStringLiteral("提示"),
@@ -118,11 +119,11 @@ void Form1::buildClassroom()
                                    PromptIcon::Warning);
     });
     m_undo = std::make_unique<ScoreUndo>(m_context.pending);
-    m_whyCaption = new WhyCaption(Text13); // hidden with the box when the window collapses
-    connect(m_whyCaption, &WhyCaption::roomChanged, this, [this] { placeNameInBox(Text2->text()); });
+    m_whyCaption = new WhyCaption(nameBox); // hidden with the box when the window collapses
+    connect(m_whyCaption, &WhyCaption::roomChanged, this, [this] { placeNameInBox(nameDisplay->text()); });
 
-    Text2->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(Text2, &QWidget::customContextMenuRequested, this, &Form1::showNameMenu);
+    nameDisplay->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(nameDisplay, &QWidget::customContextMenuRequested, this, &Form1::showNameMenu);
     new ClassroomKeyWatcher(this, [this](int key, Qt::KeyboardModifiers modifiers) {
         return classroomKeyPressed(key, modifiers);
     });
@@ -136,32 +137,32 @@ void Form1::classroomClassChosen(const Roster &roster, const QList<StudentRecord
 {
     m_classStudents = students;
     m_thresholds = roster.thresholds;
-    m_absentMenu->setClass(class_num);
+    m_absentMenu->setClass(m_className);
     clearWhyChosen();
     absenceChanged();
 }
 
 void Form1::absenceChanged()
 {
-    const QSet<QString> absent = m_absent->absentSet(class_num);
+    const QSet<QString> absent = m_absent->absentSet(m_className);
     m_draw.setAbsent(absent);
-    txtManual->setClass(presentNames(m_draw.pool(0), absent), m_classStudents);
+    searchBox->setClass(presentNames(m_draw.pool(0), absent), m_classStudents);
     // Buttons follow only when a class is chosen and no draw runs (a running draw keeps its
     // names until it stops).
-    if (btnChou[ManualButton]->isEnabled() && !m_draw.running()) {
+    if (drawButtons[ManualButton]->isEnabled() && !m_draw.running()) {
         for (int i = 0; i < PoolCount; ++i)
-            btnChou[i]->setEnabled(m_draw.buttonEnabled(i));
+            drawButtons[i]->setEnabled(m_draw.buttonEnabled(i));
     }
     m_absentMenu->refreshLists();
     // The tip of the bar where no panel has one of its own (the author's panel, the version).
     const QString tip = absent.isEmpty() ? QString() : QStringLiteral("缺席 %1 人").arg(absent.size());
-    StatusBar1->setToolTip(tip);
+    statusBar->setToolTip(tip);
     m_panels[2]->setToolTipLead(tip);
 }
 
 void Form1::toggleAbsentShown()
 {
-    m_absentMenu->toggle(Text2->text());
+    m_absentMenu->toggle(nameDisplay->text());
 }
 
 // ---- Taking back a score ----
@@ -199,18 +200,18 @@ void Form1::undoLastScore()
 void Form1::releaseUndoneScore(const ScoreLine &score)
 {
     // Only the student now shown gets the score combo or the standard back.
-    if (score.className != class_num || score.student != Text2->text() || m_draw.running())
+    if (score.className != m_className || score.student != nameDisplay->text() || m_draw.running())
         return;
     if (score.standard.isEmpty()) {
-        NewStu = score.student;
-        Combo1->setEditText(QString());
-        Combo1->setEnabled(true);
-        List1->setEnabled(true);
+        m_lastChosen = score.student;
+        scoreBox->setEditText(QString());
+        scoreBox->setEnabled(true);
+        standardList->setEnabled(true);
         return;
     }
     bool anyGiven = false;
-    for (int row = 0; row < List1->count(); ++row) {
-        QListWidgetItem *item = List1->item(row);
+    for (int row = 0; row < standardList->count(); ++row) {
+        QListWidgetItem *item = standardList->item(row);
         const QString text = item->text();
         const qsizetype tab = text.indexOf(u'\t');
         if (tab > 0 && text.mid(tab + 1) == score.standard && text.left(tab).contains(QStringLiteral("]√")))
@@ -218,9 +219,9 @@ void Form1::releaseUndoneScore(const ScoreLine &score)
         else if (text.contains(QStringLiteral("]√\t")))
             anyGiven = true;
     }
-    if (!anyGiven && NewStu == score.student) {
-        Combo1->setEditText(QString());
-        Combo1->setEnabled(true);
+    if (!anyGiven && m_lastChosen == score.student) {
+        scoreBox->setEditText(QString());
+        scoreBox->setEnabled(true);
     }
 }
 
@@ -229,7 +230,7 @@ void Form1::releaseUndoneScore(const ScoreLine &score)
 bool Form1::typingHasFocus() const
 {
     // The search's open result list belongs to the typing (Esc closes it, Enter picks).
-    if (txtManual->resultCount() > 0)
+    if (searchBox->resultCount() > 0)
         return true;
     QWidget *focus = QApplication::focusWidget();
     if (!focus)
@@ -244,15 +245,14 @@ bool Form1::typingHasFocus() const
         return false;
     // The window itself puts the focus into the search box and the score combo after every
     // draw and score: while they are empty nobody is typing there.
-    const bool ownEmptyBox = (edit == txtManual || edit == Combo1->lineEdit()) && edit->text().isEmpty();
+    const bool ownEmptyBox = (edit == searchBox || edit == scoreBox->lineEdit()) && edit->text().isEmpty();
     return !ownEmptyBox;
 }
 
 bool Form1::classroomKeyPressed(int key, Qt::KeyboardModifiers modifiers)
 {
-    const ClassroomKey what =
-        classroomKey(key, modifiers, m_context.settings.flag(Settings::Key::ClassroomKeys));
-    if (what.action == ClassroomAction::None || !Frame5->isVisible() || typingHasFocus() ||
+    const ClassroomKey what = classroomKey(key, modifiers, m_context.settings.value(Settings::ClassroomKeys));
+    if (what.action == ClassroomAction::None || !mainFrame->isVisible() || typingHasFocus() ||
         QApplication::activePopupWidget())
         return false;
     switch (what.action) {
@@ -260,8 +260,8 @@ bool Form1::classroomKeyPressed(int key, Qt::KeyboardModifiers modifiers)
         drawByKey();
         return true;
     case ClassroomAction::Score:
-        if (!m_draw.running() && Combo1->isEnabled()) {
-            Combo1->setCurrentIndex(Combo1->findText(QStringLiteral("%1分").arg(what.points)));
+        if (!m_draw.running() && scoreBox->isEnabled()) {
+            scoreBox->setCurrentIndex(scoreBox->findText(QStringLiteral("%1分").arg(what.points)));
             scoreByCombo();
         }
         return true;
@@ -282,18 +282,18 @@ bool Form1::classroomKeyPressed(int key, Qt::KeyboardModifiers modifiers)
 
 bool Form1::drawByKey()
 {
-    if (!Frame5->isVisible() || !btnChou[ManualButton]->isEnabled())
+    if (!mainFrame->isVisible() || !drawButtons[ManualButton]->isEnabled())
         return false;
     if (m_draw.running()) {
-        if (!btnChou[m_draw.runningPool()]->isEnabled())
+        if (!drawButtons[m_draw.runningPool()]->isEnabled())
             return false;
         drawButtonClicked(m_draw.runningPool());
         return true;
     }
     // A last pool drawn empty meanwhile leaves the keys to the fair draw rather than to nothing.
     const int last = m_draw.lastPool();
-    if (last >= 0 && m_context.settings.text(Settings::Key::KeyDraw) != QLatin1String("fair") &&
-        btnChou[last]->isEnabled()) {
+    if (last >= 0 && m_context.settings.value(Settings::KeyDraw) != QLatin1String("fair") &&
+        drawButtons[last]->isEnabled()) {
         drawButtonClicked(last);
         return true;
     }
@@ -304,7 +304,7 @@ bool Form1::drawByKey()
 
 Result Form1::drawFromOutside(const QString &pool)
 {
-    if (!isVisible() || !Frame5->isVisible())
+    if (!isVisible() || !mainFrame->isVisible())
         return Result::failure(QStringLiteral("the draw buttons are not in view"));
     if (pool.isEmpty()) {
         if (!drawByKey())
@@ -315,7 +315,7 @@ Result Form1::drawFromOutside(const QString &pool)
             return Result::failure(QStringLiteral("there is no pool '%1'").arg(pool));
         if (m_draw.running() && m_draw.runningPool() != index)
             return Result::failure(QStringLiteral("a draw runs on the pool '%1'").arg(poolCaption(m_draw.runningPool())));
-        if (!btnChou[index]->isEnabled())
+        if (!drawButtons[index]->isEnabled())
             return Result::failure(QStringLiteral("the pool '%1' is empty or no class is chosen").arg(pool));
         drawButtonClicked(index);
     }
@@ -341,7 +341,7 @@ void Form1::showFirstSteps(bool noClasses)
         if (!noClasses)
             return;
         // In the name box, over the (empty) name display.
-        m_firstSteps = new QLabel(Text13);
+        m_firstSteps = new QLabel(nameBox);
         m_firstSteps->setObjectName(QStringLiteral("lblFirstSteps"));
         m_firstSteps->setWordWrap(true);
         m_firstSteps->setAlignment(Qt::AlignCenter);
@@ -353,24 +353,24 @@ void Form1::showFirstSteps(bool noClasses)
         // The window's font, not the name display's, which is sized for one name.
         m_firstSteps->setFont(font());
     }
-    m_firstSteps->setGeometry(Text13->rect().adjusted(6, 2, -6, -2));
+    m_firstSteps->setGeometry(nameBox->rect().adjusted(6, 2, -6, -2));
     m_firstSteps->setVisible(noClasses);
     // The box's inside shows over the name display only meanwhile; the labels above stay so.
     if (noClasses)
-        Text2->stackUnder(Text13);
+        nameDisplay->stackUnder(nameBox);
     else
-        Text13->stackUnder(Text2);
+        nameBox->stackUnder(nameDisplay);
 }
 
 // ---- The name display's menu ----
 
 void Form1::showNameMenu(const QPoint &at)
 {
-    auto *menu = new QMenu(Text2);
+    auto *menu = new QMenu(nameDisplay);
     menu->setObjectName(QStringLiteral("NameMenu"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->setToolTipsVisible(true);
-    m_absentMenu->addActionTo(menu, Text2->text());
+    m_absentMenu->addActionTo(menu, nameDisplay->text());
     menu->actions().constLast()->setShortcut(QKeySequence(QStringLiteral("Ctrl+D")));
 
     QAction *undo = menu->addAction(QStringLiteral("撤销上一次计分"), this, &Form1::undoLastScore);
@@ -383,26 +383,27 @@ void Form1::showNameMenu(const QPoint &at)
     read->setObjectName(QStringLiteral("actReadNames"));
     read->setCheckable(true);
     const Result speaking = m_context.speaker.available();
-    read->setChecked(speaking.ok() && m_context.settings.flag(Settings::Key::ReadNames));
+    read->setChecked(speaking.ok() && m_context.settings.value(Settings::ReadNames));
     read->setEnabled(speaking.ok());
     read->setToolTip(speaking ? QStringLiteral("抽中或选中学生时朗读其姓名") : speaking.error());
     connect(read, &QAction::toggled, this, [this](bool on) {
-        m_context.settings.setValue(Settings::Key::ReadNames, on);
+        m_context.settings.setValue(Settings::ReadNames, on);
         m_context.settings.sync();
     });
 
-    addSettingSwitch(menu, m_context.settings, Settings::Key::ClassroomKeys, QStringLiteral("键盘和翻页笔"),
-                     QStringLiteral("actKeys"), QStringLiteral("空格或翻页键：开始/停止抽取；0~5：计分；Esc：收起窗口"));
+    addSettingSwitch(menu, m_context.settings, Settings::ClassroomKeys, QStringLiteral("键盘和翻页笔"),
+                     QStringLiteral("actKeys"),
+                     QStringLiteral("空格或翻页键：开始/停止抽取；0~5：计分；Esc：收起窗口"));
     addKeyDrawChoice(menu);
     addWhyCaptionSwitch(menu);
-    menu->popup(Text2->mapToGlobal(at));
+    menu->popup(nameDisplay->mapToGlobal(at));
 }
 
 // What the keys draw from: the fair draw, or the pool of the last draw button.
 void Form1::addKeyDrawChoice(QMenu *menu)
 {
     auto *group = new QActionGroup(menu);
-    const bool fair = m_context.settings.text(Settings::Key::KeyDraw) == QLatin1String("fair");
+    const bool fair = m_context.settings.value(Settings::KeyDraw) == QLatin1String("fair");
     const auto add = [&](const char *name, const QString &caption, const QString &tip, const char *value,
                          bool on) {
         QAction *choice = menu->addAction(caption);
@@ -412,7 +413,7 @@ void Form1::addKeyDrawChoice(QMenu *menu)
         choice->setToolTip(tip);
         group->addAction(choice);
         connect(choice, &QAction::triggered, this, [this, value] {
-            m_context.settings.setValue(Settings::Key::KeyDraw, QLatin1String(value));
+            m_context.settings.setValue(Settings::KeyDraw, QLatin1String(value));
             m_context.settings.sync();
         });
     };
@@ -431,19 +432,19 @@ void Form1::showWhyChosen(int pool, bool fair, const QString &name)
     WhyFacts facts;
     facts.pool = pool;
     facts.fair = fair;
-    facts.record = records().findStudent(class_num, name);
+    facts.record = records().findStudent(m_className, name);
     facts.thresholds = m_thresholds;
     facts.classSize = int(m_draw.pool(0).size());
-    facts.lastScored = lastScoredDate(m_context.config.dataDir, m_context.login.LoginUser, class_num, name);
+    facts.lastScored = lastScoredDate(m_context.config.dataDir, m_context.login.LoginUser, m_className, name);
     const QString why = whyChosenText(facts);
-    Text2->setToolTip(why);
+    nameDisplay->setToolTip(why);
     m_panels[4]->setToolTipLead(why + u'\n' + VendorTip);
     captionWhyChosen(why);
 }
 
 void Form1::clearWhyChosen()
 {
-    Text2->setToolTip(QString());
+    nameDisplay->setToolTip(QString());
     m_panels[4]->setToolTipLead(VendorTip);
     if (m_whyCaption)
         m_whyCaption->hideNow();
@@ -451,22 +452,22 @@ void Form1::clearWhyChosen()
 
 void Form1::captionWhyChosen(const QString &why)
 {
-    if (!m_context.settings.flag(Settings::Key::ShowWhyChosen) || m_collapsed)
+    if (!m_context.settings.value(Settings::ShowWhyChosen) || m_collapsed)
         return;
     // Inside the box's border, below the name, left of the bar that lies over the box's edge.
-    const int border = Text13->frameWidth();
-    QRect inside = Text13->rect().adjusted(border, border, -border, -border);
-    if (Splitter1->isVisible())
-        inside.setRight(std::min(inside.right(), Splitter1->x() - Text13->x() - 1));
+    const int border = nameBox->frameWidth();
+    QRect inside = nameBox->rect().adjusted(border, border, -border, -border);
+    if (nameSplitter->isVisible())
+        inside.setRight(std::min(inside.right(), nameSplitter->x() - nameBox->x() - 1));
     m_whyCaption->showFor(why, inside);
 }
 
 void Form1::addWhyCaptionSwitch(QMenu *menu)
 {
-    QAction *why = addSettingSwitch(menu, m_context.settings, Settings::Key::ShowWhyChosen,
+    QAction *why = addSettingSwitch(menu, m_context.settings, Settings::ShowWhyChosen,
                                     QStringLiteral("显示抽取依据"), QStringLiteral("actShowWhy"),
                                     QStringLiteral("抽取停止后在姓名下方显示几秒钟抽取依据"));
-    connect(why, &QAction::toggled, this, [this](bool on) {
+    m_context.settings.watch(Settings::ShowWhyChosen, why, [this](bool on) {
         if (!on)
             m_whyCaption->hideNow();
     });
@@ -476,17 +477,18 @@ void Form1::placeNameInBox(const QString &text)
 {
     // The box's inside, less its border and the reason showing at its foot.
     const int taken = m_whyCaption ? m_whyCaption->takenHeight() : 0;
-    const int room = Text13->height() - 2 * Text13->frameWidth() - taken;
+    const int room = nameBox->height() - 2 * nameBox->frameWidth() - taken;
     if (!text.isEmpty())
-        Text2->fitFont(nameFontSize(Text2->width() * 15, int(text.size())), room);
+        nameDisplay->fitFont(nameFontSize(nameDisplay->width() * 15, int(text.size())), room);
     // The name's lines, as far as the box allows, centred on what the box leaves.
-    Text2->resize(Text2->width(), std::min(Text2->linesHeight(), room));
-    Text2->move(Text2->x(), Text13->y() + (Text13->height() - taken - Text2->height()) / 2);
+    nameDisplay->resize(nameDisplay->width(), std::min(nameDisplay->linesHeight(), room));
+    nameDisplay->move(nameDisplay->x(),
+                      nameBox->y() + (nameBox->height() - taken - nameDisplay->height()) / 2);
 }
 
 void Form1::readAloud(const QString &name)
 {
-    if (m_context.settings.flag(Settings::Key::ReadNames) && m_context.speaker.available())
+    if (m_context.settings.value(Settings::ReadNames) && m_context.speaker.available())
         m_context.speaker.say(wordsForStudent(name));
 }
 

@@ -1,5 +1,6 @@
 #include "Form1.h"
 
+#include "app/DisplayText.h"
 #include "app/Form1Layout.h"
 #include "app/GroupListsPanel.h"
 #include "app/ManualSearchBox.h"
@@ -7,8 +8,8 @@
 #include "app/StatisticsPanel.h"
 #include "core/AppConfig.h"
 #include "net/LoginState.h"
-#include "scoring/DailyLog.h"
 #include "scoring/ScoreCorrection.h"
+#include "scoring/ScoreRecorder.h"
 #include "scoring/ScoreUndo.h"
 #include "scoring/StandardLine.h"
 #include "scoring/UploadPanel.h"
@@ -44,65 +45,66 @@ void Form1::LoadClassLists(const QString &mode)
                                    PromptIcon::Warning);
     }
     const QStringList classes = records().classNames();
-    Combo2->clear();
-    Combo2->addItems(classes);
-    Combo2->setCurrentIndex(-1);
-    Combo2->setEditText(QStringLiteral("班级"));
-    Combo2->setEnabled(true);
+    classBox->clear();
+    classBox->addItems(classes);
+    classBox->setCurrentIndex(-1);
+    classBox->setEditText(QStringLiteral("班级"));
+    classBox->setEnabled(true);
     // A new account: no class yet, and the way to add one. Offline, the file is only a copy.
     showFirstSteps(classes.isEmpty() && mode == u"online");
 
     const QStringList topics = records().topicNames();
     {
-        const QSignalBlocker block(Combo3);
-        Combo3->clear();
-        Combo3->addItems(topics);
-        Combo3->setCurrentIndex(-1);
-        Combo3->setEditText(QString());
+        const QSignalBlocker block(topicBox);
+        topicBox->clear();
+        topicBox->addItems(topics);
+        topicBox->setCurrentIndex(-1);
+        topicBox->setEditText(QString());
     }
     if (!topics.isEmpty())
-        Combo3->setEditText(topics.first()); // fires the topic change
+        topicBox->setEditText(topics.first()); // fires the topic change
     else
         topicTyped(QString());
 
-    Text6->clear();
+    classRecordText->clear();
     abandonRunningDraw();
     m_draw.setPools({});
     syncPoolLists();
-    for (auto *b : btnChou)
+    for (auto *b : drawButtons)
         b->setEnabled(false);
     // No class is chosen now: nothing of the last one stays findable or in view.
-    txtManual->clearClass();
-    txtManual->setEnabled(false);
-    Frame6->groupLists().clearGroups();
-    Frame6->clearViews();
-    if (Frame6->isVisible())
-        Frame6->showSelectedTab();
+    searchBox->clearClass();
+    searchBox->setEnabled(false);
+    statisticsPanel->groupLists().clearGroups();
+    statisticsPanel->clearViews();
+    if (statisticsPanel->isVisible())
+        statisticsPanel->showSelectedTab();
     emit classListsLoaded();
 }
 
 void Form1::reloadKeepingLesson()
 {
-    const bool hadClass = Combo2->currentIndex() >= 0 && Combo2->currentText() == class_num;
-    const QString lessonClass = class_num;
-    const KeptLesson kept{buildRoster(m_classStudents), m_draw.pools(), Frame6->groupLists().groups()};
-    const QString topic = Combo3->currentText();
+    const bool hadClass = classBox->currentIndex() >= 0 && classBox->currentText() == m_className;
+    const QString lessonClass = m_className;
+    const KeptLesson kept{buildRoster(m_classStudents), m_draw.pools(),
+                          statisticsPanel->groupLists().groups()};
+    const QString topic = topicBox->currentText();
     QStringList topicsBefore;
-    for (int i = 0; i < Combo3->count(); ++i)
-        topicsBefore.append(Combo3->itemText(i));
+    for (int i = 0; i < topicBox->count(); ++i)
+        topicsBefore.append(topicBox->itemText(i));
 
     LoadClassLists(QStringLiteral("online"));
 
     // A topic typed by the teacher stays; one the server no longer has does not.
-    const int topicAt = Combo3->findText(topic, Qt::MatchExactly);
+    const int topicAt = topicBox->findText(topic, Qt::MatchExactly);
     if (!topic.isEmpty() && (topicAt >= 0 || !topicsBefore.contains(topic))) {
-        Combo3->setCurrentIndex(topicAt);
-        Combo3->setEditText(topic);
+        topicBox->setCurrentIndex(topicAt);
+        topicBox->setEditText(topic);
     }
-    const int classAt = hadClass ? Combo2->findText(lessonClass, Qt::MatchExactly) : -1;
+    const int classAt = hadClass ? classBox->findText(lessonClass, Qt::MatchExactly) : -1;
     if (classAt < 0)
         return;
-    Combo2->setCurrentIndex(classAt);
+    classBox->setCurrentIndex(classAt);
     chooseClass(&kept);
 }
 
@@ -113,51 +115,51 @@ void Form1::classChosen()
 
 void Form1::chooseClass(const KeptLesson *kept)
 {
-    class_num = Combo2->currentText();
-    Combo2->lineEdit()->setCursorPosition(0);
+    m_className = classBox->currentText();
+    classBox->lineEdit()->setCursorPosition(0);
     abandonRunningDraw();
-    const QString text = records().ReadRecordLines(class_num + u'\t');
-    Text6->setPlainText(text);
-    const QList<StudentRecord> students = records().students(class_num);
+    const QString text = records().ReadRecordLines(m_className + u'\t');
+    classRecordText->setPlainText(text);
+    const QList<StudentRecord> students = records().students(m_className);
     Roster roster = buildRoster(students);
     if (kept)
         roster.pools = carryLesson(kept->started.pools, kept->pools, roster.pools);
     m_draw.setPools(roster.pools);
     syncPoolLists();
     // A regrouping not yet uploaded stays while the server's grouping is what it was.
-    Frame6->groupLists().setGroups(class_num, kept && kept->started.groups == roster.groups ? kept->groups
-                                                                                            : roster.groups);
+    statisticsPanel->groupLists().setGroups(
+        m_className, kept && kept->started.groups == roster.groups ? kept->groups : roster.groups);
     classroomClassChosen(roster, students);
-    Frame6->clearViews();
-    if (Frame6->isVisible())
-        Frame6->showSelectedTab();
-    btnChou[ManualButton]->setEnabled(true);
+    statisticsPanel->clearViews();
+    if (statisticsPanel->isVisible())
+        statisticsPanel->showSelectedTab();
+    drawButtons[ManualButton]->setEnabled(true);
     UpdateDrawButtons();
-    txtManual->clear();
+    searchBox->clear();
 }
 
 void Form1::topicTyped(const QString &text)
 {
-    Frame4->setTopic(text);
+    uploadPanel->setTopic(text);
     if (!text.trimmed().isEmpty())
         RefreshStandardList();
     else
-        List1->clear();
+        standardList->clear();
 }
 
 void Form1::topicChosen()
 {
-    Frame4->setTopic(Combo3->currentText());
+    uploadPanel->setTopic(topicBox->currentText());
     RefreshStandardList();
 }
 
 void Form1::RefreshStandardList()
 {
-    List1->clear();
-    const QString topic = Combo3->currentText();
+    standardList->clear();
+    const QString topic = topicBox->currentText();
     if (!topic.isEmpty() && !topic.contains(u'\t')) {
         for (const Standard &s : records().standards(topic))
-            List1->addItem(standardListLine(s));
+            standardList->addItem(standardListLine(s));
     }
     layoutNameArea();
 }
@@ -166,24 +168,24 @@ void Form1::layoutNameArea()
 {
     const int W = innerWidthTwips();
     auto setWidth = [](QWidget *w, int twips) { w->resize(std::max(1, Form1::tw(twips)), w->height()); };
-    if (List1->count() == 0) {
-        List1->hide();
-        Splitter1->hide();
-        setWidth(Text2, W - 200);
-        setWidth(Text13, W - 140);
-        setWidth(Combo3, W - 140 - 1700);
+    if (standardList->count() == 0) {
+        standardList->hide();
+        nameSplitter->hide();
+        setWidth(nameDisplay, W - 200);
+        setWidth(nameBox, W - 140);
+        setWidth(topicBox, W - 140 - 1700);
     } else {
-        const int splitLeft = Splitter1->x() * 15;
-        setWidth(Text13, splitLeft - 120 + 120);
-        setWidth(Text2, splitLeft - 150 + 90);
-        setWidth(Combo3, splitLeft - Combo3Left + 120);
-        const int listLeft = splitLeft + Splitter1->width() * 15 + 120;
-        List1->move(tw(listLeft), List1->y());
-        List1->resize(std::max(1, tw(W - listLeft) + tw(-FrameLeft) - 4), List1->height());
-        List1->show();
-        Splitter1->show();
+        const int splitLeft = nameSplitter->x() * 15;
+        setWidth(nameBox, splitLeft - 120 + 120);
+        setWidth(nameDisplay, splitLeft - 150 + 90);
+        setWidth(topicBox, splitLeft - TopicBoxLeft + 120);
+        const int listLeft = splitLeft + nameSplitter->width() * 15 + 120;
+        standardList->move(tw(listLeft), standardList->y());
+        standardList->resize(std::max(1, tw(W - listLeft) + tw(-FrameLeft) - 4), standardList->height());
+        standardList->show();
+        nameSplitter->show();
     }
-    nameDisplayChanged(Text2->text());
+    nameDisplayChanged(nameDisplay->text());
 }
 
 int Form1::MeasureListWidth(const QListWidget *list)
@@ -201,15 +203,15 @@ void Form1::nameDisplayChanged(const QString &text)
 {
     placeNameInBox(text);
     if (m_firstSteps)
-        m_firstSteps->setGeometry(Text13->rect().adjusted(6, 2, -6, -2));
+        m_firstSteps->setGeometry(nameBox->rect().adjusted(6, 2, -6, -2));
 
-    if (const auto record = records().findStudent(Combo2->currentText(), text)) {
+    if (const auto record = records().findStudent(classBox->currentText(), text)) {
         if (record->count > 0) {
-            Label4->setText(record->scoreField);
-            Label28->setText(record->countField);
+            scoreLabel->setText(record->scoreField);
+            countLabel->setText(record->countField);
         } else {
-            Label4->clear();
-            Label28->clear();
+            scoreLabel->clear();
+            countLabel->clear();
         }
     }
 }
@@ -219,17 +221,17 @@ void Form1::nameDisplayChanged(const QString &text)
 void Form1::syncPoolLists()
 {
     for (int i = 0; i < PoolCount; ++i) {
-        lstKind[i]->clear();
-        lstKind[i]->addItems(m_draw.pool(i));
+        poolLists[i]->clear();
+        poolLists[i]->addItems(m_draw.pool(i));
     }
 }
 
 void Form1::UpdateDrawButtons()
 {
     for (int i = 0; i < PoolCount; ++i)
-        btnChou[i]->setEnabled(m_draw.buttonEnabled(i));
-    txtManual->setEnabled(true);
-    txtManual->setFocus();
+        drawButtons[i]->setEnabled(m_draw.buttonEnabled(i));
+    searchBox->setEnabled(true);
+    searchBox->setFocus();
 }
 
 void Form1::drawButtonClicked(int index)
@@ -263,42 +265,42 @@ void Form1::showDrawStarted(int index)
 {
     RefreshStandardList();
     clearWhyChosen();
-    tmpcaption = btnChou[index]->text();
-    btnChou[index]->setText(QStringLiteral("暂停"));
+    m_drawButtonCaption = drawButtons[index]->text();
+    drawButtons[index]->setText(QStringLiteral("暂停"));
     for (int i = 0; i < PoolCount; ++i)
-        btnChou[i]->setEnabled(i == index);
-    Combo1->setEditText(QString());
-    lstJiangChi->clear();
-    lstJiangChi->addItems(m_draw.drawing());
+        drawButtons[i]->setEnabled(i == index);
+    scoreBox->setEditText(QString());
+    drawingList->clear();
+    drawingList->addItems(m_draw.drawing());
     // Show a first name at once, so even an immediate stop chooses someone.
-    Timer1_Tick();
-    Timer1->start();
-    if (btnChou[index]->isEnabled())
-        btnChou[index]->setFocus();
+    drawTick();
+    drawTimer->start();
+    if (drawButtons[index]->isEnabled())
+        drawButtons[index]->setFocus();
 }
 
-void Form1::Timer1_Tick()
+void Form1::drawTick()
 {
-    Text2->setText(m_draw.step(m_context.random));
+    nameDisplay->setText(m_draw.step(m_context.random));
 }
 
 void Form1::stopDraw(int index)
 {
-    btnChou[index]->setText(tmpcaption);
-    Timer1->stop();
+    drawButtons[index]->setText(m_drawButtonCaption);
+    drawTimer->stop();
     const bool fair = m_draw.fairRunning();
     const QString chosen = m_draw.stop();
-    List1->setEnabled(true);
-    Combo1->setEnabled(true);
-    Combo1->setEditText(QString());
-    NewStu = chosen.isEmpty() ? Text2->text() : chosen;
+    standardList->setEnabled(true);
+    scoreBox->setEnabled(true);
+    scoreBox->setEditText(QString());
+    m_lastChosen = chosen.isEmpty() ? nameDisplay->text() : chosen;
     syncPoolLists();
     UpdateDrawButtons();
-    if (btnChou[index]->isEnabled())
-        btnChou[index]->setFocus();
-    if (!NewStu.isEmpty()) {
-        showWhyChosen(index, fair, NewStu);
-        emit studentChosen(class_num, NewStu);
+    if (drawButtons[index]->isEnabled())
+        drawButtons[index]->setFocus();
+    if (!m_lastChosen.isEmpty()) {
+        showWhyChosen(index, fair, m_lastChosen);
+        emit studentChosen(m_className, m_lastChosen);
     }
 }
 
@@ -306,39 +308,39 @@ void Form1::stopDraw(int index)
 
 void Form1::scoreByCombo()
 {
-    const QString student = Text2->text();
+    const QString student = nameDisplay->text();
     // One score from the combo per draw.
-    if (student.isEmpty() || student != NewStu)
+    if (student.isEmpty() || student != m_lastChosen)
         return;
     // A typed text that is no score ("优") would be kept as 0 by the server: nothing is logged.
-    if (const QString typed = scoreBoxText(Combo1->currentText()); typed != Combo1->currentText())
-        Combo1->setEditText(typed);
-    if (const Result score = checkScoreText(Combo1->currentText()); !score) {
+    if (const QString typed = scoreBoxText(scoreBox->currentText()); typed != scoreBox->currentText())
+        scoreBox->setEditText(typed);
+    if (const Result score = checkScoreText(scoreBox->currentText()); !score) {
         m_context.prompter.message(this, QStringLiteral("提示"), score.error(), PromptIcon::Warning);
         return;
     }
     const RecordResult result =
-        m_recorder->record(m_context.login.LoginUser, class_num, student, Combo1->currentText());
+        m_recorder->record(m_context.login.LoginUser, m_className, student, scoreBox->currentText());
     m_undo->given(result.line);
-    NewStu.clear();
-    Combo1->setEnabled(false);
-    List1->setEnabled(false);
-    txtManual->setFocus();
+    m_lastChosen.clear();
+    scoreBox->setEnabled(false);
+    standardList->setEnabled(false);
+    searchBox->setFocus();
     reportRecordProblems(result);
 }
 
 void Form1::scoreByStandard()
 {
-    QListWidgetItem *item = List1->currentItem();
-    if (!item || Text2->text().isEmpty())
+    QListWidgetItem *item = standardList->currentItem();
+    if (!item || nameDisplay->text().isEmpty())
         return;
     const auto given = scoreFromStandardLine(item->text());
     if (!given)
         return;
-    Combo1->setEditText(given->score);
-    Combo1->setEnabled(false);
-    const RecordResult result = m_recorder->record(m_context.login.LoginUser, class_num, Text2->text(),
-                                                   given->score, given->standard);
+    scoreBox->setEditText(given->score);
+    scoreBox->setEnabled(false);
+    const RecordResult result = m_recorder->record(m_context.login.LoginUser, m_className,
+                                                   nameDisplay->text(), given->score, given->standard);
     m_undo->given(result.line);
     item->setText(given->markedLine);
     reportRecordProblems(result);
@@ -363,8 +365,8 @@ void Form1::abandonRunningDraw()
 {
     if (!m_draw.running())
         return;
-    Timer1->stop();
-    btnChou[m_draw.runningPool()]->setText(tmpcaption);
+    drawTimer->stop();
+    drawButtons[m_draw.runningPool()]->setText(m_drawButtonCaption);
     m_draw.cancel();
 }
 
@@ -373,21 +375,21 @@ void Form1::openUploadPanel()
     // The panel needs more room than the main panel for its pending scores: the window grows
     // around it while it shows.
     const QSize margins(2 * tw(100), 2 * tw(100));
-    setFixedSize(expandedSize().expandedTo(Frame4->minimumSizeHint() + margins));
-    Frame4->setGeometry(QRect(QPoint(tw(100), tw(100)), size() - margins));
-    Frame4->show();
-    Frame4->raise();
-    Frame5->hide();
-    StatusBar1->hide();
-    Frame4->openPanel();
+    setFixedSize(expandedSize().expandedTo(uploadPanel->minimumSizeHint() + margins));
+    uploadPanel->setGeometry(QRect(QPoint(tw(100), tw(100)), size() - margins));
+    uploadPanel->show();
+    uploadPanel->raise();
+    mainFrame->hide();
+    statusBar->hide();
+    uploadPanel->openPanel();
 }
 
 void Form1::closeUploadPanel()
 {
-    Frame4->hide();
+    uploadPanel->hide();
     setFixedSize(expandedSize());
-    Frame5->show();
-    StatusBar1->show();
+    mainFrame->show();
+    statusBar->show();
 }
 
 } // namespace corvanta

@@ -10,12 +10,12 @@ namespace corvanta {
 
 void Form1::wireGroupPanels()
 {
-    GroupListsPanel &groups = Frame6->groupLists();
-    connect(Frame6, &StatisticsPanel::tabShown, &groups, &GroupListsPanel::resetUpload);
+    GroupListsPanel &groups = statisticsPanel->groupLists();
+    connect(statisticsPanel, &StatisticsPanel::tabShown, &groups, &GroupListsPanel::resetUpload);
     connect(&groups, &GroupListsPanel::groupsStored, this, &Form1::reloadKeepingLesson);
-    connect(Frame4, &UploadPanel::groupStatisticsRequested, this, [this] {
-        const auto lists = Frame6->groupLists().groups();
-        Frame4->showGroupStatistics(class_num, QList<QStringList>(lists.cbegin(), lists.cend()));
+    connect(uploadPanel, &UploadPanel::groupStatisticsRequested, this, [this] {
+        const auto lists = statisticsPanel->groupLists().groups();
+        uploadPanel->showGroupStatistics(m_className, QList<QStringList>(lists.cbegin(), lists.cend()));
     });
 }
 

@@ -29,22 +29,22 @@ constexpr int SplitMinRight = 1400;
 
 void Form1::buildSearchAndPanels()
 {
-    txtManual = new ManualSearchBox(Frame5);
-    txtManual->setGeometry(tw(840), tw(RowC), tw(975), tw(RowHeight));
-    connect(txtManual, &ManualSearchBox::picked, this, &Form1::searchPicked);
+    searchBox = new ManualSearchBox(mainFrame);
+    searchBox->setGeometry(tw(840), tw(RowC), tw(975), tw(RowHeight));
+    connect(searchBox, &ManualSearchBox::picked, this, &Form1::searchPicked);
 
-    Frame6 = new StatisticsPanel(m_context, m_draw, this);
-    Frame6->hide();
-    connect(Frame6, &StatisticsPanel::closeRequested, this, &Form1::closeStatisticsPanel);
-    connect(Frame6, &StatisticsPanel::studentPicked, this, &Form1::panelPicked);
+    statisticsPanel = new StatisticsPanel(m_context, m_draw, this);
+    statisticsPanel->hide();
+    connect(statisticsPanel, &StatisticsPanel::closeRequested, this, &Form1::closeStatisticsPanel);
+    connect(statisticsPanel, &StatisticsPanel::studentPicked, this, &Form1::panelPicked);
     // The views are a still picture: a running draw stands still while they are taken and
     // until its button is pressed again.
-    connect(Frame6, &StatisticsPanel::tabShown, Timer1, &QTimer::stop);
+    connect(statisticsPanel, &StatisticsPanel::tabShown, drawTimer, &QTimer::stop);
     // The groups view is larger than the main panel: the window grows around it meanwhile.
-    connect(Frame6, &StatisticsPanel::tabShown, this, [this] {
-        if (!Frame6->isVisible())
+    connect(statisticsPanel, &StatisticsPanel::tabShown, this, [this] {
+        if (!statisticsPanel->isVisible())
             return;
-        const QPoint corner = Frame6->geometry().bottomRight() + QPoint(tw(100) + 1, tw(100) + 1);
+        const QPoint corner = statisticsPanel->geometry().bottomRight() + QPoint(tw(100) + 1, tw(100) + 1);
         setFixedSize(expandedSize().expandedTo(QSize(corner.x(), corner.y())));
     });
     wireGroupPanels();
@@ -54,20 +54,20 @@ void Form1::buildSearchAndPanels()
 
 void Form1::openStatisticsPanel()
 {
-    Frame6->move(tw(100), tw(100));
-    Frame6->show();
-    Frame6->raise();
-    Frame5->hide();
-    StatusBar1->hide();
-    Frame6->showSelectedTab();
+    statisticsPanel->move(tw(100), tw(100));
+    statisticsPanel->show();
+    statisticsPanel->raise();
+    mainFrame->hide();
+    statusBar->hide();
+    statisticsPanel->showSelectedTab();
 }
 
 void Form1::closeStatisticsPanel()
 {
-    Frame6->hide();
+    statisticsPanel->hide();
     setFixedSize(expandedSize());
-    Frame5->show();
-    StatusBar1->show();
+    mainFrame->show();
+    statusBar->show();
 }
 
 // ---- Picks by hand ----
@@ -76,11 +76,11 @@ void Form1::handPickToScoring(const QString &name)
 {
     abandonRunningDraw();
     clearWhyChosen();
-    List1->setEnabled(true);
-    Combo1->setEnabled(true);
-    Combo1->setEditText(QString());
-    Text2->setText(name);
-    NewStu = Text2->text();
+    standardList->setEnabled(true);
+    scoreBox->setEnabled(true);
+    scoreBox->setEditText(QString());
+    nameDisplay->setText(name);
+    m_lastChosen = nameDisplay->text();
 }
 
 void Form1::searchPicked(const QString &name)
@@ -89,10 +89,10 @@ void Form1::searchPicked(const QString &name)
     m_draw.pick(name);
     syncPoolLists();
     for (int i = 0; i < PoolCount; ++i)
-        btnChou[i]->setEnabled(m_draw.buttonEnabled(i));
+        drawButtons[i]->setEnabled(m_draw.buttonEnabled(i));
     RefreshStandardList();
-    Combo1->setFocus();
-    emit studentChosen(class_num, NewStu);
+    scoreBox->setFocus();
+    emit studentChosen(m_className, m_lastChosen);
 }
 
 void Form1::panelPicked(const QString &name)
@@ -101,15 +101,15 @@ void Form1::panelPicked(const QString &name)
     closeStatisticsPanel();
     // An abandoned draw gives its buttons back.
     for (int i = 0; i < PoolCount; ++i)
-        btnChou[i]->setEnabled(m_draw.buttonEnabled(i));
+        drawButtons[i]->setEnabled(m_draw.buttonEnabled(i));
     RefreshStandardList();
-    Combo1->setFocus();
-    emit studentChosen(class_num, NewStu);
+    scoreBox->setFocus();
+    emit studentChosen(m_className, m_lastChosen);
 }
 
 // ---- Splitter ----
 
-void Form1::Splitter1_BeforeSplit(SplitRequest *request)
+void Form1::beforeNameSplit(SplitRequest *request)
 {
     const int left = request->position * 15;
     request->cancel = !(left > SplitMinLeft && innerWidthTwips() - left >= SplitMinRight);

@@ -3,14 +3,14 @@
 #include "app/AbsentMenu.h"
 
 #include "net/LoginState.h"
-#include "net/ScorePages.h"
+#include "net/ScoreRequests.h"
 #include "net/ServerLink.h"
 #include "net/Session.h"
 #include "widgets/BusyGuard.h"
 #include "widgets/ClassroomLook.h"
-#include "widgets/Twips.h"
 #include "widgets/PasswordBinding.h"
 #include "widgets/Prompter.h"
+#include "widgets/Twips.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -53,32 +53,32 @@ GroupListsPanel::GroupListsPanel(AppContext &context, QWidget *parent) : QWidget
         list->viewport()->installEventFilter(this);
         connect(list, &QListWidget::itemDoubleClicked, this,
                 [this](QListWidgetItem *item) { emit namePicked(item->text()); });
-        List_group[g] = list;
+        groupLists[g] = list;
     }
 
-    Text11 = new QLineEdit(this);
-    Text11->setObjectName(QStringLiteral("Text11"));
-    Text11->setToolTip(QStringLiteral("上传密码"));
-    Text11->setPlaceholderText(QStringLiteral("上传密码"));
-    Text11->setEchoMode(QLineEdit::Password);
-    Text11->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // "*"
-    Text11->hide();
-    bindOperationPassword(Text11, context.session);
+    passwordEdit = new QLineEdit(this);
+    passwordEdit->setObjectName(QStringLiteral("Text11"));
+    passwordEdit->setToolTip(QStringLiteral("上传密码"));
+    passwordEdit->setPlaceholderText(QStringLiteral("上传密码"));
+    passwordEdit->setEchoMode(QLineEdit::Password);
+    passwordEdit->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // "*"
+    passwordEdit->hide();
+    bindOperationPassword(passwordEdit, context.session);
 
-    Command29 = new QPushButton(QStringLiteral("上传分组信息"), this);
-    Command29->setObjectName(QStringLiteral("Command29"));
-    Command29->setEnabled(false);
-    connect(Command29, &QPushButton::clicked, this, &GroupListsPanel::uploadGroups);
+    uploadButton = new QPushButton(QStringLiteral("上传分组信息"), this);
+    uploadButton->setObjectName(QStringLiteral("Command29"));
+    uploadButton->setEnabled(false);
+    connect(uploadButton, &QPushButton::clicked, this, &GroupListsPanel::uploadGroups);
 }
 
 void GroupListsPanel::setGroups(const QString &className, const std::array<QStringList, GroupCount> &groups)
 {
     m_className = className;
-    dragGroup = dragItem = -1;
+    m_dragGroup = m_dragItem = -1;
     for (int g = 0; g < GroupCount; ++g) {
-        List_group[g]->clear();
+        groupLists[g]->clear();
         for (const QString &name : groups[g])
-            addName(List_group[g], -1, name);
+            addName(groupLists[g], -1, name);
     }
     updateGeometry();
 }
@@ -87,31 +87,31 @@ std::array<QStringList, GroupCount> GroupListsPanel::groups() const
 {
     std::array<QStringList, GroupCount> result;
     for (int g = 0; g < GroupCount; ++g) {
-        for (int row = 0; row < List_group[g]->count(); ++row)
-            result[g].append(List_group[g]->item(row)->text());
+        for (int row = 0; row < groupLists[g]->count(); ++row)
+            result[g].append(groupLists[g]->item(row)->text());
     }
     return result;
 }
 
 void GroupListsPanel::attachAbsentMenu(AbsentMenu &menu)
 {
-    for (auto *list : List_group)
+    for (auto *list : groupLists)
         menu.attach(list);
 }
 
 void GroupListsPanel::clearGroups()
 {
     m_className.clear();
-    dragGroup = dragItem = -1;
-    for (auto *list : List_group)
+    m_dragGroup = m_dragItem = -1;
+    for (auto *list : groupLists)
         list->clear();
 }
 
 void GroupListsPanel::resetUpload()
 {
-    Text11->hide();
+    passwordEdit->hide();
     if (!BusyGuard::isBusy(this))
-        Command29->setEnabled(false);
+        uploadButton->setEnabled(false);
 }
 
 void GroupListsPanel::addName(QListWidget *list, int row, const QString &name)
@@ -124,13 +124,13 @@ void GroupListsPanel::addName(QListWidget *list, int row, const QString &name)
 
 QSize GroupListsPanel::listSize() const
 {
-    const QListWidget *list = List_group[0];
+    const QListWidget *list = groupLists[0];
     const int frame = 2 * list->frameWidth();
     const int textMargins = 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
     const QFontMetrics metrics = list->fontMetrics();
     const int least = metrics.horizontalAdvance(QString(NameCharacters, QChar(0x4e2d)));
     int widest = least;
-    for (const QListWidget *group : List_group) {
+    for (const QListWidget *group : groupLists) {
         for (int row = 0; row < group->count(); ++row)
             widest = std::max(widest, metrics.horizontalAdvance(group->item(row)->text()));
     }
@@ -144,7 +144,7 @@ QSize GroupListsPanel::listSize() const
 
 int GroupListsPanel::uploadRowHeight() const
 {
-    return std::max(Command29->sizeHint().height(), Text11->sizeHint().height());
+    return std::max(uploadButton->sizeHint().height(), passwordEdit->sizeHint().height());
 }
 
 QSize GroupListsPanel::sizeHint() const
@@ -157,24 +157,24 @@ void GroupListsPanel::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     // The upload row along the bottom, the lists above it.
-    const int buttonWidth = Command29->sizeHint().width();
+    const int buttonWidth = uploadButton->sizeHint().width();
     const int rowHeight = uploadRowHeight();
     const int rowTop = height() - rowHeight;
-    Command29->setGeometry(width() - buttonWidth, rowTop, buttonWidth, rowHeight);
+    uploadButton->setGeometry(width() - buttonWidth, rowTop, buttonWidth, rowHeight);
     const int boxWidth = std::min(150, width() / 3);
-    Text11->setGeometry(Command29->x() - Gap - boxWidth, rowTop, boxWidth, rowHeight);
+    passwordEdit->setGeometry(uploadButton->x() - Gap - boxWidth, rowTop, boxWidth, rowHeight);
 
     const int w = std::max(1, (width() - Gap * (PerRow - 1)) / PerRow);
     const int h = std::max(1, std::min(listSize().height(), (rowTop - 2 * Gap) / 2));
     for (int g = 0; g < GroupCount; ++g) {
         const int row = g / PerRow, col = g % PerRow;
-        List_group[g]->setGeometry(col * (w + Gap), row * (h + Gap), w, h);
+        groupLists[g]->setGeometry(col * (w + Gap), row * (h + Gap), w, h);
     }
 }
 
 void GroupListsPanel::clearHighlights(const QListWidget *except)
 {
-    for (QListWidget *list : List_group) {
+    for (QListWidget *list : groupLists) {
         if (list != except) {
             list->clearSelection();
             list->setCurrentItem(nullptr);
@@ -187,7 +187,7 @@ void GroupListsPanel::clearHighlights(const QListWidget *except)
 int GroupListsPanel::groupOfViewport(const QObject *viewport) const
 {
     for (int g = 0; g < GroupCount; ++g) {
-        if (List_group[g]->viewport() == viewport)
+        if (groupLists[g]->viewport() == viewport)
             return g;
     }
     return -1;
@@ -198,20 +198,20 @@ bool GroupListsPanel::eventFilter(QObject *watched, QEvent *event)
     const int g = groupOfViewport(watched);
     if (g < 0)
         return QWidget::eventFilter(watched, event);
-    QListWidget *list = List_group[g];
+    QListWidget *list = groupLists[g];
     switch (event->type()) {
     case QEvent::MouseButtonPress: {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::LeftButton) {
             m_pressedAt = mouse->position().toPoint();
-            dragGroup = g;
-            dragItem = list->indexAt(m_pressedAt).row();
+            m_dragGroup = g;
+            m_dragItem = list->indexAt(m_pressedAt).row();
         }
         break;
     }
     case QEvent::MouseMove: {
         const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (!(mouse->buttons() & Qt::LeftButton) || dragGroup != g || dragItem < 0)
+        if (!(mouse->buttons() & Qt::LeftButton) || m_dragGroup != g || m_dragItem < 0)
             break;
         // The grabbed name stays selected until the drag starts.
         if ((mouse->position().toPoint() - m_pressedAt).manhattanLength() >=
@@ -254,12 +254,12 @@ bool GroupListsPanel::eventFilter(QObject *watched, QEvent *event)
 
 void GroupListsPanel::startDrag(int group)
 {
-    const QListWidgetItem *item = List_group[group]->item(dragItem);
+    const QListWidgetItem *item = groupLists[group]->item(m_dragItem);
     if (!item || BusyGuard::isBusy(this))
         return;
     auto *data = new QMimeData;
     data->setData(QString::fromLatin1(kNameFormat), item->text().toUtf8());
-    auto *drag = new QDrag(List_group[group]);
+    auto *drag = new QDrag(groupLists[group]);
     drag->setMimeData(data);
     m_dropTarget = nullptr;
     drag->exec(Qt::MoveAction);
@@ -271,17 +271,17 @@ void GroupListsPanel::dragCompleted()
 {
     if (BusyGuard::isBusy(this))
         return;
-    Command29->setEnabled(true);
-    Text11->show();
+    uploadButton->setEnabled(true);
+    passwordEdit->show();
 }
 
 void GroupListsPanel::dropName(int target, const QPoint &at, const QMimeData *data)
 {
-    if (!data || dragGroup < 0 || dragGroup >= GroupCount || BusyGuard::isBusy(this))
+    if (!data || m_dragGroup < 0 || m_dragGroup >= GroupCount || BusyGuard::isBusy(this))
         return;
-    QListWidget *from = List_group[dragGroup];
-    QListWidget *to = List_group[target];
-    const QListWidgetItem *item = from->item(dragItem);
+    QListWidget *from = groupLists[m_dragGroup];
+    QListWidget *to = groupLists[target];
+    const QListWidgetItem *item = from->item(m_dragItem);
     const QString name = item ? item->text() : QString();
     // Only the name this drag grabbed moves: a stale drag or a foreign drop changes nothing.
     if (name.isEmpty() || QString::fromUtf8(data->data(QString::fromLatin1(kNameFormat))) != name)
@@ -290,18 +290,18 @@ void GroupListsPanel::dropName(int target, const QPoint &at, const QMimeData *da
     const int p = to->indexAt(at).row();
     if (p < 0) {
         addName(to, -1, name);
-        delete from->takeItem(dragItem);
+        delete from->takeItem(m_dragItem);
         to->setCurrentRow(to->count() - 1);
     } else {
         addName(to, p, name);
         // In its own list the name stood one line lower after the insert when it came from at
         // or below p, and one line higher after the removal when it came from above.
         const bool sameList = from == to;
-        delete from->takeItem(sameList && dragItem >= p ? dragItem + 1 : dragItem);
-        to->setCurrentRow(sameList && dragItem < p ? p - 1 : p);
+        delete from->takeItem(sameList && m_dragItem >= p ? m_dragItem + 1 : m_dragItem);
+        to->setCurrentRow(sameList && m_dragItem < p ? p - 1 : p);
     }
     // One drop for one drag.
-    dragItem = -1;
+    m_dragItem = -1;
     m_dropTarget = to;
     clearHighlights(to);
 }
@@ -318,22 +318,26 @@ void GroupListsPanel::uploadGroups()
         return;
     }
     const std::array<QStringList, GroupCount> names = groups();
-    QList<QWidget *> controls{Text11, Command29};
-    for (auto *list : List_group)
+    QList<QWidget *> controls{passwordEdit, uploadButton};
+    for (auto *list : groupLists)
         controls.append(list);
 
     BusyGuard busy(this, controls);
-    const HttpResult result = m_context.link.send(
-        score_pages::group(m_className, m_context.login.LoginUser, m_context.session.operationPassword(),
-                           QList<QStringList>(names.cbegin(), names.cend())));
-    if (!busy.windowAlive())
+    const auto sent = sendAndWait(busy, m_context.link,
+                                  score_pages::group(m_className, m_context.login.LoginUser,
+                                                     m_context.session.operationPassword(),
+                                                     QList<QStringList>(names.cbegin(), names.cend())));
+    if (!sent)
         return;
+    const HttpResult &result = *sent;
     // The record file follows, so that choosing the class again shows the new grouping.
-    const Result refreshed = result.outcome() == ReplyOutcome::Accepted
-                                 ? m_context.session.refreshRecords(m_context.link)
-                                 : Result::success();
-    if (!busy.windowAlive())
+    const auto fetched = busy.wait([&] {
+        return result.outcome() == ReplyOutcome::Accepted ? m_context.session.refreshRecords(m_context.link)
+                                                          : Result::success();
+    });
+    if (!fetched)
         return;
+    const Result &refreshed = *fetched;
     busy.release();
 
     switch (result.outcome()) {

@@ -39,7 +39,7 @@ public:
     void resetUpload();
     // The room the lists and the upload row need to show every name of full groups.
     QSize sizeHint() const override;
-    // Sends the grouping with the password of Text11 ("上传分组信息").
+    // Sends the grouping with the password of passwordEdit ("上传分组信息").
     void uploadGroups();
 
 signals:
@@ -63,15 +63,15 @@ private:
     static void addName(QListWidget *list, int row, const QString &name);
     int uploadRowHeight() const;
 
-    QListWidget *List_group[GroupCount] = {};
-    QLineEdit *Text11;
-    QPushButton *Command29;
+    QListWidget *groupLists[GroupCount] = {};
+    QLineEdit *passwordEdit;
+    QPushButton *uploadButton;
 
     AppContext &m_context;
     QString m_className;
     // The list and line a drag starts from, set when the left button goes down on a line.
-    int dragGroup = -1;
-    int dragItem = -1;
+    int m_dragGroup = -1;
+    int m_dragItem = -1;
     QPoint m_pressedAt;
     // The list the running drag dropped its name on, if any.
     const QListWidget *m_dropTarget = nullptr;

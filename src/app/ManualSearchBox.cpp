@@ -26,15 +26,15 @@ ManualSearchBox::ManualSearchBox(QWidget *panel) : QLineEdit(panel)
     setObjectName(QStringLiteral("txtManual"));
     setToolTip(QStringLiteral("拼音首字母或姓名"));
 
-    List2 = new QListWidget(panel);
-    List2->setObjectName(QStringLiteral("List2"));
+    resultList = new QListWidget(panel);
+    resultList->setObjectName(QStringLiteral("List2"));
     // Lines stand in the order the search gives them: full-length matches first.
-    List2->setSortingEnabled(false);
-    List2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    new TabColumns(List2);
-    List2->hide();
-    List2->installEventFilter(this);
-    connect(List2, &QListWidget::itemDoubleClicked, this, [this] { pickSelected(); });
+    resultList->setSortingEnabled(false);
+    resultList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    new TabColumns(resultList);
+    resultList->hide();
+    resultList->installEventFilter(this);
+    connect(resultList, &QListWidget::itemDoubleClicked, this, [this] { pickSelected(); });
     connect(this, &QLineEdit::textChanged, this, &ManualSearchBox::runSearch);
 }
 
@@ -52,7 +52,7 @@ void ManualSearchBox::clearClass()
 
 int ManualSearchBox::resultCount() const
 {
-    return List2->isHidden() ? 0 : List2->count();
+    return resultList->isHidden() ? 0 : resultList->count();
 }
 
 void ManualSearchBox::runSearch()
@@ -62,32 +62,33 @@ void ManualSearchBox::runSearch()
         hideResults();
         return;
     }
-    List2->clear();
-    List2->addItems(m_search.search(typed));
-    if (List2->count() == 0) {
-        List2->hide();
+    resultList->clear();
+    resultList->addItems(m_search.search(typed));
+    if (resultList->count() == 0) {
+        resultList->hide();
         return;
     }
     placeResults();
-    List2->show();
-    List2->raise();
+    resultList->show();
+    resultList->raise();
 }
 
 void ManualSearchBox::placeResults()
 {
     // As many whole lines of the list's font as the room above the box allows, just above it.
-    const ResultListGeometry g = resultListGeometry(List2->count());
+    const ResultListGeometry g = resultListGeometry(resultList->count());
     const int most = twipsToPixels(resultListGeometry(INT_MAX).height);
     const int least = twipsToPixels(resultListGeometry(1).height);
-    const int frame = 2 * List2->frameWidth();
-    const int line = std::max(1, List2->sizeHintForRow(0));
-    const int lines = std::clamp(int(List2->count()), 1, std::max(1, (most - frame) / line));
+    const int frame = 2 * resultList->frameWidth();
+    const int line = std::max(1, resultList->sizeHintForRow(0));
+    const int lines = std::clamp(int(resultList->count()), 1, std::max(1, (most - frame) / line));
     const int bottom = y() - twipsToPixels(SearchGapTwips);
     const int height = std::max(least, lines * line + frame);
     // Every line whole: as wide as the widest, within the panel (moved left when it must).
-    const bool scrolls = lines < List2->count();
-    const int scrollBar = scrolls ? List2->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, List2) : 0;
-    const int needed = List2->sizeHintForColumn(0) + frame + scrollBar;
+    const bool scrolls = lines < resultList->count();
+    const int scrollBar =
+        scrolls ? resultList->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, resultList) : 0;
+    const int needed = resultList->sizeHintForColumn(0) + frame + scrollBar;
     // The panel's border lies outside the window.
     const int edge = twipsToPixels(PanelBorderTwips);
     const int room = parentWidget()->width() - 2 * edge;
@@ -97,7 +98,8 @@ void ManualSearchBox::placeResults()
     // Its top edge cuts no line of text in half: a one-line control it would cut is covered whole.
     for (const QObject *object : parentWidget()->children()) {
         const auto *control = qobject_cast<const QWidget *>(object);
-        if (!control || control == List2 || control == this || !control->isVisible() || control->height() > 2 * line)
+        if (!control || control == resultList || control == this || !control->isVisible() ||
+            control->height() > 2 * line)
             continue;
         const QRect r = control->geometry();
         if (!r.intersects(area))
@@ -105,12 +107,12 @@ void ManualSearchBox::placeResults()
         if (r.top() < area.top() && r.bottom() >= area.top())
             area.setTop(r.top());
     }
-    List2->setGeometry(area);
+    resultList->setGeometry(area);
 }
 
 void ManualSearchBox::hideResults()
 {
-    List2->hide();
+    resultList->hide();
 }
 
 void ManualSearchBox::keyReleaseEvent(QKeyEvent *event)
@@ -122,8 +124,8 @@ void ManualSearchBox::keyReleaseEvent(QKeyEvent *event)
     case Qt::Key_Down:
         runSearch();
         if (resultCount() > 0) {
-            List2->setFocus();
-            List2->setCurrentRow(0);
+            resultList->setFocus();
+            resultList->setCurrentRow(0);
         }
         break;
     case Qt::Key_Escape:
@@ -137,7 +139,7 @@ void ManualSearchBox::keyReleaseEvent(QKeyEvent *event)
 
 bool ManualSearchBox::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == List2 && event->type() == QEvent::KeyRelease) {
+    if (watched == resultList && event->type() == QEvent::KeyRelease) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             hideResults();
@@ -155,12 +157,12 @@ bool ManualSearchBox::eventFilter(QObject *watched, QEvent *event)
 
 void ManualSearchBox::pickSelected()
 {
-    const QListWidgetItem *item = List2->currentItem();
+    const QListWidgetItem *item = resultList->currentItem();
     if (!item)
         return;
     const QString name = nameOfListItem(item->text());
     hideResults();
-    List2->clear();
+    resultList->clear();
     emit picked(name);
     // Emptying the box closes the list for good.
     clear();

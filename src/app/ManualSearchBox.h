@@ -41,7 +41,7 @@ private:
     void hideResults();
     void pickSelected();
 
-    QListWidget *List2;
+    QListWidget *resultList;
     ManualSearch m_search;
 };
 

@@ -1,6 +1,6 @@
 #include "NameDisplay.h"
 
-#include "app/RecordFile.h"
+#include "app/DisplayText.h"
 
 #include <QPainter>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/RecordFile.h"
+#include "net/RecordFile.h"
 
 #include <QStringList>
 

@@ -2,7 +2,7 @@
 
 #include "core/Clock.h"
 #include "core/TextCodec.h"
-#include "net/ScorePages.h"
+#include "net/ScoreRequests.h"
 #include "net/ServerLink.h"
 #include "net/Wire.h"
 #include "widgets/Prompter.h"

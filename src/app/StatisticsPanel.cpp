@@ -32,26 +32,26 @@ StatisticsPanel::StatisticsPanel(AppContext &context, const Draw &draw, QWidget 
     setAutoFillBackground(true);
     resize(twipsToPixels(PanelWidth), twipsToPixels(PanelHeight));
 
-    TabStrip1 = new QTabBar(this);
-    TabStrip1->setObjectName(QStringLiteral("TabStrip1"));
-    TabStrip1->setExpanding(false);
-    TabStrip1->setDrawBase(false);
+    viewTabs = new QTabBar(this);
+    viewTabs->setObjectName(QStringLiteral("TabStrip1"));
+    viewTabs->setExpanding(false);
+    viewTabs->setDrawBase(false);
     for (int t = 1; t <= ViewTabCount; ++t)
-        TabStrip1->addTab(viewTabCaption(t));
+        viewTabs->addTab(viewTabCaption(t));
     // The tabs as high as their captions need, standing on the page below them.
     const QRect strip = twips(StripLeft, StripTop, StripWidth, TabRowHeight);
-    const int stripHeight = std::max(strip.height(), TabStrip1->sizeHint().height());
-    TabStrip1->setGeometry(strip.left(), strip.bottom() + 1 - stripHeight, strip.width(), stripHeight);
+    const int stripHeight = std::max(strip.height(), viewTabs->sizeHint().height());
+    viewTabs->setGeometry(strip.left(), strip.bottom() + 1 - stripHeight, strip.width(), stripHeight);
     // A click runs the tab's steps even on the tab already selected.
-    connect(TabStrip1, &QTabBar::tabBarClicked, this, [this](int index) {
+    connect(viewTabs, &QTabBar::tabBarClicked, this, [this](int index) {
         if (index < 0)
             return;
-        if (index == TabStrip1->currentIndex())
+        if (index == viewTabs->currentIndex())
             showTab(index + 1);
         else
-            TabStrip1->setCurrentIndex(index);
+            viewTabs->setCurrentIndex(index);
     });
-    connect(TabStrip1, &QTabBar::currentChanged, this, [this](int index) { showTab(index + 1); });
+    connect(viewTabs, &QTabBar::currentChanged, this, [this](int index) { showTab(index + 1); });
 
     m_page = new QFrame(this);
     m_page->setFrameShape(QFrame::StyledPanel);
@@ -60,15 +60,16 @@ StatisticsPanel::StatisticsPanel(AppContext &context, const Draw &draw, QWidget 
 
     const int frameWidth = (StripWidth - 5 * 60) / ViewFrameCount;
     for (int k = 0; k < ViewFrameCount; ++k) {
-        Frame_m[k] = new QGroupBox(this);
-        Frame_m[k]->setObjectName(QStringLiteral("Frame_m_%1").arg(k));
-        placeInTwips(Frame_m[k], StripLeft + 60 + k * (frameWidth + 60), PageTop + 30, frameWidth, PageHeight - 90);
-        auto *layout = new QVBoxLayout(Frame_m[k]);
+        viewFrames[k] = new QGroupBox(this);
+        viewFrames[k]->setObjectName(QStringLiteral("Frame_m_%1").arg(k));
+        placeInTwips(viewFrames[k], StripLeft + 60 + k * (frameWidth + 60), PageTop + 30, frameWidth,
+                     PageHeight - 90);
+        auto *layout = new QVBoxLayout(viewFrames[k]);
         layout->setContentsMargins(3, 3, 3, 3);
-        List_manual[k] = new QListWidget(Frame_m[k]);
-        List_manual[k]->setObjectName(QStringLiteral("List_manual_%1").arg(k));
-        layout->addWidget(List_manual[k]);
-        connect(List_manual[k], &QListWidget::itemDoubleClicked, this,
+        viewListBoxes[k] = new QListWidget(viewFrames[k]);
+        viewListBoxes[k]->setObjectName(QStringLiteral("List_manual_%1").arg(k));
+        layout->addWidget(viewListBoxes[k]);
+        connect(viewListBoxes[k], &QListWidget::itemDoubleClicked, this,
                 [this](QListWidgetItem *item) { emit studentPicked(item->text()); });
     }
 
@@ -79,22 +80,22 @@ StatisticsPanel::StatisticsPanel(AppContext &context, const Draw &draw, QWidget 
     m_groups->hide();
     connect(m_groups, &GroupListsPanel::namePicked, this, &StatisticsPanel::studentPicked);
 
-    Command24 = new QPushButton(QStringLiteral("返回"), this);
-    Command24->setObjectName(QStringLiteral("Command24"));
-    placeInTwips(Command24, StripLeft + StripWidth - 900, StripTop - 30, 900, TabRowHeight);
-    connect(Command24, &QPushButton::clicked, this, &StatisticsPanel::closeRequested);
+    backButton = new QPushButton(QStringLiteral("返回"), this);
+    backButton->setObjectName(QStringLiteral("Command24"));
+    placeInTwips(backButton, StripLeft + StripWidth - 900, StripTop - 30, 900, TabRowHeight);
+    connect(backButton, &QPushButton::clicked, this, &StatisticsPanel::closeRequested);
 }
 
 void StatisticsPanel::attachAbsentMenu(AbsentMenu &menu)
 {
-    for (auto *list : List_manual)
+    for (auto *list : viewListBoxes)
         menu.attach(list);
     groupLists().attachAbsentMenu(menu);
 }
 
 int StatisticsPanel::selectedTab() const
 {
-    return TabStrip1->currentIndex() + 1;
+    return viewTabs->currentIndex() + 1;
 }
 
 void StatisticsPanel::showSelectedTab()
@@ -104,7 +105,7 @@ void StatisticsPanel::showSelectedTab()
 
 void StatisticsPanel::clearViews()
 {
-    for (auto *list : List_manual)
+    for (auto *list : viewListBoxes)
         list->clear();
 }
 
@@ -118,7 +119,7 @@ void StatisticsPanel::fitToTab(int tab)
     resize(QSize(twipsToPixels(PanelWidth), twipsToPixels(PanelHeight)) + extra);
     m_page->resize(twips(0, 0, StripWidth, PageHeight).size() + extra);
     m_groups->setGeometry(QRect(groups.topLeft(), groups.size() + extra));
-    Command24->move(width() - twipsToPixels(PanelWidth - StripLeft - StripWidth + 900), Command24->y());
+    backButton->move(width() - twipsToPixels(PanelWidth - StripLeft - StripWidth + 900), backButton->y());
 }
 
 void StatisticsPanel::showTab(int tab)
@@ -127,19 +128,19 @@ void StatisticsPanel::showTab(int tab)
     fitToTab(tab);
     emit tabShown(tab);
     if (tab == GroupTab) {
-        for (auto *frame : Frame_m)
+        for (auto *frame : viewFrames)
             frame->hide();
         m_groups->show();
         return;
     }
     for (int k = 0; k < ViewFrameCount; ++k) {
-        Frame_m[k]->setTitle(viewFrameCaption(tab, k));
-        Frame_m[k]->show();
+        viewFrames[k]->setTitle(viewFrameCaption(tab, k));
+        viewFrames[k]->show();
     }
     m_groups->hide();
     const auto lists = viewLists(m_draw.pools(), tab);
     for (int k = 0; k < ViewFrameCount; ++k)
-        List_manual[k]->addItems(lists[k]);
+        viewListBoxes[k]->addItems(lists[k]);
 }
 
 } // namespace corvanta

@@ -45,10 +45,10 @@ private:
     void showTab(int tab);
     void fitToTab(int tab);
 
-    QTabBar *TabStrip1;
-    QGroupBox *Frame_m[ViewFrameCount] = {};
-    QListWidget *List_manual[ViewFrameCount] = {};
-    QPushButton *Command24;
+    QTabBar *viewTabs;
+    QGroupBox *viewFrames[ViewFrameCount] = {};
+    QListWidget *viewListBoxes[ViewFrameCount] = {};
+    QPushButton *backButton;
     QFrame *m_page;
     GroupListsPanel *m_groups;
     const Draw &m_draw;

@@ -19,20 +19,20 @@ private:
     void openRename(QListWidgetItem *item);
     void rename();
 
-    QListWidget *List2;
-    QLabel *Label55;
-    QPlainTextEdit *Text5;
-    QPushButton *Command9;
-    QPushButton *Command10;
-    QPushButton *Command4;
-    QLabel *Label6;
-    QGroupBox *Frame2;
-    QLabel *Label25;
-    QLineEdit *Text12;
-    QLabel *Label26;
-    QLineEdit *Text13;
-    QPushButton *Command18;
-    QPushButton *Command19;
+    QListWidget *classList;
+    QLabel *newClassesLabel;
+    QPlainTextEdit *newClassesBox;
+    QPushButton *deleteButton;
+    QPushButton *addClassesButton;
+    QPushButton *saveButton;
+    QLabel *statusLabel;
+    QGroupBox *renameFrame;
+    QLabel *oldNameLabel;
+    QLineEdit *oldNameEdit;
+    QLabel *newNameLabel;
+    QLineEdit *newNameEdit;
+    QPushButton *renameButton;
+    QPushButton *renameCancelButton;
 };
 
 } // namespace corvanta

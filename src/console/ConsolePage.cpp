@@ -4,7 +4,7 @@
 #include "widgets/TwipsLayout.h"
 
 #include "console/ConsoleSession.h"
-#include "net/ConsolePages.h"
+#include "net/ConsoleRequests.h"
 #include "net/LoginState.h"
 #include "net/ServerLink.h"
 #include "net/Session.h"
@@ -191,9 +191,9 @@ std::unique_ptr<BusyGuard> ConsolePage::beginWait()
     return std::make_unique<BusyGuard>(console, std::initializer_list<QWidget *>{console});
 }
 
-HttpResult ConsolePage::send(const PageCall &call)
+std::optional<HttpResult> ConsolePage::send(BusyGuard &busy, const PageCall &call)
 {
-    return m_session.context().link.send(call);
+    return sendAndWait(busy, m_session.context().link, call);
 }
 
 bool ConsolePage::readingAllowed()
@@ -224,10 +224,11 @@ std::optional<Expected<QStringList>> ConsolePage::readLines(const PageCall &call
     auto busy = beginWait();
     if (!busy)
         return std::nullopt;
-    const HttpResult reply = send(call);
-    if (!busy->windowAlive())
+    const auto sent = send(*busy, call);
+    if (!sent)
         return std::nullopt;
     busy.reset();
+    const HttpResult &reply = *sent;
     if (!reply.complete())
         return Lines::failure(reply.error);
     if (reply.status != 200)
@@ -246,10 +247,10 @@ ReplyOutcome ConsolePage::sendChange(const PageCall &call, ReplyKind kind, const
     auto busy = beginWait();
     if (!busy)
         return ReplyOutcome::Failed;
-    const HttpResult reply = send(call);
-    if (!busy->windowAlive())
+    const auto reply = send(*busy, call);
+    if (!reply)
         return ReplyOutcome::Failed;
-    const ReplyNotice notice = console::consoleReply(reply, kind, successText, failureText);
+    const ReplyNotice notice = console::consoleReply(*reply, kind, successText, failureText);
     const Result refreshed =
         notice.outcome == ReplyOutcome::Accepted ? m_session.refreshRecordCache() : Result::success();
     busy.reset();

@@ -99,7 +99,8 @@ protected:
     // Starts a wait: null when the console already waits for something (the action is
     // then dropped). While held, the console takes no clicks.
     std::unique_ptr<BusyGuard> beginWait();
-    HttpResult send(const PageCall &call);
+    // The reply, or nullopt when the console went away during the wait.
+    std::optional<HttpResult> send(BusyGuard &busy, const PageCall &call);
     // A reading page's lines, from a complete 200 reply with a list; else why there are
     // none (the page then shows none). nullopt when the console was busy and nothing was
     // asked (the page keeps what it shows). A reply that is a message (a refused login, say)

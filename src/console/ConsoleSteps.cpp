@@ -1,7 +1,7 @@
 #include "ConsoleSteps.h"
 
 #include "core/TextCodec.h"
-#include "net/ConsolePages.h"
+#include "net/ConsoleRequests.h"
 
 namespace corvanta::console {
 

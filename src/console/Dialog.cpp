@@ -7,7 +7,7 @@
 #include "console/ConsoleSession.h"
 #include "console/QrCodeView.h"
 #include "core/AppConfig.h"
-#include "net/ConsolePages.h"
+#include "net/ConsoleRequests.h"
 #include "net/ServerLink.h"
 #include "net/Session.h"
 #include "widgets/BusyGuard.h"
@@ -57,8 +57,8 @@ Dialog::Dialog(AppContext &context, console::ShortcutFolders folders, QWidget *p
 
     for (const ConsolePageEntry &entry : pages) {
         ConsolePage *page = entry.make(*m_session, this);
-        page->setObjectName(QStringLiteral("Frame_manage_%1").arg(entry.id));
-        Frame_manage.append(page);
+        page->setObjectName(pageObjectName(entry.id));
+        pageWidgets.append(page);
     }
     connect(m_session, &ConsoleSession::classListsChanged, this, &Dialog::classListsChanged);
     connect(m_session, &ConsoleSession::standardsChanged, this, &Dialog::standardsChanged);
@@ -73,109 +73,110 @@ void Dialog::buildFrameControls(const ConsolePageList &pages, const QList<QRect>
 {
     for (qsizetype i = 0; i < pages.size(); ++i) {
         auto *b = new QPushButton(pages[i].caption, this);
-        b->setObjectName(QStringLiteral("Cmd_manage_%1").arg(pages[i].id));
+        b->setObjectName(buttonObjectName(pages[i].id));
         b->setGeometry(twips(places[i].left(), places[i].top(), places[i].width(), places[i].height()));
         b->setAutoDefault(false);
         connect(b, &QPushButton::clicked, this, [this, i] {
             if (!BusyGuard::isBusy(this))
-                showPage(Frame_manage.value(i));
+                showPage(pageWidgets.value(i));
         });
-        Cmd_manage.append(b);
+        pageButtons.append(b);
     }
-    OKButton = new QPushButton(QStringLiteral("返回"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    OKButton->setGeometry(twips(9240, 4680, 1215, 495));
-    OKButton->setAutoDefault(false);
-    connect(OKButton, &QPushButton::clicked, this, &Dialog::returnToMain);
+    returnButton = new QPushButton(QStringLiteral("返回"), this);
+    returnButton->setObjectName(QStringLiteral("OKButton"));
+    returnButton->setGeometry(twips(9240, 4680, 1215, 495));
+    returnButton->setAutoDefault(false);
+    connect(returnButton, &QPushButton::clicked, this, &Dialog::returnToMain);
 
-    Label14 = new QLabel(QStringLiteral("操作密码："), this);
-    Label14->setObjectName(QStringLiteral("Label14"));
-    Label14->setGeometry(twips(6960, 4080, 1095, 255));
-    txtSuperPassword = new QLineEdit(this);
-    txtSuperPassword->setObjectName(QStringLiteral("txtSuperPassword"));
-    placeInForm(this, txtSuperPassword, twips(8160, 4080, 1695, 270));
-    ConsolePage::maskPassword(txtSuperPassword);
+    operationPasswordLabel = new QLabel(QStringLiteral("操作密码："), this);
+    operationPasswordLabel->setObjectName(QStringLiteral("Label14"));
+    operationPasswordLabel->setGeometry(twips(6960, 4080, 1095, 255));
+    operationPasswordBox = new QLineEdit(this);
+    operationPasswordBox->setObjectName(QStringLiteral("txtSuperPassword"));
+    placeInForm(this, operationPasswordBox, twips(8160, 4080, 1695, 270));
+    ConsolePage::maskPassword(operationPasswordBox);
 
-    Picture1 = new QrCodeView(this);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setGeometry(twips(1080, 240, 3930, 3930));
-    Picture1->setText(m_context.link.address(console_pages::scoreHome()).toString());
-    Label1 = new QLabel(QStringLiteral("微信扫描，关注Brastel"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(twips(1080, 4200, 3855, 255));
-    Label1->setAlignment(Qt::AlignCenter);
+    qrCode = new QrCodeView(this);
+    qrCode->setObjectName(QStringLiteral("Picture1"));
+    qrCode->setGeometry(twips(1080, 240, 3930, 3930));
+    qrCode->setText(m_context.link.address(console_pages::scoreHome()).toString());
+    qrCaption = new QLabel(QStringLiteral("微信扫描，关注Brastel"), this);
+    qrCaption->setObjectName(QStringLiteral("Label1"));
+    qrCaption->setGeometry(twips(1080, 4200, 3855, 255));
+    qrCaption->setAlignment(Qt::AlignCenter);
 }
 
 void Dialog::buildHelpFrame()
 {
-    Frame1 = new QGroupBox(this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setGeometry(twips(6600, 120, 3855, 3735));
-    auto *title = helpLabel(Frame1, "Label17", QStringLiteral("后台管理说明"), twips(240, 240, 3495, 300));
+    helpFrame = new QGroupBox(this);
+    helpFrame->setObjectName(QStringLiteral("Frame1"));
+    helpFrame->setGeometry(twips(6600, 120, 3855, 3735));
+    auto *title = helpLabel(helpFrame, "Label17", QStringLiteral("后台管理说明"), twips(240, 240, 3495, 300));
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
-    helpLabel(Frame1, "Label18", QStringLiteral("这里提供一些常用功能，见底部按钮。"),
+    helpLabel(helpFrame, "Label18", QStringLiteral("这里提供一些常用功能，见底部按钮。"),
               twips(240, 630, 3495, 300));
-    helpLabel(Frame1, "Label19", QStringLiteral("密码管理提供修改密码服务，密码重置在登录界面。"),
+    helpLabel(helpFrame, "Label19", QStringLiteral("密码管理提供修改密码服务，密码重置在登录界面。"),
               twips(240, 960, 3495, 540));
     helpLabel(
-        Frame1, "Label20",
+        helpFrame, "Label20",
         QStringLiteral(
             "班级管理和学生管理功能可以添加和删除数据，这里不能修改名称。删除后的数据不可恢复，请慎重操作！"),
         twips(240, 1530, 3495, 840));
-    helpLabel(Frame1, "Label21", QStringLiteral("计分管理功能可以删除计分，删除后不可恢复，请谨慎操作！"),
+    helpLabel(helpFrame, "Label21", QStringLiteral("计分管理功能可以删除计分，删除后不可恢复，请谨慎操作！"),
               twips(240, 2400, 3495, 540));
-    helpLabel(Frame1, "Label22", QStringLiteral("你可以通过快捷方式功能管理快捷方式。"),
+    helpLabel(helpFrame, "Label22", QStringLiteral("你可以通过快捷方式功能管理快捷方式。"),
               twips(240, 2970, 3495, 300));
     const QString address = m_context.link.address(console_pages::scoreHome()).toString();
-    Label15 =
-        helpLabel(Frame1, "Label15", QStringLiteral("后台地址 ") + address, twips(240, 3360, 3495, 330));
-    Label15->setWordWrap(false);
+    serverAddressLink =
+        helpLabel(helpFrame, "Label15", QStringLiteral("后台地址 ") + address, twips(240, 3360, 3495, 330));
+    serverAddressLink->setWordWrap(false);
     // A long server address gets a smaller font rather than being cut off.
-    QFont font = Label15->font();
-    while (font.pointSizeF() > 6 && QFontMetrics(font).horizontalAdvance(Label15->text()) > Label15->width())
+    QFont font = serverAddressLink->font();
+    while (font.pointSizeF() > 6 &&
+           QFontMetrics(font).horizontalAdvance(serverAddressLink->text()) > serverAddressLink->width())
         font.setPointSizeF(font.pointSizeF() - 0.5);
-    Label15->setFont(font);
-    Label15->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
-    Label15->setCursor(Qt::PointingHandCursor);
-    Label15->setToolTip(address);
-    Label15->installEventFilter(this);
+    serverAddressLink->setFont(font);
+    serverAddressLink->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
+    serverAddressLink->setCursor(Qt::PointingHandCursor);
+    serverAddressLink->setToolTip(address);
+    serverAddressLink->installEventFilter(this);
 }
 
 void Dialog::Form_Load(int extraHeight)
 {
-    for (ConsolePage *page : Frame_manage) {
+    for (ConsolePage *page : pageWidgets) {
         page->hide();
         page->move(twips(120, 120, 0, 0).topLeft());
     }
-    bindOperationPassword(txtSuperPassword, m_context.session);
+    bindOperationPassword(operationPasswordBox, m_context.session);
     setFixedSize(twipsToPixels(kWidthTwips) - kFrameAllowanceX,
                  twipsToPixels(kHeightTwips + extraHeight) - kFrameAllowanceY);
 }
 
 void Dialog::showStartView()
 {
-    for (ConsolePage *page : Frame_manage)
+    for (ConsolePage *page : pageWidgets)
         page->hide();
-    Picture1->show();
-    Label1->show();
+    qrCode->show();
+    qrCaption->show();
 }
 
 void Dialog::resetAfterLogin()
 {
-    for (ConsolePage *page : Frame_manage)
+    for (ConsolePage *page : pageWidgets)
         page->resetAfterLogin();
 }
 
 void Dialog::showPage(ConsolePage *shown)
 {
-    if (!Frame_manage.contains(shown))
+    if (!pageWidgets.contains(shown))
         return;
-    for (ConsolePage *page : Frame_manage)
+    for (ConsolePage *page : pageWidgets)
         page->hide();
-    Picture1->hide();
-    Label1->hide();
+    qrCode->hide();
+    qrCaption->hide();
     shown->show();
     // After a failed download the file may be behind the server: try again before the
     // page reads it (the pages keep their lists closed while it stays so).
@@ -183,10 +184,10 @@ void Dialog::showPage(ConsolePage *shown)
         BusyGuard busy(this, {this});
         // A failure keeps recordsUsable() failing with its reason: the page keeps its
         // lists closed and says so.
-        const Result refreshed = m_session->refreshRecordCache();
-        if (!busy.windowAlive())
+        const auto refreshed = busy.wait([this] { return m_session->refreshRecordCache(); });
+        if (!refreshed)
             return;
-        Q_ASSERT(refreshed.ok() == m_session->recordsUsable().ok());
+        Q_ASSERT(refreshed->ok() == m_session->recordsUsable().ok());
     }
     shown->fillPage();
 }
@@ -195,8 +196,8 @@ void Dialog::returnToMain()
 {
     if (BusyGuard::isBusy(this))
         return;
-    Picture1->show();
-    Label1->show();
+    qrCode->show();
+    qrCaption->show();
     hide();
     emit returnRequested();
 }
@@ -219,7 +220,7 @@ void Dialog::closeEvent(QCloseEvent *event)
 
 bool Dialog::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == Label15 && event->type() == QEvent::MouseButtonRelease) {
+    if (watched == serverAddressLink && event->type() == QEvent::MouseButtonRelease) {
         m_context.prompter.openUrl(m_context.link.address(console_pages::scoreHome()));
         return true;
     }

@@ -19,8 +19,8 @@ class QrCodeView;
 
 // The management console "Corvantis管理后台": pages that edit the teacher's data on the
 // score server (those of consolePages()), one shown at a time above the page buttons; a
-// QR code of the server's web pages while none is. It knows no other window: what the main window must follow it
-// publishes as signals.
+// QR code of the server's web pages while none is. It knows no other window: what the main window must follow
+// it publishes as signals.
 class Dialog : public QDialog
 {
     Q_OBJECT
@@ -62,15 +62,15 @@ private:
     AppContext &m_context;
     ConsoleSession *m_session;
 
-    QList<QPushButton *> Cmd_manage; // in button order, as Frame_manage
-    QPushButton *OKButton = nullptr;
-    QLabel *Label14 = nullptr;
-    QLineEdit *txtSuperPassword = nullptr;
-    QrCodeView *Picture1 = nullptr;
-    QLabel *Label1 = nullptr;
-    QGroupBox *Frame1 = nullptr;
-    QLabel *Label15 = nullptr;
-    QList<ConsolePage *> Frame_manage;
+    QList<QPushButton *> pageButtons; // in button order, as pageWidgets
+    QPushButton *returnButton = nullptr;
+    QLabel *operationPasswordLabel = nullptr;
+    QLineEdit *operationPasswordBox = nullptr;
+    QrCodeView *qrCode = nullptr;
+    QLabel *qrCaption = nullptr;
+    QGroupBox *helpFrame = nullptr;
+    QLabel *serverAddressLink = nullptr;
+    QList<ConsolePage *> pageWidgets;
 };
 
 } // namespace corvanta

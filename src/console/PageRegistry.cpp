@@ -10,16 +10,27 @@
 
 namespace corvanta {
 
+QString pageObjectName(ConsolePageId id)
+{
+    return QStringLiteral("Frame_manage_%1").arg(int(id));
+}
+
+QString buttonObjectName(ConsolePageId id)
+{
+    return QStringLiteral("Cmd_manage_%1").arg(int(id));
+}
+
 ConsolePageList consolePages()
 {
+    using enum ConsolePageId;
     return {
-        {0, QStringLiteral("个人信息"), makeConsolePage<TeacherPage>},
-        {1, QStringLiteral("班级管理"), makeConsolePage<ClassPage>},
-        {2, QStringLiteral("学生管理"), makeConsolePage<StudentPage>},
-        {5, QStringLiteral("课题管理"), makeConsolePage<TopicPage>},
-        {6, QStringLiteral("评分标准"), makeConsolePage<ScalePage>},
-        {3, QStringLiteral("计分管理"), makeConsolePage<ScorePage>},
-        {4, QStringLiteral("快捷方式"), makeConsolePage<ShortcutPage>},
+        {Teacher, QStringLiteral("个人信息"), makeConsolePage<TeacherPage>},
+        {Class, QStringLiteral("班级管理"), makeConsolePage<ClassPage>},
+        {Student, QStringLiteral("学生管理"), makeConsolePage<StudentPage>},
+        {Topic, QStringLiteral("课题管理"), makeConsolePage<TopicPage>},
+        {Scale, QStringLiteral("评分标准"), makeConsolePage<ScalePage>},
+        {Score, QStringLiteral("计分管理"), makeConsolePage<ScorePage>},
+        {Shortcut, QStringLiteral("快捷方式"), makeConsolePage<ShortcutPage>},
     };
 }
 

@@ -13,11 +13,25 @@ namespace corvanta {
 class ConsolePage;
 class ConsoleSession;
 
-// One page of the console: the number in its object names ("Frame_manage_<id>", its
-// button "Cmd_manage_<id>"), its button's caption, and how it is made.
+// The console's pages by name. The number is the one in the page's object name
+// ("Frame_manage_<n>") and its button's ("Cmd_manage_<n>"), by which tests and outside checks
+// find them: a new page takes the next free number, none is ever renumbered.
+enum class ConsolePageId : int {
+    Teacher = 0,  // 个人信息
+    Class = 1,    // 班级管理
+    Student = 2,  // 学生管理
+    Score = 3,    // 计分管理
+    Shortcut = 4, // 快捷方式
+    Topic = 5,    // 课题管理
+    Scale = 6,    // 评分标准
+};
+QString pageObjectName(ConsolePageId id);   // "Frame_manage_<n>"
+QString buttonObjectName(ConsolePageId id); // "Cmd_manage_<n>"
+
+// One page of the console: its name, its button's caption, and how it is made.
 struct ConsolePageEntry
 {
-    int id;
+    ConsolePageId id;
     QString caption;
     std::function<ConsolePage *(ConsoleSession &, QWidget *)> make;
 };

@@ -27,41 +27,41 @@ private:
     void removeScales();
     ReplyOutcome sendDeletions();
 
-    QLabel *Label37;
-    QComboBox *Combo3;
-    QListWidget *List5;
-    QPushButton *Command37;
-    QPushButton *Command34;
-    QPushButton *Command33;
-    QPushButton *Command32;
-    QLabel *Label38;
-    QPushButton *Command31;
+    QLabel *topicLabel;
+    QComboBox *topicBox;
+    QListWidget *scaleList;
+    QPushButton *newScaleButton;
+    QPushButton *selectAllButton;
+    QPushButton *invertSelectionButton;
+    QPushButton *deleteButton;
+    QLabel *statusLabel;
+    QPushButton *saveButton;
 
-    QGroupBox *Frame6;
-    QLabel *Label35;
-    QLineEdit *Text21;
-    QLabel *Label42;
-    QLineEdit *Text25;
-    QLabel *Label43;
-    QLineEdit *Text26;
-    QLabel *Label41;
-    QLineEdit *Text27;
-    QPushButton *Command29;
-    QPushButton *Command30;
+    QGroupBox *editFrame;
+    QLabel *editTopicLabel;
+    QLineEdit *editTopicEdit;
+    QLabel *editIdLabel;
+    QLineEdit *editIdEdit;
+    QLabel *editTextLabel;
+    QLineEdit *editTextEdit;
+    QLabel *editScoreLabel;
+    QLineEdit *editScoreEdit;
+    QPushButton *editButton;
+    QPushButton *editCancelButton;
 
-    QGroupBox *Frame7;
-    QLabel *Label36;
-    QLineEdit *Text28;
-    QLabel *Label40;
-    QListWidget *List6;
-    QLineEdit *txtNewScale[5] = {};
-    QLineEdit *txtNewScore[5] = {};
-    QPushButton *Command35;
-    QPushButton *Command36;
+    QGroupBox *newFrame;
+    QLabel *newTopicLabel;
+    QLineEdit *newTopicEdit;
+    QLabel *existingLabel;
+    QListWidget *existingList;
+    QLineEdit *newScaleEdits[5] = {};
+    QLineEdit *newScoreEdits[5] = {};
+    QPushButton *createButton;
+    QPushButton *newCancelButton;
 
     // "|" + record number of every scale removed here and not yet deleted on the server.
     QString m_pendingDeletions;
-    QString m_topic; // the topic List5 was read for
+    QString m_topic; // the topic scaleList was read for
 };
 
 } // namespace corvanta

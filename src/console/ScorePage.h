@@ -24,34 +24,34 @@ private:
     void removeScores();
     ReplyOutcome sendDeletions();
 
-    QLabel *Label56;
-    QComboBox *Combo1;
-    QPushButton *Command7;
-    QListWidget *List3;
-    QPushButton *Command17;
-    QPushButton *Command16;
-    QPushButton *Command15;
-    QLabel *Label16;
+    QLabel *classLabel;
+    QComboBox *classBox;
+    QPushButton *saveButton;
+    QListWidget *scoreList;
+    QPushButton *selectAllButton;
+    QPushButton *invertSelectionButton;
+    QPushButton *deleteButton;
+    QLabel *statusLabel;
 
-    QGroupBox *Frame4;
-    QLabel *Label30;
-    QLineEdit *Text16;
-    QLabel *Label29;
-    QLineEdit *Text17;
-    QLabel *Label31;
-    QLineEdit *Text18;
-    QLabel *Label32;
-    QLineEdit *Text19;
-    QLabel *Label33;
-    QLineEdit *Text20;
-    QLabel *Label39;
-    QLineEdit *Text24;
-    QPushButton *Command23;
-    QPushButton *Command22;
+    QGroupBox *correctionFrame;
+    QLabel *idLabel;
+    QLineEdit *idEdit;
+    QLabel *nameLabel;
+    QLineEdit *nameEdit;
+    QLabel *scoreLabel;
+    QLineEdit *scoreEdit;
+    QLabel *timeLabel;
+    QLineEdit *timeEdit;
+    QLabel *topicLabel;
+    QLineEdit *topicEdit;
+    QLabel *noteLabel;
+    QLineEdit *noteEdit;
+    QPushButton *correctButton;
+    QPushButton *correctionCancelButton;
 
     // "|" + record number of every score removed here and not yet deleted on the server.
     QString m_pendingDeletions;
-    QString m_class; // the class List3 was read for
+    QString m_class; // the class scoreList was read for
 };
 
 } // namespace corvanta

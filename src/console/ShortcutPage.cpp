@@ -17,26 +17,26 @@ ShortcutPage::ShortcutPage(ConsoleSession &session, QWidget *parent)
     const QString captions[3] = {QStringLiteral("桌面快捷方式"), QStringLiteral("程序组快捷方式"),
                                  QStringLiteral("开始菜单快捷方式")};
     for (int kind = 0; kind < 3; ++kind) {
-        ChkShortCut[kind] = new QCheckBox(captions[kind], this);
-        ChkShortCut[kind]->setObjectName(QStringLiteral("ChkShortCut_%1").arg(kind));
-        ChkShortCut[kind]->setGeometry(twips(960, 720 + 600 * kind, 3615, 375));
+        shortcutBoxes[kind] = new QCheckBox(captions[kind], this);
+        shortcutBoxes[kind]->setObjectName(QStringLiteral("ChkShortCut_%1").arg(kind));
+        shortcutBoxes[kind]->setGeometry(twips(960, 720 + 600 * kind, 3615, 375));
         // A change from code runs the same step as a click.
-        connect(ChkShortCut[kind], &QCheckBox::toggled, this,
+        connect(shortcutBoxes[kind], &QCheckBox::toggled, this,
                 [this, kind](bool on) { boxToggled(kind, on); });
     }
-    Command11 =
+    createAllButton =
         addButton(this, QStringLiteral("Command11"), QStringLiteral("创建所有"), twips(960, 2760, 1455, 495));
-    Command12 = addButton(this, QStringLiteral("Command12"), QStringLiteral("删除所有"),
-                          twips(2880, 2760, 1455, 495));
-    connect(Command11, &QPushButton::clicked, this, [this] { setAll(true); });
-    connect(Command12, &QPushButton::clicked, this, [this] { setAll(false); });
+    deleteAllButton = addButton(this, QStringLiteral("Command12"), QStringLiteral("删除所有"),
+                                twips(2880, 2760, 1455, 495));
+    connect(createAllButton, &QPushButton::clicked, this, [this] { setAll(true); });
+    connect(deleteAllButton, &QPushButton::clicked, this, [this] { setAll(false); });
 }
 
 void ShortcutPage::fillPage()
 {
     for (int kind = 0; kind < 3; ++kind) {
         if (console::shortcutExists(kind, m_session.shortcutFolders()))
-            ChkShortCut[kind]->setChecked(true); // writes it again with this program's path
+            shortcutBoxes[kind]->setChecked(true); // writes it again with this program's path
         else
             showDiskState(kind);
     }
@@ -44,7 +44,7 @@ void ShortcutPage::fillPage()
 
 void ShortcutPage::setAll(bool ticked)
 {
-    for (QCheckBox *box : ChkShortCut)
+    for (QCheckBox *box : shortcutBoxes)
         box->setChecked(ticked);
 }
 
@@ -63,8 +63,8 @@ void ShortcutPage::boxToggled(int kind, bool ticked)
 
 void ShortcutPage::showDiskState(int kind)
 {
-    const QSignalBlocker quiet(ChkShortCut[kind]);
-    ChkShortCut[kind]->setChecked(console::shortcutExists(kind, m_session.shortcutFolders()));
+    const QSignalBlocker quiet(shortcutBoxes[kind]);
+    shortcutBoxes[kind]->setChecked(console::shortcutExists(kind, m_session.shortcutFolders()));
 }
 
 } // namespace corvanta

@@ -18,9 +18,9 @@ private:
     void setAll(bool ticked);
     void showDiskState(int kind);
 
-    QCheckBox *ChkShortCut[3] = {};
-    QPushButton *Command11;
-    QPushButton *Command12;
+    QCheckBox *shortcutBoxes[3] = {};
+    QPushButton *createAllButton;
+    QPushButton *deleteAllButton;
 };
 
 } // namespace corvanta

@@ -29,26 +29,26 @@ private:
     void rename();
     QList<QWidget *> classButtons() const;
 
-    QComboBox *Combo2;
-    QPushButton *Command8;
-    QLabel *Label3;
-    QListWidget *List1;
-    QPlainTextEdit *Text1;
-    QPushButton *Command2;
-    QPushButton *Command3;
-    QPushButton *Command6;
-    QPushButton *Command5;
-    QPushButton *Command1;
-    QLabel *Label2;
-    QGroupBox *Frame3;
-    QLabel *Label28;
-    QLineEdit *Text14;
-    QLabel *Label27;
-    QLineEdit *Text15;
-    QPushButton *Command21;
-    QPushButton *Command20;
+    QComboBox *classBox;
+    QPushButton *saveButton;
+    QLabel *newStudentsLabel;
+    QListWidget *studentList;
+    QPlainTextEdit *newStudentsBox;
+    QPushButton *selectAllButton;
+    QPushButton *invertSelectionButton;
+    QPushButton *deleteButton;
+    QPushButton *importButton;
+    QPushButton *addStudentsButton;
+    QLabel *statusLabel;
+    QGroupBox *renameFrame;
+    QLabel *oldNameLabel;
+    QLineEdit *oldNameEdit;
+    QLabel *newNameLabel;
+    QLineEdit *newNameEdit;
+    QPushButton *renameButton;
+    QPushButton *renameCancelButton;
 
-    QString m_listClass; // the class List1 was read for; empty before a class is chosen
+    QString m_listClass; // the class studentList was read for; empty before a class is chosen
 };
 
 } // namespace corvanta

@@ -17,23 +17,23 @@ private:
     void change();
     void reset();
 
-    QLabel *Label8;
-    QLineEdit *Text6;
-    QLabel *Label7;
-    QLineEdit *Text7;
-    QLabel *Label23;
-    QLineEdit *Text11;
-    QLabel *Label24;
-    QLabel *Label10;
-    QLineEdit *Text8;
-    QLabel *Label11;
-    QLineEdit *Text9;
-    QLabel *Label13;
-    QLabel *Label12;
-    QLineEdit *Text10;
-    QLabel *Label9;
-    QPushButton *Command14;
-    QPushButton *Command13;
+    QLabel *nameLabel;
+    QLineEdit *nameEdit;
+    QLabel *accountLabel;
+    QLineEdit *accountEdit;
+    QLabel *emailLabel;
+    QLineEdit *emailEdit;
+    QLabel *emailHint;
+    QLabel *oldOperationLabel;
+    QLineEdit *oldOperationEdit;
+    QLabel *newLoginLabel;
+    QLineEdit *newLoginEdit;
+    QLabel *newLoginHint;
+    QLabel *newOperationLabel;
+    QLineEdit *newOperationEdit;
+    QLabel *newOperationHint;
+    QPushButton *resetButton;
+    QPushButton *changeButton;
 };
 
 } // namespace corvanta

@@ -19,20 +19,20 @@ private:
     void openRename(QListWidgetItem *item);
     void rename();
 
-    QListWidget *List4;
-    QLabel *Label54;
-    QPlainTextEdit *Text4;
-    QPushButton *Command27;
-    QPushButton *Command26;
-    QPushButton *Command28;
-    QLabel *Label34;
-    QGroupBox *Frame5;
-    QLabel *Label5;
-    QLineEdit *Text3;
-    QLabel *Label4;
-    QLineEdit *Text2;
-    QPushButton *Command25;
-    QPushButton *Command24;
+    QListWidget *topicList;
+    QLabel *newTopicsLabel;
+    QPlainTextEdit *newTopicsBox;
+    QPushButton *deleteButton;
+    QPushButton *addTopicsButton;
+    QPushButton *saveButton;
+    QLabel *statusLabel;
+    QGroupBox *renameFrame;
+    QLabel *oldNameLabel;
+    QLineEdit *oldNameEdit;
+    QLabel *newNameLabel;
+    QLineEdit *newNameEdit;
+    QPushButton *renameButton;
+    QPushButton *renameCancelButton;
 };
 
 } // namespace corvanta

@@ -3,43 +3,7 @@
 #include <QCoreApplication>
 #include <QSettings>
 
-#include <array>
-
 namespace corvanta {
-
-namespace {
-
-struct KeyRow
-{
-    Settings::Key key;
-    const char *path;
-    QVariant defaultValue;
-};
-
-// The saved account names are texts that are empty when absent; the classroom switches are
-// flags.
-const std::array<KeyRow, Settings::KeyCount> &keyTable()
-{
-    static const std::array<KeyRow, Settings::KeyCount> table{{
-        {Settings::Key::Username, "Userinfo/Username", QString()},
-        {Settings::Key::LastlogUsername, "Userinfo/LastlogUsername", QString()},
-        {Settings::Key::ClassroomKeys, "Classroom/Keys", true},
-        {Settings::Key::ReadNames, "Classroom/ReadNames", false},
-        {Settings::Key::KeyDraw, "Classroom/KeyDraw", QStringLiteral("last")},
-
-        {Settings::Key::ShowWhyChosen, "Classroom/ShowWhy", true},
-    }};
-    return table;
-}
-
-const KeyRow &row(Settings::Key key)
-{
-    const auto index = static_cast<std::size_t>(key);
-    Q_ASSERT(index < keyTable().size() && keyTable()[index].key == key);
-    return keyTable()[index];
-}
-
-} // namespace
 
 QString Settings::organisationName()
 {
@@ -57,16 +21,6 @@ void Settings::setApplicationNames()
     QCoreApplication::setApplicationName(applicationName());
 }
 
-QString Settings::path(Key key)
-{
-    return QString::fromLatin1(row(key).path);
-}
-
-QVariant Settings::defaultValue(Key key)
-{
-    return row(key).defaultValue;
-}
-
 void Settings::redirectForTests(const QString &folder)
 {
     // The machine-wide store is read behind the user's one: give it an empty folder too.
@@ -80,22 +34,17 @@ Settings::Settings() : m_store(std::make_unique<QSettings>(organisationName(), a
 
 Settings::~Settings() = default;
 
-QVariant Settings::value(Key key) const
+QString Settings::value(const Setting<QString> &setting) const
 {
-    return m_store->value(path(key), defaultValue(key));
-}
-
-QString Settings::text(Key key) const
-{
-    const QVariant stored = value(key);
+    const QVariant stored = m_store->value(QLatin1StringView(setting.path));
     if (stored.typeId() == QMetaType::QString)
         return stored.toString();
-    return defaultValue(key).toString();
+    return setting.defaultValue;
 }
 
-bool Settings::flag(Key key) const
+bool Settings::value(const Setting<bool> &setting) const
 {
-    const QVariant stored = value(key);
+    const QVariant stored = m_store->value(QLatin1StringView(setting.path));
     if (stored.typeId() == QMetaType::Bool)
         return stored.toBool();
     // The INI store gives back texts.
@@ -104,12 +53,25 @@ bool Settings::flag(Key key) const
         return true;
     if (text == QLatin1String("false") || text == QLatin1String("0"))
         return false;
-    return defaultValue(key).toBool();
+    return setting.defaultValue;
 }
 
-void Settings::setValue(Key key, const QVariant &value)
+template <typename T> void Settings::write(const Setting<T> &setting, const T &newValue)
 {
-    m_store->setValue(path(key), value);
+    const T before = value(setting);
+    m_store->setValue(QLatin1StringView(setting.path), newValue);
+    if (value(setting) != before)
+        emit changed(QString::fromLatin1(setting.path));
+}
+
+void Settings::setValue(const Setting<QString> &setting, const QString &value)
+{
+    write(setting, value);
+}
+
+void Settings::setFlag(const Setting<bool> &setting, bool on)
+{
+    write(setting, on);
 }
 
 bool Settings::sync()

@@ -1,7 +1,7 @@
 #include "RecordCache.h"
 
 #include "net/RecordFormat.h"
-#include "net/ScorePages.h"
+#include "net/ScoreRequests.h"
 #include "net/ServerLink.h"
 
 namespace corvanta {

@@ -7,8 +7,8 @@ namespace {
 void writeTexts(const QString &username, const QString &last)
 {
     Settings settings;
-    settings.setValue(Settings::Key::Username, username);
-    settings.setValue(Settings::Key::LastlogUsername, last);
+    settings.setValue(Settings::Username, username);
+    settings.setValue(Settings::LastlogUsername, last);
     settings.sync();
 }
 
@@ -16,12 +16,12 @@ void writeTexts(const QString &username, const QString &last)
 
 QString SavedNames::usernameValue() const
 {
-    return Settings().text(Settings::Key::Username);
+    return Settings().value(Settings::Username);
 }
 
 QString SavedNames::lastLogin() const
 {
-    return Settings().text(Settings::Key::LastlogUsername);
+    return Settings().value(Settings::LastlogUsername);
 }
 
 QStringList SavedNames::names() const

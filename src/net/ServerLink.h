@@ -45,7 +45,7 @@ private:
 // reply while the event loop keeps running (timers keep ticking); each has a 30-second
 // limit, after which it counts as failed. No reply is ever taken from a cache.
 // This is transport only: what a page sends and how its reply reads is in the page
-// builders (ScorePages.h and the like).
+// builders (ScoreRequests.h and the like).
 class ServerLink : public QObject
 {
     Q_OBJECT

@@ -27,26 +27,27 @@ CorrectionPanel::CorrectionPanel(AppContext &context, QWidget *parent) : QGroupB
         edit->setObjectName(QString::fromLatin1(name));
         return edit;
     };
-    txt_class = box("txt_class");
-    txt_class->hide();
-    Text8 = box("Text8");
-    Text8->setEnabled(false);
+    classEdit = box("txt_class");
+    classEdit->hide();
+    nameEdit = box("Text8");
+    nameEdit->setEnabled(false);
     // Not editable, but the name the teacher corrects must read clearly.
-    drawDisabledInFullContrast(Text8);
-    Text9 = box("Text9");
-    Text10 = box("Text10");
-    Text14 = box("Text14");
-    Command25 = new QPushButton(QStringLiteral("确定"), this);
-    Command25->setObjectName(QStringLiteral("Command25"));
-    Command26 = new QPushButton(QStringLiteral("取消"), this);
-    Command26->setObjectName(QStringLiteral("Command26"));
+    drawDisabledInFullContrast(nameEdit);
+    scoreEdit = box("Text9");
+    timeEdit = box("Text10");
+    standardEdit = box("Text14");
+    okButton = new QPushButton(QStringLiteral("确定"), this);
+    okButton->setObjectName(QStringLiteral("Command25"));
+    cancelButton = new QPushButton(QStringLiteral("取消"), this);
+    cancelButton->setObjectName(QStringLiteral("Command26"));
 
     auto *fields = new QGridLayout;
     const struct
     {
         const char16_t *label;
         QLineEdit *edit;
-    } rows[] = {{u"姓名：", Text8}, {u"计分：", Text9}, {u"时间：", Text10}, {u"标准：", Text14}};
+    } rows[] = {
+        {u"姓名：", nameEdit}, {u"计分：", scoreEdit}, {u"时间：", timeEdit}, {u"标准：", standardEdit}};
     int at = 0;
     for (const auto &row : rows) {
         auto *label = new QLabel(QString::fromUtf16(row.label), this);
@@ -58,15 +59,15 @@ CorrectionPanel::CorrectionPanel(AppContext &context, QWidget *parent) : QGroupB
     }
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(Command25);
-    buttons->addWidget(Command26);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addStretch();
     layout->addLayout(buttons);
 
-    connect(Command25, &QPushButton::clicked, this, &CorrectionPanel::accept);
-    connect(Command26, &QPushButton::clicked, this, [this] { emit closed(m_row, false); });
+    connect(okButton, &QPushButton::clicked, this, &CorrectionPanel::accept);
+    connect(cancelButton, &QPushButton::clicked, this, [this] { emit closed(m_row, false); });
 }
 
 bool CorrectionPanel::openLine(int row)
@@ -77,22 +78,22 @@ bool CorrectionPanel::openLine(int row)
     const ScoreLine &line = lines[row];
     m_row = row;
     m_opened = line;
-    txt_class->setText(line.className);
-    Text8->setText(line.student);
-    Text9->setText(line.score);
-    Text10->setText(line.time);
-    Text14->setText(line.standard);
-    Text9->setFocus();
+    classEdit->setText(line.className);
+    nameEdit->setText(line.student);
+    scoreEdit->setText(line.score);
+    timeEdit->setText(line.time);
+    standardEdit->setText(line.standard);
+    scoreEdit->setFocus();
     return true;
 }
 
 void CorrectionPanel::accept()
 {
-    const ScoreCorrection correction = correctScoreLine(ScoreLine{.className = txt_class->text(),
-                                                                  .student = Text8->text(),
-                                                                  .score = Text9->text(),
-                                                                  .time = Text10->text(),
-                                                                  .standard = Text14->text()});
+    const ScoreCorrection correction = correctScoreLine(ScoreLine{.className = classEdit->text(),
+                                                                  .student = nameEdit->text(),
+                                                                  .score = scoreEdit->text(),
+                                                                  .time = timeEdit->text(),
+                                                                  .standard = standardEdit->text()});
     if (!correction) {
         // The panel stays open with what was typed, so the teacher can mend it.
         m_context.prompter.message(this, QStringLiteral("提示"), correction.error(), PromptIcon::Warning);

@@ -32,13 +32,13 @@ private:
     void accept();
 
     // Controls, named as the main window names them.
-    QLineEdit *txt_class; // never shown: the class goes back unchanged
-    QLineEdit *Text8;
-    QLineEdit *Text9;
-    QLineEdit *Text10;
-    QLineEdit *Text14;
-    QPushButton *Command25;
-    QPushButton *Command26;
+    QLineEdit *classEdit; // never shown: the class goes back unchanged
+    QLineEdit *nameEdit;
+    QLineEdit *scoreEdit;
+    QLineEdit *timeEdit;
+    QLineEdit *standardEdit;
+    QPushButton *okButton;
+    QPushButton *cancelButton;
 
     AppContext &m_context;
     int m_row = -1;

@@ -14,8 +14,8 @@ class QPushButton;
 
 namespace corvanta {
 
-// The group statistics of the upload panel: the ranked groups (Frame8) and, after a
-// double-click on one, that group's detail (Frame1) in the same place. "返回" of the detail
+// The group statistics of the upload panel: the ranked groups (rankingFrame) and, after a
+// double-click on one, that group's detail (detailFrame) in the same place. "返回" of the detail
 // goes back to the ranking; "返回" of the ranking asks to close.
 class GroupStatsPanel : public QWidget
 {
@@ -37,15 +37,15 @@ private:
     void showDetail();
 
     // Controls, named as the main window names them.
-    QGroupBox *Frame8;
-    QListWidget *List9;
-    QPushButton *Command28;
-    QGroupBox *Frame1;
-    QLabel *Label22;
-    QLabel *Label23;
-    QPlainTextEdit *Text7;
-    QPlainTextEdit *Text12;
-    QPushButton *Command2;
+    QGroupBox *rankingFrame;
+    QListWidget *rankingList;
+    QPushButton *rankingBackButton;
+    QGroupBox *detailFrame;
+    QLabel *rankLabel;
+    QLabel *detailScoreLabel;
+    QPlainTextEdit *contributorsText;
+    QPlainTextEdit *membersText;
+    QPushButton *detailBackButton;
 };
 
 } // namespace corvanta

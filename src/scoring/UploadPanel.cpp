@@ -1,18 +1,18 @@
 #include "UploadPanel.h"
 
 #include "CorrectionPanel.h"
-#include "DailyLog.h"
 #include "GroupStats.h"
 #include "GroupStatsPanel.h"
 #include "PendingPrompts.h"
 #include "PendingScores.h"
 #include "ScoreDataFile.h"
+#include "ScoreRecorder.h"
 #include "ScoreUndo.h"
 
 #include "core/AppConfig.h"
 #include "net/LoginState.h"
 #include "net/OutgoingText.h"
-#include "net/ScorePages.h"
+#include "net/ScoreRequests.h"
 #include "net/ServerLink.h"
 #include "net/Session.h"
 #include "widgets/BusyGuard.h"
@@ -75,75 +75,75 @@ UploadPanel::UploadPanel(AppContext &context, QWidget *parent)
     setObjectName(QStringLiteral("Frame4"));
     setTitle(QStringLiteral("上传到服务器"));
 
-    List4 = new QListWidget(this);
-    List4->setObjectName(QStringLiteral("List4"));
-    List4->setSelectionMode(QAbstractItemView::MultiSelection); // a click toggles a line
+    scoreList = new QListWidget(this);
+    scoreList->setObjectName(QStringLiteral("List4"));
+    scoreList->setSelectionMode(QAbstractItemView::MultiSelection); // a click toggles a line
     // Six pending scores show at once; the window makes room for them.
-    List4->setMinimumHeight(listHeightForLines(List4, 6));
-    new TabColumns(List4);
+    scoreList->setMinimumHeight(listHeightForLines(scoreList, 6));
+    new TabColumns(scoreList);
 
-    List3 = new QListWidget(this);
-    List3->setObjectName(QStringLiteral("List3"));
-    List3->setToolTip(QStringLiteral("上传寄存器"));
-    List3->hide();
+    uploadRegister = new QListWidget(this);
+    uploadRegister->setObjectName(QStringLiteral("List3"));
+    uploadRegister->setToolTip(QStringLiteral("上传寄存器"));
+    uploadRegister->hide();
 
-    Text5 = new QLineEdit(this);
-    Text5->setObjectName(QStringLiteral("Text5"));
-    Text4 = new QLineEdit(this);
-    Text4->setObjectName(QStringLiteral("Text4"));
-    Text4->setEchoMode(QLineEdit::Password);
-    Text4->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // "*"
-    bindOperationPassword(Text4, context.session);
+    topicEdit = new QLineEdit(this);
+    topicEdit->setObjectName(QStringLiteral("Text5"));
+    passwordEdit = new QLineEdit(this);
+    passwordEdit->setObjectName(QStringLiteral("Text4"));
+    passwordEdit->setEchoMode(QLineEdit::Password);
+    passwordEdit->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // "*"
+    bindOperationPassword(passwordEdit, context.session);
 
-    Command13 = new QPushButton(QStringLiteral("上传"), this);
-    Command13->setObjectName(QStringLiteral("Command13"));
-    Command13->setEnabled(false);
-    Command12 = new QPushButton(QStringLiteral("返回"), this);
-    Command12->setObjectName(QStringLiteral("Command12"));
-    Command14 = new QPushButton(QStringLiteral("导出"), this);
-    Command14->setObjectName(QStringLiteral("Command14"));
-    Command15 = new QPushButton(QStringLiteral("导入"), this);
-    Command15->setObjectName(QStringLiteral("Command15"));
-    Command27 = new QPushButton(QStringLiteral("小组统计"), this);
-    Command27->setObjectName(QStringLiteral("Command27"));
-    btnRemove = new QPushButton(QStringLiteral("删除"), this);
-    btnRemove->setObjectName(QStringLiteral("btnRemove"));
-    btnRemove->setToolTip(QStringLiteral("从待上传列表中删除选中的成绩（当天日志记下删除）"));
+    uploadButton = new QPushButton(QStringLiteral("上传"), this);
+    uploadButton->setObjectName(QStringLiteral("Command13"));
+    uploadButton->setEnabled(false);
+    backButton = new QPushButton(QStringLiteral("返回"), this);
+    backButton->setObjectName(QStringLiteral("Command12"));
+    exportButton = new QPushButton(QStringLiteral("导出"), this);
+    exportButton->setObjectName(QStringLiteral("Command14"));
+    importButton = new QPushButton(QStringLiteral("导入"), this);
+    importButton->setObjectName(QStringLiteral("Command15"));
+    groupStatsButton = new QPushButton(QStringLiteral("小组统计"), this);
+    groupStatsButton->setObjectName(QStringLiteral("Command27"));
+    removeButton = new QPushButton(QStringLiteral("删除"), this);
+    removeButton->setObjectName(QStringLiteral("btnRemove"));
+    removeButton->setToolTip(QStringLiteral("从待上传列表中删除选中的成绩（当天日志记下删除）"));
 
     auto *fields = new QGridLayout;
     auto *topicLabel = new QLabel(QStringLiteral("课题："), this);
-    topicLabel->setBuddy(Text5);
+    topicLabel->setBuddy(topicEdit);
     auto *passwordLabel = new QLabel(QStringLiteral("操作密码："), this);
-    passwordLabel->setBuddy(Text4);
+    passwordLabel->setBuddy(passwordEdit);
     fields->addWidget(topicLabel, 0, 0);
-    fields->addWidget(Text5, 0, 1);
+    fields->addWidget(topicEdit, 0, 1);
     fields->addWidget(passwordLabel, 1, 0);
-    fields->addWidget(Text4, 1, 1);
+    fields->addWidget(passwordEdit, 1, 1);
 
     m_buttonRow = new QHBoxLayout;
-    m_buttonRow->addWidget(Command13);
-    m_buttonRow->addWidget(Command14);
-    m_buttonRow->addWidget(Command15);
-    m_buttonRow->addWidget(Command27);
-    m_buttonRow->addWidget(btnRemove);
+    m_buttonRow->addWidget(uploadButton);
+    m_buttonRow->addWidget(exportButton);
+    m_buttonRow->addWidget(importButton);
+    m_buttonRow->addWidget(groupStatsButton);
+    m_buttonRow->addWidget(removeButton);
     m_buttonRow->addStretch();
-    m_buttonRow->addWidget(Command12);
+    m_buttonRow->addWidget(backButton);
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(List4, 1);
-    layout->addWidget(List3);
+    layout->addWidget(scoreList, 1);
+    layout->addWidget(uploadRegister);
     layout->addLayout(fields);
     layout->addLayout(m_buttonRow);
 
     m_correction = new CorrectionPanel(context, parent);
     m_correction->hide();
     connect(m_correction, &CorrectionPanel::closed, this, &UploadPanel::correctionClosed);
-    connect(List4, &QListWidget::itemDoubleClicked, this,
-            [this](QListWidgetItem *item) { openCorrection(List4->row(item)); });
+    connect(scoreList, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem *item) { openCorrection(scoreList->row(item)); });
 
     m_groupStats = new GroupStatsPanel(parent);
     m_groupStats->hide();
-    connect(Command27, &QPushButton::clicked, this, [this] {
+    connect(groupStatsButton, &QPushButton::clicked, this, [this] {
         if (!waiting())
             emit groupStatisticsRequested();
     });
@@ -152,29 +152,29 @@ UploadPanel::UploadPanel(AppContext &context, QWidget *parent)
         show();
     });
 
-    connect(Text4, &QLineEdit::textChanged, this, [this] { updateSendEnabled(false); });
+    connect(passwordEdit, &QLineEdit::textChanged, this, [this] { updateSendEnabled(false); });
     updateSendEnabled(false); // the session may hold a password already
-    connect(Command13, &QPushButton::clicked, this, &UploadPanel::upload);
-    connect(Command14, &QPushButton::clicked, this, &UploadPanel::saveSelected);
-    connect(Command15, &QPushButton::clicked, this, &UploadPanel::importFile);
-    connect(btnRemove, &QPushButton::clicked, this, &UploadPanel::removeSelected);
-    connect(Command12, &QPushButton::clicked, this, [this] {
+    connect(uploadButton, &QPushButton::clicked, this, &UploadPanel::upload);
+    connect(exportButton, &QPushButton::clicked, this, &UploadPanel::saveSelected);
+    connect(importButton, &QPushButton::clicked, this, &UploadPanel::importFile);
+    connect(removeButton, &QPushButton::clicked, this, &UploadPanel::removeSelected);
+    connect(backButton, &QPushButton::clicked, this, [this] {
         if (!waiting())
             emit closeRequested();
     });
 
     connect(&m_pending, &PendingScores::linesAppended, this,
             [this](int first, const QList<ScoreLine> &lines) {
-                List4->addItems(scoreTexts(lines));
-                for (int row = first; row < List4->count(); ++row)
-                    showRefusal(List4->item(row));
+                scoreList->addItems(scoreTexts(lines));
+                for (int row = first; row < scoreList->count(); ++row)
+                    showRefusal(scoreList->item(row));
             });
     connect(&m_pending, &PendingScores::rowsRemoved, this, [this](const QList<int> &rows) {
         for (auto it = rows.crbegin(); it != rows.crend(); ++it)
-            delete List4->takeItem(*it);
+            delete scoreList->takeItem(*it);
     });
     connect(&m_pending, &PendingScores::lineReplaced, this, [this](int row, const ScoreLine &line) {
-        if (QListWidgetItem *item = List4->item(row)) {
+        if (QListWidgetItem *item = scoreList->item(row)) {
             item->setText(line.text());
             showRefusal(item);
         }
@@ -211,7 +211,7 @@ void UploadPanel::correctionClosed(int row, bool corrected)
 {
     m_correction->hide();
     show();
-    if (QListWidgetItem *item = row >= 0 ? List4->item(row) : nullptr)
+    if (QListWidgetItem *item = row >= 0 ? scoreList->item(row) : nullptr)
         item->setSelected(corrected || !item->isSelected());
 }
 
@@ -225,10 +225,10 @@ void UploadPanel::showGroupStatistics(const QString &className, const QList<QStr
 
 void UploadPanel::rebuildList()
 {
-    List4->clear();
-    List4->addItems(m_pending.lines());
-    for (int row = 0; row < List4->count(); ++row)
-        showRefusal(List4->item(row));
+    scoreList->clear();
+    scoreList->addItems(m_pending.lines());
+    for (int row = 0; row < scoreList->count(); ++row)
+        showRefusal(scoreList->item(row));
 }
 
 void UploadPanel::showRefusal(QListWidgetItem *item) const
@@ -247,7 +247,7 @@ void UploadPanel::showRefusal(QListWidgetItem *item) const
 
 QString UploadPanel::refusal(int row) const
 {
-    const QListWidgetItem *item = List4->item(row);
+    const QListWidgetItem *item = scoreList->item(row);
     return item ? m_refusals.value(item->text()) : QString();
 }
 
@@ -259,18 +259,18 @@ void UploadPanel::addScoreLine(const ScoreLine &line)
 
 void UploadPanel::setTopic(const QString &text)
 {
-    Text5->setText(text);
+    topicEdit->setText(text);
 }
 
 QString UploadPanel::topic() const
 {
-    return Text5->text();
+    return topicEdit->text();
 }
 
 void UploadPanel::openPanel()
 {
     updateSendEnabled(true);
-    List4->selectAll();
+    scoreList->selectAll();
 }
 
 bool UploadPanel::waiting() const
@@ -286,14 +286,14 @@ void UploadPanel::updateSendEnabled(bool mayDisable)
         return;
     const bool allowed = m_context.login.isOnline() && !m_context.session.operationPassword().isEmpty();
     if (allowed || mayDisable)
-        Command13->setEnabled(allowed);
+        uploadButton->setEnabled(allowed);
 }
 
 QList<int> UploadPanel::selectedRows() const
 {
     QList<int> rows;
-    for (int row = 0; row < List4->count(); ++row) {
-        if (List4->item(row)->isSelected())
+    for (int row = 0; row < scoreList->count(); ++row) {
+        if (scoreList->item(row)->isSelected())
             rows.append(row);
     }
     return rows;
@@ -301,7 +301,7 @@ QList<int> UploadPanel::selectedRows() const
 
 QList<ScoreLine> UploadPanel::takeIntoRegister(const QList<int> &rows)
 {
-    List3->clear();
+    uploadRegister->clear();
     // The list follows the pending scores row for row.
     const QList<ScoreLine> &pending = m_pending.scores();
     QList<ScoreLine> lines;
@@ -309,7 +309,7 @@ QList<ScoreLine> UploadPanel::takeIntoRegister(const QList<int> &rows)
         if (row < pending.size())
             lines.append(pending[row]);
     }
-    List3->addItems(scoreTexts(lines));
+    uploadRegister->addItems(scoreTexts(lines));
     return lines;
 }
 
@@ -366,17 +366,21 @@ void UploadPanel::upload()
     const QList<ScoreLine> lines = takeIntoRegister(rows);
     if (!m_context.login.isOnline() || m_context.session.operationPassword().isEmpty() || lines.isEmpty())
         return;
-    if (const Result sendable = sendableScores(Text5->text(), lines); !sendable) {
+    if (const Result sendable = sendableScores(topicEdit->text(), lines); !sendable) {
         m_context.prompter.message(this, QStringLiteral("提示"), sendable.error(), PromptIcon::Warning);
         return;
     }
 
-    BusyGuard busy(this, {List4, Command12, Command13, Command14, Command15, Command27, btnRemove});
-    const HttpResult result = m_context.link.send(score_pages::upload(
-        m_context.login.LoginUser, m_context.session.operationPassword(), Text5->text(), scoreTexts(lines)));
-    if (!busy.windowAlive())
+    BusyGuard busy(this, {scoreList, backButton, uploadButton, exportButton, importButton, groupStatsButton,
+                          removeButton});
+    const auto sent =
+        sendAndWait(busy, m_context.link,
+                    score_pages::upload(m_context.login.LoginUser, m_context.session.operationPassword(),
+                                        topicEdit->text(), scoreTexts(lines)));
+    if (!sent)
         return;
     busy.release();
+    const HttpResult &result = *sent;
     updateSendEnabled(false);
 
     switch (result.outcome()) {
@@ -428,9 +432,9 @@ void UploadPanel::uploadedInPart(const QList<int> &rows, const QList<ScoreLine> 
         }
     }
     removeTakenRows(storedRows, storedLines);
-    List4->clearSelection();
-    for (int row = 0; row < List4->count(); ++row) {
-        QListWidgetItem *item = List4->item(row);
+    scoreList->clearSelection();
+    for (int row = 0; row < scoreList->count(); ++row) {
+        QListWidgetItem *item = scoreList->item(row);
         showRefusal(item);
         item->setSelected(m_refusals.contains(item->text()));
     }
@@ -532,7 +536,7 @@ void UploadPanel::importFile()
     }
     if (const Result kept = m_pending.appendNew(content->lines); !kept)
         reportStoreError(kept);
-    List4->selectAll();
+    scoreList->selectAll();
 }
 
 } // namespace corvanta

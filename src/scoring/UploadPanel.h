@@ -39,7 +39,7 @@ public:
 
     // Adds a score to the pending scores without logging it.
     void addScoreLine(const ScoreLine &line);
-    // The topic shown in Text5; the main window keeps it equal to its topic combo.
+    // The topic shown in topicEdit; the main window keeps it equal to its topic combo.
     void setTopic(const QString &text);
     QString topic() const;
 
@@ -47,7 +47,7 @@ public:
     // Showing and hiding the panels is the main window's.
     void openPanel();
 
-    // Rows of List4 that are selected, in list order.
+    // Rows of scoreList that are selected, in list order.
     QList<int> selectedRows() const;
     // True while the panel waits for the server; it takes no action meanwhile.
     bool waiting() const;
@@ -78,17 +78,17 @@ signals:
 private:
     // Nothing leaves that the server could not keep as typed; the failure names it.
     static Result sendableScores(const QString &topic, const QList<ScoreLine> &lines);
-    // Controls, named as the main window names them.
-    QListWidget *List4;
-    QListWidget *List3; // upload register: the lines taken for this upload or save; never shown
-    QLineEdit *Text5;
-    QLineEdit *Text4;
-    QPushButton *Command13;
-    QPushButton *Command12;
-    QPushButton *Command14;
-    QPushButton *Command15;
-    QPushButton *Command27;
-    QPushButton *btnRemove;
+    // Controls by role; each keeps its name on the form as its objectName.
+    QListWidget *scoreList;
+    QListWidget *uploadRegister; // upload register: the lines taken for this upload or save; never shown
+    QLineEdit *topicEdit;
+    QLineEdit *passwordEdit;
+    QPushButton *uploadButton;
+    QPushButton *backButton;
+    QPushButton *exportButton;
+    QPushButton *importButton;
+    QPushButton *groupStatsButton;
+    QPushButton *removeButton;
 
     void updateSendEnabled(bool mayDisable);
     QList<ScoreLine> takeIntoRegister(const QList<int> &rows);

@@ -1,5 +1,7 @@
 #include "BusyGuard.h"
 
+#include "net/ServerLink.h"
+
 #include <QVariant>
 
 namespace corvanta {
@@ -68,6 +70,11 @@ bool BusyGuard::isBusy(const QWidget *window)
             return true;
     }
     return false;
+}
+
+std::optional<HttpResult> sendAndWait(BusyGuard &busy, ServerLink &link, const PageCall &call)
+{
+    return busy.wait([&] { return link.send(call); });
 }
 
 } // namespace corvanta

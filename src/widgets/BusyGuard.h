@@ -1,23 +1,30 @@
 #pragma once
 
+#include "net/PageCall.h"
+
 #include <QList>
 #include <QPointer>
 #include <QWidget>
 
 #include <initializer_list>
+#include <optional>
+#include <type_traits>
+#include <utility>
 
 namespace corvanta {
+
+class ServerLink;
 
 // Held for as long as a window waits for a request while events keep running. It disables
 // the given controls (clicks meanwhile do nothing), marks the window busy, and on release
 // gives each control back the state it had. The window may be closed or deleted during
-// the wait: windowAlive() says whether it still exists, and nothing is touched once it
-// is gone.
+// the wait: the wait's result says so, and nothing of the window is touched once it is
+// gone.
 //
-//     BusyGuard busy(this, {Command13, List4});
-//     const HttpResult reply = link.send(...);
-//     if (!busy.windowAlive())
-//         return;
+//     BusyGuard busy(this, {sendButton, scoreList});
+//     const auto reply = sendAndWait(busy, link, call);
+//     if (!reply)
+//         return; // the window went away meanwhile
 class BusyGuard
 {
 public:
@@ -27,7 +34,22 @@ public:
     BusyGuard(const BusyGuard &) = delete;
     BusyGuard &operator=(const BusyGuard &) = delete;
 
-    bool windowAlive() const { return !m_window.isNull(); }
+    // Runs a wait (a request, a download, a signal whose handlers wait) while held. What it
+    // returned, or nullopt when the window was deleted (or closed for good) meanwhile; a wait
+    // that returns nothing gives whether the window is still there.
+    template <typename Wait> auto wait(Wait &&wait)
+    {
+        using Value = std::invoke_result_t<Wait>;
+        if constexpr (std::is_void_v<Value>) {
+            std::forward<Wait>(wait)();
+            return windowAlive();
+        } else {
+            std::optional<Value> value(std::forward<Wait>(wait)());
+            if (!windowAlive())
+                value.reset();
+            return value;
+        }
+    }
     // Gives the controls back now rather than at the end of the scope.
     void release();
     // Changes the state a control gets back on release (its enabling rule changed meanwhile).
@@ -37,6 +59,8 @@ public:
     static bool isBusy(const QWidget *window);
 
 private:
+    bool windowAlive() const { return !m_window.isNull(); }
+
     struct Held
     {
         QPointer<QWidget> control;
@@ -46,5 +70,9 @@ private:
     QList<Held> m_held;
     bool m_released = false;
 };
+
+// Sends the call and waits for its reply while the guard holds the window: the reply, or
+// nullopt when the window went away during the wait.
+std::optional<HttpResult> sendAndWait(BusyGuard &busy, ServerLink &link, const PageCall &call);
 
 } // namespace corvanta

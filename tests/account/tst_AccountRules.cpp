@@ -1,5 +1,5 @@
 #include "account/AccountRules.h"
-#include "net/AccountPages.h"
+#include "net/AccountRequests.h"
 
 #include <QTest>
 

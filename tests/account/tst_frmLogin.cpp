@@ -29,8 +29,8 @@ const QString kPrompt = QStringLiteral("请在此输入登录帐号");
 void saveRaw(const QString &username, const QString &last)
 {
     Settings settings;
-    settings.setValue(Settings::Key::Username, username);
-    settings.setValue(Settings::Key::LastlogUsername, last);
+    settings.setValue(Settings::Username, username);
+    settings.setValue(Settings::LastlogUsername, last);
 }
 
 QStringList comboItems(const QComboBox *combo)

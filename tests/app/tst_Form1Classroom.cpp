@@ -123,11 +123,11 @@ private slots:
     // The switches as a fresh installation has them.
     void init()
     {
-        m_settings.setValue(Settings::Key::ReadNames, false);
-        m_settings.setValue(Settings::Key::ClassroomKeys, true);
-        m_settings.setValue(Settings::Key::KeyDraw, QStringLiteral("last"));
+        m_settings.setValue(Settings::ReadNames, false);
+        m_settings.setValue(Settings::ClassroomKeys, true);
+        m_settings.setValue(Settings::KeyDraw, QStringLiteral("last"));
 
-        m_settings.setValue(Settings::Key::ShowWhyChosen, true);
+        m_settings.setValue(Settings::ShowWhyChosen, true);
     }
     void cleanup()
     {
@@ -401,7 +401,7 @@ private slots:
     {
         start();
         chooseFromMenu(nameDisplay(), QPoint(5, 5), "actKeys");
-        QCOMPARE(m_settings.flag(Settings::Key::ClassroomKeys), false);
+        QCOMPARE(m_settings.value(Settings::ClassroomKeys), false);
         press(Qt::Key_Space);
         QCOMPARE(button(4)->text(), QStringLiteral("很少"));
         QCOMPARE(searchBox()->text(), QStringLiteral(" ")); // the box with the focus types it
@@ -444,7 +444,7 @@ private slots:
         QVERIFY(nameDisplay()->toolTip().startsWith(QStringLiteral("所有: ")));
         drawBySpace(0);
         chooseFromMenu(nameDisplay(), QPoint(5, 5), "actKeyDrawFair");
-        QCOMPARE(Settings().text(Settings::Key::KeyDraw), QStringLiteral("fair"));
+        QCOMPARE(Settings().value(Settings::KeyDraw), QStringLiteral("fair"));
         QVERIFY(QStringList({"丁", "戊", "己"}).contains(drawBySpace(7)));
 
         // Kept over a restart: a button draw no longer changes what the keys draw.
@@ -464,7 +464,7 @@ private slots:
         QCOMPARE(drawBySpace(6), QStringLiteral("庚"));
 
         chooseFromMenu(nameDisplay(), QPoint(5, 5), "actKeyDrawLast");
-        QCOMPARE(Settings().text(Settings::Key::KeyDraw), QStringLiteral("last"));
+        QCOMPARE(Settings().value(Settings::KeyDraw), QStringLiteral("last"));
         QVERIFY(QStringList({"丁", "戊", "己"}).contains(drawBySpace(7)));
         QVERIFY(QStringList({"丁", "戊", "己"}).contains(drawBySpace(7)));
         // The last pool drawn empty, the keys draw fairly again: everyone present was called,
@@ -486,7 +486,7 @@ private slots:
         QVERIFY(!action(menu, "actReadNames")->isChecked());
         menu->close();
         chooseFromMenu(nameDisplay(), QPoint(5, 5), "actReadNames");
-        QVERIFY(m_settings.flag(Settings::Key::ReadNames));
+        QVERIFY(m_settings.value(Settings::ReadNames));
         const QString drawn = drawOnce(0);
         QCOMPARE(m_speaker.said, QStringList{drawn});
         // A pick from the search is read too.
@@ -500,7 +500,7 @@ private slots:
     void noSpeechEngine()
     {
         start();
-        m_settings.setValue(Settings::Key::ReadNames, true);
+        m_settings.setValue(Settings::ReadNames, true);
         m_speaker.missingEngine = QStringLiteral("没有找到语音引擎");
         QMenu *menu = menuAt(nameDisplay(), QPoint(5, 5));
         QAction *read = action(menu, "actReadNames");
@@ -604,10 +604,20 @@ private slots:
         QVERIFY(action(menu, "actShowWhy")->isChecked());
         menu->close();
         chooseFromMenu(nameDisplay(), QPoint(5, 5), "actShowWhy");
-        QVERIFY(!m_settings.flag(Settings::Key::ShowWhyChosen));
+        QVERIFY(!m_settings.value(Settings::ShowWhyChosen));
         drawOnce(0);
         QVERIFY(!caption->isVisible());
         QVERIFY(!nameDisplay()->toolTip().isEmpty());
+    }
+
+    // Switching the reason off takes a reason on show away at once.
+    void whyCaptionGoesWhenSwitchedOff()
+    {
+        start("一班");
+        drawOnce(0);
+        QVERIFY(whyCaption()->isVisible());
+        chooseFromMenu(nameDisplay(), QPoint(5, 5), "actShowWhy");
+        QVERIFY(!whyCaption()->isVisible());
     }
 
     // Pictures for a person to look at: only with CORVANTA_SHOTS set to a folder, on a real

@@ -1,8 +1,8 @@
 // How the main window lays itself out: the splitter dragged by mouse, the name display's
 // size and place, the stopwatch, the two window states, the score combo's font.
 #include "Form1Rig.h"
+#include "app/DisplayText.h"
 #include "app/NameDisplay.h"
-#include "app/RecordFile.h"
 
 #include <QApplication>
 #include <QFontDatabase>

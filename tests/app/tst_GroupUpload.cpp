@@ -3,8 +3,8 @@
 #include "support/RawHttpPeer.h"
 #include "support/ServerProcess.h"
 
-#include "app/RecordFile.h"
 #include "net/RecordCache.h"
+#include "net/RecordFile.h"
 #include "net/Wire.h"
 
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "app/RecordFile.h"
+#include "app/DisplayText.h"
 #include "core/TextCodec.h"
 
 #include <QFile>

@@ -28,6 +28,7 @@ class ConsoleRig : public WindowRig
 protected:
     inline static const QString kLogin = QStringLiteral("login-pw");
     inline static const QString kOperation = QStringLiteral("oper-pw");
+    using Page = ConsolePageId;
 
     ServerProcess m_server;
     QString m_account;
@@ -90,7 +91,7 @@ protected:
     QComboBox *combo(const QString &name) const { return find<QComboBox>(name); }
 
     void click(const QString &name) { QTest::mouseClick(button(name), Qt::LeftButton); }
-    void showPage(int index) { click(QStringLiteral("Cmd_manage_%1").arg(index)); }
+    void showPage(Page page) { click(buttonObjectName(page)); }
     // Chooses an entry of a class or topic box as a click in its drop-down list does.
     void choose(const QString &comboName, const QString &entry)
     {

@@ -34,9 +34,9 @@ class TestConsoleLifecycle : public QObject
     ReplayRandom m_random;
     std::unique_ptr<Application> m_app;
 
-    template <typename T> static T *child(QWidget *root, const char *name)
+    template <typename T> static T *child(QWidget *root, const QString &name)
     {
-        return root ? root->findChild<T *>(QLatin1String(name)) : nullptr;
+        return root ? root->findChild<T *>(name) : nullptr;
     }
     Form1 *form() const { return m_app->mainWindow(); }
     Dialog *console() const { return m_app->consoleWindow(); }
@@ -102,7 +102,8 @@ private slots:
 
         // The console's change goes with the password typed last, wherever it was typed.
         QTest::mouseClick(child<QPushButton>(form(), "btnManage"), Qt::LeftButton);
-        QTest::mouseClick(child<QPushButton>(console(), "Cmd_manage_1"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(console(), buttonObjectName(ConsolePageId::Class)),
+                          Qt::LeftButton);
         text4->setText(QStringLiteral("oper-pw"));
         QTest::mouseClick(child<QPushButton>(console(), "Command4"), Qt::LeftButton); // the list unchanged
         QCOMPARE(m_prompter.last()->text, QStringLiteral("操作成功！"));
@@ -119,7 +120,8 @@ private slots:
         QVERIFY(console()->isVisible());
         QVERIFY(!form()->isVisible());
         QVERIFY(child<QWidget>(console(), "Picture1")->isVisible());
-        QTest::mouseClick(child<QPushButton>(console(), "Cmd_manage_1"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(console(), buttonObjectName(ConsolePageId::Class)),
+                          Qt::LeftButton);
         QVERIFY(!child<QWidget>(console(), "Picture1")->isVisible());
 
         QTest::mouseClick(child<QPushButton>(console(), "OKButton"), Qt::LeftButton);
@@ -127,7 +129,7 @@ private slots:
         QVERIFY(form()->isVisible());
         QTest::mouseClick(child<QPushButton>(form(), "btnManage"), Qt::LeftButton);
         QVERIFY(child<QWidget>(console(), "Picture1")->isVisible());
-        QVERIFY(!child<QWidget>(console(), "Frame_manage_1")->isVisible());
+        QVERIFY(!child<QWidget>(console(), pageObjectName(ConsolePageId::Class))->isVisible());
         // Kept across "返回": what was typed stays.
         QCOMPARE(child<QListWidget>(console(), "List2")->count(), 2);
     }
@@ -151,7 +153,8 @@ private slots:
     {
         loginOnline();
         Dialog *dialog = console();
-        QTest::mouseClick(child<QPushButton>(dialog, "Cmd_manage_2"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(dialog, buttonObjectName(ConsolePageId::Student)),
+                          Qt::LeftButton);
         auto *classes = child<QComboBox>(dialog, "Combo2");
         classes->setCurrentIndex(0);
         emit classes->activated(0);
@@ -169,7 +172,8 @@ private slots:
         QCOMPARE(mainClasses->count(), 2);
         QTest::mouseClick(child<QPushButton>(form(), "btnManage"), Qt::LeftButton);
         child<QLineEdit>(console(), "txtSuperPassword")->setText(QStringLiteral("oper-pw"));
-        QTest::mouseClick(child<QPushButton>(console(), "Cmd_manage_1"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(console(), buttonObjectName(ConsolePageId::Class)),
+                          Qt::LeftButton);
         child<QPlainTextEdit>(console(), "Text5")->setPlainText(QStringLiteral("C3"));
         QTest::mouseClick(child<QPushButton>(console(), "Command10"), Qt::LeftButton);
         QCOMPARE(mainClasses->count(), 3);
@@ -254,7 +258,8 @@ private slots:
         } else {
             QTest::mouseClick(child<QPushButton>(form(), "btnManage"), Qt::LeftButton);
             const bool score = change == "score";
-            QTest::mouseClick(child<QPushButton>(console(), score ? "Cmd_manage_3" : "Cmd_manage_2"),
+            QTest::mouseClick(child<QPushButton>(console(), buttonObjectName(score ? ConsolePageId::Score
+                                                                                   : ConsolePageId::Student)),
                               Qt::LeftButton);
             choose(child<QComboBox>(console(), score ? "Combo1" : "Combo2"),
                    change == "other class" ? "C2" : "C1");

@@ -28,21 +28,21 @@ private slots:
     {
         QVERIFY(find<QWidget>("Picture1")->isVisible());
         QVERIFY(label("Label1")->isVisible());
-        for (int i = 0; i < 7; ++i)
-            QVERIFY(!find<QWidget>(QStringLiteral("Frame_manage_%1").arg(i))->isVisible());
-        showPage(1);
-        QVERIFY(find<QWidget>("Frame_manage_1")->isVisible());
+        for (const ConsolePageEntry &page : consolePages())
+            QVERIFY(!find<QWidget>(pageObjectName(page.id))->isVisible());
+        showPage(Page::Class);
+        QVERIFY(find<QWidget>(pageObjectName(Page::Class))->isVisible());
         QVERIFY(!find<QWidget>("Picture1")->isVisible());
         QVERIFY(!label("Label1")->isVisible());
         QCOMPARE(itemsOf(list("List2")), (QStringList{"C1", "C2"}));
-        showPage(5);
-        QVERIFY(!find<QWidget>("Frame_manage_1")->isVisible());
+        showPage(Page::Topic);
+        QVERIFY(!find<QWidget>(pageObjectName(Page::Class))->isVisible());
         QCOMPARE(itemsOf(list("List4")), QStringList{QStringLiteral("课堂提问")});
     }
 
     void classAddRemoveRename()
     {
-        showPage(1);
+        showPage(Page::Class);
         text("Text5")->setPlainText(QStringLiteral("C3\r\n\r\nC 4\r\nC1"));
         click("Command10");
         QCOMPARE(label("Label6")->text(), QStringLiteral("已添加2个班级！1个班级名称已存在，被忽略！"));
@@ -74,71 +74,81 @@ private slots:
     // A name counts as present when it is stored already, spaces aside.
     void addedAndPresent_data()
     {
-        QTest::addColumn<int>("page");
+        QTest::addColumn<Page>("page");
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("text");
-        QTest::newRow("classes") << 1 << "Text5" << "Command10" << "Label6" << QStringLiteral("C 1\r\nC5")
+        QTest::newRow("classes") << Page::Class << "Text5"
+                                 << "Command10"
+                                 << "Label6" << QStringLiteral("C 1\r\nC5")
                                  << QStringLiteral("已添加1个班级！1个班级名称已存在，被忽略！");
-        QTest::newRow("students") << 2 << "Text1" << "Command1" << "Label2" << QStringLiteral("张 三\r\n新生")
+        QTest::newRow("students") << Page::Student << "Text1"
+                                  << "Command1"
+                                  << "Label2" << QStringLiteral("张 三\r\n新生")
                                   << QStringLiteral("已添加1名学生！1名学生存在，被忽略！");
-        QTest::newRow("topics") << 5 << "Text4" << "Command26" << "Label34" << QStringLiteral("课堂 提问\r\n作业")
+        QTest::newRow("topics") << Page::Topic << "Text4"
+                                << "Command26"
+                                << "Label34" << QStringLiteral("课堂 提问\r\n作业")
                                 << QStringLiteral("已添加1个课题！1个课题名称已存在，被忽略！");
     }
     void addedAndPresent()
     {
-        QFETCH(int, page);
+        QFETCH(Page, page);
         QFETCH(QString, input);
         QFETCH(QString, button);
         QFETCH(QString, status);
         QFETCH(QString, typed);
         QFETCH(QString, text);
         showPage(page);
-        if (page == 2)
+        if (page == Page::Student)
             choose("Combo2", "C1");
-        const QStringList before = itemsOf(list(page == 1 ? "List2" : page == 2 ? "List1" : "List4"));
+        const QString listName = QMap<Page, QString>{
+            {Page::Class, "List2"},
+            {Page::Student, "List1"},
+            {Page::Topic, "List4"}}.value(page);
+        const QStringList before = itemsOf(list(listName));
         this->text(input)->setPlainText(typed);
         click(button);
         QCOMPARE(label(status)->text(), text);
-        QCOMPARE(itemsOf(list(page == 1 ? "List2" : page == 2 ? "List1" : "List4")).size(), before.size() + 1);
+        QCOMPARE(itemsOf(list(listName)).size(), before.size() + 1);
     }
 
     // What the status labels say when nothing is sent.
     void nothingToDo_data()
     {
-        QTest::addColumn<int>("page");
+        QTest::addColumn<Page>("page");
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("text");
-        QTest::newRow("no class to add") << 1 << "Text5"
+        QTest::newRow("no class to add") << Page::Class << "Text5"
                                          << "Command10"
                                          << "Label6" << QStringLiteral("没有需要添加的班级！");
         QTest::newRow("no class selected")
-            << 1 << ""
+            << Page::Class << ""
             << "Command9"
             << "Label6" << QStringLiteral("请选择需要删除的班级，然后点击删除按钮！");
-        QTest::newRow("no student to add") << 2 << "Text1"
+        QTest::newRow("no student to add") << Page::Student << "Text1"
                                            << "Command1"
                                            << "Label2" << QStringLiteral("没有需要添加的学生！");
-        QTest::newRow("no student selected") << 2 << ""
+        QTest::newRow("no student selected") << Page::Student << ""
                                              << "Command6"
                                              << "Label2" << QStringLiteral("请选择需要删除的学生");
-        QTest::newRow("no topic to add") << 5 << "Text4"
+        QTest::newRow("no topic to add") << Page::Topic << "Text4"
                                          << "Command26"
                                          << "Label34" << QStringLiteral("没有需要添加的课题！");
     }
     void nothingToDo()
     {
-        QFETCH(int, page);
+        QFETCH(Page, page);
         QFETCH(QString, input);
         QFETCH(QString, button);
         QFETCH(QString, status);
         QFETCH(QString, text);
         showPage(page);
-        if (page == 2)
+        if (page == Page::Student)
             choose("Combo2", "C1");
         if (!input.isEmpty())
             this->text(input)->setPlainText(QStringLiteral("\r\n  \r\n"));
@@ -153,7 +163,7 @@ private slots:
 
     void studentsAddSelectRemoveRename()
     {
-        showPage(2);
+        showPage(Page::Student);
         QVERIFY(!button("Command1")->isEnabled());
         QCOMPARE(combo("Combo2")->currentText(), QStringLiteral("班级"));
         choose("Combo2", "C1");
@@ -203,7 +213,7 @@ private slots:
     {
         QFETCH(QStringList, names);
         QFETCH(QString, message);
-        showPage(2);
+        showPage(Page::Student);
         choose("Combo2", "C1");
         list("List1")->clear();
         list("List1")->addItems(names);
@@ -227,7 +237,7 @@ private slots:
     void import()
     {
         QFETCH(QByteArray, bytes);
-        showPage(2);
+        showPage(Page::Student);
         choose("Combo2", "C2");
         text("Text1")->setPlainText(QStringLiteral("typed"));
         m_prompter.fileNames = {writeImport(bytes)};
@@ -244,7 +254,7 @@ private slots:
 
     void importRefusesAHugeFile()
     {
-        showPage(2);
+        showPage(Page::Student);
         choose("Combo2", "C2");
         m_prompter.fileNames = {writeImport(QByteArray(2 * 1024 * 1024, 'a'))};
         click("Command5");
@@ -256,7 +266,7 @@ private slots:
 
     void importCancelledLeavesTheBoxEmpty()
     {
-        showPage(2);
+        showPage(Page::Student);
         choose("Combo2", "C2");
         text("Text1")->setPlainText(QStringLiteral("typed"));
         click("Command5");
@@ -266,7 +276,7 @@ private slots:
 
     void topicsAddRemoveRename()
     {
-        showPage(5);
+        showPage(Page::Topic);
         text("Text4")->setPlainText(QStringLiteral("作业\r\n实验"));
         click("Command26");
         QCOMPARE(label("Label34")->text(), QStringLiteral("已添加2个课题！"));
@@ -296,31 +306,32 @@ private slots:
     // Names that would split or break a record are refused before anything is sent.
     void badNamesAreRefused_data()
     {
-        QTest::addColumn<int>("page");
+        QTest::addColumn<Page>("page");
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("listName");
-        QTest::newRow("class with bar") << 1 << "Text5"
+        QTest::newRow("class with bar") << Page::Class << "Text5"
                                         << "Command10"
                                         << "List2";
-        QTest::newRow("student with tab") << 2 << "Text1"
+        QTest::newRow("student with tab") << Page::Student << "Text1"
                                           << "Command1"
                                           << "List1";
-        QTest::newRow("topic with bar") << 5 << "Text4"
+        QTest::newRow("topic with bar") << Page::Topic << "Text4"
                                         << "Command26"
                                         << "List4";
     }
     void badNamesAreRefused()
     {
-        QFETCH(int, page);
+        QFETCH(Page, page);
         QFETCH(QString, input);
         QFETCH(QString, button);
         QFETCH(QString, listName);
         showPage(page);
-        if (page == 2)
+        if (page == Page::Student)
             choose("Combo2", "C1");
         const QStringList before = itemsOf(list(listName));
-        text(input)->setPlainText(page == 2 ? QStringLiteral("好\r\n甲\t乙") : QStringLiteral("好\r\nA|B"));
+        text(input)->setPlainText(page == Page::Student ? QStringLiteral("好\r\n甲\t乙")
+                                                        : QStringLiteral("好\r\nA|B"));
         const QString log = m_server.settledLog();
         click(button);
         QCOMPARE(m_prompter.last()->title, QStringLiteral("提示"));
@@ -331,28 +342,28 @@ private slots:
 
     void emptyRenameIsRefused_data()
     {
-        QTest::addColumn<int>("page");
+        QTest::addColumn<Page>("page");
         QTest::addColumn<QString>("listName");
         QTest::addColumn<QString>("newBox");
         QTest::addColumn<QString>("button");
-        QTest::newRow("class") << 1 << "List2"
+        QTest::newRow("class") << Page::Class << "List2"
                                << "Text13"
                                << "Command18";
-        QTest::newRow("student") << 2 << "List1"
+        QTest::newRow("student") << Page::Student << "List1"
                                  << "Text15"
                                  << "Command21";
-        QTest::newRow("topic") << 5 << "List4"
+        QTest::newRow("topic") << Page::Topic << "List4"
                                << "Text2"
                                << "Command25";
     }
     void emptyRenameIsRefused()
     {
-        QFETCH(int, page);
+        QFETCH(Page, page);
         QFETCH(QString, listName);
         QFETCH(QString, newBox);
         QFETCH(QString, button);
         showPage(page);
-        if (page == 2)
+        if (page == Page::Student)
             choose("Combo2", "C1");
         doubleClick(listName, 0);
         edit(newBox)->clear();
@@ -367,7 +378,7 @@ private slots:
     void refusedSaveKeepsItsOwnStatus()
     {
         edit("txtSuperPassword")->setText(QStringLiteral("wrong"));
-        showPage(1);
+        showPage(Page::Class);
         text("Text5")->setPlainText(QStringLiteral("C9"));
         click("Command10");
         const QString reply = label("Label6")->text();
@@ -388,7 +399,7 @@ private slots:
 
     void failedSaveSaysNetwork()
     {
-        showPage(2);
+        showPage(Page::Student);
         choose("Combo2", "C1");
         selectRows("List1", {0});
         m_server.stop();
@@ -421,7 +432,7 @@ private slots:
         if (user != QLatin1String("*"))
             m_login.LoginUser = user;
         edit("txtSuperPassword")->setText(password);
-        showPage(1);
+        showPage(Page::Class);
         text("Text5")->setPlainText(QStringLiteral("C7"));
         selectRows("List2", {0});
         for (const char *action : {"Command10", "Command9"}) {

@@ -21,12 +21,30 @@ public:
     int fills = 0;
 };
 
+ConsolePageId countingId(int i)
+{
+    return ConsolePageId(10 + i);
+}
+
 ConsolePageList countingPages(int count)
 {
     ConsolePageList pages;
     for (int i = 0; i < count; ++i)
-        pages.append({10 + i, QStringLiteral("页面%1").arg(i), makeConsolePage<CountingPage>});
+        pages.append({countingId(i), QStringLiteral("页面%1").arg(i), makeConsolePage<CountingPage>});
     return pages;
+}
+
+// The page buttons as they stand: rows top to bottom, each "objectName=caption" left to right.
+QList<QStringList> buttonRows(const QWidget *dialog)
+{
+    QMap<int, QMap<int, QString>> byTopThenLeft;
+    for (const auto *b : dialog->findChildren<QPushButton *>())
+        if (b->objectName().startsWith(u"Cmd_manage_"))
+            byTopThenLeft[b->y()][b->x()] = b->objectName() + u'=' + b->text();
+    QList<QStringList> rows;
+    for (const auto &row : std::as_const(byTopThenLeft))
+        rows.append(row.values());
+    return rows;
 }
 
 const QRect kReturnButton(9240, 4680, 1215, 495);
@@ -86,34 +104,62 @@ private slots:
         QCOMPARE(layout.extraHeight, 0);
     }
 
-    // The buttons of the console's own pages, left to right.
+    // The buttons of the console's own pages: one row, left to right.
     void ownPagesInButtonOrder()
     {
         auto dialog = open(consolePages());
         QVERIFY(dialog);
-        QList<QPushButton *> row;
-        for (auto *b : dialog->findChildren<QPushButton *>())
-            if (b->objectName().startsWith(u"Cmd_manage_"))
-                row.append(b);
-        std::sort(row.begin(), row.end(), [](auto *a, auto *b) { return a->x() < b->x(); });
-        QStringList shown;
-        for (auto *b : row)
-            shown.append(b->objectName() + u'=' + b->text());
-        QCOMPARE(shown, QStringList({u"Cmd_manage_0=个人信息"_qs, u"Cmd_manage_1=班级管理"_qs, u"Cmd_manage_2=学生管理"_qs,
-                                     u"Cmd_manage_5=课题管理"_qs, u"Cmd_manage_6=评分标准"_qs, u"Cmd_manage_3=计分管理"_qs,
-                                     u"Cmd_manage_4=快捷方式"_qs}));
+        QCOMPARE(buttonRows(dialog.get()),
+                 QList<QStringList>(
+                     {{u"Cmd_manage_0=个人信息"_qs, u"Cmd_manage_1=班级管理"_qs, u"Cmd_manage_2=学生管理"_qs,
+                       u"Cmd_manage_5=课题管理"_qs, u"Cmd_manage_6=评分标准"_qs, u"Cmd_manage_3=计分管理"_qs,
+                       u"Cmd_manage_4=快捷方式"_qs}}));
     }
 
-    // Nine pages: every button visible inside the window, none over another or "返回", and
-    // each shows (and fills) its own page.
-    void ninePages()
+    // Tests and outside checks find a control by its name anywhere in the console: a page's
+    // control never takes a name another page (or the console) already has.
+    void everyControlNamedOnce()
     {
-        auto dialog = open(countingPages(9));
+        auto dialog = open(consolePages());
         QVERIFY(dialog);
+        QStringList seen, twice;
+        for (const auto *w : dialog->findChildren<QWidget *>()) {
+            const QString name = w->objectName();
+            if (name.isEmpty() || name.startsWith(u"qt_"))
+                continue;
+            if (seen.contains(name))
+                twice.append(name);
+            seen.append(name);
+        }
+        QVERIFY2(twice.isEmpty(), qPrintable(twice.join(u' ')));
+    }
+
+    // More pages than one row holds: even rows in button order, every button visible inside
+    // the window, none over another or "返回", and each shows (and fills) its own page.
+    void pagesBeyondOneRow_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QList<int>>("rowSizes");
+        QTest::newRow("eight") << 8 << QList<int>{4, 4};
+        QTest::newRow("nine") << 9 << QList<int>{5, 4};
+    }
+    void pagesBeyondOneRow()
+    {
+        QFETCH(int, count);
+        QFETCH(QList<int>, rowSizes);
+        auto dialog = open(countingPages(count));
+        QVERIFY(dialog);
+        QList<QStringList> expected;
+        for (int i = 0; const int size : rowSizes) {
+            expected.append(QStringList());
+            for (const int end = i + size; i < end; ++i)
+                expected.last().append(buttonObjectName(countingId(i)) + QStringLiteral("=页面%1").arg(i));
+        }
+        QCOMPARE(buttonRows(dialog.get()), expected);
         auto *back = child<QPushButton>(dialog.get(), "OKButton");
         QList<QPushButton *> buttons;
-        for (int i = 0; i < 9; ++i) {
-            auto *b = child<QPushButton>(dialog.get(), QStringLiteral("Cmd_manage_%1").arg(10 + i));
+        for (int i = 0; i < count; ++i) {
+            auto *b = child<QPushButton>(dialog.get(), buttonObjectName(countingId(i)));
             QVERIFY(b->isVisible());
             QVERIFY(dialog->rect().contains(b->geometry()));
             QVERIFY(!b->geometry().intersects(back->geometry()));
@@ -122,18 +168,18 @@ private slots:
             QVERIFY(b->fontMetrics().horizontalAdvance(b->text()) < b->width());
             buttons.append(b);
         }
-        for (int i = 0; i < 9; ++i) {
+        for (int i = 0; i < count; ++i) {
             QTest::mouseClick(buttons[i], Qt::LeftButton);
-            for (int j = 0; j < 9; ++j) {
-                auto *page = child<CountingPage>(dialog.get(), QStringLiteral("Frame_manage_%1").arg(10 + j));
+            for (int j = 0; j < count; ++j) {
+                auto *page = child<CountingPage>(dialog.get(), pageObjectName(countingId(j)));
                 QCOMPARE(page->isVisible(), i == j);
                 QCOMPARE(page->fills, j <= i ? 1 : 0);
             }
         }
         if (const QString dir = qEnvironmentVariable("CORVANTA_SCREENSHOT_DIR"); !dir.isEmpty())
-            dialog->grab().save(dir + QStringLiteral("/console_nine_pages.png"));
+            dialog->grab().save(dir + QStringLiteral("/console_%1_pages.png").arg(count));
         // A page asking to be shown again is filled again.
-        auto *first = child<CountingPage>(dialog.get(), "Frame_manage_10");
+        auto *first = child<CountingPage>(dialog.get(), pageObjectName(countingId(0)));
         first->askToBeShown();
         QVERIFY(first->isVisible());
         QCOMPARE(first->fills, 2);

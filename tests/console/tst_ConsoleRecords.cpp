@@ -32,7 +32,7 @@ private slots:
 
     void settingsReadAndChange()
     {
-        showPage(0);
+        showPage(Page::Teacher);
         QCOMPARE(edit("Text6")->text(), QStringLiteral("王老师"));
         QCOMPARE(edit("Text7")->text(), m_account);
         QCOMPARE(edit("Text11")->text(), QStringLiteral("wang@example.org"));
@@ -53,7 +53,7 @@ private slots:
                  QByteArray("Success!"));
         QCOMPARE(m_login.LoginDigest, Md5Hex(QStringLiteral("new-login")));
         edit("Text6")->clear();
-        showPage(0);
+        showPage(Page::Teacher);
         QCOMPARE(edit("Text6")->text(), QStringLiteral("王老师"));
         QCOMPARE(edit("Text11")->text(), QStringLiteral("new@example.org"));
         QVERIFY(m_server.setClasses(m_account, QStringLiteral("new-oper"), {"C1"}));
@@ -66,7 +66,7 @@ private slots:
 
     void enterSendsTheSettingsChange()
     {
-        showPage(0);
+        showPage(Page::Teacher);
         edit("Text8")->setFocus();
         QTest::keyClick(edit("Text8"), Qt::Key_Return);
         QCOMPARE(lastMessage(), QStringLiteral("警告|原操作密码必须填写！|48"));
@@ -74,7 +74,7 @@ private slots:
 
     void settingsRefusals()
     {
-        showPage(0);
+        showPage(Page::Teacher);
         edit("Text8")->setText(QStringLiteral("   "));
         click("Command13");
         QCOMPARE(lastMessage(), QStringLiteral("警告|原操作密码必须填写！|48"));
@@ -87,7 +87,7 @@ private slots:
         // Without the teacher's information nothing can be changed.
         m_login.LoginDigest = Md5Hex(QStringLiteral("not it"));
         edit("Text6")->clear();
-        showPage(0);
+        showPage(Page::Teacher);
         QVERIFY(edit("Text6")->text().isEmpty());
         click("Command13");
         QCOMPARE(lastMessage(), QStringLiteral("错误|无法获取教师信息，暂时无法修改密码！|16"));
@@ -95,7 +95,7 @@ private slots:
 
     void scalesNewEditDelete()
     {
-        showPage(6);
+        showPage(Page::Scale);
         QCOMPARE(combo("Combo3")->currentText(), QStringLiteral("课题"));
         QVERIFY(!button("Command37")->isEnabled());
         choose("Combo3", QStringLiteral("课堂提问"));
@@ -157,7 +157,7 @@ private slots:
 
     void newScalesNeedSomething()
     {
-        showPage(6);
+        showPage(Page::Scale);
         choose("Combo3", QStringLiteral("课堂提问"));
         click("Command37");
         edit("txtNewScale_1")->setText(QStringLiteral("  "));
@@ -171,7 +171,7 @@ private slots:
     // A refused delete shows the scales again as the server still has them.
     void refusedScaleDeleteComesBack()
     {
-        showPage(6);
+        showPage(Page::Scale);
         choose("Combo3", QStringLiteral("课堂提问"));
         const QStringList before = itemsOf(list("List5"));
         edit("txtSuperPassword")->setText(QStringLiteral("wrong"));
@@ -218,7 +218,7 @@ private slots:
         });
         QVERIFY(m_server.upload(m_account, kOperation, QStringLiteral("课堂提问"),
                                 {QStringLiteral("C1\t张三\t5分\t") + time + u'\t'}));
-        showPage(3);
+        showPage(Page::Score);
         choose("Combo1", "C1");
         QCOMPARE(list("List3")->count(), 1);
         const QString line = list("List3")->item(0)->text();
@@ -243,7 +243,7 @@ private slots:
     void scoresCorrectAndDelete()
     {
         uploadScores();
-        showPage(3);
+        showPage(Page::Score);
         QCOMPARE(combo("Combo1")->currentText(), QStringLiteral("班级"));
         choose("Combo1", "C1");
         const QStringList lines = serverScores("C1");
@@ -283,7 +283,7 @@ private slots:
     void failedScoreDeleteComesBack()
     {
         uploadScores();
-        showPage(3);
+        showPage(Page::Score);
         choose("Combo1", "C1");
         const QStringList before = itemsOf(list("List3"));
         selectRows("List3", {1});
@@ -301,7 +301,7 @@ private slots:
         // A fresh account: neither folder exists yet.
         const console::ShortcutFolders folders = shortcutFolders();
         QVERIFY(!QFileInfo::exists(folders.applications));
-        showPage(4);
+        showPage(Page::Shortcut);
         click("Command11");
         for (int kind = 0; kind < 3; ++kind) {
             QVERIFY(find<QCheckBox>(QStringLiteral("ChkShortCut_%1").arg(kind))->isChecked());
@@ -328,7 +328,7 @@ private slots:
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("[Desktop Entry]\nExec=/old/place\n");
         old.close();
-        showPage(4);
+        showPage(Page::Shortcut);
         QVERIFY(find<QCheckBox>("ChkShortCut_0")->isChecked());
         QVERIFY(!find<QCheckBox>("ChkShortCut_2")->isChecked());
         QVERIFY(old.open(QIODevice::ReadOnly));
@@ -342,7 +342,7 @@ private slots:
         QFile blocker(shortcutFolders().applications);
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        showPage(4);
+        showPage(Page::Shortcut);
         find<QCheckBox>("ChkShortCut_2")->click();
         QVERIFY(!find<QCheckBox>("ChkShortCut_2")->isChecked());
         QCOMPARE(m_prompter.last()->title, QStringLiteral("提示"));
@@ -368,7 +368,7 @@ private slots:
         closeConsoleKeepingRig();
         m_dialog = std::make_unique<Dialog>(context(), shortcutFolders());
         m_dialog->show();
-        showPage(1);
+        showPage(Page::Class);
         selectRows("List2", {0});
         bool okEnabled = true, pageEnabled = true, closedWhileWaiting = false;
         int requestsMeanwhile = -1;

@@ -1,6 +1,6 @@
 #include "console/ConsoleSteps.h"
 #include "core/TextCodec.h"
-#include "net/ConsolePages.h"
+#include "net/ConsoleRequests.h"
 #include "net/OutgoingText.h"
 
 #include <QTest>

@@ -28,48 +28,48 @@ private slots:
     // where the page's list came from, and nothing is sent for it.
     void listGoesOnlyToItsOwnSource_data()
     {
-        QTest::addColumn<int>("page");
+        QTest::addColumn<Page>("page");
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("kind");
-        QTest::newRow("students: add") << 2 << "Combo2"
+        QTest::newRow("students: add") << Page::Student << "Combo2"
                                        << "C1"
                                        << "C2"
                                        << "Command1"
                                        << "班级";
-        QTest::newRow("students: save") << 2 << "Combo2"
+        QTest::newRow("students: save") << Page::Student << "Combo2"
                                         << "C1"
                                         << "C2"
                                         << "Command8"
                                         << "班级";
-        QTest::newRow("students: remove") << 2 << "Combo2"
+        QTest::newRow("students: remove") << Page::Student << "Combo2"
                                           << "C1"
                                           << "C2"
                                           << "Command6"
                                           << "班级";
-        QTest::newRow("students: rename") << 2 << "Combo2"
+        QTest::newRow("students: rename") << Page::Student << "Combo2"
                                           << "C1"
                                           << "C2"
                                           << "Command21"
                                           << "班级";
-        QTest::newRow("scores: delete") << 3 << "Combo1"
+        QTest::newRow("scores: delete") << Page::Score << "Combo1"
                                         << "C1"
                                         << "C2"
                                         << "Command7"
                                         << "班级";
-        QTest::newRow("scores: remove") << 3 << "Combo1"
+        QTest::newRow("scores: remove") << Page::Score << "Combo1"
                                         << "C1"
                                         << "C2"
                                         << "Command15"
                                         << "班级";
-        QTest::newRow("scales: delete") << 6 << "Combo3"
+        QTest::newRow("scales: delete") << Page::Scale << "Combo3"
                                         << "课堂提问"
                                         << "课堂"
                                         << "Command31"
                                         << "课题";
-        QTest::newRow("scales: remove") << 6 << "Combo3"
+        QTest::newRow("scales: remove") << Page::Scale << "Combo3"
                                         << "课堂提问"
                                         << "课堂"
                                         << "Command32"
@@ -77,7 +77,7 @@ private slots:
     }
     void listGoesOnlyToItsOwnSource()
     {
-        QFETCH(int, page);
+        QFETCH(Page, page);
         QFETCH(QString, box);
         QFETCH(QString, chosen);
         QFETCH(QString, typed);
@@ -88,10 +88,10 @@ private slots:
         if (action == QLatin1String("Command21")) {
             doubleClick("List1", 0); // the rename frame
             edit("Text15")->setText(QStringLiteral("赵七"));
-        } else if (page == 2) {
+        } else if (page == Page::Student) {
             text("Text1")->setPlainText(QStringLiteral("赵六"));
             selectRows("List1", {0});
-        } else if (page == 6) {
+        } else if (page == Page::Scale) {
             selectRows("List5", {0});
         }
         const QStringList c1 = serverStudents("C1"), c2 = serverStudents("C2");
@@ -112,7 +112,7 @@ private slots:
     // lists read from it close until a fetch succeeds: an old list is never sent back.
     void staleRecordFileClosesListEditing()
     {
-        showPage(1);
+        showPage(Page::Class);
         m_link->setMaxReplyBytes(64); // "Success!" comes through, the record file does not
         text("Text5")->setPlainText(QStringLiteral("C3"));
         click("Command10");
@@ -122,19 +122,19 @@ private slots:
         QVERIFY(!m_session.recordsFresh());
 
         // Shown again, the page still has only the old file: it shows it, closed.
-        showPage(1);
+        showPage(Page::Class);
         QCOMPARE(itemsOf(list("List2")), (QStringList{"C1", "C2"}));
         for (const char *name : {"Command9", "Command10", "Command4"})
             QVERIFY2(!button(QLatin1String(name))->isEnabled(), name);
         text("Text5")->setPlainText(QStringLiteral("C4"));
         click("Command10");
         QCOMPARE(serverRecords().classNames(), (QStringList{"C1", "C2", "C3"}));
-        showPage(5);
+        showPage(Page::Topic);
         QVERIFY(!button("Command26")->isEnabled());
 
         // Once the file comes, the page opens with the server's list.
         m_link->setMaxReplyBytes(64 * 1024 * 1024);
-        showPage(1);
+        showPage(Page::Class);
         QCOMPARE(itemsOf(list("List2")), (QStringList{"C1", "C2", "C3"}));
         QVERIFY(button("Command10")->isEnabled());
         click("Command10");
@@ -146,7 +146,7 @@ private slots:
     void refusedLoginStopsReading()
     {
         m_login.LoginDigest = Md5Hex(QStringLiteral("changed elsewhere"));
-        showPage(3);
+        showPage(Page::Score);
         choose("Combo1", "C1");
         QCOMPARE(list("List3")->count(), 0);
         QCOMPARE(m_prompter.shown.size(), 1);
@@ -160,17 +160,17 @@ private slots:
             choose("Combo1", "C2");
             QCOMPARE(list("List3")->count(), 0);
         }
-        showPage(6);
+        showPage(Page::Scale);
         choose("Combo3", QStringLiteral("课堂提问"));
         QCOMPARE(list("List5")->count(), 0);
-        showPage(0);
+        showPage(Page::Teacher);
         QCOMPARE(lastMessage(), QStringLiteral("提示|") + Session::kLoginAgain + QStringLiteral("|48"));
         QCOMPARE(m_server.settledLog(), log);
         QVERIFY(loginStillAccepted());
 
         // A new login reads again.
         m_session.logInOnline(m_account, Md5Hex(kLogin));
-        showPage(3);
+        showPage(Page::Score);
         choose("Combo1", "C1");
         QCOMPARE(itemsOf(list("List3")), serverScores("C1"));
     }
@@ -178,7 +178,7 @@ private slots:
     // After a new operation password is set on the teacher page, every change uses it.
     void newOperationPasswordIsUsedFromThenOn()
     {
-        showPage(0);
+        showPage(Page::Teacher);
         edit("Text8")->setText(kOperation);
         edit("Text10")->setText(QStringLiteral("new-oper"));
         click("Command13");
@@ -186,7 +186,7 @@ private slots:
         QCOMPARE(edit("txtSuperPassword")->text(), QStringLiteral("new-oper"));
         QCOMPARE(m_session.operationPassword(), QStringLiteral("new-oper"));
 
-        showPage(1);
+        showPage(Page::Class);
         text("Text5")->setPlainText(QStringLiteral("C5"));
         click("Command10");
         QCOMPARE(lastMessage(), QStringLiteral("成功|操作成功！|64"));
@@ -196,48 +196,48 @@ private slots:
     // What the server could not keep as typed is refused before anything is sent.
     void unsendableTextsAreRefused_data()
     {
-        QTest::addColumn<int>("page");
+        QTest::addColumn<Page>("page");
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("problem");
         const QString rare = QStringLiteral("李䶮"), long51 = QString(51, u'班');
-        QTest::newRow("class") << 1 << "Text5" << rare << "Command10"
+        QTest::newRow("class") << Page::Class << "Text5" << rare << "Command10"
                                << "䶮";
-        QTest::newRow("class, too long") << 1 << "Text5" << long51 << "Command10"
+        QTest::newRow("class, too long") << Page::Class << "Text5" << long51 << "Command10"
                                          << "超过50个字";
-        QTest::newRow("class rename") << 1 << "Text13" << rare << "Command18"
+        QTest::newRow("class rename") << Page::Class << "Text13" << rare << "Command18"
                                       << "䶮";
-        QTest::newRow("student") << 2 << "Text1" << rare << "Command1"
+        QTest::newRow("student") << Page::Student << "Text1" << rare << "Command1"
                                  << "䶮";
-        QTest::newRow("student rename") << 2 << "Text15" << rare << "Command21"
+        QTest::newRow("student rename") << Page::Student << "Text15" << rare << "Command21"
                                         << "䶮";
-        QTest::newRow("topic") << 5 << "Text4" << rare << "Command26"
+        QTest::newRow("topic") << Page::Topic << "Text4" << rare << "Command26"
                                << "䶮";
-        QTest::newRow("topic rename") << 5 << "Text2" << rare << "Command25"
+        QTest::newRow("topic rename") << Page::Topic << "Text2" << rare << "Command25"
                                       << "䶮";
-        QTest::newRow("new scale") << 6 << "txtNewScale_0" << rare << "Command35"
+        QTest::newRow("new scale") << Page::Scale << "txtNewScale_0" << rare << "Command35"
                                    << "䶮";
-        QTest::newRow("scale edit") << 6 << "Text26" << rare << "Command29"
+        QTest::newRow("scale edit") << Page::Scale << "Text26" << rare << "Command29"
                                     << "䶮";
-        QTest::newRow("scale, too long") << 6 << "Text26" << QString(201, u'好') << "Command29"
+        QTest::newRow("scale, too long") << Page::Scale << "Text26" << QString(201, u'好') << "Command29"
                                          << "超过200个字";
     }
     void unsendableTextsAreRefused()
     {
-        QFETCH(int, page);
+        QFETCH(Page, page);
         QFETCH(QString, box);
         QFETCH(QString, value);
         QFETCH(QString, action);
         QFETCH(QString, problem);
         showPage(page);
         QListWidget *rows = nullptr;
-        if (page == 1) {
+        if (page == Page::Class) {
             rows = list("List2");
-        } else if (page == 2) {
+        } else if (page == Page::Student) {
             choose("Combo2", "C1");
             rows = list("List1");
-        } else if (page == 5) {
+        } else if (page == Page::Topic) {
             rows = list("List4");
         } else {
             choose("Combo3", QStringLiteral("课堂提问"));

@@ -3,15 +3,17 @@
 #include <QDir>
 #include <QFile>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+#include <variant>
 
 using namespace corvanta;
-using Key = Settings::Key;
 
-Q_DECLARE_METATYPE(Settings::Key)
+using AnySetting = std::variant<const Setting<QString> *, const Setting<bool> *>;
+Q_DECLARE_METATYPE(AnySetting)
 
 class TestSettings : public QObject
 {
@@ -31,29 +33,97 @@ private slots:
         Settings::redirectForTests(m_folder->path());
     }
 
-    void keyTable_data()
+    // Each setting's path and default, as the stores of earlier versions have them.
+    void declarations_data()
     {
-        QTest::addColumn<Key>("key");
+        QTest::addColumn<AnySetting>("setting");
         QTest::addColumn<QString>("path");
         QTest::addColumn<QVariant>("defaultValue");
-        QTest::newRow("Username") << Key::Username << "Userinfo/Username" << QVariant(QString());
+        QTest::newRow("Username") << AnySetting(&Settings::Username) << "Userinfo/Username"
+                                  << QVariant(QString());
         QTest::newRow("LastlogUsername")
-            << Key::LastlogUsername << "Userinfo/LastlogUsername" << QVariant(QString());
-        QTest::newRow("ClassroomKeys") << Key::ClassroomKeys << "Classroom/Keys" << QVariant(true);
-        QTest::newRow("ReadNames") << Key::ReadNames << "Classroom/ReadNames" << QVariant(false);
-        QTest::newRow("KeyDraw") << Key::KeyDraw << "Classroom/KeyDraw" << QVariant(QStringLiteral("last"));
-
-        QTest::newRow("ShowWhyChosen") << Key::ShowWhyChosen << "Classroom/ShowWhy" << QVariant(true);
-        QCOMPARE(Settings::KeyCount, 6); // a new key needs a row here
+            << AnySetting(&Settings::LastlogUsername) << "Userinfo/LastlogUsername" << QVariant(QString());
+        QTest::newRow("ClassroomKeys")
+            << AnySetting(&Settings::ClassroomKeys) << "Classroom/Keys" << QVariant(true);
+        QTest::newRow("ReadNames") << AnySetting(&Settings::ReadNames) << "Classroom/ReadNames"
+                                   << QVariant(false);
+        QTest::newRow("KeyDraw") << AnySetting(&Settings::KeyDraw) << "Classroom/KeyDraw"
+                                 << QVariant(QStringLiteral("last"));
+        QTest::newRow("ShowWhyChosen")
+            << AnySetting(&Settings::ShowWhyChosen) << "Classroom/ShowWhy" << QVariant(true);
     }
-    void keyTable()
+    void declarations()
     {
-        QFETCH(Key, key);
+        QFETCH(AnySetting, setting);
         QFETCH(QString, path);
         QFETCH(QVariant, defaultValue);
-        QCOMPARE(Settings::path(key), path);
-        QCOMPARE(Settings::defaultValue(key), defaultValue);
-        QCOMPARE(Settings().value(key), defaultValue);
+        const auto [declaredPath, declaredDefault, fresh] = std::visit(
+            [](const auto *s) {
+                return std::tuple(QString::fromLatin1(s->path), QVariant(s->defaultValue),
+                                  QVariant(Settings().value(*s)));
+            },
+            setting);
+        QCOMPARE(declaredPath, path);
+        QCOMPARE(declaredDefault, defaultValue);
+        QCOMPARE(fresh, defaultValue);
+    }
+
+    // A store as earlier versions wrote it, every setting away from its default: read as it
+    // is, and the same values written now give the same bytes.
+    void storeOfEarlierVersions()
+    {
+        const QByteArray earlier("[Classroom]\nKeyDraw=fair\nKeys=false\nReadNames=true\nShowWhy=false\n\n"
+                                 "[Userinfo]\nLastlogUsername=张老师\nUsername=\"|张老师|a,b;c=d\"\n");
+        QVERIFY(QDir().mkpath(QFileInfo(storeFile()).path()));
+        {
+            QFile file(storeFile());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(earlier);
+        }
+        {
+            const Settings read;
+            QCOMPARE(read.value(Settings::Username), QStringLiteral("|张老师|a,b;c=d"));
+            QCOMPARE(read.value(Settings::LastlogUsername), QStringLiteral("张老师"));
+            QCOMPARE(read.value(Settings::ClassroomKeys), false);
+            QCOMPARE(read.value(Settings::ReadNames), true);
+            QCOMPARE(read.value(Settings::KeyDraw), QStringLiteral("fair"));
+            QCOMPARE(read.value(Settings::ShowWhyChosen), false);
+        }
+        QVERIFY(QFile::remove(storeFile()));
+        {
+            Settings written;
+            written.setValue(Settings::Username, QStringLiteral("|张老师|a,b;c=d"));
+            written.setValue(Settings::LastlogUsername, QStringLiteral("张老师"));
+            written.setValue(Settings::ClassroomKeys, false);
+            written.setValue(Settings::ReadNames, true);
+            written.setValue(Settings::KeyDraw, QStringLiteral("fair"));
+            written.setValue(Settings::ShowWhyChosen, false);
+            QVERIFY(written.sync());
+        }
+        QFile file(storeFile());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), earlier);
+    }
+
+    // Told once per change of a value, not for writing the value it has; watch() gives the
+    // new value.
+    void changesAreTold()
+    {
+        Settings settings;
+        QSignalSpy changed(&settings, &Settings::changed);
+        QList<bool> watched;
+        QObject receiver;
+        settings.watch(Settings::ReadNames, &receiver, [&](bool on) { watched.append(on); });
+        settings.setValue(Settings::ReadNames, false); // the default
+        settings.setValue(Settings::ReadNames, true);
+        settings.setValue(Settings::ReadNames, true);
+        settings.setValue(Settings::KeyDraw, QStringLiteral("fair"));
+        settings.setValue(Settings::ReadNames, false);
+        QStringList paths;
+        for (const QList<QVariant> &signal : std::as_const(changed))
+            paths.append(signal.at(0).toString());
+        QCOMPARE(paths, QStringList({"Classroom/ReadNames", "Classroom/KeyDraw", "Classroom/ReadNames"}));
+        QCOMPARE(watched, QList<bool>({true, false}));
     }
 
     void roundTrip_data()
@@ -78,13 +148,13 @@ private slots:
         QFETCH(QString, last);
         {
             Settings settings;
-            settings.setValue(Key::Username, username);
-            settings.setValue(Key::LastlogUsername, last);
+            settings.setValue(Settings::Username, username);
+            settings.setValue(Settings::LastlogUsername, last);
             QVERIFY(settings.sync());
         }
         QVERIFY(QFile::exists(storeFile()));
-        QCOMPARE(Settings().text(Key::Username), username);
-        QCOMPARE(Settings().text(Key::LastlogUsername), last);
+        QCOMPARE(Settings().value(Settings::Username), username);
+        QCOMPARE(Settings().value(Settings::LastlogUsername), last);
         const QSettings raw(QStringLiteral("Corvanta"), QStringLiteral("Corvanix"));
         QCOMPARE(raw.value("Userinfo/Username").toString(), username);
         QCOMPARE(raw.value("Userinfo/LastlogUsername").toString(), last);
@@ -114,14 +184,14 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(content);
         }
-        QCOMPARE(Settings().flag(Key::ClassroomKeys), keys);
-        QCOMPARE(Settings().flag(Key::ReadNames), readNames);
+        QCOMPARE(Settings().value(Settings::ClassroomKeys), keys);
+        QCOMPARE(Settings().value(Settings::ReadNames), readNames);
         {
             Settings settings;
-            settings.setValue(Key::ReadNames, !readNames);
+            settings.setValue(Settings::ReadNames, !readNames);
             QVERIFY(settings.sync());
         }
-        QCOMPARE(Settings().flag(Key::ReadNames), !readNames);
+        QCOMPARE(Settings().value(Settings::ReadNames), !readNames);
     }
 
     void unreadableStoreCountsAsEmpty_data()
@@ -151,11 +221,11 @@ private slots:
             file.write(content);
         }
         Settings settings;
-        QCOMPARE(settings.text(Key::Username), QString());
-        QCOMPARE(settings.text(Key::LastlogUsername), QString());
+        QCOMPARE(settings.value(Settings::Username), QString());
+        QCOMPARE(settings.value(Settings::LastlogUsername), QString());
 
         // The next login is remembered again, unless nothing can be written there.
-        settings.setValue(Key::Username, QStringLiteral("|N"));
+        settings.setValue(Settings::Username, QStringLiteral("|N"));
         QCOMPARE(settings.sync(), !directory);
         if (!directory) {
             QFile file(storeFile());

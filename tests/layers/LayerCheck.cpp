@@ -30,6 +30,8 @@ Project readProject(const QString &path, QString *error)
         const QStringList f = line.split(u'\t');
         if (f[0] == u"root" && f.size() == 2)
             project.roots.append(f[1]);
+        else if (f[0] == u"include" && f.size() == 2)
+            project.includeDirs.append(QDir::cleanPath(f[1]));
         else if (f[0] == u"target" && f.size() == 3)
             target(f[1]).library = f[2].endsWith(QStringLiteral("_LIBRARY"));
         else if (f[0] == u"source" && f.size() == 3)
@@ -41,6 +43,7 @@ Project readProject(const QString &path, QString *error)
             return {};
         }
     }
+    project.includeDirs.removeDuplicates();
     return project;
 }
 
@@ -82,6 +85,7 @@ QStringList violations(const Project &project, const FileReader &read)
             for (const QString &name : quotedIncludes(*text)) {
                 QStringList candidates{QFileInfo(source).absolutePath()};
                 candidates += project.roots;
+                candidates += project.includeDirs;
                 QString header;
                 for (const QString &dir : std::as_const(candidates)) {
                     const QString path = QDir::cleanPath(dir + u'/' + name);

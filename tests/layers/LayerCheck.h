@@ -23,6 +23,7 @@ struct Target
 struct Project
 {
     QStringList roots; // include roots, searched after the including file's own folder
+    QStringList includeDirs; // folders libraries export, searched after the roots
     QList<Target> targets;
 };
 

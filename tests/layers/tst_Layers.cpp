@@ -7,12 +7,16 @@ using namespace layers;
 
 namespace {
 
-// A made-up project: libraries a, b and c under src, a test under tests.
+// A made-up project: libraries a, b and c under src, store and pages (which links store)
+// under server, each exporting its folder for headers by bare name, a test under tests.
 Project fakeProject(const QStringList &cLinks)
 {
     Project p;
     p.roots = {u"/p/src"_qs, u"/p/server"_qs, u"/p/tests"_qs};
+    p.includeDirs = {u"/p/server/store"_qs, u"/p/server/pages"_qs};
     p.targets = {
+        {u"store"_qs, true, {u"/p/server/store/Store.h"_qs}, {}},
+        {u"pages"_qs, true, {u"/p/server/pages/Routes.h"_qs, u"/p/server/pages/Routes.cpp"_qs}, {u"store"_qs}},
         {u"a"_qs, true, {u"/p/src/a/A.h"_qs, u"/p/src/a/A.cpp"_qs}, {}},
         {u"b"_qs, true, {u"/p/src/b/B.h"_qs}, {}},
         {u"c"_qs, true, {u"/p/src/c/C.h"_qs, u"/p/src/c/C.cpp"_qs}, QSet<QString>(cLinks.begin(), cLinks.end())},
@@ -71,6 +75,14 @@ private slots:
                                                        << true;
         QTest::newRow("the server links no tool transport") << "corvanta_server_lib" << "corvanta_net"
                                                             << false;
+        QTest::newRow("the pages reach the store through the service")
+            << "corvanta_server_pages" << "corvanta_server_store" << true;
+        QTest::newRow("the store links no pages") << "corvanta_server_store" << "corvanta_server_pages" << false;
+        QTest::newRow("HTTP knows no store") << "corvanta_server_http" << "corvanta_server_store" << false;
+        QTest::newRow("the web's HTML knows no service") << "corvanta_server_web" << "corvanta_server_service"
+                                                         << false;
+        QTest::newRow("the service links no front") << "corvanta_server_service" << "corvanta_server_lib"
+                                                    << false;
     }
     void linkClosure()
     {
@@ -113,6 +125,12 @@ private slots:
         QTest::newRow("a generated header") << QStringList{} << "/p/src/c/C.cpp" << "#include \"ui_C.h\"\n"
                                             << "";
         QTest::newRow("commented out") << QStringList{} << "/p/src/c/C.cpp" << "// #include \"b/B.h\"\n" << "";
+        QTest::newRow("a bare name from a linked library's folder")
+            << QStringList{} << "/p/server/pages/Routes.cpp" << "#include \"Routes.h\"\n#include \"Store.h\"\n"
+            << "";
+        QTest::newRow("a bare name from a library above")
+            << QStringList{} << "/p/server/store/Store.h" << "#include \"Routes.h\"\n"
+            << "/p/server/store/Store.h: includes Routes.h of pages, which store does not link";
     }
     void check()
     {
@@ -133,6 +151,26 @@ private slots:
         };
         const QStringList found = violations(project, read);
         QCOMPARE(found, expected.isEmpty() ? QStringList{} : QStringList{expected});
+    }
+
+    // The real server with one line added: a store header that includes a page header.
+    void deliberateBackLink()
+    {
+        QString error;
+        const Project project = readProject(QStringLiteral(CORVANTA_LAYERS_DATA), &error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        const QString store = project.roots.value(1) + QStringLiteral("/store/Store.h");
+        const FileReader disk = diskReader();
+        const FileReader read = [&](const QString &path) {
+            std::optional<QString> text = disk(path);
+            if (path == store && text)
+                text->append(QStringLiteral("#include \"Routes.h\"\n"));
+            return text;
+        };
+        const QStringList found = violations(project, read);
+        QVERIFY2(found.contains(store + QStringLiteral(": includes Routes.h of corvanta_server_pages, which "
+                                                       "corvanta_server_store does not link")),
+                 qPrintable(found.join(u'\n')));
     }
 
     void unreadableData()

@@ -1,6 +1,6 @@
-#include "net/AccountPages.h"
-#include "net/ConsolePages.h"
-#include "net/ScorePages.h"
+#include "net/AccountRequests.h"
+#include "net/ConsoleRequests.h"
+#include "net/ScoreRequests.h"
 
 #include <QTest>
 

@@ -4,7 +4,7 @@
 #include "net/LoginState.h"
 #include "net/RecordCache.h"
 #include "net/RecordFormat.h"
-#include "net/ScorePages.h"
+#include "net/ScoreRequests.h"
 #include "net/ServerLink.h"
 #include "support/TestClock.h"
 

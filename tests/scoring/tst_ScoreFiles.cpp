@@ -7,6 +7,7 @@
 #include "scoring/DailyLog.h"
 #include "scoring/PendingScores.h"
 #include "scoring/ScoreDataFile.h"
+#include "scoring/ScoreRecorder.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 #include "ScoringTestSupport.h"
 #include "support/RawHttpPeer.h"
 
-#include "net/ScorePages.h"
+#include "net/ScoreRequests.h"
 
 #include <QDir>
 #include <QLineEdit>

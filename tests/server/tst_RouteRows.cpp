@@ -1,9 +1,9 @@
 #include "Pages.h"
 #include "Routes.h"
 
-#include "net/AccountPages.h"
-#include "net/ConsolePages.h"
-#include "net/ScorePages.h"
+#include "net/AccountRequests.h"
+#include "net/ConsoleRequests.h"
+#include "net/ScoreRequests.h"
 
 #include <QTest>
 

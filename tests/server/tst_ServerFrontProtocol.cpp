@@ -1,6 +1,7 @@
 // The server's HTTP front through raw sockets against the real binary: the framing and
 // methods it answers, HTTPS to the tool's own transport, and mail kept off the request threads.
 #include "FrontRig.h"
+#include "Gunzip.h"
 
 #include "core/TextCodec.h"
 #include "net/ServerLink.h"
@@ -13,15 +14,102 @@
 #include <QStandardPaths>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QDateTime>
 #include <QTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 using namespace corvanta;
 using namespace corvanta::test::front;
 using corvanta::test::ServerProcess;
 
+namespace {
+
+const QByteArray kCsvTarget = "/score/class.csv?class=%D2%BB%B0%E0"; // 一班 in GBK, as the pages link it
+constexpr int kCsvRows = 6000;                                             // about 800 KB
+
+// The body of a chunked reply in place; false when its last chunk is missing or malformed.
+bool unchunk(QByteArray &body)
+{
+    QByteArray out;
+    qsizetype at = 0;
+    bool whole = false;
+    for (;;) {
+        const qsizetype line = body.indexOf("\r\n", at);
+        bool ok = false;
+        const qsizetype size = line < 0 ? -1 : body.mid(at, line - at).toLongLong(&ok, 16);
+        if (!ok || body.size() < line + 2 + size + 2)
+            break;
+        if (size == 0) {
+            whole = body.mid(line + 2) == "\r\n";
+            break;
+        }
+        out += body.mid(line + 2, size);
+        at = line + 2 + size + 2;
+    }
+    body = out;
+    return whole;
+}
+
+QString csvNote(int i)
+{
+    return QStringLiteral("note %1 ").arg(i) + QString(100, u'n');
+}
+
+QString csvTime(int i)
+{
+    return QDateTime(QDate(2026, 3, 1), QTime(8, 0), Qt::UTC).addSecs(qint64(i) * 60).toString(u"yyyy-MM-dd hh:mm:ss");
+}
+
+// The class CSV of csvClass(), as the file made at once reads.
+QByteArray expectedCsv()
+{
+    QByteArray out = "\xEF\xBB\xBF学生,计分,时间,课题,标准/说明\r\n";
+    for (int i = 0; i < kCsvRows; ++i)
+        out += (i % 2 ? "李四" : "张三") + QByteArray(",3,") + csvTime(i).toUtf8() + ",课堂提问," + csvNote(i).toUtf8() + "\r\n";
+    return out;
+}
+
+} // namespace
+
 class TestServerFrontProtocol : public QObject, public FrontRig
 {
     Q_OBJECT
+
+    QByteArray m_csvCookie;
+
+    // Teacher csv01's class 一班 with kCsvRows scores (二班 beside it); the cookie of a browser
+    // signed in as the teacher. Made once.
+    QByteArray csvClass()
+    {
+        if (!m_csvCookie.isEmpty())
+            return m_csvCookie;
+        if (!m_server.registerTeacher("csv01", "login", "oper") ||
+            !m_server.setClasses("csv01", "oper", {"一班", "二班"}) ||
+            !m_server.setStudents("csv01", "oper", "一班", {"张三", "李四"}) ||
+            !m_server.setStudents("csv01", "oper", "二班", {"王五"}))
+            return {};
+        for (int from = 0; from < kCsvRows; from += 250) {
+            QStringList lines;
+            for (int i = from; i < qMin(kCsvRows, from + 250); ++i)
+                lines.append(QStringList{"一班", i % 2 ? "李四" : "张三", "3", csvTime(i), csvNote(i)}.join(u'\t'));
+            if (m_server.post("/score/index.php", {{"username", "csv01"}, {"password", "oper"}, {"keti", "课堂提问"},
+                                                   {"score", lines.join(u'|')}})
+                    .text() != u"Success!")
+                return {};
+        }
+        auto socket = connectTo(m_server.port());
+        const QByteArray form = "username=csv01&password=login";
+        socket->write("POST /score/ HTTP/1.1\r\nHost: t\r\nOrigin: http://t\r\nContent-Type: application/x-www-form-urlencoded\r\n"
+                      "Content-Length: " +
+                      QByteArray::number(form.size()) + "\r\nConnection: close\r\n\r\n" + form);
+        static const QRegularExpression cookie(QStringLiteral("\r\nSet-Cookie: ([^;\r]*)"),
+                                               QRegularExpression::CaseInsensitiveOption);
+        m_csvCookie = cookie.match(QString::fromLatin1(readAll(*socket, 10000))).captured(1).toLatin1();
+        return m_csvCookie;
+    }
 
 private slots:
     void initTestCase()
@@ -120,6 +208,89 @@ private slots:
         const QByteArray reply = readAll(*socket, 1500, &closed);
         QCOMPARE(statusOf(reply), 200);
         QVERIFY(closed);
+    }
+
+    // A class CSV larger than a batch goes out chunked as it is read (gzipped when asked),
+    // whole to an HTTP/1.0 client (which could not tell a broken-off reply from a complete
+    // one), and as headers alone with the length to HEAD; the same bytes every way.
+    void streamedCsv_data()
+    {
+        QTest::addColumn<QByteArray>("method");
+        QTest::addColumn<QByteArray>("version");
+        QTest::addColumn<QByteArray>("accept");
+        QTest::newRow("HTTP/1.1") << QByteArray("GET") << QByteArray("HTTP/1.1") << QByteArray("identity");
+        QTest::newRow("HTTP/1.1, gzip") << QByteArray("GET") << QByteArray("HTTP/1.1") << QByteArray("gzip");
+        QTest::newRow("HTTP/1.0") << QByteArray("GET") << QByteArray("HTTP/1.0") << QByteArray("identity");
+        QTest::newRow("HEAD") << QByteArray("HEAD") << QByteArray("HTTP/1.1") << QByteArray("gzip");
+    }
+    void streamedCsv()
+    {
+        QFETCH(QByteArray, method);
+        QFETCH(QByteArray, version);
+        QFETCH(QByteArray, accept);
+        const QByteArray cookie = csvClass();
+        QVERIFY(!cookie.isEmpty());
+        auto socket = connectTo(m_server.port());
+        socket->write(method + ' ' + kCsvTarget + ' ' + version + "\r\nHost: t\r\nCookie: " + cookie +
+                      "\r\nAccept-Encoding: " + accept + "\r\nConnection: close\r\n\r\n");
+        bool closed = false;
+        const QByteArray reply = readAll(*socket, 60000, &closed);
+        QVERIFY(closed);
+        QCOMPARE(statusOf(reply), 200);
+        const qsizetype end = reply.indexOf("\r\n\r\n");
+        const QByteArray head = reply.left(end).toLower();
+        QVERIFY2(head.contains("\r\ncontent-type: text/csv; charset=utf-8"), head.constData());
+        QVERIFY(head.contains("\r\ncontent-disposition: attachment; filename="));
+        QByteArray body = reply.mid(end + 4);
+        if (method == "HEAD") { // the whole body's length, and no byte of it
+            QVERIFY(body.isEmpty());
+            QVERIFY(head.contains("\r\ncontent-length: "));
+            return;
+        }
+        const bool chunked = version == "HTTP/1.1";
+        QCOMPARE(head.contains("\r\ntransfer-encoding: chunked"), chunked);
+        if (chunked)
+            QVERIFY(unchunk(body));
+        if (accept == "gzip") {
+            QVERIFY(head.contains("\r\ncontent-encoding: gzip"));
+            body = test::gunzip(body);
+        }
+        QCOMPARE(body.size(), expectedCsv().size());
+        QCOMPARE(body, expectedCsv());
+    }
+
+    // A change of the teacher's data while a slow client takes the CSV breaks the reply off:
+    // no last chunk, so the client cannot take the part for the whole.
+    void streamedCsvBrokenOff()
+    {
+        const QByteArray cookie = csvClass();
+        QVERIFY(!cookie.isEmpty());
+        // A small receive buffer: the server must wait for the client long before the end.
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        const int small = 4096;
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        sockaddr_in to = {};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(quint16(m_server.port()));
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        QCOMPARE(::connect(fd, reinterpret_cast<sockaddr *>(&to), sizeof to), 0);
+        QTcpSocket socket;
+        socket.setReadBufferSize(small);
+        QVERIFY(socket.setSocketDescriptor(fd));
+        socket.write("GET " + kCsvTarget + " HTTP/1.1\r\nHost: t\r\nCookie: " + cookie + "\r\n\r\n");
+        QVERIFY(socket.waitForReadyRead(20000));
+        QVERIFY(m_server.post("/score/index.php", {{"username", "csv01"}, {"password", "oper"}, {"keti", "课堂提问"},
+                                                   {"score", "二班\t王五\t1\t2026-02-01 08:00:00\t"}})
+                    .text() == u"Success!");
+        socket.setReadBufferSize(0);
+        bool closed = false;
+        QByteArray reply = socket.readAll() + readAll(socket, 20000, &closed);
+        QVERIFY(closed);
+        QCOMPARE(statusOf(reply), 200);
+        QByteArray body = reply.mid(reply.indexOf("\r\n\r\n") + 4);
+        QVERIFY(!unchunk(body));
+        QVERIFY(body.size() < expectedCsv().size());
+        QTRY_VERIFY_WITH_TIMEOUT(m_server.serverLog().contains(u"error: broken off: the teacher's data changed"), 5000);
     }
 
     void upgradeAnsweredOnce()

@@ -348,6 +348,8 @@ private slots:
             QVERIFY2(empty("splitRows"), where);
             QVERIFY2(empty("smallTargets"), where);
             QVERIFY2(empty("pastEdge"), where);
+            QVERIFY2(empty("smallChartText"), where);
+            QVERIFY2(empty("chartTextOverlaps"), where);
             QVERIFY2(p["sideways"].toInt() <= 0, where);
             // The class page: "跳到…" links first, each reaching its place; a name is one tab stop
             // per row, the charts none.

@@ -4,6 +4,10 @@
 #include "WebPagesRig.h"
 
 #include "ReplyGzip.h"
+#include "Routes.h"
+#include "WebReport.h"
+
+#include "net/Wire.h"
 
 using namespace corvanta;
 using namespace corvanta::server;
@@ -18,6 +22,23 @@ using corvanta::test::textOf;
 using corvanta::test::WebRig;
 
 using namespace corvanta::test::webpages;
+
+// Teacher t01's class kClass with `rows` scores of four students (names a spreadsheet would
+// misread among them), three at each time, taking the notes in turn; the teacher's id.
+qint64 fillScores(WebRig &rig, int rows, const QStringList &notes)
+{
+    const QStringList students = {"张三", "O\"Neil, Jr", "=SUM(A1)", "李四"};
+    if (!rig.addTeacher() || !rig.setClasses("t01", {kClass}) || !rig.setStudents("t01", kClass, students))
+        return 0;
+    const qint64 teacher = rig.store->teacherByAccount("t01")->id;
+    const qint64 start = DateTextToSeconds(QStringLiteral("2026-03-01 08:00:00"));
+    QList<ScoreRecord> records;
+    for (int i = 0; i < rows; ++i)
+        records.append({0, kClass, students[i % 4], double(i % 11) / 2 - 1, start + (i / 3) * 60,
+                        i % 2 ? QStringLiteral("课堂提问") : QStringLiteral("+1 课"), notes[i % notes.size()]});
+    rig.store->addScores(teacher, records, 0);
+    return teacher;
+}
 
 class TestWebPages : public QObject
 {
@@ -299,6 +320,73 @@ private slots:
         const PageReply r = rig.page("/score/class.csv", {{"class", className}}, rig.cookieFor());
         QCOMPARE(headerOf(r, "Content-Disposition"), disposition);
         QCOMPARE(r.body, QByteArray("\xEF\xBB\xBF学生,计分,时间,课题,标准/说明\r\n"));
+    }
+
+    // A class's CSV goes out a batch of 500 scores at a time as the client takes it, gzipped
+    // or not: the same bytes as the file made at once, whatever its texts, and equal score
+    // times across a batch's end.
+    void streamedCsv_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QStringList>("notes"); // the rows take them in turn
+        const QStringList tricky = {"说\"好\"", "a, b", "两\r\n行", "=cmd", "", "+1", "-2", "@x", "\t制表"};
+        QTest::newRow("empty class") << 0 << QStringList{""};
+        QTest::newRow("one row") << 1 << QStringList{"=cmd"};
+        QTest::newRow("quotes, commas, line breaks, formulas") << 9 << tricky;
+        QTest::newRow("one whole batch") << 500 << tricky;
+        QTest::newRow("a batch and one") << 501 << QStringList{"x"};
+        QTest::newRow("many batches") << 2345 << tricky;
+    }
+    void streamedCsv()
+    {
+        QFETCH(int, rows);
+        QFETCH(QStringList, notes);
+        WebRig rig;
+        const qint64 teacher = fillScores(rig, rows, notes);
+        const QByteArray expected = web_report::scoresCsv(*rig.store->scoresOfClass(teacher, kClass));
+        QCOMPARE(expected.count("\r\n") - expected.count("两\r\n行"), rows + 1);
+        for (const bool packed : {false, true}) {
+            PageRequest request = test::getRequest("/score/class.csv", {{"class", kClass}});
+            request.headers = {{"Cookie", rig.cookieFor()}, {"Accept-Encoding", packed ? "gzip" : "identity"}};
+            PageReply reply = runAdmitted(rig.service, admit(rig.service, request), request);
+            QCOMPARE(bool(reply.source), rows > 500);
+            compressForClient(request, reply);
+            QByteArray sent = reply.body;
+            int pieces = 0;
+            for (QByteArray piece; reply.source && !(piece = reply.source->next()).isEmpty(); ++pieces)
+                sent += piece;
+            if (!packed)
+                QCOMPARE(pieces, qMax(0, (rows - 1) / 500));
+            QCOMPARE(headerOf(reply, "Content-Encoding").isEmpty(), !packed || expected.size() < 1024);
+            QCOMPARE(headerOf(reply, "Content-Encoding").isEmpty() ? sent : gunzip(sent), expected);
+            QVERIFY(headerOf(reply, "Content-Disposition").startsWith("attachment; filename="));
+        }
+    }
+
+    // A change of the teacher's data while a download goes on breaks it off: the rows sent
+    // would not belong with the rest.
+    void csvBrokenOffByAChange_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<Fields>("change");
+        QTest::newRow("a new score") << "/score/index.php"
+                                     << Fields{{"keti", "课堂提问"}, {"score", "一班\t张三\t5\t2026-01-01 08:00:00\t"}};
+        QTest::newRow("the class gone") << "/score/setclass.php" << Fields{{"class", "二班"}};
+    }
+    void csvBrokenOffByAChange()
+    {
+        QFETCH(QString, path);
+        QFETCH(Fields, change);
+        WebRig rig;
+        fillScores(rig, 1200, {""});
+        const PageRequest request = test::getRequest("/score/class.csv", {{"class", kClass}});
+        PageRequest signedIn = request;
+        signedIn.headers = {{"Cookie", rig.cookieFor()}};
+        PageReply reply = runAdmitted(rig.service, admit(rig.service, signedIn), signedIn);
+        QVERIFY(reply.source);
+        QVERIFY(!reply.source->next().isEmpty());
+        QCOMPARE(textOf(rig.postAs("t01", path, change)), QStringLiteral("Success!"));
+        QVERIFY_THROWS_EXCEPTION(StoreError, reply.source->next());
     }
 
     // Names, topics and notes are shown as text wherever they appear.

@@ -60,6 +60,66 @@ private slots:
         QVERIFY(none.contains(u"还没有计分记录") && !none.contains(u"<svg"));
     }
 
+    // The sheet a parent takes home: the group only where the class has groups; the day chart
+    // from zero to the full mark (lower for a negative mean), its ticks dated and its axes titled.
+    void studentChart_data()
+    {
+        QTest::addColumn<bool>("grouped");
+        QTest::addColumn<bool>("history");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("figureHeads");
+        QTest::addColumn<QStringList>("scale");
+        QTest::addColumn<QStringList>("ticks");
+        const QStringList withGroup = {"班级", "组", "被点次数", "平均分", "班级平均分", "最近计分"};
+        QStringList noGroup = withGroup;
+        noGroup.removeAt(1);
+        const QStringList full = {"0", "1", "2", "3", "4", "5"};
+        QTest::newRow("groups, a day each") << true << false << "张三" << withGroup << full
+                                            << QStringList{"3月1日", "3月2日", "3月3日"};
+        QTest::newRow("no groups") << false << false << "张三" << noGroup << full
+                                   << QStringList{"3月1日", "3月2日", "3月3日"};
+        QTest::newRow("a negative mean") << true << false << "王五" << withGroup << (QStringList{"-1"} + full)
+                                         << QStringList{"3月4日"};
+        // The class's mean of 2026-03-04 is 王五's -1.
+        QTest::newRow("five months: every second month") << true << true << "张三" << withGroup
+                                                         << (QStringList{"-1"} + full)
+                                                         << QStringList{"3月", "5月", "7月"};
+    }
+    void studentChart()
+    {
+        QFETCH(bool, grouped);
+        QFETCH(bool, history);
+        QFETCH(QString, name);
+        QFETCH(QStringList, figureHeads);
+        QFETCH(QStringList, scale);
+        QFETCH(QStringList, ticks);
+        WebRig rig;
+        history ? fillHistory(rig) : fillClass(rig);
+        if (!grouped) {
+            const qint64 id = rig.store->teacherByAccount("t01")->id;
+            QCOMPARE(rig.store->setGroups(id, kClass, {{"张三", 0}, {"李四", 0}, {"王五", 0}}), StoreResult::Done);
+        }
+        const QString html = studentHtml(rig, rig.cookieFor(), name);
+        static const QRegularExpression rowHead(QStringLiteral("<th scope=\"row\">([^<]*)</th>"));
+        const QString figures = html.section(QStringLiteral("id=\"figures\""), 1).section(QStringLiteral("</table>"), 0, 0);
+        QStringList heads;
+        for (auto m = rowHead.globalMatch(figures); m.hasNext();)
+            heads.append(m.next().captured(1));
+        QCOMPARE(heads, figureHeads);
+        QCOMPARE(html.contains(u">组<"), grouped);
+        const QString chart = html.section(QStringLiteral("<svg class=\"line\""), 1).section(QStringLiteral("</svg>"), 0, 0);
+        const auto texts = [&](const QString &pattern) {
+            QStringList out;
+            for (auto m = QRegularExpression(pattern).globalMatch(chart); m.hasNext();)
+                out.append(m.next().captured(1));
+            return out;
+        };
+        QCOMPARE(texts(QStringLiteral("<text [^>]*text-anchor=\"end\">([-0-9.]+)</text>")), scale);
+        QCOMPARE(texts(QStringLiteral("<text class=\"tick\"[^>]*>([^<]*)</text>")), ticks);
+        QCOMPARE(texts(QStringLiteral("<text class=\"axis\"[^>]*>([^<]*)</text>")),
+                 (QStringList{"平均分", "日期（2026年）"}));
+    }
+
     // 100 scores a page, newest first, each page linking to its neighbours; the CSV has them all.
     void studentHistoryPages_data()
     {

@@ -64,6 +64,25 @@ function layoutFaults() {
       if (box.height > 0 && box.height < 44) out.smallTargets.push(text(el) || el.name || el.tagName);
     }
   }
+  // The day chart's text as it renders (the drawing scales to the width): 12 pixels or more,
+  // and no two of its labels on each other.
+  out.smallChartText = [];
+  out.chartTextOverlaps = [];
+  for (const svg of document.querySelectorAll('svg.line')) {
+    const scale = svg.getBoundingClientRect().width / svg.viewBox.baseVal.width;
+    const texts = [...svg.querySelectorAll('text')];
+    for (const t of texts) {
+      const px = parseFloat(getComputedStyle(t).fontSize) * scale;
+      if (px < 12) out.smallChartText.push(`${text(t)}: ${px.toFixed(1)} px`);
+    }
+    const boxes = texts.map((t) => [text(t), t.getBoundingClientRect()]);
+    for (let i = 0; i < boxes.length; ++i)
+      for (let j = i + 1; j < boxes.length; ++j) {
+        const [a, p] = boxes[i], [b, q] = boxes[j];
+        if (p.left < q.right - 0.5 && q.left < p.right - 0.5 && p.top < q.bottom - 0.5 && q.top < p.bottom - 0.5)
+          out.chartTextOverlaps.push(`${a} / ${b}`);
+      }
+  }
   out.sideways = document.documentElement.scrollWidth - window.innerWidth;
   // What a parents' meeting is about stands on the screen: no cell of the topics or the history
   // past its edge, no topic name cut.
