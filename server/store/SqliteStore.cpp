@@ -187,7 +187,7 @@ private:
     void run()
     {
         QString error;
-        std::unique_ptr<SqliteStore> store = SqliteStore::open(m_path, true, &error);
+        std::unique_ptr<SqliteStore> store;
         std::vector<Upload *> batch;
         for (;;) {
             {
@@ -203,6 +203,10 @@ private:
                 batch.assign(m_waiting.begin(), m_waiting.end());
                 m_waiting.clear();
             }
+            // Opened when first needed, and again after a failed opening (the file locked
+            // by a migration elsewhere, say): one failure does not refuse every later upload.
+            if (!store)
+                store = SqliteStore::open(m_path, true, &error);
             if (store) {
                 store->storeUploads(batch);
             } else {

@@ -134,6 +134,58 @@ private slots:
                                                 .arg(answered.size())
                                                 .arg(lost.isEmpty() ? QString() : *lost.cbegin())));
     }
+
+    // The flush of uploads waiting together fails (another program holds the write lock past
+    // the wait): every upload of it is answered with the error and stores nothing, and the
+    // writer stores the next ones once the lock is let go.
+    void failedFlushAnswersEachUpload()
+    {
+        if (test::PostgresCluster::wanted())
+            QSKIP("the write lock of the database file is SQLite's");
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("corvanta.db"));
+        auto store = openStore(path);
+        QVERIFY(store);
+        server::Teacher t;
+        t.account = QStringLiteral("lock01");
+        QCOMPARE(store->createTeacher(t), server::StoreResult::Done);
+        const qint64 teacher = store->teacherByAccount(t.account)->id;
+        store->replaceClasses(teacher, {QStringLiteral("C")});
+        QCOMPARE(store->replaceStudents(teacher, QStringLiteral("C"), {QStringLiteral("张三")}),
+                 server::StoreResult::Done);
+        const auto upload = [&](server::Store &into, int n) {
+            QList<server::ScoreRecord> lines;
+            for (int i = 0; i < 4; ++i)
+                lines.append({0, QStringLiteral("C"), QStringLiteral("张三"), 5, 1767225600 + n * 10 + i,
+                              QStringLiteral("T"), QString()});
+            try {
+                return into.addScores(teacher, lines, 1767225600).stored;
+            } catch (const server::StoreError &) {
+                return -1;
+            }
+        };
+
+        constexpr int kUploads = 6;
+        std::vector<std::unique_ptr<server::SqliteStore>> stores; // one per request thread
+        for (int n = 0; n < kUploads; ++n) {
+            stores.push_back(openStore(path));
+            QVERIFY(stores.back());
+        }
+        sqlite3 *other = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &other), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        std::atomic<int> failed = 0;
+        std::vector<std::thread> threads;
+        for (int n = 0; n < kUploads; ++n)
+            threads.emplace_back([&, n] { failed += upload(*stores[std::size_t(n)], n) == -1; });
+        for (std::thread &thread : threads)
+            thread.join();
+        QCOMPARE(sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close_v2(other);
+        QCOMPARE(failed.load(), kUploads);
+        QCOMPARE(upload(*store, kUploads), 4);
+        QCOMPARE(store->scoresOfClass(teacher, QStringLiteral("C"))->size(), 4);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestServerPowerCut)
