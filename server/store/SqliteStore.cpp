@@ -30,12 +30,22 @@ SqliteStore::~SqliteStore()
         sqlite3_finalize(statement);
 }
 
+namespace {
+
+// The connection's own handle, for what Qt Sql does not offer.
+sqlite3 *handleOf(const QSqlDatabase &database)
+{
+    const QVariant handle = database.driver()->handle();
+    return handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0
+               ? *static_cast<sqlite3 *const *>(handle.constData())
+               : nullptr;
+}
+
+} // namespace
+
 int SqliteStore::insertScoreRows(const QList<ScoreRow> &rows)
 {
-    const QVariant handle = database().driver()->handle();
-    sqlite3 *db = handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0
-                      ? *static_cast<sqlite3 *const *>(handle.constData())
-                      : nullptr;
+    sqlite3 *db = handleOf(database());
     if (!db)
         return SqlStore::insertScoreRows(rows);
     auto fail = [db](const char *step) {
@@ -144,11 +154,15 @@ struct SqliteStore::Upload
 };
 
 // The thread that stores every upload to one database file, as long as a store of the file
-// is open.
+// is open; beside it, a thread that copies what it wrote to the WAL into the database file
+// (a checkpoint), so that the writer's commits do not wait for that copy.
 class SqliteStore::Writer
 {
 public:
-    explicit Writer(const QString &path) : m_path(path), m_thread([this] { run(); }) {}
+    explicit Writer(const QString &path)
+        : m_path(path), m_thread([this] { run(); }), m_checkpointer([this] { checkpoints(); })
+    {
+    }
     ~Writer()
     {
         {
@@ -156,7 +170,9 @@ public:
             m_stopping = true;
         }
         m_work.notify_one();
+        m_checkpointWanted.notify_one();
         m_thread.join();
+        m_checkpointer.join();
     }
     Writer(const Writer &) = delete;
     Writer &operator=(const Writer &) = delete;
@@ -205,8 +221,11 @@ private:
             }
             // Opened when first needed, and again after a failed opening (the file locked
             // by a migration elsewhere, say): one failure does not refuse every later upload.
-            if (!store)
+            if (!store) {
                 store = SqliteStore::open(m_path, true, &error);
+                if (sqlite3 *db = store ? handleOf(store->database()) : nullptr)
+                    sqlite3_wal_hook(db, &Writer::walWritten, this); // instead of its own checkpoints
+            }
             if (store) {
                 store->storeUploads(batch);
             } else {
@@ -217,13 +236,71 @@ private:
         }
     }
 
+    // New WAL frames (pages) after which the checkpointer copies them into the database file
+    // (a page written many times in between is copied once), and the WAL's size at which the
+    // writer finishes the copy itself: the WAL starts over only after a checkpoint of all of
+    // it, which the checkpointer cannot make while the writer goes on writing.
+    static constexpr int kCheckpointFrames = 5000;
+    static constexpr int kOwnCheckpointFrames = 20000;
+
+    // After each commit of the writer's connection, on its thread.
+    static int walWritten(void *self, sqlite3 *db, const char *, int frames)
+    {
+        auto *writer = static_cast<Writer *>(self);
+        if (frames < writer->m_framesAsked)
+            writer->m_framesAsked = 0; // the WAL started over
+        if (frames >= kOwnCheckpointFrames) {
+            sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+        } else if (frames - writer->m_framesAsked >= kCheckpointFrames) {
+            writer->m_framesAsked = frames;
+            {
+                const std::lock_guard lock(writer->m_mutex);
+                writer->m_checkpointDue = true;
+            }
+            writer->m_checkpointWanted.notify_one();
+        }
+        return SQLITE_OK;
+    }
+
+    // A checkpoint that waits for no one, whenever the writer asks, on a connection of its own.
+    void checkpoints()
+    {
+        sqlite3 *db = nullptr;
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_checkpointWanted.wait(lock, [&] { return m_stopping || m_checkpointDue; });
+            if (m_stopping)
+                break;
+            m_checkpointDue = false;
+            lock.unlock();
+            if (!db && sqlite3_open_v2(QFile::encodeName(m_path).constData(), &db, SQLITE_OPEN_READWRITE,
+                                       nullptr) == SQLITE_OK) {
+                // Flushed as the writer's: the WAL before the copy, the database file after it.
+                sqlite3_exec(db, "PRAGMA synchronous = FULL; PRAGMA mmap_size = 0", nullptr, nullptr, nullptr);
+            }
+            // Failed (the file is busy or gone): the writer's next commits ask again.
+            if (db && sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr) !=
+                          SQLITE_OK) {
+                sqlite3_close_v2(db);
+                db = nullptr;
+            }
+            lock.lock();
+        }
+        lock.unlock();
+        sqlite3_close_v2(db);
+    }
+
     const QString m_path;
     std::mutex m_mutex;
-    std::condition_variable m_work; // an upload came, or stop
-    std::condition_variable m_done; // a batch is stored
+    std::condition_variable m_work;              // an upload came, or stop
+    std::condition_variable m_done;              // a batch is stored
+    std::condition_variable m_checkpointWanted;  // m_checkpointDue, or stop
     std::deque<Upload *> m_waiting;
     bool m_stopping = false;
+    bool m_checkpointDue = false;
+    int m_framesAsked = 0; // the WAL's frames at the last checkpoint asked for (writer's thread only)
     std::thread m_thread; // last: started once the rest is made
+    std::thread m_checkpointer;
 };
 
 AddScoresResult SqliteStore::addScores(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt,

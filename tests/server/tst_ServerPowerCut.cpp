@@ -54,8 +54,12 @@ private slots:
     {
         QTest::addColumn<int>("writers");
         QTest::addColumn<int>("linesEach");
-        QTest::newRow("one upload at a time") << 1 << 3;
-        QTest::newRow("uploads stored in batches") << 8 << 40;
+        QTest::addColumn<int>("uploads"); // answered before the cut
+        QTest::newRow("one upload at a time") << 1 << 3 << 40;
+        QTest::newRow("uploads stored in batches") << 8 << 40 << 40;
+        // Past the WAL's size at which what it holds is copied into the database file, in
+        // the background while uploads go on, and the WAL starts over.
+        QTest::newRow("while the WAL is copied into the database") << 8 << 400 << 600;
     }
     void answeredUploadsOutliveAPowerCut()
     {
@@ -63,6 +67,7 @@ private slots:
             QSKIP("PostgreSQL keeps its own log; this cuts the power under SQLite");
         QFETCH(int, writers);
         QFETCH(int, linesEach);
+        QFETCH(int, uploads);
         PowerCutVfs &vfs = PowerCutVfs::install();
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("corvanta.db"));
@@ -112,13 +117,13 @@ private slots:
         }
         QElapsedTimer waited;
         waited.start();
-        while (answeredCount < 40 && waited.elapsed() < 60000)
+        while (answeredCount < uploads && waited.elapsed() < 120000)
             QThread::msleep(5);
         vfs.cut();
         for (std::thread &thread : threads)
             thread.join();
         vfs.powerOn();
-        QVERIFY2(answeredCount >= 40, "too few uploads answered to test anything");
+        QVERIFY2(answeredCount >= uploads, "too few uploads answered to test anything");
 
         auto store = openStore(path);
         QVERIFY(store);
