@@ -335,7 +335,7 @@ struct HttpFront::Private
             return runApart(*slowChecks, connection, method, path, state, true);
         const unsigned options = state.admission.route ? state.admission.route->options : kPlain;
         // Waiting for the disk on a thread of its own; on this one when they are all taken.
-        if ((options & kWaitsForDisk) && diskWaits->hasRoom(state.admission.teacher.id))
+        if ((options & kWaitsForDisk) && diskWaits && diskWaits->hasRoom(state.admission.teacher.id))
             return runApart(*diskWaits, connection, method, path, state, false);
         if (!(options & kHeavy))
             return queue(connection, state, method, path,
@@ -549,9 +549,9 @@ quint16 HttpFront::start(QString *error)
     d->slowChecks = std::make_unique<HeavyQueue>(HeavyQueue::Limits{
         qMax(1, QThread::idealThreadCount() / 2), 2, kSlowChecksPerAccount, o.maxSlowChecksWaiting});
     // No share per account: a waiting upload holds nothing another account would get.
-    const int diskWaits = qMax(1, o.diskWaitThreads);
-    d->diskWaits = std::make_unique<HeavyQueue>(
-        HeavyQueue::Limits{diskWaits, diskWaits, o.maxConnections, o.maxConnections});
+    if (const int diskWaits = o.diskWaitThreads; diskWaits > 0)
+        d->diskWaits = std::make_unique<HeavyQueue>(
+            HeavyQueue::Limits{diskWaits, diskWaits, o.maxConnections, o.maxConnections});
     d->daemon = MHD_start_daemon(flags, o.port, nullptr, nullptr, &onAccess, d.get(), MHD_OPTION_ARRAY,
                                  options, MHD_OPTION_END);
     if (!d->daemon) {
