@@ -175,6 +175,7 @@ struct HttpFront::Private
     std::unique_ptr<HeavyQueue> slowChecks;
     // Connections suspended while their database catches up.
     std::atomic<int> catchingUp = 0;
+    std::unique_ptr<HeavyQueue> diskWaits;
     bool tls = false;
     MHD_Daemon *daemon = nullptr;
 
@@ -376,7 +377,11 @@ struct HttpFront::Private
         // A secret the slow hash must check: admitted again, with the hash, on its queue.
         if (state.admission.needsSlowHash)
             return runApart(*slowChecks, connection, method, path, state, true);
-        if (!state.admission.route || !(state.admission.route->options & kHeavy))
+        const unsigned options = state.admission.route ? state.admission.route->options : kPlain;
+        // Waiting for the disk on a thread of its own; on this one when they are all taken.
+        if ((options & kWaitsForDisk) && diskWaits && diskWaits->hasRoom(state.admission.teacher.id))
+            return runApart(*diskWaits, connection, method, path, state, false);
+        if (!(options & kHeavy))
             return queue(connection, state, method, path,
                          guarded([&] { return served(state); }));
         return runApart(*heavy, connection, method, path, state, false);
@@ -588,11 +593,16 @@ quint16 HttpFront::start(QString *error)
     // As many as the hash itself has threads: a check waits here, not in the hash's queue.
     d->slowChecks = std::make_unique<HeavyQueue>(HeavyQueue::Limits{
         qMax(1, QThread::idealThreadCount() / 2), 2, kSlowChecksPerAccount, o.maxSlowChecksWaiting});
+    // No share per account: a waiting upload holds nothing another account would get.
+    if (const int diskWaits = o.diskWaitThreads; diskWaits > 0)
+        d->diskWaits = std::make_unique<HeavyQueue>(
+            HeavyQueue::Limits{diskWaits, diskWaits, o.maxConnections, o.maxConnections});
     d->daemon = MHD_start_daemon(flags, o.port, nullptr, nullptr, &onAccess, d.get(), MHD_OPTION_ARRAY,
                                  options, MHD_OPTION_END);
     if (!d->daemon) {
         d->heavy.reset();
         d->slowChecks.reset();
+        d->diskWaits.reset();
         d->watch.stop();
         *error = tls ? QStringLiteral("cannot listen on %1:%2 with the TLS certificate and key given")
                            .arg(o.host.toString())
@@ -607,7 +617,7 @@ quint16 HttpFront::start(QString *error)
 void HttpFront::stop()
 {
     // The heavy queue first: the engine may not stop while a connection waits on it.
-    for (HeavyQueue *apart : {d->heavy.get(), d->slowChecks.get()}) {
+    for (HeavyQueue *apart : {d->heavy.get(), d->slowChecks.get(), d->diskWaits.get()}) {
         if (apart)
             apart->stop();
     }
@@ -621,6 +631,7 @@ void HttpFront::stop()
     }
     d->heavy.reset();
     d->slowChecks.reset();
+    d->diskWaits.reset();
     d->watch.stop();
 }
 

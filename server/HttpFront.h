@@ -55,6 +55,12 @@ struct FrontOptions
     // room for a few); beyond, 503. Few: each waits for all before it, one hash (10 ms
     // optimised, far more in a sanitizer build) per core at a time.
     int maxSlowChecksWaiting = 16;
+    // Threads for the pages that wait for their change to reach the disk (uploads): the
+    // database flushes the changes of all that wait at once together, so the more wait at
+    // once, the more are stored per flush, while the request threads serve the rest. A
+    // waiting thread costs next to nothing: a bell's worth of uploads at once. 0: none, the
+    // uploads wait on the request threads.
+    int diskWaitThreads = 64;
     // Proxies whose X-Forwarded-For names the client; none: the header is ignored.
     TrustedProxies trustedProxies;
     // PEM texts; with both, HTTPS.

@@ -96,6 +96,12 @@ bool frontOptions(const ServerOptions &options, FrontOptions *front, QString *er
     }
     if (options.maxWaitingReplyKb > 0)
         front->maxWaitingReplyBytes = qint64(options.maxWaitingReplyKb) * 1024;
+    // Only SQLite flushes the uploads that wait together at once; on PostgreSQL a waiting
+    // thread would only hold one more connection of the server's.
+    QString notSqlite;
+    if (const std::optional<DatabaseUrl> url = parseDatabaseUrl(options.database, &notSqlite);
+        url && url->kind != DatabaseUrl::Kind::Sqlite)
+        front->diskWaitThreads = 0;
     if (options.tlsCertificateFile.isEmpty())
         return true;
     return readPem(options.tlsCertificateFile, &front->tlsCertificate, error) &&

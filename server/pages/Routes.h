@@ -17,6 +17,7 @@ enum RouteOption : unsigned {
     kSessionForGuest = 4,     // ... or with the teacher of its browser session, if any
     kHeavy = 8,               // reads a lot: run apart from the cheap pages, a few per account at once
     kSameSiteOnly = 16,       // a browser's request sent from another site's page is refused (403)
+    kWaitsForDisk = 32,       // waits for its change to reach the disk: run apart, many such waits at once
 };
 
 // One row of the page table: the address and method, what the dispatcher checks before the

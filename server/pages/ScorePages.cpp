@@ -168,7 +168,7 @@ QList<Route> routes()
     return {
         {page::kRecord, &record},
         {page::kServerTime, &serverTime},
-        {page::kUpload, &upload},
+        {page::kUpload, &upload, kWaitsForDisk},
         {page::kGroup, &group},
     };
 }

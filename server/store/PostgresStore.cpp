@@ -159,25 +159,51 @@ void PostgresStore::beginSnapshot()
     exec(QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY"));
 }
 
-int PostgresStore::insertScoreRows(const QList<ScoreRow> &rows)
+AddScoresResult PostgresStore::addScores(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt,
+                                         UnknownNames unknown)
 {
-    if (rows.isEmpty())
-        return 0;
-    // One statement for the whole upload: a round trip per line cost more than the insert.
-    QList<QStringList> columns(rows.first().values.size());
-    for (const ScoreRow &r : rows) {
-        for (qsizetype c = 0; c < columns.size(); ++c) {
-            const QVariant &v = r.values.at(c);
-            columns[c].append(v.typeId() == QMetaType::QString ? arrayText(v.toString())
-                              : v.typeId() == QMetaType::Double ? QString::number(v.toDouble(), 'g', 17)
-                                                                : QString::number(v.toLongLong()));
+    // An array of each column: the names, then the values of the lines.
+    const QList<schema::ScoreColumn> valueColumns = schema::scoreValueColumns();
+    QList<QStringList> columns(2 + valueColumns.size());
+    for (const ScoreRecord &s : scores) {
+        columns[0].append(arrayText(s.className));
+        columns[1].append(arrayText(s.student));
+        for (qsizetype c = 0; c < valueColumns.size(); ++c) {
+            const QVariant v = scoreValue(s, valueColumns[c]);
+            columns[2 + c].append(v.typeId() == QMetaType::QString ? arrayText(v.toString())
+                                  : v.typeId() == QMetaType::Double ? QString::number(v.toDouble(), 'g', 17)
+                                                                    : QString::number(v.toLongLong()));
         }
     }
-    static const QString insert = schema::scoreInsertFromArrays();
-    QVariantList arrays;
+    QVariantList values{teacher};
     for (const QStringList &items : std::as_const(columns))
-        arrays.append(u'{' + items.join(u',') + u'}');
-    return change(insert, arrays);
+        values.append(u'{' + items.join(u',') + u'}');
+    values << (unknown == UnknownNames::Skip ? 1 : 0) << uploadedAt << teacher;
+    static const QString upload = schema::scoreUploadByNames();
+    QList<QVariantList> rows;
+    try {
+        rows = select(upload, values);
+    } catch (const StoreError &) {
+        // It changed nothing. The names were read as the statement began: a student removed
+        // while it waited for the teacher's lock is unknown when read once more.
+        rows = select(upload, values);
+    }
+    AddScoresResult result;
+    for (const QVariantList &row : std::as_const(rows)) {
+        const int line = row.at(0).toInt();
+        if (line == 0) {
+            result.stored = row.at(2).toInt();
+            continue;
+        }
+        if (unknown == UnknownNames::Skip) {
+            result.skipped.append({line - 1, row.at(1).toBool()});
+        } else if (result.failedIndex < 0) {
+            result.result = StoreResult::NotFound;
+            result.failedIndex = line - 1;
+            result.unknownClass = row.at(1).toBool();
+        }
+    }
+    return result;
 }
 
 } // namespace corvanta::server

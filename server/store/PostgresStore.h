@@ -27,8 +27,11 @@ public:
     void catchUpThen(std::function<void(bool covered)> done) override;
     void setCaughtUp(bool caughtUp) override { m_caughtUp = caughtUp; }
 
+    // One statement, one round trip (see schema::scoreUploadByNames).
+    AddScoresResult addScores(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt,
+                              UnknownNames unknown = UnknownNames::RefuseAll) override;
+
 protected:
-    int insertScoreRows(const QList<ScoreRow> &rows) override;
     void beginSnapshot() override;
     bool recoverConnection() override;
     // What the process's listening connection heard (see PostgresListener).

@@ -383,13 +383,36 @@ QString scoreInsert(int rows)
            QStringLiteral(" ON CONFLICT DO NOTHING");
 }
 
-QString scoreInsertFromArrays()
+QString scoreUploadByNames()
 {
-    QStringList arrays;
-    for (const ScoreColumn c : kScoreColumns)
+    QStringList arrays{QStringLiteral("CAST(? AS TEXT[])"), QStringLiteral("CAST(? AS TEXT[])")};
+    QStringList names{QStringLiteral("class_name"), QStringLiteral("student_name")};
+    QStringList values;
+    for (const ScoreColumn c : scoreValueColumns()) {
         arrays.append(QStringLiteral("CAST(? AS %1[])").arg(columnType(Dialect::Postgres, c)));
-    return insertHead() + QStringLiteral("SELECT * FROM unnest(") + arrays.join(QStringLiteral(", ")) +
-           QStringLiteral(") ON CONFLICT DO NOTHING");
+        names.append(columnName(c));
+        values.append(QStringLiteral("u.") + columnName(c));
+    }
+    QStringList picked;
+    for (const ScoreColumn c : kScoreColumns)
+        picked.append(columnName(c));
+    return QStringLiteral(
+               "WITH held AS (SELECT id FROM teacher WHERE id = ? FOR NO KEY UPDATE), "
+               "line AS (SELECT u.n, c.id AS class_id, s.id AS student_id, %1 FROM held "
+               "CROSS JOIN unnest(%2) WITH ORDINALITY AS u(%3, n) "
+               "LEFT JOIN class c ON c.teacher_id = held.id AND c.name = u.class_name "
+               "LEFT JOIN student s ON s.class_id = c.id AND s.name = u.student_name), "
+               "stored AS (%4SELECT %5 FROM line WHERE student_id IS NOT NULL AND "
+               "(? = 1 OR NOT EXISTS (SELECT 1 FROM line WHERE student_id IS NULL)) "
+               "ON CONFLICT DO NOTHING RETURNING class_id), "
+               "marked AS (UPDATE class SET last_upload = ? WHERE id IN (SELECT class_id FROM line WHERE "
+               "student_id IS NOT NULL) AND EXISTS (SELECT 1 FROM stored)), "
+               "moved AS (UPDATE teacher SET data_version = data_version + 1 WHERE id = ? AND "
+               "EXISTS (SELECT 1 FROM stored)) "
+               "SELECT 0, false, COUNT(*) FROM stored "
+               "UNION ALL SELECT n, class_id IS NULL, 0 FROM line WHERE student_id IS NULL ORDER BY 1")
+        .arg(values.join(QStringLiteral(", ")), arrays.join(QStringLiteral(", ")), names.join(QStringLiteral(", ")),
+             insertHead(), picked.join(QStringLiteral(", ")));
 }
 
 } // namespace corvanta::server::schema

@@ -52,7 +52,15 @@ QString scoreKeyIndex(Dialect dialect);
 // "INSERT INTO score (class_id, ...) VALUES (?, ...), ... ON CONFLICT DO NOTHING" for rows
 // lines: a line stored before (the unique key) is skipped, not refused.
 QString scoreInsert(int rows);
-// The same for PostgreSQL with one array per column: one statement for any number of lines.
-QString scoreInsertFromArrays();
+// A whole upload on PostgreSQL in one statement, for any number of lines: the teacher's row
+// locked first (changes of one teacher follow one another), each line's class and student
+// found by name, the lines stored unless one names an unknown class or student (or each
+// line that names known ones, when told to skip); when a line was new, the classes of the
+// lines kept marked with the upload's time and the teacher's data version moved on.
+// Binds: the teacher; an array of class names, of student names, and one per value column
+// (scoreValueColumns); 1 to skip unknown names (0: store none); the upload's time; the
+// teacher. Reads: (0, false, lines stored) first, then (line number from 1, whether its
+// class is unknown, 0) for each line naming an unknown class or student, in order.
+QString scoreUploadByNames();
 
 } // namespace corvanta::server::schema

@@ -17,6 +17,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <thread>
 
 namespace corvanta::server {
 
@@ -151,82 +152,180 @@ struct SqliteStore::Upload
     AddScoresResult result;
     std::exception_ptr error;
     bool done = false;
-    bool leads = false; // its thread stores the next batch
 };
 
-namespace {
-
-struct UploadBatch
+// The thread that stores every upload to one database file, as long as a store of the file
+// is open; beside it, a thread that copies what it wrote to the WAL into the database file
+// (a checkpoint), so that the writer's commits do not wait for that copy.
+class SqliteStore::Writer
 {
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::deque<SqliteStore::Upload *> waiting;
-    bool leading = false; // a thread is storing a batch
+public:
+    explicit Writer(const QString &path)
+        : m_path(path), m_thread([this] { run(); }), m_checkpointer([this] { checkpoints(); })
+    {
+    }
+    ~Writer()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stopping = true;
+        }
+        m_work.notify_one();
+        m_checkpointWanted.notify_one();
+        m_thread.join();
+        m_checkpointer.join();
+    }
+    Writer(const Writer &) = delete;
+    Writer &operator=(const Writer &) = delete;
+
+    static std::shared_ptr<Writer> of(const QString &path)
+    {
+        static std::mutex mutex;
+        static std::map<QString, std::weak_ptr<Writer>> writers;
+        const std::lock_guard lock(mutex);
+        std::shared_ptr<Writer> writer = writers[path].lock();
+        if (!writer) {
+            writer = std::make_shared<Writer>(path);
+            writers[path] = writer;
+        }
+        return writer;
+    }
+
+    // Returns once the upload is stored (or failed, with its error set).
+    void store(Upload *upload)
+    {
+        std::unique_lock lock(m_mutex);
+        m_waiting.push_back(upload);
+        m_work.notify_one();
+        m_done.wait(lock, [&] { return upload->done; });
+    }
+
+private:
+    void run()
+    {
+        QString error;
+        std::unique_ptr<SqliteStore> store;
+        std::vector<Upload *> batch;
+        for (;;) {
+            {
+                std::unique_lock lock(m_mutex);
+                for (Upload *upload : batch)
+                    upload->done = true;
+                if (!batch.empty())
+                    m_done.notify_all();
+                batch.clear();
+                m_work.wait(lock, [&] { return m_stopping || !m_waiting.empty(); });
+                if (m_waiting.empty())
+                    break; // stopping, and every upload answered
+                batch.assign(m_waiting.begin(), m_waiting.end());
+                m_waiting.clear();
+            }
+            // Opened when first needed, and again after a failed opening (the file locked
+            // by a migration elsewhere, say): one failure does not refuse every later upload.
+            if (!store) {
+                store = SqliteStore::open(m_path, true, &error);
+                if (sqlite3 *db = store ? handleOf(store->database()) : nullptr)
+                    sqlite3_wal_hook(db, &Writer::walWritten, this); // instead of its own checkpoints
+            }
+            if (store) {
+                store->storeUploads(batch);
+            } else {
+                const auto failure = std::make_exception_ptr(StoreError(error.toStdString()));
+                for (Upload *upload : batch)
+                    upload->error = failure;
+            }
+        }
+    }
+
+    // New WAL frames (pages) after which the checkpointer copies them into the database file
+    // (a page written many times in between is copied once), and the WAL's size at which the
+    // writer finishes the copy itself: the WAL starts over only after a checkpoint of all of
+    // it, which the checkpointer cannot make while the writer goes on writing.
+    static constexpr int kCheckpointFrames = 5000;
+    static constexpr int kOwnCheckpointFrames = 20000;
+
+    // After each commit of the writer's connection, on its thread.
+    static int walWritten(void *self, sqlite3 *db, const char *, int frames)
+    {
+        auto *writer = static_cast<Writer *>(self);
+        if (frames < writer->m_framesAsked)
+            writer->m_framesAsked = 0; // the WAL started over
+        if (frames >= kOwnCheckpointFrames) {
+            sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+        } else if (frames - writer->m_framesAsked >= kCheckpointFrames) {
+            writer->m_framesAsked = frames;
+            {
+                const std::lock_guard lock(writer->m_mutex);
+                writer->m_checkpointDue = true;
+            }
+            writer->m_checkpointWanted.notify_one();
+        }
+        return SQLITE_OK;
+    }
+
+    // A checkpoint that waits for no one, whenever the writer asks, on a connection of its own.
+    void checkpoints()
+    {
+        sqlite3 *db = nullptr;
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_checkpointWanted.wait(lock, [&] { return m_stopping || m_checkpointDue; });
+            if (m_stopping)
+                break;
+            m_checkpointDue = false;
+            lock.unlock();
+            if (!db && sqlite3_open_v2(QFile::encodeName(m_path).constData(), &db, SQLITE_OPEN_READWRITE,
+                                       nullptr) == SQLITE_OK) {
+                // Flushed as the writer's: the WAL before the copy, the database file after it.
+                sqlite3_exec(db, "PRAGMA synchronous = FULL; PRAGMA mmap_size = 0", nullptr, nullptr, nullptr);
+            }
+            // Failed (the file is busy or gone): the writer's next commits ask again.
+            if (db && sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr) !=
+                          SQLITE_OK) {
+                sqlite3_close_v2(db);
+                db = nullptr;
+            }
+            lock.lock();
+        }
+        lock.unlock();
+        sqlite3_close_v2(db);
+    }
+
+    const QString m_path;
+    std::mutex m_mutex;
+    std::condition_variable m_work;              // an upload came, or stop
+    std::condition_variable m_done;              // a batch is stored
+    std::condition_variable m_checkpointWanted;  // m_checkpointDue, or stop
+    std::deque<Upload *> m_waiting;
+    bool m_stopping = false;
+    bool m_checkpointDue = false;
+    int m_framesAsked = 0; // the WAL's frames at the last checkpoint asked for (writer's thread only)
+    std::thread m_thread; // last: started once the rest is made
+    std::thread m_checkpointer;
 };
-
-UploadBatch &uploadBatch(const QString &path)
-{
-    static std::mutex mutex;
-    static std::map<QString, std::unique_ptr<UploadBatch>> batches;
-    const std::lock_guard lock(mutex);
-    std::unique_ptr<UploadBatch> &batch = batches[path];
-    if (!batch)
-        batch = std::make_unique<UploadBatch>();
-    return *batch;
-}
-
-} // namespace
 
 AddScoresResult SqliteStore::addScores(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt,
                                        UnknownNames unknown)
 {
-    UploadBatch &batch = uploadBatch(m_path);
     Upload mine;
     mine.teacher = teacher;
     mine.scores = &scores;
     mine.uploadedAt = uploadedAt;
     mine.unknown = unknown;
-    {
-        std::unique_lock lock(batch.mutex);
-        batch.waiting.push_back(&mine);
-        if (batch.leading)
-            batch.changed.wait(lock, [&] { return mine.done || mine.leads; });
-        if (!mine.done)
-            batch.leading = true;
-    }
-    if (!mine.done) {
-        std::vector<Upload *> stored;
-        storeWaitingUploads(m_path, &stored);
-        {
-            const std::lock_guard lock(batch.mutex);
-            for (Upload *upload : stored)
-                upload->done = true;
-            // The next waiting upload's thread stores the next batch; this one is answered now.
-            if (batch.waiting.empty())
-                batch.leading = false;
-            else
-                batch.waiting.front()->leads = true;
-        }
-        batch.changed.notify_all();
-    }
+    if (m_writer)
+        m_writer->store(&mine);
+    else
+        storeUploads({&mine});
     if (mine.error)
         std::rethrow_exception(mine.error);
     return mine.result;
 }
 
-void SqliteStore::storeWaitingUploads(const QString &path, std::vector<Upload *> *uploads)
+void SqliteStore::storeUploads(const std::vector<Upload *> &uploads)
 {
-    UploadBatch &batch = uploadBatch(path);
-    const auto takeWaiting = [&] {
-        const std::lock_guard lock(batch.mutex);
-        uploads->insert(uploads->end(), batch.waiting.begin(), batch.waiting.end());
-        batch.waiting.clear();
-    };
     try {
-        // The write lock first: uploads that come while it is awaited join this batch.
         Transaction tx(*this);
-        takeWaiting();
-        for (Upload *upload : *uploads) {
+        for (Upload *upload : uploads) {
             change(QStringLiteral("SAVEPOINT upload"));
             try {
                 upload->result =
@@ -244,11 +343,9 @@ void SqliteStore::storeWaitingUploads(const QString &path, std::vector<Upload *>
         }
         tx.commit();
     } catch (...) {
-        // None of them is stored; every waiting thread is answered all the same.
+        // None of them is stored; every one is answered all the same.
         const std::exception_ptr error = std::current_exception();
-        if (uploads->empty())
-            takeWaiting();
-        for (Upload *upload : *uploads)
+        for (Upload *upload : uploads)
             upload->error = error;
     }
 }
@@ -275,6 +372,11 @@ void SqliteStore::transactionEnded()
 }
 
 std::unique_ptr<SqliteStore> SqliteStore::open(const QString &path, QString *error)
+{
+    return open(path, false, error);
+}
+
+std::unique_ptr<SqliteStore> SqliteStore::open(const QString &path, bool writer, QString *error)
 {
     static QAtomicInt counter;
     const QString name = QStringLiteral("corvanta-store-%1").arg(counter.fetchAndAddRelaxed(1));
@@ -315,6 +417,8 @@ std::unique_ptr<SqliteStore> SqliteStore::open(const QString &path, QString *err
         *error = QStringLiteral("cannot use %1 as a database: %2").arg(path, QString::fromUtf8(e.what()));
         return nullptr;
     }
+    if (!writer)
+        store->m_writer = Writer::of(store->m_path);
     return store;
 }
 

@@ -26,12 +26,15 @@ public:
     // Of the file system that holds the database file.
     std::optional<qint64> freeDiskBytes() override;
 
-    // Uploads that come while another is being stored wait and are stored together, in the
-    // next transaction of one of them; each in a savepoint of its own, so one that is refused
-    // or fails leaves the others stored. Each is answered once that transaction committed.
+    // Uploads are stored by one writer thread per database file, on a connection of its own
+    // whose page cache stays warm: those that come while it stores a batch wait and go
+    // together into its next transaction, each in a savepoint of its own, so one that is
+    // refused or fails leaves the others stored. Each is answered once that transaction
+    // committed (one flush for the batch).
     AddScoresResult addScores(qint64 teacher, const QList<ScoreRecord> &scores, qint64 uploadedAt,
                               UnknownNames unknown = UnknownNames::RefuseAll) override;
     struct Upload; // one waiting in a batch
+    class Writer;
 
 protected:
     int insertScoreRows(const QList<ScoreRow> &rows) override;
@@ -43,9 +46,11 @@ protected:
 
 private:
     explicit SqliteStore(const QString &connectionName);
+    // The writer's own store (writer true) stores its uploads itself.
+    static std::unique_ptr<SqliteStore> open(const QString &path, bool writer, QString *error);
     void migrate();
-    // Stores the uploads waiting for path's batch (the leader's among them) in one transaction.
-    void storeWaitingUploads(const QString &path, std::vector<Upload *> *uploads);
+    // Stores the uploads in one transaction (the writer's).
+    void storeUploads(const std::vector<Upload *> &uploads);
 
     // The upload's inserts (of 1 to kInsertRowsAtOnce lines), straight on SQLite: binding
     // through Qt Sql cost more than SQLite's own work for a 40-line upload.
@@ -57,6 +62,7 @@ private:
     QString m_path; // the database file: uploads are grouped per file
     qint64 m_dataVersion = -1; // SQLite's data_version when this connection last asked
     ::sqlite3_stmt *m_dataVersionStatement = nullptr;
+    std::shared_ptr<Writer> m_writer; // of the file; none in the writer's own store
 };
 
 } // namespace corvanta::server

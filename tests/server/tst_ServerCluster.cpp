@@ -6,6 +6,7 @@
 #include "net/Wire.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -168,6 +169,38 @@ private slots:
             QCOMPARE(stored.size(), expected.size());
             QCOMPARE(QSet<QString>(stored.cbegin(), stored.cend()), expected);
         }
+    }
+
+    // A bell's worth of uploads at once through one process, stored together (on SQLite one
+    // flush for many): each is answered for its own lines. One naming an unknown student is
+    // refused whole and leaves the others of its flush stored; one sent again is "Success!"
+    // and stores nothing twice.
+    void bellOfUploadsAnsweredEach()
+    {
+        const QString t = newTeacher();
+        Flight flight(8);
+        QHash<int, bool> answers;
+        QList<QStringList> uploads;
+        for (int u = 0; u < 60; ++u) {
+            QStringList lines;
+            for (int i = 0; i < 12; ++i)
+                lines.append(scoreLine(300000 + (u % 50) * 12 + i)); // the last ten: the first ten again
+            if (u % 9 == 4)
+                lines[5] = kClasses[0] + QStringLiteral("\t无名\t1\t2026-03-05 08:00:00\t");
+            uploads.append(lines);
+            flight.upload(m_a->baseUrl(), t, lines, [&answers, u](bool ok) { answers[u] = ok; });
+        }
+        QVERIFY(flight.wait());
+        QSet<QString> expected;
+        for (int u = 0; u < uploads.size(); ++u) {
+            const bool refused = uploads[u][5].contains(QStringLiteral("无名"));
+            QVERIFY2(answers.value(u) != refused, qPrintable(QString::number(u)));
+            if (!refused)
+                expected += QSet<QString>(uploads[u].cbegin(), uploads[u].cend());
+        }
+        const QStringList stored = storedLines(*m_b, t);
+        QCOMPARE(stored.size(), expected.size());
+        QCOMPARE(QSet<QString>(stored.cbegin(), stored.cend()), expected);
     }
 
     void renameThroughOneShowsInTheOther()
@@ -423,8 +456,10 @@ private slots:
         QTest::addColumn<int>("linesEach");
         QTest::addColumn<int>("uploadCount");
         QTest::addColumn<int>("killAfter"); // answered uploads before the kill
-        QTest::newRow("a few in flight") << 6 << 8 << 120 << 30;
-        QTest::newRow("a bell's worth in flight, stored in batches") << 36 << 40 << 150 << 40;
+        QTest::addColumn<bool>("stopped");  // SIGTERM instead: it must end at once all the same
+        QTest::newRow("a few in flight") << 6 << 8 << 120 << 30 << false;
+        QTest::newRow("a bell's worth in flight, stored in batches") << 36 << 40 << 150 << 40 << false;
+        QTest::newRow("stopped while a bell's worth wait for the disk") << 36 << 40 << 150 << 40 << true;
     }
     void killedProcessLosesNoAcceptedUpload()
     {
@@ -432,6 +467,7 @@ private slots:
         QFETCH(int, linesEach);
         QFETCH(int, uploadCount);
         QFETCH(int, killAfter);
+        QFETCH(bool, stopped);
         const QString t = newTeacher();
         Flight flight((inFlight + 5) / 6);
         QHash<int, bool> accepted; // upload number -> answered "Success!"
@@ -443,20 +479,31 @@ private slots:
             uploads.append(lines);
         }
         int sent = 0;
+        qint64 stopTook = 0;
         std::function<void()> sendNext = [&] {
             if (sent >= uploads.size() || !m_a)
                 return;
             const int u = sent++;
             flight.upload(m_a->baseUrl(), t, uploads[u], [&, u](bool ok) {
                 accepted[u] = ok;
-                if (ok && accepted.size() == killAfter && m_a)
-                    m_a->kill(); // in the middle: the other requests are in flight
+                if (ok && accepted.size() == killAfter && m_a) {
+                    // In the middle: the other requests are in flight.
+                    if (stopped) {
+                        QElapsedTimer stopping;
+                        stopping.start();
+                        m_a->stop(); // SIGKILL after 5 s
+                        stopTook = stopping.elapsed();
+                    } else {
+                        m_a->kill();
+                    }
+                }
                 sendNext();
             });
         };
         for (int i = 0; i < inFlight; ++i)
             sendNext();
         QVERIFY(flight.wait());
+        QVERIFY2(stopTook < 4000, qPrintable(QStringLiteral("the stop took %1 ms").arg(stopTook)));
         int acceptedCount = 0;
         const QStringList stored = storedLines(*m_b, t);
         const QSet<QString> storedSet(stored.cbegin(), stored.cend());

@@ -21,6 +21,8 @@
 using namespace corvanta;
 using namespace corvanta::server;
 
+Q_DECLARE_METATYPE(corvanta::server::ScoreRecord)
+
 namespace {
 
 // A connection of its own to the test database, for what the store does not offer.
@@ -351,6 +353,69 @@ private slots:
             QCOMPARE(s.note, i % 2 ? QStringLiteral("说明%1").arg(i) : QString());
             QCOMPARE(s.student, i % 3 == 1 ? QStringLiteral("李四") : QStringLiteral("张三"));
         }
+    }
+
+    // An upload after one stored line of 一班: what it answers, what it stores, which classes
+    // it marks with its time (those it names, once one line is new), and whether the teacher's data version moves (only when a line
+    // was stored: the pages kept by data version stay good otherwise).
+    void uploadAnsweredAndCounted_data()
+    {
+        QTest::addColumn<QList<ScoreRecord>>("lines");
+        QTest::addColumn<bool>("skipUnknown");
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<int>("failedIndex"); // -1: Done
+        QTest::addColumn<QList<int>>("skipped"); // indexes; negative: -(index + 1) of an unknown class
+        QTest::addColumn<QStringList>("marked"); // classes whose last upload is the upload's
+        const ScoreRecord old = line("一班", "张三", 1, 1000);
+        const ScoreRecord fresh = line("二班", "李四", 2, 2000);
+        const ScoreRecord noStudent = line("一班", "无名", 3, 3000);
+        const ScoreRecord noClass = line("九班", "张三", 3, 3000);
+        QTest::newRow("new and stored") << QList{old, fresh} << false << 1 << -1 << QList<int>{} << QStringList{"一班", "二班"};
+        QTest::newRow("stored before") << QList{old, old} << false << 0 << -1 << QList<int>{} << QStringList{};
+        QTest::newRow("unknown student") << QList{fresh, noStudent} << false << 0 << 1 << QList<int>{} << QStringList{};
+        QTest::newRow("unknown class") << QList{noClass, fresh} << false << 0 << 0 << QList<int>{} << QStringList{};
+        QTest::newRow("unknown ones skipped")
+            << QList{noClass, fresh, noStudent} << true << 1 << -1 << QList<int>{-1, 2} << QStringList{"二班"};
+        QTest::newRow("only unknown ones, skipped")
+            << QList{noStudent, old} << true << 0 << -1 << QList<int>{0} << QStringList{};
+    }
+    void uploadAnsweredAndCounted()
+    {
+        QFETCH(QList<ScoreRecord>, lines);
+        QFETCH(bool, skipUnknown);
+        QFETCH(int, stored);
+        QFETCH(int, failedIndex);
+        QFETCH(QList<int>, skipped);
+        QFETCH(QStringList, marked);
+        test::ServiceRig rig;
+        Store &store = *rig.store;
+        QVERIFY(rig.service.addTeacher("once", "x", "login", "oper", "o@example.org"));
+        const qint64 t = store.teacherByAccount("once")->id;
+        store.replaceClasses(t, {"一班", "二班"});
+        QCOMPARE(store.replaceStudents(t, "一班", {"张三"}), StoreResult::Done);
+        QCOMPARE(store.replaceStudents(t, "二班", {"李四"}), StoreResult::Done);
+        QCOMPARE(store.addScores(t, {line("一班", "张三", 1, 1000)}, 100).stored, 1);
+        const qint64 version = store.teacherByAccount("once")->dataVersion;
+
+        const AddScoresResult r =
+            store.addScores(t, lines, 500, skipUnknown ? UnknownNames::Skip : UnknownNames::RefuseAll);
+        QCOMPARE(int(r.result), int(failedIndex < 0 ? StoreResult::Done : StoreResult::NotFound));
+        QCOMPARE(r.failedIndex, failedIndex);
+        if (failedIndex >= 0)
+            QCOMPARE(r.unknownClass, lines[failedIndex].className == u"九班");
+        else
+            QCOMPARE(r.stored, stored);
+        QList<int> gotSkipped;
+        for (const SkippedScore &s : r.skipped)
+            gotSkipped.append(s.unknownClass ? -(s.index + 1) : s.index);
+        QCOMPARE(gotSkipped, skipped);
+        QCOMPARE(store.teacherByAccount("once")->dataVersion > version, stored > 0);
+        int scores = 0;
+        for (const ClassSummary &c : store.classSummaries(t)) {
+            scores += c.scores;
+            QCOMPARE(c.lastUpload, marked.contains(c.name) ? 500 : c.name == u"一班" ? 100 : 0);
+        }
+        QCOMPARE(scores, 1 + stored);
     }
 
     // Two lines that differ in one value of the line only are both stored, skipped when sent
