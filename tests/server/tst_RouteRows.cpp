@@ -54,7 +54,7 @@ private slots:
             "POST /score/checkpassword.php 2 [username,password] - 0",
             "GET /score/record.php 1 [] - 0",
             "GET /score/servertime.php 0 [] - 0",
-            "POST /score/index.php 3 [username,password,keti,score] - 0",
+            "POST /score/index.php 3 [username,password,keti,score] - 32",
             "POST /score/group.php 3 [class,username,password] - 0",
             "GET /score/getteacher.php 1 [] - 0",
             "POST /score/setteacher.php 3 [username,email,oldsuperpassword,newlogpassword,newsuperpassword] "
