@@ -93,10 +93,28 @@ LogSink &LogSink::standardError()
 
 // The line as written: after its priority for journald, else after the time; whatever it
 // quotes, it stays one line.
+namespace {
+
+// The local time as "2026-03-05T09:00:00.123": the date and time of a second are made once per
+// thread and second (a line per request; making them is most of a line's cost).
+QString timeStamp()
+{
+    thread_local qint64 second = -1;
+    thread_local QString text;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (now / 1000 != second) {
+        second = now / 1000;
+        text = QDateTime::fromSecsSinceEpoch(second).toString(Qt::ISODate);
+    }
+    const int ms = int(now % 1000);
+    return text + u'.' + QChar(u'0' + ms / 100) + QChar(u'0' + ms / 10 % 10) + QChar(u'0' + ms % 10);
+}
+
+} // namespace
+
 QByteArray LogSink::lineBytes(LogLevel level, const QString &line) const
 {
-    QString text = m_journal ? QStringLiteral("<%1>").arg(priorityOf(level)) + line
-                             : QDateTime::currentDateTime().toString(Qt::ISODateWithMs) + u' ' + line;
+    QString text = m_journal ? QStringLiteral("<%1>").arg(priorityOf(level)) + line : timeStamp() + u' ' + line;
     for (QChar &c : text) {
         if (c.unicode() < 0x20 || c.unicode() == 0x7F)
             c = u'?';

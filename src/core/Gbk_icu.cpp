@@ -6,8 +6,26 @@
 
 namespace corvanta {
 
+namespace {
+
+// GBK keeps ASCII as it is: most texts the server reads and checks (accounts, digests, numbers,
+// field names) need no converter.
+template <typename Unit>
+bool allAscii(const Unit *units, qsizetype size)
+{
+    for (qsizetype i = 0; i < size; ++i) {
+        if (static_cast<unsigned>(units[i]) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 QByteArray toGbk(QStringView text)
 {
+    if (allAscii(text.utf16(), text.size()))
+        return text.toLatin1();
     // Opening the converter costs more than encoding a character: one per thread.
     thread_local QStringEncoder encoder("GBK");
     encoder.resetState();
@@ -17,6 +35,8 @@ QByteArray toGbk(QStringView text)
 
 QString fromGbk(const QByteArray &bytes)
 {
+    if (allAscii(reinterpret_cast<const unsigned char *>(bytes.constData()), bytes.size()))
+        return QString::fromLatin1(bytes);
     // Opening the converter costs more than decoding a request's fields: one per thread.
     thread_local QStringDecoder decoder("GBK");
     decoder.resetState();

@@ -201,6 +201,10 @@ private slots:
         QCOMPARE(lines.size(), 3); // and the empty rest after the last line end
         QVERIFY2(lines[0].endsWith(" two?lines?"), lines[0].constData());
         QVERIFY(lines[1].endsWith(" failed"));
+        // Stamped with the local time to the millisecond.
+        const QDateTime stamped = QDateTime::fromString(QString::fromLatin1(lines[1].left(23)), Qt::ISODateWithMs);
+        QVERIFY2(stamped.isValid() && qAbs(stamped.msecsTo(QDateTime::currentDateTime())) < 5000, lines[1].constData());
+        QCOMPARE(lines[1].at(23), ' ');
     }
 
     // Under systemd standard error is the journal stream: journald takes each line's priority
