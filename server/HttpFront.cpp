@@ -342,8 +342,12 @@ struct HttpFront::Private
                 state.page.clientAddress = state.client;
             }
             if (state.catchUp == RequestState::CatchUp::NotAsked) {
+                // Only a password's sign-in may be answered from what the process keeps (a
+                // browser's session is looked up by itself).
                 const Route *route = routeOf(state.page);
-                if (route && route->credential != Credential::None && service.store().catchesUp()) {
+                const bool keeps = route && route->credential != Credential::None &&
+                                   route->credential != Credential::WebSession;
+                if (keeps && service.store().catchesUp()) {
                     catchUpApart = &service.store();
                     return PageReply();
                 }
