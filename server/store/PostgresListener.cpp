@@ -118,16 +118,17 @@ void PostgresListener::answerCallbacks(bool all)
     {
         const std::lock_guard lock(m_mutex);
         const auto now = std::chrono::steady_clock::now();
-        for (auto it = m_callbacks.begin(); it != m_callbacks.end();) {
-            const bool done = m_done >= it->statement;
-            if (all || done || now >= it->deadline) {
+        std::vector<Callback> waiting; // a whole class's connections may wait at once
+        for (Callback &callback : m_callbacks) {
+            const bool done = m_done >= callback.statement;
+            if (all || done || now >= callback.deadline) {
                 covered.push_back(done);
-                answered.push_back(std::move(*it));
-                it = m_callbacks.erase(it);
+                answered.push_back(std::move(callback));
             } else {
-                ++it;
+                waiting.push_back(std::move(callback));
             }
         }
+        m_callbacks.swap(waiting);
     }
     for (std::size_t i = 0; i < answered.size(); ++i)
         answered[i].done(covered[i]);
