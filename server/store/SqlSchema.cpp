@@ -28,6 +28,8 @@ struct Step
     // Only the last such step makes it: one before it would name columns not added yet, and
     // the later one makes the key anyway.
     bool scoreKey = false;
+    // ... on SQLite only: PostgreSQL keeps the key an earlier step made.
+    bool scoreKeySqliteOnly = false;
 };
 
 const Step kSteps[] = {
@@ -187,6 +189,15 @@ const Step kSteps[] = {
          " EXECUTE FUNCTION corvanta_teacher_changed()",
          Statement::PostgresOnly},
     }},
+    // SQLite's unique key starts with the time: the lines of the uploads at the bell, all of
+    // about the same time, go into a few pages at its end, not each into a page of its
+    // student's. A student's scores are found by an index of their own, whose entries hold no
+    // texts: more students share a page of it, and the record file's and the student page's
+    // counts and sums are read from it alone.
+    {{
+         {"CREATE INDEX score_student ON score (student_id, at, score)", Statement::SqliteOnly},
+     },
+     false, true, true},
 };
 
 QString spelled(Dialect dialect, const char *sql)
@@ -270,7 +281,7 @@ QList<QStringList> steps(Dialect dialect)
 {
     const Step *lastKey = nullptr;
     for (const Step &step : kSteps) {
-        if (step.scoreKey)
+        if (step.scoreKey && (dialect == Dialect::Sqlite || !step.scoreKeySqliteOnly))
             lastKey = &step;
     }
     QList<QStringList> out;
@@ -355,7 +366,13 @@ QString scoreKeyIndex(Dialect dialect)
     for (const ScoreColumn c : scoreKeyColumns()) {
         // Texts enter PostgreSQL's key hashed: an index entry cannot hold a long note.
         const bool hashed = dialect == Dialect::Postgres && columnType(dialect, c) == QLatin1String("TEXT");
-        parts.append(hashed ? QStringLiteral("md5(%1)").arg(columnName(c)) : columnName(c));
+        const QString part = hashed ? QStringLiteral("md5(%1)").arg(columnName(c)) : columnName(c);
+        // SQLite's key starts with the time, so that new lines go to its end (score_student
+        // finds a student's scores there).
+        if (dialect == Dialect::Sqlite && c == ScoreColumn::At)
+            parts.prepend(part);
+        else
+            parts.append(part);
     }
     return QStringLiteral("CREATE UNIQUE INDEX score_once ON score (") + parts.join(QStringLiteral(", ")) + u')';
 }

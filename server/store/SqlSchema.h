@@ -29,7 +29,7 @@ QStringList scoreTimesAsWritten(const QList<ZoneSpan> &spans);
 
 // The columns an uploaded score line fills, in the order every insert binds them, every select
 // reads them and the unique key holds them (a student's scores by time first: uploads come in
-// time order).
+// time order; SQLite's key puts the time before the student, see scoreKeyIndex).
 enum class ScoreColumn { ClassId, StudentId, Score, At, Topic, Note };
 inline constexpr std::array<ScoreColumn, 6> kScoreColumns = {ScoreColumn::ClassId, ScoreColumn::StudentId,
                                                            ScoreColumn::At,      ScoreColumn::Score,
@@ -46,7 +46,7 @@ QList<ScoreColumn> scoreValueColumns();
 QList<ScoreColumn> scoreKeyColumns();
 // "p.score, p.at, ..." for the prefix "p." (or none): the value columns as a select lists them.
 QString scoreValueList(const QString &prefix = {});
-// The statement that makes the unique key from scoreKeyColumns.
+// The statement that makes the unique key from scoreKeyColumns (on SQLite, the time first).
 QString scoreKeyIndex(Dialect dialect);
 
 // "INSERT INTO score (class_id, ...) VALUES (?, ...), ... ON CONFLICT DO NOTHING" for rows

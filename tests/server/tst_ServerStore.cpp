@@ -84,12 +84,15 @@ void makeTablesOf(RawDatabase &raw, int version)
     raw.exec(QStringLiteral("INSERT INTO meta (key, value) VALUES ('schema', '%1')").arg(version));
 }
 
-// What a server of schema version 4 left: two classes with a student of the same name in
-// each, and their scores.
-void makeOldDatabase(const QString &database)
+// What a server of that schema version (4 or later) left: two classes with a student of the
+// same name in each, and their scores.
+void makeOldDatabase(const QString &database, int version)
 {
     RawDatabase raw(database);
-    makeTablesOf(raw, kOldVersion);
+    makeTablesOf(raw, version);
+    // The unique key as servers made it until SQLite's started with the time.
+    if (version > kOldVersion)
+        raw.exec(QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS score_once ON score (student_id, at, score, topic, note)"));
     raw.exec(QStringLiteral("INSERT INTO teacher (id, account, account_key, name, email, login_verifier, "
                             "operation_hash, data_version) VALUES (7, 'Old', 'old', 'x', '', 'v', 'h', 5)"));
     raw.exec(QStringLiteral("INSERT INTO class (id, teacher_id, name, position, last_upload) VALUES "
@@ -103,8 +106,12 @@ void makeOldDatabase(const QString &database)
                                      {"23", "2", "1006", "提问"}, {"23", "3", "1007", "提问"},
                                      {"23", "4", "1008", "默写"}};
     for (const auto &s : scores)
-        raw.exec(QStringLiteral("INSERT INTO score (student_id, score, at, topic, note) VALUES (%1, %2, %3, '%4', '')")
-                     .arg(QLatin1String(s[0]), QLatin1String(s[1]), QLatin1String(s[2]), QString::fromUtf8(s[3])));
+        raw.exec(QStringLiteral("INSERT INTO score (student_id, score, at, topic, note%5) VALUES (%1, %2, %3, '%4', ''%6)")
+                     .arg(QLatin1String(s[0]), QLatin1String(s[1]), QLatin1String(s[2]), QString::fromUtf8(s[3]),
+                          version > kOldVersion ? QStringLiteral(", class_id") : QString(),
+                          version > kOldVersion ? QStringLiteral(", (SELECT class_id FROM student WHERE id = %1)")
+                                                      .arg(QLatin1String(s[0]))
+                                                : QString()));
 }
 
 ScoreRecord line(const QString &className, const QString &student, double score, qint64 at)
@@ -140,13 +147,20 @@ private slots:
 
     // The old database is made once and a copy opened, as an operator's would be: the
     // migration fills the class of every score from its student.
+    void oldDatabaseMigrated_data()
+    {
+        QTest::addColumn<int>("version");
+        QTest::newRow("scores without their class") << kOldVersion;
+        QTest::newRow("key led by the student") << int(schema::steps(schema::Dialect::Sqlite).size()) - 1;
+    }
     void oldDatabaseMigrated()
     {
+        QFETCH(int, version);
         // On China time a stored time keeps its number (oldTimesKeepTheirText has the others).
         test::ZoneScope china("Asia/Shanghai");
         QTemporaryDir dir;
         QString database = test::testDatabase(dir, QStringLiteral("old.db"));
-        makeOldDatabase(database);
+        makeOldDatabase(database, version);
         if (!test::PostgresCluster::wanted()) {
             const QString copy = dir.filePath(QStringLiteral("copy.db"));
             QVERIFY(QFile::copy(dir.filePath(QStringLiteral("old.db")), copy));
@@ -172,7 +186,14 @@ private slots:
                                         : QStringLiteral("SELECT group_concat(name, ',') FROM (SELECT name FROM "
                                                          "sqlite_master WHERE type = 'index' AND tbl_name = 'score' "
                                                          "ORDER BY name)");
-            QCOMPARE(raw.value(indexes).toString(), QStringLiteral("score_class,score_once"));
+            QCOMPARE(raw.value(indexes).toString(), raw.dialect == schema::Dialect::Postgres
+                                                        ? QStringLiteral("score_class,score_once")
+                                                        : QStringLiteral("score_class,score_once,score_student"));
+            // SQLite's key remade, the time first (lines at the bell go to its end).
+            if (raw.dialect == schema::Dialect::Sqlite)
+                QCOMPARE(raw.value(QStringLiteral("SELECT name FROM pragma_index_info('score_once') WHERE seqno = 0"))
+                             .toString(),
+                         QStringLiteral("at"));
         }
         const QList<ClassSummary> summaries = store->classSummaries(7);
         QCOMPARE(summaries.size(), 2);
