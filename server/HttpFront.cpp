@@ -2,6 +2,7 @@
 
 #include "ConnectionWatch.h"
 #include "HeavyQueue.h"
+#include "EngineRequest.h"
 #include "ReplyGzip.h"
 #include "RequestFraming.h"
 #include "RequestLog.h"
@@ -77,24 +78,6 @@ struct RequestState
     std::optional<PageReply> ready;
 };
 
-Method methodOf(const char *method)
-{
-    if (std::strcmp(method, MHD_HTTP_METHOD_GET) == 0 || std::strcmp(method, MHD_HTTP_METHOD_HEAD) == 0)
-        return Method::Get;
-    if (std::strcmp(method, MHD_HTTP_METHOD_POST) == 0)
-        return Method::Post;
-    return Method::Other;
-}
-
-const char *methodLogText(const char *method)
-{
-    for (const char *known : {MHD_HTTP_METHOD_GET, MHD_HTTP_METHOD_HEAD, MHD_HTTP_METHOD_POST}) {
-        if (std::strcmp(method, known) == 0)
-            return known;
-    }
-    return "OTHER";
-}
-
 PageReply busy(const QString &outcome, const QString &account)
 {
     PageReply reply = PageReply::text(QStringLiteral("服务器繁忙，请稍后再试。"), outcome);
@@ -123,34 +106,6 @@ MHD_Result collectHeader(void *cls, MHD_ValueKind, const char *key, size_t keySi
     scan->headers.append(
         qMakePair(QByteArray(key, qsizetype(keySize)), QByteArray(value, qsizetype(valueSize))));
     return MHD_YES;
-}
-
-QHostAddress peerOf(MHD_Connection *connection)
-{
-    const MHD_ConnectionInfo *info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
-    if (!info || !info->client_addr)
-        return {};
-    return QHostAddress(info->client_addr);
-}
-
-QString clientAddressOf(MHD_Connection *connection)
-{
-    const QHostAddress address = peerOf(connection);
-    return address.isNull() ? QString() : address.toString();
-}
-
-// The client's address as bytes, the key its connections are counted under.
-QByteArray addressKey(MHD_Connection *connection)
-{
-    const MHD_ConnectionInfo *info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
-    if (!info || !info->client_addr)
-        return {};
-    if (info->client_addr->sa_family == AF_INET6) {
-        const auto *v6 = reinterpret_cast<const sockaddr_in6 *>(info->client_addr);
-        return QByteArray(reinterpret_cast<const char *>(&v6->sin6_addr), sizeof v6->sin6_addr);
-    }
-    const auto *v4 = reinterpret_cast<const sockaddr_in *>(info->client_addr);
-    return QByteArray(reinterpret_cast<const char *>(&v4->sin_addr), sizeof v4->sin_addr);
 }
 
 // The pages read fields as escaped; nothing is to be unescaped on the way.
@@ -251,7 +206,7 @@ struct HttpFront::Private
         MHD_get_connection_values_n(connection, MHD_HEADER_KIND, &collectHeader, scan);
         state.streams = std::strcmp(version, MHD_HTTP_VERSION_1_0) != 0 &&
                         std::strcmp(method, MHD_HTTP_METHOD_HEAD) != 0;
-        state.client = clientOf(connection, scan->headers);
+        state.client = clientOf(connection, scan->headers, options.trustedProxies);
         const qsizetype lineBytes =
             qsizetype(std::strlen(method) + std::strlen(version)) + state.target.size() + 4;
         if (lineBytes + scan->bytes > options.maxHeaderBytes)
@@ -284,20 +239,6 @@ struct HttpFront::Private
     bool trustsPeer(MHD_Connection *connection) const
     {
         return !options.trustedProxies.isEmpty() && options.trustedProxies.trusts(peerOf(connection));
-    }
-
-    // The address the request counts under: the peer, or the client a trusted proxy names.
-    QString clientOf(MHD_Connection *connection, const QList<QPair<QByteArray, QByteArray>> &headers) const
-    {
-        const QHostAddress peer = peerOf(connection);
-        if (options.trustedProxies.isEmpty() || !options.trustedProxies.trusts(peer))
-            return peer.isNull() ? QString() : peer.toString();
-        QList<QByteArray> forwarded;
-        for (const auto &[name, value] : headers) {
-            if (name.compare("X-Forwarded-For", Qt::CaseInsensitive) == 0)
-                forwarded.append(value);
-        }
-        return options.trustedProxies.clientOf(peer, forwarded).toString();
     }
 
     // Runs what may throw StoreError: a failing database answers 500.
